@@ -1,0 +1,50 @@
+#pragma once
+// Tables cut from text by regular expressions (PCRE2), and the installation GUID.
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TRegRoot;
+
+// One row of a table: the capture groups of one match, UTF-8.
+using TStringArray = std::vector<std::string>;
+// A table: one row per match, in subject order.
+using TStringMatrix = std::vector<TStringArray>;
+
+// Raised for a pattern that does not compile (or is empty); carries PCRE2's offset and message.
+class ERegexError : public std::runtime_error {
+  public:
+    ERegexError(const std::string& message, std::size_t offset)
+        : std::runtime_error(message), FOffset(offset) {}
+    std::size_t Offset() const { return FOffset; }
+
+  private:
+    std::size_t FOffset;
+};
+
+// True when Pattern occurs somewhere in Subject. Compiled with no options (case-sensitive, not UTF mode),
+// searched once with PCRE2_NOTEMPTY. Throws ERegexError for a bad or empty pattern.
+bool RegexTest(std::string_view Pattern, std::string_view Subject);
+
+// Every non-overlapping, non-empty match of Pattern in Subject, each as the row of its capture groups
+// (group 1 first; groups after the last one that took part are not in the row; a group inside the row that did
+// not take part is ""). Compiled with UTF, CASELESS, MULTILINE and NEWLINE_ANY. A subject that is not valid UTF-8
+// is first decoded leniently (each malformed sequence becomes U+FFFD). Throws ERegexError for a bad pattern.
+TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern);
+
+// The pattern a stored installation GUID must contain.
+inline constexpr std::string_view kGuidPattern =
+    R"(\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\})";
+// Where the installation GUID is stored in the per-user store.
+inline constexpr std::string_view kGuidPath = R"(Software\Lorvane\Kovrin\GUID)";
+
+// A new random (version 4) GUID in the 38-character form "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper case.
+std::string NewGuidText();
+
+// The installation GUID: the stored text when it contains kGuidPattern (returned whole), else a new GUID that
+// is stored (write failures ignored) and returned. Reads the store on every call. Never throws.
+std::string GetAppGuid();
+std::string GetAppGuid(const TRegRoot& Root);

@@ -1,0 +1,35 @@
+#pragma once
+// Text and number conversions shared by the engine: lenient UTF-8, the ANSI code page (Windows-1251) and
+// locale-free numbers ("." as the decimal separator everywhere).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Bytes -> valid UTF-8: each malformed sequence becomes U+FFFD, as a UTF-8 -> UTF-16 -> UTF-8 round trip would
+// give. Never fails.
+std::string DecodeUtf8Lenient(std::string_view Bytes);
+
+// UTF-8 -> Windows-1251 bytes; a character the code page lacks becomes "?".
+std::string Utf8ToAnsi(std::string_view Utf8);
+// Windows-1251 bytes -> UTF-8.
+std::string AnsiToUtf8(std::string_view Ansi);
+// UTF-8 text as it comes back from a trip through the ANSI code page.
+std::string AnsiRoundTrip(std::string_view Utf8);
+// Case-insensitive equality of two UTF-8 texts whose characters are all in the ANSI code page
+// (Latin and Cyrillic letters fold; other characters compare exactly).
+bool AnsiSameText(std::string_view A, std::string_view B);
+
+// Removes every character up to U+0020 (blanks and control characters) from both ends.
+std::string TrimControl(std::string_view Text);
+
+// Reads a decimal floating-point number, "." as separator, the whole text (an optional sign, digits with at
+// most one ".", an optional exponent). nullopt when it does not read as a number.
+std::optional<long double> ParseDecimal(std::string_view Text);
+// Reads a 32-bit signed decimal integer, the whole text; nullopt when it is not one or out of range.
+std::optional<std::int32_t> ParseInt32(std::string_view Text);
+
+// General number format: shortest text with at most 15 significant digits, "." separator, no thousands
+// separator, no trailing zeros ("3050", "0.3333", "1E-5" style exponent only where the plain form is too long).
+std::string FormatGeneral(double Value);

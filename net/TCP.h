@@ -1,0 +1,52 @@
+#pragma once
+// One HTTP exchange described by a request record, answered in a response record. Network trouble never
+// throws: it arrives as values in TOData.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A parameter or cookie pair (UTF-8).
+struct TKeyValue {
+    std::string Key;
+    std::string Value;
+};
+// Pairs in the order they go on the wire.
+using THTTPData = std::vector<TKeyValue>;
+
+// The request record.
+struct TIData {
+    std::int32_t Timeout = 0; // longest single wait for data, ms
+    std::string URL;          // absolute "http" URL
+    std::string UserAgent;    // empty: no User-Agent line
+    std::string Header;       // one extra header line; empty: none
+    THTTPData GetParams;      // query string pairs
+    THTTPData PostParams;     // form body pairs; non-empty makes the request a POST
+    THTTPData Cookies;        // request cookies
+};
+
+// The response record.
+struct TOData {
+    std::string Headers;          // status line and header lines, each + CR LF, then the closing CR LF; raw bytes
+    std::string Body;             // the final response's body bytes, unchanged
+    std::int32_t ResultCode = 0;  // 500: unreachable or send failed; 0: no status line
+    std::string ResultString;     // reason phrase of the final status line
+};
+
+// Percent-encodes the UTF-8 bytes of Text: 0x00-0x20, 0x7F-0xFF and " # % & + / : ; < = > ? @ [ \ ] ^ _ ` { | } ~
+// become "%XX" (upper-case hex); everything else stays.
+std::string PercentEncode(std::string_view Text);
+
+// "key=value&" for every pair, encoded, concatenated (the trailing "&" stays); "" for no pairs.
+std::string PairText(const THTTPData& Pairs);
+
+// Redirect passes one exchange makes at most; the last response then stands.
+inline constexpr int kMaxRedirectPasses = 10;
+
+// Performs the exchange: query string, form body, cookies, redirects, then copies the final response.
+// Never throws for network trouble.
+void HttpRequest(const TIData& Input, TOData& Output);
+
+// The job-runner worker shape: Input points at a TIData, Output at a TOData.
+void HttpRequest(void* Input, void* Output);

@@ -1,0 +1,82 @@
+#pragma once
+// The settings document: one XML document addressed by slash-separated keys ("Window/X"), kept in
+// "settings.xml". Reads and writes happen in memory on the UI thread; the file is written once at exit.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+// Opaque document object (wraps a pugixml document and its layout rules).
+class TConfigDocument;
+
+// Reference-counted handle of a settings document; empty until ConfigOpen fills it.
+using TConfigDoc = std::shared_ptr<TConfigDocument>;
+
+// Raised by ConfigRead and ConfigWrite for structural problems ("Element does not contain a single text node",
+// a key segment that is not a valid element name, an empty key, a document that is not open).
+class EConfigError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// A value to write: an integer, a string or a boolean, turned into the element's text as
+// "-8" / unchanged / "true"|"false". Constructors are explicit about the kind, so a string literal
+// never silently becomes a boolean.
+class TConfigValue {
+  public:
+    enum class Kind { Integer, String, Boolean };
+    TConfigValue(int value) : FKind(Kind::Integer), FInteger(value) {}
+    TConfigValue(std::int64_t value) : FKind(Kind::Integer), FInteger(value) {}
+    TConfigValue(bool value) : FKind(Kind::Boolean), FBoolean(value) {}
+    TConfigValue(std::string value) : FKind(Kind::String), FString(std::move(value)) {}
+    TConfigValue(const char* value) : FKind(Kind::String), FString(value) {}
+    Kind GetKind() const { return FKind; }
+    // The element text this value is stored as.
+    std::string Text() const;
+
+  private:
+    Kind FKind;
+    std::int64_t FInteger = 0;
+    bool FBoolean = false;
+    std::string FString;
+};
+
+// Creates the document object when Doc is empty, then loads FileName or, failing that, creates a new document
+// with the root RootName. Returns false only when neither worked (the caller then ends the program's loop at its
+// first turn, as a posted quit request would). Never throws.
+bool ConfigOpen(TConfigDoc& Doc, const std::filesystem::path& FileName, const std::string& RootName);
+
+// Replaces Doc's contents with the parsed file; true when it parsed and has a top-level element named RootName.
+// A missing file yields an empty tree and so false. Never throws.
+bool ConfigLoad(const TConfigDoc& Doc, const std::filesystem::path& FileName, const std::string& RootName);
+
+// Replaces Doc's contents with the declaration and an empty root element. Never throws.
+bool ConfigCreate(const TConfigDoc& Doc, const std::string& RootName);
+
+// Writes the whole document atomically (temporary file in the same folder, fsync, rename). False on any error,
+// leaving the previous file whole. Never throws.
+bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName);
+
+// Sets the text of the element named by Key, creating missing elements with layout. Always returns true;
+// throws EConfigError on failure.
+bool ConfigWrite(const TConfigDoc& Doc, const std::string& Key, const TConfigValue& Value);
+
+// True with Value set to the element's text when Key exists and its text is not empty; false (Value unchanged)
+// otherwise. Never creates anything. Throws EConfigError for an element that has element children.
+bool ConfigRead(const TConfigDoc& Doc, const std::string& Key, std::string& Value);
+
+// Reads a stored boolean / integer text the way the program's readers convert them. Throw EConfigError with a
+// message naming the text when it does not convert ("'abc' is not a valid integer value").
+bool ConfigTextToBool(const std::string& Text);
+std::int32_t ConfigTextToInt(const std::string& Text);
+
+// The key segment under which a currency code is stored below "HideCurrencies/": codes that are valid XML
+// element names stay as they are; every character that may not stand in a name becomes "_xHHHH_" (its code
+// point in upper-case hex, as in XML name escaping), and so does a literal "_x" that would read as an escape.
+std::string EscapeKeySegment(const std::string& Code);
+// Inverse of EscapeKeySegment.
+std::string UnescapeKeySegment(const std::string& Segment);
+// "HideCurrencies/" + EscapeKeySegment(Code).
+std::string HideCurrencyKey(const std::string& Code);
