@@ -1,0 +1,76 @@
+#include "tools/demo-service/DemoOptions.h"
+
+#include "tools/demo-service/DemoFeeds.h"
+
+#include <charconv>
+
+namespace {
+
+std::uint64_t ReadNumber(std::string_view option, std::string_view text, std::uint64_t most) {
+    std::uint64_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value > most)
+        throw EDemoUsage(std::string(option) + " needs a whole number from 0 to " + std::to_string(most) +
+                         ", not \"" + std::string(text) + "\"");
+    return value;
+}
+
+} // namespace
+
+std::string DemoUsage() {
+    return "usage: kovrin-demo-service [--bind ADDR] [--port N] [--seed N] [--rates-rows N] [--latency-ms "
+           "N]\n"
+           "                           [--feeds DIR | --write-feeds DIR]\n"
+           "  --bind ADDR        address to listen on (default 127.0.0.1)\n"
+           "  --port N           port to listen on, 0 for any free one (default 8765)\n"
+           "  --seed N           seed of the generated data (default " +
+           std::to_string(kDefaultDemoSeed) +
+           ")\n"
+           "  --rates-rows N     rates rows to generate, at most " +
+           std::to_string(kMaxRatesRows) + " (default " + std::to_string(kDefaultRatesRows) +
+           ")\n"
+           "  --latency-ms N     wait this long before answering a feed request\n"
+           "  --feeds DIR        serve news.txt, rates.txt, names.txt, exchangers.txt from DIR (read per "
+           "request)\n"
+           "  --write-feeds DIR  write the generated four files into DIR and exit\n";
+}
+
+TDemoOptions ParseDemoOptions(const std::vector<std::string_view>& Args) {
+    TDemoOptions options;
+    options.Seed = kDefaultDemoSeed;
+    options.RatesRows = kDefaultRatesRows;
+    for (std::size_t i = 0; i < Args.size(); ++i) {
+        const auto option = Args[i];
+        if (option == "--help" || option == "-h") {
+            options.Help = true;
+            continue;
+        }
+        if (!option.starts_with("--"))
+            throw EDemoUsage("unexpected argument \"" + std::string(option) + "\"");
+        if (i + 1 >= Args.size())
+            throw EDemoUsage(std::string(option) + " needs a value");
+        const auto value = Args[++i];
+        if (option == "--bind") {
+            if (value.empty())
+                throw EDemoUsage("--bind needs an address");
+            options.Bind = value;
+        } else if (option == "--port") {
+            options.Port = static_cast<int>(ReadNumber(option, value, 65535));
+        } else if (option == "--seed") {
+            options.Seed = ReadNumber(option, value, UINT64_MAX);
+        } else if (option == "--rates-rows") {
+            options.RatesRows = ReadNumber(option, value, kMaxRatesRows);
+        } else if (option == "--latency-ms") {
+            options.LatencyMs = static_cast<int>(ReadNumber(option, value, 600000));
+        } else if (option == "--feeds") {
+            options.FeedsDir = std::string(value);
+        } else if (option == "--write-feeds") {
+            options.WriteDir = std::string(value);
+        } else {
+            throw EDemoUsage("unknown option " + std::string(option));
+        }
+    }
+    if (options.FeedsDir && options.WriteDir)
+        throw EDemoUsage("--feeds and --write-feeds cannot be used together");
+    return options;
+}

@@ -1,0 +1,204 @@
+#include "tools/demo-service/DemoServer.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+constexpr const char* kTextType = "text/plain; charset=utf-8";
+constexpr const char* kHtmlType = "text/html; charset=utf-8";
+
+// Whole file, or nullopt when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream out;
+    out << in.rdbuf();
+    if (in.bad())
+        return std::nullopt;
+    return out.str();
+}
+
+std::string HtmlEscape(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Request values go into a one-line log: control characters and blanks would break the line or its fields.
+std::string LogField(std::string_view text) {
+    if (text.empty())
+        return "-";
+    std::string out;
+    for (unsigned char c : text)
+        out += (c <= 0x20 || c == 0x7F) ? '?' : static_cast<char>(c);
+    return out;
+}
+
+std::string CookieValue(const httplib::Request& request, std::string_view name) {
+    const auto header = request.get_header_value("Cookie");
+    std::size_t start = 0;
+    while (start < header.size()) {
+        std::size_t end = header.find(';', start);
+        if (end == std::string::npos)
+            end = header.size();
+        std::string_view pair(header.data() + start, end - start);
+        while (!pair.empty() && pair.front() == ' ')
+            pair.remove_prefix(1);
+        const auto equals = pair.find('=');
+        if (equals != std::string_view::npos && pair.substr(0, equals) == name)
+            return std::string(pair.substr(equals + 1));
+        start = end + 1;
+    }
+    return {};
+}
+
+} // namespace
+
+struct TDemoServer::TImpl {
+    TDemoOptions Options;
+    TDemoFeeds Feeds;
+    httplib::Server Server;
+    std::mutex LogLock;
+
+    // The body of a feed: nullopt for an unknown action; an error string in Failed when a file is missing.
+    std::optional<std::string> Feed(const std::string& action, bool& failed) const {
+        failed = false;
+        if (!Options.FeedsDir) {
+            const auto* body = DemoFeedBody(Feeds, action);
+            return body ? std::optional<std::string>(*body) : std::nullopt;
+        }
+        if (DemoFeedBody(Feeds, action) == nullptr)
+            return std::nullopt;
+        auto body = ReadWholeFile(*Options.FeedsDir + "/" + action + ".txt");
+        if (!body) {
+            failed = true;
+            return std::string("feed file " + action + ".txt cannot be read\n");
+        }
+        return body;
+    }
+
+    void Callback(const httplib::Request& request, httplib::Response& response) const {
+        if (Options.LatencyMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(Options.LatencyMs));
+        bool failed = false;
+        const auto body = Feed(request.get_param_value("action"), failed);
+        if (!body) {
+            response.status = 200;
+            response.set_content("", kTextType);
+            return;
+        }
+        response.status = failed ? 500 : 200;
+        response.set_content(*body, kTextType);
+    }
+
+    void Click(const httplib::Request& request, httplib::Response& response) const {
+        const std::string id = request.matches[1];
+        std::optional<std::string> name;
+        if (Options.FeedsDir) {
+            if (const auto body = ReadWholeFile(*Options.FeedsDir + "/exchangers.txt"))
+                name = FindExchangerName(*body, id);
+        } else {
+            name = FindExchangerName(Feeds.Exchangers, id);
+        }
+        if (!name) {
+            response.status = 404;
+            response.set_content(
+                "<!DOCTYPE html>\n<html lang=\"ru\"><head><meta charset=\"utf-8\">"
+                "<title>Не найдено</title></head><body><h1>Обменник не найден</h1></body></html>\n",
+                kHtmlType);
+            return;
+        }
+        response.set_content(DemoClickPage(id, *name), kHtmlType);
+    }
+
+    void Log(const httplib::Request& request, const httplib::Response& response) {
+        const std::string line = LogField(request.method) + " " + LogField(request.path) +
+                                 " action=" + LogField(request.get_param_value("action")) +
+                                 " appguid=" + LogField(CookieValue(request, "appguid")) +
+                                 " version=" + LogField(CookieValue(request, "version")) +
+                                 " status=" + std::to_string(response.status) +
+                                 " bytes=" + std::to_string(response.body.size()) + "\n";
+        std::lock_guard lock(LogLock);
+        std::fputs(line.c_str(), stderr);
+        std::fflush(stderr);
+    }
+};
+
+TDemoServer::TDemoServer(const TDemoOptions& Options) : FImpl(std::make_unique<TImpl>()) {
+    FImpl->Options = Options;
+    if (!Options.FeedsDir)
+        FImpl->Feeds = GenerateDemoFeeds(Options.Seed, Options.RatesRows);
+    TImpl& impl = *FImpl;
+    impl.Server.Post("/callback", [&impl](const httplib::Request& request, httplib::Response& response) {
+        impl.Callback(request, response);
+    });
+    impl.Server.Get(R"(/click/([^/]*))",
+                    [&impl](const httplib::Request& request, httplib::Response& response) {
+                        impl.Click(request, response);
+                    });
+    // Feed requests carry a few dozen bytes; nothing larger is worth reading.
+    impl.Server.set_payload_max_length(64 * 1024);
+    impl.Server.set_logger([&impl](const httplib::Request& request, const httplib::Response& response) {
+        impl.Log(request, response);
+    });
+}
+
+TDemoServer::~TDemoServer() = default;
+
+int TDemoServer::Bind() {
+    const auto& options = FImpl->Options;
+    const int port = options.Port == 0
+                         ? FImpl->Server.bind_to_any_port(options.Bind)
+                         : (FImpl->Server.bind_to_port(options.Bind, options.Port) ? options.Port : -1);
+    if (port <= 0)
+        throw std::runtime_error("cannot listen on " + DemoServiceUrl(options.Bind, options.Port));
+    return port;
+}
+
+bool TDemoServer::Serve() {
+    return FImpl->Server.listen_after_bind();
+}
+
+void TDemoServer::Stop() {
+    FImpl->Server.stop();
+}
+
+std::string DemoServiceUrl(const std::string& Bind, int Port) {
+    const bool v6 = Bind.find(':') != std::string::npos;
+    return "http://" + (v6 ? "[" + Bind + "]" : Bind) + ":" + std::to_string(Port);
+}
+
+std::string DemoClickPage(const std::string& Id, const std::string& Name) {
+    const auto name = HtmlEscape(Name);
+    return "<!DOCTYPE html>\n<html lang=\"ru\"><head><meta charset=\"utf-8\"><title>" + name +
+           "</title></head>\n<body><h1>" + name + "</h1>\n<p>Обменник №" + HtmlEscape(Id) +
+           " на демонстрационном сервисе Kovrin. Здесь была бы страница обмена.</p></body></html>\n";
+}

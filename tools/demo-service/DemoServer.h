@@ -1,0 +1,36 @@
+#pragma once
+// The demo feed service over HTTP: POST /callback answers the four feeds, GET /click/ID an exchanger's page.
+
+#include "tools/demo-service/DemoFeeds.h"
+#include "tools/demo-service/DemoOptions.h"
+
+#include <memory>
+#include <string>
+
+class TDemoServer final {
+  public:
+    // Prepares the answers (generates the data unless Options.FeedsDir is set). Throws std::invalid_argument
+    // for a row count out of range.
+    explicit TDemoServer(const TDemoOptions& Options);
+    ~TDemoServer();
+    TDemoServer(const TDemoServer&) = delete;
+    TDemoServer& operator=(const TDemoServer&) = delete;
+
+    // Binds the listening socket and gives the port (the chosen one when Options.Port is 0). Throws
+    // std::runtime_error when the address cannot be bound.
+    int Bind();
+    // Serves on the bound socket until Stop(); false when serving failed.
+    bool Serve();
+    // Makes Serve return; callable from any thread.
+    void Stop();
+
+  private:
+    struct TImpl;
+    std::unique_ptr<TImpl> FImpl;
+};
+
+// "http://ADDR:PORT", with brackets around an IPv6 address.
+std::string DemoServiceUrl(const std::string& Bind, int Port);
+
+// The page of one exchanger, HTML with the name escaped.
+std::string DemoClickPage(const std::string& Id, const std::string& Name);
