@@ -1,0 +1,139 @@
+#include "net/HttpClient.h"
+
+#include "net/HttpText.h"
+#include "net/Socket.h"
+
+#include <algorithm>
+
+TUrlParts SplitUrl(std::string_view URL) {
+    TUrlParts parts;
+    std::string_view rest = URL;
+    const std::size_t schemeEnd = URL.find("://");
+    if (schemeEnd == std::string_view::npos) {
+        parts.Scheme = "http";
+    } else {
+        std::string scheme(URL.substr(0, schemeEnd));
+        std::transform(scheme.begin(), scheme.end(), scheme.begin(),
+                       [](char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C; });
+        parts.Scheme = scheme;
+        rest = URL.substr(schemeEnd + 3);
+    }
+    // The authority also ends at "?", so that a query string added to a path-less URL stays out of the host.
+    const std::size_t hostEnd = rest.find_first_of("/?");
+    std::string_view authority = rest.substr(0, hostEnd);
+    if (hostEnd == std::string_view::npos)
+        parts.Target = "/";
+    else if (rest[hostEnd] == '/')
+        parts.Target = std::string(rest.substr(hostEnd));
+    else
+        parts.Target = "/" + std::string(rest.substr(hostEnd));
+
+    std::string_view port;
+    if (!authority.empty() && authority.front() == '[') {
+        const std::size_t close = authority.find(']');
+        const std::string_view after =
+            close == std::string_view::npos ? std::string_view() : authority.substr(close + 1);
+        if (!after.empty() && after.front() == ':')
+            port = after.substr(1);
+        authority = authority.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+    } else if (std::count(authority.begin(), authority.end(), ':') == 1) {
+        const std::size_t colon = authority.find(':');
+        port = authority.substr(colon + 1);
+        authority = authority.substr(0, colon);
+    }
+    parts.Host = authority.empty() ? "localhost" : std::string(authority);
+    parts.Port = !port.empty() ? std::string(port) : parts.Scheme == "https" ? "443" : "80";
+    return parts;
+}
+
+std::string THttpClient::RequestHead(std::string_view Method, const TUrlParts& Url) const {
+    std::vector<std::string> lines;
+    lines.push_back(UpperAscii(Method) + " " + Url.Target + " HTTP/" + std::string(Protocol));
+    const bool ipv6 = Url.Host.find(':') != std::string::npos;
+    std::string host = "Host: " + (ipv6 ? "[" + Url.Host + "]" : Url.Host);
+    if (Url.Port != "80")
+        host += ":" + Url.Port;
+    lines.push_back(host);
+    lines.push_back("Keep-Alive: " + std::to_string(KeepAliveTimeout));
+    lines.push_back("Connection: keep-alive");
+    if (!Cookies.Empty())
+        lines.push_back("Cookie: " + Cookies.Text());
+    if (!UserAgent.empty())
+        lines.push_back("User-Agent: " + UserAgent);
+    const bool body = !Document.empty();
+    if (body && !MimeType.empty())
+        lines.push_back("Content-Type: " + MimeType);
+    if (body)
+        lines.push_back("Content-Length: " + std::to_string(Document.size()));
+    lines.insert(lines.end(), Headers.begin(), Headers.end());
+    if (!lines.back().empty())
+        lines.emplace_back();
+
+    std::string head;
+    for (const std::string& line : lines) {
+        head += line;
+        head += "\r\n";
+    }
+    return head;
+}
+
+bool THttpClient::DoRequest(std::string_view Method, std::string_view URL) {
+    ResultCode = 500;
+    ResultString.clear();
+    const TUrlParts url = SplitUrl(URL);
+    const std::string head = RequestHead(Method, url);
+    const std::string body = std::move(Document);
+    Headers.clear();
+    Document.clear();
+
+    const int timeout = std::max<std::int32_t>(Timeout, 0);
+    const auto deadline =
+        TClock::now() + std::chrono::milliseconds(std::int64_t{timeout} * kExchangeDeadlineFactor);
+    TSocket socket;
+    // Without TLS an "https" server cannot be spoken to: it fails once connected, like an unreachable one.
+    if (!socket.Connect(url.Host, url.Port, timeout, deadline) || url.Scheme != "http")
+        return false;
+    const bool sent = body.size() < kBodyPiece ? socket.SendAll(head + body, timeout, deadline)
+                                               : socket.SendAll(head, timeout, deadline) &&
+                                                     socket.SendAll(body, timeout, deadline);
+    if (!sent)
+        return false;
+
+    TSocketSource source(socket, timeout, deadline);
+    THttpResponse response;
+    const THttpOutcome outcome = ReadHttpResponse(source, Method, Limits, response);
+    socket.Close();
+    ResultCode = response.ResultCode;
+    ResultString = std::move(response.ResultString);
+    Headers = std::move(response.Headers);
+    Document = std::move(response.Document);
+    if (outcome == THttpOutcome::BodyFailed || outcome == THttpOutcome::Complete)
+        TakeCookies();
+    return outcome == THttpOutcome::Complete;
+}
+
+bool THttpClient::HeaderValue(std::string_view Name, std::string& Value) const {
+    for (const std::string& line : Headers) {
+        const std::size_t colon = line.find(':');
+        if (colon != std::string::npos && EqualsNoCase(std::string_view(line).substr(0, colon), Name)) {
+            Value = line.substr(colon + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
+void THttpClient::TakeCookies() {
+    for (const std::string& line : Headers) {
+        if (!StartsWithNoCase(line, "set-cookie:"))
+            continue;
+        std::string_view text = std::string_view(line).substr(line.find(':') + 1);
+        text = Trim(text.substr(0, text.find(';')));
+        const std::size_t equals = text.find('=');
+        const std::string_view name = Trim(text.substr(0, equals));
+        const std::string_view value =
+            equals == std::string_view::npos ? std::string_view() : Trim(text.substr(equals + 1));
+        if (!name.empty())
+            Cookies.Set(name, value);
+    }
+}

@@ -1,0 +1,57 @@
+#pragma once
+// THttpClient: the HTTP/1.0 client behind one HTTP exchange. Fixed settings: protocol "1.0", a Keep-Alive
+// line of 300 and "Connection: keep-alive", the port in the Host line unless it is 80, no proxy, no TLS, a
+// new connection per request. Network trouble never throws: it shows in ResultCode, Headers and Document.
+
+#include "net/Cookies.h"
+#include "net/HttpResponse.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The parts of a request URL the client uses.
+struct TUrlParts {
+    std::string Scheme; // lower case; "http" when the URL names none
+    std::string Host;   // without brackets around an IPv6 literal; "localhost" when empty
+    std::string Port;   // "80" ("443" for "https") when the URL names none
+    std::string Target; // "/" followed by path and query as they stand; "/" when there is none
+};
+
+// Splits URL into scheme, host, port and request target. Never throws but for memory.
+TUrlParts SplitUrl(std::string_view URL);
+
+// Every wait of an exchange together may last at most this many times Timeout.
+inline constexpr int kExchangeDeadlineFactor = 10;
+
+class THttpClient final {
+  public:
+    static constexpr std::string_view Protocol = "1.0";
+    static constexpr int KeepAliveTimeout = 300;
+
+    std::int32_t Timeout = 30000;     // longest single wait (ms) for the connection, room to send, or data
+    std::string UserAgent;            // empty: no User-Agent line
+    std::vector<std::string> Headers; // before DoRequest: extra request lines; after: the response's lines
+    TCookieList Cookies;              // sent with every request, updated from Set-Cookie lines
+    std::string Document;             // before DoRequest: the request body; after: the response body
+    std::string MimeType;             // content type of the request body
+    std::int32_t ResultCode = 0;      // status code; 500: no connection or sending failed; 0: no status line
+    std::string ResultString;         // reason phrase of the status line
+    THttpLimits Limits;               // bounds on what a response may make the client hold
+
+    // Sends one request and reads its response. True when the response was read to its end. Never throws for
+    // network trouble.
+    bool DoRequest(std::string_view Method, std::string_view URL);
+
+    // The request head DoRequest sends for Method and Url with the present settings, each line ended by CR
+    // LF.
+    std::string RequestHead(std::string_view Method, const TUrlParts& Url) const;
+
+    // Value (everything after the first ":") of the first line of Headers whose name, the text before that
+    // ":", equals Name without regard to case. False when there is no such line.
+    bool HeaderValue(std::string_view Name, std::string& Value) const;
+
+  private:
+    void TakeCookies();
+};

@@ -1,0 +1,220 @@
+#include "net/HttpResponse.h"
+
+#include "net/HttpText.h"
+#include "net/LineReader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+namespace {
+
+template <typename TNumber> std::optional<TNumber> ParseWhole(std::string_view Text, int Base) {
+    TNumber value{};
+    const auto [end, error] = std::from_chars(Text.data(), Text.data() + Text.size(), value, Base);
+    if (Text.empty() || error != std::errc() || end != Text.data() + Text.size())
+        return std::nullopt;
+    return value;
+}
+
+struct THeaderFacts {
+    std::optional<std::uint64_t> Length;
+    bool Chunked = false;
+};
+
+// Reads lines before the body, charging every byte to the header-block budget.
+class THeadReader final {
+  public:
+    THeadReader(TLineReader& Lines, const THttpLimits& Limits) : FLines(Lines), FLimits(Limits) {}
+
+    bool Line(std::string& Out) {
+        if (FUsed >= FLimits.MaxHeaderBlock)
+            return false;
+        std::size_t consumed = 0;
+        const bool ok =
+            FLines.ReadLine(Out, std::min(FLimits.MaxLine, FLimits.MaxHeaderBlock - FUsed), consumed);
+        FUsed += consumed;
+        return ok;
+    }
+
+    bool NonEmptyLine(std::string& Out) {
+        do {
+            if (!Line(Out))
+                return false;
+        } while (Out.empty());
+        return true;
+    }
+
+  private:
+    TLineReader& FLines;
+    const THttpLimits& FLimits;
+    std::size_t FUsed = 0;
+};
+
+bool IsStatusLine(std::string_view Line) {
+    return StartsWithNoCase(Line, "HTTP/");
+}
+
+bool IsContinuation(std::string_view Line) {
+    if (Line.empty())
+        return false;
+    const char first = Line.front() == '\t' ? ' ' : Line.front();
+    return first == ' ' || first == '"' || first == ':' || first == '=';
+}
+
+// Joins folded lines onto the line before them and appends the result to Headers.
+void AppendHeaderLines(const std::vector<std::string>& Raw, std::vector<std::string>& Headers) {
+    for (const std::string& line : Raw) {
+        if (IsContinuation(line) && !Headers.empty()) {
+            std::string joined(line);
+            std::replace(joined.begin(), joined.end(), '\t', ' ');
+            std::string& previous = Headers.back();
+            while (!previous.empty() && static_cast<unsigned char>(previous.back()) <= 0x20)
+                previous.pop_back();
+            previous += ' ';
+            previous += Trim(joined);
+        } else {
+            Headers.push_back(line);
+        }
+    }
+}
+
+THeaderFacts ReadFacts(const std::vector<std::string>& Headers) {
+    THeaderFacts facts;
+    for (const std::string& line : Headers) {
+        const std::size_t colon = line.find(':');
+        const std::string_view value =
+            colon == std::string::npos ? std::string_view() : Trim(std::string_view(line).substr(colon + 1));
+        if (StartsWithNoCase(line, "CONTENT-LENGTH:")) {
+            if (const auto length = ParseWhole<std::uint64_t>(value, 10))
+                facts.Length = length;
+        } else if (StartsWithNoCase(line, "TRANSFER-ENCODING:") &&
+                   UpperAscii(value).find("CHUNKED") != std::string::npos) {
+            facts.Chunked = true;
+        }
+    }
+    return facts;
+}
+
+// Reads Count bytes in whole pieces; a piece cut short is dropped and the body ends there.
+bool ReadCounted(TLineReader& Lines, std::uint64_t Count, const THttpLimits& Limits, std::string& Body) {
+    std::string piece;
+    while (Count > 0) {
+        const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(Count, kBodyPiece));
+        if (Body.size() + size > Limits.MaxBody)
+            return false;
+        piece.clear();
+        if (!Lines.ReadExact(size, piece))
+            return false;
+        Body += piece;
+        Count -= size;
+    }
+    return true;
+}
+
+bool ReadChunked(TLineReader& Lines, const THttpLimits& Limits, std::string& Body) {
+    std::string line;
+    for (;;) {
+        std::size_t consumed = 0;
+        do {
+            if (!Lines.ReadLine(line, Limits.MaxLine, consumed))
+                return false;
+        } while (line.empty());
+        std::string_view size(line);
+        size = size.substr(0, size.find(' '));
+        size = Trim(size.substr(0, size.find(';')));
+        // Zero, text that is not a number and a size beyond 64 bits all end the body.
+        const auto count = ParseWhole<std::uint64_t>(size, 16);
+        if (!count || *count == 0)
+            return true;
+        if (!ReadCounted(Lines, *count, Limits, Body))
+            return false;
+    }
+}
+
+bool ReadUntilClose(TLineReader& Lines, const THttpLimits& Limits, std::string& Body) {
+    for (;;) {
+        if (Body.size() >= Limits.MaxBody)
+            return false;
+        const std::ptrdiff_t got = Lines.ReadSome(Body, Limits.MaxBody - Body.size());
+        if (got == 0)
+            return true;
+        if (got < 0)
+            return false;
+    }
+}
+
+} // namespace
+
+void ParseStatusLine(std::string_view Line, std::int32_t& Code, std::string& Reason) {
+    const std::size_t space = Line.find(' ');
+    const std::string_view rest =
+        space == std::string_view::npos ? std::string_view() : Trim(Line.substr(space + 1));
+    const std::size_t split = rest.find(' ');
+    Code = ParseWhole<std::int32_t>(rest.substr(0, split), 10).value_or(0);
+    Reason = split == std::string_view::npos ? std::string() : std::string(Trim(rest.substr(split + 1)));
+}
+
+THttpOutcome ReadHttpResponse(TByteSource& Source, std::string_view Method, const THttpLimits& Limits,
+                              THttpResponse& Response) {
+    Response = THttpResponse();
+    TLineReader lines(Source);
+    THeadReader head(lines, Limits);
+    std::string line;
+    if (!head.NonEmptyLine(line))
+        return THttpOutcome::NoResponse;
+
+    bool statusLine = false;
+    for (;;) {
+        if (!IsStatusLine(line)) {
+            // No status line at all: what came is the start of the body, read to the close.
+            Response.Headers.clear();
+            Response.ResultCode = 0;
+            Response.ResultString.clear();
+            Response.Document = line + "\r\n";
+            statusLine = false;
+            break;
+        }
+        statusLine = true;
+        Response.Headers.assign(1, line);
+        ParseStatusLine(line, Response.ResultCode, Response.ResultString);
+        if (Response.ResultCode != 100)
+            break;
+        // An interim response may carry header lines of its own; they belong to it, not to the final one.
+        do {
+            if (!head.Line(line))
+                return THttpOutcome::HeaderFailed;
+        } while (!line.empty());
+        if (!head.NonEmptyLine(line))
+            return THttpOutcome::HeaderFailed;
+    }
+
+    THeaderFacts facts;
+    if (statusLine) {
+        std::vector<std::string> raw;
+        bool complete = false;
+        while (head.Line(line)) {
+            raw.push_back(line);
+            if (line.empty()) {
+                complete = true;
+                break;
+            }
+        }
+        AppendHeaderLines(raw, Response.Headers);
+        if (!complete)
+            return THttpOutcome::HeaderFailed;
+        facts = ReadFacts(Response.Headers);
+    }
+
+    const int code = Response.ResultCode;
+    if (EqualsNoCase(Method, "HEAD") || code == 204 || code == 304)
+        return THttpOutcome::Complete;
+    bool ok = true;
+    if (facts.Chunked)
+        ok = ReadChunked(lines, Limits, Response.Document);
+    else if (facts.Length)
+        ok = ReadCounted(lines, *facts.Length, Limits, Response.Document);
+    else
+        ok = ReadUntilClose(lines, Limits, Response.Document);
+    return ok ? THttpOutcome::Complete : THttpOutcome::BodyFailed;
+}

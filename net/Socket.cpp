@@ -1,0 +1,127 @@
+#include "net/Socket.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using std::chrono::duration_cast;
+using std::chrono::milliseconds;
+
+TClock::time_point WaitEnd(int TimeoutMs, TClock::time_point Deadline) {
+    return std::min(TClock::now() + milliseconds(std::max(TimeoutMs, 0)), Deadline);
+}
+
+int MillisecondsLeft(TClock::time_point End) {
+    const auto left = End - TClock::now();
+    if (left <= TClock::duration::zero())
+        return 0;
+    // Rounded up so that a wait never ends a fraction of a millisecond early and spins.
+    const auto ms = duration_cast<milliseconds>(left + milliseconds(1) - TClock::duration(1)).count();
+    return static_cast<int>(std::min<long long>(ms, 1 << 30));
+}
+
+// Waits until Handle is ready for Events or End passes; true when ready (an error state counts as ready, so
+// that the following call reports it).
+bool WaitFor(int Handle, short Events, TClock::time_point End) {
+    for (;;) {
+        pollfd entry{Handle, Events, 0};
+        const int ms = MillisecondsLeft(End);
+        const int ready = poll(&entry, 1, ms);
+        if (ready > 0)
+            return true;
+        if (ready < 0 && errno != EINTR)
+            return false;
+        if (TClock::now() >= End)
+            return false;
+    }
+}
+
+int ConnectOne(const addrinfo& Address, TClock::time_point End) {
+    const int handle =
+        socket(Address.ai_family, Address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, Address.ai_protocol);
+    if (handle < 0)
+        return -1;
+    if (connect(handle, Address.ai_addr, Address.ai_addrlen) == 0)
+        return handle;
+    // A non-blocking connect interrupted by a signal goes on in the background, just like EINPROGRESS.
+    if (errno == EINPROGRESS || errno == EINTR) {
+        int error = 0;
+        socklen_t size = sizeof error;
+        if (WaitFor(handle, POLLOUT, End) && getsockopt(handle, SOL_SOCKET, SO_ERROR, &error, &size) == 0 &&
+            error == 0)
+            return handle;
+    }
+    close(handle);
+    return -1;
+}
+
+} // namespace
+
+int WaitBudget(int TimeoutMs, TClock::time_point Deadline) {
+    return MillisecondsLeft(WaitEnd(TimeoutMs, Deadline));
+}
+
+bool TSocket::Connect(const std::string& Host, const std::string& Port, int TimeoutMs,
+                      TClock::time_point Deadline) {
+    Close();
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* list = nullptr;
+    if (getaddrinfo(Host.c_str(), Port.c_str(), &hints, &list) != 0 || list == nullptr)
+        return false;
+    for (const addrinfo* entry = list; entry != nullptr && FHandle < 0; entry = entry->ai_next) {
+        if (TClock::now() >= Deadline)
+            break;
+        FHandle = ConnectOne(*entry, WaitEnd(TimeoutMs, Deadline));
+    }
+    freeaddrinfo(list);
+    return FHandle >= 0;
+}
+
+bool TSocket::SendAll(std::string_view Data, int TimeoutMs, TClock::time_point Deadline) {
+    while (!Data.empty()) {
+        if (FHandle < 0)
+            return false;
+        // MSG_NOSIGNAL: a peer that has gone away must fail this call, not kill the process with SIGPIPE.
+        const ssize_t sent =
+            HandleEINTR([&] { return send(FHandle, Data.data(), Data.size(), MSG_NOSIGNAL); });
+        if (sent > 0) {
+            Data.remove_prefix(static_cast<std::size_t>(sent));
+            continue;
+        }
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
+            WaitFor(FHandle, POLLOUT, WaitEnd(TimeoutMs, Deadline)))
+            continue;
+        return false;
+    }
+    return true;
+}
+
+std::ptrdiff_t TSocket::Receive(char* Buffer, std::size_t Size, int TimeoutMs, TClock::time_point Deadline) {
+    // Past the deadline even waiting data is refused, so a fast endless sender is cut off too.
+    if (FHandle < 0 || TClock::now() >= Deadline)
+        return kReadFailed;
+    const auto end = WaitEnd(TimeoutMs, Deadline);
+    for (;;) {
+        if (!WaitFor(FHandle, POLLIN, end))
+            return kReadFailed;
+        const ssize_t got = HandleEINTR([&] { return recv(FHandle, Buffer, Size, 0); });
+        if (got >= 0)
+            return got;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            return kReadFailed;
+    }
+}
+
+void TSocket::Close() {
+    if (FHandle >= 0) {
+        close(FHandle);
+        FHandle = -1;
+    }
+}

@@ -1,0 +1,83 @@
+#include "net/TCP.h"
+
+#include "net/HttpClient.h"
+#include "net/HttpText.h"
+#include "net/Redirect.h"
+
+#include <stdexcept>
+
+std::string PercentEncode(std::string_view Text) {
+    static constexpr std::string_view kEscaped = "\"#%&+/:;<=>?@[\\]^_`{|}~";
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string result;
+    result.reserve(Text.size());
+    for (const char c : Text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F || kEscaped.find(c) != std::string_view::npos) {
+            result += '%';
+            result += kHex[byte >> 4];
+            result += kHex[byte & 0x0F];
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+std::string PairText(const THTTPData& Pairs) {
+    std::string text;
+    for (const TKeyValue& pair : Pairs) {
+        text += PercentEncode(pair.Key);
+        text += '=';
+        text += PercentEncode(pair.Value);
+        text += '&';
+    }
+    return text;
+}
+
+void HttpRequest(const TIData& Input, TOData& Output) {
+    THttpClient client;
+    client.Timeout = Input.Timeout;
+    client.UserAgent = Input.UserAgent;
+    const std::string query = PairText(Input.GetParams);
+    const std::string form = PairText(Input.PostParams);
+    std::string address = query.empty() ? Input.URL : Input.URL + "?" + query;
+
+    for (int pass = 1;; ++pass) {
+        // An empty Header still goes in: the client takes an empty last line as the end of the header block.
+        client.Headers.assign(1, Input.Header);
+        for (const TKeyValue& cookie : Input.Cookies)
+            client.Cookies.Set(cookie.Key, cookie.Value);
+        client.Document.clear();
+        if (!form.empty()) {
+            client.Document = form;
+            client.MimeType = "application/x-www-form-urlencoded";
+            client.DoRequest("POST", address);
+        } else {
+            client.DoRequest("GET", address);
+        }
+        std::string location;
+        if (!client.HeaderValue("Location", location))
+            break;
+        location = Trim(location);
+        // An empty Location names no place to go; following it would reach localhost:80 instead.
+        if (location.empty() || pass >= kMaxRedirectPasses)
+            break;
+        address = ResolveLocation(address, location);
+    }
+
+    Output.Headers.clear();
+    for (const std::string& line : client.Headers) {
+        Output.Headers += line;
+        Output.Headers += "\r\n";
+    }
+    Output.Body = std::move(client.Document);
+    Output.ResultCode = client.ResultCode;
+    Output.ResultString = client.ResultString;
+}
+
+void HttpRequest(void* Input, void* Output) {
+    if (Input == nullptr || Output == nullptr)
+        throw std::invalid_argument("HttpRequest: the request and response records must both be given");
+    HttpRequest(*static_cast<const TIData*>(Input), *static_cast<TOData*>(Output));
+}
