@@ -11,11 +11,11 @@
 
 // One offer, as the grid shows it.
 struct TOfferRow {
-    std::int32_t EID = 0;           // exchanger id, not shown
-    std::string Exchanger;          // UTF-8 of the name as held in the ANSI code page, cut to its first 20 bytes
-    double SrcRate = 0;             // amount the user gives, rounded to 4 decimals
-    double DstRate = 0;             // amount the user gets, rounded to 4 decimals
-    double Reserve = 0;             // exchanger's reserve in the target currency, rounded to 2 decimals
+    std::int32_t EID = 0;  // exchanger id, not shown
+    std::string Exchanger; // UTF-8 of the name as held in the ANSI code page, cut to its first 20 bytes
+    double SrcRate = 0;    // amount the user gives, rounded to 4 decimals
+    double DstRate = 0;    // amount the user gets, rounded to 4 decimals
+    double Reserve = 0;    // exchanger's reserve in the target currency, rounded to 2 decimals
     std::optional<std::int32_t> BL; // exchangers column 2 when column 3 is not empty
 };
 
@@ -31,7 +31,8 @@ struct TSortKey {
 // A sort order: the first key decides, later keys break ties; equal rows keep their relative order.
 using TSortOrder = std::vector<TSortKey>;
 
-// What the rates tab's controls hold: the selected display names (nullopt: no selection) and the amount texts.
+// What the rates tab's controls hold: the selected display names (nullopt: no selection) and the amount
+// texts.
 struct TOfferControls {
     std::optional<std::string> SrcName;
     std::optional<std::string> DstName;
@@ -42,11 +43,12 @@ struct TOfferControls {
 // Index of the first Exchangers row whose column 0 equals Id exactly; -1 when none.
 int ExchangerIndex(const TStringMatrix& Exchangers, std::string_view Id);
 
-// Rounds Value to Decimals decimals: scale, round half to even, multiply by the extended value of 10^-Decimals.
+// Rounds Value to Decimals decimals: scale, round half to even, multiply by the extended value of
+// 10^-Decimals.
 long double RoundTo(long double Value, int Decimals);
 
-// The offers for the controls, in rates-table order. Empty when either name is not selected or the names match
-// no currency. Quotes whose give or get reads as 0 are left out (they would divide by zero).
+// The offers for the controls, in rates-table order. Empty when either name is not selected or the names
+// match no currency. Quotes whose give or get reads as 0 are left out (they would divide by zero).
 std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                   const TStringMatrix& Exchangers, const TOfferControls& Controls);
 
@@ -55,15 +57,16 @@ bool CanRebuildOffers(const TStringMatrix& Rates, const TStringMatrix& Names, co
                       const TOfferControls& Controls);
 
 // The order an amount edit chooses (amount texts read as 32-bit integers, anything else 0): a target amount
-// above 0 gives SrcRate ascending; else a source amount above 0 gives DstRate descending; else nullopt (leave the
-// order as it is).
+// above 0 gives SrcRate ascending; else a source amount above 0 gives DstRate descending; else nullopt (leave
+// the order as it is).
 std::optional<TSortKey> AmountOrder(std::string_view SrcAmountText, std::string_view DstAmountText);
 
 // The order every rebuild sets: SrcRate ascending.
 inline const TSortKey kDefaultOrder{TOfferField::SrcRate, false};
 
-// Stable sort of Rows by Order (numbers compare numerically, the name by its bytes, a null BL before any
-// number).
+// Stable sort of Rows by Order: numbers compare numerically; the name case-insensitively for Latin and
+// Cyrillic (Ё as Е, as AnsiLowerCase folds), ties then by its bytes; a null BL comes before any number. Never
+// throws beyond allocation.
 void SortOffers(std::vector<TOfferRow>& Rows, const TSortOrder& Order);
 
 // The text a grid cell shows for a field: numbers in general format, BL empty when null.

@@ -7,9 +7,11 @@
 #include <string>
 #include <string_view>
 
-// Bytes -> valid UTF-8: each malformed sequence becomes U+FFFD, as a UTF-8 -> UTF-16 -> UTF-8 round trip would
-// give. Never fails.
+// Bytes -> valid UTF-8: each malformed sequence becomes U+FFFD, as a UTF-8 -> UTF-16 -> UTF-8 round trip
+// would give. Never fails.
 std::string DecodeUtf8Lenient(std::string_view Bytes);
+// True when Bytes are well-formed UTF-8 (no overlongs, surrogates or values above U+10FFFF). Never throws.
+bool IsValidUtf8(std::string_view Bytes);
 
 // UTF-8 -> Windows-1251 bytes; a character the code page lacks becomes "?".
 std::string Utf8ToAnsi(std::string_view Utf8);
@@ -20,6 +22,9 @@ std::string AnsiRoundTrip(std::string_view Utf8);
 // Case-insensitive equality of two UTF-8 texts whose characters are all in the ANSI code page
 // (Latin and Cyrillic letters fold; other characters compare exactly).
 bool AnsiSameText(std::string_view A, std::string_view B);
+// The text with Latin and Cyrillic capitals (those of the ANSI code page, Ё included) made small; the folding
+// AnsiSameText compares by. Invalid UTF-8 is decoded leniently first. Never throws.
+std::string AnsiLowerCase(std::string_view Utf8);
 
 // Removes every character up to U+0020 (blanks and control characters) from both ends.
 std::string TrimControl(std::string_view Text);
@@ -31,5 +36,6 @@ std::optional<long double> ParseDecimal(std::string_view Text);
 std::optional<std::int32_t> ParseInt32(std::string_view Text);
 
 // General number format: shortest text with at most 15 significant digits, "." separator, no thousands
-// separator, no trailing zeros ("3050", "0.3333", "1E-5" style exponent only where the plain form is too long).
+// separator, no trailing zeros ("3050", "0.3333"); scientific ("1E-5", "1.5E20") when the decimal exponent is
+// -5 or less or 15 or more. Never throws.
 std::string FormatGeneral(double Value);

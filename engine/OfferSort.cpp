@@ -1,0 +1,116 @@
+#include "engine/Offers.h"
+#include "engine/Text.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+// The name as a user orders it: case folded, and ё beside е rather than after я.
+std::string NameKey(const std::string& Name) {
+    std::string key = AnsiLowerCase(Name);
+    for (std::size_t pos = key.find("\xD1\x91"); pos != std::string::npos; pos = key.find("\xD1\x91", pos)) {
+        key.replace(pos, 2, "\xD0\xB5");
+    }
+    return key;
+}
+
+template <typename T> int Compare(const T& A, const T& B) {
+    return A < B ? -1 : (B < A ? 1 : 0);
+}
+
+int CompareBL(const std::optional<std::int32_t>& A, const std::optional<std::int32_t>& B) {
+    if (A.has_value() != B.has_value()) {
+        return A.has_value() ? 1 : -1;
+    }
+    return A ? Compare(*A, *B) : 0;
+}
+
+} // namespace
+
+std::optional<TSortKey> AmountOrder(std::string_view SrcAmountText, std::string_view DstAmountText) {
+    const std::int32_t src = ParseInt32(SrcAmountText).value_or(0);
+    const std::int32_t dst = ParseInt32(DstAmountText).value_or(0);
+    if (dst > 0) {
+        return TSortKey{TOfferField::SrcRate, false};
+    }
+    if (src > 0) {
+        return TSortKey{TOfferField::DstRate, true};
+    }
+    return std::nullopt;
+}
+
+void SortOffers(std::vector<TOfferRow>& Rows, const TSortOrder& Order) {
+    if (Order.empty() || Rows.size() < 2) {
+        return;
+    }
+    // Folding a name is not cheap; do it once per row, not once per comparison.
+    std::vector<std::string> nameKeys;
+    const bool byName = std::any_of(Order.begin(), Order.end(),
+                                    [](const TSortKey& key) { return key.Field == TOfferField::Exchanger; });
+    if (byName) {
+        nameKeys.reserve(Rows.size());
+        for (const TOfferRow& row : Rows) {
+            nameKeys.push_back(NameKey(row.Exchanger));
+        }
+    }
+    const auto compareField = [&](std::size_t a, std::size_t b, TOfferField field) {
+        const TOfferRow& x = Rows[a];
+        const TOfferRow& y = Rows[b];
+        switch (field) {
+        case TOfferField::EID:
+            return Compare(x.EID, y.EID);
+        case TOfferField::Exchanger: {
+            const int folded = nameKeys[a].compare(nameKeys[b]);
+            if (folded != 0) {
+                return folded < 0 ? -1 : 1;
+            }
+            return Compare(x.Exchanger, y.Exchanger);
+        }
+        case TOfferField::SrcRate:
+            return Compare(x.SrcRate, y.SrcRate);
+        case TOfferField::DstRate:
+            return Compare(x.DstRate, y.DstRate);
+        case TOfferField::Reserve:
+            return Compare(x.Reserve, y.Reserve);
+        case TOfferField::BL:
+            return CompareBL(x.BL, y.BL);
+        }
+        return 0;
+    };
+    std::vector<std::size_t> order(Rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        for (const TSortKey& key : Order) {
+            const int c = compareField(a, b, key.Field);
+            if (c != 0) {
+                return key.Descending ? c > 0 : c < 0;
+            }
+        }
+        return false;
+    });
+    std::vector<TOfferRow> sorted;
+    sorted.reserve(Rows.size());
+    for (const std::size_t index : order) {
+        sorted.push_back(std::move(Rows[index]));
+    }
+    Rows = std::move(sorted);
+}
+
+std::string OfferCellText(const TOfferRow& Row, TOfferField Field) {
+    switch (Field) {
+    case TOfferField::EID:
+        return std::to_string(Row.EID);
+    case TOfferField::Exchanger:
+        return Row.Exchanger;
+    case TOfferField::SrcRate:
+        return FormatGeneral(Row.SrcRate);
+    case TOfferField::DstRate:
+        return FormatGeneral(Row.DstRate);
+    case TOfferField::Reserve:
+        return FormatGeneral(Row.Reserve);
+    case TOfferField::BL:
+        return Row.BL ? std::to_string(*Row.BL) : std::string();
+    }
+    return {};
+}

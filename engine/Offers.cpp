@@ -1,0 +1,129 @@
+#include "engine/Offers.h"
+#include "engine/Text.h"
+
+#include <cmath>
+
+namespace {
+
+// Longest exchanger name kept, in bytes of the ANSI code page.
+constexpr std::size_t kExchangerNameBytes = 20;
+
+// 10^Decimals, exact for the small powers used here.
+long double PowerOfTen(int Decimals) {
+    long double power = 1;
+    for (int i = 0; i < Decimals; ++i) {
+        power *= 10;
+    }
+    return power;
+}
+
+std::string ExchangerName(const std::string& Name) {
+    return AnsiToUtf8(Utf8ToAnsi(Name).substr(0, kExchangerNameBytes));
+}
+
+// Both currency codes of the controls; the last names row with a display name wins, as for a duplicated name.
+void FindCodes(const TStringMatrix& Names, const TOfferControls& Controls, std::string& SrcCode,
+               std::string& DstCode) {
+    for (const TStringArray& row : Names) {
+        if (row.size() < 2) {
+            continue;
+        }
+        if (row[1] == *Controls.SrcName) {
+            SrcCode = row[0];
+        }
+        if (row[1] == *Controls.DstName) {
+            DstCode = row[0];
+        }
+    }
+}
+
+} // namespace
+
+int ExchangerIndex(const TStringMatrix& Exchangers, std::string_view Id) {
+    for (std::size_t i = 0; i < Exchangers.size(); ++i) {
+        if (!Exchangers[i].empty() && Exchangers[i][0] == Id) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+long double RoundTo(long double Value, int Decimals) {
+    if (Decimals < 0) {
+        const long double power = PowerOfTen(-Decimals);
+        return nearbyintl(Value / power) * power;
+    }
+    const long double power = PowerOfTen(Decimals);
+    // 1/power is the extended value nearest to 10^-Decimals, since power itself is exact.
+    return nearbyintl(Value * power) * (1.0L / power);
+}
+
+std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                  const TStringMatrix& Exchangers, const TOfferControls& Controls) {
+    std::vector<TOfferRow> offers;
+    if (!Controls.SrcName || !Controls.DstName) {
+        return offers;
+    }
+    const long double srcAmount = ParseDecimal(Controls.SrcAmountText).value_or(0);
+    const long double dstAmount = ParseDecimal(Controls.DstAmountText).value_or(0);
+    std::string srcCode;
+    std::string dstCode;
+    FindCodes(Names, Controls, srcCode, dstCode);
+
+    for (const TStringArray& quote : Rates) {
+        if (quote.size() < 6 || quote[1] != srcCode || quote[2] != dstCode) {
+            continue;
+        }
+        long double give = ParseDecimal(quote[3]).value_or(1);
+        long double get = ParseDecimal(quote[4]).value_or(1);
+        const long double reserve = ParseDecimal(quote[5]).value_or(0);
+        // Either one 0 makes the rate or an amount computed from it a division by zero.
+        if (give == 0 || get == 0) {
+            continue;
+        }
+        const long double rate = give / get;
+        if (srcAmount > 0) {
+            give = srcAmount;
+            get = srcAmount / rate;
+            if (reserve < get) {
+                continue;
+            }
+        }
+        if (dstAmount > 0) {
+            get = dstAmount;
+            give = dstAmount * rate;
+            if (reserve < dstAmount) {
+                continue;
+            }
+        }
+        const int index = ExchangerIndex(Exchangers, quote[0]);
+        if (index < 0) {
+            continue;
+        }
+        const TStringArray& exchanger = Exchangers[static_cast<std::size_t>(index)];
+        if (exchanger.size() < 4) {
+            continue;
+        }
+        // An id beyond 32 bits cannot be stored, and its page could not be opened: the offer is dropped.
+        const std::optional<std::int32_t> eid = ParseInt32(exchanger[0]);
+        if (!eid) {
+            continue;
+        }
+        TOfferRow& row = offers.emplace_back();
+        row.EID = *eid;
+        row.Exchanger = ExchangerName(exchanger[1]);
+        row.SrcRate = static_cast<double>(RoundTo(give, 4));
+        row.DstRate = static_cast<double>(RoundTo(get, 4));
+        row.Reserve = static_cast<double>(RoundTo(reserve, 2));
+        if (!exchanger[3].empty()) {
+            row.BL = ParseInt32(exchanger[2]);
+        }
+    }
+    return offers;
+}
+
+bool CanRebuildOffers(const TStringMatrix& Rates, const TStringMatrix& Names, const TStringMatrix& Exchangers,
+                      const TOfferControls& Controls) {
+    return !Rates.empty() && !Names.empty() && !Exchangers.empty() && Controls.SrcName.has_value() &&
+           Controls.DstName.has_value();
+}

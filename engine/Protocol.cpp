@@ -1,0 +1,48 @@
+#include "engine/Protocol.h"
+#include "engine/Text.h"
+
+#include <stdexcept>
+#include <string>
+
+#ifndef KOVRIN_SERVICE_BASE
+#error "KOVRIN_SERVICE_BASE must be defined by the build"
+#endif
+
+const std::string ServiceBase = KOVRIN_SERVICE_BASE;
+
+TIData MakeFeedRequest(std::string_view Base, std::string_view Feed, const std::string& Guid) {
+    TIData request;
+    request.Timeout = kFeedTimeout;
+    request.URL = std::string(Base) + "/callback";
+    request.PostParams.push_back({"action", std::string(Feed)});
+    request.Cookies.push_back({"appguid", Guid});
+    request.Cookies.push_back({"version", std::string(kProtocolVersion)});
+    return request;
+}
+
+std::string DecodeFeedBody(std::string_view BodyBytes) {
+    return DecodeUtf8Lenient(BodyBytes);
+}
+
+std::string NewsText(std::string_view BodyBytes) {
+    return TrimControl(DecodeFeedBody(BodyBytes));
+}
+
+TStringMatrix FeedTable(std::string_view Feed, std::string_view BodyBytes) {
+    std::string_view pattern;
+    if (Feed == kFeedRates) {
+        pattern = kRatesPattern;
+    } else if (Feed == kFeedNames) {
+        pattern = kNamesPattern;
+    } else if (Feed == kFeedExchangers) {
+        pattern = kExchangersPattern;
+    } else {
+        throw std::invalid_argument("no table is cut from the feed \"" + std::string(Feed) + "\"");
+    }
+    // RegexMatchAll decodes leniently itself, and only when the bytes need it.
+    return RegexMatchAll(BodyBytes, pattern);
+}
+
+std::string ExchangerPageUrl(std::string_view Base, std::int32_t EID) {
+    return std::string(Base) + "/click/" + std::to_string(EID);
+}

@@ -1,0 +1,111 @@
+#include "engine/Text.h"
+#include "engine/Utf8Codec.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <iconv.h>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Windows-1251 both ways, built once from iconv: converting per string would reopen the converter every call.
+struct TAnsiTables {
+    std::array<char32_t, 256> ToUnicode{};
+    std::vector<std::pair<char32_t, unsigned char>> FromUnicode; // sorted by code point, upper half only
+
+    TAnsiTables() {
+        iconv_t cd = iconv_open("UTF-32LE", "CP1251");
+        if (cd == reinterpret_cast<iconv_t>(-1)) {
+            throw std::runtime_error("iconv cannot convert from CP1251");
+        }
+        for (int b = 0; b < 256; ++b) {
+            char in = static_cast<char>(b);
+            unsigned char out[4] = {};
+            char* inPtr = &in;
+            char* outPtr = reinterpret_cast<char*>(out);
+            std::size_t inLeft = 1;
+            std::size_t outLeft = sizeof out;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
+                // 0x98 is unassigned in the code page; Windows passes it through as the C1 control of that
+                // value.
+                ToUnicode[b] = static_cast<char32_t>(b);
+            } else {
+                ToUnicode[b] = char32_t(out[0]) | (char32_t(out[1]) << 8) | (char32_t(out[2]) << 16) |
+                               (char32_t(out[3]) << 24);
+            }
+            if (b >= 0x80) {
+                FromUnicode.emplace_back(ToUnicode[b], static_cast<unsigned char>(b));
+            }
+        }
+        iconv_close(cd);
+        std::sort(FromUnicode.begin(), FromUnicode.end());
+    }
+};
+
+const TAnsiTables& Tables() {
+    static const TAnsiTables tables; // initialised once, thread-safely
+    return tables;
+}
+
+char32_t FoldCase(char32_t Cp) {
+    if (Cp >= U'A' && Cp <= U'Z') {
+        return Cp + 0x20;
+    }
+    if (Cp >= 0x0410 && Cp <= 0x042F) { // А..Я
+        return Cp + 0x20;
+    }
+    if (Cp >= 0x0400 && Cp <= 0x040F) { // Ѐ..Џ, Ё among them
+        return Cp + 0x50;
+    }
+    if (Cp == 0x0490) { // Ґ
+        return 0x0491;
+    }
+    return Cp;
+}
+
+} // namespace
+
+std::string Utf8ToAnsi(std::string_view Utf8) {
+    const TAnsiTables& tables = Tables();
+    std::string out;
+    out.reserve(Utf8.size());
+    Utf8Codec::ForEachCodePoint(Utf8, [&](char32_t cp) {
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+            return;
+        }
+        const auto it = std::lower_bound(tables.FromUnicode.begin(), tables.FromUnicode.end(),
+                                         std::pair<char32_t, unsigned char>(cp, 0));
+        out += (it != tables.FromUnicode.end() && it->first == cp) ? static_cast<char>(it->second) : '?';
+    });
+    return out;
+}
+
+std::string AnsiToUtf8(std::string_view Ansi) {
+    const TAnsiTables& tables = Tables();
+    std::string out;
+    out.reserve(Ansi.size() * 2);
+    for (const char c : Ansi) {
+        Utf8Codec::Append(out, tables.ToUnicode[static_cast<unsigned char>(c)]);
+    }
+    return out;
+}
+
+std::string AnsiRoundTrip(std::string_view Utf8) {
+    return AnsiToUtf8(Utf8ToAnsi(Utf8));
+}
+
+std::string AnsiLowerCase(std::string_view Utf8) {
+    std::string out;
+    out.reserve(Utf8.size());
+    Utf8Codec::ForEachCodePoint(Utf8, [&](char32_t cp) { Utf8Codec::Append(out, FoldCase(cp)); });
+    return out;
+}
+
+bool AnsiSameText(std::string_view A, std::string_view B) {
+    return AnsiLowerCase(A) == AnsiLowerCase(B);
+}

@@ -1,0 +1,67 @@
+#include "engine/Text.h"
+#include "engine/Utf8Codec.h"
+
+#include <cstring>
+
+namespace {
+
+// True when the 8 bytes at P are all ASCII; lets long runs of feed text skip the per-byte checks.
+bool EightAscii(const char* P) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, P, sizeof word);
+    return (word & 0x8080808080808080ULL) == 0;
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view Bytes) {
+    std::size_t pos = 0;
+    const std::size_t size = Bytes.size();
+    while (pos < size) {
+        if (pos + 8 <= size && EightAscii(Bytes.data() + pos)) {
+            pos += 8;
+            continue;
+        }
+        std::size_t subpart = 0;
+        const std::size_t length = Utf8Codec::SequenceAt(Bytes, pos, subpart);
+        if (length == 0) {
+            return false;
+        }
+        pos += length;
+    }
+    return true;
+}
+
+std::string DecodeUtf8Lenient(std::string_view Bytes) {
+    if (IsValidUtf8(Bytes)) {
+        return std::string(Bytes);
+    }
+    std::string out;
+    out.reserve(Bytes.size() + Bytes.size() / 4);
+    std::size_t pos = 0;
+    while (pos < Bytes.size()) {
+        std::size_t subpart = 0;
+        const std::size_t length = Utf8Codec::SequenceAt(Bytes, pos, subpart);
+        if (length == 0) {
+            Utf8Codec::Append(out, Utf8Codec::kReplacement);
+            pos += subpart;
+        } else {
+            out.append(Bytes.substr(pos, length));
+            pos += length;
+        }
+    }
+    return out;
+}
+
+std::string TrimControl(std::string_view Text) {
+    // Every character up to U+0020 is a single byte in UTF-8, so trimming bytes is trimming characters.
+    std::size_t first = 0;
+    std::size_t last = Text.size();
+    while (first < last && static_cast<unsigned char>(Text[first]) <= 0x20) {
+        ++first;
+    }
+    while (last > first && static_cast<unsigned char>(Text[last - 1]) <= 0x20) {
+        --last;
+    }
+    return std::string(Text.substr(first, last - first));
+}

@@ -1,0 +1,110 @@
+#pragma once
+// Byte-level UTF-8 helpers shared by the text routines of the engine (not part of its public contract).
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace Utf8Codec {
+
+// Length of the well-formed sequence that starts at Pos, or 0 when none does; then Subpart receives the
+// length of the maximal malformed subpart there (at least 1), the span one U+FFFD replaces.
+inline std::size_t SequenceAt(std::string_view Bytes, std::size_t Pos, std::size_t& Subpart) {
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(Bytes[i]); };
+    const unsigned char lead = byteAt(Pos);
+    Subpart = 1;
+    if (lead < 0x80) {
+        return 1;
+    }
+    std::size_t need = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        need = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        need = 2;
+        if (lead == 0xE0) {
+            low = 0xA0; // overlong below
+        } else if (lead == 0xED) {
+            high = 0x9F; // surrogates above
+        }
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        need = 3;
+        if (lead == 0xF0) {
+            low = 0x90;
+        } else if (lead == 0xF4) {
+            high = 0x8F; // beyond U+10FFFF above
+        }
+    } else {
+        return 0;
+    }
+    for (std::size_t k = 1; k <= need; ++k) {
+        if (Pos + k >= Bytes.size()) {
+            Subpart = k;
+            return 0;
+        }
+        const unsigned char next = byteAt(Pos + k);
+        const unsigned char lo = k == 1 ? low : 0x80;
+        const unsigned char hi = k == 1 ? high : 0xBF;
+        if (next < lo || next > hi) {
+            Subpart = k;
+            return 0;
+        }
+    }
+    return need + 1;
+}
+
+// The code point of the well-formed sequence of Length bytes at Pos.
+inline char32_t Decode(std::string_view Bytes, std::size_t Pos, std::size_t Length) {
+    const auto byteAt = [&](std::size_t i) { return static_cast<unsigned char>(Bytes[Pos + i]); };
+    switch (Length) {
+    case 1:
+        return byteAt(0);
+    case 2:
+        return (char32_t(byteAt(0) & 0x1F) << 6) | (byteAt(1) & 0x3F);
+    case 3:
+        return (char32_t(byteAt(0) & 0x0F) << 12) | (char32_t(byteAt(1) & 0x3F) << 6) | (byteAt(2) & 0x3F);
+    default:
+        return (char32_t(byteAt(0) & 0x07) << 18) | (char32_t(byteAt(1) & 0x3F) << 12) |
+               (char32_t(byteAt(2) & 0x3F) << 6) | (byteAt(3) & 0x3F);
+    }
+}
+
+// Appends the UTF-8 form of a code point (at most U+10FFFF, no surrogate).
+inline void Append(std::string& Out, char32_t Cp) {
+    if (Cp < 0x80) {
+        Out += static_cast<char>(Cp);
+    } else if (Cp < 0x800) {
+        Out += static_cast<char>(0xC0 | (Cp >> 6));
+        Out += static_cast<char>(0x80 | (Cp & 0x3F));
+    } else if (Cp < 0x10000) {
+        Out += static_cast<char>(0xE0 | (Cp >> 12));
+        Out += static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
+        Out += static_cast<char>(0x80 | (Cp & 0x3F));
+    } else {
+        Out += static_cast<char>(0xF0 | (Cp >> 18));
+        Out += static_cast<char>(0x80 | ((Cp >> 12) & 0x3F));
+        Out += static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
+        Out += static_cast<char>(0x80 | (Cp & 0x3F));
+    }
+}
+
+inline constexpr char32_t kReplacement = 0xFFFD;
+
+// Calls Visit(codePoint) for every character of Bytes, U+FFFD for each maximal malformed subpart.
+template <typename TVisit> void ForEachCodePoint(std::string_view Bytes, TVisit&& Visit) {
+    std::size_t pos = 0;
+    while (pos < Bytes.size()) {
+        std::size_t subpart = 0;
+        const std::size_t length = SequenceAt(Bytes, pos, subpart);
+        if (length == 0) {
+            Visit(kReplacement);
+            pos += subpart;
+        } else {
+            Visit(Decode(Bytes, pos, length));
+            pos += length;
+        }
+    }
+}
+
+} // namespace Utf8Codec

@@ -1,0 +1,307 @@
+#include "engine/Offers.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// What one offer shows; nullopt in a case means the quote is left out.
+struct TShown {
+    double SrcRate;
+    double DstRate;
+    double Reserve;
+    std::int32_t EID = 5;
+    std::string Exchanger = "Name";
+    std::optional<std::int32_t> BL = std::nullopt;
+};
+
+struct TCase {
+    const char* Label;
+    std::string Give;
+    std::string Get;
+    std::string Reserve;
+    std::string SrcAmount;
+    std::string DstAmount;
+    std::optional<TShown> Expected;
+    TStringArray Exchanger = {"5", "Name", "", ""};
+    std::string RateId = "5";
+    std::string SrcName = "WebMoney WMZ";
+};
+
+const TStringMatrix kNames = {{"wmz", "WebMoney WMZ", "usd"}, {"wmr", "WebMoney WMR", "rub"}};
+
+TEST(FillOffers, QuotesAmountsAndReservesGiveTheShownRows) {
+    const std::string name25 = "ABCDEFGHIJKLMNOPQRSTUVWXY";
+    const std::string cyr25 = [] {
+        std::string s;
+        for (int i = 0; i < 25; ++i) {
+            s += "\xD0\x96"; // Ж
+        }
+        return s;
+    }();
+    const TCase cases[] = {
+        {"quote alone", "1", "30.5", "5000", "", "", TShown{1, 30.5, 5000}},
+        {"source amount", "1", "30.5", "5000", "100", "", TShown{100, 3050, 5000}},
+        {"source amount beyond reserve", "1", "30.5", "3000", "100", "", std::nullopt},
+        {"target amount", "1", "30.5", "5000", "", "61", TShown{2, 61, 5000}},
+        {"target amount equal to reserve", "1", "30.5", "61", "", "61", TShown{2, 61, 61}},
+        {"target amount just above reserve", "1", "30.5", "60.99", "", "61", std::nullopt},
+        {"both amounts: target shown", "1", "30.5", "5000", "100", "61", TShown{2, 61, 5000}},
+        {"both amounts: source test fails", "1", "30.5", "1000", "100", "61", std::nullopt},
+        {"thirds", "1", "3", "10", "", "", TShown{1, 3, 10}},
+        {"thirds with target 1", "1", "3", "10", "", "1", TShown{0.3333, 1, 10}},
+        {"reserve rounds half to even down", "1", "2", "0.125", "", "", TShown{1, 2, 0.12}},
+        {"reserve rounds half to even up", "1", "2", "0.375", "", "", TShown{1, 2, 0.38}},
+        {"zero reserve, no amount", "1", "30.5", "0", "", "", TShown{1, 30.5, 0}},
+        {"zero reserve, source amount", "1", "30.5", "0", "1", "", std::nullopt},
+        {"zero reserve, target amount", "1", "30.5", "0", "", "1", std::nullopt},
+        {"amounts that are not numbers count as none", "1", "30.5", "0", "abc", "1.2.3", TShown{1, 30.5, 0}},
+        {"10-digit amount beyond 32 bits still computes", "1", "30.5", "1000000000000", "9999999999", "",
+         TShown{9999999999.0, 304999999969.5, 1e12}},
+        {"fields that are not numbers take defaults", "1.2.3", ".", "1.2.3", "", "", TShown{1, 1, 0}},
+        {"give of zero is left out", "0", "30.5", "5000", "", "", std::nullopt},
+        {"get of zero is left out", "1", "0.0", "5000", "100", "", std::nullopt},
+        {"exchanger id missing from exchangers",
+         "1",
+         "30.5",
+         "5000",
+         "",
+         "",
+         std::nullopt,
+         {"6", "Other", "", ""}},
+        {"BL when column 3 is not empty",
+         "1",
+         "30.5",
+         "5000",
+         "",
+         "",
+         TShown{1, 30.5, 5000, 5, "Name", 3},
+         {"5", "Name", "3", "7"}},
+        {"BL null when column 3 is empty",
+         "1",
+         "30.5",
+         "5000",
+         "",
+         "",
+         TShown{1, 30.5, 5000},
+         {"5", "Name", "3", ""}},
+        {"BL null when column 2 is empty",
+         "1",
+         "30.5",
+         "5000",
+         "",
+         "",
+         TShown{1, 30.5, 5000},
+         {"5", "Name", "", "7"}},
+        {"BL null beyond 32 bits",
+         "1",
+         "30.5",
+         "5000",
+         "",
+         "",
+         TShown{1, 30.5, 5000},
+         {"5", "Name", "2147483648", "1"}},
+        {"id 007 in both feeds",
+         "1",
+         "30.5",
+         "5000",
+         "",
+         "",
+         TShown{1, 30.5, 5000, 7},
+         {"007", "Name", "", ""},
+         "007"},
+        {"id beyond 32 bits is left out",
+         "1",
+         "30.5",
+         "5000",
+         "",
+         "",
+         std::nullopt,
+         {"4294967301", "Name", "", ""},
+         "4294967301"},
+        {"Latin name cut to 20",
+         "1",
+         "30.5",
+         "5000",
+         "",
+         "",
+         TShown{1, 30.5, 5000, 5, name25.substr(0, 20)},
+         {"5", name25, "", ""}},
+        {"Cyrillic name cut to 20 characters",
+         "1",
+         "30.5",
+         "5000",
+         "",
+         "",
+         TShown{1, 30.5, 5000, 5, cyr25.substr(0, 40)},
+         {"5", cyr25, "", ""}},
+        {"name outside the code page",
+         "1",
+         "30.5",
+         "5000",
+         "",
+         "",
+         TShown{1, 30.5, 5000, 5, "Caf?"},
+         {"5", "Caf\xC3\xA9", "", ""}},
+        {"display name matching no currency",
+         "1",
+         "30.5",
+         "5000",
+         "",
+         "",
+         std::nullopt,
+         {"5", "Name", "", ""},
+         "5",
+         "webmoney wmz"},
+    };
+    for (const TCase& c : cases) {
+        const TStringMatrix rates = {{c.RateId, "wmz", "wmr", c.Give, c.Get, c.Reserve}};
+        const TStringMatrix exchangers = {c.Exchanger};
+        const TOfferControls controls{c.SrcName, "WebMoney WMR", c.SrcAmount, c.DstAmount};
+        const std::vector<TOfferRow> offers = FillOffers(rates, kNames, exchangers, controls);
+        if (!c.Expected) {
+            EXPECT_TRUE(offers.empty()) << c.Label;
+            continue;
+        }
+        ASSERT_EQ(offers.size(), 1u) << c.Label;
+        const TOfferRow& row = offers[0];
+        EXPECT_EQ(row.SrcRate, c.Expected->SrcRate) << c.Label;
+        EXPECT_EQ(row.DstRate, c.Expected->DstRate) << c.Label;
+        EXPECT_EQ(row.Reserve, c.Expected->Reserve) << c.Label;
+        EXPECT_EQ(row.EID, c.Expected->EID) << c.Label;
+        EXPECT_EQ(row.Exchanger, c.Expected->Exchanger) << c.Label;
+        EXPECT_EQ(row.BL, c.Expected->BL) << c.Label;
+    }
+}
+
+TEST(FillOffers, PairSelectionOrderAndLookups) {
+    const TStringMatrix names = {{"a", "Alpha", "x"}, {"b", "Beta", "x"}, {"B", "Beta", "x"}};
+    const TStringMatrix exchangers = {{"1", "One", "", ""}, {"2", "Two", "", ""}, {"1", "Shadow", "", ""}};
+    const TStringMatrix rates = {
+        {"2", "a", "B", "1", "2", "100"},
+        {"1", "a", "b", "1", "2", "100"}, // "Beta" resolves to the later code B
+        {"1", "a", "B", "1", "3", "100"},
+        {"1", "B", "a", "1", "4", "100"}, // the reverse pair is another pair
+        {"1", "A", "B", "1", "5", "100"}, // codes compare exactly
+    };
+    const std::vector<TOfferRow> offers = FillOffers(rates, names, exchangers, {"Alpha", "Beta", "", ""});
+    ASSERT_EQ(offers.size(), 2u);
+    EXPECT_EQ(offers[0].Exchanger, "Two");
+    EXPECT_EQ(offers[0].DstRate, 2);
+    EXPECT_EQ(offers[1].Exchanger, "One"); // the first exchangers row with the id serves
+    EXPECT_EQ(offers[1].DstRate, 3);
+
+    EXPECT_TRUE(FillOffers(rates, names, exchangers, {std::nullopt, "Beta", "", ""}).empty());
+    EXPECT_TRUE(FillOffers(rates, names, exchangers, {"Alpha", std::nullopt, "", ""}).empty());
+    EXPECT_EQ(ExchangerIndex(exchangers, "1"), 0);
+    EXPECT_EQ(ExchangerIndex(exchangers, "2"), 1);
+    EXPECT_EQ(ExchangerIndex(exchangers, "01"), -1);
+    EXPECT_EQ(ExchangerIndex({}, "1"), -1);
+}
+
+TEST(FillOffers, RebuildNeedsAllTablesAndBothCurrencies) {
+    const TStringMatrix some = {{"x"}};
+    const TOfferControls both{"A", "B", "", ""};
+    EXPECT_TRUE(CanRebuildOffers(some, some, some, both));
+    EXPECT_FALSE(CanRebuildOffers(some, some, {}, both)); // empty exchangers: previous offers stay
+    EXPECT_FALSE(CanRebuildOffers({}, some, some, both));
+    EXPECT_FALSE(CanRebuildOffers(some, {}, some, both));
+    EXPECT_FALSE(CanRebuildOffers(some, some, some, {"A", std::nullopt, "", ""}));
+    EXPECT_FALSE(CanRebuildOffers(some, some, some, {std::nullopt, "B", "", ""}));
+}
+
+TEST(RoundTo, HalfToEvenAtTheScaledValue) {
+    EXPECT_EQ(static_cast<double>(RoundTo(0.125L, 2)), 0.12);
+    EXPECT_EQ(static_cast<double>(RoundTo(0.375L, 2)), 0.38);
+    EXPECT_EQ(static_cast<double>(RoundTo(2.5L, 0)), 2.0);
+    EXPECT_EQ(static_cast<double>(RoundTo(1.0L / 3.0L, 4)), 0.3333);
+    EXPECT_EQ(static_cast<double>(RoundTo(-0.00005L, 4)), 0.0);
+    EXPECT_EQ(static_cast<double>(RoundTo(61.0L / 30.5L * 30.5L, 4)), 61.0);
+}
+
+TEST(AmountOrder, TargetAmountFirstThenSourceAmount) {
+    struct TCase {
+        const char* Src;
+        const char* Dst;
+        std::optional<TSortKey> Expected;
+    };
+    const TSortKey srcAsc{TOfferField::SrcRate, false};
+    const TSortKey dstDesc{TOfferField::DstRate, true};
+    const TCase cases[] = {
+        {"100", "", dstDesc},
+        {"1", "", dstDesc},
+        {"100", "5", srcAsc},
+        {"", "5", srcAsc},
+        {"", "", std::nullopt},
+        {"0", "0", std::nullopt},
+        {"2147483648", "", std::nullopt},
+        {"2147483647", "", dstDesc},
+        {"9999999999", "", std::nullopt},
+        {"1.5", "", std::nullopt},
+        {"-3", "", std::nullopt},
+        {"100", "abc", dstDesc},
+    };
+    for (const TCase& c : cases) {
+        EXPECT_EQ(AmountOrder(c.Src, c.Dst), c.Expected) << c.Src << " / " << c.Dst;
+    }
+}
+
+std::vector<std::string> Names(const std::vector<TOfferRow>& Rows) {
+    std::vector<std::string> names;
+    for (const TOfferRow& row : Rows) {
+        names.push_back(row.Exchanger);
+    }
+    return names;
+}
+
+TEST(SortOffers, StableMultiKeyWithNamesFoldedAndNullBLFirst) {
+    const auto make = [](std::int32_t eid, std::string name, double src, double dst,
+                         std::optional<std::int32_t> bl) {
+        return TOfferRow{eid, std::move(name), src, dst, 100, bl};
+    };
+    const std::vector<TOfferRow> base = {
+        make(1, "beta", 2, 10, 3),
+        make(2, "Alpha", 1, 10, std::nullopt),
+        make(3, "alpha", 2, 30, -1),
+        make(4, "Gamma", 1, 20, 3),
+        make(5, "\xD0\x81\xD0\xB6", 3, 5, 0), // Ёж
+        make(6, "\xD0\xB5\xD0\xB6", 3, 5, 1), // еж
+        make(7, "\xD0\xB6", 3, 5, 2),         // ж
+    };
+    struct TCase {
+        TSortOrder Order;
+        std::vector<std::int32_t> Eids;
+    };
+    const TCase cases[] = {
+        {{{TOfferField::SrcRate, false}}, {2, 4, 1, 3, 5, 6, 7}}, // ties keep table order
+        {{{TOfferField::SrcRate, true}}, {5, 6, 7, 1, 3, 2, 4}},
+        {{{TOfferField::SrcRate, false}, {TOfferField::DstRate, true}}, {4, 2, 3, 1, 5, 6, 7}},
+        // Case-insensitive, bytes break the tie ("Alpha" < "alpha"); Ё sorts with Е, before Ж.
+        {{{TOfferField::Exchanger, false}}, {2, 3, 1, 4, 5, 6, 7}},
+        {{{TOfferField::BL, false}}, {2, 3, 5, 6, 7, 1, 4}},
+        {{{TOfferField::BL, true}}, {1, 4, 7, 6, 5, 3, 2}},
+        {{{TOfferField::EID, true}}, {7, 6, 5, 4, 3, 2, 1}},
+        {{}, {1, 2, 3, 4, 5, 6, 7}},
+    };
+    for (const TCase& c : cases) {
+        std::vector<TOfferRow> rows = base;
+        SortOffers(rows, c.Order);
+        std::vector<std::int32_t> eids;
+        for (const TOfferRow& row : rows) {
+            eids.push_back(row.EID);
+        }
+        EXPECT_EQ(eids, c.Eids) << testing::PrintToString(Names(rows));
+    }
+}
+
+TEST(OfferCellText, GeneralFormatAndEmptyNullBL) {
+    const TOfferRow row{42, "Name", 0.3333, 3050, 0.12, std::nullopt};
+    EXPECT_EQ(OfferCellText(row, TOfferField::EID), "42");
+    EXPECT_EQ(OfferCellText(row, TOfferField::Exchanger), "Name");
+    EXPECT_EQ(OfferCellText(row, TOfferField::SrcRate), "0.3333");
+    EXPECT_EQ(OfferCellText(row, TOfferField::DstRate), "3050");
+    EXPECT_EQ(OfferCellText(row, TOfferField::Reserve), "0.12");
+    EXPECT_EQ(OfferCellText(row, TOfferField::BL), "");
+    EXPECT_EQ(OfferCellText(TOfferRow{1, "", 0, 0, 0, -7}, TOfferField::BL), "-7");
+}
+
+} // namespace
