@@ -5,13 +5,14 @@
 #include <filesystem>
 #include <string>
 
-// ExeDir / "settings.xml" when ExeDir is writable (or the file there is); otherwise
-// $XDG_CONFIG_HOME/kovrin/settings.xml (else ~/.config/kovrin/settings.xml), creating that folder.
+// ExeDir / "settings.xml" when this process may create files in ExeDir (a save writes a new file there and
+// renames it); otherwise ConfigHome() / "kovrin" / "settings.xml", creating that folder. Never throws.
 std::filesystem::path SettingsFilePath(const std::filesystem::path& ExeDir);
 
-// The user's configuration home: $XDG_CONFIG_HOME when set and absolute, else $HOME/.config.
+// The user's configuration home: $XDG_CONFIG_HOME when set and absolute, else $HOME/.config. Never throws.
 std::filesystem::path ConfigHome();
 
 // Writes Bytes to Target atomically: a temporary file in the same folder, flushed and fsynced, then renamed
-// over Target. False on any failure; the previous file is then untouched and the temporary file removed.
+// over Target (keeping Target's permissions). False on any failure; the previous file is then untouched and
+// the temporary file removed. Never throws.
 bool AtomicWriteFile(const std::filesystem::path& Target, const std::string& Bytes);

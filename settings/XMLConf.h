@@ -14,8 +14,8 @@ class TConfigDocument;
 // Reference-counted handle of a settings document; empty until ConfigOpen fills it.
 using TConfigDoc = std::shared_ptr<TConfigDocument>;
 
-// Raised by ConfigRead and ConfigWrite for structural problems ("Element does not contain a single text node",
-// a key segment that is not a valid element name, an empty key, a document that is not open).
+// Raised by ConfigRead and ConfigWrite for structural problems ("Element does not contain a single text
+// node", a key segment that is not a valid element name, an empty key, a document that is not open).
 class EConfigError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
@@ -44,33 +44,37 @@ class TConfigValue {
 };
 
 // Creates the document object when Doc is empty, then loads FileName or, failing that, creates a new document
-// with the root RootName. Returns false only when neither worked (the caller then ends the program's loop at its
-// first turn, as a posted quit request would). Never throws.
+// with the root RootName. Returns false only when neither worked (the caller then ends the program's loop at
+// its first turn, as a posted quit request would). Never throws.
 bool ConfigOpen(TConfigDoc& Doc, const std::filesystem::path& FileName, const std::string& RootName);
 
-// Replaces Doc's contents with the parsed file; true when it parsed and has a top-level element named RootName.
-// A missing file yields an empty tree and so false. Never throws.
+// Replaces Doc's contents with the parsed file; true when it parsed and has a top-level element named
+// RootName. A missing file yields an empty tree and so false. Never throws.
 bool ConfigLoad(const TConfigDoc& Doc, const std::filesystem::path& FileName, const std::string& RootName);
 
 // Replaces Doc's contents with the declaration and an empty root element. Never throws.
 bool ConfigCreate(const TConfigDoc& Doc, const std::string& RootName);
 
-// Writes the whole document atomically (temporary file in the same folder, fsync, rename). False on any error,
-// leaving the previous file whole. Never throws.
+// Writes the whole document atomically (temporary file in the same folder, fsync, rename). False on any
+// error, leaving the previous file whole. Never throws.
 bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName);
 
 // Sets the text of the element named by Key, creating missing elements with layout. Always returns true;
 // throws EConfigError on failure.
 bool ConfigWrite(const TConfigDoc& Doc, const std::string& Key, const TConfigValue& Value);
 
-// True with Value set to the element's text when Key exists and its text is not empty; false (Value unchanged)
-// otherwise. Never creates anything. Throws EConfigError for an element that has element children.
+// True with Value set to the element's text when Key exists and its text is not empty; false (Value
+// unchanged) otherwise. Never creates anything. Throws EConfigError for an element that has element children.
 bool ConfigRead(const TConfigDoc& Doc, const std::string& Key, std::string& Value);
 
 // Reads a stored boolean / integer text the way the program's readers convert them. Throw EConfigError with a
 // message naming the text when it does not convert ("'abc' is not a valid integer value").
 bool ConfigTextToBool(const std::string& Text);
 std::int32_t ConfigTextToInt(const std::string& Text);
+// A stored amount read as a fixed-point number with four decimal places (half to even at the fourth) and
+// given back as its shortest decimal text: "0042" -> "42", "12.50" -> "12.5", "1.23456" -> "1.2346". "." is
+// the only separator. Throws EConfigError ("'<text>' is not a valid floating point value") for anything else.
+std::string ConfigTextToAmountText(const std::string& Text);
 
 // The key segment under which a currency code is stored below "HideCurrencies/": codes that are valid XML
 // element names stay as they are; every character that may not stand in a name becomes "_xHHHH_" (its code

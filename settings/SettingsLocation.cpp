@@ -1,0 +1,118 @@
+// The settings file's folder, and replacing a file without ever leaving a half-written one behind.
+
+#include "settings/SettingsLocation.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <pwd.h>
+#include <random>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSettingsFileName = "settings.xml";
+
+bool WriteAll(int Fd, const std::string& Bytes) {
+    std::size_t done = 0;
+    while (done < Bytes.size()) {
+        const ssize_t written = ::write(Fd, Bytes.data() + done, Bytes.size() - done);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Opens a new, unique file beside Target; -1 when none can be made. O_EXCL keeps an existing file safe, and
+// the 0666 mode lets the umask decide the permissions as for any new file.
+int CreateTemporary(const fs::path& Target, fs::path& Created) {
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const std::string name = "." + Target.filename().string() + ".tmp-" + std::to_string(::getpid()) +
+                                 "-" + std::to_string(counter++) + "-" + std::to_string(random());
+        Created = Target.parent_path() / name;
+        const int fd = ::open(Created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+void SyncFolder(const fs::path& Folder) {
+    const int fd = ::open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        // Only makes the rename durable; some file systems refuse it, and the new file is in place either
+        // way.
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+bool FolderIsWritable(const fs::path& Folder) {
+    std::error_code error;
+    return fs::is_directory(Folder, error) && ::access(Folder.c_str(), W_OK | X_OK) == 0;
+}
+
+} // namespace
+
+fs::path ConfigHome() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && fs::path(xdg).is_absolute()) {
+        return fs::path(xdg);
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home != '\0') {
+        return fs::path(home) / ".config";
+    }
+    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+        return fs::path(entry->pw_dir) / ".config";
+    }
+    return fs::path(".config");
+}
+
+fs::path SettingsFilePath(const fs::path& ExeDir) {
+    if (FolderIsWritable(ExeDir)) {
+        return ExeDir / kSettingsFileName;
+    }
+    const fs::path folder = ConfigHome() / "kovrin";
+    std::error_code ignored;
+    // A folder that cannot be made shows up later as a failed save, which is reported there.
+    fs::create_directories(folder, ignored);
+    return folder / kSettingsFileName;
+}
+
+bool AtomicWriteFile(const fs::path& Target, const std::string& Bytes) {
+    const fs::path target = Target.has_parent_path() ? Target : fs::path(".") / Target;
+    fs::path temporary;
+    const int fd = CreateTemporary(target, temporary);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = WriteAll(fd, Bytes);
+    // Keep the permissions the old file had, so a save does not widen or narrow who may read it.
+    struct stat old {};
+    if (ok && ::stat(target.c_str(), &old) == 0) {
+        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    SyncFolder(target.parent_path());
+    return true;
+}

@@ -1,0 +1,240 @@
+// The settings document over pugixml: opening, saving, and key lookups with the file's layout rules.
+
+#include "settings/XMLConf.h"
+
+#include "settings/SettingsLocation.h"
+#include "settings/XmlName.h"
+
+#include <pugixml.hpp>
+#include <vector>
+
+class TConfigDocument final {
+  public:
+    pugi::xml_document FDoc;
+};
+
+namespace {
+
+constexpr const char* kLineBreak = "\r\n";
+constexpr const char* kNotSingleText = "Element does not contain a single text node";
+// Whitespace-only text is dropped on load (no parse_ws_pcdata); the declaration is kept as it was.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration;
+
+class TStringWriter final : public pugi::xml_writer {
+  public:
+    void write(const void* data, size_t size) override { FText.append(static_cast<const char*>(data), size); }
+    std::string FText;
+};
+
+std::vector<std::string> CutKey(const std::string& Key) {
+    std::vector<std::string> segments;
+    if (Key.empty()) {
+        return segments;
+    }
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t slash = Key.find('/', start);
+        if (slash == std::string::npos) {
+            segments.push_back(Key.substr(start));
+            break;
+        }
+        segments.push_back(Key.substr(start, slash - start));
+        start = slash + 1;
+        // A trailing "/" adds no segment.
+        if (start == Key.size()) {
+            break;
+        }
+    }
+    return segments;
+}
+
+// The root element a key starts from; throws when there is no document or the key names nothing.
+pugi::xml_node StartOf(const TConfigDoc& Doc, const std::vector<std::string>& Segments,
+                       const std::string& Key) {
+    if (!Doc) {
+        throw EConfigError("The settings document is not open");
+    }
+    if (Segments.empty()) {
+        throw EConfigError("Empty settings key");
+    }
+    pugi::xml_node root = Doc->FDoc.document_element();
+    if (!root) {
+        throw EConfigError("The settings document has no root element (key '" + Key + "')");
+    }
+    return root;
+}
+
+pugi::xml_node FirstElementNamed(pugi::xml_node Parent, const std::string& Name) {
+    for (pugi::xml_node child : Parent.children()) {
+        if (child.type() == pugi::node_element && Name == child.name()) {
+            return child;
+        }
+    }
+    return {};
+}
+
+bool IsText(pugi::xml_node Node) {
+    return Node.type() == pugi::node_pcdata || Node.type() == pugi::node_cdata;
+}
+
+std::size_t EnclosingElements(pugi::xml_node Node) {
+    std::size_t count = 0;
+    for (pugi::xml_node up = Node.parent(); up && up.type() == pugi::node_element; up = up.parent()) {
+        ++count;
+    }
+    return count;
+}
+
+void AppendLayoutText(pugi::xml_node Parent, const std::string& Text) {
+    Parent.append_child(pugi::node_pcdata).set_value(Text.c_str());
+}
+
+// Appends a new element as the last child of Parent, with the line breaks and tabs that put it on a line of
+// its own and keep Parent's closing tag on a line of its own.
+pugi::xml_node AppendWithLayout(pugi::xml_node Parent, const std::string& Name) {
+    const std::string closingIndent = kLineBreak + std::string(EnclosingElements(Parent), '\t');
+    if (!Parent.first_child()) {
+        AppendLayoutText(Parent, closingIndent);
+    }
+    AppendLayoutText(Parent, "\t");
+    pugi::xml_node element = Parent.append_child(pugi::node_element);
+    element.set_name(Name.c_str());
+    AppendLayoutText(Parent, closingIndent);
+    return element;
+}
+
+// A document we can work with: exactly one element at top level, besides the declaration.
+bool HasOnlyRoot(const pugi::xml_document& Doc, const std::string& RootName) {
+    int elements = 0;
+    bool named = false;
+    for (pugi::xml_node node : Doc.children()) {
+        if (node.type() == pugi::node_element) {
+            ++elements;
+            named = named || RootName == node.name();
+        } else if (node.type() != pugi::node_declaration) {
+            return false;
+        }
+    }
+    return elements == 1 && named;
+}
+
+} // namespace
+
+bool ConfigOpen(TConfigDoc& Doc, const std::filesystem::path& FileName, const std::string& RootName) {
+    try {
+        if (!Doc) {
+            Doc = std::make_shared<TConfigDocument>();
+        }
+    } catch (...) {
+        return false;
+    }
+    return ConfigLoad(Doc, FileName, RootName) || ConfigCreate(Doc, RootName);
+}
+
+bool ConfigLoad(const TConfigDoc& Doc, const std::filesystem::path& FileName, const std::string& RootName) {
+    if (!Doc) {
+        return false;
+    }
+    try {
+        Doc->FDoc.reset();
+        std::error_code error;
+        if (!std::filesystem::exists(FileName, error)) {
+            return false;
+        }
+        const pugi::xml_parse_result parsed = Doc->FDoc.load_file(FileName.c_str(), kParseOptions);
+        // Several top-level elements or stray text would not be well-formed; such a file counts as
+        // unreadable.
+        return parsed && HasOnlyRoot(Doc->FDoc, RootName);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ConfigCreate(const TConfigDoc& Doc, const std::string& RootName) {
+    if (!Doc) {
+        return false;
+    }
+    try {
+        Doc->FDoc.reset();
+        pugi::xml_node declaration = Doc->FDoc.append_child(pugi::node_declaration);
+        declaration.append_attribute("version").set_value("1.0");
+        declaration.append_attribute("encoding").set_value("UTF-8");
+        return static_cast<bool>(Doc->FDoc.append_child(RootName.c_str()));
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName) {
+    if (!Doc) {
+        return false;
+    }
+    try {
+        // A document without a root would replace the user's file by nothing useful.
+        if (!Doc->FDoc.document_element()) {
+            return false;
+        }
+        // Each top-level node on its own line, the last one ended too: the declaration and the root at the
+        // left margin, and everything inside them only as the layout text nodes put it.
+        TStringWriter writer;
+        for (pugi::xml_node node : Doc->FDoc.children()) {
+            node.print(writer, "\t", pugi::format_raw, pugi::encoding_utf8);
+            writer.FText += kLineBreak;
+        }
+        return AtomicWriteFile(FileName, writer.FText);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ConfigWrite(const TConfigDoc& Doc, const std::string& Key, const TConfigValue& Value) {
+    const std::vector<std::string> segments = CutKey(Key);
+    pugi::xml_node current = StartOf(Doc, segments, Key);
+    for (const std::string& segment : segments) {
+        if (!IsValidElementName(segment)) {
+            throw EConfigError("'" + segment + "' is not a valid element name (key '" + Key + "')");
+        }
+    }
+    for (const std::string& segment : segments) {
+        pugi::xml_node next = FirstElementNamed(current, segment);
+        current = next ? next : AppendWithLayout(current, segment);
+    }
+
+    pugi::xml_node only = current.first_child();
+    if (only && (only.next_sibling() || !IsText(only))) {
+        throw EConfigError(kNotSingleText);
+    }
+    const std::string text = Value.Text();
+    if (only) {
+        current.remove_child(only);
+    }
+    // An empty value leaves the element without text, which reads back as missing.
+    if (!text.empty()) {
+        current.append_child(pugi::node_pcdata).set_value(text.c_str());
+    }
+    return true;
+}
+
+bool ConfigRead(const TConfigDoc& Doc, const std::string& Key, std::string& Value) {
+    const std::vector<std::string> segments = CutKey(Key);
+    pugi::xml_node current = StartOf(Doc, segments, Key);
+    for (const std::string& segment : segments) {
+        current = FirstElementNamed(current, segment);
+        if (!current) {
+            return false;
+        }
+    }
+    pugi::xml_node only = current.first_child();
+    if (!only) {
+        return false;
+    }
+    if (only.next_sibling() || !IsText(only)) {
+        throw EConfigError(kNotSingleText);
+    }
+    const std::string text = only.value();
+    if (text.empty()) {
+        return false;
+    }
+    Value = text;
+    return true;
+}
