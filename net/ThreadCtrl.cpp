@@ -105,3 +105,8 @@ std::size_t TThreadCtrl::PendingJobs() const {
     std::lock_guard<std::recursive_mutex> guard(FShared->FLock);
     return FShared->FJobs.size();
 }
+
+std::int32_t TThreadCtrl::LastID() const {
+    std::lock_guard<std::recursive_mutex> guard(FShared->FLock);
+    return FShared->FLastID;
+}

@@ -51,6 +51,9 @@ class TThreadCtrl final {
     // Jobs submitted and not yet completed by a sweep (for tests and diagnostics).
     std::size_t PendingJobs() const;
 
+    // ID of the most recently submitted job; 0 before the first (for tests and diagnostics).
+    std::int32_t LastID() const;
+
   private:
     // FJobs, FLock (re-entrant), FLastID and the dispatcher live here, shared with the worker threads, so
     // that a hand-off arriving after the controller is gone finds it marked dead instead of freed memory.

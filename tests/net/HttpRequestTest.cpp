@@ -1,0 +1,251 @@
+#include "net/TCP.h"
+#include "tests/support/ScriptedServer.h"
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+
+namespace {
+
+using namespace std::chrono_literals;
+using TSteady = std::chrono::steady_clock;
+
+constexpr std::int32_t kShort = 300;
+
+TOData Exchange(const TIData& Input) {
+    TOData output;
+    output.Headers = output.Body = output.ResultString = "stale";
+    output.ResultCode = -1;
+    HttpRequest(Input, output);
+    return output;
+}
+
+TIData Request(const std::string& Url, std::int32_t Timeout = 2000) {
+    TIData input;
+    input.Timeout = Timeout;
+    input.URL = Url;
+    return input;
+}
+
+std::string Host(const TScriptedServer& Server) {
+    return "Host: 127.0.0.1:" + std::to_string(Server.Port());
+}
+
+// A loopback port that nothing listens on: bound once, then released.
+std::uint16_t ClosedPort() {
+    const int handle = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t size = sizeof address;
+    getsockname(handle, reinterpret_cast<sockaddr*>(&address), &size);
+    close(handle);
+    return ntohs(address.sin_port);
+}
+
+void ExpectEmpty(const TOData& Output, int Code) {
+    EXPECT_EQ(Output.ResultCode, Code);
+    EXPECT_EQ(Output.ResultString, "");
+    EXPECT_EQ(Output.Headers, "");
+    EXPECT_EQ(Output.Body, "");
+}
+
+TEST(HttpRequest, FeedRequestGoesOutByteForByte) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send(HttpResponseText("200 OK", "R|1|2\n", "X-Feed: rates\r\n")));
+    TIData input = Request(server.Url("/callback"));
+    input.PostParams = {{"action", "rates"}};
+    input.Cookies = {{"appguid", "{0F8FAD5B-D9CB-469F-A165-70867728950E}"}, {"version", "1.0.1"}};
+    const TOData output = Exchange(input);
+
+    ASSERT_TRUE(server.WaitForConnections(1));
+    EXPECT_EQ(server.Received(0),
+              "POST /callback HTTP/1.0\r\n" + Host(server) +
+                  "\r\nKeep-Alive: 300\r\nConnection: keep-alive\r\n"
+                  "Cookie: appguid={0F8FAD5B-D9CB-469F-A165-70867728950E}; version=1.0.1\r\n"
+                  "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: 13\r\n"
+                  "\r\naction=rates&");
+    EXPECT_EQ(output.ResultCode, 200);
+    EXPECT_EQ(output.ResultString, "OK");
+    EXPECT_EQ(output.Headers, "HTTP/1.0 200 OK\r\nX-Feed: rates\r\nContent-Length: 6\r\n\r\n");
+    EXPECT_EQ(output.Body, "R|1|2\n");
+}
+
+TEST(HttpRequest, GetCarriesTheQueryAndNoBody) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send(HttpResponseText("200 OK", std::string("\0\xFF\r\n", 4))));
+    TIData input = Request(server.Url("/p"));
+    input.GetParams = {{"a", "1"}, {"b", "x y"}};
+    input.UserAgent = "Kovrin-Test";
+    input.Header = "X-Extra: 1";
+    input.Cookies = {{"skip", ""}};
+    const TOData output = Exchange(input);
+
+    ASSERT_TRUE(server.WaitForConnections(1));
+    EXPECT_EQ(server.Received(0),
+              "GET /p?a=1&b=x%20y& HTTP/1.0\r\n" + Host(server) +
+                  "\r\nKeep-Alive: 300\r\nConnection: keep-alive\r\nUser-Agent: Kovrin-Test\r\n"
+                  "X-Extra: 1\r\n\r\n");
+    EXPECT_EQ(output.Body, std::string("\0\xFF\r\n", 4));
+}
+
+TEST(HttpRequest, LargeFormBodyArrivesWhole) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send(HttpResponseText("200 OK", "")));
+    TIData input = Request(server.Url("/big"));
+    input.PostParams = {{"blob", std::string(100000, 'z')}};
+    Exchange(input);
+    ASSERT_TRUE(server.WaitForConnections(1));
+    const std::string received = server.Received(0);
+    EXPECT_NE(received.find("Content-Length: 100006\r\n\r\n"), std::string::npos);
+    EXPECT_EQ(received.substr(received.size() - 100006), "blob=" + std::string(100000, 'z') + "&");
+}
+
+TEST(HttpRequest, RedirectCarriesServerCookiesAndTheSameForm) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send(
+        HttpResponseText("302 Found", "first",
+                         "Set-Cookie: sid=abc; Path=/\r\nSet-Cookie: appguid=server\r\nSet-Cookie: x=1\r\n"
+                         "Location: " +
+                             server.Url("/second") + "\r\n")));
+    server.Enqueue(
+        TScript().Send(HttpResponseText("200 OK", "moved", "Set-Cookie: x=\r\nLocation: /third\r\n")));
+    server.Enqueue(TScript().Send(HttpResponseText("404 Not Found", "last")));
+    TIData input = Request(server.Url("/first"));
+    input.PostParams = {{"action", "news"}};
+    input.Cookies = {{"appguid", "G"}};
+    const TOData output = Exchange(input);
+
+    ASSERT_TRUE(server.WaitForConnections(3));
+    EXPECT_EQ(server.ConnectionCount(), 3u);
+    EXPECT_NE(server.Received(0).find("Cookie: appguid=G\r\n"), std::string::npos);
+    // The caller's pair wins over the server's cookie of the same name; the server's others follow.
+    EXPECT_NE(server.Received(1).find("POST /second HTTP/1.0\r\n"), std::string::npos);
+    EXPECT_NE(server.Received(1).find("Cookie: appguid=G; sid=abc; x=1\r\n"), std::string::npos);
+    EXPECT_NE(server.Received(1).find("\r\n\r\naction=news&"), std::string::npos);
+    // A 200 with a Location is followed too, relative to where it came from; "x=" removed that cookie.
+    EXPECT_NE(server.Received(2).find("POST /third HTTP/1.0\r\n"), std::string::npos);
+    EXPECT_NE(server.Received(2).find("Cookie: appguid=G; sid=abc\r\n"), std::string::npos);
+    EXPECT_EQ(output.ResultCode, 404);
+    EXPECT_EQ(output.ResultString, "Not Found");
+    EXPECT_EQ(output.Headers, "HTTP/1.0 404 Not Found\r\nContent-Length: 4\r\n\r\n");
+    EXPECT_EQ(output.Body, "last");
+}
+
+TEST(HttpRequest, RedirectLoopStopsAfterTenPasses) {
+    TScriptedServer server;
+    server.Enqueue(
+        TScript().Send(HttpResponseText("302 Found", "again", "Location: " + server.Url("/loop") + "\r\n")));
+    const TOData output = Exchange(Request(server.Url("/loop")));
+    EXPECT_EQ(server.ConnectionCount(), static_cast<std::size_t>(kMaxRedirectPasses));
+    EXPECT_EQ(output.ResultCode, 302);
+    EXPECT_EQ(output.Body, "again");
+}
+
+TEST(HttpRequest, EmptyLocationIsNotFollowed) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send(HttpResponseText("302 Found", "here", "Location:  \t\r\n")));
+    const TOData output = Exchange(Request(server.Url("/")));
+    EXPECT_EQ(server.ConnectionCount(), 1u);
+    EXPECT_EQ(output.Body, "here");
+}
+
+TEST(HttpRequest, NoConnectionGives500AndNothingElse) {
+    ExpectEmpty(Exchange(Request("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/x")), 500);
+    ExpectEmpty(Exchange(Request("http://name.invalid/x")), 500);
+
+    // "https" connects, then fails: there is no TLS.
+    TScriptedServer server;
+    server.Enqueue(TScript().Send(HttpResponseText("200 OK", "plain")));
+    ExpectEmpty(Exchange(Request("https://127.0.0.1:" + std::to_string(server.Port()) + "/")), 500);
+    EXPECT_TRUE(server.WaitForConnections(1));
+    EXPECT_EQ(server.Received(0), "");
+}
+
+TEST(HttpRequest, SilentOrClosingServerGivesZero) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Hold());
+    server.Enqueue(TScript());
+    const auto start = TSteady::now();
+    ExpectEmpty(Exchange(Request(server.Url("/"), kShort)), 0);
+    const auto took = TSteady::now() - start;
+    EXPECT_GE(took, 250ms);
+    EXPECT_LT(took, 2s);
+    ExpectEmpty(Exchange(Request(server.Url("/"), kShort)), 0);
+}
+
+TEST(HttpRequest, FirstLineThatIsNotAStatusLineStartsTheBody) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send("welcome\nrest of it"));
+    const TOData output = Exchange(Request(server.Url("/")));
+    EXPECT_EQ(output.ResultCode, 0);
+    EXPECT_EQ(output.ResultString, "");
+    EXPECT_EQ(output.Headers, "");
+    EXPECT_EQ(output.Body, "welcome\r\nrest of it");
+}
+
+TEST(HttpRequest, HeaderWaitFailureKeepsTheLinesReceived) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send("HTTP/1.0 200 OK\r\nSet-Cookie: a=1\r\nX-Folded: a\r\n b\r\n").Hold());
+    const TOData output = Exchange(Request(server.Url("/"), kShort));
+    EXPECT_EQ(output.ResultCode, 200);
+    EXPECT_EQ(output.ResultString, "OK");
+    EXPECT_EQ(output.Headers, "HTTP/1.0 200 OK\r\nSet-Cookie: a=1\r\nX-Folded: a b\r\n");
+    EXPECT_EQ(output.Body, "");
+}
+
+TEST(HttpRequest, DroppedBodyKeepsWholePieces) {
+    TScriptedServer server;
+    const std::string piece(65536, 'b');
+    server.Enqueue(
+        TScript().Send("HTTP/1.0 200 OK\r\nContent-Length: 200000\r\n\r\n" + piece + piece + "tail"));
+    const TOData output = Exchange(Request(server.Url("/"), kShort));
+    EXPECT_EQ(output.ResultCode, 200);
+    EXPECT_EQ(output.Headers, "HTTP/1.0 200 OK\r\nContent-Length: 200000\r\n\r\n");
+    EXPECT_EQ(output.Body.size(), 2 * piece.size());
+}
+
+TEST(HttpRequest, TricklingServerIsCutOffAtTheDeadline) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send("HTTP/1.0 200 OK\r\n\r\n").Trickle("", 20ms));
+    const auto start = TSteady::now();
+    const TOData output = Exchange(Request(server.Url("/"), 100));
+    const auto took = TSteady::now() - start;
+    // Ten times the 100 ms time-out.
+    EXPECT_GE(took, 900ms);
+    EXPECT_LT(took, 3s);
+    EXPECT_EQ(output.ResultCode, 200);
+    EXPECT_GT(output.Body.size(), 5u);
+    EXPECT_EQ(output.Body, std::string(output.Body.size(), 'x'));
+}
+
+TEST(HttpRequest, SpeaksToIpv6Loopback) {
+    std::unique_ptr<TScriptedServer> server;
+    try {
+        server = std::make_unique<TScriptedServer>(true);
+    } catch (const std::exception&) {
+        GTEST_SKIP() << "no ::1 on this machine";
+    }
+    server->Enqueue(TScript().Send(HttpResponseText("200 OK", "six")));
+    const TOData output = Exchange(Request(server->Url("/v6")));
+    ASSERT_TRUE(server->WaitForConnections(1));
+    EXPECT_NE(server->Received(0).find("Host: [::1]:" + std::to_string(server->Port()) + "\r\n"),
+              std::string::npos);
+    EXPECT_EQ(output.Body, "six");
+}
+
+TEST(HttpRequest, WorkerShapeFillsTheOutputRecord) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send(HttpResponseText("200 OK", "via void*")));
+    TIData input = Request(server.Url("/"));
+    TOData output;
+    HttpRequest(static_cast<void*>(&input), static_cast<void*>(&output));
+    EXPECT_EQ(output.Body, "via void*");
+    EXPECT_THROW(HttpRequest(nullptr, static_cast<void*>(&output)), std::invalid_argument);
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+#include "net/HttpResponse.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TReadCase {
+    const char* Name;
+    std::string Input;
+    bool FailAtEnd;
+    THttpOutcome Outcome;
+    int Code;
+    std::string Reason;
+    std::string Headers; // joined, each line + "\n"
+    std::string Body;
+    std::string Method = "GET";
+};
+
+std::string Joined(const std::vector<std::string>& Lines) {
+    std::string text;
+    for (const auto& line : Lines)
+        text += line + "\n";
+    return text;
+}
+
+const std::string kPiece(kBodyPiece, 'p');
+
+std::vector<TReadCase> ReadCases() {
+    return {
+        {"length", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhelloEXTRA", false, THttpOutcome::Complete,
+         200, "OK", "HTTP/1.1 200 OK\nContent-Length: 5\n\n", "hello"},
+        {"chunked before length",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n5\r\nhello\r\n6;x=1\r\n "
+         "world\r\n0\r\n\r\n",
+         false, THttpOutcome::Complete, 200, "OK",
+         "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\nContent-Length: 3\n\n", "hello world"},
+        {"chunked after length",
+         "HTTP/1.1 200 OK\r\ncontent-length: 3\r\ntransfer-encoding: gzip, Chunked\r\n\r\n5 "
+         "\r\nhello\r\n0\r\n",
+         false, THttpOutcome::Complete, 200, "OK",
+         "HTTP/1.1 200 OK\ncontent-length: 3\ntransfer-encoding: gzip, Chunked\n\n", "hello"},
+        {"until close", "HTTP/1.0 200 OK\r\n\r\nabc\r\ndef", false, THttpOutcome::Complete, 200, "OK",
+         "HTTP/1.0 200 OK\n\n", "abc\r\ndef"},
+        {"until close, wait fails", "HTTP/1.0 200 OK\r\n\r\nabc", true, THttpOutcome::BodyFailed, 200, "OK",
+         "HTTP/1.0 200 OK\n\n", "abc"},
+        {"folded lines",
+         "HTTP/1.0 200 OK\r\nX-A: one  \r\n\t two \r\n\"q\"\r\n=r\r\nB: 2\r\nContent-Length: 0\r\n\r\n",
+         false, THttpOutcome::Complete, 200, "OK",
+         "HTTP/1.0 200 OK\nX-A: one two \"q\" =r\nB: 2\nContent-Length: 0\n\n", ""},
+        {"no reason phrase", "HTTP/1.1 200\r\nContent-Length: 0\r\n\r\n", false, THttpOutcome::Complete, 200,
+         "", "HTTP/1.1 200\nContent-Length: 0\n\n", ""},
+        {"100 then 200", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", false,
+         THttpOutcome::Complete, 200, "OK", "HTTP/1.1 200 OK\nContent-Length: 2\n\n", "ok"},
+        {"100 with its own lines",
+         "HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\n\r\nHTTP/1.1 201 Created\r\nContent-Length: "
+         "1\r\n\r\nk",
+         false, THttpOutcome::Complete, 201, "Created", "HTTP/1.1 201 Created\nContent-Length: 1\n\n", "k"},
+        {"not a status line", "hello world\r\nmore\nbytes", false, THttpOutcome::Complete, 0, "", "",
+         "hello world\r\nmore\nbytes"},
+        {"empty lines before the status line", "\r\n\n\r\nHTTP/1.0 204 No Content\r\n\r\n", false,
+         THttpOutcome::Complete, 204, "No Content", "HTTP/1.0 204 No Content\n\n", ""},
+        {"header wait fails", "HTTP/1.0 200 OK\r\nA: b\r\n", true, THttpOutcome::HeaderFailed, 200, "OK",
+         "HTTP/1.0 200 OK\nA: b\n", ""},
+        {"close inside the header block", "HTTP/1.0 302 Found\r\nLocation: x", false,
+         THttpOutcome::HeaderFailed, 302, "Found", "HTTP/1.0 302 Found\nLocation: x\n", ""},
+        {"nothing, closed", "", false, THttpOutcome::NoResponse, 0, "", "", ""},
+        {"nothing, silent", "\r\n", true, THttpOutcome::NoResponse, 0, "", "", ""},
+        {"every line end", "HTTP/1.0 200 OK\n\rA: 1\rB: 2\nContent-Length: 3\r\n\r\nxyz", false,
+         THttpOutcome::Complete, 200, "OK", "HTTP/1.0 200 OK\nA: 1\nB: 2\nContent-Length: 3\n\n", "xyz"},
+        {"304 reads no body", "HTTP/1.0 304 Not Modified\r\nContent-Length: 5\r\n\r\nhello", false,
+         THttpOutcome::Complete, 304, "Not Modified", "HTTP/1.0 304 Not Modified\nContent-Length: 5\n\n", ""},
+        {"HEAD reads no body", "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello", false,
+         THttpOutcome::Complete, 200, "OK", "HTTP/1.0 200 OK\nContent-Length: 5\n\n", "", "head"},
+        {"length not a number", "HTTP/1.0 200 OK\r\nContent-Length: 12abc\r\n\r\nall of it", false,
+         THttpOutcome::Complete, 200, "OK", "HTTP/1.0 200 OK\nContent-Length: 12abc\n\n", "all of it"},
+        {"chunk size past 64 bits",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab\r\n10000000000000000\r\ncd", false,
+         THttpOutcome::Complete, 200, "OK", "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n", "ab"},
+        {"chunk size not a number", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\ncd", false,
+         THttpOutcome::Complete, 200, "OK", "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n", ""},
+        {"drop keeps whole pieces",
+         "HTTP/1.0 200 OK\r\nContent-Length: 200000\r\n\r\n" + kPiece + kPiece + std::string(100, 'r'), false,
+         THttpOutcome::BodyFailed, 200, "OK", "HTTP/1.0 200 OK\nContent-Length: 200000\n\n", kPiece + kPiece},
+        {"chunk cut short",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n11170\r\n" + kPiece + std::string(1000, 'r'),
+         true, THttpOutcome::BodyFailed, 200, "OK", "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n",
+         kPiece},
+        {"huge announced length", "HTTP/1.0 200 OK\r\nContent-Length: 18446744073709551615\r\n\r\nshort",
+         false, THttpOutcome::BodyFailed, 200, "OK",
+         "HTTP/1.0 200 OK\nContent-Length: 18446744073709551615\n\n", ""},
+    };
+}
+
+TEST(HttpResponse, ReadsEachShapeWholeAndByteByByte) {
+    for (const TReadCase& c : ReadCases()) {
+        for (const std::size_t step : {std::size_t(1) << 20, std::size_t(1), std::size_t(7)}) {
+            SCOPED_TRACE(std::string(c.Name) + ", step " + std::to_string(step));
+            TMemorySource source(c.Input, step, c.FailAtEnd);
+            THttpResponse response;
+            EXPECT_EQ(ReadHttpResponse(source, c.Method, THttpLimits(), response), c.Outcome);
+            EXPECT_EQ(response.ResultCode, c.Code);
+            EXPECT_EQ(response.ResultString, c.Reason);
+            EXPECT_EQ(Joined(response.Headers), c.Headers);
+            EXPECT_EQ(response.Document.size(), c.Body.size());
+            EXPECT_TRUE(response.Document == c.Body);
+        }
+    }
+}
+
+TEST(HttpResponse, CapsEndTheReadAsAFailedWait) {
+    THttpLimits limits;
+    limits.MaxLine = 32;
+    limits.MaxHeaderBlock = 100;
+    limits.MaxBody = 10;
+    THttpResponse response;
+
+    TMemorySource longStatus("HTTP/1.0 200 " + std::string(40, 'x') + "\r\n\r\n");
+    EXPECT_EQ(ReadHttpResponse(longStatus, "GET", limits, response), THttpOutcome::NoResponse);
+
+    std::string manyLines = "HTTP/1.0 200 OK\r\n";
+    for (int i = 0; i < 20; ++i)
+        manyLines += "X-Line: 12345\r\n";
+    TMemorySource headerFlood(manyLines + "\r\nbody");
+    EXPECT_EQ(ReadHttpResponse(headerFlood, "GET", limits, response), THttpOutcome::HeaderFailed);
+    EXPECT_EQ(response.ResultCode, 200);
+    EXPECT_LT(Joined(response.Headers).size(), 100u);
+
+    TMemorySource longPiece("HTTP/1.0 200 OK\r\nContent-Length: 20\r\n\r\n01234567890123456789");
+    EXPECT_EQ(ReadHttpResponse(longPiece, "GET", limits, response), THttpOutcome::BodyFailed);
+    EXPECT_EQ(response.Document, "");
+
+    TMemorySource untilClose("HTTP/1.0 200 OK\r\n\r\n01234567890123456789", 3);
+    EXPECT_EQ(ReadHttpResponse(untilClose, "GET", limits, response), THttpOutcome::BodyFailed);
+    EXPECT_EQ(response.Document, "0123456789");
+}
+
+TEST(HttpResponse, StatusLineParts) {
+    struct {
+        const char* Line;
+        int Code;
+        const char* Reason;
+    } const cases[] = {
+        {"HTTP/1.1 404 Not Found", 404, "Not Found"},
+        {"HTTP/1.1   200   OK  ", 200, "OK"},
+        {"HTTP/1.1 abc x", 0, "x"},
+        {"HTTP/1.1", 0, ""},
+        {"HTTP/1.0 302", 302, ""},
+        {"http/1.0 500 Server  Error ", 500, "Server  Error"},
+    };
+    for (const auto& c : cases) {
+        int code = -1;
+        std::string reason = "stale";
+        ParseStatusLine(c.Line, code, reason);
+        EXPECT_EQ(code, c.Code) << c.Line;
+        EXPECT_EQ(reason, c.Reason) << c.Line;
+    }
+}
+
+} // namespace

@@ -1,0 +1,191 @@
+#include "net/ThreadCtrl.h"
+#include "tests/support/TestDispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Records callback order; used only on the test's main thread.
+struct TLog {
+    std::vector<int> Calls;
+    TJobCallback Callback(int Tag) {
+        return [this, Tag](void*) { Calls.push_back(Tag); };
+    }
+};
+
+// A worker that waits until Gate opens.
+TJobWorker Gated(std::shared_future<void> Gate) {
+    return [Gate](void*, void*) { Gate.wait(); };
+}
+
+TEST(ThreadCtrl, NumbersJobsFromOne) {
+    TTestDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Function());
+    EXPECT_EQ(control.LastID(), 0);
+    EXPECT_TRUE(control.AddJob(nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(control.LastID(), 1);
+    EXPECT_TRUE(control.AddJob(nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(control.LastID(), 2);
+    ASSERT_TRUE(dispatcher.WaitForQueued(2));
+    dispatcher.Pump();
+    EXPECT_EQ(control.PendingJobs(), 0u);
+    EXPECT_TRUE(control.AddJob(nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(control.LastID(), 3);
+    ASSERT_TRUE(dispatcher.WaitForQueued(1));
+    dispatcher.Pump();
+}
+
+TEST(ThreadCtrl, WorkerAndCallbackMayEachBeMissing) {
+    TTestDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Function());
+    int input = 5;
+    int output = 0;
+    void* seen = nullptr;
+    control.AddJob(
+        nullptr, &input, [&](void* Output) { seen = Output; }, &output);
+    control.AddJob([](void* In, void* Out) { *static_cast<int*>(Out) = *static_cast<int*>(In) * 2; }, &input,
+                   nullptr, &output);
+    ASSERT_TRUE(dispatcher.WaitForQueued(2));
+    dispatcher.Pump();
+    EXPECT_EQ(seen, &output);
+    EXPECT_EQ(output, 10);
+    EXPECT_EQ(control.PendingJobs(), 0u);
+}
+
+TEST(ThreadCtrl, OneSweepCompletesEveryFinishedJobInReverseOrder) {
+    TTestDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Function());
+    TLog log;
+    for (int tag = 1; tag <= 3; ++tag)
+        control.AddJob(nullptr, nullptr, log.Callback(tag), nullptr);
+    ASSERT_TRUE(dispatcher.WaitForQueued(3));
+    EXPECT_EQ(dispatcher.Pump(), 3u); // three hand-offs: the first sweep does all the work
+    EXPECT_EQ(log.Calls, (std::vector<int>{3, 2, 1}));
+    EXPECT_EQ(control.PendingJobs(), 0u);
+}
+
+TEST(ThreadCtrl, RunningJobWaitsForALaterSweep) {
+    TTestDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Function());
+    TLog log;
+    std::promise<void> gate;
+    control.AddJob(Gated(gate.get_future().share()), nullptr, log.Callback(1), nullptr);
+    control.AddJob(nullptr, nullptr, log.Callback(2), nullptr);
+    ASSERT_TRUE(dispatcher.WaitForQueued(1));
+    dispatcher.Pump();
+    EXPECT_EQ(log.Calls, (std::vector<int>{2}));
+    EXPECT_EQ(control.PendingJobs(), 1u);
+
+    gate.set_value();
+    ASSERT_TRUE(dispatcher.WaitForQueued(1));
+    dispatcher.Pump();
+    EXPECT_EQ(log.Calls, (std::vector<int>{2, 1}));
+    EXPECT_EQ(control.PendingJobs(), 0u);
+}
+
+TEST(ThreadCtrl, CallbackMayAddAJobThatTheRunningSweepLeaves) {
+    TTestDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Function());
+    std::vector<std::string> events;
+    bool firstReturned = false;
+    control.AddJob(
+        nullptr, nullptr,
+        [&](void*) {
+            events.push_back("first");
+            control.AddJob(
+                nullptr, nullptr,
+                [&](void*) { events.push_back(firstReturned ? "second after" : "second inside"); }, nullptr);
+            // Give the new job time to finish, so only the sweep's bound keeps it out.
+            std::this_thread::sleep_for(30ms);
+            firstReturned = true;
+        },
+        nullptr);
+    ASSERT_TRUE(dispatcher.WaitForQueued(1));
+    dispatcher.Pump();
+    for (int i = 0; i < 100 && control.PendingJobs() > 0; ++i) {
+        dispatcher.WaitForQueued(1, 50ms);
+        dispatcher.Pump();
+    }
+    EXPECT_EQ(events, (std::vector<std::string>{"first", "second after"}));
+    EXPECT_EQ(control.LastID(), 2);
+}
+
+TEST(ThreadCtrl, ThrowingWorkerLeavesItsJobUnfinished) {
+    TTestDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Function());
+    TLog log;
+    control.AddJob([](void*, void*) { throw std::runtime_error("worker failed"); }, nullptr, log.Callback(1),
+                   nullptr);
+    ASSERT_TRUE(dispatcher.WaitForQueued(1)); // the hand-off still happens
+    dispatcher.Pump();
+    control.AddJob(nullptr, nullptr, log.Callback(2), nullptr);
+    ASSERT_TRUE(dispatcher.WaitForQueued(1));
+    dispatcher.Pump();
+    EXPECT_EQ(log.Calls, (std::vector<int>{2}));
+    EXPECT_EQ(control.PendingJobs(), 1u);
+}
+
+TEST(ThreadCtrl, CallbackExceptionReleasesTheLockAndKeepsTheEntry) {
+    TTestDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Function());
+    control.AddJob(
+        nullptr, nullptr, [](void*) { throw std::runtime_error("callback failed"); }, nullptr);
+    ASSERT_TRUE(dispatcher.WaitForQueued(1));
+    EXPECT_THROW(dispatcher.Pump(), std::runtime_error);
+    auto pending = std::async(std::launch::async, [&] { return control.PendingJobs(); });
+    ASSERT_EQ(pending.wait_for(2s), std::future_status::ready) << "lock still held";
+    EXPECT_EQ(pending.get(), 1u);
+}
+
+TEST(ThreadCtrl, LateWorkerAfterTheControllerIsGoneTouchesNothing) {
+    TTestDispatcher dispatcher;
+    bool called = false;
+    std::promise<void> gate;
+    std::promise<void> workerDone;
+    {
+        TThreadCtrl control(dispatcher.Function());
+        auto open = gate.get_future().share();
+        control.AddJob(
+            [open, &workerDone](void*, void*) {
+                open.wait();
+                workerDone.set_value();
+            },
+            nullptr, [&](void*) { called = true; }, nullptr);
+        // A second job whose hand-off is already queued when the controller goes.
+        control.AddJob(
+            nullptr, nullptr, [&](void*) { called = true; }, nullptr);
+        ASSERT_TRUE(dispatcher.WaitForQueued(1));
+    }
+    gate.set_value();
+    workerDone.get_future().wait();
+    dispatcher.WaitForQueued(2, 200ms);
+    dispatcher.Pump();
+    EXPECT_FALSE(called);
+}
+
+TEST(ThreadCtrl, RefusingDispatcherEndsTheWorkerQuietly) {
+    TTestDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Function());
+    bool called = false;
+    std::promise<void> gate;
+    control.AddJob(
+        Gated(gate.get_future().share()), nullptr, [&](void*) { called = true; }, nullptr);
+    control.AddJob(
+        nullptr, nullptr, [&](void*) { called = true; }, nullptr);
+    ASSERT_TRUE(dispatcher.WaitForQueued(1));
+    dispatcher.Close(); // releases the queued hand-off unrun, refuses the next
+    gate.set_value();
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(dispatcher.Pump(), 0u);
+    EXPECT_FALSE(called);
+    EXPECT_EQ(control.PendingJobs(), 2u);
+}
+
+} // namespace
