@@ -5,7 +5,9 @@
 #include "settings/SettingsLocation.h"
 #include "settings/XmlName.h"
 
+#include <cctype>
 #include <pugixml.hpp>
+#include <string_view>
 #include <vector>
 
 class TConfigDocument final {
@@ -118,6 +120,19 @@ bool HasOnlyRoot(const pugi::xml_document& Doc, const std::string& RootName) {
     return elements == 1 && named;
 }
 
+bool EqualsAsciiNoCase(std::string_view A, std::string_view B) {
+    if (A.size() != B.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < A.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(A[i])) !=
+            std::tolower(static_cast<unsigned char>(B[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool ConfigOpen(TConfigDoc& Doc, const std::filesystem::path& FileName, const std::string& RootName) {
@@ -176,6 +191,12 @@ bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName) {
         }
         // Each top-level node on its own line, the last one ended too: the declaration and the root at the
         // left margin, and everything inside them only as the layout text nodes put it.
+        // The text is always written as UTF-8, so a loaded declaration that names another encoding would make
+        // the next load misread every non-ASCII character.
+        pugi::xml_attribute encoding = Doc->FDoc.child("xml").attribute("encoding");
+        if (encoding && !EqualsAsciiNoCase(encoding.value(), "UTF-8")) {
+            encoding.set_value("UTF-8");
+        }
         TStringWriter writer;
         for (pugi::xml_node node : Doc->FDoc.children()) {
             node.print(writer, "\t", pugi::format_raw, pugi::encoding_utf8);

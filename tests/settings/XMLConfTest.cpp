@@ -99,6 +99,16 @@ TEST_F(XMLConfTest, LoadedFileKeepsItsOwnDeclaration) {
     EXPECT_EQ(SaveAndGet(), "<settings><A>1</A></settings>\r\n");
 }
 
+TEST_F(XMLConfTest, FileInAnotherEncodingIsSavedAsUtf8AndSaysSo) {
+    WriteFileBytes(FFile,
+                   "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><settings><A>caf\xE9</A></settings>");
+    Open();
+    EXPECT_EQ(Read("A"), "caf\xC3\xA9");
+    EXPECT_EQ(SaveAndGet(), kDecl + "<settings><A>caf\xC3\xA9</A></settings>\r\n");
+    Open();
+    EXPECT_EQ(Read("A"), "caf\xC3\xA9");
+}
+
 TEST_F(XMLConfTest, KeysAreCaseSensitive) {
     WriteFileBytes(FFile, "<settings><window><X>5</X></window></settings>");
     Open();
