@@ -193,9 +193,12 @@ bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName) {
         // left margin, and everything inside them only as the layout text nodes put it.
         // The text is always written as UTF-8, so a loaded declaration that names another encoding would make
         // the next load misread every non-ASCII character.
-        pugi::xml_attribute encoding = Doc->FDoc.child("xml").attribute("encoding");
-        if (encoding && !EqualsAsciiNoCase(encoding.value(), "UTF-8")) {
-            encoding.set_value("UTF-8");
+        for (pugi::xml_node node : Doc->FDoc.children()) {
+            pugi::xml_attribute encoding = node.attribute("encoding");
+            if (node.type() == pugi::node_declaration && encoding &&
+                !EqualsAsciiNoCase(encoding.value(), "UTF-8")) {
+                encoding.set_value("UTF-8");
+            }
         }
         TStringWriter writer;
         for (pugi::xml_node node : Doc->FDoc.children()) {
