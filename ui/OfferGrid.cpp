@@ -1,0 +1,191 @@
+#include "ui/OfferGrid.h"
+
+#include "ui/FindDialog.h"
+#include "ui/OfferGridHeaders.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+
+TDBGridRates::TDBGridRates(QWidget* Parent)
+    : QTableView(Parent), FTitles(new TOrderHeader(this)), FIndicator(new TRowMarkerHeader(this)) {
+    setObjectName(QStringLiteral("DBGridRates"));
+    setAccessibleName(QStringLiteral("Предложения обменников"));
+    setHorizontalHeader(FTitles);
+    setVerticalHeader(FIndicator);
+    setModel(&FModel);
+
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false); // title clicks are handled here, with Ctrl+click orders Qt does not know
+    setShowGrid(true);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    FIndicator->setMinimumSectionSize(1);
+    FitRowHeight();
+
+    for (int column = 0; column < TMemTableRates::kColumnCount; ++column)
+        setColumnWidth(column, kColumnWidths[column]);
+    setColumnHidden(static_cast<int>(TOfferField::EID), true);
+
+    connect(FTitles, &QHeaderView::sectionClicked, this, &TDBGridRates::TitleClicked);
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TDBGridRates::CurrentRowMoved);
+    // Like a dataset cursor: a table with rows always has a current row, the first one after a refill.
+    connect(&FModel, &QAbstractItemModel::modelReset, this, [this] {
+        if (FModel.rowCount() > 0 && !currentIndex().isValid())
+            SetCurrentRowNumber(1);
+        CurrentRowMoved();
+    });
+}
+
+TDBGridRates::~TDBGridRates() {
+    if (qApp)
+        qApp->removeEventFilter(this);
+}
+
+int TDBGridRates::CurrentRowNumber() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() + 1 : 0;
+}
+
+void TDBGridRates::SetCurrentRowNumber(int Number) {
+    if (Number < 1 || Number > FModel.rowCount()) {
+        selectionModel()->clear();
+        CurrentRowMoved();
+        return;
+    }
+    const int column = std::max(0, horizontalHeader()->logicalIndexAt(0));
+    const QModelIndex target =
+        FModel.index(Number - 1, isColumnHidden(column) ? static_cast<int>(TOfferField::Exchanger) : column);
+    selectionModel()->setCurrentIndex(target,
+                                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(target);
+}
+
+std::optional<TOfferRow> TDBGridRates::CurrentOffer() const {
+    const int number = CurrentRowNumber();
+    if (number < 1 || number > static_cast<int>(FModel.Rows().size()))
+        return std::nullopt;
+    return FModel.Rows()[static_cast<std::size_t>(number - 1)];
+}
+
+void TDBGridRates::SetOrder(const TSortOrder& Order) {
+    SetPending({});
+    FOrder = Order;
+    FModel.Sort(FOrder);
+    ShowMarkers();
+    if (currentIndex().isValid())
+        scrollTo(currentIndex());
+    CurrentRowMoved();
+}
+
+TFindDialog& TDBGridRates::OpenFindDialog() {
+    if (!FFind)
+        FFind = new TFindDialog(*this, this);
+    FFind->Open();
+    return *FFind;
+}
+
+void TDBGridRates::TitleClicked(int LogicalIndex) {
+    const auto field = TMemTableRates::FieldOfColumn(LogicalIndex);
+    if (!field)
+        return;
+    if (FTitles->LastClickModifiers() & Qt::ControlModifier) {
+        TSortOrder pending = FPending;
+        auto same = std::find_if(pending.begin(), pending.end(),
+                                 [&](const TSortKey& key) { return key.Field == *field; });
+        if (same != pending.end())
+            same->Descending = !same->Descending;
+        else
+            pending.push_back(TSortKey{*field, false});
+        SetPending(std::move(pending));
+        return;
+    }
+    const bool again = FOrder.size() == 1 && FOrder.front().Field == *field;
+    SetOrder({TSortKey{*field, again && !FOrder.front().Descending}});
+}
+
+void TDBGridRates::SetPending(TSortOrder Pending) {
+    const bool had = !FPending.empty();
+    FPending = std::move(Pending);
+    // The release of Ctrl may reach any widget of the program, so the application is watched, but only while
+    // an order is waiting for it.
+    if (!had && !FPending.empty())
+        qApp->installEventFilter(this);
+    else if (had && FPending.empty())
+        qApp->removeEventFilter(this);
+    ShowMarkers();
+}
+
+void TDBGridRates::ApplyPending() {
+    if (FPending.empty())
+        return;
+    SetOrder(TSortOrder(FPending));
+}
+
+void TDBGridRates::ShowMarkers() {
+    FTitles->SetMarkers(FPending.empty() ? FOrder : FPending);
+}
+
+void TDBGridRates::CurrentRowMoved() {
+    FIndicator->viewport()->update();
+}
+
+void TDBGridRates::keyPressEvent(QKeyEvent* Event) {
+    if (Event->key() == Qt::Key_F && (Event->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+        OpenFindDialog();
+        Event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(Event);
+}
+
+void TDBGridRates::keyReleaseEvent(QKeyEvent* Event) {
+    if (Event->key() == Qt::Key_Control)
+        ApplyPending();
+    QTableView::keyReleaseEvent(Event);
+}
+
+bool TDBGridRates::eventFilter(QObject* Watched, QEvent* Event) {
+    if (!FPending.empty()) {
+        switch (Event->type()) {
+        case QEvent::KeyRelease:
+            if (static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Control)
+                ApplyPending();
+            break;
+        case QEvent::MouseButtonPress:
+            // A press without Ctrl means the release was missed (it happened outside the program).
+            if (!(static_cast<QMouseEvent*>(Event)->modifiers() & Qt::ControlModifier))
+                ApplyPending();
+            break;
+        case QEvent::ApplicationDeactivate:
+            ApplyPending();
+            break;
+        default:
+            break;
+        }
+    }
+    return QTableView::eventFilter(Watched, Event);
+}
+
+void TDBGridRates::mouseDoubleClickEvent(QMouseEvent* Event) {
+    const bool onRow = indexAt(Event->position().toPoint()).isValid();
+    QTableView::mouseDoubleClickEvent(Event);
+    if (onRow)
+        emit DblClick();
+}
+
+void TDBGridRates::changeEvent(QEvent* Event) {
+    QTableView::changeEvent(Event);
+    if (Event->type() == QEvent::FontChange)
+        FitRowHeight();
+}
+
+void TDBGridRates::FitRowHeight() {
+    // One fixed height for every row, from the font: resizing rows to their contents costs a pass over all
+    // rows.
+    FIndicator->setDefaultSectionSize(fontMetrics().height() + 4);
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The offer grid "DBGridRates": a read-only table view over its own offer table, sorted by title clicks
+// (Ctrl+clicks build an order on several columns), with a current-row indicator and a find dialog on Ctrl+F.
+
+#include "ui/OfferTableModel.h"
+
+#include <QPointer>
+#include <QTableView>
+#include <optional>
+
+class TFindDialog;
+class TOrderHeader;
+class TRowMarkerHeader;
+
+class TDBGridRates final : public QTableView {
+    Q_OBJECT
+
+  public:
+    // Pixel widths of the columns, in TOfferField order.
+    static constexpr int kColumnWidths[TMemTableRates::kColumnCount] = {50, 160, 100, 100, 100, 50};
+
+    // An empty grid with no order. Never throws.
+    explicit TDBGridRates(QWidget* Parent = nullptr);
+    ~TDBGridRates() override;
+
+    // The offer table the grid shows.
+    TMemTableRates& Model() { return FModel; }
+    const TMemTableRates& Model() const { return FModel; }
+
+    // 1-based number of the current row; 0 when there is none.
+    int CurrentRowNumber() const;
+    // Makes row Number (1-based) current and selected; a number outside 1..row count leaves no current row.
+    void SetCurrentRowNumber(int Number);
+    // The offer on the current row; nullopt when there is none.
+    std::optional<TOfferRow> CurrentOffer() const;
+
+    // Sorts the table by Order (the current offer stays current) and puts markers on exactly its titles.
+    // Discards a Ctrl+click order still being built.
+    void SetOrder(const TSortOrder& Order);
+    // The order last applied (empty before the first one).
+    TSortOrder Order() const { return FOrder; }
+    // The Ctrl+click order being built, applied when Ctrl is released (empty when none).
+    const TSortOrder& PendingOrder() const { return FPending; }
+
+    // The column headers (for their markers).
+    TOrderHeader& TitleHeader() const { return *FTitles; }
+    // Opens the find dialog (as Ctrl+F does) and returns it.
+    TFindDialog& OpenFindDialog();
+
+  signals:
+    // A double-click on a row (not on a title, not on empty space).
+    void DblClick();
+
+  protected:
+    void keyPressEvent(QKeyEvent* Event) override;
+    void keyReleaseEvent(QKeyEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+  private:
+    void TitleClicked(int LogicalIndex);
+    void ApplyPending();
+    void SetPending(TSortOrder Pending);
+    void ShowMarkers();
+    void CurrentRowMoved();
+    void FitRowHeight();
+
+    TMemTableRates FModel;
+    TOrderHeader* FTitles;
+    TRowMarkerHeader* FIndicator;
+    TSortOrder FOrder;
+    TSortOrder FPending;
+    QPointer<TFindDialog> FFind;
+};

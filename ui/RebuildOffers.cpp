@@ -1,0 +1,41 @@
+#include "ui/RebuildOffers.h"
+
+#include "ui/OfferGrid.h"
+
+namespace {
+
+// Suspends painting for a scope, and restores it on every way out, exceptions included.
+class TUpdatesSuspended final {
+  public:
+    explicit TUpdatesSuspended(QWidget& Widget) : FWidget(Widget), FWasEnabled(Widget.updatesEnabled()) {
+        FWidget.setUpdatesEnabled(false);
+    }
+    ~TUpdatesSuspended() { FWidget.setUpdatesEnabled(FWasEnabled); }
+    TUpdatesSuspended(const TUpdatesSuspended&) = delete;
+    TUpdatesSuspended& operator=(const TUpdatesSuspended&) = delete;
+
+  private:
+    QWidget& FWidget;
+    bool FWasEnabled;
+};
+
+} // namespace
+
+void RebuildOffers(TDBGridRates& Grid, const TStringMatrix& Rates, const TStringMatrix& Names,
+                   const TStringMatrix& Exchangers, const TOfferControls& Controls) {
+    if (!CanRebuildOffers(Rates, Names, Exchangers, Controls))
+        return;
+    const int remembered = Grid.CurrentRowNumber();
+    const TSortOrder order{kDefaultOrder};
+    {
+        TUpdatesSuspended suspended(Grid);
+        std::vector<TOfferRow> rows = FillOffers(Rates, Names, Exchangers, Controls);
+        // Rows go in already in the order they will be shown, so the remembered number lands on the same
+        // place on screen rather than on whatever offer happened to come N-th in the rates feed.
+        SortOffers(rows, order);
+        const int count = static_cast<int>(rows.size());
+        Grid.Model().Fill(std::move(rows));
+        Grid.SetCurrentRowNumber(remembered >= 1 && remembered <= count ? remembered : count);
+    }
+    Grid.SetOrder(order);
+}

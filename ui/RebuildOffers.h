@@ -1,0 +1,15 @@
+#pragma once
+// Recomputes the offer grid from the feed tables and the rates tab's controls.
+
+#include "engine/Functions.h"
+#include "engine/Offers.h"
+
+class TDBGridRates;
+
+// Refills Grid with the offers for Controls and sets the default order (SrcRate ascending, its marker only).
+// Does nothing at all (rows, current row and order stay) unless CanRebuildOffers holds. The current row keeps
+// its number when the new table has that many rows, else the last row is current (none when empty); numbers
+// count rows in the order shown. The grid is repainted once, not per row. Throws only what FillOffers throws,
+// and then leaves the previous rows in place.
+void RebuildOffers(TDBGridRates& Grid, const TStringMatrix& Rates, const TStringMatrix& Names,
+                   const TStringMatrix& Exchangers, const TOfferControls& Controls);
