@@ -1,0 +1,86 @@
+// Kovrin's entry: the start sequence, the event loop, and the stop sequence that saves the settings and
+// releases everything in a fixed order. Reads nothing from the command line or the environment (Qt's own
+// platform arguments aside); exits with 0.
+#include "app/Globals.h"
+#include "app/QuitSignals.h"
+#include "settings/SettingsLocation.h"
+#include "ui/QtDispatcher.h"
+#include "ui/UnitDM.h"
+#include "ui/UnitLoader.h"
+#include "ui/UnitMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QTimer>
+
+#include <clocale>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+// A settings file the user has made read-only is left as it is; renaming a new file over it would otherwise
+// succeed, since that needs only the folder to be writable. Checked by mode bits, which hold for root too.
+bool SettingsFileReadOnly(const std::filesystem::path& File) {
+    struct stat info {};
+    if (stat(File.c_str(), &info) != 0) {
+        return false;
+    }
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // First, so that a signal arriving during start-up is kept for the loop instead of killing the process.
+    InstallQuitSignalHandlers();
+    QApplication application(argc, argv);
+    application.setQuitOnLastWindowClosed(false); // the tray and the loader must not keep or end the program
+
+    TQtDispatcher dispatcher;
+    GlobalsInitialization(dispatcher.Dispatcher());
+
+    // QApplication has set the user's locale; numbers are locale-free from here on.
+    std::setlocale(LC_NUMERIC, "C");
+    QLocale::setDefault(QLocale::c());
+
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    QDir::setCurrent(exeDir); // a failure leaves relative names on the start folder
+
+    SettingsFile = SettingsFilePath(std::filesystem::path(exeDir.toStdString()));
+    if (!ConfigOpen(ConfigDoc, SettingsFile, "settings")) {
+        QTimer::singleShot(0, &application, &QCoreApplication::quit);
+    }
+
+    auto formMain = std::make_unique<TFormMain>();
+    FormMain = formMain.get();
+    auto dm = std::make_unique<TDM>(FormMain);
+    DM = dm.get();
+    auto formLoader = std::make_unique<TFormLoader>(FormMain);
+    FormLoader = formLoader.get();
+
+    QObject::connect(FormMain, &TFormMain::Closed, &application, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    TQuitSignals quitSignals;
+    QObject::connect(&quitSignals, &TQuitSignals::Received, FormMain, [] { FormMain->close(); });
+
+    FormMain->show();
+    QApplication::exec();
+
+    // No completion may run from here on; workers still waiting are released and end on their own.
+    dispatcher.Close();
+    if (!SettingsFileReadOnly(SettingsFile)) {
+        ConfigSave(ConfigDoc, SettingsFile);
+    }
+
+    FormLoader = nullptr;
+    formLoader.reset();
+    DM = nullptr;
+    dm.reset();
+    FormMain = nullptr;
+    formMain.reset();
+
+    GlobalsFinalization();
+    return 0;
+}

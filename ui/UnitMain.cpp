@@ -1,0 +1,296 @@
+#include "ui/UnitMain.h"
+
+#include "ui/ErrorBox.h"
+#include "ui/Fonts.h"
+#include "ui/NewsView.h"
+#include "ui/OfferGrid.h"
+#include "ui/Opener.h"
+#include "ui/RichEditURL.h"
+#include "ui/UnitDM.h"
+
+#include <QCloseEvent>
+#include <QRegularExpressionValidator>
+#include <QResizeEvent>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+TFormMain* FormMain = nullptr;
+
+namespace {
+
+constexpr int kStatusBarHeight = 19;
+constexpr int kPanelControlsHeight = 37;
+constexpr int kPanelGoHeight = 41;
+constexpr int kButtonWidth = 89;
+constexpr int kRefreshRightGap = 7;
+constexpr int kListBoxHideTop = 24;
+// Distance of the hide list's bottom edge to its page's bottom edge, kept as the window grows and shrinks.
+constexpr int kListBoxHideBottomGap = 7;
+constexpr int kListItemHeight = 13;
+constexpr int kAmountMaxLength = 10;
+constexpr int kComboVisibleItems = 20;
+
+// Gives every row of a list the same fixed height, whoever fills the list.
+class TFixedRowDelegate final : public QStyledItemDelegate {
+  public:
+    TFixedRowDelegate(int Height, QObject* Parent) : QStyledItemDelegate(Parent), FHeight(Height) {}
+    QSize sizeHint(const QStyleOptionViewItem& Option, const QModelIndex& Index) const override {
+        return {QStyledItemDelegate::sizeHint(Option, Index).width(), FHeight};
+    }
+
+  private:
+    int FHeight;
+};
+
+QWidget* MakePage(const QString& Name, QWidget* Parent) {
+    auto* page = new QWidget(Parent);
+    page->setObjectName(Name);
+    return page;
+}
+
+QLineEdit* MakeAmountEdit(const QString& Name, const QString& Spoken, QWidget* Parent) {
+    auto* edit = new QLineEdit(Parent);
+    edit->setObjectName(Name);
+    edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    edit->setMaxLength(kAmountMaxLength);
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    edit->setAccessibleName(Spoken);
+    return edit;
+}
+
+QComboBox* MakeCurrencyList(const QString& Name, const QString& Spoken, QWidget* Parent) {
+    auto* combo = new QComboBox(Parent);
+    combo->setObjectName(Name);
+    combo->setEditable(false);
+    combo->setMaxVisibleItems(kComboVisibleItems);
+    combo->setEnabled(false); // until the first names feed has been handled
+    combo->setAccessibleName(Spoken);
+    return combo;
+}
+
+QPushButton* MakeImageButton(const QString& Name, const QString& Caption, const QString& Image,
+                             QWidget* Parent) {
+    auto* button = new QPushButton(QIcon(QStringLiteral(":/icons/%1.png").arg(Image)), Caption, Parent);
+    button->setObjectName(Name);
+    button->setIconSize(QSize(16, 16));
+    button->setAccessibleName(Caption);
+    return button;
+}
+
+} // namespace
+
+TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent) {
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("Kovrin"));
+    setWindowIcon(ProgramIcon());
+    setFont(DesignFont(QStringLiteral("Verdana"), 8, QFont::SansSerif));
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, colours.color(QPalette::Button));
+    setPalette(colours);
+    setAutoFillBackground(true);
+
+    PageControl = new QTabWidget(this);
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+    PageControl->setAccessibleName(QStringLiteral("Разделы программы"));
+    PageControl->setIconSize(QSize(16, 16));
+    setCentralWidget(PageControl);
+
+    BuildNewsPage();
+    BuildRatesPage();
+    BuildSettingsPage();
+    BuildManualPage();
+    const TImageList tabImages = MakeImageListTabs();
+    PageControl->addTab(TabSheetNews, tabImages.Icon(QStringLiteral("date")),
+                        QStringLiteral("Последние новости"));
+    PageControl->addTab(TabSheetRates, tabImages.Icon(QStringLiteral("table")),
+                        QStringLiteral("Курсы обмена"));
+    PageControl->addTab(TabSheetSettings, tabImages.Icon(QStringLiteral("wrench")),
+                        QStringLiteral("Настройки"));
+    PageControl->addTab(TabSheetManual, tabImages.Icon(QStringLiteral("help")),
+                        QStringLiteral("Как пользоваться"));
+    TabSheetInformer = MakePage(QStringLiteral("TabSheetInformer"), PageControl);
+    const int informer = PageControl->addTab(TabSheetInformer, tabImages.Icon(QStringLiteral("clock_red")),
+                                             QStringLiteral("Информатор"));
+    PageControl->setTabVisible(informer, false);
+    PageControl->setCurrentIndex(tabSettings);
+
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setAccessibleName(QStringLiteral("Строка состояния"));
+    StatusBar->setSizeGripEnabled(true);
+    StatusBar->setFixedHeight(kStatusBarHeight);
+    setStatusBar(StatusBar);
+
+    Timer = new QTimer(this);
+    Timer->setObjectName(QStringLiteral("Timer"));
+    Timer->setInterval(1000);
+
+    resize(kClientWidth, kClientHeight);
+    ConnectHandlers();
+    Timer->start();
+    FormCreate();
+}
+
+TFormMain::~TFormMain() = default;
+
+void TFormMain::BuildNewsPage() {
+    TabSheetNews = MakePage(QStringLiteral("TabSheetNews"), PageControl);
+    EditNews = new TNewsView(TabSheetNews);
+    EditNews->setObjectName(QStringLiteral("EditNews"));
+    EditNews->setAccessibleName(QStringLiteral("Последние новости"));
+    auto* layout = new QVBoxLayout(TabSheetNews);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(EditNews);
+}
+
+void TFormMain::BuildRatesPage() {
+    TabSheetRates = MakePage(QStringLiteral("TabSheetRates"), PageControl);
+
+    PanelControls = new QWidget(TabSheetRates);
+    PanelControls->setObjectName(QStringLiteral("PanelControls"));
+    PanelControls->setAccessibleName(QStringLiteral("Валюты и суммы"));
+    PanelControls->setFixedHeight(kPanelControlsHeight);
+    ButtonedEditSrc = MakeAmountEdit(QStringLiteral("ButtonedEditSrc"),
+                                     QStringLiteral("Сумма, которую вы отдаёте"), PanelControls);
+    ButtonedEditSrc->setGeometry(8, 8, 81, 21);
+    ComboBoxSrc = MakeCurrencyList(QStringLiteral("ComboBoxSrc"),
+                                   QStringLiteral("Валюта, которую вы отдаёте"), PanelControls);
+    ComboBoxSrc->setGeometry(96, 8, 161, 21);
+    SpeedButtonSwap = new QToolButton(PanelControls);
+    SpeedButtonSwap->setObjectName(QStringLiteral("SpeedButtonSwap"));
+    SpeedButtonSwap->setAutoRaise(true);
+    SpeedButtonSwap->setIcon(QIcon(QStringLiteral(":/icons/swap.png")));
+    SpeedButtonSwap->setIconSize(QSize(16, 16));
+    SpeedButtonSwap->setFocusPolicy(Qt::NoFocus);
+    SpeedButtonSwap->setAccessibleName(QStringLiteral("Поменять валюты местами"));
+    SpeedButtonSwap->setToolTip(QStringLiteral("Поменять валюты местами"));
+    SpeedButtonSwap->setGeometry(264, 8, 25, 22);
+    ButtonedEditDst = MakeAmountEdit(QStringLiteral("ButtonedEditDst"),
+                                     QStringLiteral("Сумма, которую вы получаете"), PanelControls);
+    ButtonedEditDst->setGeometry(296, 8, 81, 21);
+    ComboBoxDst = MakeCurrencyList(QStringLiteral("ComboBoxDst"),
+                                   QStringLiteral("Валюта, которую вы получаете"), PanelControls);
+    ComboBoxDst->setGeometry(384, 8, 161, 21);
+
+    DBGridRates = new TDBGridRates(TabSheetRates);
+    DBGridRates->setObjectName(QStringLiteral("DBGridRates"));
+    DBGridRates->setAccessibleName(QStringLiteral("Предложения обменников"));
+
+    PanelGo = new QWidget(TabSheetRates);
+    PanelGo->setObjectName(QStringLiteral("PanelGo"));
+    PanelGo->setAccessibleName(QStringLiteral("Действия"));
+    PanelGo->setFixedHeight(kPanelGoHeight);
+    BitBtnExchange = MakeImageButton(QStringLiteral("BitBtnExchange"), QStringLiteral("Обменять"),
+                                     QStringLiteral("exchange"), PanelGo);
+    BitBtnExchange->setGeometry(8, 8, kButtonWidth, 25);
+    BitBtnRefresh = MakeImageButton(QStringLiteral("BitBtnRefresh"), QStringLiteral("Обновить"),
+                                    QStringLiteral("refresh"), PanelGo);
+    BitBtnRefresh->setGeometry(456, 8, kButtonWidth, 25);
+    PanelGo->installEventFilter(this); // keeps Refresh at its distance to the right edge
+
+    auto* layout = new QVBoxLayout(TabSheetRates);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(PanelControls);
+    layout->addWidget(DBGridRates, 1);
+    layout->addWidget(PanelGo);
+
+    setTabOrder(ButtonedEditSrc, ComboBoxSrc);
+    setTabOrder(ComboBoxSrc, ButtonedEditDst);
+    setTabOrder(ButtonedEditDst, ComboBoxDst);
+    setTabOrder(ComboBoxDst, DBGridRates);
+    setTabOrder(DBGridRates, BitBtnExchange);
+    setTabOrder(BitBtnExchange, BitBtnRefresh);
+}
+
+void TFormMain::BuildSettingsPage() {
+    TabSheetSettings = MakePage(QStringLiteral("TabSheetSettings"), PageControl);
+    LabelHide = new QLabel(QStringLiteral("Скрывать ненужные валюты:"), TabSheetSettings);
+    LabelHide->setObjectName(QStringLiteral("LabelHide"));
+    LabelHide->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    LabelHide->setGeometry(8, 0, 249, 21);
+    ListBoxHide = new QListWidget(TabSheetSettings);
+    ListBoxHide->setObjectName(QStringLiteral("ListBoxHide"));
+    ListBoxHide->setAccessibleName(QStringLiteral("Скрывать ненужные валюты"));
+    // A click toggles one item; Shift and Ctrl make no ranges.
+    ListBoxHide->setSelectionMode(QAbstractItemView::MultiSelection);
+    ListBoxHide->setItemDelegate(new TFixedRowDelegate(kListItemHeight, ListBoxHide));
+    ListBoxHide->setUniformItemSizes(true);
+    ListBoxHide->setGeometry(8, kListBoxHideTop, 249, 265);
+    LabelHide->setBuddy(ListBoxHide);
+    TabSheetSettings->installEventFilter(this); // the list follows the page's bottom edge
+}
+
+void TFormMain::BuildManualPage() {
+    TabSheetManual = MakePage(QStringLiteral("TabSheetManual"), PageControl);
+    RichEditURLHelp = new TRichEditURL(TabSheetManual);
+    RichEditURLHelp->setObjectName(QStringLiteral("RichEditURLHelp"));
+    RichEditURLHelp->setAccessibleName(QStringLiteral("Как пользоваться программой"));
+    auto* layout = new QVBoxLayout(TabSheetManual);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(RichEditURLHelp);
+}
+
+void TFormMain::ConnectHandlers() {
+    connect(Timer, &QTimer::timeout, this, &TFormMain::TimerTimer);
+    connect(BitBtnRefresh, &QPushButton::clicked, this, &TFormMain::BitBtnRefreshClick);
+    for (QLineEdit* edit : {ButtonedEditSrc, ButtonedEditDst}) {
+        connect(edit, &QLineEdit::textChanged, this, [this, edit] { ButtonedEditSrcChange(edit); });
+    }
+    // activated: a pick by the user only; selections made from code stay silent.
+    for (QComboBox* combo : {ComboBoxSrc, ComboBoxDst}) {
+        connect(combo, &QComboBox::activated, this, [this, combo] { ButtonedEditSrcChange(combo); });
+    }
+    connect(SpeedButtonSwap, &QToolButton::clicked, this, &TFormMain::SpeedButtonSwapClick);
+    connect(BitBtnExchange, &QPushButton::clicked, this, &TFormMain::BitBtnExchangeClick);
+    connect(DBGridRates, &TDBGridRates::DblClick, this, &TFormMain::BitBtnExchangeClick);
+    RichEditURLHelp->OnURLClick = [this](QObject* sender, const QString& url) {
+        RichEditURLHelpURLClick(sender, url);
+    };
+}
+
+bool TFormMain::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Event->type() == QEvent::Resize) {
+        if (Watched == PanelGo) {
+            BitBtnRefresh->move(PanelGo->width() - kRefreshRightGap - kButtonWidth, BitBtnRefresh->y());
+        } else if (Watched == TabSheetSettings) {
+            ListBoxHide->resize(
+                ListBoxHide->width(),
+                std::max(0, TabSheetSettings->height() - kListBoxHideTop - kListBoxHideBottomGap));
+        }
+    }
+    return QMainWindow::eventFilter(Watched, Event);
+}
+
+void TFormMain::closeEvent(QCloseEvent* Event) {
+    // Every way of closing comes through here; the close is never refused.
+    FormClose();
+    Event->accept();
+    emit Closed();
+}
+
+void TFormMain::TimerTimer() {
+    // Filled in by the refresh cycle.
+}
+
+void TFormMain::BitBtnRefreshClick() {
+    // Filled in by the refresh cycle.
+}
+
+void TFormMain::ButtonedEditSrcChange(QObject* Sender) {
+    // Filled in by the refresh cycle (rates tab behaviour).
+    Q_UNUSED(Sender);
+}
+
+void TFormMain::SpeedButtonSwapClick() {
+    // Filled in by the refresh cycle (rates tab behaviour).
+}
+
+void TFormMain::BitBtnExchangeClick() {
+    // Filled in by the refresh cycle (rates tab behaviour).
+}
+
+void TFormMain::RichEditURLHelpURLClick(QObject* Sender, const QString& URL) {
+    Q_UNUSED(Sender);
+    OpenUrl(URL);
+}

@@ -1,0 +1,119 @@
+#pragma once
+// The main window: news, exchange rates, settings and manual tabs, the status bar and the one-second timer of
+// the refresh cycle. FormCreate restores its state from the settings document, FormClose writes it back.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QWidget>
+
+class TDBGridRates;
+class TNewsView;
+class TRichEditURL;
+
+class TFormMain final : public QMainWindow {
+    Q_OBJECT
+  public:
+    // Client size at design.
+    static constexpr int kClientWidth = 560;
+    static constexpr int kClientHeight = 343;
+    // The smallest outer size (frame included) the user can drag the window to.
+    static constexpr int kMinOuterWidth = 568;
+    static constexpr int kMinOuterHeight = 347;
+    // Tab indices, counting visible tabs only.
+    enum TTab { tabNews = 0, tabRates = 1, tabSettings = 2, tabManual = 3, kVisibleTabCount = 4 };
+
+    // Builds every control and runs FormCreate, which reads ConfigDoc. A restoring error is shown in the
+    // error box (ui/ErrorBox.h) and the window still opens. Never throws.
+    explicit TFormMain(QWidget* Parent = nullptr);
+    ~TFormMain() override;
+
+    QTabWidget* PageControl = nullptr;
+    QWidget* TabSheetNews = nullptr;
+    QWidget* TabSheetRates = nullptr;
+    QWidget* TabSheetSettings = nullptr;
+    QWidget* TabSheetManual = nullptr;
+    QWidget* TabSheetInformer = nullptr;
+
+    TNewsView* EditNews = nullptr;
+
+    QWidget* PanelControls = nullptr;
+    QLineEdit* ButtonedEditSrc = nullptr;
+    QComboBox* ComboBoxSrc = nullptr;
+    QToolButton* SpeedButtonSwap = nullptr;
+    QLineEdit* ButtonedEditDst = nullptr;
+    QComboBox* ComboBoxDst = nullptr;
+    TDBGridRates* DBGridRates = nullptr;
+    QWidget* PanelGo = nullptr;
+    QPushButton* BitBtnExchange = nullptr;
+    QPushButton* BitBtnRefresh = nullptr;
+
+    QLabel* LabelHide = nullptr;
+    QListWidget* ListBoxHide = nullptr;
+
+    TRichEditURL* RichEditURLHelp = nullptr;
+
+    QStatusBar* StatusBar = nullptr;
+    QTimer* Timer = nullptr;
+
+    // Index of the selected tab among the visible tabs (0..3).
+    int ActiveTab() const;
+    // Selects the visible tab Index; any other value leaves the active page unchanged. True when it was
+    // valid.
+    bool SetActiveTab(int Index);
+
+    // Restores placement, tab and amounts from ConfigDoc and loads the manual; stops at the first error and
+    // shows it. Run once by the constructor. Never throws.
+    void FormCreate();
+    // Writes placement, tab, amounts, chosen currencies and hide flags into ConfigDoc. A key that cannot be
+    // written is skipped (reported on stderr) so that the others are still written. Never throws.
+    void FormClose();
+
+  signals:
+    // The window has been closed (after FormClose); the program ends on it.
+    void Closed();
+
+  public slots:
+    // The refresh cycle's tick, every second.
+    void TimerTimer();
+    // Starts a refresh.
+    void BitBtnRefreshClick();
+    // A change of an amount field (text) or a currency list (a user's pick); Sender tells which.
+    void ButtonedEditSrcChange(QObject* Sender);
+    // Swaps amounts and currencies.
+    void SpeedButtonSwapClick();
+    // Opens the current offer's exchanger page (also on a double-click in the grid).
+    void BitBtnExchangeClick();
+    // A link clicked in the manual: opened with the desktop's opener.
+    void RichEditURLHelpURLClick(QObject* Sender, const QString& URL);
+
+  protected:
+    void closeEvent(QCloseEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+    void moveEvent(QMoveEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+  private:
+    void BuildNewsPage();
+    void BuildRatesPage();
+    void BuildSettingsPage();
+    void BuildManualPage();
+    void ConnectHandlers();
+    void ApplyFrameExtents();
+
+    // Outer size asked for by FormCreate, re-applied whenever the frame's thickness becomes known; -1 where
+    // no size was restored.
+    QSize FWantedOuterSize{-1, -1};
+    QSize FFrameExtents{-1, -1};
+};
+
+// The program's one TFormMain, set by the start sequence (null before it and after the stop sequence).
+extern TFormMain* FormMain;

@@ -1,0 +1,175 @@
+// The main window's state across runs: FormCreate restores it from the settings document, FormClose writes it
+// back; and the window's outer-size rules, which need the frame's thickness.
+#include "ui/UnitMain.h"
+
+#include "app/Globals.h"
+#include "ui/ErrorBox.h"
+#include "ui/RichEditURL.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <exception>
+#include <optional>
+#include <string>
+
+namespace {
+
+std::optional<std::string> ReadSetting(const std::string& Key) {
+    std::string value;
+    if (ConfigRead(ConfigDoc, Key, value)) {
+        return value;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> ReadIntSetting(const std::string& Key) {
+    if (std::optional<std::string> text = ReadSetting(Key)) {
+        return ConfigTextToInt(*text);
+    }
+    return std::nullopt;
+}
+
+// The manual beside the executable (the current folder) or, for an installed copy, in the data folder.
+QString ManualFile() {
+    const QString local = QDir::current().filePath(QStringLiteral("help.rtf"));
+    if (QFileInfo::exists(local)) {
+        return local;
+    }
+    const QString installed =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/kovrin/help.rtf"));
+    return QFileInfo::exists(installed) ? QDir::cleanPath(installed) : QString();
+}
+
+// One key of FormClose: a key that cannot be written must not keep the others from being written or the
+// window from closing.
+void WriteSetting(const std::string& Key, const TConfigValue& Value) {
+    try {
+        ConfigWrite(ConfigDoc, Key, Value);
+    } catch (const std::exception& error) {
+        qWarning("Kovrin: setting %s not saved: %s", Key.c_str(), error.what());
+    }
+}
+
+} // namespace
+
+void TFormMain::FormCreate() {
+    QCoreApplication::setApplicationName(QStringLiteral("Kovrin"));
+    setWindowTitle(QStringLiteral("Kovrin"));
+    try {
+        if (const QString manual = ManualFile(); !manual.isEmpty()) {
+            RichEditURLHelp->LoadFromFile(manual);
+        }
+        if (std::optional<int> x = ReadIntSetting("Window/X")) {
+            move(*x, y());
+        }
+        if (std::optional<int> top = ReadIntSetting("Window/Y")) {
+            move(x(), *top);
+        }
+        if (std::optional<int> w = ReadIntSetting("Window/W")) {
+            FWantedOuterSize.setWidth(*w);
+            resize(*w, height());
+        }
+        if (std::optional<int> h = ReadIntSetting("Window/H")) {
+            FWantedOuterSize.setHeight(*h);
+            resize(width(), *h);
+        }
+        if (std::optional<int> tab = ReadIntSetting("Defaults/Tab")) {
+            SetActiveTab(*tab);
+        }
+        if (std::optional<std::string> amount = ReadSetting("Rates/SrcAmount")) {
+            ButtonedEditSrc->setText(QString::fromStdString(ConfigTextToAmountText(*amount)));
+        }
+        if (std::optional<std::string> amount = ReadSetting("Rates/DstAmount")) {
+            ButtonedEditDst->setText(QString::fromStdString(ConfigTextToAmountText(*amount)));
+        }
+    } catch (const std::exception& error) {
+        ShowErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void TFormMain::FormClose() {
+    // A hidden window (sent to the tray) still reports its last bounds.
+    const QRect outer = frameGeometry();
+    WriteSetting("Window/X", outer.x());
+    WriteSetting("Window/Y", outer.y());
+    WriteSetting("Window/W", outer.width());
+    WriteSetting("Window/H", outer.height());
+    WriteSetting("Defaults/Tab", ActiveTab());
+    WriteSetting("Rates/SrcAmount", ButtonedEditSrc->text().toStdString());
+    WriteSetting("Rates/DstAmount", ButtonedEditDst->text().toStdString());
+    // Before the names feed the lists are empty: the stored choices must survive for the next run.
+    if (ComboBoxSrc->count() > 0 && !ComboBoxSrc->currentText().isEmpty()) {
+        WriteSetting("Rates/SrcCurr", ComboBoxSrc->currentText().toStdString());
+    }
+    if (ComboBoxDst->count() > 0 && !ComboBoxDst->currentText().isEmpty()) {
+        WriteSetting("Rates/DstCurr", ComboBoxDst->currentText().toStdString());
+    }
+    for (int item = 0; item < ListBoxHide->count(); ++item) {
+        // The list holds one item per names-table row, in table order.
+        if (static_cast<std::size_t>(item) >= NamesTable.size() || NamesTable[item].empty()) {
+            continue;
+        }
+        WriteSetting(HideCurrencyKey(NamesTable[item][0]), ListBoxHide->item(item)->isSelected());
+    }
+}
+
+int TFormMain::ActiveTab() const {
+    int visible = 0;
+    for (int tab = 0; tab < PageControl->currentIndex(); ++tab) {
+        visible += PageControl->isTabVisible(tab) ? 1 : 0;
+    }
+    return visible;
+}
+
+bool TFormMain::SetActiveTab(int Index) {
+    int visible = 0;
+    for (int tab = 0; tab < PageControl->count(); ++tab) {
+        if (!PageControl->isTabVisible(tab)) {
+            continue;
+        }
+        if (visible == Index) {
+            PageControl->setCurrentIndex(tab);
+            return true;
+        }
+        ++visible;
+    }
+    return false;
+}
+
+void TFormMain::showEvent(QShowEvent* Event) {
+    QMainWindow::showEvent(Event);
+    ApplyFrameExtents();
+}
+
+void TFormMain::moveEvent(QMoveEvent* Event) {
+    QMainWindow::moveEvent(Event);
+    ApplyFrameExtents();
+}
+
+void TFormMain::resizeEvent(QResizeEvent* Event) {
+    QMainWindow::resizeEvent(Event);
+    ApplyFrameExtents();
+}
+
+void TFormMain::ApplyFrameExtents() {
+    if (!isVisible()) {
+        return;
+    }
+    // The window manager tells the frame's thickness only once the window is up, and may change it later;
+    // the minimum and a restored size are outer sizes, so they are re-derived whenever it changes.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame == FFrameExtents) {
+        return;
+    }
+    FFrameExtents = frame;
+    setMinimumSize(std::max(0, kMinOuterWidth - frame.width()),
+                   std::max(0, kMinOuterHeight - frame.height()));
+    if (FWantedOuterSize.width() >= 0 || FWantedOuterSize.height() >= 0) {
+        resize(FWantedOuterSize.width() >= 0 ? FWantedOuterSize.width() - frame.width() : width(),
+               FWantedOuterSize.height() >= 0 ? FWantedOuterSize.height() - frame.height() : height());
+    }
+}
