@@ -1,0 +1,19 @@
+#pragma once
+// The commands of kovrin-cli. Each lives in a file of its own and is listed in kCommands (main.cpp).
+// A command gets its arguments (without the command name), writes its result on stdout and returns the exit
+// code; it throws EUsage (Args.h) for a bad command line, which main reports with the command's usage line
+// and code 2.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+struct TCommand {
+    const char* Name;
+    const char* Usage;               // one line: "NAME ARGS..."
+    void (*Help)(std::ostream& Out); // every option, for --help
+    int (*Run)(const std::vector<std::string>& Args);
+};
+
+// request: one HTTP exchange, printed raw, with headers, or as JSON (RequestCommand.cpp).
+extern const TCommand kRequestCommand;
