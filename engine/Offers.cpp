@@ -70,7 +70,13 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
     std::string dstCode;
     FindCodes(Names, Controls, srcCode, dstCode);
 
-    for (const TStringArray& quote : Rates) {
+    // A large table is one heap block per row: the scan waits on memory, so ask for rows a little ahead.
+    constexpr std::size_t kPrefetchAhead = 32;
+    for (std::size_t i = 0; i < Rates.size(); ++i) {
+        if (i + kPrefetchAhead < Rates.size() && Rates[i + kPrefetchAhead].size() > 2) {
+            __builtin_prefetch(&Rates[i + kPrefetchAhead][1]);
+        }
+        const TStringArray& quote = Rates[i];
         if (quote.size() < 6 || quote[1] != srcCode || quote[2] != dstCode) {
             continue;
         }
