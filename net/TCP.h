@@ -28,14 +28,14 @@ struct TIData {
 
 // The response record.
 struct TOData {
-    std::string Headers; // status line and header lines, each + CR LF, then the closing CR LF; raw bytes
-    std::string Body;    // the final response's body bytes, unchanged
-    std::int32_t ResultCode = 0; // 500: unreachable or send failed; 0: no status line
-    std::string ResultString;    // reason phrase of the final status line
+    std::string Headers;          // status line and header lines, each + CR LF, then the closing CR LF; raw bytes
+    std::string Body;             // the final response's body bytes, unchanged
+    std::int32_t ResultCode = 0;  // 500: unreachable or send failed; 0: no status line
+    std::string ResultString;     // reason phrase of the final status line
 };
 
-// Percent-encodes the UTF-8 bytes of Text: 0x00-0x20, 0x7F-0xFF and " # % & + / : ; < = > ? @ [ \ ] ^ _ ` { |
-// } ~ become "%XX" (upper-case hex); everything else stays.
+// Percent-encodes the UTF-8 bytes of Text: 0x00-0x20, 0x7F-0xFF and " # % & + / : ; < = > ? @ [ \ ] ^ _ ` { | } ~
+// become "%XX" (upper-case hex); everything else stays.
 std::string PercentEncode(std::string_view Text);
 
 // "key=value&" for every pair, encoded, concatenated (the trailing "&" stays); "" for no pairs.
