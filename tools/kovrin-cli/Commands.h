@@ -17,3 +17,9 @@ struct TCommand {
 
 // request: one HTTP exchange, printed raw, with headers, or as JSON (RequestCommand.cpp).
 extern const TCommand kRequestCommand;
+// offers: the offers for a pair of currencies, as the rates tab orders them (OffersCommand.cpp).
+extern const TCommand kOffersCommand;
+// feed: one feed, raw or as its table (FeedCommand.cpp).
+extern const TCommand kFeedCommand;
+// guid: the installation GUID (GuidCommand.cpp).
+extern const TCommand kGuidCommand;

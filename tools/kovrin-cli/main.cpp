@@ -1,6 +1,7 @@
 // kovrin-cli: the Kovrin core without a window, for scripts and diagnostics.
 
 #include "tools/kovrin-cli/Args.h"
+#include "tools/kovrin-cli/CliGlobals.h"
 #include "tools/kovrin-cli/Commands.h"
 
 #include <exception>
@@ -9,7 +10,7 @@
 namespace {
 
 // One entry per command; a new command adds its declaration to Commands.h and its line here.
-const TCommand* const kCommands[] = {&kRequestCommand};
+const TCommand* const kCommands[] = {&kRequestCommand, &kOffersCommand, &kFeedCommand, &kGuidCommand};
 
 void Overview(std::ostream& Out) {
     Out << "usage: kovrin-cli COMMAND [ARGS...]   (kovrin-cli COMMAND --help for its options)\n\ncommands:\n";
@@ -20,11 +21,27 @@ void Overview(std::ostream& Out) {
 } // namespace
 
 int main(int Argc, char** Argv) {
-    if (Argc < 2) {
+    // --service and --feeds may also stand before the command: they are handed to it ahead of its own arguments.
+    std::vector<std::string> args;
+    int first = 1;
+    while (first < Argc && IsGlobalOption(Argv[first])) {
+        args.emplace_back(Argv[first]);
+        if (args.back().find('=') == std::string::npos) {
+            if (first + 1 >= Argc) {
+                std::cerr << "kovrin-cli: " << args.back()
+                          << " needs a value; usage: kovrin-cli [--service URL | --feeds DIR] COMMAND [ARGS...]\n";
+                return 2;
+            }
+            args.emplace_back(Argv[++first]);
+        }
+        ++first;
+    }
+    if (first >= Argc) {
         std::cerr << "kovrin-cli: a command is missing; usage: kovrin-cli COMMAND [ARGS...] (see --help)\n";
         return 2;
     }
-    const std::string name = Argv[1];
+    const std::string name = Argv[first];
+    args.insert(args.end(), Argv + first + 1, Argv + Argc);
     if (name == "--help" || name == "-h" || name == "help") {
         Overview(std::cout);
         for (const TCommand* command : kCommands) {
@@ -37,7 +54,7 @@ int main(int Argc, char** Argv) {
         if (name != command->Name)
             continue;
         try {
-            return command->Run(std::vector<std::string>(Argv + 2, Argv + Argc));
+            return command->Run(args);
         } catch (const EUsage& error) {
             std::cerr << "kovrin-cli " << command->Name << ": " << error.what() << "; usage: kovrin-cli "
                       << command->Usage << "\n";

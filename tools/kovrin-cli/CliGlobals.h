@@ -1,0 +1,24 @@
+#pragma once
+// The options every feed command takes, before or after the command name: --service URL and --feeds DIR.
+
+#include "tools/kovrin-cli/Args.h"
+#include "tools/kovrin-cli/FeedFetch.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Help lines for the two options, indented like a command's own.
+inline constexpr const char* kGlobalOptionsHelp =
+    "  --service URL        scheme and host of the rates service (default: the build's service)\n"
+    "  --feeds DIR          read news.txt, rates.txt, names.txt and exchangers.txt from DIR instead\n";
+
+// True when Name is one of the global options (what main moves from before the command to after it).
+bool IsGlobalOption(std::string_view Arg);
+
+// When the next argument is --service or --feeds, consumes it with its value into Source and returns true.
+// Throws EUsage when the value is missing or empty.
+bool TakeGlobalOption(TArgReader& Args, TFeedSource& Source);
+
+// The feed source before any option: the build's ServiceBase, no folder.
+TFeedSource DefaultFeedSource();

@@ -1,0 +1,131 @@
+#include "tools/kovrin-cli/FeedFetch.h"
+
+#include "engine/Functions.h"
+#include "engine/Protocol.h"
+#include "net/TCP.h"
+#include "net/ThreadCtrl.h"
+
+#include <condition_variable>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <sstream>
+
+namespace {
+
+// The CLI's stand-in for a UI thread: workers queue their hand-off here and wait; the main thread runs them.
+class TCallQueue final {
+  public:
+    bool Dispatch(const std::function<void()>& call) {
+        std::unique_lock lock(FLock);
+        if (FClosed)
+            return false;
+        TPending pending{&call};
+        FCalls.push_back(&pending);
+        FChanged.notify_all();
+        FChanged.wait(lock, [&] { return pending.Done || FClosed; });
+        return pending.Done;
+    }
+
+    // Runs queued calls on this thread until Done() holds; Done is checked between calls.
+    void PumpUntil(const std::function<bool()>& done) {
+        std::unique_lock lock(FLock);
+        while (!done()) {
+            if (FCalls.empty()) {
+                FChanged.wait(lock);
+                continue;
+            }
+            TPending* pending = FCalls.front();
+            FCalls.pop_front();
+            lock.unlock();
+            (*pending->Call)();
+            lock.lock();
+            pending->Done = true;
+            FChanged.notify_all();
+        }
+    }
+
+    // After this every hand-off is refused at once, so a late worker touches nothing.
+    void Close() {
+        std::lock_guard lock(FLock);
+        FClosed = true;
+        FCalls.clear();
+        FChanged.notify_all();
+    }
+
+  private:
+    struct TPending {
+        const std::function<void()>* Call;
+        bool Done = false;
+    };
+    std::mutex FLock;
+    std::condition_variable FChanged;
+    std::deque<TPending*> FCalls;
+    bool FClosed = false;
+};
+
+struct TFeedJob {
+    TIData Input;
+    TOData Output;
+};
+
+std::string ReadFeedFile(const std::string& dir, std::string_view feed) {
+    const std::string path = dir + "/" + std::string(feed) + ".txt";
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream body;
+    if (in)
+        body << in.rdbuf();
+    if (!in || in.bad())
+        throw EFeedUnavailable("could not read feed \"" + std::string(feed) + "\" from " + path);
+    return body.str();
+}
+
+std::vector<std::string> FetchFromService(const std::string& base,
+                                          const std::vector<std::string_view>& feeds) {
+    auto queue = std::make_shared<TCallQueue>();
+    std::vector<std::unique_ptr<TFeedJob>> jobs;
+    std::size_t completed = 0;
+    {
+        TThreadCtrl control([queue](const std::function<void()>& call) { return queue->Dispatch(call); });
+        for (const auto feed : feeds) {
+            auto& job = jobs.emplace_back(std::make_unique<TFeedJob>());
+            job->Input = MakeFeedRequest(base, feed, GetAppGuid());
+            const auto worker = [](void* input, void* output) {
+                auto& response = *static_cast<TOData*>(output);
+                try {
+                    HttpRequest(*static_cast<const TIData*>(input), response);
+                } catch (const std::exception&) {
+                    // A worker that throws would never finish its job; report it as a failed exchange
+                    // instead.
+                    response = TOData{};
+                }
+            };
+            control.AddJob(
+                worker, &job->Input, [&completed](void*) { ++completed; }, &job->Output);
+        }
+        queue->PumpUntil([&] { return completed == jobs.size(); });
+        queue->Close();
+    }
+
+    std::vector<std::string> bodies;
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        const auto& job = *jobs[i];
+        if (job.Output.ResultCode != 200)
+            throw EFeedUnavailable("could not fetch feed \"" + std::string(feeds[i]) + "\" from " +
+                                   job.Input.URL + ": result " + std::to_string(job.Output.ResultCode));
+        bodies.push_back(job.Output.Body);
+    }
+    return bodies;
+}
+
+} // namespace
+
+std::vector<std::string> FetchFeeds(const TFeedSource& Source, const std::vector<std::string_view>& Feeds) {
+    if (!Source.FeedsDir)
+        return FetchFromService(Source.ServiceBase, Feeds);
+    std::vector<std::string> bodies;
+    for (const auto feed : Feeds)
+        bodies.push_back(ReadFeedFile(*Source.FeedsDir, feed));
+    return bodies;
+}

@@ -1,0 +1,88 @@
+// kovrin-cli offers: the offers for a pair, as the rates tab would show them once the amounts are typed.
+
+#include "engine/Protocol.h"
+#include "tools/kovrin-cli/CliGlobals.h"
+#include "tools/kovrin-cli/Commands.h"
+#include "tools/kovrin-cli/OffersOutput.h"
+#include "tools/kovrin-cli/OffersQuery.h"
+
+#include <iostream>
+
+namespace {
+
+void OffersHelp(std::ostream& Out) {
+    Out << "Fetches rates, names and exchangers (side by side) and prints the offers for the pair GIVE -> "
+           "GET.\n"
+           "GIVE and GET are display names as the names feed writes them, or currency codes.\n"
+           "  --give-amount DIGITS the amount you give (1 to 10 digits): offers must cover it, most received "
+           "first\n"
+           "  --get-amount DIGITS  the amount you get (1 to 10 digits): least given first\n"
+           "  --format FORMAT      table (default), csv or json\n"
+        << kGlobalOptionsHelp << "  --help               this text\n";
+}
+
+std::string AmountValue(TArgReader& args, std::string_view option) {
+    std::string text = args.Value();
+    if (!IsAmountText(text))
+        throw EUsage(std::string(option) + " wants 1 to 10 digits, got \"" + text + "\"");
+    return text;
+}
+
+int RunOffers(const std::vector<std::string>& Args) {
+    TFeedSource source = DefaultFeedSource();
+    TOffersQuery query;
+    std::vector<std::string> currencies;
+    std::string format = "table";
+    TArgReader args(Args);
+    while (args.More()) {
+        if (args.IsOption("--help")) {
+            std::cout << "usage: kovrin-cli " << kOffersCommand.Usage << "\n";
+            OffersHelp(std::cout);
+            return 0;
+        } else if (TakeGlobalOption(args, source)) {
+        } else if (args.IsOption("--give-amount")) {
+            query.GiveAmount = AmountValue(args, "--give-amount");
+        } else if (args.IsOption("--get-amount")) {
+            query.GetAmount = AmountValue(args, "--get-amount");
+        } else if (args.IsOption("--format")) {
+            format = args.Value();
+            if (format != "table" && format != "csv" && format != "json")
+                throw EUsage("--format wants table, csv or json, got \"" + format + "\"");
+        } else if (args.AtOption()) {
+            throw EUsage("unknown option " + args.Next());
+        } else {
+            currencies.push_back(args.Next());
+        }
+    }
+    if (currencies.size() != 2)
+        throw EUsage("two currencies are needed, GIVE and GET; got " + std::to_string(currencies.size()));
+    query.Give = currencies[0];
+    query.Get = currencies[1];
+
+    try {
+        const auto bodies = FetchFeeds(source, {kFeedRates, kFeedNames, kFeedExchangers});
+        const auto rows = QueryOffers(FeedTable(kFeedRates, bodies[0]), FeedTable(kFeedNames, bodies[1]),
+                                      FeedTable(kFeedExchangers, bodies[2]), query);
+        std::cout << (format == "csv"    ? OffersCsv(rows)
+                      : format == "json" ? OffersJson(rows)
+                                         : OffersTable(rows));
+    } catch (const EFeedUnavailable& error) {
+        std::cerr << "kovrin-cli: " << error.what() << "\n";
+        return 1;
+    } catch (const EUnknownCurrency& error) {
+        std::cerr << "kovrin-cli: " << error.what() << "\n";
+        return 1;
+    }
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
+} // namespace
+
+const TCommand kOffersCommand{
+    "offers",
+    "offers GIVE GET [--give-amount DIGITS] [--get-amount DIGITS] [--format table|csv|json] [--service URL] "
+    "[--feeds DIR]",
+    OffersHelp,
+    RunOffers,
+};

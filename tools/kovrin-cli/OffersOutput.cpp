@@ -1,0 +1,102 @@
+#include "tools/kovrin-cli/OffersOutput.h"
+
+#include "tools/kovrin-cli/CliText.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr std::array kCsvFields = {TOfferField::EID,     TOfferField::Exchanger, TOfferField::SrcRate,
+                                   TOfferField::DstRate, TOfferField::Reserve,   TOfferField::BL};
+constexpr std::array<const char*, 6> kJsonKeys = {"EID", "Exchanger", "SrcRate", "DstRate", "Reserve", "BL"};
+
+constexpr std::array kTableFields = {TOfferField::Exchanger, TOfferField::SrcRate, TOfferField::DstRate,
+                                     TOfferField::Reserve, TOfferField::BL};
+constexpr std::array<std::string_view, 5> kTableTitles = {"Обменник", "Отдаёте", "Получаете", "Резерв", "BL"};
+
+std::string JsonNumber(const std::string& text) {
+    return IsJsonNumber(text) ? text : "null";
+}
+
+void Pad(std::string& line, std::size_t width) {
+    line.append(width, ' ');
+}
+
+} // namespace
+
+std::string OffersCsv(const std::vector<TOfferRow>& Rows) {
+    std::string out = "EID,Exchanger,SrcRate,DstRate,Reserve,BL\n";
+    for (const auto& row : Rows) {
+        for (std::size_t i = 0; i < kCsvFields.size(); ++i) {
+            if (i > 0)
+                out += ',';
+            out += CsvField(OfferCellText(row, kCsvFields[i]));
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+std::string OffersJson(const std::vector<TOfferRow>& Rows) {
+    if (Rows.empty())
+        return "[]\n";
+    std::string out = "[\n";
+    for (std::size_t r = 0; r < Rows.size(); ++r) {
+        const auto& row = Rows[r];
+        out += "  {";
+        for (std::size_t i = 0; i < kCsvFields.size(); ++i) {
+            const auto field = kCsvFields[i];
+            out += i > 0 ? ", " : "";
+            out += JsonString(kJsonKeys[i]) + ": ";
+            if (field == TOfferField::Exchanger)
+                out += JsonString(row.Exchanger);
+            else if (field == TOfferField::BL && !row.BL)
+                out += "null";
+            else
+                out += JsonNumber(OfferCellText(row, field));
+        }
+        out += r + 1 < Rows.size() ? "},\n" : "}\n";
+    }
+    out += "]\n";
+    return out;
+}
+
+std::string OffersTable(const std::vector<TOfferRow>& Rows) {
+    std::vector<std::array<std::string, kTableFields.size()>> cells;
+    std::array<std::size_t, kTableFields.size()> widths{};
+    for (std::size_t i = 0; i < kTableFields.size(); ++i)
+        widths[i] = DisplayWidth(kTableTitles[i]);
+    for (const auto& row : Rows) {
+        auto& line = cells.emplace_back();
+        for (std::size_t i = 0; i < kTableFields.size(); ++i) {
+            line[i] = OneLine(OfferCellText(row, kTableFields[i]));
+            widths[i] = std::max(widths[i], DisplayWidth(line[i]));
+        }
+    }
+
+    const auto emit = [&](const auto& texts) {
+        std::string line;
+        for (std::size_t i = 0; i < kTableFields.size(); ++i) {
+            const std::string_view text = texts[i];
+            const std::size_t gap = widths[i] - DisplayWidth(text);
+            if (i > 0)
+                line += "  ";
+            // The name reads best left-aligned, numbers line up on the right.
+            if (kTableFields[i] == TOfferField::Exchanger) {
+                line += text;
+                if (i + 1 < kTableFields.size())
+                    Pad(line, gap);
+            } else {
+                Pad(line, gap);
+                line += text;
+            }
+        }
+        line += '\n';
+        return line;
+    };
+    std::string out = emit(kTableTitles);
+    for (const auto& line : cells)
+        out += emit(line);
+    return out;
+}
