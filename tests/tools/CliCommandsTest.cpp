@@ -1,0 +1,366 @@
+// kovrin-cli's offers, feed and guid commands and the demo service, run as the built programs.
+
+#include "engine/Functions.h"
+#include "engine/Offers.h"
+#include "engine/Protocol.h"
+#include "net/TCP.h"
+#include "tests/support/TempDir.h"
+#include "tests/tools/ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <regex>
+
+namespace {
+
+const std::string kCli = KOVRIN_CLI_PATH;
+const std::string kService = KOVRIN_DEMO_SERVICE_PATH;
+constexpr const char* kSeed = "4242";
+constexpr const char* kRows = "3000";
+
+using TCsvRow = std::vector<std::string>;
+
+// RFC 4180: quoted fields may hold commas, doubled quotes and line breaks.
+std::vector<TCsvRow> ParseCsv(const std::string& text) {
+    std::vector<TCsvRow> rows;
+    TCsvRow row;
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                field += '"', ++i;
+            else if (c == '"')
+                quoted = false;
+            else
+                field += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            row.push_back(std::move(field));
+            field.clear();
+        } else if (c == '\n') {
+            row.push_back(std::move(field));
+            field.clear();
+            rows.push_back(std::move(row));
+            row.clear();
+        } else {
+            field += c;
+        }
+    }
+    EXPECT_TRUE(field.empty() && row.empty()) << "the CSV does not end with a line feed";
+    return rows;
+}
+
+// A child environment whose per-user store lives in Home, so no test touches the real one.
+TChildEnv StoreIn(const std::filesystem::path& home) {
+    return {{"XDG_CONFIG_HOME", home.string()}};
+}
+
+TChildResult Cli(const std::vector<std::string>& args, const std::filesystem::path& home) {
+    return RunChild(kCli, args, StoreIn(home));
+}
+
+struct TTables {
+    TStringMatrix Rates, Names, Exchangers;
+};
+
+TTables ReadTables(const std::filesystem::path& dir) {
+    return {FeedTable(kFeedRates, ReadFileBytes(dir / "rates.txt")),
+            FeedTable(kFeedNames, ReadFileBytes(dir / "names.txt")),
+            FeedTable(kFeedExchangers, ReadFileBytes(dir / "exchangers.txt"))};
+}
+
+// What the rates tab would show: the offers in table order, sorted by the amount's order or the default one.
+std::vector<TOfferRow> ExpectedOffers(const TTables& tables, const TOfferControls& controls) {
+    auto rows = FillOffers(tables.Rates, tables.Names, tables.Exchangers, controls);
+    SortOffers(rows, {AmountOrder(controls.SrcAmountText, controls.DstAmountText).value_or(kDefaultOrder)});
+    return rows;
+}
+
+void ExpectCsvShows(const std::string& csv, const std::vector<TOfferRow>& expected) {
+    const auto rows = ParseCsv(csv);
+    ASSERT_EQ(rows.size(), expected.size() + 1);
+    EXPECT_EQ(rows[0], (TCsvRow{"EID", "Exchanger", "SrcRate", "DstRate", "Reserve", "BL"}));
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        TCsvRow cells;
+        for (const auto field : {TOfferField::EID, TOfferField::Exchanger, TOfferField::SrcRate,
+                                 TOfferField::DstRate, TOfferField::Reserve, TOfferField::BL})
+            cells.push_back(OfferCellText(expected[i], field));
+        ASSERT_EQ(rows[i + 1], cells) << "offer " << i;
+    }
+}
+
+void WriteDemoFeeds(const std::filesystem::path& dir) {
+    const auto written =
+        RunChild(kService, {"--write-feeds", dir.string(), "--seed", kSeed, "--rates-rows", kRows});
+    ASSERT_EQ(written.ExitCode, 0) << written.Err;
+}
+
+// The demo service on a free loopback port; Url() is its base once it has printed its first line.
+class TDemoService final {
+  public:
+    explicit TDemoService(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"--port", "0", "--seed", kSeed, "--rates-rows", kRows};
+        args.insert(args.end(), extra.begin(), extra.end());
+        FChild = std::make_unique<TBackgroundChild>(kService, args);
+        const auto line = FChild->ReadOutLine(std::chrono::seconds(10));
+        const std::string prefix = "listening on ";
+        if (line && line->rfind(prefix, 0) == 0)
+            FUrl = line->substr(prefix.size());
+    }
+    const std::string& Url() const { return FUrl; }
+    TBackgroundChild& Child() { return *FChild; }
+
+  private:
+    std::unique_ptr<TBackgroundChild> FChild;
+    std::string FUrl;
+};
+
+// A loopback port with nothing listening: bound, then closed again.
+int ClosedPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+} // namespace
+
+TEST(CliOffers, FromTheServiceMatchTheEngineOverTheWrittenFeeds) {
+    TTempDir home;
+    TTempDir feeds;
+    WriteDemoFeeds(feeds.Path());
+    TDemoService service;
+    ASSERT_FALSE(service.Url().empty()) << "the service printed no address";
+
+    const auto run =
+        Cli({"--service", service.Url(), "offers", "Bitcoin BTC", "Сбербанк RUB", "--format", "csv"},
+            home.Path());
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    const auto expected = ExpectedOffers(ReadTables(feeds.Path()), {"Bitcoin BTC", "Сбербанк RUB", "", ""});
+    ASSERT_GE(expected.size(), 100u) << "a popular pair";
+    ExpectCsvShows(run.Out, expected);
+
+    // Three feed requests, each with the installation's GUID and the protocol tag.
+    const auto log = service.Child().ReadErrUntil("action=exchangers", std::chrono::seconds(5));
+    const auto guid = Cli({"guid"}, home.Path()).Out;
+    std::size_t feedLines = 0;
+    for (const auto& line : log) {
+        if (line.rfind("POST /callback action=", 0) != 0)
+            continue;
+        ++feedLines;
+        EXPECT_NE(line.find("appguid=" + guid.substr(0, guid.size() - 1) + " version=1.0.1 status=200"),
+                  std::string::npos)
+            << line;
+    }
+    EXPECT_GE(feedLines, 1u);
+}
+
+TEST(CliOffers, GiveAmountFromFilesOrdersByWhatIsReceived) {
+    TTempDir home;
+    TTempDir feeds;
+    WriteDemoFeeds(feeds.Path());
+    // Codes stand for their currencies when they are no display name.
+    const auto run = Cli({"offers", "sberbank rub", "btc", "--feeds", feeds.Path().string(), "--give-amount",
+                          "1000000", "--format", "csv"},
+                         home.Path());
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    const auto expected =
+        ExpectedOffers(ReadTables(feeds.Path()), {"Сбербанк RUB", "Bitcoin BTC", "1000000", ""});
+    ASSERT_GE(expected.size(), 10u);
+    ExpectCsvShows(run.Out, expected);
+    for (std::size_t i = 1; i < expected.size(); ++i)
+        EXPECT_GE(expected[i - 1].DstRate, expected[i].DstRate);
+
+    // The table has the grid's titles and one line per offer.
+    const auto table =
+        Cli({"--feeds", feeds.Path().string(), "offers", "sberbank rub", "btc", "--give-amount", "1000000"},
+            home.Path());
+    ASSERT_EQ(table.ExitCode, 0) << table.Err;
+    EXPECT_EQ(table.Out.rfind("Обменник", 0), 0u);
+    for (const char* title : {"Отдаёте", "Получаете", "Резерв", "BL"})
+        EXPECT_NE(table.Out.find(title), std::string::npos) << title;
+    EXPECT_EQ(static_cast<std::size_t>(std::count(table.Out.begin(), table.Out.end(), '\n')),
+              expected.size() + 1);
+}
+
+TEST(CliOffers, NamesWithCommasAndQuotesSurviveCsvAndJson) {
+    TTempDir home;
+    TTempDir feeds;
+    WriteFileBytes(feeds / "names.txt", "a;Alpha;A\nb;Beta;B\n");
+    WriteFileBytes(feeds / "exchangers.txt", "1;Change, Ltd;4;1\n2;Обмен \"Экспресс\";;\n");
+    WriteFileBytes(feeds / "rates.txt", "1;a;b;1;30.5;5000\n2;a;b;1;31;0.375\n");
+
+    const auto csv =
+        Cli({"--feeds", feeds.Path().string(), "offers", "Alpha", "Beta", "--format", "csv"}, home.Path());
+    ASSERT_EQ(csv.ExitCode, 0) << csv.Err;
+    EXPECT_EQ(csv.Out, "EID,Exchanger,SrcRate,DstRate,Reserve,BL\n"
+                       "1,\"Change, Ltd\",1,30.5,5000,4\n"
+                       "2,\"Обмен \"\"Экспресс\"\"\",1,31,0.38,\n");
+
+    const auto json =
+        Cli({"--feeds", feeds.Path().string(), "offers", "Alpha", "Beta", "--format", "json"}, home.Path());
+    ASSERT_EQ(json.ExitCode, 0) << json.Err;
+    EXPECT_EQ(json.Out,
+              "[\n"
+              "  {\"EID\": 1, \"Exchanger\": \"Change, Ltd\", \"SrcRate\": 1, \"DstRate\": 30.5, "
+              "\"Reserve\": 5000, \"BL\": 4},\n"
+              "  {\"EID\": 2, \"Exchanger\": \"Обмен \\\"Экспресс\\\"\", \"SrcRate\": 1, \"DstRate\": 31, "
+              "\"Reserve\": 0.38, \"BL\": null}\n"
+              "]\n");
+}
+
+TEST(CliOffers, FailuresExitOneWithOneClearLine) {
+    TTempDir home;
+    TTempDir feeds;
+    WriteDemoFeeds(feeds.Path());
+
+    const auto unknown =
+        Cli({"--feeds", feeds.Path().string(), "offers", "Bitcoin BTC", "Dogecoin"}, home.Path());
+    EXPECT_EQ(unknown.ExitCode, 1);
+    EXPECT_EQ(unknown.Err, "kovrin-cli: unknown currency \"Dogecoin\"\n");
+    EXPECT_TRUE(unknown.Out.empty());
+
+    const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedPort());
+    const auto unreachable = Cli({"offers", "a", "b", "--service", closed}, home.Path());
+    EXPECT_EQ(unreachable.ExitCode, 1);
+    EXPECT_EQ(unreachable.Err,
+              "kovrin-cli: could not fetch feed \"rates\" from " + closed + "/callback: result 500\n");
+
+    // A service that answers 500 for one feed (its file is missing) fails the same way, naming that feed.
+    std::filesystem::remove(feeds / "names.txt");
+    TDemoService broken({"--feeds", feeds.Path().string()});
+    ASSERT_FALSE(broken.Url().empty());
+    const auto failed =
+        Cli({"--service", broken.Url(), "offers", "Bitcoin BTC", "Сбербанк RUB"}, home.Path());
+    EXPECT_EQ(failed.ExitCode, 1);
+    EXPECT_EQ(failed.Err,
+              "kovrin-cli: could not fetch feed \"names\" from " + broken.Url() + "/callback: result 500\n");
+
+    const auto missing = Cli({"--feeds", feeds.Path().string(), "offers", "a", "b"}, home.Path());
+    EXPECT_EQ(missing.ExitCode, 1);
+    EXPECT_NE(missing.Err.find("\"names\""), std::string::npos) << missing.Err;
+}
+
+TEST(CliCommands, BadArgumentsExitTwoWithUsage) {
+    TTempDir home;
+    const std::vector<std::vector<std::string>> bad = {
+        {"offers", "a"},
+        {"offers", "a", "b", "c"},
+        {"offers", "a", "b", "--give-amount", "12345678901"},
+        {"offers", "a", "b", "--give-amount", "1.5"},
+        {"offers", "a", "b", "--get-amount", ""},
+        {"offers", "a", "b", "--get-amount"},
+        {"offers", "a", "b", "--format", "xml"},
+        {"offers", "a", "b", "--colour"},
+        {"feed"},
+        {"feed", "weather"},
+        {"feed", "news", "--format", "tsv"},
+        {"feed", "rates", "--format", "csv"},
+        {"guid", "extra"},
+        {"--service"},
+    };
+    for (const auto& args : bad) {
+        const auto run = Cli(args, home.Path());
+        EXPECT_EQ(run.ExitCode, 2) << args.front() << " " << args.back();
+        EXPECT_NE(run.Err.find("usage: kovrin-cli"), std::string::npos) << run.Err;
+        EXPECT_TRUE(run.Out.empty());
+    }
+    for (const char* command : {"offers", "feed", "guid"}) {
+        const auto help = Cli({command, "--help"}, home.Path());
+        EXPECT_EQ(help.ExitCode, 0) << command;
+        EXPECT_NE(help.Out.find(std::string("usage: kovrin-cli ") + command), std::string::npos) << help.Out;
+    }
+}
+
+TEST(CliFeed, RawAndTabSeparatedForms) {
+    TTempDir home;
+    TTempDir feeds;
+    WriteFileBytes(feeds / "names.txt", "heading\na;Tab\there;A\r\nb;Back\\slash;B\n");
+    WriteFileBytes(feeds / "news.txt", " \r\n\tНовость: www.example.com\n\n ");
+    const auto dir = feeds.Path().string();
+
+    const auto tsv = Cli({"feed", "names", "--format", "tsv", "--feeds", dir}, home.Path());
+    ASSERT_EQ(tsv.ExitCode, 0) << tsv.Err;
+    EXPECT_EQ(tsv.Out, "a\tTab\\there\tA\\r\nb\tBack\\\\slash\tB\n");
+
+    const auto raw = Cli({"--feeds", dir, "feed", "names"}, home.Path());
+    EXPECT_EQ(raw.Out, ReadFileBytes(feeds / "names.txt"));
+
+    const auto news = Cli({"--feeds", dir, "feed", "news"}, home.Path());
+    EXPECT_EQ(news.Out, "Новость: www.example.com\n");
+}
+
+TEST(CliGuid, StableUntilTheStoreIsRemoved) {
+    TTempDir home;
+    const auto first = Cli({"guid"}, home.Path());
+    const auto second = Cli({"guid"}, home.Path());
+    ASSERT_EQ(first.ExitCode, 0) << first.Err;
+    EXPECT_TRUE(std::regex_match(first.Out, std::regex(R"(\{[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}\}\n)")))
+        << first.Out;
+    EXPECT_EQ(first.Out, second.Out);
+
+    for (const auto& entry : std::filesystem::directory_iterator(home.Path()))
+        std::filesystem::remove_all(entry.path());
+    const auto third = Cli({"guid"}, home.Path());
+    EXPECT_EQ(third.ExitCode, 0);
+    EXPECT_NE(third.Out, first.Out);
+}
+
+TEST(DemoService, ClickPagesAndOneLogLinePerRequest) {
+    TTempDir home;
+    TDemoService service;
+    ASSERT_FALSE(service.Url().empty());
+    const auto exchangers =
+        FeedTable(kFeedExchangers, Cli({"--service", service.Url(), "feed", "exchangers"}, home.Path()).Out);
+    ASSERT_FALSE(exchangers.empty());
+    const auto& [id, name] = std::pair{exchangers[3][0], exchangers[3][1]};
+
+    TIData request;
+    request.Timeout = 5000;
+    request.URL = service.Url() + "/click/" + id;
+    TOData page;
+    HttpRequest(request, page);
+    EXPECT_EQ(page.ResultCode, 200);
+    EXPECT_NE(page.Body.find("<h1>" + name + "</h1>"), std::string::npos) << page.Body;
+
+    request.URL = service.Url() + "/click/999999";
+    TOData missing;
+    HttpRequest(request, missing);
+    EXPECT_EQ(missing.ResultCode, 404);
+
+    TOData unknownAction;
+    auto feed = MakeFeedRequest(service.Url(), "weather", "{GUID}");
+    HttpRequest(feed, unknownAction);
+    EXPECT_EQ(unknownAction.ResultCode, 200);
+    EXPECT_TRUE(unknownAction.Body.empty());
+
+    const auto log = service.Child().ReadErrUntil("/click/999999", std::chrono::seconds(5));
+    const std::vector<std::string> expected = {
+        "GET /click/" + id +
+            " action=- appguid=- version=- status=200 bytes=" + std::to_string(page.Body.size()),
+        "GET /click/999999 action=- appguid=- version=- status=404 bytes=" +
+            std::to_string(missing.Body.size()),
+    };
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(std::vector(log.end() - 2, log.end()), expected);
+
+    const auto lastLine = service.Child().ReadErrUntil("action=weather", std::chrono::seconds(5)).back();
+    EXPECT_EQ(lastLine, "POST /callback action=weather appguid={GUID} version=1.0.1 status=200 bytes=0");
+    EXPECT_EQ(service.Child().Stop(), 0) << "SIGTERM ends the service cleanly";
+}
