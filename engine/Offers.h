@@ -48,7 +48,8 @@ int ExchangerIndex(const TStringMatrix& Exchangers, std::string_view Id);
 long double RoundTo(long double Value, int Decimals);
 
 // The offers for the controls, in rates-table order. Empty when either name is not selected or the names
-// match no currency. Quotes whose give or get reads as 0 are left out (they would divide by zero).
+// match no currency. Quotes whose give or get reads as 0 are left out (they would divide by zero), and so are
+// quotes whose exchanger id does not fit 32 bits. Never throws beyond allocation.
 std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                   const TStringMatrix& Exchangers, const TOfferControls& Controls);
 
