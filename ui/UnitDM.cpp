@@ -5,7 +5,18 @@
 
 TDM* DM = nullptr;
 
+// The pictures live in the window library, a static library: without this reference the linker would drop
+// them.
+void InitKovrinResources() {
+    static const bool done = [] {
+        Q_INIT_RESOURCE(kovrin);
+        return true;
+    }();
+    (void)done;
+}
+
 TImageList::TImageList(const QStringList& Names) : FNames(Names) {
+    InitKovrinResources();
     FIcons.reserve(Names.size());
     for (const QString& name : Names) {
         FIcons.push_back(QIcon(QStringLiteral(":/icons/%1.png").arg(name)));
@@ -30,6 +41,7 @@ TImageList MakeImageListTray() {
 }
 
 QIcon ProgramIcon() {
+    InitKovrinResources();
     QIcon icon;
     for (int size : {16, 32, 48, 256}) {
         icon.addFile(QStringLiteral(":/icons/kovrin-%1.png").arg(size), QSize(size, size));

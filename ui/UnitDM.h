@@ -31,6 +31,9 @@ class TImageList final {
     QVector<QIcon> FIcons;
 };
 
+// Makes the program's pictures (":/icons/...") available; every function here calls it. Never throws.
+void InitKovrinResources();
+
 // The tab pictures, in order: "date", "table", "clock_red", "wrench", "help".
 TImageList MakeImageListTabs();
 // The tray picture: "16x16".

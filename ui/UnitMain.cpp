@@ -80,6 +80,7 @@ QPushButton* MakeImageButton(const QString& Name, const QString& Caption, const 
 } // namespace
 
 TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent) {
+    InitKovrinResources();
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Kovrin"));
     setWindowIcon(ProgramIcon());

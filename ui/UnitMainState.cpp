@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QWindow>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -161,7 +162,8 @@ void TFormMain::ApplyFrameExtents() {
     }
     // The window manager tells the frame's thickness only once the window is up, and may change it later;
     // the minimum and a restored size are outer sizes, so they are re-derived whenever it changes.
-    const QSize frame = frameGeometry().size() - geometry().size();
+    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize frame(margins.left() + margins.right(), margins.top() + margins.bottom());
     if (frame == FFrameExtents) {
         return;
     }

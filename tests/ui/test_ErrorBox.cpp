@@ -1,0 +1,46 @@
+#include "ui/ErrorBox.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ErrorBox, AddsAFullStopOnlyAfterCharactersAboveIt) {
+    struct TCase {
+        QString Text;
+        QString Shown;
+    };
+    const TCase cases[] = {
+        {"", ""},
+        {"Failed to Load Stream", "Failed to Load Stream."},
+        {"'abc' is not a valid integer value", "'abc' is not a valid integer value."},
+        {"Готово.", "Готово."},
+        {"Что?", "Что?."},              // '?' comes after '.' in code order
+        {"Ошибка!", "Ошибка!"},         // '!' comes before '.'
+        {"(в скобках)", "(в скобках)"}, // ')' comes before '.'
+        {"путь /tmp/", "путь /tmp/."},  // '/' comes right after '.'
+        {"тире -", "тире -"},
+        {"Ошибка", "Ошибка."},
+    };
+    for (const TCase& c : cases) {
+        EXPECT_EQ(WithFullStop(c.Text), c.Shown) << c.Text.toStdString();
+    }
+}
+
+TEST(ErrorBox, ShowsTheTextUnderTheApplicationTitleInTheInjectedBox) {
+    const QString previousName = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName("Kovrin");
+    QString caption;
+    QString text;
+    TErrorBox previous = SetErrorBox([&](const QString& c, const QString& t) {
+        caption = c;
+        text = t;
+    });
+    ShowErrorBox("Element does not contain a single text node");
+    SetErrorBox(previous);
+    QCoreApplication::setApplicationName(previousName);
+    EXPECT_EQ(caption, "Kovrin");
+    EXPECT_EQ(text, "Element does not contain a single text node.");
+}
+
+} // namespace

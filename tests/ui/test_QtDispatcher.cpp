@@ -1,0 +1,131 @@
+#include "ui/QtDispatcher.h"
+
+#include <QCoreApplication>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Pumps the GUI thread's events until Done is ready or a few seconds have passed.
+template <typename T> bool PumpUntilReady(std::future<T>& Done) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (Done.wait_for(1ms) != std::future_status::ready) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        QCoreApplication::processEvents();
+    }
+    return true;
+}
+
+TEST(QtDispatcher, RunsAWorkersCallOnTheGuiThreadWhileTheWorkerWaits) {
+    TQtDispatcher dispatcher;
+    TDispatcher dispatch = dispatcher.Dispatcher();
+    QThread* ranOn = nullptr;
+    std::atomic<bool> callReturned{false};
+    std::atomic<bool> workerSawReturn{false};
+    std::future<bool> result = std::async(std::launch::async, [&] {
+        const bool ok = dispatch([&] {
+            std::this_thread::sleep_for(20ms); // the worker must still be waiting after this
+            ranOn = QThread::currentThread();
+            callReturned = true;
+        });
+        workerSawReturn = callReturned.load();
+        return ok;
+    });
+    ASSERT_TRUE(PumpUntilReady(result));
+    EXPECT_TRUE(result.get());
+    EXPECT_EQ(ranOn, QThread::currentThread());
+    EXPECT_TRUE(workerSawReturn);
+}
+
+TEST(QtDispatcher, RefusesAtOnceAfterCloseAndNeverRunsTheCall) {
+    TQtDispatcher dispatcher;
+    TDispatcher dispatch = dispatcher.Dispatcher();
+    dispatcher.Close();
+    EXPECT_TRUE(dispatcher.Closed());
+    bool ran = false;
+    std::future<bool> result = std::async(std::launch::async, [&] { return dispatch([&] { ran = true; }); });
+    ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
+    EXPECT_FALSE(result.get());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ran);
+    // From the GUI thread too.
+    EXPECT_FALSE(dispatch([&] { ran = true; }));
+    EXPECT_FALSE(ran);
+}
+
+TEST(QtDispatcher, CloseReleasesAWaitingWorkerAndDropsItsQueuedCall) {
+    TQtDispatcher dispatcher;
+    TDispatcher dispatch = dispatcher.Dispatcher();
+    std::atomic<bool> started{false};
+    bool ran = false;
+    std::future<bool> result = std::async(std::launch::async, [&] {
+        started = true;
+        return dispatch([&] { ran = true; });
+    });
+    while (!started) {
+        std::this_thread::yield();
+    }
+    std::this_thread::sleep_for(50ms); // give the worker time to queue its call and block (no events pumped)
+    dispatcher.Close();
+    ASSERT_EQ(result.wait_for(5s), std::future_status::ready) << "a worker stayed blocked after Close";
+    EXPECT_FALSE(result.get());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(ran) << "a call queued before Close ran after it";
+}
+
+TEST(QtDispatcher, RunsInPlaceOnTheGuiThreadAndSwallowsErrors) {
+    TQtDispatcher dispatcher;
+    TDispatcher dispatch = dispatcher.Dispatcher();
+    bool ran = false;
+    EXPECT_TRUE(dispatch([&] { ran = true; }));
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(dispatch([] { throw std::runtime_error("completion failed"); }));
+
+    std::future<bool> result =
+        std::async(std::launch::async, [&] { return dispatch([] { throw std::runtime_error("late"); }); });
+    ASSERT_TRUE(PumpUntilReady(result));
+    EXPECT_TRUE(result.get());
+}
+
+TEST(QtDispatcher, AFunctionThatOutlivesItsDispatcherRefuses) {
+    TDispatcher dispatch;
+    {
+        TQtDispatcher dispatcher;
+        dispatch = dispatcher.Dispatcher();
+    }
+    bool ran = false;
+    std::future<bool> result = std::async(std::launch::async, [&] { return dispatch([&] { ran = true; }); });
+    ASSERT_EQ(result.wait_for(5s), std::future_status::ready);
+    EXPECT_FALSE(result.get());
+    EXPECT_FALSE(ran);
+}
+
+TEST(QtDispatcher, BringsTheJobRunnersCompletionsToTheGuiThread) {
+    TQtDispatcher dispatcher;
+    TThreadCtrl jobs(dispatcher.Dispatcher());
+    int output = 0;
+    QThread* completedOn = nullptr;
+    std::promise<void> completed;
+    std::future<void> done = completed.get_future();
+    jobs.AddJob([](void*, void* out) { *static_cast<int*>(out) = 42; }, nullptr,
+                [&](void*) {
+                    completedOn = QThread::currentThread();
+                    completed.set_value();
+                },
+                &output);
+    ASSERT_TRUE(PumpUntilReady(done));
+    EXPECT_EQ(output, 42);
+    EXPECT_EQ(completedOn, QThread::currentThread());
+}
+
+} // namespace
