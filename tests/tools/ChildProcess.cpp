@@ -179,11 +179,12 @@ std::optional<std::string> TBackgroundChild::ReadOutLine(std::chrono::millisecon
     return ReadLine(FOut, FOutBuffer, Limit);
 }
 
-std::vector<std::string> TBackgroundChild::ReadErrUntil(const std::string& Needle,
-                                                        std::chrono::milliseconds Limit) {
+std::vector<std::string>
+TBackgroundChild::ReadErrUntil(const std::function<bool(const std::vector<std::string>&)>& Done,
+                               std::chrono::milliseconds Limit) {
     const auto deadline = TClock::now() + Limit;
     while (true) {
-        if (!FErrLines.empty() && FErrLines.back().find(Needle) != std::string::npos)
+        if (Done(FErrLines))
             return FErrLines;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now());
         if (left.count() <= 0)

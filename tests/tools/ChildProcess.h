@@ -3,6 +3,7 @@
 // demo service) with its output read line by line. Every wait is bounded.
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -36,8 +37,9 @@ class TBackgroundChild final {
 
     // The next line of stdout (without its LF), or nullopt when none came within Limit or the pipe closed.
     std::optional<std::string> ReadOutLine(std::chrono::milliseconds Limit);
-    // Lines of stderr that arrive within Limit, until one contains Needle; all lines read so far.
-    std::vector<std::string> ReadErrUntil(const std::string& Needle, std::chrono::milliseconds Limit);
+    // Reads stderr lines for at most Limit until Done(all lines read so far) holds; all lines read so far.
+    std::vector<std::string> ReadErrUntil(const std::function<bool(const std::vector<std::string>&)>& Done,
+                                          std::chrono::milliseconds Limit);
     // Sends SIGTERM and waits at most Limit for the exit; the exit code, or -1 when it had to be killed.
     int Stop(std::chrono::milliseconds Limit = std::chrono::seconds(5));
 
