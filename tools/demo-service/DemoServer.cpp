@@ -88,13 +88,15 @@ struct TDemoServer::TImpl {
     httplib::Server Server;
     std::mutex LogLock;
 
-    // The body of a feed: nullopt for an unknown action; an error string in Failed when a file is missing.
+    // The body of a feed, nullopt for an unknown action; when Failed is set, the text of the error instead (a
+    // file that cannot be read).
     std::optional<std::string> Feed(const std::string& action, bool& failed) const {
         failed = false;
         if (!Options.FeedsDir) {
             const auto* body = DemoFeedBody(Feeds, action);
             return body ? std::optional<std::string>(*body) : std::nullopt;
         }
+        // Only the four feed names ever reach the file system.
         if (DemoFeedBody(Feeds, action) == nullptr)
             return std::nullopt;
         auto body = ReadWholeFile(*Options.FeedsDir + "/" + action + ".txt");
