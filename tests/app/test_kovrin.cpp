@@ -1,0 +1,265 @@
+// The real program, started from another folder on the offscreen platform, stopped by a signal, and judged by
+// its exit status and the settings file it leaves.
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr const char* kDeclaration = R"(<?xml version="1.0" encoding="UTF-8"?>)";
+
+// A copy of the program in a folder of its own, with its own home, started from a different folder.
+class TKovrinCopy {
+  public:
+    TKovrinCopy() {
+        for (const fs::path& folder : {Bin(), Home(), Elsewhere(), Runtime()}) {
+            fs::create_directories(folder);
+        }
+        fs::permissions(Runtime(), fs::perms::owner_all);
+        fs::copy_file(KOVRIN_EXECUTABLE, Bin() / "kovrin");
+    }
+
+    fs::path Bin() const { return FDir / "bin"; }
+    fs::path Home() const { return FDir / "home"; }
+    fs::path Elsewhere() const { return FDir / "elsewhere"; }
+    fs::path Runtime() const { return FDir / "runtime"; }
+    fs::path Settings() const { return Bin() / "settings.xml"; }
+    fs::path Log() const { return FDir / "kovrin.log"; }
+
+    // Starts the program, waits until it handles Signal, sends it, and returns the wait status (-1 when it
+    // had to be killed).
+    int RunAndStop(int Signal) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            ExecProgram();
+        }
+        if (pid < 0) {
+            ADD_FAILURE() << "fork failed";
+            return -1;
+        }
+        if (!WaitUntilCatching(pid, Signal)) {
+            ADD_FAILURE() << "the program never installed its signal handler";
+        }
+        std::this_thread::sleep_for(300ms); // let the window come up, so the loop is the one that stops
+        kill(pid, Signal);
+        return WaitForExit(pid);
+    }
+
+  private:
+    [[noreturn]] void ExecProgram() {
+        if (chdir(Elsewhere().c_str()) != 0) {
+            _exit(126);
+        }
+        setenv("HOME", Home().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (Home() / ".config").c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", Runtime().c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        const int log = open(Log().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (log >= 0) {
+            dup2(log, STDOUT_FILENO);
+            dup2(log, STDERR_FILENO);
+        }
+        const std::string program = (Bin() / "kovrin").string();
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+
+    // True once /proc shows a handler for Signal (bit Signal - 1 of SigCgt).
+    static bool WaitUntilCatching(pid_t Pid, int Signal) {
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            std::ifstream status("/proc/" + std::to_string(Pid) + "/status");
+            std::string line;
+            while (std::getline(status, line)) {
+                if (line.rfind("SigCgt:", 0) == 0) {
+                    const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+                    if (mask & (1ULL << (Signal - 1))) {
+                        return true;
+                    }
+                }
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return false;
+    }
+
+    static int WaitForExit(pid_t Pid) {
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        int status = 0;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (waitpid(Pid, &status, WNOHANG) == Pid) {
+                return status;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        kill(Pid, SIGKILL);
+        waitpid(Pid, &status, 0);
+        ADD_FAILURE() << "the program did not end after the signal";
+        return -1;
+    }
+
+    TTempDir FDir;
+};
+
+bool ExitedWithZero(int Status) {
+    return Status != -1 && WIFEXITED(Status) && WEXITSTATUS(Status) == 0;
+}
+
+// The text of a key such as "Window/X" under the root; nullopt when the element is missing.
+std::optional<std::string> Value(const pugi::xml_document& Document, const std::string& Key) {
+    pugi::xml_node node = Document.document_element();
+    std::stringstream segments(Key);
+    std::string segment;
+    while (std::getline(segments, segment, '/')) {
+        node = node.child(segment.c_str());
+        if (!node) {
+            return std::nullopt;
+        }
+    }
+    return std::string(node.text().get());
+}
+
+bool IsInteger(const std::optional<std::string>& Text) {
+    return Text && !Text->empty() && Text->find_first_not_of("-0123456789") == std::string::npos;
+}
+
+TEST(Kovrin, FirstStartWritesAWellFormedFileBesideTheExecutable) {
+    TKovrinCopy copy;
+    const int status = copy.RunAndStop(SIGTERM);
+    EXPECT_TRUE(ExitedWithZero(status)) << "status " << status << "\n" << ReadFileBytes(copy.Log());
+
+    const std::string bytes = ReadFileBytes(copy.Settings());
+    ASSERT_FALSE(bytes.empty()) << "no settings.xml beside the executable";
+    EXPECT_FALSE(fs::exists(copy.Elsewhere() / "settings.xml"));
+    EXPECT_FALSE(fs::exists(copy.Home() / ".config" / "kovrin" / "settings.xml"));
+
+    const std::string start = std::string(kDeclaration) + "\r\n<settings>\r\n\t<Window>\r\n\t\t<X>";
+    EXPECT_EQ(bytes.substr(0, start.size()), start);
+    for (std::size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1)) {
+        ASSERT_TRUE(at > 0 && bytes[at - 1] == '\r') << "a line not ended by CR LF at byte " << at;
+    }
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(bytes.c_str()));
+    EXPECT_STREQ(document.document_element().name(), "settings");
+    for (const char* key : {"Window/X", "Window/Y", "Window/W", "Window/H"}) {
+        EXPECT_TRUE(IsInteger(Value(document, key))) << key;
+    }
+    EXPECT_GE(std::stoi(*Value(document, "Window/W")), 568);
+    EXPECT_GE(std::stoi(*Value(document, "Window/H")), 347);
+    EXPECT_EQ(Value(document, "Defaults/Tab"), "2");
+    EXPECT_EQ(Value(document, "Rates/SrcAmount"), "");
+    EXPECT_EQ(Value(document, "Rates/DstAmount"), "");
+    EXPECT_EQ(Value(document, "Rates/SrcCurr"), std::nullopt);
+    EXPECT_EQ(Value(document, "HideCurrencies"), std::nullopt);
+}
+
+TEST(Kovrin, EachStopSignalClosesTheWindowAndSavesTheSettings) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        TKovrinCopy copy;
+        WriteFileBytes(copy.Settings(), std::string(kDeclaration) +
+                                            "<settings><Defaults><Tab>0</Tab></Defaults>"
+                                            "<Rates><SrcAmount>0042</SrcAmount></Rates></settings>");
+        const int status = copy.RunAndStop(signal);
+        EXPECT_TRUE(ExitedWithZero(status)) << "signal " << signal << ", status " << status;
+        pugi::xml_document document;
+        ASSERT_TRUE(document.load_file(copy.Settings().c_str())) << "signal " << signal;
+        // Restored at start and written back at close: the amount in its shortest form, a window placement.
+        EXPECT_EQ(Value(document, "Defaults/Tab"), "0") << "signal " << signal;
+        EXPECT_EQ(Value(document, "Rates/SrcAmount"), "42") << "signal " << signal;
+        EXPECT_TRUE(IsInteger(Value(document, "Window/X"))) << "signal " << signal;
+    }
+}
+
+TEST(Kovrin, KeepsWhatItDoesNotTouchAndTheStoredWindowState) {
+    TKovrinCopy copy;
+    WriteFileBytes(copy.Settings(),
+                   std::string(kDeclaration) +
+                       "\r\n<settings>\r\n"
+                       "\t<Window><X>40</X><Y>30</Y><W>700</W><H>500</H></Window>\r\n"
+                       "\t<Defaults><Tab>3</Tab></Defaults>\r\n"
+                       "\t<Rates><SrcCurr>Евро</SrcCurr><DstCurr>Доллар</DstCurr></Rates>\r\n"
+                       "\t<HideCurrencies><USD>true</USD><_x0031_BTC>false</_x0031_BTC>"
+                       "</HideCurrencies>\r\n"
+                       "</settings>\r\n");
+    ASSERT_TRUE(ExitedWithZero(copy.RunAndStop(SIGTERM))) << ReadFileBytes(copy.Log());
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_file(copy.Settings().c_str()));
+    EXPECT_EQ(Value(document, "Window/X"), "40");
+    EXPECT_EQ(Value(document, "Window/Y"), "30");
+    EXPECT_EQ(Value(document, "Window/W"), "700");
+    EXPECT_EQ(Value(document, "Window/H"), "500");
+    EXPECT_EQ(Value(document, "Defaults/Tab"), "3");
+    // The currency lists never filled (no service): the stored choices and flags stay as they were.
+    EXPECT_EQ(Value(document, "Rates/SrcCurr"), "Евро");
+    EXPECT_EQ(Value(document, "Rates/DstCurr"), "Доллар");
+    EXPECT_EQ(Value(document, "HideCurrencies/USD"), "true");
+    EXPECT_EQ(Value(document, "HideCurrencies/_x0031_BTC"), "false");
+}
+
+TEST(Kovrin, AFileItCannotUseIsReplacedAtExit) {
+    const char* unusable[] = {
+        "<settings><Defaults><Tab>3</Tab></Defaults>",          // not well-formed
+        "plain text, no XML",                                   // not XML at all
+        "<options><Defaults><Tab>3</Tab></Defaults></options>", // a foreign root
+        "",                                                     // empty
+    };
+    for (const char* contents : unusable) {
+        TKovrinCopy copy;
+        WriteFileBytes(copy.Settings(), contents);
+        ASSERT_TRUE(ExitedWithZero(copy.RunAndStop(SIGTERM))) << contents;
+        pugi::xml_document document;
+        ASSERT_TRUE(document.load_file(copy.Settings().c_str())) << contents;
+        EXPECT_STREQ(document.document_element().name(), "settings") << contents;
+        EXPECT_EQ(Value(document, "Defaults/Tab"), "2") << "merged from an unusable file: " << contents;
+        EXPECT_EQ(ReadFileBytes(copy.Settings()).rfind(kDeclaration, 0), 0u) << contents;
+    }
+}
+
+TEST(Kovrin, AReadOnlySettingsFileIsLeftAsItIs) {
+    TKovrinCopy copy;
+    const std::string original =
+        std::string(kDeclaration) + "<settings><Defaults><Tab>1</Tab></Defaults></settings>";
+    WriteFileBytes(copy.Settings(), original);
+    fs::permissions(copy.Settings(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_TRUE(ExitedWithZero(copy.RunAndStop(SIGTERM))) << ReadFileBytes(copy.Log());
+    EXPECT_EQ(ReadFileBytes(copy.Settings()), original);
+    EXPECT_EQ(fs::status(copy.Settings()).permissions() & fs::perms::owner_write, fs::perms::none);
+    for (const fs::directory_entry& entry : fs::directory_iterator(copy.Bin())) {
+        EXPECT_TRUE(entry.path().filename() == "kovrin" || entry.path().filename() == "settings.xml")
+            << "left behind: " << entry.path();
+    }
+}
+
+TEST(Kovrin, AnUnwritableProgramFolderKeepsTheSettingsInTheUsersConfigFolder) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root may write any folder; run as an ordinary user";
+    }
+    TKovrinCopy copy;
+    fs::permissions(copy.Bin(), fs::perms::owner_read | fs::perms::owner_exec);
+    const int status = copy.RunAndStop(SIGTERM);
+    fs::permissions(copy.Bin(), fs::perms::owner_all);
+    EXPECT_TRUE(ExitedWithZero(status)) << ReadFileBytes(copy.Log());
+    EXPECT_FALSE(fs::exists(copy.Settings()));
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_file((copy.Home() / ".config" / "kovrin" / "settings.xml").c_str()));
+    EXPECT_EQ(Value(document, "Defaults/Tab"), "2");
+}
+
+} // namespace
