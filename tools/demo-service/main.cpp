@@ -53,11 +53,14 @@ int Serve(const TDemoOptions& options) {
         int signal = 0;
         sigwait(&stopSignals, &signal);
         // A signal that came before the loop began would otherwise be lost: repeat until Serve has returned.
-        while (!served.load())
-            server.Stop(), std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        while (!served.load()) {
+            server.Stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
     });
     const bool ok = server.Serve();
     served.store(true);
+    // Wakes the stopper when serving ended by itself; a stopper already past sigwait ignores it.
     pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();
     std::cerr << "kovrin-demo-service: stopped\n";
