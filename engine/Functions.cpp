@@ -10,6 +10,8 @@ namespace {
 
 // Match data of 100 pairs: group 0 and 99 capture groups; a match that sets a later group yields 0.
 constexpr std::uint32_t kOvectorPairs = 100;
+// Rows matched before the table's final size is estimated.
+constexpr std::size_t kEstimateAfterRows = 256;
 
 struct TTablesDeleter {
     void operator()(const std::uint8_t* Tables) const { pcre2_maketables_free(nullptr, Tables); }
@@ -122,6 +124,12 @@ TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern) 
             break;
         }
         offset = ovector[1];
+        // Growing a table of a big feed row by row copies it a dozen times; size it once from the density of
+        // the first records instead.
+        if (result.size() == kEstimateAfterRows && offset < length) {
+            result.reserve(
+                static_cast<std::size_t>(static_cast<double>(length) / offset * kEstimateAfterRows * 1.1));
+        }
     }
     return result;
 }
