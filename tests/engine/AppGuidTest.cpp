@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 
 namespace {
@@ -110,6 +111,23 @@ TEST(GetAppGuid, UnwritableStoreStillGivesAFreshGuidEachCall) {
     const std::string b = GetAppGuid(root);
     EXPECT_TRUE(RegexTest(kGuidPattern, a));
     EXPECT_NE(a, b);
+}
+
+TEST(GetAppGuid, WithoutARootUsesTheCurrentUsersStore) {
+    TTempDir dir;
+    const char* previous = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = previous ? previous : "";
+    ::setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+    const std::string guid = GetAppGuid();
+    std::string stored;
+    const bool found = RegReadString(TRegRoot{dir / "kovrin" / "registry"}, kPath, stored);
+    if (previous) {
+        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    } else {
+        ::unsetenv("XDG_CONFIG_HOME");
+    }
+    ASSERT_TRUE(found);
+    EXPECT_EQ(stored, guid);
 }
 
 } // namespace
