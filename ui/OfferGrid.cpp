@@ -57,9 +57,12 @@ void TDBGridRates::SetCurrentRowNumber(int Number) {
         CurrentRowMoved();
         return;
     }
-    const int column = std::max(0, horizontalHeader()->logicalIndexAt(0));
-    const QModelIndex target =
-        FModel.index(Number - 1, isColumnHidden(column) ? static_cast<int>(TOfferField::Exchanger) : column);
+    // Stay in the column the user is in; the hidden id column never takes the cursor.
+    int column =
+        currentIndex().isValid() ? currentIndex().column() : static_cast<int>(TOfferField::Exchanger);
+    if (isColumnHidden(column))
+        column = static_cast<int>(TOfferField::Exchanger);
+    const QModelIndex target = FModel.index(Number - 1, column);
     selectionModel()->setCurrentIndex(target,
                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(target);

@@ -80,6 +80,8 @@ void TRowMarkerHeader::paintSection(QPainter* Painter, const QRect& Rect, int Lo
     triangle.lineTo(centre.x() - half / 2.0, centre.y() + half);
     triangle.closeSubpath();
     Painter->save();
+    // The base painting can hand the painter back with an empty clip (seen for sections without text).
+    Painter->setClipRect(Rect, Qt::ReplaceClip);
     Painter->setRenderHint(QPainter::Antialiasing);
     Painter->fillPath(triangle, palette().color(QPalette::ButtonText));
     Painter->restore();

@@ -89,6 +89,8 @@ TEST(DBGridRates, CtrlClicksBuildAnOrderAppliedOnlyWhenCtrlIsReleased) {
     EXPECT_EQ(grid.Order(), (TSortOrder{kDefaultOrder}));
     EXPECT_EQ(Eids(grid.Model().Rows()), before);
     EXPECT_EQ(grid.PendingOrder(), (TSortOrder{{TOfferField::SrcRate, true}, {TOfferField::DstRate, false}}));
+    EXPECT_EQ(MarkerOn(grid, TOfferField::SrcRate),
+              (TMarker{true, 1})); // the titles show what Ctrl will apply
 
     QTest::keyRelease(&grid, Qt::Key_Control);
     const TSortOrder expected{{TOfferField::SrcRate, true}, {TOfferField::DstRate, false}};
@@ -116,6 +118,13 @@ TEST(DBGridRates, CtrlReleasedOverAnotherWidgetStillAppliesThePendingOrder) {
     QTest::keyRelease(&elsewhere, Qt::Key_Control);
     EXPECT_EQ(grid.Order(), (TSortOrder{{TOfferField::Reserve, false}}));
     EXPECT_EQ(Eids(grid.Model().Rows()), (std::vector<int>{2, 4, 3, 1}));
+
+    // A release that never reached the program shows as a later press without Ctrl.
+    ClickTitle(grid, TOfferField::DstRate, Qt::ControlModifier);
+    QTest::mouseClick(&elsewhere, Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(grid.Order(), (TSortOrder{{TOfferField::Reserve, false}}));
+    QTest::mouseClick(&elsewhere, Qt::LeftButton);
+    EXPECT_EQ(grid.Order(), (TSortOrder{{TOfferField::DstRate, false}}));
 }
 
 TEST(DBGridRates, SetOrderFromOutsideReplacesMarkersAndDropsAPendingOrder) {
@@ -163,6 +172,31 @@ TEST(DBGridRates, CurrentRowNumbersAreOneBasedAndOutOfRangeMeansNone) {
     grid.SetCurrentRowNumber(0);
     EXPECT_EQ(grid.CurrentRowNumber(), 0);
     EXPECT_TRUE(grid.selectionModel()->selectedRows().isEmpty());
+}
+
+// Pixels darker than the section background, in a row's part of the indicator column.
+int DarkPixels(const QImage& Image, const QHeaderView& Header, int Row) {
+    int dark = 0;
+    const int top = Header.sectionViewportPosition(Row);
+    for (int y = top; y < top + Header.sectionSize(Row); ++y)
+        for (int x = 2; x < Image.width() - 2; ++x)
+            dark += qGray(Image.pixel(x, y)) < 96;
+    return dark;
+}
+
+TEST(DBGridRates, IndicatorColumnMarksTheCurrentRowOnly) {
+    TShownGrid shown;
+    TDBGridRates& grid = shown.Grid;
+    QHeaderView& indicator = *grid.verticalHeader();
+    grid.SetCurrentRowNumber(3);
+    QImage image = indicator.grab().toImage();
+    EXPECT_GT(DarkPixels(image, indicator, 2), DarkPixels(image, indicator, 1) + 4);
+    EXPECT_EQ(DarkPixels(image, indicator, 0), DarkPixels(image, indicator, 1));
+    EXPECT_TRUE(indicator.model()->headerData(2, Qt::Vertical).toString().isEmpty());
+
+    grid.SetCurrentRowNumber(1);
+    image = indicator.grab().toImage();
+    EXPECT_GT(DarkPixels(image, indicator, 0), DarkPixels(image, indicator, 2) + 4);
 }
 
 TEST(DBGridRates, CtrlFOpensTheFindDialogWithoutBlocking) {
