@@ -173,5 +173,8 @@ void TFormMain::ApplyFrameExtents() {
     if (FWantedOuterSize.width() >= 0 || FWantedOuterSize.height() >= 0) {
         resize(FWantedOuterSize.width() >= 0 ? FWantedOuterSize.width() - frame.width() : width(),
                FWantedOuterSize.height() >= 0 ? FWantedOuterSize.height() - frame.height() : height());
+        if (!frame.isNull()) {
+            FWantedOuterSize = QSize(-1, -1); // from here on the size is the user's
+        }
     }
 }
