@@ -88,7 +88,8 @@ bool THttpClient::DoRequest(std::string_view Method, std::string_view URL) {
 
     const int timeout = std::max<std::int32_t>(Timeout, 0);
     const auto deadline =
-        TClock::now() + std::chrono::milliseconds(std::int64_t{timeout} * kExchangeDeadlineFactor);
+        Deadline ? *Deadline
+                 : TClock::now() + std::chrono::milliseconds(std::int64_t{timeout} * kExchangeDeadlineFactor);
     TSocket socket;
     // Without TLS an "https" server cannot be spoken to: it fails once connected, like an unreachable one.
     if (!socket.Connect(url.Host, url.Port, timeout, deadline) || url.Scheme != "http")

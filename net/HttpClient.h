@@ -6,7 +6,9 @@
 #include "net/Cookies.h"
 #include "net/HttpResponse.h"
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +24,7 @@ struct TUrlParts {
 // Splits URL into scheme, host, port and request target. Never throws but for memory.
 TUrlParts SplitUrl(std::string_view URL);
 
-// Every wait of an exchange together may last at most this many times Timeout.
+// Every wait of an exchange together, redirect passes included, may last at most this many times Timeout.
 inline constexpr int kExchangeDeadlineFactor = 10;
 
 class THttpClient final {
@@ -39,6 +41,9 @@ class THttpClient final {
     std::int32_t ResultCode = 0;      // status code; 500: no connection or sending failed; 0: no status line
     std::string ResultString;         // reason phrase of the status line
     THttpLimits Limits;               // bounds on what a response may make the client hold
+    // When set, no request of this client waits past it (one deadline for all passes of an exchange);
+    // otherwise each request gets kExchangeDeadlineFactor x Timeout of its own.
+    std::optional<std::chrono::steady_clock::time_point> Deadline;
 
     // Sends one request and reads its response. True when the response was read to its end. Never throws for
     // network trouble.

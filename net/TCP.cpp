@@ -4,6 +4,8 @@
 #include "net/HttpText.h"
 #include "net/Redirect.h"
 
+#include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 std::string PercentEncode(std::string_view Text) {
@@ -39,6 +41,11 @@ void HttpRequest(const TIData& Input, TOData& Output) {
     THttpClient client;
     client.Timeout = Input.Timeout;
     client.UserAgent = Input.UserAgent;
+    // One deadline for the whole exchange: a server that trickles bytes or redirects forever cannot hold the
+    // worker longer than this, whatever it does within each pass.
+    client.Deadline = std::chrono::steady_clock::now() +
+                      std::chrono::milliseconds(std::int64_t{std::max<std::int32_t>(Input.Timeout, 0)} *
+                                                kExchangeDeadlineFactor);
     const std::string query = PairText(Input.GetParams);
     const std::string form = PairText(Input.PostParams);
     std::string address = query.empty() ? Input.URL : Input.URL + "?" + query;

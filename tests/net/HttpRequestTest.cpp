@@ -223,6 +223,21 @@ TEST(HttpRequest, TricklingServerIsCutOffAtTheDeadline) {
     EXPECT_EQ(output.Body, std::string(output.Body.size(), 'x'));
 }
 
+TEST(HttpRequest, OneDeadlineCoversEveryRedirectPass) {
+    // Each pass redirects only after a slow trickle: per-pass deadlines would let ten passes run ten times
+    // as long as one.
+    TScriptedServer server;
+    server.Enqueue(TScript()
+                       .Send("HTTP/1.0 302 Found\r\nLocation: " + server.Url("/again") + "\r\nX-Slow: ")
+                       .Trickle("", 20ms));
+    const auto start = TSteady::now();
+    const TOData output = Exchange(Request(server.Url("/"), 100));
+    const auto took = TSteady::now() - start;
+    EXPECT_LT(took, 2500ms);
+    EXPECT_LE(server.ConnectionCount(), static_cast<std::size_t>(kMaxRedirectPasses));
+    EXPECT_EQ(output.Body, "");
+}
+
 TEST(HttpRequest, SpeaksToIpv6Loopback) {
     std::unique_ptr<TScriptedServer> server;
     try {
