@@ -2,6 +2,8 @@
 
 #include "ui/OfferGrid.h"
 
+#include <algorithm>
+
 namespace {
 
 // Suspends painting for a scope, and restores it on every way out, exceptions included.
@@ -35,7 +37,9 @@ void RebuildOffers(TDBGridRates& Grid, const TStringMatrix& Rates, const TString
         SortOffers(rows, order);
         const int count = static_cast<int>(rows.size());
         Grid.Model().Fill(std::move(rows));
-        Grid.SetCurrentRowNumber(remembered >= 1 && remembered <= count ? remembered : count);
+        // With no current row before (the first fill), start at the top rather than scroll to the bottom.
+        const int target = remembered < 1 ? 1 : std::min(remembered, count);
+        Grid.SetCurrentRowNumber(count == 0 ? 0 : target);
     }
     Grid.SetOrder(order);
 }

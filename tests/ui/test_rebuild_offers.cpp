@@ -69,6 +69,7 @@ TEST(RebuildOffers, KeepsTheCurrentRowNumberOnlyWhenTheNewTableHasThatManyRows) 
     TShownGrid shown(std::vector<TOfferRow>{});
     TDBGridRates& grid = shown.Grid;
     Rebuild(grid, TFeeds::WithQuotes(6));
+    EXPECT_EQ(grid.CurrentRowNumber(), 1); // no row was current: start at the top
     grid.SetCurrentRowNumber(2);
     Rebuild(grid, TFeeds::WithQuotes(4));
     EXPECT_EQ(grid.CurrentRowNumber(), 2);
