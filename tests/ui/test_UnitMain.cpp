@@ -335,4 +335,16 @@ TEST_F(FormMain, ManualLinksGoToTheOpenerAndTheManualLoadsFromTheCurrentFolder) 
     EXPECT_TRUE(BoxTexts.isEmpty());
 }
 
+TEST_F(FormMain, AManualThatCannotBeReadIsReportedAndStopsTheRestore) {
+    const QString previous = QDir::currentPath();
+    std::filesystem::create_directory(FDir / "help.rtf"); // exists, but no file can be read from it
+    ConfigWrite(ConfigDoc, "Defaults/Tab", 1);
+    QDir::setCurrent(QString::fromStdString(FDir.Path().string()));
+    TFormMain main;
+    QDir::setCurrent(previous);
+    ASSERT_EQ(BoxTexts.size(), 1);
+    EXPECT_TRUE(BoxTexts[0].endsWith('.')) << BoxTexts[0].toStdString();
+    EXPECT_EQ(main.ActiveTab(), TFormMain::tabSettings);
+}
+
 } // namespace
