@@ -53,6 +53,21 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &application, &QCoreApplication::quit);
     }
 
+    // Watching from before the windows exist: a restoring error box shown while the main window is created
+    // runs its own loop, and a stop signal must end that box too instead of waiting for a click.
+    bool stopRequested = false;
+    TQuitSignals quitSignals;
+    QObject::connect(&quitSignals, &TQuitSignals::Received, &application, [&stopRequested] {
+        if (FormMain != nullptr) {
+            FormMain->close();
+            return;
+        }
+        stopRequested = true;
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->close();
+        }
+    });
+
     auto formMain = std::make_unique<TFormMain>();
     FormMain = formMain.get();
     auto dm = std::make_unique<TDM>(FormMain);
@@ -62,10 +77,10 @@ int main(int argc, char** argv) {
 
     QObject::connect(FormMain, &TFormMain::Closed, &application, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    TQuitSignals quitSignals;
-    QObject::connect(&quitSignals, &TQuitSignals::Received, FormMain, [] { FormMain->close(); });
-
     FormMain->show();
+    if (stopRequested) {
+        FormMain->close();
+    }
     QApplication::exec();
 
     // No completion may run from here on; workers still waiting are released and end on their own.

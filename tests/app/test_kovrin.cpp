@@ -213,6 +213,19 @@ TEST(Kovrin, KeepsWhatItDoesNotTouchAndTheStoredWindowState) {
     EXPECT_EQ(Value(document, "HideCurrencies/_x0031_BTC"), "false");
 }
 
+TEST(Kovrin, AStopSignalEndsTheRestoringErrorBoxAndStillSaves) {
+    TKovrinCopy copy;
+    WriteFileBytes(copy.Settings(), std::string(kDeclaration) +
+                                        "<settings><Window><X>abc</X></Window>"
+                                        "<Rates><SrcAmount>7</SrcAmount></Rates></settings>");
+    const int status = copy.RunAndStop(SIGTERM);
+    EXPECT_TRUE(ExitedWithZero(status)) << "status " << status << "\n" << ReadFileBytes(copy.Log());
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_file(copy.Settings().c_str()));
+    EXPECT_TRUE(IsInteger(Value(document, "Window/X"))); // the window's real position replaces the bad text
+    EXPECT_EQ(Value(document, "Rates/SrcAmount"), "");   // not restored after the error, written empty
+}
+
 TEST(Kovrin, AFileItCannotUseIsReplacedAtExit) {
     const char* unusable[] = {
         "<settings><Defaults><Tab>3</Tab></Defaults>",          // not well-formed
