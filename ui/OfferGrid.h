@@ -21,6 +21,7 @@ class TDBGridRates final : public QTableView {
 
     // An empty grid with no order. Never throws.
     explicit TDBGridRates(QWidget* Parent = nullptr);
+    // Stops watching the application for a Ctrl release.
     ~TDBGridRates() override;
 
     // The offer table the grid shows.

@@ -4,6 +4,7 @@
 #include "engine/Offers.h"
 
 #include <QAbstractTableModel>
+#include <optional>
 #include <vector>
 
 class TMemTableRates final : public QAbstractTableModel {
