@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
     InstallQuitSignalHandlers();
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false); // the tray and the loader must not keep or end the program
+    application.setWindowIcon(ProgramIcon());
 
     TQtDispatcher dispatcher;
     GlobalsInitialization(dispatcher.Dispatcher());

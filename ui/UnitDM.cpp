@@ -1,6 +1,7 @@
 #include "ui/UnitDM.h"
 
-#include <QCoreApplication>
+#include "ui/ErrorBox.h"
+
 #include <QWidget>
 
 TDM* DM = nullptr;
@@ -62,7 +63,7 @@ TDM::TDM(QWidget* MainWindow)
     TrayIcon = new QSystemTrayIcon(ImageListTray.Icon(0), this);
     TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
     // The tooltip is the title at this moment; the main window has set it to "Kovrin" by now.
-    TrayIcon->setToolTip(QCoreApplication::applicationName());
+    TrayIcon->setToolTip(ApplicationTitle());
     // The system opens the menu on a right-button release over the icon.
     TrayIcon->setContextMenu(PopupMenuTray.get());
     connect(TrayIcon, &QSystemTrayIcon::activated, this, &TDM::TrayIconActivated);
