@@ -1,0 +1,197 @@
+#include "ui/RtfHyperlink.h"
+#include "ui/RtfReader.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The document's text, paragraphs joined by "\n".
+std::string AllText(const TRtfDocument& doc) {
+    std::string text;
+    for (std::size_t p = 0; p < doc.Paragraphs.size(); ++p) {
+        if (p > 0)
+            text += '\n';
+        for (const TRtfRun& run : doc.Paragraphs[p].Runs)
+            text += run.Text;
+    }
+    return text;
+}
+
+TRtfDocument Read(const std::string& rtf) {
+    TRtfReadResult result = ReadRtf(rtf);
+    EXPECT_TRUE(result.Ok) << result.Error << " in " << rtf;
+    return std::move(result.Document);
+}
+
+std::string TextOf(const std::string& rtf) {
+    return AllText(Read(rtf));
+}
+
+TEST(RtfReader, MalformedDocumentsAreErrors) {
+    const std::string deep = "{\\rtf1 " + std::string(kRtfMaxDepth, '{') + std::string(kRtfMaxDepth + 1, '}');
+    for (const std::string& bad : {std::string(), std::string("plain words"), std::string(" {\\rtf1 x}"),
+                                   std::string("{\\pict x}"), std::string("{\\rtf1 open"),
+                                   std::string("{\\rtf1 {inner}"), std::string("{\\rtf1 a\\bin99 }"), deep}) {
+        const TRtfReadResult result = ReadRtf(bad);
+        EXPECT_FALSE(result.Ok) << bad.substr(0, 40);
+        EXPECT_FALSE(result.Error.empty());
+    }
+    // One level less than the limit is still a document.
+    const std::string deepest =
+        "{\\rtf1 " + std::string(kRtfMaxDepth - 1, '{') + "x" + std::string(kRtfMaxDepth, '}');
+    EXPECT_EQ(TextOf(deepest), "x");
+}
+
+TEST(RtfReader, TextBreaksAndEscapes) {
+    EXPECT_EQ(TextOf("{\\rtf1 one\\par two\\line three\\tab four}"), "one\ntwo\u2028three\tfour");
+    EXPECT_EQ(TextOf("{\\rtf1 a\\{b\\}c\\\\d\r\ne}"), "a{b}c\\de");
+    EXPECT_EQ(TextOf("{\\rtf1 a\\emdash b\\~c\\bullet\\_\\ldblquote q\\rdblquote\\-}"),
+              "a\u2014b\u00A0c\u2022\u2011\u201Cq\u201D");
+    EXPECT_EQ(TextOf("{\\rtf1 a\\par\\par b}"), "a\n\nb");
+    EXPECT_EQ(TextOf("{\\rtf1 a\\unknownword42 b\\zz-7 c}"), "abc");
+    // \binN skips N raw bytes, whatever they are.
+    EXPECT_EQ(TextOf("{\\rtf1 a\\bin4 {}}\\b}"), "ab");
+}
+
+TEST(RtfReader, CharacterAttributesFollowGroups) {
+    const TRtfDocument doc =
+        Read("{\\rtf1 n{\\b b{\\i bi}}\\ul u\\ulnone\\i i\\i0\\b\\b0 x{\\ul1 y\\ul0 z}}");
+    ASSERT_EQ(doc.Paragraphs.size(), 1u);
+    struct TExpected {
+        std::string Text;
+        bool Bold, Italic, Underline;
+    };
+    const std::vector<TExpected> expected{{"n", false, false, false}, {"b", true, false, false},
+                                          {"bi", true, true, false},  {"u", false, false, true},
+                                          {"i", false, true, false},  {"x", false, false, false},
+                                          {"y", false, false, true},  {"z", false, false, false}};
+    const auto& runs = doc.Paragraphs[0].Runs;
+    ASSERT_EQ(runs.size(), expected.size());
+    for (std::size_t k = 0; k < runs.size(); ++k) {
+        EXPECT_EQ(runs[k].Text, expected[k].Text);
+        EXPECT_EQ(runs[k].Bold, expected[k].Bold) << runs[k].Text;
+        EXPECT_EQ(runs[k].Italic, expected[k].Italic) << runs[k].Text;
+        EXPECT_EQ(runs[k].Underline, expected[k].Underline) << runs[k].Text;
+    }
+}
+
+TEST(RtfReader, FontSizeAndColourTable) {
+    const TRtfDocument doc =
+        Read("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue0;}"
+             "\\fs32 big\\fs0\\cf1 red\\cf2 green\\cf0 plain\\cf9 nine\\plain\\fs20 small}");
+    const auto& runs = doc.Paragraphs.at(0).Runs;
+    ASSERT_EQ(runs.size(), 5u);
+    EXPECT_EQ(runs[0].Text, "big");
+    EXPECT_EQ(runs[0].HalfPoints, 32);
+    EXPECT_EQ(runs[1].Text, "red");
+    EXPECT_EQ(runs[1].HalfPoints, 0);
+    EXPECT_EQ(runs[1].Color, (TRtfColor{255, 0, 0}));
+    EXPECT_EQ(runs[2].Color, (TRtfColor{0, 128, 0}));
+    EXPECT_EQ(runs[3].Text, "plainnine"); // \cf0 and a colour past the table both mean the viewer's colour
+    EXPECT_FALSE(runs[3].Color.has_value());
+    EXPECT_EQ(runs[4].HalfPoints, 20);
+}
+
+TEST(RtfReader, TablesAndForeignDestinationsShowNothing) {
+    EXPECT_EQ(
+        TextOf(
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Verdana;}{\\f1 Courier;}}"
+            "{\\colortbl;\\red1\\green2\\blue3;}{\\stylesheet{\\s1 Heading;}}{\\info{\\title T}{\\author A}}"
+            "{\\*\\generator Writer;}{\\pict\\pngblip 89504e47}{\\*\\unknown {\\fonttbl zzz}}"
+            "{\\header head}{\\*\\bkmkstart b}shown}"),
+        "shown");
+}
+
+TEST(RtfReader, BytesFollowTheDocumentOrFontCodePage) {
+    EXPECT_EQ(TextOf("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2}"), "Привет");
+    EXPECT_EQ(TextOf("{\\rtf1 caf\\'e9 \\'80}"), "café €"); // 1252 when the document names no page
+    EXPECT_EQ(TextOf("{\\rtf1\\ansi\\ansicpg1251 Raw \xCF\xF0}"), "Raw Пр");
+    // A font's charset outranks the document's page: 204 is Cyrillic, 0 is Western.
+    EXPECT_EQ(
+        TextOf("{\\rtf1\\ansi\\ansicpg1252\\deff1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset204 Arial "
+               "Cyr;}}\\'c4\\f0\\'c4{\\f1\\'c4}\\plain\\'c4}"),
+        "ДÄДД");
+    EXPECT_EQ(TextOf("{\\rtf1 \\'zz\\'4}"), "zz4"); // broken escapes show what follows them
+}
+
+TEST(RtfReader, UnicodeWithItsSubstitutes) {
+    EXPECT_EQ(TextOf("{\\rtf1 \\u1055?\\u1088?}"), "Пр");
+    // \ucN sets how many substitutes follow, for its group only; an \'hh counts as one.
+    EXPECT_EQ(TextOf("{\\rtf1{\\uc2\\u1055 xxA}\\u1088 ?B\\u1080\\'e8C}"), "ПAрBиC");
+    EXPECT_EQ(TextOf("{\\rtf1\\uc0\\u1055 ok}"), "Пok");
+    // A closing brace ends the substitutes early.
+    EXPECT_EQ(TextOf("{\\rtf1{\\uc3\\u1055 x}y}"), "Пy");
+    // Negative values stand for code units above 32767; pairs of surrogates join.
+    EXPECT_EQ(TextOf("{\\rtf1 \\u-10179?\\u-8704?}"), "\U0001F600");
+    EXPECT_EQ(TextOf("{\\rtf1 \\u-10179?x\\u-8704?}"), "\uFFFDx\uFFFD");
+}
+
+TEST(RtfReader, HyperlinkFieldsBecomeLinks) {
+    const TRtfDocument doc =
+        Read("{\\rtf1{\\colortbl;\\red0\\green0\\blue255;}see {\\field{\\*\\fldinst{HYPERLINK "
+             "\"http://127.0.0.1:8765\"}}"
+             "{\\fldrslt{\\ul\\cf1 the service}}} now {\\field{\\*\\fldinst PAGE}{\\fldrslt 7}}"
+             "{\\field{\\*\\fldinst HYPERLINK \\\\l \"top\"}{\\fldrslt up}}}");
+    const auto& runs = doc.Paragraphs.at(0).Runs;
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[0].Text, "see ");
+    EXPECT_EQ(runs[0].Link, "");
+    EXPECT_EQ(runs[1].Text, "the service");
+    EXPECT_EQ(runs[1].Link, "http://127.0.0.1:8765");
+    EXPECT_TRUE(runs[1].Underline);
+    EXPECT_EQ(runs[2].Text, " now 7up"); // other fields and links inside the document show their result only
+    EXPECT_EQ(runs[2].Link, "");
+}
+
+TEST(RtfReader, HyperlinkInstructions) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"HYPERLINK \"http://a.b/c d\"", "http://a.b/c d"},
+        {" hyperlink http://a.b \\o \"tip\"", "http://a.b"},
+        {"HYPERLINK \\o \"tip\" \"mailto:x@y.z\"", "mailto:x@y.z"},
+        {"HYPERLINK \"C:\\\\dir\\\\f.txt\"", "C:\\dir\\f.txt"},
+        {"HYPERLINK \\l \"bookmark\"", ""},
+        {"PAGE", ""},
+        {"HYPERLINK", ""},
+        {"\"HYPERLINK\" x", ""},
+    };
+    for (const auto& [instruction, target] : cases)
+        EXPECT_EQ(HyperlinkTarget(instruction), target) << instruction;
+}
+
+TEST(RtfReader, ParagraphAttributes) {
+    const TRtfDocument doc = Read("{\\rtf1\\qc\\sb120\\sa60\\li360\\fi-180 a\\par\\pard b\\par\\qr c}");
+    ASSERT_EQ(doc.Paragraphs.size(), 3u);
+    EXPECT_EQ(doc.Paragraphs[0].Align, TRtfAlign::Center);
+    EXPECT_EQ(doc.Paragraphs[0].SpaceBefore, 120);
+    EXPECT_EQ(doc.Paragraphs[0].SpaceAfter, 60);
+    EXPECT_EQ(doc.Paragraphs[0].LeftIndent, 360);
+    EXPECT_EQ(doc.Paragraphs[0].FirstIndent, -180);
+    EXPECT_EQ(doc.Paragraphs[1].Align, TRtfAlign::Left);
+    EXPECT_EQ(doc.Paragraphs[1].SpaceBefore, 0);
+    EXPECT_EQ(doc.Paragraphs[2].Align, TRtfAlign::Right); // the last paragraph, closed by the document's end
+}
+
+TEST(RtfReader, HostileInputNeitherCrashesNorHangs) {
+    // Overlong numbers and words, stray backslashes at the end, and random damage to a real document.
+    EXPECT_TRUE(ReadRtf("{\\rtf1\\fs99999999999999999999\\u99999999999999 x\\uc999999999 y}").Ok);
+    EXPECT_TRUE(ReadRtf("{\\rtf1 " + std::string(10000, 'a') + "123 x}").Ok);
+    EXPECT_FALSE(ReadRtf("{\\rtf1 \\").Ok);
+    EXPECT_FALSE(ReadRtf("{\\rtf1 \\'").Ok);
+    const std::string sample =
+        "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 V;}}{\\colortbl;\\red9;}"
+        "{\\field{\\*\\fldinst HYPERLINK \"http://x.y\"}{\\fldrslt\\b\\cf1 \\'cf}}"
+        "\\u1055?\\par\\bin2 ab\\uc2\\u-10179??}";
+    std::mt19937 random(12345);
+    for (int round = 0; round < 5000; ++round) {
+        std::string damaged = sample;
+        for (int k = 0; k < 4; ++k)
+            damaged[random() % damaged.size()] = static_cast<char>(random() % 256);
+        const TRtfReadResult result = ReadRtf(damaged);
+        EXPECT_TRUE(result.Ok || !result.Error.empty());
+    }
+}
+
+} // namespace

@@ -1,0 +1,217 @@
+#include "ui/NewsView.h"
+
+#include "ui/Fonts.h"
+#include "ui/Opener.h"
+
+#include <QKeyEvent>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// The blank strip left of the text, shaded from the window colour to the button face.
+class TNewsGutter final : public QWidget {
+  public:
+    explicit TNewsGutter(QWidget* Parent) : QWidget(Parent) {}
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        QLinearGradient gradient(0, 0, width(), 0);
+        gradient.setColorAt(0, palette().color(QPalette::Window));
+        gradient.setColorAt(1, palette().color(QPalette::Button));
+        painter.fillRect(rect(), gradient);
+    }
+};
+
+} // namespace
+
+// ---- TURIOpener
+
+TURIOpener::TURIOpener(TNewsView& View) : QObject(&View), FView(View) {}
+
+void TURIOpener::Press(QPoint ViewportPos) {
+    FPressedAt = ViewportPos;
+}
+
+bool TURIOpener::Release(QPoint ViewportPos) {
+    if (!FPressedAt)
+        return false;
+    const QPoint moved = ViewportPos - *FPressedAt;
+    FPressedAt.reset();
+    if (std::abs(moved.x()) > kSlop || std::abs(moved.y()) > kSlop)
+        return false;
+    if (ViewportPos.x() < 0)
+        return false; // released over the gutter, which lies left of the viewport
+    const std::optional<TLinkSpan> link = FView.LinkAt(ViewportPos);
+    if (!link)
+        return false;
+    const auto at = std::lower_bound(FVisited.begin(), FVisited.end(), link->Text);
+    if (at == FVisited.end() || *at != link->Text)
+        FVisited.insert(at, link->Text);
+    // An exception may not cross Qt's event handling; the shell's own outcome is not reported either.
+    try {
+        OpenUrl(link->Target);
+    } catch (...) {
+    }
+    FView.RefreshLink(link->Text);
+    return true;
+}
+
+bool TURIOpener::IsVisited(const QString& Text) const {
+    return std::binary_search(FVisited.begin(), FVisited.end(), Text);
+}
+
+// ---- TURIHighlighter
+
+const QColor TURIHighlighter::kLinkColor(0, 0, 255);
+const QColor TURIHighlighter::kVisitedColor(128, 0, 128);
+
+TURIHighlighter::TURIHighlighter(QTextDocument* Document, const TURIOpener& Opener)
+    : QSyntaxHighlighter(Document), FOpener(Opener) {}
+
+void TURIHighlighter::highlightBlock(const QString& Text) {
+    for (const TLinkSpan& span : FindLinkSpans(Text)) {
+        QTextCharFormat format;
+        format.setForeground(FOpener.IsVisited(span.Text) ? kVisitedColor : kLinkColor);
+        format.setFontUnderline(true);
+        setFormat(span.Start, span.Length, format);
+    }
+}
+
+// ---- TNewsView
+
+TNewsView::TNewsView(QWidget* Parent)
+    : QPlainTextEdit(Parent), FGutter(new TNewsGutter(this)), FOpener(new TURIOpener(*this)),
+      FHighlighter(new TURIHighlighter(document(), *FOpener)) {
+    setObjectName(QStringLiteral("EditNews"));
+    setAccessibleName(QStringLiteral("Последние новости"));
+    setReadOnly(true);
+    // No caret and no selection; focus is still taken so the keyboard can scroll.
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursorWidth(0);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setFont(DesignFont(QStringLiteral("Courier New"), 10, QFont::Monospace));
+    setViewportMargins(kGutterWidth, 0, 0, 0);
+    viewport()->setMouseTracking(true);
+    viewport()->setCursor(Qt::ArrowCursor);
+}
+
+void TNewsView::SetNewsText(const QString& Text) {
+    setPlainText(Text);
+}
+
+std::optional<TLinkSpan> TNewsView::LinkAt(QPoint ViewportPos) const {
+    const QTextBlock block = cursorForPosition(ViewportPos).block();
+    if (!block.isValid() || !block.layout())
+        return std::nullopt;
+    const QRectF geometry = blockBoundingGeometry(block).translated(contentOffset());
+    if (!geometry.contains(ViewportPos))
+        return std::nullopt;
+    const QTextLayout* layout = block.layout();
+    const QPointF local = QPointF(ViewportPos) - geometry.topLeft() - layout->position();
+    for (int i = 0; i < layout->lineCount(); ++i) {
+        const QTextLine line = layout->lineAt(i);
+        if (local.y() < line.y() || local.y() >= line.y() + line.height())
+            continue;
+        // Past the end of the line's text is not on a character, though the nearest cursor position is.
+        if (local.x() < line.x() || local.x() >= line.x() + line.naturalTextWidth())
+            return std::nullopt;
+        const int index = line.xToCursor(local.x(), QTextLine::CursorOnCharacter);
+        for (const TLinkSpan& span : FindLinkSpans(block.text()))
+            if (index >= span.Start && index < span.Start + span.Length)
+                return span;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void TNewsView::RefreshLink(const QString& Text) {
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
+        if (block.text().contains(Text))
+            FHighlighter->rehighlightBlock(block);
+    viewport()->update();
+}
+
+void TNewsView::resizeEvent(QResizeEvent* Event) {
+    QPlainTextEdit::resizeEvent(Event);
+    const QRect area = contentsRect();
+    FGutter->setGeometry(area.left(), area.top(), kGutterWidth, area.height());
+}
+
+void TNewsView::mousePressEvent(QMouseEvent* Event) {
+    QPlainTextEdit::mousePressEvent(Event);
+    if (Event->button() == Qt::LeftButton)
+        FOpener->Press(Event->position().toPoint());
+    // Handled here: passed on, the press would reach the parent widgets as if it fell outside the view.
+    Event->accept();
+}
+
+void TNewsView::mouseReleaseEvent(QMouseEvent* Event) {
+    QPlainTextEdit::mouseReleaseEvent(Event);
+    if (Event->button() == Qt::LeftButton)
+        FOpener->Release(Event->position().toPoint());
+    Event->accept();
+}
+
+void TNewsView::mouseMoveEvent(QMouseEvent* Event) {
+    QPlainTextEdit::mouseMoveEvent(Event);
+    UpdatePointer(Event->position().toPoint());
+}
+
+void TNewsView::mouseDoubleClickEvent(QMouseEvent* Event) {
+    // The first press and release of a double-click already opened the link; the second must not open it
+    // again, and there is no word to select.
+    Event->accept();
+}
+
+void TNewsView::keyPressEvent(QKeyEvent* Event) {
+    QScrollBar* bar = verticalScrollBar();
+    switch (Event->key()) {
+    case Qt::Key_Up:
+        bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        break;
+    case Qt::Key_Down:
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        break;
+    case Qt::Key_PageUp:
+        bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+        break;
+    case Qt::Key_PageDown:
+        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        break;
+    case Qt::Key_Home:
+        bar->triggerAction(QAbstractSlider::SliderToMinimum);
+        break;
+    case Qt::Key_End:
+        bar->triggerAction(QAbstractSlider::SliderToMaximum);
+        break;
+    default:
+        QPlainTextEdit::keyPressEvent(Event);
+        return;
+    }
+    Event->accept();
+}
+
+void TNewsView::focusInEvent(QFocusEvent* Event) {
+    QPlainTextEdit::focusInEvent(Event);
+    UpdatePointer(viewport()->mapFromGlobal(QCursor::pos()));
+}
+
+void TNewsView::focusOutEvent(QFocusEvent* Event) {
+    QPlainTextEdit::focusOutEvent(Event);
+    viewport()->setCursor(Qt::ArrowCursor);
+}
+
+void TNewsView::UpdatePointer(QPoint ViewportPos) {
+    const bool overLink = hasFocus() && LinkAt(ViewportPos).has_value();
+    viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::ArrowCursor);
+}

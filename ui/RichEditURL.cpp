@@ -1,0 +1,111 @@
+#include "ui/RichEditURL.h"
+
+#include "ui/Fonts.h"
+#include "ui/RtfCodePage.h"
+#include "ui/RtfDocumentBuilder.h"
+#include "ui/RtfReader.h"
+
+#include <QFile>
+#include <QMouseEvent>
+#include <QStringDecoder>
+#include <stdexcept>
+
+TRichEditURL::TRichEditURL(QWidget* Parent) : QTextBrowser(Parent) {
+    setReadOnly(true);
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setFont(DesignFont(QStringLiteral("Verdana"), 8, QFont::SansSerif));
+}
+
+void TRichEditURL::LoadFromFile(const QString& FileName) {
+    QFile file(FileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, file.errorString()).toStdString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw std::runtime_error(
+            QStringLiteral("Cannot read file \"%1\". %2").arg(FileName, file.errorString()).toStdString());
+
+    const TRtfReadResult rtf =
+        ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (rtf) {
+        BuildRtfDocument(rtf.Document, *document());
+    } else {
+        const std::optional<QString> text = DecodePlainText(bytes);
+        if (!text)
+            throw std::runtime_error("Failed to Load Stream");
+        setPlainText(*text);
+    }
+    MarkDetectedLinks(*document());
+    moveCursor(QTextCursor::Start);
+}
+
+void TRichEditURL::mousePressEvent(QMouseEvent* Event) {
+    if (Event->button() == Qt::LeftButton) {
+        // A faulty handler must not take the view down with it, nor leave the press half handled.
+        try {
+            const QString url = anchorAt(Event->position().toPoint());
+            if (!url.isEmpty() && OnURLClick)
+                OnURLClick(this, url);
+        } catch (...) {
+        }
+    }
+    QTextBrowser::mousePressEvent(Event);
+}
+
+namespace {
+
+bool HasOnlyPairedSurrogates(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<QString> DecodePlainText(const QByteArray& Bytes) {
+    struct TBom {
+        QByteArrayView Mark;
+        QStringConverter::Encoding Encoding;
+    };
+    static const TBom kBoms[] = {
+        {QByteArrayView("\xFF\xFE", 2), QStringConverter::Utf16LE},
+        {QByteArrayView("\xFE\xFF", 2), QStringConverter::Utf16BE},
+        {QByteArrayView("\xEF\xBB\xBF", 3), QStringConverter::Utf8},
+    };
+    QString text;
+    bool decoded = false;
+    for (const TBom& bom : kBoms) {
+        if (!Bytes.startsWith(bom.Mark))
+            continue;
+        const QByteArrayView body = QByteArrayView(Bytes).sliced(bom.Mark.size());
+        const bool utf16 = bom.Encoding != QStringConverter::Utf8;
+        if (utf16 && body.size() % 2 != 0)
+            return std::nullopt; // a character cut in half
+        QStringDecoder decoder(bom.Encoding, QStringConverter::Flag::Stateless);
+        text = decoder.decode(body);
+        // Qt's UTF-16 decoder passes unpaired surrogates through; they are not text either.
+        if (decoder.hasError() || (utf16 && !HasOnlyPairedSurrogates(text)))
+            return std::nullopt;
+        decoded = true;
+        break;
+    }
+    if (!decoded) {
+        std::string utf8;
+        utf8.reserve(static_cast<std::size_t>(Bytes.size()));
+        for (const char c : Bytes)
+            utf8 += CodePageByteToUtf8(1251, static_cast<unsigned char>(c));
+        text = QString::fromStdString(utf8);
+    }
+    if (text.contains(QChar(u'\0')))
+        return std::nullopt; // binary data, not text
+    return text;
+}
