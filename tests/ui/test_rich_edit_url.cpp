@@ -105,6 +105,10 @@ TEST_F(RichEditURLTest, PlainTextFallbackByByteOrderMark) {
         EXPECT_EQ(View.document()->toPlainText(), expected) << name;
         EXPECT_EQ(FormatOf(*View.document(), "http").anchorHref(), "http://a.example/x") << name;
     }
+    // A damaged RTF file is not lost: its text shows as it stands.
+    LoadBytes("{\\rtf1 \\b unclosed http://a.example/y");
+    EXPECT_EQ(View.document()->toPlainText(), "{\\rtf1 \\b unclosed http://a.example/y");
+    EXPECT_EQ(FormatOf(*View.document(), "http").anchorHref(), "http://a.example/y");
 }
 
 TEST_F(RichEditURLTest, UnreadableFilesFailAndLeaveTheViewAlone) {
