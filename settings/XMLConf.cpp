@@ -19,8 +19,10 @@ namespace {
 
 constexpr const char* kLineBreak = "\r\n";
 constexpr const char* kNotSingleText = "Element does not contain a single text node";
-// Whitespace-only text is dropped on load (no parse_ws_pcdata); the declaration is kept as it was.
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration;
+// Whitespace-only text is dropped on load (no parse_ws_pcdata); the declaration is kept as it was. Line ends
+// are not normalized: the serializer writes a carriage return inside a value as it is (a currency name may hold
+// one), and normalizing it away on load would lose the saved choice.
+constexpr unsigned kParseOptions = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_declaration;
 
 class TStringWriter final : public pugi::xml_writer {
   public:
