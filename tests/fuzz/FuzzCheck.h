@@ -1,6 +1,6 @@
 #pragma once
-// What the fuzz targets share: a check that aborts with a message (so the fuzzer keeps the input), and a UTF-8
-// validity test written without the code under test.
+// What the fuzz targets share: a check that aborts with a message (so the fuzzer keeps the input), and a
+// UTF-8 validity test written without the code under test.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,7 @@
 #define FUZZ_CHECK(Condition, Message)                                                                       \
     do {                                                                                                     \
         if (!(Condition)) {                                                                                  \
-            std::fprintf(stderr, "%s:%d: check failed: %s: %s\n", __FILE__, __LINE__, #Condition, Message); \
+            std::fprintf(stderr, "%s:%d: check failed: %s: %s\n", __FILE__, __LINE__, #Condition, Message);  \
             std::abort();                                                                                    \
         }                                                                                                    \
     } while (false)

@@ -1,6 +1,6 @@
-// Runs a fuzz target over saved inputs without the fuzzer: every file named on the command line, and every file
-// inside every folder named there. A missing folder counts as empty, so a target without regressions still runs.
-// A failing input aborts inside the target, which fails the test.
+// Runs a fuzz target over saved inputs without the fuzzer: every file named on the command line, and every
+// file inside every folder named there. A missing folder counts as empty, so a target without regressions
+// still runs. A failing input aborts inside the target, which fails the test.
 
 #include <algorithm>
 #include <cstddef>

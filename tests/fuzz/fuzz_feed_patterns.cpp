@@ -1,7 +1,7 @@
 // The three feed patterns run through RegexMatchAll, each checked against a slow splitter of the same record
 // grammar written by hand here. Every field of a record is a run of one character class followed by ";" (the
-// last field ends where its class ends), so a record that starts at a given place is found by walking forward;
-// the table is the leftmost records, each search resuming where the previous record ended.
+// last field ends where its class ends), so a record that starts at a given place is found by walking
+// forward; the table is the leftmost records, each search resuming where the previous record ended.
 
 #include "engine/Functions.h"
 #include "engine/Protocol.h"
@@ -40,8 +40,8 @@ bool Digit(char32_t c) {
 bool DigitOrDot(char32_t c) {
     return Digit(c) || c == '.';
 }
-// [a-z0-9\.\- ] matched without regard to case in UTF mode: besides both ASCII cases, the two characters whose
-// case folding reaches a Latin letter, LONG S (folds to s) and KELVIN SIGN (folds to k).
+// [a-z0-9\.\- ] matched without regard to case in UTF mode: besides both ASCII cases, the two characters
+// whose case folding reaches a Latin letter, LONG S (folds to s) and KELVIN SIGN (folds to k).
 bool CodeChar(char32_t c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || Digit(c) || c == '.' || c == '-' || c == ' ' ||
            c == 0x017F || c == 0x212A;
@@ -146,7 +146,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
              {DigitOrDot, false},
              {DigitOrDot, false},
              {DigitOrDot, false}});
-    Compare(kFeedNames, raw, text, kNamesPattern, {{CodeChar, false}, {NotSemicolon, false}, {NotLineFeed, false}});
+    Compare(kFeedNames, raw, text, kNamesPattern,
+            {{CodeChar, false}, {NotSemicolon, false}, {NotLineFeed, false}});
     Compare(kFeedExchangers, raw, text, kExchangersPattern,
             {{Digit, false}, {NotSemicolon, false}, {Digit, true}, {Digit, true}});
     return 0;

@@ -1,5 +1,5 @@
-// The news link finder over arbitrary text: links lie inside the text, in order, without overlap, start and end
-// on character boundaries, hold no blank, and their targets carry the prefix their kind asks for.
+// The news link finder over arbitrary text: links lie inside the text, in order, without overlap, start and
+// end on character boundaries, hold no blank, and their targets carry the prefix their kind asks for.
 
 #include "engine/LinkFinder.h"
 #include "engine/Text.h"
@@ -49,9 +49,8 @@ void CheckKind(TLinkKind kind, std::string_view link) {
                    "www link without www. and a further dot");
         break;
     case TLinkKind::Scheme: {
-        static constexpr std::string_view kSchemes[] = {"ftp://",    "gopher://",     "news:",
-                                                        "nntp://",   "prospero://",   "telnet://",
-                                                        "wais://"};
+        static constexpr std::string_view kSchemes[] = {"ftp://",      "gopher://", "news:",  "nntp://",
+                                                        "prospero://", "telnet://", "wais://"};
         const bool known = std::any_of(std::begin(kSchemes), std::end(kSchemes), [&](std::string_view s) {
             return StartsNoCase(link, s) && link.size() > s.size();
         });
@@ -71,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     for (const TLink& link : links) {
         FUZZ_CHECK(link.Length > 0, "empty link");
         FUZZ_CHECK(link.Start >= end, "links overlap or are out of order");
-        FUZZ_CHECK(link.Start <= text.size() && link.Length <= text.size() - link.Start, "link beyond the text");
+        FUZZ_CHECK(link.Start <= text.size() && link.Length <= text.size() - link.Start,
+                   "link beyond the text");
         end = link.Start + link.Length;
         FUZZ_CHECK(!IsContinuationByte(text[link.Start]), "link starts inside a character");
         FUZZ_CHECK(end == text.size() || !IsContinuationByte(text[end]), "link ends inside a character");

@@ -1,6 +1,6 @@
-// Settings loading over arbitrary settings.xml bytes. Whatever the file held, every key the program uses is read
-// and then written, the document is saved, and loading the saved file must give back exactly what was written:
-// a save the next start cannot read would lose the user's settings.
+// Settings loading over arbitrary settings.xml bytes. Whatever the file held, every key the program uses is
+// read and then written, the document is saved, and loading the saved file must give back exactly what was
+// written: a save the next start cannot read would lose the user's settings.
 
 #include "engine/Text.h"
 #include "settings/XMLConf.h"
@@ -43,9 +43,11 @@ const std::vector<std::string> kCodes = {"WMZ", "btc", "1INR", "a b", "-x.", "_x
 
 std::vector<TKey> ProgramKeys() {
     std::vector<TKey> keys = {
-        {"Window/X", TKind::Integer},       {"Window/Y", TKind::Integer},        {"Window/W", TKind::Integer},
-        {"Window/H", TKind::Integer},       {"Defaults/Tab", TKind::Integer},    {"Rates/SrcAmount", TKind::Amount},
-        {"Rates/DstAmount", TKind::Amount}, {"Rates/SrcCurr", TKind::Currency}, {"Rates/DstCurr", TKind::Currency},
+        {"Window/X", TKind::Integer},       {"Window/Y", TKind::Integer},
+        {"Window/W", TKind::Integer},       {"Window/H", TKind::Integer},
+        {"Defaults/Tab", TKind::Integer},   {"Rates/SrcAmount", TKind::Amount},
+        {"Rates/DstAmount", TKind::Amount}, {"Rates/SrcCurr", TKind::Currency},
+        {"Rates/DstCurr", TKind::Currency},
     };
     for (const std::string& code : kCodes)
         keys.push_back({HideCurrencyKey(code), TKind::Hide});
@@ -80,7 +82,8 @@ TConfigValue NewValue(const TKey& key, const std::optional<std::string>& read, s
         return TConfigValue(h % 5 == 0 ? std::string() : std::to_string(h % 100000));
     case TKind::Currency:
         // A loaded value written back unchanged, or a new name.
-        return read && h % 2 == 0 ? TConfigValue(*read) : TConfigValue(DisplayName(bytes, h % (bytes.size() + 1)));
+        return read && h % 2 == 0 ? TConfigValue(*read)
+                                  : TConfigValue(DisplayName(bytes, h % (bytes.size() + 1)));
     case TKind::Hide:
         return TConfigValue(h % 2 == 0);
     }
@@ -147,8 +150,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         std::string back;
         const bool found = ConfigRead(again, keys[i].Name, back);
         if (found != !written[i]->empty() || (found && back != *written[i])) {
-            std::fprintf(stderr, "key %s: wrote \"%s\", read %s\"%s\"\n", keys[i].Name.c_str(), written[i]->c_str(),
-                         found ? "" : "nothing ", back.c_str());
+            std::fprintf(stderr, "key %s: wrote \"%s\", read %s\"%s\"\n", keys[i].Name.c_str(),
+                         written[i]->c_str(), found ? "" : "nothing ", back.c_str());
         }
         FUZZ_CHECK(found == !written[i]->empty() && (!found || back == *written[i]),
                    "a saved value does not come back after loading");
