@@ -20,7 +20,7 @@ std::uint64_t ReadNumber(std::string_view option, std::string_view text, std::ui
 std::string DemoUsage() {
     return "usage: kovrin-demo-service [--bind ADDR] [--port N] [--seed N] [--rates-rows N] [--latency-ms "
            "N]\n"
-           "                           [--feeds DIR | --write-feeds DIR]\n"
+           "                           [--fault SPEC]... [--trickle-ms N] [--feeds DIR | --write-feeds DIR]\n"
            "  --bind ADDR        address to listen on (default 127.0.0.1)\n"
            "  --port N           port to listen on, 0 for any free one (default 8765)\n"
            "  --seed N           seed of the generated data (default " +
@@ -30,6 +30,13 @@ std::string DemoUsage() {
            std::to_string(kMaxRatesRows) + " (default " + std::to_string(kDefaultRatesRows) +
            ")\n"
            "  --latency-ms N     wait this long before answering a feed request\n"
+           "  --fault SPEC       misbehave on POST /callback: MODE for every feed, or "
+           "FEED=MODE[,FEED=MODE...];\n"
+           "                     modes: none, empty-body, garbage-body, status-500, redirect-loop, stall,\n"
+           "                     close-mid-body, trickle. POST /control with the form field fault=SPEC "
+           "changes\n"
+           "                     it while running (loopback clients only)\n"
+           "  --trickle-ms N     pause before each byte in the trickle mode (default 200)\n"
            "  --feeds DIR        serve news.txt, rates.txt, names.txt, exchangers.txt from DIR (read per "
            "request)\n"
            "  --write-feeds DIR  write the generated four files into DIR and exit\n";
@@ -62,6 +69,14 @@ TDemoOptions ParseDemoOptions(const std::vector<std::string_view>& Args) {
             options.RatesRows = ReadNumber(option, value, kMaxRatesRows);
         } else if (option == "--latency-ms") {
             options.LatencyMs = static_cast<int>(ReadNumber(option, value, 600000));
+        } else if (option == "--fault") {
+            try {
+                options.Faults.Apply(value);
+            } catch (const std::invalid_argument& error) {
+                throw EDemoUsage("--fault: " + std::string(error.what()));
+            }
+        } else if (option == "--trickle-ms") {
+            options.TrickleMs = static_cast<int>(ReadNumber(option, value, 60000));
         } else if (option == "--feeds") {
             options.FeedsDir = std::string(value);
         } else if (option == "--write-feeds") {

@@ -1,6 +1,8 @@
 #pragma once
 // The command line of kovrin-demo-service.
 
+#include "tools/demo-service/DemoFaults.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -18,6 +20,8 @@ struct TDemoOptions {
     int LatencyMs = 0;                   // delay before each feed answer
     std::optional<std::string> FeedsDir; // serve the four files from here instead of generated data
     std::optional<std::string> WriteDir; // write the generated files here and exit
+    TDemoFaultPlan Faults;               // how POST /callback misbehaves at start (see DemoFaults.h)
+    int TrickleMs = 200;                 // pause before each byte in the trickle mode
     bool Help = false;
 };
 

@@ -1,5 +1,7 @@
 #include "tools/demo-service/DemoServer.h"
 
+#include "tools/demo-service/DemoFaultReply.h"
+
 #include <httplib.h>
 
 #include <chrono>
@@ -85,6 +87,8 @@ std::string CookieValue(const httplib::Request& request, std::string_view name) 
 struct TDemoServer::TImpl {
     TDemoOptions Options;
     TDemoFeeds Feeds;
+    // Before Server, so that it outlives the threads serving requests.
+    std::unique_ptr<TDemoFaultState> Faults;
     httplib::Server Server;
     std::mutex LogLock;
 
@@ -111,7 +115,12 @@ struct TDemoServer::TImpl {
         if (Options.LatencyMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(Options.LatencyMs));
         bool failed = false;
-        const auto body = Feed(request.get_param_value("action"), failed);
+        const std::string action = request.get_param_value("action");
+        const auto body = Feed(action, failed);
+        if (const TDemoFault fault = Faults->For(action); fault != TDemoFault::None) {
+            AnswerWithFault(*Faults, fault, request, body.value_or(std::string()), response);
+            return;
+        }
         if (!body) {
             response.status = 200;
             response.set_content("", kTextType);
@@ -119,6 +128,27 @@ struct TDemoServer::TImpl {
         }
         response.status = failed ? 500 : 200;
         response.set_content(*body, kTextType);
+    }
+
+    // Changes the fault plan of the running service; only from this machine, as it can take the service down.
+    void Control(const httplib::Request& request, httplib::Response& response) const {
+        if (!IsLoopbackPeer(request)) {
+            response.status = 403;
+            response.set_content("only loopback clients may change the fault mode\n", kTextType);
+            return;
+        }
+        if (!request.has_param("fault")) {
+            response.status = 400;
+            response.set_content("the form field fault=SPEC is missing\n", kTextType);
+            return;
+        }
+        try {
+            response.set_content("fault=" + Faults->Apply(request.get_param_value("fault")) + "\n",
+                                 kTextType);
+        } catch (const std::invalid_argument& error) {
+            response.status = 400;
+            response.set_content(std::string(error.what()) + "\n", kTextType);
+        }
     }
 
     void Click(const httplib::Request& request, httplib::Response& response) const {
@@ -156,11 +186,15 @@ struct TDemoServer::TImpl {
 
 TDemoServer::TDemoServer(const TDemoOptions& Options) : FImpl(std::make_unique<TImpl>()) {
     FImpl->Options = Options;
+    FImpl->Faults = std::make_unique<TDemoFaultState>(Options.Faults, Options.TrickleMs);
     if (!Options.FeedsDir)
         FImpl->Feeds = GenerateDemoFeeds(Options.Seed, Options.RatesRows);
     TImpl& impl = *FImpl;
     impl.Server.Post("/callback", [&impl](const httplib::Request& request, httplib::Response& response) {
         impl.Callback(request, response);
+    });
+    impl.Server.Post("/control", [&impl](const httplib::Request& request, httplib::Response& response) {
+        impl.Control(request, response);
     });
     impl.Server.Get(R"(/click/([^/]*))",
                     [&impl](const httplib::Request& request, httplib::Response& response) {
@@ -190,6 +224,8 @@ bool TDemoServer::Serve() {
 }
 
 void TDemoServer::Stop() {
+    // Stalled requests hold server threads that stopping waits for.
+    FImpl->Faults->Stop();
     FImpl->Server.stop();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
-// The demo feed service over HTTP: POST /callback answers the four feeds, GET /click/ID an exchanger's page.
+// The demo feed service over HTTP: POST /callback answers the four feeds, GET /click/ID an exchanger's page,
+// POST /control (form field fault=SPEC, loopback clients only) switches the fault mode of /callback while it
+// runs and answers "fault=" and the plan now in force.
 
 #include "tools/demo-service/DemoFeeds.h"
 #include "tools/demo-service/DemoOptions.h"
