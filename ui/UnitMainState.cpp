@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QWindow>
 #include <QtGlobal>
 
@@ -59,6 +60,8 @@ void WriteSetting(const std::string& Key, const TConfigValue& Value) {
 
 void TFormMain::FormCreate() {
     QCoreApplication::setApplicationName(QStringLiteral("Kovrin"));
+    // The installed menu entry's name (data/), so desktops match the window to its entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kovrin.Kovrin"));
     setWindowTitle(QStringLiteral("Kovrin"));
     try {
         if (const QString manual = ManualFile(); !manual.isEmpty()) {

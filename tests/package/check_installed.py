@@ -1,0 +1,236 @@
+#!/usr/bin/env python3
+"""Checks an installed Kovrin: the layout under PREFIX, the desktop entry and icons, the CLI, and one start and
+stop of the program as a user who cannot write the program's folder.
+
+usage: tests/package/check_installed.py PREFIX
+       tests/package/check_installed.py --install BUILD_DIR   (installs BUILD_DIR into a temporary prefix first)
+
+The program keeps settings.xml beside itself when it may write there and in the user's config folder otherwise.
+An installed copy must take the second road, so the program runs as a user for whom PREFIX/bin is read-only: as
+root that user is "nobody" (through setpriv, since root may write anywhere); otherwise the caller itself, with the
+write bits of PREFIX/bin taken away for the run. The check then wants settings.xml in the temporary config folder
+and none beside the program. Exits 0 when every check passes; prints one line per failure.
+"""
+import os
+import pwd
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+APP_ID = "io.github.kovrin.Kovrin"
+ICON_SIZES = (16, 32, 48, 256)
+PROGRAMS = ("kovrin", "kovrin-cli", "kovrin-demo-service")
+START_WAIT_S = 1.0
+STOP_TIMEOUT_S = 15.0
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+    return condition
+
+
+def desktop_entry(path):
+    """The [Desktop Entry] group as a dict; keys keep their locale suffix (Comment[ru])."""
+    entries, group = {}, None
+    with open(path, encoding="utf-8") as handle:
+        for line in handle:
+            line = line.rstrip("\n")
+            if line.startswith("[") and line.endswith("]"):
+                group = line[1:-1]
+            elif group == "Desktop Entry" and "=" in line and not line.startswith("#"):
+                key, value = line.split("=", 1)
+                check(key not in entries, f"desktop entry: key {key} given twice")
+                entries[key] = value
+    return entries
+
+
+def png_size(path):
+    with open(path, "rb") as handle:
+        head = handle.read(24)
+    if len(head) < 24 or head[:8] != b"\x89PNG\r\n\x1a\n" or head[12:16] != b"IHDR":
+        return None
+    return struct.unpack(">II", head[16:24])
+
+
+def check_layout(prefix):
+    for name in PROGRAMS:
+        path = os.path.join(prefix, "bin", name)
+        check(os.path.isfile(path) and os.access(path, os.X_OK), f"{path}: missing or not executable")
+
+    desktop = os.path.join(prefix, "share", "applications", APP_ID + ".desktop")
+    if check(os.path.isfile(desktop), f"{desktop}: missing"):
+        entry = desktop_entry(desktop)
+        for key, wanted in (("Type", "Application"), ("Name", "Kovrin"), ("Exec", "kovrin"), ("Icon", APP_ID)):
+            check(entry.get(key) == wanted, f"desktop entry: {key}={entry.get(key)!r}, wanted {wanted!r}")
+        categories = entry.get("Categories", "").split(";")
+        check("Office" in categories and "Finance" in categories, "desktop entry: Categories lack Office;Finance")
+        check(entry.get("Comment"), "desktop entry: no English Comment")
+        check(any("\u0400" <= c <= "\u04ff" for c in entry.get("Comment[ru]", "")),
+              "desktop entry: no Russian Comment[ru]")
+        if shutil.which("desktop-file-validate"):
+            done = subprocess.run(["desktop-file-validate", desktop], capture_output=True, text=True)
+            check(done.returncode == 0, f"desktop-file-validate: {done.stdout}{done.stderr}")
+
+    icons = os.path.join(prefix, "share", "icons", "hicolor")
+    for size in ICON_SIZES:
+        path = os.path.join(icons, f"{size}x{size}", "apps", APP_ID + ".png")
+        if check(os.path.isfile(path), f"{path}: missing"):
+            check(png_size(path) == (size, size), f"{path}: {png_size(path)}, wanted {size}x{size} PNG")
+    svg = os.path.join(icons, "scalable", "apps", APP_ID + ".svg")
+    if check(os.path.isfile(svg), f"{svg}: missing"):
+        with open(svg, "rb") as handle:
+            check(b"<svg" in handle.read(), f"{svg}: not an SVG image")
+
+    manual = os.path.join(prefix, "share", "kovrin", "help.rtf")
+    if check(os.path.isfile(manual), f"{manual}: missing"):
+        with open(manual, "rb") as handle:
+            check(handle.read(5) == b"{\\rtf", f"{manual}: not RTF")
+
+    # The window announces the same name as the entry, or desktops cannot match the two. Qt keeps string
+    # literals in UTF-16, so both encodings are looked for.
+    program = os.path.join(prefix, "bin", "kovrin")
+    if os.path.isfile(program):
+        with open(program, "rb") as handle:
+            image = handle.read()
+        check(APP_ID.encode("utf-16-le") in image or APP_ID.encode() in image,
+              f"{program} does not name its desktop entry {APP_ID}")
+
+
+def check_cli(prefix):
+    done = subprocess.run([os.path.join(prefix, "bin", "kovrin-cli"), "--help"], capture_output=True, text=True,
+                          timeout=30)
+    check(done.returncode == 0 and "kovrin-cli" in done.stdout,
+          f"kovrin-cli --help: exit {done.returncode}, output {done.stdout[:200]!r}{done.stderr[:200]!r}")
+
+
+def run_as(work):
+    """The command prefix and environment owner for a user who cannot write PREFIX/bin."""
+    if os.geteuid() != 0:
+        return [], None
+    setpriv = shutil.which("setpriv")
+    if not setpriv:
+        sys.exit("check_installed: running as root needs setpriv (util-linux) to drop to nobody")
+    nobody = pwd.getpwnam("nobody")
+    os.chown(work, nobody.pw_uid, nobody.pw_gid)
+    return [setpriv, f"--reuid={nobody.pw_uid}", f"--regid={nobody.pw_gid}", "--clear-groups"], nobody
+
+
+def check_program(prefix):
+    bin_dir = os.path.join(prefix, "bin")
+    program = os.path.join(bin_dir, "kovrin")
+    with tempfile.TemporaryDirectory(prefix="kovrin-home-") as home:
+        os.chmod(home, 0o755)
+        drop, user = run_as(home)
+        config = os.path.join(home, ".config")
+        env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=config, QT_QPA_PLATFORM="offscreen")
+        env.pop("DISPLAY", None)
+        trace = os.path.join(home, "trace.log")
+        strace = shutil.which("strace")
+        command = drop + [program]
+        if strace:
+            # Which manual the program opens is seen from outside only; strace stays root and follows the
+            # child through the user change.
+            command = [strace, "-f", "-qq", "-e", "trace=openat", "-o", trace] + command
+        old_mode = os.stat(bin_dir).st_mode
+        if user is None:
+            os.chmod(bin_dir, old_mode & ~0o222)
+        try:
+            with open(os.path.join(home, "program.log"), "wb") as log:
+                child = subprocess.Popen(command, env=env, cwd=home, stdout=log, stderr=subprocess.STDOUT)
+                # The program turns SIGTERM into a normal close once its handler is in; a signal sent earlier
+                # would simply kill it, which says nothing about the installed copy.
+                target = wait_for_handler(child, program)
+                if check(target is not None, "the program did not start and install its SIGTERM handler"):
+                    time.sleep(START_WAIT_S)
+                    os.kill(target, signal.SIGTERM)
+                try:
+                    status = child.wait(timeout=STOP_TIMEOUT_S)
+                except subprocess.TimeoutExpired:
+                    child.kill()
+                    status = child.wait()
+                    check(False, f"the program did not stop within {STOP_TIMEOUT_S} s of SIGTERM")
+        finally:
+            if user is None:
+                os.chmod(bin_dir, old_mode)
+        with open(os.path.join(home, "program.log"), "rb") as log:
+            output = log.read().decode(errors="replace")
+        check(status == 0, f"the program exited with {status}; its output:\n{output}")
+        check(os.path.isfile(os.path.join(config, "kovrin", "settings.xml")),
+              f"no settings.xml in {config}/kovrin after the program stopped; its output:\n{output}")
+        check(not os.path.exists(os.path.join(bin_dir, "settings.xml")),
+              f"settings.xml was written beside the program in {bin_dir}")
+        if strace:
+            manual = os.path.realpath(os.path.join(prefix, "share", "kovrin", "help.rtf"))
+            with open(trace, encoding="utf-8", errors="replace") as handle:
+                opened = [line for line in handle if f'"{manual}"' in line and " = -1 " not in line]
+            check(opened, f"the program never opened its manual {manual}")
+        else:
+            print("check_installed: strace not found, which manual the program opens is not checked")
+
+
+def program_pid(root_pid, program):
+    """The pid running PROGRAM: ROOT_PID itself (setpriv execs in place) or, under strace, one of its children."""
+    wanted = os.path.realpath(program)
+    candidates = [str(root_pid)]
+    try:
+        with open(f"/proc/{root_pid}/task/{root_pid}/children") as handle:
+            candidates += handle.read().split()
+    except OSError:
+        pass
+    for pid in candidates:
+        try:
+            if os.path.realpath(f"/proc/{pid}/exe") == wanted:
+                return int(pid)
+        except OSError:
+            continue
+    return None
+
+
+def wait_for_handler(child, program):
+    """The program's pid once it catches SIGTERM (bit 15 of SigCgt); None if it ends or takes too long."""
+    deadline = time.monotonic() + STOP_TIMEOUT_S
+    while time.monotonic() < deadline and child.poll() is None:
+        pid = program_pid(child.pid, program)
+        if pid is not None:
+            try:
+                with open(f"/proc/{pid}/status") as handle:
+                    caught = next(int(line.split()[1], 16) for line in handle if line.startswith("SigCgt:"))
+                if caught & (1 << (signal.SIGTERM - 1)):
+                    return pid
+            except (OSError, StopIteration):
+                pass
+        time.sleep(0.02)
+    return None
+
+
+def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--install":
+        with tempfile.TemporaryDirectory(prefix="kovrin-prefix-") as prefix:
+            os.chmod(prefix, 0o755)  # the program runs as another user when this runs as root
+            subprocess.run(["cmake", "--install", sys.argv[2], "--prefix", prefix], check=True,
+                           stdout=subprocess.DEVNULL)
+            return check_prefix(prefix)
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    return check_prefix(os.path.abspath(sys.argv[1]))
+
+
+def check_prefix(prefix):
+    check_layout(prefix)
+    check_cli(prefix)
+    check_program(prefix)
+    for message in failures:
+        print("FAIL:", message)
+    print(f"check_installed {prefix}: {'all checks passed' if not failures else f'{len(failures)} failed'}")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
