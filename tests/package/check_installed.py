@@ -132,7 +132,7 @@ def check_program(prefix):
         env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=config, QT_QPA_PLATFORM="offscreen")
         env.pop("DISPLAY", None)
         trace = os.path.join(home, "trace.log")
-        strace = shutil.which("strace")
+        strace = usable_strace()
         command = drop + [program]
         if strace:
             # Which manual the program opens is seen from outside only; strace stays root and follows the
@@ -172,7 +172,15 @@ def check_program(prefix):
                 opened = [line for line in handle if f'"{manual}"' in line and " = -1 " not in line]
             check(opened, f"the program never opened its manual {manual}")
         else:
-            print("check_installed: strace not found, which manual the program opens is not checked")
+            print("check_installed: no usable strace, which manual the program opens is not checked")
+
+
+def usable_strace():
+    """strace's path when it is installed and may trace here (some containers forbid ptrace), else None."""
+    strace = shutil.which("strace")
+    if strace and subprocess.run([strace, "-o", os.devnull, "true"], capture_output=True).returncode == 0:
+        return strace
+    return None
 
 
 def program_pid(root_pid, program):
