@@ -1,5 +1,6 @@
 #include "ui/UnitMain.h"
 
+#include "engine/Protocol.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
 #include "ui/NewsView.h"
@@ -79,7 +80,7 @@ QPushButton* MakeImageButton(const QString& Name, const QString& Caption, const 
 
 } // namespace
 
-TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent) {
+TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(ServiceBase) {
     InitKovrinResources();
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Kovrin"));
@@ -268,27 +269,6 @@ void TFormMain::closeEvent(QCloseEvent* Event) {
     FormClose();
     Event->accept();
     emit Closed();
-}
-
-void TFormMain::TimerTimer() {
-    // Filled in by the refresh cycle.
-}
-
-void TFormMain::BitBtnRefreshClick() {
-    // Filled in by the refresh cycle.
-}
-
-void TFormMain::ButtonedEditSrcChange(QObject* Sender) {
-    // Filled in by the refresh cycle (rates tab behaviour).
-    Q_UNUSED(Sender);
-}
-
-void TFormMain::SpeedButtonSwapClick() {
-    // Filled in by the refresh cycle (rates tab behaviour).
-}
-
-void TFormMain::BitBtnExchangeClick() {
-    // Filled in by the refresh cycle (rates tab behaviour).
 }
 
 void TFormMain::RichEditURLHelpURLClick(QObject* Sender, const QString& URL) {

@@ -2,6 +2,10 @@
 // The main window: news, exchange rates, settings and manual tabs, the status bar and the one-second timer of
 // the refresh cycle. FormCreate restores its state from the settings document, FormClose writes it back.
 
+#include "engine/Offers.h"
+#include "engine/RefreshState.h"
+#include "net/TCP.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +17,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
+
+#include <functional>
+#include <string>
+#include <string_view>
 
 class TDBGridRates;
 class TNewsView;
@@ -76,6 +84,35 @@ class TFormMain final : public QMainWindow {
     // written is skipped (reported on stderr) so that the others are still written. Never throws.
     void FormClose();
 
+    // Scheme and host the feed requests and exchanger pages use; ServiceBase unless a test points it
+    // elsewhere.
+    const std::string& ServiceBaseUrl() const { return FServiceBase; }
+    void SetServiceBaseUrl(std::string Base) { FServiceBase = std::move(Base); }
+    // The automatic first refresh and the Refresh button's cooldown.
+    const TRefreshState& RefreshState() const { return FRefresh; }
+
+    // What a feed's completion is given: the response record of its own request.
+    using TFeedCompletion = std::function<void(const TOData& Output)>;
+    // Submits the request of Feed ("news", "rates", "names" or "exchangers") to JobControl; Completion runs
+    // on the UI thread once the exchange has ended, unless the window is gone by then. The records belong to
+    // the job and are freed after the completion (or with the job runner, should it never complete). Throws
+    // what AddJob throws (no thread could be made).
+    void RequestFeed(std::string_view Feed, TFeedCompletion Completion);
+
+    // The feed completions: each replaces its table (or the news text), steps the loader and, for the data
+    // feeds, rebuilds the offers. Report any error on stderr; never throw.
+    void NewsReceived(const TOData& Output);
+    void RatesReceived(const TOData& Output);
+    void NamesReceived(const TOData& Output);
+    void ExchangersReceived(const TOData& Output);
+
+    // What the rates tab's currency lists and amount fields hold now (a list without selection gives
+    // nullopt).
+    TOfferControls OfferControls() const;
+    // Recomputes the offer grid from the feed tables and the rates tab's controls (see ui/RebuildOffers.h).
+    // Never throws beyond allocation.
+    void RebuildOffers();
+
   signals:
     // The window has been closed (after FormClose); the program ends on it.
     void Closed();
@@ -113,7 +150,20 @@ class TFormMain final : public QMainWindow {
     // no size was restored.
     QSize FWantedOuterSize{-1, -1};
     QSize FFrameExtents{-1, -1};
+
+    // Fills the three currency lists from NamesTable and selects the saved pair, all without change events.
+    void FillCurrencyLists();
+    // Selects in Combo the first item equal (letters of either case) to the stored name under Key; no
+    // selection when there is none.
+    void SelectSavedCurrency(QComboBox& Combo, const std::string& Key);
+
+    std::string FServiceBase;
+    TRefreshState FRefresh;
 };
+
+// True when the hide flag of the currency Code is stored and reads as true. A flag that is missing, empty,
+// not a boolean, or unreadable counts as not hidden. Never throws.
+bool IsCurrencyHidden(const std::string& Code);
 
 // The program's one TFormMain, set by the start sequence (null before it and after the stop sequence).
 extern TFormMain* FormMain;

@@ -1,0 +1,83 @@
+// The rates tab's behaviour: amount and currency changes rebuild the offers and pick their order, the swap
+// exchanges both sides, and the exchange command opens the current offer's page.
+#include "ui/UnitMain.h"
+
+#include "app/Globals.h"
+#include "engine/Protocol.h"
+#include "ui/ErrorBox.h"
+#include "ui/OfferGrid.h"
+#include "ui/Opener.h"
+#include "ui/RebuildOffers.h"
+
+#include <QSignalBlocker>
+
+#include <exception>
+
+namespace {
+
+std::optional<std::string> SelectedName(const QComboBox& Combo) {
+    if (Combo.currentIndex() < 0) {
+        return std::nullopt;
+    }
+    return Combo.currentText().toStdString();
+}
+
+} // namespace
+
+TOfferControls TFormMain::OfferControls() const {
+    TOfferControls controls;
+    controls.SrcName = SelectedName(*ComboBoxSrc);
+    controls.DstName = SelectedName(*ComboBoxDst);
+    controls.SrcAmountText = ButtonedEditSrc->text().toStdString();
+    controls.DstAmountText = ButtonedEditDst->text().toStdString();
+    return controls;
+}
+
+void TFormMain::RebuildOffers() {
+    ::RebuildOffers(*DBGridRates, RatesTable, NamesTable, ExchangersTable, OfferControls());
+}
+
+void TFormMain::ButtonedEditSrcChange(QObject* Sender) {
+    try {
+        RebuildOffers();
+        if (Sender == ButtonedEditSrc || Sender == ButtonedEditDst) {
+            // Also when the rebuild stopped early: the rows on screen are re-sorted.
+            if (const std::optional<TSortKey> key = AmountOrder(ButtonedEditSrc->text().toStdString(),
+                                                                ButtonedEditDst->text().toStdString())) {
+                DBGridRates->SetOrder({*key});
+            }
+        } else if (Sender == ComboBoxSrc || Sender == ComboBoxDst) {
+            const QComboBox* combo = Sender == ComboBoxSrc ? ComboBoxSrc : ComboBoxDst;
+            if (combo->count() > 0 && !combo->currentText().isEmpty()) {
+                ConfigWrite(ConfigDoc, Sender == ComboBoxSrc ? "Rates/SrcCurr" : "Rates/DstCurr",
+                            combo->currentText().toStdString());
+            }
+        }
+    } catch (const std::exception& error) {
+        ShowErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void TFormMain::SpeedButtonSwapClick() {
+    const QString srcAmount = ButtonedEditSrc->text();
+    const QString dstAmount = ButtonedEditDst->text();
+    // Each field that changes runs its change handler here, with the currencies not yet swapped.
+    ButtonedEditSrc->setText(dstAmount);
+    ButtonedEditDst->setText(srcAmount);
+    const int srcIndex = ComboBoxSrc->currentIndex();
+    const int dstIndex = ComboBoxDst->currentIndex();
+    {
+        // Both lists hold the same items, so swapping indexes swaps currencies; not a user's pick, so silent.
+        const QSignalBlocker srcSignals(ComboBoxSrc);
+        const QSignalBlocker dstSignals(ComboBoxDst);
+        ComboBoxSrc->setCurrentIndex(dstIndex);
+        ComboBoxDst->setCurrentIndex(srcIndex);
+    }
+    RebuildOffers();
+}
+
+void TFormMain::BitBtnExchangeClick() {
+    if (const std::optional<TOfferRow> offer = DBGridRates->CurrentOffer()) {
+        OpenUrl(QString::fromStdString(ExchangerPageUrl(FServiceBase, offer->EID)));
+    }
+}

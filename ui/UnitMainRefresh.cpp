@@ -1,0 +1,207 @@
+// The refresh cycle of the main window: the timer's automatic first refresh and cooldown, the four feed
+// requests, and their completions filling the tables, the news, the currency lists and the loader.
+#include "ui/UnitMain.h"
+
+#include "app/Globals.h"
+#include "engine/Protocol.h"
+#include "engine/Text.h"
+#include "ui/ErrorBox.h"
+#include "ui/NewsView.h"
+#include "ui/UnitLoader.h"
+
+#include <QPointer>
+#include <QSignalBlocker>
+
+#include <array>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+// A feed's request and response records; they belong to the job that carries them.
+struct TFeedRecords {
+    TIData Input;
+    TOData Output;
+};
+
+// Runs one completion step so that no error leaves it: completions run inside the job runner's sweep, which
+// must never see one.
+template <typename TStep> void Guarded(const char* What, TStep&& Step) noexcept {
+    try {
+        Step();
+    } catch (const std::exception& error) {
+        qWarning("Kovrin: %s: %s", What, error.what());
+    } catch (...) {
+        qWarning("Kovrin: %s: unknown error", What);
+    }
+}
+
+void StepLoader() {
+    if (FormLoader != nullptr) {
+        FormLoader->StepIt();
+    }
+}
+
+// Suspends painting of a widget for a scope, on every way out.
+class TUpdatesSuspended final {
+  public:
+    explicit TUpdatesSuspended(QWidget& Widget) : FWidget(Widget), FWasEnabled(Widget.updatesEnabled()) {
+        FWidget.setUpdatesEnabled(false);
+    }
+    ~TUpdatesSuspended() { FWidget.setUpdatesEnabled(FWasEnabled); }
+    TUpdatesSuspended(const TUpdatesSuspended&) = delete;
+    TUpdatesSuspended& operator=(const TUpdatesSuspended&) = delete;
+
+  private:
+    QWidget& FWidget;
+    bool FWasEnabled;
+};
+
+} // namespace
+
+bool IsCurrencyHidden(const std::string& Code) {
+    try {
+        std::string flag;
+        if (!ConfigRead(ConfigDoc, HideCurrencyKey(Code), flag)) {
+            return false;
+        }
+        return ConfigTextToBool(flag);
+    } catch (const std::exception& error) {
+        // Only booleans are ever written there; a hand-edited flag must not cost the whole names feed.
+        qWarning("Kovrin: hide flag of %s ignored: %s", Code.c_str(), error.what());
+        return false;
+    }
+}
+
+void TFormMain::TimerTimer() {
+    if (FRefresh.ShouldAutoRefresh(BitBtnRefresh->isEnabled())) {
+        BitBtnRefresh->click();
+    }
+    if (FRefresh.CountTick()) {
+        BitBtnRefresh->setEnabled(true);
+    }
+}
+
+void TFormMain::BitBtnRefreshClick() {
+    FRefresh.RefreshStarted();
+    BitBtnRefresh->setEnabled(false);
+    if (FormLoader != nullptr) {
+        FormLoader->Reset();
+        FormLoader->show();
+    }
+    try {
+        RequestFeed(kFeedNews, [this](const TOData& Output) { NewsReceived(Output); });
+        RequestFeed(kFeedRates, [this](const TOData& Output) { RatesReceived(Output); });
+        RequestFeed(kFeedNames, [this](const TOData& Output) { NamesReceived(Output); });
+        RequestFeed(kFeedExchangers, [this](const TOData& Output) { ExchangersReceived(Output); });
+    } catch (const std::exception& error) {
+        ShowErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void TFormMain::RequestFeed(std::string_view Feed, TFeedCompletion Completion) {
+    if (!JobControl) {
+        throw std::logic_error("Kovrin: no job runner for the feed requests");
+    }
+    auto records = std::make_shared<TFeedRecords>();
+    records->Input = MakeFeedRequest(FServiceBase, Feed, GetAppGuid());
+    TIData* input = &records->Input;
+    TOData* output = &records->Output;
+    // The callback owns the records: they go when it has run, or with the job should it never complete, and
+    // never while the worker still uses them (the job outlives its worker's use).
+    QPointer<TFormMain> window(this);
+    JobControl->AddJob([](void* Input, void* Output) { HttpRequest(Input, Output); }, input,
+                       [records, window, completion = std::move(Completion)](void*) mutable {
+                           if (records && window && completion) {
+                               Guarded("feed completion", [&] { completion(records->Output); });
+                           }
+                           records.reset();
+                       },
+                       output);
+}
+
+void TFormMain::NewsReceived(const TOData& Output) {
+    Guarded("news feed", [&] {
+        EditNews->SetNewsText(QString::fromStdString(NewsText(Output.Body)));
+        StepLoader();
+    });
+}
+
+void TFormMain::RatesReceived(const TOData& Output) {
+    Guarded("rates feed", [&] {
+        RatesTable = FeedTable(kFeedRates, Output.Body);
+        StepLoader();
+        RebuildOffers();
+    });
+}
+
+void TFormMain::ExchangersReceived(const TOData& Output) {
+    Guarded("exchangers feed", [&] {
+        ExchangersTable = FeedTable(kFeedExchangers, Output.Body);
+        StepLoader();
+        RebuildOffers();
+    });
+}
+
+void TFormMain::NamesReceived(const TOData& Output) {
+    Guarded("names feed", [&] {
+        NamesTable = FeedTable(kFeedNames, Output.Body);
+        FillCurrencyLists();
+        ComboBoxSrc->setEnabled(true);
+        ComboBoxDst->setEnabled(true);
+        StepLoader();
+        RebuildOffers();
+    });
+}
+
+void TFormMain::FillCurrencyLists() {
+    {
+        TUpdatesSuspended srcPaint(*ComboBoxSrc);
+        TUpdatesSuspended dstPaint(*ComboBoxDst);
+        TUpdatesSuspended hidePaint(*ListBoxHide);
+        const QSignalBlocker srcSignals(ComboBoxSrc);
+        const QSignalBlocker dstSignals(ComboBoxDst);
+        const QSignalBlocker hideSignals(ListBoxHide);
+        ComboBoxSrc->clear();
+        ComboBoxDst->clear();
+        ListBoxHide->clear();
+        for (const TStringArray& row : NamesTable) {
+            // Item i of the hide list must stand for row i, so a short row still gets its item.
+            const QString name = row.size() > 1 ? QString::fromStdString(row[1]) : QString();
+            ListBoxHide->addItem(name);
+            if (!row.empty() && IsCurrencyHidden(row[0])) {
+                ListBoxHide->item(ListBoxHide->count() - 1)->setSelected(true);
+            } else {
+                ComboBoxSrc->addItem(name);
+                ComboBoxDst->addItem(name);
+            }
+        }
+    }
+    SelectSavedCurrency(*ComboBoxSrc, "Rates/SrcCurr");
+    SelectSavedCurrency(*ComboBoxDst, "Rates/DstCurr");
+}
+
+void TFormMain::SelectSavedCurrency(QComboBox& Combo, const std::string& Key) {
+    int found = -1;
+    try {
+        std::string saved;
+        if (ConfigRead(ConfigDoc, Key, saved)) {
+            // The stored name goes through the ANSI code page first: a character it lacks no longer matches.
+            const std::string wanted = AnsiRoundTrip(saved);
+            for (int item = 0; item < Combo.count(); ++item) {
+                if (AnsiSameText(Combo.itemText(item).toStdString(), wanted)) {
+                    found = item;
+                    break;
+                }
+            }
+        }
+    } catch (const std::exception& error) {
+        // An unreadable choice is no choice; the lists must still be enabled and the feed counted.
+        qWarning("Kovrin: %s not restored: %s", Key.c_str(), error.what());
+    }
+    // Adding items selects the first one; the saved choice or nothing must stand instead. From code, so
+    // silently: no change handler runs and nothing is written back.
+    const QSignalBlocker silent(&Combo);
+    Combo.setCurrentIndex(found);
+}
