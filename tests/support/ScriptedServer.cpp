@@ -156,6 +156,11 @@ void TScriptedServer::Enqueue(TScript Script) {
     FQueue.push_back(std::move(Script));
 }
 
+void TScriptedServer::SetResponder(TResponder Responder) {
+    std::lock_guard<std::mutex> lock(FMutex);
+    FResponder = std::move(Responder);
+}
+
 std::size_t TScriptedServer::ConnectionCount() const {
     std::lock_guard<std::mutex> lock(FMutex);
     return FConnections.size();
@@ -230,6 +235,13 @@ void TScriptedServer::Serve(std::shared_ptr<TConnection> Connection, TScript Scr
             peerClosed = got == 0 || error;
         }
         record();
+        TResponder responder;
+        {
+            std::lock_guard<std::mutex> lock(FMutex);
+            responder = FResponder;
+        }
+        if (responder)
+            Script = responder(received);
     }
 
     bool alive = !peerClosed;

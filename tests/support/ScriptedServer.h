@@ -15,6 +15,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -66,6 +67,12 @@ class TScriptedServer final {
     // Queues the script for the next connection that has none yet.
     void Enqueue(TScript Script);
 
+    // Chooses each connection's script from the request it read instead of from the queue (for answers that
+    // depend on what was asked). Called on the connection's thread; a script it returns with NoRequest set
+    // changes nothing, the request has been read by then.
+    using TResponder = std::function<TScript(const std::string& Request)>;
+    void SetResponder(TResponder Responder);
+
     // Connections accepted so far.
     std::size_t ConnectionCount() const;
     // Bytes received on connection Index (0 = first) so far; empty for a connection not seen.
@@ -88,6 +95,7 @@ class TScriptedServer final {
     mutable std::condition_variable FChanged;
     bool FStopping = false;
     std::vector<TScript> FQueue;
+    TResponder FResponder;
     std::size_t FNextScript = 0;
     std::vector<std::shared_ptr<TConnection>> FConnections;
     std::vector<std::thread> FThreads;

@@ -1,0 +1,270 @@
+// A refresh end to end, in process: the window's timer ticks called by hand, the real job runner and Qt
+// hand-off, HTTP to a loopback feed service, and what the window then shows.
+#include "app/Globals.h"
+#include "engine/Functions.h"
+#include "tests/integration/FeedService.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
+#include "tests/ui/RatesFeeds.h"
+#include "ui/ErrorBox.h"
+#include "ui/NewsView.h"
+#include "ui/Opener.h"
+#include "ui/QtDispatcher.h"
+#include "ui/UnitLoader.h"
+#include "ui/UnitMain.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <regex>
+#include <set>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Runs the event loop until Done holds or Limit passes; true when it held.
+bool PumpUntil(const std::function<bool()>& Done, std::chrono::milliseconds Limit = 10s) {
+    const auto deadline = std::chrono::steady_clock::now() + Limit;
+    while (!Done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+// Runs the event loop for Span whatever happens.
+void PumpFor(std::chrono::milliseconds Span) {
+    PumpUntil([] { return false; }, Span);
+}
+
+class RefreshCycle : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(ConfigOpen(ConfigDoc, FDir / "settings.xml", "settings"));
+        FPreviousBox = SetErrorBox([this](const QString&, const QString& text) { BoxTexts << text; });
+        FPreviousOpener = SetUrlOpener([this](const QString& url) { Opened << url; });
+        NamesTable.clear();
+        RatesTable.clear();
+        ExchangersTable.clear();
+        Service.Answer("news", {feeds::kNews});
+        Service.Answer("rates", {feeds::kRates});
+        Service.Answer("names", {feeds::kNames});
+        Service.Answer("exchangers", {feeds::kExchangers});
+
+        Dispatcher = std::make_unique<TQtDispatcher>();
+        JobControl = std::make_unique<TThreadCtrl>(Dispatcher->Dispatcher());
+    }
+
+    void TearDown() override {
+        // As the program ends: no completion after this, then the runner and the windows go.
+        Dispatcher->Close();
+        JobControl.reset();
+        FormLoader = nullptr;
+        Loader.reset();
+        Main.reset();
+        Dispatcher.reset();
+        SetErrorBox(FPreviousBox);
+        SetUrlOpener(FPreviousOpener);
+        ConfigDoc.reset();
+        NamesTable.clear();
+        RatesTable.clear();
+        ExchangersTable.clear();
+    }
+
+    // The window and its loader, both timers still (ticks are called by hand), pointed at the service.
+    TFormMain& Open() {
+        Main = std::make_unique<TFormMain>();
+        Main->Timer->stop();
+        Main->SetServiceBaseUrl(Service.Base());
+        Loader = std::make_unique<TFormLoader>(Main.get());
+        Loader->Timer->stop();
+        FormLoader = Loader.get();
+        return *Main;
+    }
+
+    int Bar() const { return Loader->ProgressBar->value(); }
+
+    // Ticks until the Refresh button comes back; how many ticks that took (0 when it never did in 200).
+    int TicksUntilEnabled() {
+        for (int tick = 1; tick <= 200; ++tick) {
+            Main->TimerTimer();
+            if (Main->BitBtnRefresh->isEnabled()) {
+                return tick;
+            }
+        }
+        return 0;
+    }
+
+    TTempDir FDir;
+    TScopedEnv FConfigHome{"XDG_CONFIG_HOME", (FDir / "config").string()};
+    TFeedService Service;
+    std::unique_ptr<TQtDispatcher> Dispatcher;
+    std::unique_ptr<TFormMain> Main;
+    std::unique_ptr<TFormLoader> Loader;
+    QStringList BoxTexts;
+    QStringList Opened;
+
+  private:
+    TErrorBox FPreviousBox;
+    TUrlOpener FPreviousOpener;
+};
+
+TEST_F(RefreshCycle, TheFirstTickFetchesAllFourFeedsAndShowsTheSavedPairsOffers) {
+    ConfigWrite(ConfigDoc, "Rates/SrcCurr", "us dollar");
+    ConfigWrite(ConfigDoc, "Rates/DstCurr", "EURO");
+    TFormMain& main = Open();
+
+    main.TimerTimer();
+    EXPECT_FALSE(main.BitBtnRefresh->isEnabled());
+    EXPECT_TRUE(Loader->isVisible());
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; })) << "bar at " << Bar();
+    EXPECT_TRUE(Loader->isVisible());
+    Loader->TimerTimer();
+    EXPECT_FALSE(Loader->isVisible());
+
+    EXPECT_EQ(main.ComboBoxSrc->currentText(), QStringLiteral("US Dollar"));
+    EXPECT_EQ(main.ComboBoxDst->currentText(), QStringLiteral("Euro"));
+    EXPECT_EQ(ShownOffers(*main.DBGridRates),
+              (std::vector<std::string>{"Alpha 1 0.9", "Beta 1 0.95", "Delta 1 0.8", "Gamma 1.1 1"}));
+    EXPECT_EQ(main.EditNews->toPlainText(), QStringLiteral("Course news: see https://example.org/today"));
+    EXPECT_TRUE(BoxTexts.isEmpty()) << BoxTexts.join('\n').toStdString();
+
+    // On the wire: four POSTs to /callback, one per feed, every one with the same installation GUID.
+    ASSERT_TRUE(Service.WaitForRequests(4));
+    const std::regex request(
+        "POST /callback HTTP/1\\.0\r\n"
+        "(?:[^\r\n]+\r\n)*"
+        "Cookie: appguid=(\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}); "
+        "version=1\\.0\\.1\r\n"
+        "Content-Type: application/x-www-form-urlencoded\r\n"
+        "Content-Length: ([0-9]+)\r\n\r\n"
+        "action=([a-z]+)&");
+    std::set<std::string> guids;
+    std::multiset<std::string> actions;
+    for (const std::string& bytes : Service.Received()) {
+        std::smatch parts;
+        ASSERT_TRUE(std::regex_match(bytes, parts, request)) << bytes;
+        EXPECT_EQ(bytes.find("User-Agent"), std::string::npos);
+        EXPECT_EQ(std::stoul(parts[2]), parts[3].length() + 8);
+        guids.insert(parts[1]);
+        actions.insert(parts[3]);
+    }
+    EXPECT_EQ(actions, (std::multiset<std::string>{"exchangers", "names", "news", "rates"}));
+    ASSERT_EQ(guids.size(), 1u);
+    EXPECT_EQ(*guids.begin(), GetAppGuid()); // the one stored for this user
+}
+
+TEST_F(RefreshCycle, NamesArrivingLastBringTheOffersOnlyThen) {
+    ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
+    ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
+    Service.Answer("names", {feeds::kNames, 600ms});
+    TFormMain& main = Open();
+
+    main.TimerTimer();
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 3; }));
+    EXPECT_FALSE(RatesTable.empty());
+    EXPECT_FALSE(ExchangersTable.empty());
+    EXPECT_FALSE(main.ComboBoxSrc->isEnabled());
+    EXPECT_EQ(main.DBGridRates->Model().rowCount(), 0);
+
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    EXPECT_TRUE(main.ComboBoxSrc->isEnabled());
+    EXPECT_EQ(ShownExchangers(*main.DBGridRates),
+              (std::vector<std::string>{"Alpha", "Beta", "Delta", "Gamma"}));
+}
+
+TEST_F(RefreshCycle, TheButtonRestsSixtyTicksAfterAClickAndTheProgramRefreshesByItselfOnce) {
+    TFormMain& main = Open();
+    main.show();
+    main.TimerTimer(); // the automatic refresh
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    EXPECT_EQ(TicksUntilEnabled(), 60); // on the 60th tick after the one that refreshed
+
+    QTest::mouseClick(main.BitBtnRefresh, Qt::LeftButton);
+    EXPECT_FALSE(main.BitBtnRefresh->isEnabled());
+    EXPECT_EQ(Bar(), 0);
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    ASSERT_TRUE(Service.WaitForRequests(8));
+
+    for (int tick = 1; tick <= 30; ++tick) {
+        main.TimerTimer();
+    }
+    QTest::mouseClick(main.BitBtnRefresh, Qt::LeftButton); // disabled: nothing happens
+    PumpFor(200ms);
+    EXPECT_EQ(Service.Requests(), 8u);
+    EXPECT_EQ(main.RefreshState().CooldownTicks(), 30);
+    EXPECT_EQ(TicksUntilEnabled(), 31); // tick 61 after the click
+
+    for (int tick = 1; tick <= 100; ++tick) {
+        main.TimerTimer();
+    }
+    PumpFor(100ms);
+    EXPECT_EQ(Service.Requests(), 8u);
+    EXPECT_TRUE(main.BitBtnRefresh->isEnabled());
+}
+
+TEST_F(RefreshCycle, ASecondRefreshWithAnEmptyRatesFeedKeepsTheOffers) {
+    ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
+    ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
+    TFormMain& main = Open();
+    main.TimerTimer();
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    const std::vector<std::string> before = ShownOffers(*main.DBGridRates);
+    ASSERT_EQ(before.size(), 4u);
+
+    Service.Answer("rates", {"<html>maintenance</html>"});
+    ASSERT_GT(TicksUntilEnabled(), 0);
+    main.BitBtnRefresh->click();
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    EXPECT_TRUE(RatesTable.empty());
+    EXPECT_EQ(ShownOffers(*main.DBGridRates), before);
+}
+
+TEST_F(RefreshCycle, AnUnreachableServiceEmptiesTheTablesAndStillCompletesTheBar) {
+    TFormMain& main = Open();
+    main.SetServiceBaseUrl("http://127.0.0.1:1"); // nothing listens on port 1
+    main.EditNews->SetNewsText("old news");
+    main.TimerTimer();
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    EXPECT_TRUE(main.EditNews->toPlainText().isEmpty());
+    EXPECT_TRUE(main.ComboBoxSrc->isEnabled());
+    EXPECT_EQ(main.ComboBoxSrc->count(), 0);
+}
+
+TEST_F(RefreshCycle, ClosingWhileRequestsRunSavesTheSettingsAndRunsNoCompletionAfterTheLoop) {
+    Service.Answer("news", {feeds::kNews, 400ms});
+    for (const char* feed : {"rates", "names", "exchangers"}) {
+        Service.Answer(feed, {"", 0ms, true});
+    }
+    TFormMain& main = Open();
+    main.show();
+    main.ButtonedEditSrc->setText("250");
+    main.TimerTimer();
+    ASSERT_TRUE(PumpUntil([&] { return Service.Requests() == 4; }));
+
+    // The program's stop sequence: the close handler writes the settings, the loop ends, the hand-off closes,
+    // the document is saved.
+    main.close();
+    Dispatcher->Close();
+    ASSERT_TRUE(ConfigSave(ConfigDoc, FDir / "settings.xml"));
+    EXPECT_NE(ReadFileBytes(FDir / "settings.xml").find("<SrcAmount>250</SrcAmount>"), std::string::npos);
+
+    // The news answer comes after the loop: its completion must not run.
+    PumpFor(800ms);
+    EXPECT_EQ(Bar(), 0);
+    EXPECT_TRUE(main.EditNews->toPlainText().isEmpty());
+    EXPECT_EQ(main.ComboBoxSrc->count(), 0);
+    EXPECT_EQ(JobControl->PendingJobs(), 4u);
+}
+
+} // namespace
