@@ -1,0 +1,231 @@
+// A whole refresh of the window against the demo service serving 100,000 rates rows: from the click on
+// Refresh to the grid filled by the rebuild after the last data feed (four HTTP exchanges on their own
+// threads, the hand-offs to the UI thread, parsing, currency lists, rebuilds and one paint). Goal: the grid
+// is filled within 300 ms of the click (median).
+//
+// The demo service is started as a child on a free loopback port: KOVRIN_DEMO_SERVICE names it, else it is
+// looked up beside this build (tools/demo-service/kovrin-demo-service).
+
+#include "app/Globals.h"
+#include "ui/OfferGrid.h"
+#include "ui/QtDispatcher.h"
+#include "ui/UnitLoader.h"
+#include "ui/UnitMain.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <poll.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kRatesRows = "100000";
+constexpr const char* kGive = "Bitcoin BTC";
+constexpr const char* kGet = "Сбербанк RUB";
+
+fs::path DemoServicePath() {
+    if (const char* given = std::getenv("KOVRIN_DEMO_SERVICE")) {
+        return given;
+    }
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    return self.parent_path().parent_path() / "tools" / "demo-service" / "kovrin-demo-service";
+}
+
+// The demo service as a child process, listening on a port of its choosing.
+class TDemoService final {
+  public:
+    TDemoService() {
+        const std::string program = DemoServicePath().string();
+        int out[2];
+        if (pipe(out) != 0) {
+            return;
+        }
+        FPid = fork();
+        if (FPid == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            close(out[0]);
+            close(out[1]);
+            const int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, STDERR_FILENO); // the request log
+            execl(program.c_str(), program.c_str(), "--port", "0", "--rates-rows", kRatesRows,
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        // "listening on http://127.0.0.1:PORT", within 20 s.
+        std::string line;
+        for (int waited = 0; waited < 200 && line.find('\n') == std::string::npos; ++waited) {
+            pollfd entry{out[0], POLLIN, 0};
+            if (poll(&entry, 1, 100) > 0) {
+                char buffer[256];
+                const ssize_t got = read(out[0], buffer, sizeof buffer);
+                if (got <= 0) {
+                    break;
+                }
+                line.append(buffer, static_cast<std::size_t>(got));
+            }
+        }
+        close(out[0]);
+        const std::size_t at = line.find("http://");
+        if (at != std::string::npos && line.find('\n') != std::string::npos) {
+            FBase = line.substr(at, line.find('\n') - at);
+        }
+    }
+    ~TDemoService() {
+        if (FPid > 0) {
+            kill(FPid, SIGTERM);
+            waitpid(FPid, nullptr, 0);
+        }
+    }
+    TDemoService(const TDemoService&) = delete;
+    TDemoService& operator=(const TDemoService&) = delete;
+
+    // "http://ADDR:PORT"; empty when the service did not come up.
+    const std::string& Base() const { return FBase; }
+
+  private:
+    pid_t FPid = -1;
+    std::string FBase;
+};
+
+// The program's objects as the start sequence makes them, with a private settings document and GUID store.
+struct TProgram {
+    fs::path Dir;
+    TQtDispatcher Dispatcher;
+    std::optional<TFormMain> Main;
+    std::optional<TFormLoader> Loader;
+
+    explicit TProgram(const std::string& Base) {
+        char pattern[] = "/tmp/kovrin-refresh-bench-XXXXXX";
+        Dir = mkdtemp(pattern);
+        setenv("XDG_CONFIG_HOME", (Dir / "config").c_str(), 1);
+        ConfigOpen(ConfigDoc, Dir / "settings.xml", "settings");
+        ConfigWrite(ConfigDoc, "Rates/SrcCurr", kGive);
+        ConfigWrite(ConfigDoc, "Rates/DstCurr", kGet);
+        JobControl = std::make_unique<TThreadCtrl>(Dispatcher.Dispatcher());
+        Main.emplace();
+        Main->Timer->stop(); // refreshes are started by the benchmark only
+        Main->SetServiceBaseUrl(Base);
+        Main->SetActiveTab(TFormMain::tabRates);
+        Loader.emplace(&*Main);
+        Loader->Timer->stop();
+        FormLoader = &*Loader;
+        Main->resize(720, 520);
+        Main->show();
+        QCoreApplication::processEvents();
+    }
+    ~TProgram() {
+        Dispatcher.Close();
+        JobControl.reset();
+        FormLoader = nullptr;
+        Loader.reset();
+        Main.reset();
+        ConfigDoc.reset();
+        NamesTable.clear();
+        RatesTable.clear();
+        ExchangersTable.clear();
+        std::error_code error;
+        fs::remove_all(Dir, error);
+    }
+
+    // Clicks Refresh and runs the event loop until all four feeds are handled; false after 30 s.
+    bool Refresh() {
+        Main->BitBtnRefresh->setEnabled(true); // as after the cooldown
+        Main->BitBtnRefresh->click();
+        for (int turn = 0; turn < 3'000'000; ++turn) {
+            if (Loader->ProgressBar->value() == Loader->ProgressBar->maximum()) {
+                QCoreApplication::processEvents(); // the paint of the filled grid
+                return Main->DBGridRates->Model().rowCount() > 0;
+            }
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+            if (turn % 64 == 0 && std::chrono::steady_clock::now() > FDeadline) {
+                return false;
+            }
+        }
+        return false;
+    }
+    void StartDeadline() { FDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(30); }
+
+  private:
+    std::chrono::steady_clock::time_point FDeadline;
+};
+
+void Run(benchmark::State& state, bool FirstRefresh) {
+    TDemoService service;
+    if (service.Base().empty()) {
+        state.SkipWithError(("the demo service did not start: " + DemoServicePath().string()).c_str());
+        return;
+    }
+    TProgram program(service.Base());
+    if (!FirstRefresh) {
+        program.StartDeadline();
+        if (!program.Refresh()) {
+            state.SkipWithError("the warm-up refresh did not fill the grid");
+            return;
+        }
+    }
+    for (auto _ : state) {
+        if (FirstRefresh) {
+            state.PauseTiming();
+            NamesTable.clear();
+            RatesTable.clear();
+            ExchangersTable.clear();
+            program.Main->DBGridRates->Model().Clear();
+            state.ResumeTiming();
+        }
+        program.StartDeadline();
+        if (!program.Refresh()) {
+            state.SkipWithError("the refresh did not fill the grid");
+            return;
+        }
+    }
+    state.counters["rates_rows"] = static_cast<double>(RatesTable.size());
+    state.counters["offers"] = program.Main->DBGridRates->Model().rowCount();
+}
+
+// A later refresh: every data feed's rebuild runs over the full tables.
+void BM_RefreshFills100kRowsGrid(benchmark::State& state) {
+    Run(state, false);
+}
+BENCHMARK(BM_RefreshFills100kRowsGrid)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+
+// The first refresh of a run: the earlier rebuilds stop at the tables still empty.
+void BM_FirstRefreshFills100kRowsGrid(benchmark::State& state) {
+    Run(state, true);
+}
+BENCHMARK(BM_FirstRefreshFills100kRowsGrid)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
