@@ -2,7 +2,6 @@
 // picking, swapping and opening offers.
 #include "ui/UnitMain.h"
 
-#include "engine/Protocol.h"
 #include "tests/ui/MainWindowFixture.h"
 #include "tests/ui/RatesFeeds.h"
 #include "ui/NewsView.h"
@@ -93,15 +92,6 @@ TEST_F(RatesTab, NamesFeedFillsTheListsAndRestoresTheSavedPairSilently) {
     EXPECT_EQ(main.EditNews->toPlainText(), QStringLiteral("Course news: see https://example.org/today"));
 }
 
-TEST_F(RatesTab, ASavedNameThatMatchesNothingLeavesNoSelectionNotTheFirstItem) {
-    ConfigWrite(ConfigDoc, "Rates/SrcCurr", "Tether");
-    TFormMain& main = Open();
-    Deliver();
-    EXPECT_EQ(main.ComboBoxSrc->currentIndex(), -1);
-    EXPECT_EQ(main.ComboBoxDst->currentIndex(), -1); // nothing stored at all
-    EXPECT_TRUE(ShownExchangers(*main.DBGridRates).empty());
-}
-
 TEST_F(RatesTab, TheSavedPairShowsItsOffersInTheDefaultOrder) {
     TFormMain& main = OpenWithPair();
     EXPECT_EQ(ShownOffers(*main.DBGridRates),
@@ -133,6 +123,16 @@ TEST_F(RatesTab, AnEmptyRatesFeedKeepsTheOffersEvenWhenAnotherCurrencyIsPicked) 
     QTest::keyClick(main.ComboBoxDst, Qt::Key_Down); // a user's pick: Рубль
     EXPECT_EQ(Stored("Rates/DstCurr"), "Рубль");
     EXPECT_EQ(ShownOffers(*main.DBGridRates), before);
+}
+
+TEST_F(RatesTab, AnUnreadableSavedChoiceCostsOnlyThatChoice) {
+    ConfigWrite(ConfigDoc, "Rates/SrcCurr/Nested", "US Dollar"); // an element holding elements
+    ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
+    TFormMain& main = Open();
+    main.NamesReceived(Answer(feeds::kNames));
+    EXPECT_EQ(main.ComboBoxSrc->currentIndex(), -1);
+    EXPECT_EQ(main.ComboBoxDst->currentText(), QStringLiteral("Euro"));
+    EXPECT_TRUE(main.ComboBoxSrc->isEnabled());
 }
 
 TEST_F(RatesTab, EmptyNamesLeaveTheListsEmptyButEnabled) {
@@ -276,12 +276,6 @@ TEST_F(RatesTab, ExchangeOpensTheCurrentOffersPageAndNothingWithoutOne) {
     QTest::mouseDClick(main.DBGridRates->viewport(), Qt::LeftButton, {}, first.center());
     ASSERT_EQ(Opened.size(), 2);
     EXPECT_EQ(Opened[1], QStringLiteral("http://127.0.0.1:9/click/1")); // Alpha
-}
-
-TEST_F(RatesTab, ExchangeUsesTheBuiltInServiceByDefault) {
-    TFormMain& main = OpenWithPair();
-    main.BitBtnExchangeClick();
-    EXPECT_EQ(Opened, QStringList{QString::fromStdString(ServiceBase + "/click/1")});
 }
 
 TEST_F(RatesTab, RestoredAmountsOnlySetTheOrderWhileTheTablesAreEmpty) {
