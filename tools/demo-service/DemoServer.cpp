@@ -15,6 +15,7 @@ namespace {
 
 constexpr const char* kTextType = "text/plain; charset=utf-8";
 constexpr const char* kHtmlType = "text/html; charset=utf-8";
+constexpr std::size_t kServerThreads = 64;
 
 // Whole file, or nullopt when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
@@ -200,6 +201,9 @@ TDemoServer::TDemoServer(const TDemoOptions& Options) : FImpl(std::make_unique<T
                     [&impl](const httplib::Request& request, httplib::Response& response) {
                         impl.Click(request, response);
                     });
+    // A stalled request keeps its thread until it is healed; with the library's few threads a handful of
+    // stalled refreshes would leave none for POST /control, which heals them.
+    impl.Server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
     // Feed requests carry a few dozen bytes; nothing larger is worth reading.
     impl.Server.set_payload_max_length(64 * 1024);
     impl.Server.set_logger([&impl](const httplib::Request& request, const httplib::Response& response) {
