@@ -10,6 +10,7 @@ KOVRIN_PACKAGES=(
     libpcre2-dev libpugixml-dev libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     xvfb xauth x11-utils imagemagick fonts-dejavu-core xdg-utils
     clang libclang-rt-14-dev
+    time strace desktop-file-utils # bench/cli_offers.py and bench/report; the install check
 )
 
 # Installs whatever of "$@" is missing: with apt-get as root; otherwise prints the exact command and fails.
