@@ -11,10 +11,10 @@
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <netinet/in.h>
 #include <optional>
 #include <poll.h>
-#include <regex>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -82,12 +82,17 @@ class TStalledService final {
 
 // The port of the built service address when it names this machine's IPv4 loopback.
 std::optional<std::uint16_t> BuiltLoopbackPort() {
-    std::smatch parts;
     const std::string base = KOVRIN_BUILT_SERVICE_BASE;
-    if (!std::regex_match(base, parts, std::regex(R"(http://127\.0\.0\.1:([0-9]{1,5}))"))) {
+    const std::string prefix = "http://127.0.0.1:";
+    if (!base.starts_with(prefix) || base.size() == prefix.size() || base.size() > prefix.size() + 5 ||
+        base.find_first_not_of("0123456789", prefix.size()) != std::string::npos) {
         return std::nullopt;
     }
-    return static_cast<std::uint16_t>(std::stoi(parts[1]));
+    const unsigned long port = std::stoul(base.substr(prefix.size()));
+    if (port == 0 || port > 65535) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint16_t>(port);
 }
 
 bool WaitUntil(const std::function<bool()>& Done, std::chrono::milliseconds Limit) {

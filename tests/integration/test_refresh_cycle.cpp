@@ -21,7 +21,6 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <regex>
 #include <set>
 #include <thread>
 
@@ -141,23 +140,27 @@ TEST_F(RefreshCycle, TheFirstTickFetchesAllFourFeedsAndShowsTheSavedPairsOffers)
 
     // On the wire: four POSTs to /callback, one per feed, every one with the same installation GUID.
     ASSERT_TRUE(Service.WaitForRequests(4));
-    const std::regex request(
-        "POST /callback HTTP/1\\.0\r\n"
-        "(?:[^\r\n]+\r\n)*"
-        "Cookie: appguid=(\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}); "
-        "version=1\\.0\\.1\r\n"
-        "Content-Type: application/x-www-form-urlencoded\r\n"
-        "Content-Length: ([0-9]+)\r\n\r\n"
-        "action=([a-z]+)&");
+    const std::string head = "POST /callback HTTP/1.0\r\n";
+    const std::string cookie = "\r\nCookie: appguid=";
+    const std::string version = "; version=1.0.1\r\nContent-Type: application/x-www-form-urlencoded\r\n";
     std::set<std::string> guids;
     std::multiset<std::string> actions;
     for (const std::string& bytes : Service.Received()) {
-        std::smatch parts;
-        ASSERT_TRUE(std::regex_match(bytes, parts, request)) << bytes;
+        ASSERT_EQ(bytes.rfind(head, 0), 0u) << bytes;
+        const std::size_t guidAt = bytes.find(cookie);
+        const std::size_t guidEnd = bytes.find(version);
+        ASSERT_NE(guidAt, std::string::npos) << bytes;
+        ASSERT_NE(guidEnd, std::string::npos) << bytes;
+        const std::string guid = bytes.substr(guidAt + cookie.size(), guidEnd - guidAt - cookie.size());
+        EXPECT_EQ(guid.size(), 38u) << guid;
+        EXPECT_TRUE(RegexTest(kGuidPattern, guid)) << guid;
         EXPECT_EQ(bytes.find("User-Agent"), std::string::npos);
-        EXPECT_EQ(std::stoul(parts[2]), parts[3].length() + 8);
-        guids.insert(parts[1]);
-        actions.insert(parts[3]);
+        const std::string action = TFeedService::Action(bytes);
+        const std::string body = "action=" + action + "&";
+        EXPECT_TRUE(bytes.ends_with("Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body))
+            << bytes;
+        guids.insert(guid);
+        actions.insert(action);
     }
     EXPECT_EQ(actions, (std::multiset<std::string>{"exchangers", "names", "news", "rates"}));
     ASSERT_EQ(guids.size(), 1u);
