@@ -84,9 +84,9 @@ class TFormMain final : public QMainWindow {
     // written is skipped (reported on stderr) so that the others are still written. Never throws.
     void FormClose();
 
-    // Scheme and host the feed requests and exchanger pages use; ServiceBase unless a test points it
-    // elsewhere.
+    // Scheme and host the feed requests and exchanger pages use: ServiceBase unless set otherwise.
     const std::string& ServiceBaseUrl() const { return FServiceBase; }
+    // Points the next requests and exchanger pages at Base (no trailing slash); for tests and benchmarks.
     void SetServiceBaseUrl(std::string Base) { FServiceBase = std::move(Base); }
     // The automatic first refresh and the Refresh button's cooldown.
     const TRefreshState& RefreshState() const { return FRefresh; }

@@ -12,7 +12,6 @@
 #include <QPointer>
 #include <QSignalBlocker>
 
-#include <array>
 #include <exception>
 #include <memory>
 #include <stdexcept>
