@@ -1,27 +1,9 @@
 #include "ui/RebuildOffers.h"
 
 #include "ui/OfferGrid.h"
+#include "ui/UpdatesSuspended.h"
 
 #include <algorithm>
-
-namespace {
-
-// Suspends painting for a scope, and restores it on every way out, exceptions included.
-class TUpdatesSuspended final {
-  public:
-    explicit TUpdatesSuspended(QWidget& Widget) : FWidget(Widget), FWasEnabled(Widget.updatesEnabled()) {
-        FWidget.setUpdatesEnabled(false);
-    }
-    ~TUpdatesSuspended() { FWidget.setUpdatesEnabled(FWasEnabled); }
-    TUpdatesSuspended(const TUpdatesSuspended&) = delete;
-    TUpdatesSuspended& operator=(const TUpdatesSuspended&) = delete;
-
-  private:
-    QWidget& FWidget;
-    bool FWasEnabled;
-};
-
-} // namespace
 
 void RebuildOffers(TDBGridRates& Grid, const TStringMatrix& Rates, const TStringMatrix& Names,
                    const TStringMatrix& Exchangers, const TOfferControls& Controls) {

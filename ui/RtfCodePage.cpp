@@ -1,5 +1,7 @@
 #include "ui/RtfCodePage.h"
 
+#include "engine/Utf8Codec.h"
+
 #include <array>
 #include <iconv.h>
 #include <map>
@@ -115,19 +117,5 @@ int CodePageOfCharset(int Charset) {
 void RtfAppendUtf8(std::string& Out, char32_t Cp) {
     if ((Cp >= 0xD800 && Cp <= 0xDFFF) || Cp > 0x10FFFF)
         Cp = kReplacement;
-    if (Cp < 0x80) {
-        Out += static_cast<char>(Cp);
-    } else if (Cp < 0x800) {
-        Out += static_cast<char>(0xC0 | (Cp >> 6));
-        Out += static_cast<char>(0x80 | (Cp & 0x3F));
-    } else if (Cp < 0x10000) {
-        Out += static_cast<char>(0xE0 | (Cp >> 12));
-        Out += static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
-        Out += static_cast<char>(0x80 | (Cp & 0x3F));
-    } else {
-        Out += static_cast<char>(0xF0 | (Cp >> 18));
-        Out += static_cast<char>(0x80 | ((Cp >> 12) & 0x3F));
-        Out += static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
-        Out += static_cast<char>(0x80 | (Cp & 0x3F));
-    }
+    Utf8Codec::Append(Out, Cp);
 }

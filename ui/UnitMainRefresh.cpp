@@ -8,6 +8,7 @@
 #include "ui/ErrorBox.h"
 #include "ui/NewsView.h"
 #include "ui/UnitLoader.h"
+#include "ui/UpdatesSuspended.h"
 
 #include <QPointer>
 #include <QSignalBlocker>
@@ -41,21 +42,6 @@ void StepLoader() {
         FormLoader->StepIt();
     }
 }
-
-// Suspends painting of a widget for a scope, on every way out.
-class TUpdatesSuspended final {
-  public:
-    explicit TUpdatesSuspended(QWidget& Widget) : FWidget(Widget), FWasEnabled(Widget.updatesEnabled()) {
-        FWidget.setUpdatesEnabled(false);
-    }
-    ~TUpdatesSuspended() { FWidget.setUpdatesEnabled(FWasEnabled); }
-    TUpdatesSuspended(const TUpdatesSuspended&) = delete;
-    TUpdatesSuspended& operator=(const TUpdatesSuspended&) = delete;
-
-  private:
-    QWidget& FWidget;
-    bool FWasEnabled;
-};
 
 } // namespace
 
