@@ -43,12 +43,12 @@ class TFaultyService final {
         return response;
     }
 
-    // Posts fault=Spec to /control; the answer's body.
-    TOData Control(const std::string& spec) const {
+    // Posts fault=Plan to /control; the answer's body.
+    TOData Control(const std::string& plan) const {
         TIData request;
         request.Timeout = 5000;
         request.URL = FUrl + "/control";
-        request.PostParams = {{"fault", spec}};
+        request.PostParams = {{"fault", plan}};
         TOData response;
         HttpRequest(request, response);
         return response;
@@ -165,7 +165,7 @@ TEST(DemoFaults, StallIsAResponseThatNeverComesAndControlHealsIt) {
     EXPECT_EQ(rates.ResultCode, 200);
     EXPECT_GT(FeedTable(kFeedRates, rates.Body).size(), 9000u);
 
-    // Back to faulty for one feed only; a bad specification changes nothing.
+    // Back to faulty for one feed only; a bad fault request changes nothing.
     EXPECT_EQ(service.Control("rates=stall").Body, "fault=none,rates=stall\n");
     EXPECT_EQ(service.Control("rates=doze").ResultCode, 400);
     ExpectNoResponse(service.Feed(kFeedRates));

@@ -17,11 +17,11 @@ TDemoFault TDemoFaultState::For(std::string_view Action) const {
     return FPlan.For(Action);
 }
 
-std::string TDemoFaultState::Apply(std::string_view Spec) {
+std::string TDemoFaultState::Apply(std::string_view Request) {
     std::string text;
     {
         std::lock_guard lock(FLock);
-        FPlan.Apply(Spec);
+        FPlan.Apply(Request);
         ++FGeneration;
         text = FPlan.Text();
     }

@@ -22,9 +22,9 @@ class TDemoFaultState final {
 
     // The mode for a request with this "action". Never throws.
     TDemoFault For(std::string_view Action) const;
-    // Applies a specification (see TDemoFaultPlan::Apply) and wakes stalled requests; the new plan's text.
-    // Throws std::invalid_argument for a bad specification, leaving the plan unchanged.
-    std::string Apply(std::string_view Spec);
+    // Applies a fault request (see TDemoFaultPlan::Apply) and wakes stalled requests; the new plan's text.
+    // Throws std::invalid_argument for a bad fault request, leaving the plan unchanged.
+    std::string Apply(std::string_view Request);
     // Wakes every waiting request for good; later waits end at once. Never throws.
     void Stop();
 

@@ -41,21 +41,21 @@ TDemoFault TDemoFaultPlan::For(std::string_view Action) const {
     return it != FPerFeed.end() ? it->second : FAll;
 }
 
-void TDemoFaultPlan::Apply(std::string_view Spec) {
-    if (Spec.find('=') == std::string_view::npos) {
-        const TDemoFault all = FaultByName(Spec);
+void TDemoFaultPlan::Apply(std::string_view Request) {
+    if (Request.find('=') == std::string_view::npos) {
+        const TDemoFault all = FaultByName(Request);
         FAll = all;
         FPerFeed.clear();
         return;
     }
-    // Checked whole before anything changes, so a bad specification leaves the plan as it was.
+    // Checked whole before anything changes, so a bad fault request leaves the plan as it was.
     std::map<std::string, TDemoFault, std::less<>> changes;
     std::size_t start = 0;
-    while (start <= Spec.size()) {
-        std::size_t end = Spec.find(',', start);
+    while (start <= Request.size()) {
+        std::size_t end = Request.find(',', start);
         if (end == std::string_view::npos)
-            end = Spec.size();
-        const std::string_view pair = Spec.substr(start, end - start);
+            end = Request.size();
+        const std::string_view pair = Request.substr(start, end - start);
         const std::size_t equals = pair.find('=');
         if (equals == std::string_view::npos)
             throw std::invalid_argument("\"" + std::string(pair) + "\" is not FEED=MODE");

@@ -27,11 +27,11 @@ class TDemoFaultPlan final {
   public:
     // The mode for requests with this "action" value: the feed's own mode, else the mode for every feed.
     TDemoFault For(std::string_view Action) const;
-    // Adds a specification: "MODE" (every feed; drops the per-feed modes) or "FEED=MODE[,FEED=MODE...]"
+    // Adds a fault request: "MODE" (every feed; drops the per-feed modes) or "FEED=MODE[,FEED=MODE...]"
     // (those feeds; FEED is one of news, rates, names, exchangers). "none" as a mode heals. Throws
     // std::invalid_argument naming the bad part; the plan is then unchanged.
-    void Apply(std::string_view Spec);
-    // The plan as a specification Apply accepts: "none", "stall", "stall,rates=none", ...
+    void Apply(std::string_view Request);
+    // The plan as a fault request Apply accepts: "none", "stall", "stall,rates=none", ...
     std::string Text() const;
 
   private:
