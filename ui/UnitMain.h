@@ -3,6 +3,7 @@
 // the refresh cycle. FormCreate restores its state from the settings document, FormClose writes it back.
 
 #include "engine/Offers.h"
+#include "engine/Protocol.h"
 #include "engine/RefreshState.h"
 #include "net/TCP.h"
 
@@ -18,6 +19,7 @@
 #include <QToolButton>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -88,6 +90,9 @@ class TFormMain final : public QMainWindow {
     const std::string& ServiceBaseUrl() const { return FServiceBase; }
     // Points the next requests and exchanger pages at Base (no trailing slash); for tests and benchmarks.
     void SetServiceBaseUrl(std::string Base) { FServiceBase = std::move(Base); }
+    // Longest single wait of the next feed requests, ms (30000 unless set otherwise); for tests that play a
+    // silent or trickling service without waiting half a minute per feed.
+    void SetFeedTimeout(std::int32_t Milliseconds) { FFeedTimeout = Milliseconds; }
     // The automatic first refresh and the Refresh button's cooldown.
     const TRefreshState& RefreshState() const { return FRefresh; }
 
@@ -158,6 +163,7 @@ class TFormMain final : public QMainWindow {
     void SelectSavedCurrency(QComboBox& Combo, const std::string& Key);
 
     std::string FServiceBase;
+    std::int32_t FFeedTimeout = kFeedTimeout;
     TRefreshState FRefresh;
 };
 

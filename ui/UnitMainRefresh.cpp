@@ -91,6 +91,7 @@ void TFormMain::RequestFeed(std::string_view Feed, TFeedCompletion Completion) {
     }
     auto records = std::make_shared<TFeedRecords>();
     records->Input = MakeFeedRequest(FServiceBase, Feed, GetAppGuid());
+    records->Input.Timeout = FFeedTimeout;
     TIData* input = &records->Input;
     TOData* output = &records->Output;
     // The callback owns the records: they go when it has run, or with the job should it never complete, and

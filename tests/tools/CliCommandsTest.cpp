@@ -5,7 +5,7 @@
 #include "engine/Protocol.h"
 #include "net/TCP.h"
 #include "tests/support/TempDir.h"
-#include "tests/tools/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 

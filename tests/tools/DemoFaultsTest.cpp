@@ -6,7 +6,7 @@
 #include "net/HttpResponse.h"
 #include "net/TCP.h"
 #include "tests/support/TempDir.h"
-#include "tests/tools/ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 #include "tools/demo-service/DemoOptions.h"
 
 #include <gtest/gtest.h>
