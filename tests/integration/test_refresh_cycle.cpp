@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "engine/Functions.h"
 #include "tests/integration/FeedService.h"
+#include "tests/integration/Pump.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/RatesFeeds.h"
@@ -27,24 +28,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-// Runs the event loop until Done holds or Limit passes; true when it held.
-bool PumpUntil(const std::function<bool()>& Done, std::chrono::milliseconds Limit = 10s) {
-    const auto deadline = std::chrono::steady_clock::now() + Limit;
-    while (!Done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
-
-// Runs the event loop for Span whatever happens.
-void PumpFor(std::chrono::milliseconds Span) {
-    PumpUntil([] { return false; }, Span);
-}
 
 class RefreshCycle : public testing::Test {
   protected:

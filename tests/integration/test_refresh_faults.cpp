@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "engine/Protocol.h"
 #include "net/TCP.h"
+#include "tests/integration/Pump.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -35,18 +36,6 @@ using namespace std::chrono_literals;
 // The pair the demo service quotes by many exchangers.
 const char* const kGive = "Bitcoin BTC";
 const char* const kGet = "Сбербанк RUB";
-
-bool PumpUntil(const std::function<bool()>& Done, std::chrono::milliseconds Limit) {
-    const auto deadline = std::chrono::steady_clock::now() + Limit;
-    while (!Done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
 
 struct TFaultCase {
     const char* Mode;
