@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <clocale>
+#include <iostream>
 #include <memory>
 #include <sys/stat.h>
 
@@ -53,6 +54,12 @@ int main(int argc, char** argv) {
     if (!ConfigOpen(ConfigDoc, SettingsFile, "settings")) {
         QTimer::singleShot(0, &application, &QCoreApplication::quit);
     }
+    // A file that could not be used is replaced at exit: its bytes are kept beside it first, or it stays.
+    std::string settingsNote;
+    const bool settingsReplaceable = ConfigKeepDamaged(ConfigDoc, SettingsFile, settingsNote);
+    if (!settingsNote.empty()) {
+        std::cerr << "kovrin: " << settingsNote << std::endl;
+    }
 
     // Watching from before the windows exist: a restoring error box shown while the main window is created
     // runs its own loop, and a stop signal must end that box too instead of waiting for a click.
@@ -86,7 +93,7 @@ int main(int argc, char** argv) {
 
     // No completion may run from here on; workers still waiting are released and end on their own.
     dispatcher.Close();
-    if (!SettingsFileReadOnly(SettingsFile)) {
+    if (settingsReplaceable && !SettingsFileReadOnly(SettingsFile)) {
         ConfigSave(ConfigDoc, SettingsFile);
     }
 

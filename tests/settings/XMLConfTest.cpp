@@ -4,6 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 const std::string kDecl = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
@@ -170,6 +177,85 @@ TEST_F(XMLConfTest, UnusableFilesFailToLoadAndOpenStartsAfresh) {
     TConfigDoc doc;
     EXPECT_TRUE(ConfigOpen(doc, FDir / "missing.xml", "settings"));
     EXPECT_FALSE(ConfigLoad(doc, FDir / "missing.xml", "settings"));
+}
+
+TEST_F(XMLConfTest, ADamagedFileIsKeptBesideItBeforeItIsReplaced) {
+    const std::filesystem::path copy = FDir / "settings.xml.damaged";
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"one NUL byte", std::string(1, '\0')},
+        {"truncated", kDecl + "<settings>\r\n\t<Window>\r\n\t\t<X>12"},
+        {"two roots", "<settings><A>1</A></settings><settings/>"},
+        {"foreign root", "<config><A>1</A></config>"},
+    };
+    WriteFileBytes(copy, "a copy from an earlier run");
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        WriteFileBytes(FFile, bytes);
+        TConfigDoc doc;
+        ASSERT_TRUE(ConfigOpen(doc, FFile, "settings"));
+        EXPECT_EQ(ConfigFileState(doc), TConfigFileState::Damaged);
+        std::string message;
+        EXPECT_TRUE(ConfigKeepDamaged(doc, FFile, message));
+        EXPECT_EQ(ReadFileBytes(copy), bytes);
+        EXPECT_NE(message.find("settings.xml could not be used: "), std::string::npos) << message;
+        EXPECT_NE(message.find(copy.string()), std::string::npos) << message;
+        ASSERT_TRUE(ConfigSave(doc, FFile));
+        EXPECT_EQ(ReadFileBytes(FFile), kDecl + "<settings/>\r\n");
+    }
+}
+
+TEST_F(XMLConfTest, OnlyAFileThatCouldNotBeUsedIsKept) {
+    std::string message = "stale";
+    Open(); // no file
+    EXPECT_EQ(ConfigFileState(FDoc), TConfigFileState::Missing);
+    EXPECT_TRUE(ConfigKeepDamaged(FDoc, FFile, message));
+    EXPECT_EQ(message, "");
+    WriteFileBytes(FFile, kDecl + "<settings><A>1</A></settings>");
+    Open();
+    EXPECT_EQ(ConfigFileState(FDoc), TConfigFileState::Loaded);
+    EXPECT_TRUE(ConfigKeepDamaged(FDoc, FFile, message));
+    EXPECT_EQ(message, "");
+    EXPECT_FALSE(std::filesystem::exists(FDir / "settings.xml.damaged"));
+
+    // A file that cannot be read at all (here a loop of links) leaves nothing to copy: it must stay.
+    std::filesystem::remove(FFile);
+    std::filesystem::create_symlink("settings.xml", FFile);
+    TConfigDoc looped;
+    ASSERT_TRUE(ConfigOpen(looped, FFile, "settings"));
+    EXPECT_EQ(ConfigFileState(looped), TConfigFileState::Unreadable);
+    EXPECT_FALSE(ConfigKeepDamaged(looped, FFile, message));
+    EXPECT_NE(message.find("it is left as it is"), std::string::npos) << message;
+}
+
+TEST_F(XMLConfTest, AFifoIsNotReadAndNeverHoldsTheCaller) {
+    ASSERT_EQ(mkfifo(FFile.c_str(), 0600), 0);
+    // Should the open wait for a writer, a writer comes after ten seconds and the test fails instead of
+    // hanging.
+    std::atomic<bool> opened{false};
+    std::atomic<bool> rescued{false};
+    std::thread rescuer([&] {
+        for (int i = 0; i < 1000 && !opened; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!opened) {
+            rescued = true;
+            const int fd = open(FFile.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                close(fd);
+        }
+    });
+    TConfigDoc doc;
+    const bool ok = ConfigOpen(doc, FFile, "settings");
+    opened = true;
+    rescuer.join();
+    EXPECT_TRUE(ok);
+    EXPECT_FALSE(rescued);
+    EXPECT_EQ(ConfigFileState(doc), TConfigFileState::NotRegular);
+    std::string message;
+    EXPECT_TRUE(ConfigKeepDamaged(doc, FFile, message));
+    EXPECT_NE(message.find("a FIFO"), std::string::npos) << message;
+    EXPECT_FALSE(std::filesystem::exists(FDir / "settings.xml.damaged"));
+    ASSERT_TRUE(ConfigSave(doc, FFile));
+    EXPECT_EQ(ReadFileBytes(FFile), kDecl + "<settings/>\r\n");
 }
 
 TEST_F(XMLConfTest, ElementWithElementChildrenIsAnErrorForReadAndWrite) {
