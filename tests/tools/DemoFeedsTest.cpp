@@ -162,4 +162,5 @@ TEST(DemoOptions, ReadsValuesAndRejectsBadOnes) {
     };
     for (const auto& args : bad)
         EXPECT_THROW(ParseDemoOptions(args), EDemoUsage) << args.front();
+    EXPECT_TRUE(ParseDemoOptions({"--version"}).Version);
 }
