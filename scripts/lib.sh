@@ -11,6 +11,7 @@ KOVRIN_PACKAGES=(
     xvfb xauth x11-utils imagemagick fonts-dejavu-core xdg-utils
     clang libclang-rt-14-dev
     time strace desktop-file-utils # bench/cli_offers.py and bench/report; the install check
+    scdoc                          # the manual pages
 )
 
 # Installs whatever of "$@" is missing: with apt-get as root; otherwise prints the exact command and fails.
