@@ -7,6 +7,11 @@ foreach(tool kovrin-cli kovrin-demo-service)
         install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
 endforeach()
+if(TARGET kovrin-cli)
+    # Where bash-completion looks for a command's completion when it is first used.
+    install(FILES ${PROJECT_SOURCE_DIR}/tools/kovrin-cli/completion.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kovrin-cli)
+endif()
 
 set(CPACK_PACKAGE_NAME kovrin)
 set(CPACK_PACKAGE_VENDOR "Kovrin developers")
