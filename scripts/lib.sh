@@ -14,6 +14,9 @@ KOVRIN_PACKAGES=(
     scdoc                          # the manual pages
 )
 
+# What the package stage of scripts/test needs beyond those: the checks of the .deb and what it installs.
+KOVRIN_PACKAGE_CHECK_PACKAGES=(lintian appstream man-db)
+
 # Installs whatever of "$@" is missing: with apt-get as root; otherwise prints the exact command and fails.
 kovrin_install_packages() {
     local missing=() pkg
