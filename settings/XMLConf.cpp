@@ -2,6 +2,7 @@
 
 #include "settings/XMLConf.h"
 
+#include "settings/ConfigLayout.h"
 #include "settings/SettingsLocation.h"
 #include "settings/XmlName.h"
 
@@ -20,8 +21,8 @@ namespace {
 constexpr const char* kLineBreak = "\r\n";
 constexpr const char* kNotSingleText = "Element does not contain a single text node";
 // Whitespace-only text is dropped on load (no parse_ws_pcdata); the declaration is kept as it was. Line ends
-// are not normalized: the serializer writes a carriage return inside a value as it is (a currency name may hold
-// one), and normalizing it away on load would lose the saved choice.
+// are not normalized: the serializer writes a carriage return inside a value as it is (a currency name may
+// hold one), and normalizing it away on load would lose the saved choice.
 constexpr unsigned kParseOptions = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_declaration;
 
 class TStringWriter final : public pugi::xml_writer {
@@ -81,32 +82,6 @@ bool IsText(pugi::xml_node Node) {
     return Node.type() == pugi::node_pcdata || Node.type() == pugi::node_cdata;
 }
 
-std::size_t EnclosingElements(pugi::xml_node Node) {
-    std::size_t count = 0;
-    for (pugi::xml_node up = Node.parent(); up && up.type() == pugi::node_element; up = up.parent()) {
-        ++count;
-    }
-    return count;
-}
-
-void AppendLayoutText(pugi::xml_node Parent, const std::string& Text) {
-    Parent.append_child(pugi::node_pcdata).set_value(Text.c_str());
-}
-
-// Appends a new element as the last child of Parent, with the line breaks and tabs that put it on a line of
-// its own and keep Parent's closing tag on a line of its own.
-pugi::xml_node AppendWithLayout(pugi::xml_node Parent, const std::string& Name) {
-    const std::string closingIndent = kLineBreak + std::string(EnclosingElements(Parent), '\t');
-    if (!Parent.first_child()) {
-        AppendLayoutText(Parent, closingIndent);
-    }
-    AppendLayoutText(Parent, "\t");
-    pugi::xml_node element = Parent.append_child(pugi::node_element);
-    element.set_name(Name.c_str());
-    AppendLayoutText(Parent, closingIndent);
-    return element;
-}
-
 // A document we can work with: exactly one element at top level, besides the declaration.
 bool HasOnlyRoot(const pugi::xml_document& Doc, const std::string& RootName) {
     int elements = 0;
@@ -161,7 +136,12 @@ bool ConfigLoad(const TConfigDoc& Doc, const std::filesystem::path& FileName, co
         const pugi::xml_parse_result parsed = Doc->FDoc.load_file(FileName.c_str(), kParseOptions);
         // Several top-level elements or stray text would not be well-formed; such a file counts as
         // unreadable.
-        return parsed && HasOnlyRoot(Doc->FDoc, RootName);
+        if (!parsed || !HasOnlyRoot(Doc->FDoc, RootName)) {
+            return false;
+        }
+        // Laid out as if written in this run, so that the saved file keeps one element per line.
+        LayOutLoadedTree(Doc->FDoc.document_element());
+        return true;
     } catch (...) {
         return false;
     }
