@@ -1,5 +1,7 @@
 #include "engine/RefreshStatus.h"
 
+#include "tests/support/ExchangeOutcome.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -8,16 +10,8 @@ const TWallClock kMorning{2026, 12, 9, 14, 5, 9};
 const TWallClock kLater{2026, 12, 9, 14, 6, 10};
 const TWallClock kNextDay{2026, 12, 10, 9, 0, 0};
 
-TOData Failed(TExchangeFailure Failure, std::int32_t Code = 500, std::string Reason = {}) {
-    TOData output;
-    output.Failure = Failure;
-    output.ResultCode = Code;
-    output.ResultString = std::move(Reason);
-    return output;
-}
-
 TOData Status(std::int32_t Code, std::string Reason) {
-    return Failed(TExchangeFailure::None, Code, std::move(Reason));
+    return ExchangeOutcome(TExchangeFailure::None, Code, std::move(Reason));
 }
 
 void AllReplaced(TRefreshStatus& Status, const TWallClock& At) {
@@ -28,11 +22,11 @@ void AllReplaced(TRefreshStatus& Status, const TWallClock& At) {
 }
 
 TEST(FailureCause, SaysWhatWentWrongInWordsAndGivesHttpStatusesAsTheyCame) {
-    EXPECT_EQ(FailureCause(Failed(TExchangeFailure::Refused)), "нет связи с сервером");
-    EXPECT_EQ(FailureCause(Failed(TExchangeFailure::Timeout, 0)), "сервер не ответил вовремя");
-    EXPECT_EQ(FailureCause(Failed(TExchangeFailure::NoSuchHost)), "адрес сервера не найден");
+    EXPECT_EQ(FailureCause(ExchangeOutcome(TExchangeFailure::Refused)), "нет связи с сервером");
+    EXPECT_EQ(FailureCause(ExchangeOutcome(TExchangeFailure::Timeout, 0)), "сервер не ответил вовремя");
+    EXPECT_EQ(FailureCause(ExchangeOutcome(TExchangeFailure::NoSuchHost)), "адрес сервера не найден");
     // A status line followed by a cut-off body still carries its 200: the cause wins.
-    EXPECT_EQ(FailureCause(Failed(TExchangeFailure::Closed, 200, "OK")), "сервер оборвал ответ");
+    EXPECT_EQ(FailureCause(ExchangeOutcome(TExchangeFailure::Closed, 200, "OK")), "сервер оборвал ответ");
     EXPECT_EQ(FailureCause(Status(503, "Service Unavailable")), "HTTP 503 Service Unavailable");
     EXPECT_EQ(FailureCause(Status(302, "")), "HTTP 302");
     EXPECT_EQ(FailureCause(Status(0, "")), "ответ не по протоколу HTTP");
@@ -48,7 +42,7 @@ TEST(RefreshStatus, IsSilentBeforeTheFirstRefreshAndSaysLoadingWhileOneRuns) {
     EXPECT_FALSE(status.Running());
     status.RefreshStarted();
     status.FeedReplaced(TFeed::Rates, 10, kMorning);
-    status.FeedFailed(TFeed::News, Failed(TExchangeFailure::Refused));
+    status.FeedFailed(TFeed::News, ExchangeOutcome(TExchangeFailure::Refused));
     EXPECT_TRUE(status.Running());
     EXPECT_EQ(status.Text(kMorning), "Загрузка данных…");
 }
@@ -66,7 +60,7 @@ TEST(RefreshStatus, AFailureNamesTheFeedsAndTheCauseAndTheTimeOfTheRatesStillSho
     AllReplaced(status, kMorning);
     status.RefreshStarted();
     for (TFeed feed : {TFeed::News, TFeed::Rates, TFeed::Names, TFeed::Exchangers}) {
-        status.FeedFailed(feed, Failed(TExchangeFailure::Refused));
+        status.FeedFailed(feed, ExchangeOutcome(TExchangeFailure::Refused));
     }
     EXPECT_EQ(status.Text(kLater), "Данные не получены: нет связи с сервером. Показаны курсы от 14:05:09");
 
@@ -74,7 +68,7 @@ TEST(RefreshStatus, AFailureNamesTheFeedsAndTheCauseAndTheTimeOfTheRatesStillSho
     status.RefreshStarted();
     status.FeedFailed(TFeed::Exchangers, Status(503, "Service Unavailable"));
     status.FeedReplaced(TFeed::Rates, 5, kLater);
-    status.FeedFailed(TFeed::News, Failed(TExchangeFailure::Timeout, 0));
+    status.FeedFailed(TFeed::News, ExchangeOutcome(TExchangeFailure::Timeout, 0));
     status.FeedFailed(TFeed::Names, Status(503, "Service Unavailable"));
     EXPECT_EQ(status.Text(kLater),
               "Новости не получены: сервер не ответил вовремя. Названия валют и обменники "
@@ -85,7 +79,7 @@ TEST(RefreshStatus, StartingOfflineSaysThereAreNoRatesYet) {
     TRefreshStatus status;
     status.RefreshStarted();
     for (TFeed feed : {TFeed::News, TFeed::Rates, TFeed::Names, TFeed::Exchangers}) {
-        status.FeedFailed(feed, Failed(TExchangeFailure::Refused));
+        status.FeedFailed(feed, ExchangeOutcome(TExchangeFailure::Refused));
     }
     EXPECT_EQ(status.Text(kMorning), "Данные не получены: нет связи с сервером. Курсов пока нет");
 }

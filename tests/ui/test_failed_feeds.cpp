@@ -1,5 +1,6 @@
 // What a refresh that fails leaves on screen (everything as it was) and what the status line then says; and
 // the hide list, whose choices must survive a refresh.
+#include "tests/support/ExchangeOutcome.h"
 #include "tests/ui/RatesTabFixture.h"
 #include "tests/ui/WindowSnapshot.h"
 #include "ui/NewsView.h"
@@ -12,14 +13,6 @@ namespace {
 
 const TWallClock kFirst{2026, 12, 9, 14, 5, 9};
 const TWallClock kLater{2026, 12, 9, 14, 6, 10};
-
-TOData Failure(TExchangeFailure Why, std::int32_t Code = 500, std::string Reason = {}) {
-    TOData output;
-    output.Failure = Why;
-    output.ResultCode = Code;
-    output.ResultString = std::move(Reason);
-    return output;
-}
 
 class FailedFeeds : public TRatesTabTest {
   protected:
@@ -56,7 +49,7 @@ TEST_F(FailedFeeds, AFailedRefreshReplacesNothingAndTheStatusSaysWhyAndHowOldThe
     ASSERT_EQ(before.Hidden, QList<int>{3});
 
     Now = kLater;
-    FailAll(Failure(TExchangeFailure::Refused));
+    FailAll(ExchangeOutcome(TExchangeFailure::Refused));
     EXPECT_EQ(Shown(main), before);
     EXPECT_EQ(Status(), "Данные не получены: нет связи с сервером. Показаны курсы от 14:05:09");
     // The line is what a screen reader reads out.
@@ -73,13 +66,13 @@ TEST_F(FailedFeeds, AnHttpErrorOrACutBodyChangesNothingButAnEmptyAnswerIsTheServ
     Deliver();
     const TShown before = Shown(main);
 
-    TOData refused = Failure(TExchangeFailure::None, 503, "Service Unavailable");
+    TOData refused = ExchangeOutcome(TExchangeFailure::None, 503, "Service Unavailable");
     refused.Body = "1;usd;eur;1;0.5;1\n"; // a body that would parse: still not the service's data
     main.RatesReceived(refused);
-    TOData cut = Failure(TExchangeFailure::Closed, 200, "OK");
+    TOData cut = ExchangeOutcome(TExchangeFailure::Closed, 200, "OK");
     cut.Body = feeds::kNames.substr(0, 20);
     main.NamesReceived(cut);
-    main.NewsReceived(Failure(TExchangeFailure::Timeout, 0));
+    main.NewsReceived(ExchangeOutcome(TExchangeFailure::Timeout, 0));
     EXPECT_EQ(Shown(main), before);
 
     main.ExchangersReceived(Answer(""));
@@ -92,25 +85,32 @@ TEST_F(FailedFeeds, AnHttpErrorOrACutBodyChangesNothingButAnEmptyAnswerIsTheServ
 
 TEST_F(FailedFeeds, StartingOfflineLeavesTheListsAsTheyWereAndSaysThereAreNoRatesYet) {
     TFormMain& main = OpenAt(kFirst);
-    FailAll(Failure(TExchangeFailure::Refused));
+    FailAll(ExchangeOutcome(TExchangeFailure::Refused));
     EXPECT_FALSE(main.ComboBoxSrc->isEnabled());
     EXPECT_EQ(main.ComboBoxSrc->count(), 0);
     EXPECT_EQ(main.ListBoxHide->count(), 0);
     EXPECT_EQ(Status(), "Данные не получены: нет связи с сервером. Курсов пока нет");
 }
 
-using HideList = FailedFeeds;
-
 QPoint ItemCentre(const QListWidget& List, int Item) {
     return List.visualItemRect(List.item(Item)).center();
 }
 
+class HideList : public FailedFeeds {
+  protected:
+    // The settings page of a window that has had its feeds (Bitcoin hidden by a stored flag).
+    TFormMain& OpenOnSettings() {
+        TFormMain& main = OpenAt(kFirst);
+        Deliver();
+        main.SetActiveTab(TFormMain::tabSettings);
+        main.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&main));
+        return main;
+    }
+};
+
 TEST_F(HideList, ToggledItemsAreStoredAtOnceSurviveARefreshAndAreSavedTrue) {
-    TFormMain& main = OpenAt(kFirst);
-    Deliver();
-    main.SetActiveTab(TFormMain::tabSettings);
-    main.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    TFormMain& main = OpenOnSettings();
     QWidget* list = main.ListBoxHide->viewport();
     QTest::mouseClick(list, Qt::LeftButton, {}, ItemCentre(*main.ListBoxHide, 0)); // US Dollar
     QTest::mouseClick(list, Qt::LeftButton, {}, ItemCentre(*main.ListBoxHide, 2)); // Рубль
@@ -133,11 +133,7 @@ TEST_F(HideList, ToggledItemsAreStoredAtOnceSurviveARefreshAndAreSavedTrue) {
 }
 
 TEST_F(HideList, ADragOverTheListTogglesOnlyTheItemPressed) {
-    TFormMain& main = OpenAt(kFirst);
-    Deliver();
-    main.SetActiveTab(TFormMain::tabSettings);
-    main.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    TFormMain& main = OpenOnSettings();
     QWidget* list = main.ListBoxHide->viewport();
     QTest::mousePress(list, Qt::LeftButton, {}, ItemCentre(*main.ListBoxHide, 0));
     for (int item = 1; item < 4; ++item) {
