@@ -5,6 +5,7 @@
 #include "app/QuitSignals.h"
 #include "settings/SettingsLocation.h"
 #include "ui/QtDispatcher.h"
+#include "ui/QtTranslations.h"
 #include "ui/UnitDM.h"
 #include "ui/UnitLoader.h"
 #include "ui/UnitMain.h"
@@ -39,6 +40,10 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false); // the tray and the loader must not keep or end the program
     application.setWindowIcon(ProgramIcon());
+    // The captions are Russian whatever the system's language, so Qt's own texts are too.
+    if (InstallQtTranslations(application) == nullptr) {
+        qWarning("Kovrin: Qt's Russian translations are not installed (qt6-translations-l10n)");
+    }
 
     TQtDispatcher dispatcher;
     GlobalsInitialization(dispatcher.Dispatcher());

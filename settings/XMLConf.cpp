@@ -2,6 +2,7 @@
 
 #include "settings/XMLConf.h"
 
+#include "settings/ConfigLayout.h"
 #include "settings/RegularFile.h"
 #include "settings/SettingsLocation.h"
 #include "settings/XmlName.h"
@@ -85,32 +86,6 @@ pugi::xml_node FirstElementNamed(pugi::xml_node Parent, const std::string& Name)
 
 bool IsText(pugi::xml_node Node) {
     return Node.type() == pugi::node_pcdata || Node.type() == pugi::node_cdata;
-}
-
-std::size_t EnclosingElements(pugi::xml_node Node) {
-    std::size_t count = 0;
-    for (pugi::xml_node up = Node.parent(); up && up.type() == pugi::node_element; up = up.parent()) {
-        ++count;
-    }
-    return count;
-}
-
-void AppendLayoutText(pugi::xml_node Parent, const std::string& Text) {
-    Parent.append_child(pugi::node_pcdata).set_value(Text.c_str());
-}
-
-// Appends a new element as the last child of Parent, with the line breaks and tabs that put it on a line of
-// its own and keep Parent's closing tag on a line of its own.
-pugi::xml_node AppendWithLayout(pugi::xml_node Parent, const std::string& Name) {
-    const std::string closingIndent = kLineBreak + std::string(EnclosingElements(Parent), '\t');
-    if (!Parent.first_child()) {
-        AppendLayoutText(Parent, closingIndent);
-    }
-    AppendLayoutText(Parent, "\t");
-    pugi::xml_node element = Parent.append_child(pugi::node_element);
-    element.set_name(Name.c_str());
-    AppendLayoutText(Parent, closingIndent);
-    return element;
 }
 
 // Why a parsed document is not one we can work with (exactly one element at top level, named RootName,
@@ -197,6 +172,8 @@ bool ConfigLoad(const TConfigDoc& Doc, const std::filesystem::path& FileName, co
             Doc->FUnusedBytes = std::move(bytes);
             return false;
         }
+        // Laid out as if written in this run, so that the saved file keeps one element per line.
+        LayOutLoadedTree(Doc->FDoc.document_element());
         Doc->FFileState = TConfigFileState::Loaded;
         return true;
     } catch (...) {

@@ -42,7 +42,8 @@ class TURIOpener final : public QObject {
     QStringList FVisited;
 };
 
-// Draws news links blue and underlined, those opened in this run purple and underlined.
+// Draws news links blue and underlined, those opened in this run purple and underlined; on a dark palette in
+// the palette's link colours instead.
 class TURIHighlighter final : public QSyntaxHighlighter {
     Q_OBJECT
 
@@ -53,11 +54,15 @@ class TURIHighlighter final : public QSyntaxHighlighter {
     static const QColor kLinkColor;
     static const QColor kVisitedColor;
 
+    // The palette the view paints with; links are recoloured to suit it.
+    void SetPalette(const QPalette& Palette);
+
   protected:
     void highlightBlock(const QString& Text) override;
 
   private:
     const TURIOpener& FOpener;
+    QPalette FPalette;
 };
 
 class TNewsView final : public QPlainTextEdit {
@@ -91,6 +96,7 @@ class TNewsView final : public QPlainTextEdit {
     void keyPressEvent(QKeyEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
 
   private:
     void UpdatePointer(QPoint ViewportPos);

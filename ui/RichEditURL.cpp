@@ -33,14 +33,14 @@ void TRichEditURL::LoadFromFile(const QString& FileName) {
     const TRtfReadResult rtf =
         ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     if (rtf) {
-        BuildRtfDocument(rtf.Document, *document());
+        BuildRtfDocument(rtf.Document, *document(), palette());
     } else {
         const std::optional<QString> text = DecodePlainText(bytes);
         if (!text)
             throw std::runtime_error("Failed to Load Stream");
         setPlainText(*text);
     }
-    MarkDetectedLinks(*document());
+    MarkDetectedLinks(*document(), palette());
     moveCursor(QTextCursor::Start);
 }
 

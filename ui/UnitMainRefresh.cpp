@@ -11,6 +11,7 @@
 #include "ui/UpdatesSuspended.h"
 
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 #include <exception>
@@ -66,11 +67,16 @@ void TFormMain::TimerTimer() {
     if (FRefresh.CountTick()) {
         BitBtnRefresh->setEnabled(true);
     }
+    ShowRefreshHint();
+    ShowStatus(); // a time from yesterday gains its date
 }
 
 void TFormMain::BitBtnRefreshClick() {
     FRefresh.RefreshStarted();
     BitBtnRefresh->setEnabled(false);
+    ShowRefreshHint();
+    FStatus.RefreshStarted();
+    ShowStatus();
     if (FormLoader != nullptr) {
         FormLoader->Reset();
         FormLoader->show();
@@ -107,42 +113,85 @@ void TFormMain::RequestFeed(std::string_view Feed, TFeedCompletion Completion) {
                        output);
 }
 
+bool TFormMain::TakeFeed(TFeed Feed, const TOData& Output, const std::function<std::size_t()>& Replace) {
+    if (!ExchangeSucceeded(Output)) {
+        FStatus.FeedFailed(Feed, Output);
+        return false;
+    }
+    FStatus.FeedReplaced(Feed, Replace(), FClock());
+    return true;
+}
+
+void TFormMain::ShowStatus() {
+    LabelStatus->setText(QString::fromStdString(FStatus.Text(FClock())));
+}
+
+void TFormMain::ShowRefreshHint() {
+    const QString hint = QString::fromStdString(
+        RefreshButtonHint(BitBtnRefresh->isEnabled() ? 0 : FRefresh.SecondsUntilRefresh()));
+    BitBtnRefresh->setToolTip(hint);
+    BitBtnRefresh->setAccessibleDescription(hint);
+}
+
 void TFormMain::NewsReceived(const TOData& Output) {
     Guarded("news feed", [&] {
-        EditNews->SetNewsText(QString::fromStdString(NewsText(Output.Body)));
+        TakeFeed(TFeed::News, Output, [&] {
+            EditNews->SetNewsText(QString::fromStdString(NewsText(Output.Body)));
+            return std::size_t{0};
+        });
         StepLoader();
+        ShowStatus();
     });
 }
 
 void TFormMain::RatesReceived(const TOData& Output) {
     Guarded("rates feed", [&] {
-        RatesTable = FeedTable(kFeedRates, Output.Body);
+        const bool replaced = TakeFeed(TFeed::Rates, Output, [&] {
+            RatesTable = FeedTable(kFeedRates, Output.Body);
+            return RatesTable.size();
+        });
         StepLoader();
-        RebuildOffers();
+        if (replaced) {
+            RebuildOffers();
+        }
+        ShowStatus();
     });
 }
 
 void TFormMain::ExchangersReceived(const TOData& Output) {
     Guarded("exchangers feed", [&] {
-        ExchangersTable = FeedTable(kFeedExchangers, Output.Body);
+        const bool replaced = TakeFeed(TFeed::Exchangers, Output, [&] {
+            ExchangersTable = FeedTable(kFeedExchangers, Output.Body);
+            return ExchangersTable.size();
+        });
         StepLoader();
-        RebuildOffers();
+        if (replaced) {
+            RebuildOffers();
+        }
+        ShowStatus();
     });
 }
 
 void TFormMain::NamesReceived(const TOData& Output) {
     Guarded("names feed", [&] {
-        NamesTable = FeedTable(kFeedNames, Output.Body);
-        FillCurrencyLists();
-        ComboBoxSrc->setEnabled(true);
-        ComboBoxDst->setEnabled(true);
+        const bool replaced = TakeFeed(TFeed::Names, Output, [&] {
+            NamesTable = FeedTable(kFeedNames, Output.Body);
+            FillCurrencyLists();
+            ComboBoxSrc->setEnabled(true);
+            ComboBoxDst->setEnabled(true);
+            return NamesTable.size();
+        });
         StepLoader();
-        RebuildOffers();
+        if (replaced) {
+            RebuildOffers();
+        }
+        ShowStatus();
     });
 }
 
 void TFormMain::FillCurrencyLists() {
     {
+        const QScopedValueRollback<bool> filling(FFillingLists, true);
         TUpdatesSuspended srcPaint(*ComboBoxSrc);
         TUpdatesSuspended dstPaint(*ComboBoxDst);
         TUpdatesSuspended hidePaint(*ListBoxHide);
@@ -166,6 +215,26 @@ void TFormMain::FillCurrencyLists() {
     }
     SelectSavedCurrency(*ComboBoxSrc, "Rates/SrcCurr");
     SelectSavedCurrency(*ComboBoxDst, "Rates/DstCurr");
+}
+
+void TFormMain::ListBoxHideToggled(const QItemSelection& Selected, const QItemSelection& Deselected) {
+    if (FFillingLists) {
+        return;
+    }
+    for (const QItemSelection* changed : {&Selected, &Deselected}) {
+        for (const QModelIndex& index : changed->indexes()) {
+            // The list holds one item per names-table row, in table order.
+            const auto row = static_cast<std::size_t>(index.row());
+            if (row >= NamesTable.size() || NamesTable[row].empty()) {
+                continue;
+            }
+            try {
+                ConfigWrite(ConfigDoc, HideCurrencyKey(NamesTable[row][0]), changed == &Selected);
+            } catch (const std::exception& error) {
+                qWarning("Kovrin: hide flag of %s not stored: %s", NamesTable[row][0].c_str(), error.what());
+            }
+        }
+    }
 }
 
 void TFormMain::SelectSavedCurrency(QComboBox& Combo, const std::string& Key) {

@@ -75,35 +75,83 @@ TEST_F(XMLConfTest, FirstRunWritesTheLaidOutFileByteForByte) {
     EXPECT_EQ(SaveAndGet(), kFirstRunFile);
 }
 
-TEST_F(XMLConfTest, ReloadedElementsKeepTheirPlaceAndOnlyNewOnesGetLayout) {
+TEST_F(XMLConfTest, ReloadedElementsKeepTheirPlaceAndAreLaidOutLikeNewOnes) {
     WriteFileBytes(FFile, kFirstRunFile);
     Open();
     EXPECT_EQ(Read("Window/X"), "120");
     EXPECT_EQ(Read("Rates/SrcCurr"), "Bitcoin (BTC)");
     EXPECT_EQ(Read(HideCurrencyKey("USD COIN")), "true");
+    EXPECT_EQ(SaveAndGet(), kFirstRunFile);
 
     ConfigWrite(FDoc, "Window/X", -8);
     ConfigWrite(FDoc, "Rates/DstCurr", "Tether");
     ConfigWrite(FDoc, "Extra/Key", "v");
-    EXPECT_EQ(SaveAndGet(),
-              kDecl + "<settings>"
-                      "<Window><X>-8</X><Y>80</Y><W>600</W><H>400</H></Window>"
-                      "<Defaults><Tab>1</Tab></Defaults>"
-                      "<Rates><SrcAmount>100</SrcAmount><DstAmount/><SrcCurr>Bitcoin (BTC)</SrcCurr>"
-                      "\t<DstCurr>Tether</DstCurr>\r\n\t</Rates>"
-                      "<HideCurrencies><BTC>false</BTC><USD_x0020_COIN>true</USD_x0020_COIN>"
-                      "</HideCurrencies>"
-                      "\t<Extra>\r\n\t\t<Key>v</Key>\r\n\t</Extra>\r\n"
-                      "</settings>\r\n");
+    const std::string resaved = SaveAndGet();
+
+    // The same keys written in the same order into a new document give the same bytes.
+    TConfigDoc fresh;
+    ASSERT_TRUE(ConfigOpen(fresh, FDir / "absent.xml", "settings"));
+    WriteFirstRun(fresh);
+    ConfigWrite(fresh, "Window/X", -8);
+    ConfigWrite(fresh, "Rates/DstCurr", "Tether");
+    ConfigWrite(fresh, "Extra/Key", "v");
+    ASSERT_TRUE(ConfigSave(fresh, FDir / "fresh.xml"));
+    EXPECT_EQ(resaved, ReadFileBytes(FDir / "fresh.xml"));
+    EXPECT_NE(
+        resaved.find("\t\t<SrcCurr>Bitcoin (BTC)</SrcCurr>\r\n\t\t<DstCurr>Tether</DstCurr>\r\n\t</Rates>"),
+        std::string::npos)
+        << resaved;
+}
+
+TEST_F(XMLConfTest, AHandWrittenFileInAnyLayoutIsSavedInTheProgramsLayoutAndStaysSo) {
+    WriteFileBytes(FFile,
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings><Window>\n  <X>120</X> <Y>80</Y>"
+                   "<W>600</W><H>400</H></Window>\n<Defaults>\n\n<Tab>1</Tab></Defaults><Rates>"
+                   "<SrcAmount>100</SrcAmount><DstAmount></DstAmount><SrcCurr>Bitcoin (BTC)</SrcCurr>"
+                   "</Rates><HideCurrencies>\t<BTC>false</BTC><USD_x0020_COIN>true</USD_x0020_COIN>"
+                   "</HideCurrencies></settings>");
+    Open();
+    EXPECT_EQ(SaveAndGet(), kFirstRunFile);
+    Open();
+    EXPECT_EQ(SaveAndGet(), kFirstRunFile);
+}
+
+TEST_F(XMLConfTest, LayoutLeavesTextAndMixedContentAsTheyAreAndStopsAtAnAbsurdDepth) {
+    WriteFileBytes(FFile,
+                   "<settings><Mixed>text<B>1</B></Mixed><Value> a b </Value><Deep><L2><L3>x</L3></L2></Deep>"
+                   "</settings>");
+    Open();
+    EXPECT_EQ(Read("Value"), " a b ");
+    EXPECT_EQ(SaveAndGet(), "<settings>\r\n"
+                            "\t<Mixed>text<B>1</B></Mixed>\r\n"
+                            "\t<Value> a b </Value>\r\n"
+                            "\t<Deep>\r\n\t\t<L2>\r\n\t\t\t<L3>x</L3>\r\n\t\t</L2>\r\n\t</Deep>\r\n"
+                            "</settings>\r\n");
+
+    // Nesting far beyond any key: it loads, keeps its value, and is not laid out below the bound.
+    std::string deep = "<settings>";
+    for (int level = 0; level < 5000; ++level) {
+        deep += "<N>";
+    }
+    deep += "v";
+    for (int level = 0; level < 5000; ++level) {
+        deep += "</N>";
+    }
+    deep += "</settings>";
+    WriteFileBytes(FFile, deep);
+    Open();
+    const std::string saved = SaveAndGet();
+    EXPECT_LT(saved.size(), deep.size() + 2000);
+    EXPECT_NE(saved.find("<N><N>v</N></N>"), std::string::npos);
 }
 
 TEST_F(XMLConfTest, LoadedFileKeepsItsOwnDeclaration) {
     WriteFileBytes(FFile, "<?xml version=\"1.0\"?>\n<settings>\n  <A>1</A>\n</settings>\n");
     Open();
-    EXPECT_EQ(SaveAndGet(), "<?xml version=\"1.0\"?>\r\n<settings><A>1</A></settings>\r\n");
+    EXPECT_EQ(SaveAndGet(), "<?xml version=\"1.0\"?>\r\n<settings>\r\n\t<A>1</A>\r\n</settings>\r\n");
     WriteFileBytes(FFile, "<settings><A>1</A></settings>");
     Open();
-    EXPECT_EQ(SaveAndGet(), "<settings><A>1</A></settings>\r\n");
+    EXPECT_EQ(SaveAndGet(), "<settings>\r\n\t<A>1</A>\r\n</settings>\r\n");
 }
 
 TEST_F(XMLConfTest, FileInAnotherEncodingIsSavedAsUtf8AndSaysSo) {
@@ -111,7 +159,7 @@ TEST_F(XMLConfTest, FileInAnotherEncodingIsSavedAsUtf8AndSaysSo) {
                    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><settings><A>caf\xE9</A></settings>");
     Open();
     EXPECT_EQ(Read("A"), "caf\xC3\xA9");
-    EXPECT_EQ(SaveAndGet(), kDecl + "<settings><A>caf\xC3\xA9</A></settings>\r\n");
+    EXPECT_EQ(SaveAndGet(), kDecl + "<settings>\r\n\t<A>caf\xC3\xA9</A>\r\n</settings>\r\n");
     Open();
     EXPECT_EQ(Read("A"), "caf\xC3\xA9");
 }

@@ -2,8 +2,7 @@
 // picking, swapping and opening offers.
 #include "ui/UnitMain.h"
 
-#include "tests/ui/MainWindowFixture.h"
-#include "tests/ui/RatesFeeds.h"
+#include "tests/ui/RatesTabFixture.h"
 #include "ui/NewsView.h"
 
 #include <QSignalSpy>
@@ -16,53 +15,7 @@ namespace {
 const TSortOrder kDstDescending{{TOfferField::DstRate, true}};
 const TSortOrder kSrcAscending{kDefaultOrder};
 
-class RatesTab : public TMainWindowTest {
-  protected:
-    void SetUp() override {
-        TMainWindowTest::SetUp();
-        RatesTable.clear();
-        ExchangersTable.clear();
-    }
-    void TearDown() override {
-        Main.reset();
-        RatesTable.clear();
-        ExchangersTable.clear();
-        TMainWindowTest::TearDown();
-    }
-
-    // A window whose timer stays still: these tests hand it the feeds themselves.
-    TFormMain& Open() {
-        Main = std::make_unique<TFormMain>();
-        Main->Timer->stop();
-        return *Main;
-    }
-
-    static TOData Answer(const std::string& Body) {
-        TOData output;
-        output.ResultCode = 200;
-        output.Body = Body;
-        return output;
-    }
-
-    // All four feeds, data feeds in the order a refresh often finishes them.
-    void Deliver() {
-        Main->NewsReceived(Answer(feeds::kNews));
-        Main->RatesReceived(Answer(feeds::kRates));
-        Main->ExchangersReceived(Answer(feeds::kExchangers));
-        Main->NamesReceived(Answer(feeds::kNames));
-    }
-
-    // A window showing US Dollar -> Euro.
-    TFormMain& OpenWithPair() {
-        ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
-        ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
-        TFormMain& main = Open();
-        Deliver();
-        return main;
-    }
-
-    std::unique_ptr<TFormMain> Main;
-};
+using RatesTab = TRatesTabTest;
 
 TEST_F(RatesTab, NamesFeedFillsTheListsAndRestoresTheSavedPairSilently) {
     ConfigWrite(ConfigDoc, "Rates/SrcCurr", "us DOLLAR"); // another letter case still matches
