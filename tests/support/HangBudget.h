@@ -1,0 +1,12 @@
+#pragma once
+// Guards against inputs that make a parser or a computation super-linear: a hostile input of about a megabyte
+// must be handled well within a generous budget, even on a loaded machine or under a sanitizer.
+
+#include <functional>
+
+// A budget a linear pass over about a megabyte meets many times over, sanitizers included, and the
+// super-linear forms of the same passes miss by an order of magnitude or more.
+inline constexpr double kHangBudgetSeconds = 2.0;
+
+// Seconds of wall-clock time Run takes, the least of Tries runs: a busy machine can only add time.
+double LeastSeconds(int Tries, const std::function<void()>& Run);
