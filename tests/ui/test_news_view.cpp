@@ -149,7 +149,7 @@ TEST_F(NewsViewTest, AMegabyteLineWithoutBreakPointsWrapsAnywhereAndHoldsNoLink)
                                    View.SetNewsText(line);
                                    View.grab(); // lays out and paints what shows
                                }),
-                  kHangBudgetSeconds)
+                  kViewHangBudgetSeconds)
             << line.left(8).toStdString();
         EXPECT_EQ(View.wordWrapMode(), QTextOption::WrapAnywhere);
         const QTextLayout* layout = View.document()->firstBlock().layout();

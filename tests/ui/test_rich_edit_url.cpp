@@ -226,7 +226,7 @@ TEST_F(RichEditURLTest, AManualLineWithoutBreakPointsWrapsAnywhere) {
                                LoadBytes("{\\rtf1 " + std::string(1000000, 'x') + "}");
                                View.grab(); // lays out and paints what shows
                            }),
-              kHangBudgetSeconds);
+              kViewHangBudgetSeconds);
     EXPECT_EQ(View.wordWrapMode(), QTextOption::WrapAnywhere);
     EXPECT_GT(View.document()->firstBlock().layout()->lineCount(), 1);
     View.LoadFromFile(kRtfSamples + "wordpad-1251.rtf");
