@@ -1,5 +1,6 @@
 # Packaging: `cpack -G DEB` in a build folder makes kovrin_<version>_<arch>.deb, installing under /usr.
-# The program's and the data's install rules sit beside them (app/, data/); the two tools are installed from here.
+# The program's, the data's and the manual pages' install rules sit beside them (app/, data/, doc/); the two
+# tools, kovrin-cli's completion and the Debian documents are installed from here.
 
 include(GNUInstallDirs)
 foreach(tool kovrin-cli kovrin-demo-service)
@@ -7,11 +8,34 @@ foreach(tool kovrin-cli kovrin-demo-service)
         install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
 endforeach()
+if(TARGET kovrin-cli)
+    # Where bash-completion looks for a command's completion when it is first used.
+    install(FILES ${PROJECT_SOURCE_DIR}/tools/kovrin-cli/completion.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kovrin-cli)
+endif()
+
+set(KOVRIN_PACKAGE_MAINTAINER "Kovrin developers <developers@kovrin.invalid>" CACHE STRING
+    "Maintainer field of the .deb: a name and a mail address")
+
+# The package's documents, in the folder named after the package: the licence in Debian's machine-readable
+# form, and the Debian changelog, gzipped as Debian wants it. Its newest entry must be this version.
+set(KOVRIN_DEBIAN_DIR ${PROJECT_SOURCE_DIR}/packaging)
+file(STRINGS ${KOVRIN_DEBIAN_DIR}/changelog KOVRIN_CHANGELOG_TOP LIMIT_COUNT 1)
+if(NOT KOVRIN_CHANGELOG_TOP MATCHES "^kovrin \\(${PROJECT_VERSION}\\) ")
+    message(FATAL_ERROR "packaging/changelog begins with \"${KOVRIN_CHANGELOG_TOP}\": add an entry for "
+        "${PROJECT_VERSION} on top")
+endif()
+include(${CMAKE_CURRENT_LIST_DIR}/Gzip.cmake)
+set(KOVRIN_CHANGELOG_GZ ${CMAKE_BINARY_DIR}/changelog.gz)
+kovrin_gzip(${KOVRIN_DEBIAN_DIR}/changelog ${KOVRIN_CHANGELOG_GZ})
+add_custom_target(kovrin_changelog ALL DEPENDS ${KOVRIN_CHANGELOG_GZ})
+set(KOVRIN_PACKAGE_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/kovrin)
+install(FILES ${KOVRIN_DEBIAN_DIR}/copyright ${KOVRIN_CHANGELOG_GZ} DESTINATION ${KOVRIN_PACKAGE_DOCDIR})
 
 set(CPACK_PACKAGE_NAME kovrin)
 set(CPACK_PACKAGE_VENDOR "Kovrin developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Kovrin developers <kovrin@localhost>")
+set(CPACK_PACKAGE_CONTACT "${KOVRIN_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop client for an exchange-rate aggregator of electronic currencies")
 # Debian shows the long description as it stands, so its lines stay within 80 columns.
 set(CPACK_PACKAGE_DESCRIPTION

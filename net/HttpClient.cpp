@@ -80,6 +80,7 @@ std::string THttpClient::RequestHead(std::string_view Method, const TUrlParts& U
 bool THttpClient::DoRequest(std::string_view Method, std::string_view URL) {
     ResultCode = 500;
     ResultString.clear();
+    Failure = TExchangeFailure::None;
     const TUrlParts url = SplitUrl(URL);
     const std::string head = RequestHead(Method, url);
     const std::string body = std::move(Document);
@@ -91,18 +92,31 @@ bool THttpClient::DoRequest(std::string_view Method, std::string_view URL) {
         Deadline ? *Deadline
                  : TClock::now() + std::chrono::milliseconds(std::int64_t{timeout} * kExchangeDeadlineFactor);
     TSocket socket;
-    // Without TLS an "https" server cannot be spoken to: it fails once connected, like an unreachable one.
-    if (!socket.Connect(url.Host, url.Port, timeout, deadline) || url.Scheme != "http")
+    if (!socket.Connect(url.Host, url.Port, timeout, deadline)) {
+        Failure = socket.LastFailure();
         return false;
+    }
+    // Without TLS an "https" server cannot be spoken to: it fails once connected, like an unreachable one.
+    if (url.Scheme != "http") {
+        Failure = TExchangeFailure::Unsupported;
+        return false;
+    }
     const bool sent = body.size() < kBodyPiece ? socket.SendAll(head + body, timeout, deadline)
                                                : socket.SendAll(head, timeout, deadline) &&
                                                      socket.SendAll(body, timeout, deadline);
-    if (!sent)
+    if (!sent) {
+        Failure = socket.LastFailure();
         return false;
+    }
 
     TSocketSource source(socket, timeout, deadline);
     THttpResponse response;
     const THttpOutcome outcome = ReadHttpResponse(source, Method, Limits, response);
+    if (outcome != THttpOutcome::Complete) {
+        // The reader stops on its own only at one of its limits; otherwise the socket says why it stopped.
+        Failure = socket.LastFailure() == TExchangeFailure::None ? TExchangeFailure::TooLarge
+                                                                 : socket.LastFailure();
+    }
     socket.Close();
     ResultCode = response.ResultCode;
     ResultString = std::move(response.ResultString);

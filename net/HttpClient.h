@@ -4,6 +4,7 @@
 // new connection per request. Network trouble never throws: it shows in ResultCode, Headers and Document.
 
 #include "net/Cookies.h"
+#include "net/ExchangeFailure.h"
 #include "net/HttpResponse.h"
 
 #include <chrono>
@@ -40,7 +41,8 @@ class THttpClient final {
     std::string MimeType;             // content type of the request body
     std::int32_t ResultCode = 0;      // status code; 500: no connection or sending failed; 0: no status line
     std::string ResultString;         // reason phrase of the status line
-    THttpLimits Limits;               // bounds on what a response may make the client hold
+    TExchangeFailure Failure = TExchangeFailure::None; // why the last response is not whole, if it is not
+    THttpLimits Limits;                                // bounds on what a response may make the client hold
     // When set, no request of this client waits past it (one deadline for all passes of an exchange);
     // otherwise each request gets kExchangeDeadlineFactor x Timeout of its own.
     std::optional<std::chrono::steady_clock::time_point> Deadline;

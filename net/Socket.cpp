@@ -41,20 +41,35 @@ bool WaitFor(int Handle, short Events, TClock::time_point End) {
     }
 }
 
-int ConnectOne(const addrinfo& Address, TClock::time_point End) {
+TExchangeFailure ConnectFailure(int Error) {
+    return Error == ECONNREFUSED ? TExchangeFailure::Refused
+           : Error == ETIMEDOUT  ? TExchangeFailure::Timeout
+                                 : TExchangeFailure::Unreachable;
+}
+
+// Connects to one address; -1 with Failure set when it cannot.
+int ConnectOne(const addrinfo& Address, TClock::time_point End, TExchangeFailure& Failure) {
     const int handle =
         socket(Address.ai_family, Address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, Address.ai_protocol);
-    if (handle < 0)
+    if (handle < 0) {
+        Failure = TExchangeFailure::Unreachable;
         return -1;
+    }
     if (connect(handle, Address.ai_addr, Address.ai_addrlen) == 0)
         return handle;
+    Failure = ConnectFailure(errno);
     // A non-blocking connect interrupted by a signal goes on in the background, just like EINPROGRESS.
     if (errno == EINPROGRESS || errno == EINTR) {
         int error = 0;
         socklen_t size = sizeof error;
-        if (WaitFor(handle, POLLOUT, End) && getsockopt(handle, SOL_SOCKET, SO_ERROR, &error, &size) == 0 &&
-            error == 0)
+        if (!WaitFor(handle, POLLOUT, End))
+            Failure = TExchangeFailure::Timeout;
+        else if (getsockopt(handle, SOL_SOCKET, SO_ERROR, &error, &size) != 0)
+            Failure = TExchangeFailure::Unreachable;
+        else if (error == 0)
             return handle;
+        else
+            Failure = ConnectFailure(error);
     }
     close(handle);
     return -1;
@@ -73,18 +88,24 @@ bool TSocket::Connect(const std::string& Host, const std::string& Port, int Time
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* list = nullptr;
-    if (getaddrinfo(Host.c_str(), Port.c_str(), &hints, &list) != 0 || list == nullptr)
+    if (getaddrinfo(Host.c_str(), Port.c_str(), &hints, &list) != 0 || list == nullptr) {
+        FLastFailure = TExchangeFailure::NoSuchHost;
         return false;
+    }
+    FLastFailure = TExchangeFailure::Timeout; // stays so when the deadline leaves no time for any address
     for (const addrinfo* entry = list; entry != nullptr && FHandle < 0; entry = entry->ai_next) {
         if (TClock::now() >= Deadline)
             break;
-        FHandle = ConnectOne(*entry, WaitEnd(TimeoutMs, Deadline));
+        FHandle = ConnectOne(*entry, WaitEnd(TimeoutMs, Deadline), FLastFailure);
     }
     freeaddrinfo(list);
+    if (FHandle >= 0)
+        FLastFailure = TExchangeFailure::None;
     return FHandle >= 0;
 }
 
 bool TSocket::SendAll(std::string_view Data, int TimeoutMs, TClock::time_point Deadline) {
+    FLastFailure = TExchangeFailure::SendFailed;
     while (!Data.empty()) {
         if (FHandle < 0)
             return false;
@@ -95,27 +116,39 @@ bool TSocket::SendAll(std::string_view Data, int TimeoutMs, TClock::time_point D
             Data.remove_prefix(static_cast<std::size_t>(sent));
             continue;
         }
-        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-            WaitFor(FHandle, POLLOUT, WaitEnd(TimeoutMs, Deadline)))
-            continue;
+        if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (WaitFor(FHandle, POLLOUT, WaitEnd(TimeoutMs, Deadline)))
+                continue;
+            FLastFailure = TExchangeFailure::Timeout;
+        }
         return false;
     }
+    FLastFailure = TExchangeFailure::None;
     return true;
 }
 
 std::ptrdiff_t TSocket::Receive(char* Buffer, std::size_t Size, int TimeoutMs, TClock::time_point Deadline) {
+    if (FHandle < 0) {
+        FLastFailure = TExchangeFailure::Closed;
+        return kReadFailed;
+    }
     // Past the deadline even waiting data is refused, so a fast endless sender is cut off too.
-    if (FHandle < 0 || TClock::now() >= Deadline)
+    FLastFailure = TExchangeFailure::Timeout;
+    if (TClock::now() >= Deadline)
         return kReadFailed;
     const auto end = WaitEnd(TimeoutMs, Deadline);
     for (;;) {
         if (!WaitFor(FHandle, POLLIN, end))
             return kReadFailed;
         const ssize_t got = HandleEINTR([&] { return recv(FHandle, Buffer, Size, 0); });
-        if (got >= 0)
+        if (got >= 0) {
+            FLastFailure = got == 0 ? TExchangeFailure::Closed : TExchangeFailure::None;
             return got;
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
+        }
+        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+            FLastFailure = TExchangeFailure::Closed;
             return kReadFailed;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 // bounded by poll() with a per-wait time-out and an overall deadline. Nothing here throws or raises SIGPIPE.
 
 #include "net/ByteSource.h"
+#include "net/ExchangeFailure.h"
 
 #include <cerrno>
 #include <chrono>
@@ -47,8 +48,13 @@ class TSocket final {
 
     bool IsOpen() const { return FHandle >= 0; }
 
+    // Why the last Connect, SendAll or Receive failed (Closed also after a Receive that saw the peer close);
+    // None when it succeeded.
+    TExchangeFailure LastFailure() const { return FLastFailure; }
+
   private:
     int FHandle = -1;
+    TExchangeFailure FLastFailure = TExchangeFailure::None;
 };
 
 // A connected socket as a byte source, with one per-wait time-out and one deadline for the whole exchange.

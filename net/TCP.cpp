@@ -81,6 +81,11 @@ void HttpRequest(const TIData& Input, TOData& Output) {
     Output.Body = std::move(client.Document);
     Output.ResultCode = client.ResultCode;
     Output.ResultString = client.ResultString;
+    Output.Failure = client.Failure;
+}
+
+bool ExchangeSucceeded(const TOData& Output) {
+    return Output.Failure == TExchangeFailure::None && Output.ResultCode == 200;
 }
 
 void HttpRequest(void* Input, void* Output) {

@@ -2,6 +2,8 @@
 // One HTTP exchange described by a request record, answered in a response record. Network trouble never
 // throws: it arrives as values in TOData.
 
+#include "net/ExchangeFailure.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -28,14 +30,19 @@ struct TIData {
 
 // The response record.
 struct TOData {
-    std::string Headers;          // status line and header lines, each + CR LF, then the closing CR LF; raw bytes
-    std::string Body;             // the final response's body bytes, unchanged
-    std::int32_t ResultCode = 0;  // 500: unreachable or send failed; 0: no status line
-    std::string ResultString;     // reason phrase of the final status line
+    std::string Headers; // status line and header lines, each + CR LF, then the closing CR LF; raw bytes
+    std::string Body;    // the final response's body bytes, unchanged
+    std::int32_t ResultCode = 0;                       // 500: unreachable or send failed; 0: no status line
+    std::string ResultString;                          // reason phrase of the final status line
+    TExchangeFailure Failure = TExchangeFailure::None; // why the final response is not whole, if it is not
 };
 
-// Percent-encodes the UTF-8 bytes of Text: 0x00-0x20, 0x7F-0xFF and " # % & + / : ; < = > ? @ [ \ ] ^ _ ` { | } ~
-// become "%XX" (upper-case hex); everything else stays.
+// True when the exchange brought a whole response with status 200: the service's own answer, which a feed
+// takes even when it holds no record. Anything else is a failure that must replace nothing.
+bool ExchangeSucceeded(const TOData& Output);
+
+// Percent-encodes the UTF-8 bytes of Text: 0x00-0x20, 0x7F-0xFF and " # % & + / : ; < = > ? @ [ \ ] ^ _ ` { |
+// } ~ become "%XX" (upper-case hex); everything else stays.
 std::string PercentEncode(std::string_view Text);
 
 // "key=value&" for every pair, encoded, concatenated (the trailing "&" stays); "" for no pairs.

@@ -11,7 +11,11 @@ KOVRIN_PACKAGES=(
     xvfb xauth x11-utils imagemagick fonts-dejavu-core xdg-utils
     clang libclang-rt-14-dev
     time strace desktop-file-utils # bench/cli_offers.py and bench/report; the install check
+    scdoc                          # the manual pages
 )
+
+# What the package stage of scripts/test needs beyond those: the checks of the .deb and what it installs.
+KOVRIN_PACKAGE_CHECK_PACKAGES=(lintian appstream man-db)
 
 # Installs whatever of "$@" is missing: with apt-get as root; otherwise prints the exact command and fails.
 kovrin_install_packages() {

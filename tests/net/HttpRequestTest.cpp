@@ -1,3 +1,4 @@
+#include "net/HttpClient.h"
 #include "net/TCP.h"
 #include "tests/support/ScriptedServer.h"
 
@@ -155,13 +156,20 @@ TEST(HttpRequest, EmptyLocationIsNotFollowed) {
 }
 
 TEST(HttpRequest, NoConnectionGives500AndNothingElse) {
-    ExpectEmpty(Exchange(Request("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/x")), 500);
-    ExpectEmpty(Exchange(Request("http://name.invalid/x")), 500);
+    const TOData refused = Exchange(Request("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/x"));
+    ExpectEmpty(refused, 500);
+    EXPECT_EQ(refused.Failure, TExchangeFailure::Refused);
+    const TOData unknown = Exchange(Request("http://name.invalid/x"));
+    ExpectEmpty(unknown, 500);
+    EXPECT_EQ(unknown.Failure, TExchangeFailure::NoSuchHost);
 
     // "https" connects, then fails: there is no TLS.
     TScriptedServer server;
     server.Enqueue(TScript().Send(HttpResponseText("200 OK", "plain")));
-    ExpectEmpty(Exchange(Request("https://127.0.0.1:" + std::to_string(server.Port()) + "/")), 500);
+    const TOData secure = Exchange(Request("https://127.0.0.1:" + std::to_string(server.Port()) + "/"));
+    ExpectEmpty(secure, 500);
+    EXPECT_EQ(secure.Failure, TExchangeFailure::Unsupported);
+    EXPECT_FALSE(ExchangeSucceeded(secure));
     EXPECT_TRUE(server.WaitForConnections(1));
     EXPECT_EQ(server.Received(0), "");
 }
@@ -171,11 +179,31 @@ TEST(HttpRequest, SilentOrClosingServerGivesZero) {
     server.Enqueue(TScript().Hold());
     server.Enqueue(TScript());
     const auto start = TSteady::now();
-    ExpectEmpty(Exchange(Request(server.Url("/"), kShort)), 0);
+    const TOData silent = Exchange(Request(server.Url("/"), kShort));
     const auto took = TSteady::now() - start;
+    ExpectEmpty(silent, 0);
+    EXPECT_EQ(silent.Failure, TExchangeFailure::Timeout);
     EXPECT_GE(took, 250ms);
     EXPECT_LT(took, 2s);
-    ExpectEmpty(Exchange(Request(server.Url("/"), kShort)), 0);
+    const TOData closing = Exchange(Request(server.Url("/"), kShort));
+    ExpectEmpty(closing, 0);
+    EXPECT_EQ(closing.Failure, TExchangeFailure::Closed);
+}
+
+TEST(HttpRequest, OnlyAWhole200AnswerSucceeds) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send(HttpResponseText("200 OK", "")));
+    server.Enqueue(TScript().Send(HttpResponseText("404 Not Found", "R|1|2\n")));
+    server.Enqueue(TScript().Send("HTTP/1.0 200 OK\r\n\r\nto the close"));
+    const TOData empty = Exchange(Request(server.Url("/")));
+    EXPECT_EQ(empty.Failure, TExchangeFailure::None);
+    EXPECT_TRUE(ExchangeSucceeded(empty)); // an empty feed is still the service's answer
+    const TOData missing = Exchange(Request(server.Url("/")));
+    EXPECT_EQ(missing.Failure, TExchangeFailure::None);
+    EXPECT_FALSE(ExchangeSucceeded(missing));
+    const TOData untilClose = Exchange(Request(server.Url("/")));
+    EXPECT_EQ(untilClose.Body, "to the close");
+    EXPECT_TRUE(ExchangeSucceeded(untilClose));
 }
 
 TEST(HttpRequest, FirstLineThatIsNotAStatusLineStartsTheBody) {
@@ -196,6 +224,8 @@ TEST(HttpRequest, HeaderWaitFailureKeepsTheLinesReceived) {
     EXPECT_EQ(output.ResultString, "OK");
     EXPECT_EQ(output.Headers, "HTTP/1.0 200 OK\r\nSet-Cookie: a=1\r\nX-Folded: a b\r\n");
     EXPECT_EQ(output.Body, "");
+    EXPECT_EQ(output.Failure, TExchangeFailure::Timeout);
+    EXPECT_FALSE(ExchangeSucceeded(output));
 }
 
 TEST(HttpRequest, DroppedBodyKeepsWholePieces) {
@@ -207,6 +237,8 @@ TEST(HttpRequest, DroppedBodyKeepsWholePieces) {
     EXPECT_EQ(output.ResultCode, 200);
     EXPECT_EQ(output.Headers, "HTTP/1.0 200 OK\r\nContent-Length: 200000\r\n\r\n");
     EXPECT_EQ(output.Body.size(), 2 * piece.size());
+    EXPECT_EQ(output.Failure, TExchangeFailure::Closed);
+    EXPECT_FALSE(ExchangeSucceeded(output));
 }
 
 TEST(HttpRequest, TricklingServerIsCutOffAtTheDeadline) {
@@ -221,6 +253,7 @@ TEST(HttpRequest, TricklingServerIsCutOffAtTheDeadline) {
     EXPECT_EQ(output.ResultCode, 200);
     EXPECT_GT(output.Body.size(), 5u);
     EXPECT_EQ(output.Body, std::string(output.Body.size(), 'x'));
+    EXPECT_EQ(output.Failure, TExchangeFailure::Timeout);
 }
 
 TEST(HttpRequest, OneDeadlineCoversEveryRedirectPass) {
@@ -251,6 +284,18 @@ TEST(HttpRequest, SpeaksToIpv6Loopback) {
     EXPECT_NE(server->Received(0).find("Host: [::1]:" + std::to_string(server->Port()) + "\r\n"),
               std::string::npos);
     EXPECT_EQ(output.Body, "six");
+}
+
+TEST(HttpRequest, BodyPastTheClientsBoundIsTooLarge) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send("HTTP/1.0 200 OK\r\n\r\n" + std::string(4096, 'b')));
+    THttpClient client;
+    client.Timeout = 2000;
+    client.Headers = {""};
+    client.Limits.MaxBody = 1000;
+    EXPECT_FALSE(client.DoRequest("GET", server.Url("/")));
+    EXPECT_EQ(client.ResultCode, 200);
+    EXPECT_EQ(client.Failure, TExchangeFailure::TooLarge);
 }
 
 TEST(HttpRequest, WorkerShapeFillsTheOutputRecord) {

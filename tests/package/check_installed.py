@@ -1,9 +1,14 @@
 #!/usr/bin/env python3
-"""Checks an installed Kovrin: the layout under PREFIX, the desktop entry and icons, the CLI, and one start and
-stop of the program as a user who cannot write the program's folder.
+"""Checks an installed Kovrin: the layout under PREFIX, the desktop entry, AppStream metainfo and icons, the
+manual pages, kovrin-cli's completion, the licence and changelog, the versions the tools print, and one start
+and stop of the program as a user who cannot write the program's folder.
 
-usage: tests/package/check_installed.py PREFIX
-       tests/package/check_installed.py --install BUILD_DIR   (installs BUILD_DIR into a temporary prefix first)
+usage: tests/package/check_installed.py [--strict] PREFIX
+       tests/package/check_installed.py [--strict] --install BUILD_DIR   (installs BUILD_DIR into a temporary
+                                                                         prefix first)
+
+The validators (desktop-file-validate, appstreamcli, man) are used where installed; with --strict a missing one
+is a failure.
 
 The program keeps settings.xml beside itself when it may write there and in the user's config folder otherwise.
 An installed copy must take the second road, so the program runs as a user for whom PREFIX/bin is read-only: as
@@ -11,6 +16,7 @@ root that user is "nobody" (through setpriv, since root may write anywhere); oth
 write bits of PREFIX/bin taken away for the run. The check then wants settings.xml in the temporary config folder
 and none beside the program. Exits 0 when every check passes; prints one line per failure.
 """
+import gzip
 import os
 import pwd
 import shutil
@@ -20,6 +26,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import xml.etree.ElementTree as ElementTree
 
 APP_ID = "io.github.kovrin.Kovrin"
 ICON_SIZES = (16, 32, 48, 256)
@@ -28,6 +35,14 @@ START_WAIT_S = 1.0
 STOP_TIMEOUT_S = 15.0
 
 failures = []
+strict = False
+
+
+def validator(name):
+    """The path of the validating program NAME, or None; under --strict a missing one fails."""
+    path = shutil.which(name)
+    check(path is not None or not strict, f"{name} is not installed, so it validated nothing")
+    return path
 
 
 def check(condition, message):
@@ -74,7 +89,7 @@ def check_layout(prefix):
         check(entry.get("Comment"), "desktop entry: no English Comment")
         check(any("\u0400" <= c <= "\u04ff" for c in entry.get("Comment[ru]", "")),
               "desktop entry: no Russian Comment[ru]")
-        if shutil.which("desktop-file-validate"):
+        if validator("desktop-file-validate"):
             done = subprocess.run(["desktop-file-validate", desktop], capture_output=True, text=True)
             check(done.returncode == 0, f"desktop-file-validate: {done.stdout}{done.stderr}")
 
@@ -104,10 +119,84 @@ def check_layout(prefix):
 
 
 def check_cli(prefix):
+    """Checks kovrin-cli --help and that both tools print one version; returns it ("" when unknown)."""
     done = subprocess.run([os.path.join(prefix, "bin", "kovrin-cli"), "--help"], capture_output=True, text=True,
                           timeout=30)
     check(done.returncode == 0 and "kovrin-cli" in done.stdout,
           f"kovrin-cli --help: exit {done.returncode}, output {done.stdout[:200]!r}{done.stderr[:200]!r}")
+    versions = []
+    for name in ("kovrin-cli", "kovrin-demo-service"):
+        done = subprocess.run([os.path.join(prefix, "bin", name), "--version"], capture_output=True, text=True,
+                              timeout=30)
+        words = done.stdout.split()
+        if check(done.returncode == 0 and len(words) == 2 and words[0] == name,
+                 f"{name} --version: exit {done.returncode}, output {done.stdout!r}"):
+            versions.append(words[1])
+    check(len(set(versions)) <= 1, f"the tools print different versions: {versions}")
+    return versions[0] if versions else ""
+
+
+def check_manual_pages(prefix):
+    for name in PROGRAMS:
+        page = os.path.join(prefix, "share", "man", "man1", name + ".1.gz")
+        if not check(os.path.isfile(page), f"{page}: missing"):
+            continue
+        with gzip.open(page, "rb") as handle:
+            roff = handle.read()
+        check(f'.TH "{name}" "1"'.encode() in roff, f"{page}: no .TH line for {name}(1)")
+        if validator("man"):
+            # What lintian runs: any message from man or groff is a fault of the page.
+            done = subprocess.run(["man", "--warnings", "-E", "UTF-8", "-l", "-Tutf8", "-Z", page],
+                                  capture_output=True, text=True, env=dict(os.environ, LC_ALL="C.UTF-8"))
+            check(done.returncode == 0 and not done.stderr.strip(), f"man {page}: {done.stderr.strip()}")
+
+
+def check_metainfo(prefix, version):
+    path = os.path.join(prefix, "share", "metainfo", APP_ID + ".metainfo.xml")
+    if not check(os.path.isfile(path), f"{path}: missing"):
+        return
+    lang = "{http://www.w3.org/XML/1998/namespace}lang"
+    root = ElementTree.parse(path).getroot()
+    check(root.get("type") == "desktop-application" and root.findtext("id") == APP_ID,
+          f"{path}: not the desktop application {APP_ID}")
+    check(root.findtext("launchable") == APP_ID + ".desktop", f"{path}: launchable is not {APP_ID}.desktop")
+    check(root.findtext("project_license") == "MIT", f"{path}: project_license is not MIT")
+    check(root.find("content_rating[@type='oars-1.1']") is not None, f"{path}: no OARS 1.1 content rating")
+    for tag in ("summary", "description/p"):
+        languages = {element.get(lang) for element in root.findall(tag)}
+        check({None, "ru"} <= languages, f"{path}: {tag} wants English and Russian, has {languages}")
+    release = root.find("releases/release")
+    check(release is not None and release.get("version") == version,
+          f"{path}: the newest release is not {version}")
+    if validator("appstreamcli"):
+        done = subprocess.run(["appstreamcli", "validate", "--no-net", "--strict", path], capture_output=True,
+                              text=True)
+        check(done.returncode == 0, f"appstreamcli validate: {done.stdout}{done.stderr}")
+
+
+def check_completion(prefix):
+    path = os.path.join(prefix, "share", "bash-completion", "completions", "kovrin-cli")
+    if check(os.path.isfile(path), f"{path}: missing"):
+        done = subprocess.run(["bash", "-c", 'source "$1" && complete -p kovrin-cli', "bash", path],
+                              capture_output=True, text=True)
+        check(done.returncode == 0 and "_kovrin_cli" in done.stdout,
+              f"{path} does not complete kovrin-cli: {done.stderr}")
+
+
+def check_package_documents(prefix, version):
+    docs = os.path.join(prefix, "share", "doc", "kovrin")
+    copyright_file = os.path.join(docs, "copyright")
+    if check(os.path.isfile(copyright_file), f"{copyright_file}: missing"):
+        with open(copyright_file, encoding="utf-8") as handle:
+            text = handle.read()
+        check(text.startswith("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"),
+              f"{copyright_file}: not in the machine-readable format")
+        check("\nLicense: Expat\n" in text, f"{copyright_file}: no Expat (MIT) licence")
+    changelog = os.path.join(docs, "changelog.gz")
+    if check(os.path.isfile(changelog), f"{changelog}: missing"):
+        with gzip.open(changelog, "rt", encoding="utf-8") as handle:
+            top = handle.readline()
+        check(top.startswith(f"kovrin ({version}) "), f"{changelog}: the newest entry is {top.strip()!r}")
 
 
 def run_as(work):
@@ -219,20 +308,29 @@ def wait_for_handler(child, program):
 
 
 def main():
-    if len(sys.argv) == 3 and sys.argv[1] == "--install":
+    global strict
+    args = sys.argv[1:]
+    if args[:1] == ["--strict"]:
+        strict = True
+        args = args[1:]
+    if len(args) == 2 and args[0] == "--install":
         with tempfile.TemporaryDirectory(prefix="kovrin-prefix-") as prefix:
             os.chmod(prefix, 0o755)  # the program runs as another user when this runs as root
-            subprocess.run(["cmake", "--install", sys.argv[2], "--prefix", prefix], check=True,
+            subprocess.run(["cmake", "--install", args[1], "--prefix", prefix], check=True,
                            stdout=subprocess.DEVNULL)
             return check_prefix(prefix)
-    if len(sys.argv) != 2:
+    if len(args) != 1:
         sys.exit(__doc__)
-    return check_prefix(os.path.abspath(sys.argv[1]))
+    return check_prefix(os.path.abspath(args[0]))
 
 
 def check_prefix(prefix):
     check_layout(prefix)
-    check_cli(prefix)
+    version = check_cli(prefix)
+    check_manual_pages(prefix)
+    check_metainfo(prefix, version)
+    check_completion(prefix)
+    check_package_documents(prefix, version)
     check_program(prefix)
     for message in failures:
         print("FAIL:", message)

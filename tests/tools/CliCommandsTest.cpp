@@ -4,8 +4,8 @@
 #include "engine/Offers.h"
 #include "engine/Protocol.h"
 #include "net/TCP.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -233,7 +233,8 @@ TEST(CliOffers, NamesWithCommasAndQuotesSurviveCsvAndJson) {
               "]\n");
 }
 
-TEST(CliOffers, FailuresExitOneWithOneClearLine) {
+// A script tells "the service is down" (3) from "the pair is wrong" (1), and the line on stderr says why.
+TEST(CliOffers, FailuresExitWithTheirCodeAndOneLineNamingTheCause) {
     TTempDir home;
     TTempDir feeds;
     WriteDemoFeeds(feeds.Path());
@@ -246,23 +247,61 @@ TEST(CliOffers, FailuresExitOneWithOneClearLine) {
 
     const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedPort());
     const auto unreachable = Cli({"offers", "a", "b", "--service", closed}, home.Path());
-    EXPECT_EQ(unreachable.ExitCode, 1);
-    EXPECT_EQ(unreachable.Err,
-              "kovrin-cli: could not fetch feed \"rates\" from " + closed + "/callback: result 500\n");
+    EXPECT_EQ(unreachable.ExitCode, 3);
+    EXPECT_EQ(unreachable.Err, "kovrin-cli: could not fetch feed \"rates\" from " + closed +
+                                   "/callback: connection refused\n");
+    EXPECT_TRUE(unreachable.Out.empty());
+    const auto feedUnreachable = Cli({"feed", "news", "--service", closed}, home.Path());
+    EXPECT_EQ(feedUnreachable.ExitCode, 3);
+    EXPECT_EQ(feedUnreachable.Err,
+              "kovrin-cli: could not fetch feed \"news\" from " + closed + "/callback: connection refused\n");
 
-    // A service that answers 500 for one feed (its file is missing) fails the same way, naming that feed.
+    // A service that answers 500 for one feed (its file is missing) names that feed and the status.
     std::filesystem::remove(feeds / "names.txt");
     TDemoService broken({"--feeds", feeds.Path().string()});
     ASSERT_FALSE(broken.Url().empty());
     const auto failed =
         Cli({"--service", broken.Url(), "offers", "Bitcoin BTC", "Сбербанк RUB"}, home.Path());
-    EXPECT_EQ(failed.ExitCode, 1);
-    EXPECT_EQ(failed.Err,
-              "kovrin-cli: could not fetch feed \"names\" from " + broken.Url() + "/callback: result 500\n");
+    EXPECT_EQ(failed.ExitCode, 3);
+    EXPECT_EQ(failed.Err, "kovrin-cli: could not fetch feed \"names\" from " + broken.Url() +
+                              "/callback: HTTP 500 Internal Server Error\n");
 
+    // A feed file that cannot be read is no service failure.
     const auto missing = Cli({"--feeds", feeds.Path().string(), "offers", "a", "b"}, home.Path());
     EXPECT_EQ(missing.ExitCode, 1);
-    EXPECT_NE(missing.Err.find("\"names\""), std::string::npos) << missing.Err;
+    EXPECT_EQ(missing.Err, "kovrin-cli: could not read feed \"names\" from " +
+                               (feeds / "names.txt").string() + ": No such file or directory\n");
+}
+
+TEST(CliCommands, VersionAndUnknownOptions) {
+    TTempDir home;
+    const auto version = Cli({"--version"}, home.Path());
+    EXPECT_EQ(version.ExitCode, 0);
+    EXPECT_EQ(version.Out, std::string("kovrin-cli ") + KOVRIN_VERSION + "\n");
+
+    const auto unknown = Cli({"--foo"}, home.Path());
+    EXPECT_EQ(unknown.ExitCode, 2);
+    EXPECT_EQ(unknown.Err,
+              "kovrin-cli: unknown option --foo; usage: kovrin-cli COMMAND [ARGS...] (see --help)\n");
+    EXPECT_TRUE(unknown.Out.empty());
+    const auto inCommand = Cli({"feed", "rates", "--foo"}, home.Path());
+    EXPECT_EQ(inCommand.ExitCode, 2);
+    EXPECT_EQ(inCommand.Err.rfind("kovrin-cli feed: unknown option --foo; usage: kovrin-cli feed ", 0), 0u)
+        << inCommand.Err;
+
+    const auto serviceVersion = RunChild(kService, {"--version"});
+    EXPECT_EQ(serviceVersion.ExitCode, 0);
+    EXPECT_EQ(serviceVersion.Out, std::string("kovrin-demo-service ") + KOVRIN_VERSION + "\n");
+    // A flag-like word is named as an unknown option whether or not a value follows it.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--foo"}, {"--foo", "1"}, {"-x"}}) {
+        const auto serviceUnknown = RunChild(kService, args);
+        EXPECT_EQ(serviceUnknown.ExitCode, 2);
+        EXPECT_EQ(serviceUnknown.Err.rfind("kovrin-demo-service: unknown option " + args.front() +
+                                               "\nusage: kovrin-demo-service ",
+                                           0),
+                  0u)
+            << serviceUnknown.Err;
+    }
 }
 
 TEST(CliCommands, BadArgumentsExitTwoWithUsage) {

@@ -90,6 +90,22 @@ TEST(DemoFeeds, CatalogueIsLargeAndConsistent) {
     }
 }
 
+// Real feeds quote one unit of the dearer currency: every quote of a pair then reads in the same units, so
+// the rates tab's order by rate is meaningful.
+TEST(DemoFeeds, EveryQuoteHasOneSideEqualToOneAndEachPairTheSameSide) {
+    const auto parsed = Parse(GenerateDemoFeeds(11, 20000));
+    std::map<std::pair<std::string, std::string>, std::set<bool>> giveIsOne;
+    for (const auto& row : parsed.Rates) {
+        ASSERT_TRUE(row[3] == "1" || row[4] == "1")
+            << row[0] << " " << row[1] << "->" << row[2] << ": " << row[3] << " for " << row[4];
+        giveIsOne[{row[1], row[2]}].insert(row[3] == "1");
+    }
+    for (const auto& [pair, sides] : giveIsOne)
+        EXPECT_EQ(sides.size(), 1u) << pair.first << " -> " << pair.second << " is quoted in both units";
+    EXPECT_EQ(giveIsOne.at({"btc", "sberbank rub"}), std::set<bool>{true});
+    EXPECT_EQ(giveIsOne.at({"sberbank rub", "btc"}), std::set<bool>{false});
+}
+
 TEST(DemoFeeds, PairsAreQuotedBySeveralExchangersAndPopularOnesByHundreds) {
     for (const std::size_t rows : {kDefaultRatesRows, kMaxRatesRows}) {
         SCOPED_TRACE(rows);
@@ -162,4 +178,5 @@ TEST(DemoOptions, ReadsValuesAndRejectsBadOnes) {
     };
     for (const auto& args : bad)
         EXPECT_THROW(ParseDemoOptions(args), EDemoUsage) << args.front();
+    EXPECT_TRUE(ParseDemoOptions({"--version"}).Version);
 }

@@ -161,23 +161,14 @@ std::string QuoteLine(TDemoRandom& random, const TExchanger& exchanger, const TD
     const double market = src.UsdValue / dst.UsdValue; // target units per source unit
     const double spread = std::clamp(exchanger.Spread + (random.Unit() - 0.5) * 0.01, 0.001, 0.08);
     const double paid = market * (1 - spread);
+    // As real feeds do, one side is 1: the unit of whichever currency is worth more, so that every quote of
+    // a pair reads in the same units and sorts by its rate.
     double give = 1;
     double get = 1;
-    if (random.Below(100) < 15) {
-        // Some exchangers quote both sides as round lots.
-        const double lot = random.Below(2) == 0 ? 100 : 1000;
-        if (paid >= 1) {
-            give = lot;
-            get = lot * paid;
-        } else {
-            get = lot;
-            give = lot / paid;
-        }
-    } else if (paid >= 1) {
+    if (market >= 1)
         get = paid;
-    } else {
+    else
         give = 1 / paid;
-    }
 
     double reserve = 0;
     if (random.Below(100) >= 4) {

@@ -2,9 +2,16 @@
 
 #include "tools/demo-service/DemoFeeds.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 
 namespace {
+
+// The options that take a value; every other word starting with "-" but --help, -h and --version is unknown.
+constexpr std::string_view kValueOptions[] = {"--bind",       "--port",        "--seed",
+                                              "--rates-rows", "--latency-ms",  "--fault",
+                                              "--feeds",      "--write-feeds", "--trickle-ms"};
 
 std::uint64_t ReadNumber(std::string_view option, std::string_view text, std::uint64_t most) {
     std::uint64_t value = 0;
@@ -39,7 +46,9 @@ std::string DemoUsage() {
            "  --trickle-ms N     pause before each byte in the trickle mode (default 200)\n"
            "  --feeds DIR        serve news.txt, rates.txt, names.txt, exchangers.txt from DIR (read per "
            "request)\n"
-           "  --write-feeds DIR  write the generated four files into DIR and exit\n";
+           "  --write-feeds DIR  write the generated four files into DIR and exit\n"
+           "  --help             this text\n"
+           "  --version          the version\n";
 }
 
 TDemoOptions ParseDemoOptions(const std::vector<std::string_view>& Args) {
@@ -52,8 +61,14 @@ TDemoOptions ParseDemoOptions(const std::vector<std::string_view>& Args) {
             options.Help = true;
             continue;
         }
-        if (!option.starts_with("--"))
+        if (option == "--version") {
+            options.Version = true;
+            continue;
+        }
+        if (!option.starts_with("-") || option == "-")
             throw EDemoUsage("unexpected argument \"" + std::string(option) + "\"");
+        if (std::find(std::begin(kValueOptions), std::end(kValueOptions), option) == std::end(kValueOptions))
+            throw EDemoUsage("unknown option " + std::string(option));
         if (i + 1 >= Args.size())
             throw EDemoUsage(std::string(option) + " needs a value");
         const auto value = Args[++i];

@@ -23,6 +23,7 @@ struct TDemoOptions {
     TDemoFaultPlan Faults;               // how POST /callback misbehaves at start (see DemoFaults.h)
     int TrickleMs = 200;                 // pause before each byte in the trickle mode
     bool Help = false;
+    bool Version = false;
 };
 
 // A command line that cannot be obeyed; the message names the offending argument.

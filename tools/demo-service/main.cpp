@@ -81,6 +81,10 @@ int main(int argc, char** argv) {
         std::cout << DemoUsage();
         return 0;
     }
+    if (options.Version) {
+        std::cout << "kovrin-demo-service " << KOVRIN_VERSION << "\n";
+        return 0;
+    }
     try {
         return options.WriteDir ? WriteFeeds(options) : Serve(options);
     } catch (const std::exception& error) {

@@ -34,3 +34,13 @@ bool TakeGlobalOption(TArgReader& Args, TFeedSource& Source) {
 TFeedSource DefaultFeedSource() {
     return TFeedSource{ServiceBase, std::nullopt};
 }
+
+std::string FeedExitCodesHelp(std::string_view Failed) {
+    return "exit codes:\n"
+           "  0  done\n"
+           "  1  " +
+           std::string(Failed) +
+           "a feed file that cannot be read, or output that cannot be written\n"
+           "  2  a bad command line\n"
+           "  3  the service could not be reached or did not answer 200 (the line on stderr says why)\n";
+}

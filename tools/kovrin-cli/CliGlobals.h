@@ -13,6 +13,10 @@ inline constexpr const char* kGlobalOptionsHelp =
     "  --service URL        scheme and host of the rates service (default: the build's service)\n"
     "  --feeds DIR          read news.txt, rates.txt, names.txt and exchangers.txt from DIR instead\n";
 
+// The exit codes of a command that reads the feeds, for its --help. Failed is put before what else exit code
+// 1 stands for ("an unknown currency, ").
+std::string FeedExitCodesHelp(std::string_view Failed = {});
+
 // True when Name is one of the global options (what main moves from before the command to after it).
 bool IsGlobalOption(std::string_view Arg);
 

@@ -2,11 +2,18 @@
 // The commands of kovrin-cli. Each lives in a file of its own and is listed in kCommands (main.cpp).
 // A command gets its arguments (without the command name), writes its result on stdout and returns the exit
 // code; it throws EUsage (Args.h) for a bad command line, which main reports with the command's usage line
-// and code 2.
+// and kExitUsage, and EFeedUnavailable (FeedFetch.h), which main reports as one line with kExitUnreachable
+// or kExitFailed.
 
 #include <ostream>
 #include <string>
 #include <vector>
+
+// Exit codes, as --help and the manual page list them.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1; // an unknown currency, a feed file that cannot be read, lost output
+inline constexpr int kExitUsage = 2;  // a bad command line
+inline constexpr int kExitUnreachable = 3; // the service could not be reached or did not answer 200
 
 struct TCommand {
     const char* Name;

@@ -14,7 +14,8 @@ void FeedHelp(std::ostream& Out) {
            "  --format raw         the decoded body (default); news as the news view shows it\n"
            "  --format tsv         one line per table row, tab-separated, with \\t \\r \\n \\\\ escaped (not "
            "for news)\n"
-        << kGlobalOptionsHelp << "  --help               this text\n";
+        << kGlobalOptionsHelp << "  --help               this text\n"
+        << FeedExitCodesHelp();
 }
 
 int RunFeed(const std::vector<std::string>& Args) {
@@ -26,7 +27,7 @@ int RunFeed(const std::vector<std::string>& Args) {
         if (args.IsOption("--help")) {
             std::cout << "usage: kovrin-cli " << kFeedCommand.Usage << "\n";
             FeedHelp(std::cout);
-            return 0;
+            return kExitDone;
         } else if (TakeGlobalOption(args, source)) {
         } else if (args.IsOption("--format")) {
             format = args.Value();
@@ -47,13 +48,7 @@ int RunFeed(const std::vector<std::string>& Args) {
     if (news && format == "tsv")
         throw EUsage("the news feed has no table: --format tsv does not apply");
 
-    std::string body;
-    try {
-        body = FetchFeeds(source, {name}).front();
-    } catch (const EFeedUnavailable& error) {
-        std::cerr << "kovrin-cli: " << error.what() << "\n";
-        return 1;
-    }
+    const std::string body = FetchFeeds(source, {name}).front();
     if (news) {
         const auto text = NewsText(body);
         std::cout << text << (text.empty() ? "" : "\n");
@@ -67,7 +62,7 @@ int RunFeed(const std::vector<std::string>& Args) {
         }
     }
     std::cout.flush();
-    return std::cout ? 0 : 1;
+    return std::cout ? kExitDone : kExitFailed;
 }
 
 } // namespace

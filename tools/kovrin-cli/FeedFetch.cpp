@@ -4,8 +4,12 @@
 #include "engine/Protocol.h"
 #include "net/TCP.h"
 #include "net/ThreadCtrl.h"
+#include "tools/kovrin-cli/ExchangeText.h"
 
+#include <cerrno>
+#include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <fstream>
 #include <memory>
@@ -68,16 +72,22 @@ class TCallQueue final {
 struct TFeedJob {
     TIData Input;
     TOData Output;
+    std::int64_t ElapsedMs = 0;
 };
 
 std::string ReadFeedFile(const std::string& dir, std::string_view feed) {
     const std::string path = dir + "/" + std::string(feed) + ".txt";
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
+    const int openError = errno;
     std::ostringstream body;
     if (in)
         body << in.rdbuf();
-    if (!in || in.bad())
-        throw EFeedUnavailable("could not read feed \"" + std::string(feed) + "\" from " + path);
+    if (!in || in.bad()) {
+        const std::string cause = !in.is_open() && openError != 0 ? std::strerror(openError) : "read error";
+        throw EFeedUnavailable(
+            "could not read feed \"" + std::string(feed) + "\" from " + path + ": " + cause, false);
+    }
     return body.str();
 }
 
@@ -91,8 +101,9 @@ std::vector<std::string> FetchFromService(const std::string& base,
         for (const auto feed : feeds) {
             auto& job = jobs.emplace_back(std::make_unique<TFeedJob>());
             job->Input = MakeFeedRequest(base, feed, GetAppGuid());
-            const auto worker = [](void* input, void* output) {
+            const auto worker = [&job = *job](void* input, void* output) {
                 auto& response = *static_cast<TOData*>(output);
+                const auto start = std::chrono::steady_clock::now();
                 try {
                     HttpRequest(*static_cast<const TIData*>(input), response);
                 } catch (const std::exception&) {
@@ -100,6 +111,9 @@ std::vector<std::string> FetchFromService(const std::string& base,
                     // instead.
                     response = TOData{};
                 }
+                job.ElapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    std::chrono::steady_clock::now() - start)
+                                    .count();
             };
             control.AddJob(
                 worker, &job->Input, [&completed](void*) { ++completed; }, &job->Output);
@@ -111,9 +125,10 @@ std::vector<std::string> FetchFromService(const std::string& base,
     std::vector<std::string> bodies;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
         const auto& job = *jobs[i];
-        if (job.Output.ResultCode != 200)
+        if (!ExchangeSucceeded(job.Output))
             throw EFeedUnavailable("could not fetch feed \"" + std::string(feeds[i]) + "\" from " +
-                                   job.Input.URL + ": result " + std::to_string(job.Output.ResultCode));
+                                       job.Input.URL + ": " + ExchangeFailureText(job.Output, job.ElapsedMs),
+                                   true);
         bodies.push_back(job.Output.Body);
     }
     return bodies;

@@ -15,13 +15,19 @@ struct TFeedSource {
 };
 
 // A feed that could not be had; what() is the whole message, e.g. could not fetch feed "rates" from URL:
-// result 500.
+// connection refused.
 class EFeedUnavailable : public std::runtime_error {
   public:
-    using std::runtime_error::runtime_error;
+    EFeedUnavailable(const std::string& Message, bool FromService)
+        : std::runtime_error(Message), FFromService(FromService) {}
+    // True when the service could not be reached or did not answer 200; false for a feed file.
+    bool FromService() const { return FFromService; }
+
+  private:
+    bool FFromService;
 };
 
 // The body bytes of each feed in Feeds, in that order. From the service, every request runs at once on its
-// own worker thread (TThreadCtrl) and the completions are pumped on the calling thread; a response whose
-// ResultCode is not 200 fails. Throws EFeedUnavailable naming the first feed that failed.
+// own worker thread (TThreadCtrl) and the completions are pumped on the calling thread; an exchange that does
+// not bring a whole 200 answer fails. Throws EFeedUnavailable naming the first feed that failed and why.
 std::vector<std::string> FetchFeeds(const TFeedSource& Source, const std::vector<std::string_view>& Feeds);

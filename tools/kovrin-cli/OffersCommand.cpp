@@ -18,7 +18,8 @@ void OffersHelp(std::ostream& Out) {
            "first\n"
            "  --get-amount DIGITS  the amount you get (1 to 10 digits): least given first\n"
            "  --format FORMAT      table (default), csv or json\n"
-        << kGlobalOptionsHelp << "  --help               this text\n";
+        << kGlobalOptionsHelp << "  --help               this text\n"
+        << FeedExitCodesHelp("an unknown currency, ");
 }
 
 std::string AmountValue(TArgReader& args, std::string_view option) {
@@ -38,7 +39,7 @@ int RunOffers(const std::vector<std::string>& Args) {
         if (args.IsOption("--help")) {
             std::cout << "usage: kovrin-cli " << kOffersCommand.Usage << "\n";
             OffersHelp(std::cout);
-            return 0;
+            return kExitDone;
         } else if (TakeGlobalOption(args, source)) {
         } else if (args.IsOption("--give-amount")) {
             query.GiveAmount = AmountValue(args, "--give-amount");
@@ -59,22 +60,19 @@ int RunOffers(const std::vector<std::string>& Args) {
     query.Give = currencies[0];
     query.Get = currencies[1];
 
+    const auto bodies = FetchFeeds(source, {kFeedRates, kFeedNames, kFeedExchangers});
     try {
-        const auto bodies = FetchFeeds(source, {kFeedRates, kFeedNames, kFeedExchangers});
         const auto rows = QueryOffers(FeedTable(kFeedRates, bodies[0]), FeedTable(kFeedNames, bodies[1]),
                                       FeedTable(kFeedExchangers, bodies[2]), query);
         std::cout << (format == "csv"    ? OffersCsv(rows)
                       : format == "json" ? OffersJson(rows)
                                          : OffersTable(rows));
-    } catch (const EFeedUnavailable& error) {
-        std::cerr << "kovrin-cli: " << error.what() << "\n";
-        return 1;
     } catch (const EUnknownCurrency& error) {
         std::cerr << "kovrin-cli: " << error.what() << "\n";
-        return 1;
+        return kExitFailed;
     }
     std::cout.flush();
-    return std::cout ? 0 : 1;
+    return std::cout ? kExitDone : kExitFailed;
 }
 
 } // namespace

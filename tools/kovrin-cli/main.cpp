@@ -12,33 +12,54 @@ namespace {
 // One entry per command; a new command adds its declaration to Commands.h and its line here.
 const TCommand* const kCommands[] = {&kRequestCommand, &kOffersCommand, &kFeedCommand, &kGuidCommand};
 
+constexpr const char* kUsageHint = "usage: kovrin-cli COMMAND [ARGS...] (see --help)";
+
 void Overview(std::ostream& Out) {
-    Out << "usage: kovrin-cli COMMAND [ARGS...]   (kovrin-cli COMMAND --help for its options)\n\ncommands:\n";
+    Out << "usage: kovrin-cli COMMAND [ARGS...]   (kovrin-cli COMMAND --help for its options)\n"
+           "       kovrin-cli --version\n\ncommands:\n";
     for (const TCommand* command : kCommands)
         Out << "  kovrin-cli " << command->Usage << "\n";
+}
+
+int RunCommand(const TCommand& Command, const std::vector<std::string>& Args) {
+    try {
+        return Command.Run(Args);
+    } catch (const EUsage& error) {
+        std::cerr << "kovrin-cli " << Command.Name << ": " << error.what() << "; usage: kovrin-cli "
+                  << Command.Usage << "\n";
+        return kExitUsage;
+    } catch (const EFeedUnavailable& error) {
+        std::cerr << "kovrin-cli: " << error.what() << "\n";
+        return error.FromService() ? kExitUnreachable : kExitFailed;
+    } catch (const std::exception& error) {
+        std::cerr << "kovrin-cli " << Command.Name << ": " << error.what() << "\n";
+        return kExitFailed;
+    }
 }
 
 } // namespace
 
 int main(int Argc, char** Argv) {
-    // --service and --feeds may also stand before the command: they are handed to it ahead of its own arguments.
+    // --service and --feeds may also stand before the command: they are handed to it ahead of its own
+    // arguments.
     std::vector<std::string> args;
     int first = 1;
     while (first < Argc && IsGlobalOption(Argv[first])) {
         args.emplace_back(Argv[first]);
         if (args.back().find('=') == std::string::npos) {
             if (first + 1 >= Argc) {
-                std::cerr << "kovrin-cli: " << args.back()
-                          << " needs a value; usage: kovrin-cli [--service URL | --feeds DIR] COMMAND [ARGS...]\n";
-                return 2;
+                std::cerr
+                    << "kovrin-cli: " << args.back()
+                    << " needs a value; usage: kovrin-cli [--service URL | --feeds DIR] COMMAND [ARGS...]\n";
+                return kExitUsage;
             }
             args.emplace_back(Argv[++first]);
         }
         ++first;
     }
     if (first >= Argc) {
-        std::cerr << "kovrin-cli: a command is missing; usage: kovrin-cli COMMAND [ARGS...] (see --help)\n";
-        return 2;
+        std::cerr << "kovrin-cli: a command is missing; " << kUsageHint << "\n";
+        return kExitUsage;
     }
     const std::string name = Argv[first];
     args.insert(args.end(), Argv + first + 1, Argv + Argc);
@@ -48,23 +69,18 @@ int main(int Argc, char** Argv) {
             std::cout << "\nkovrin-cli " << command->Usage << "\n";
             command->Help(std::cout);
         }
-        return 0;
+        return kExitDone;
     }
-    for (const TCommand* command : kCommands) {
-        if (name != command->Name)
-            continue;
-        try {
-            return command->Run(args);
-        } catch (const EUsage& error) {
-            std::cerr << "kovrin-cli " << command->Name << ": " << error.what() << "; usage: kovrin-cli "
-                      << command->Usage << "\n";
-            return 2;
-        } catch (const std::exception& error) {
-            std::cerr << "kovrin-cli " << command->Name << ": " << error.what() << "\n";
-            return 1;
-        }
+    if (name == "--version") {
+        std::cout << "kovrin-cli " << KOVRIN_VERSION << "\n";
+        return kExitDone;
     }
-    std::cerr << "kovrin-cli: unknown command \"" << name
-              << "\"; usage: kovrin-cli COMMAND [ARGS...] (see --help)\n";
-    return 2;
+    for (const TCommand* command : kCommands)
+        if (name == command->Name)
+            return RunCommand(*command, args);
+    if (name.size() > 1 && name[0] == '-')
+        std::cerr << "kovrin-cli: unknown option " << name << "; " << kUsageHint << "\n";
+    else
+        std::cerr << "kovrin-cli: unknown command \"" << name << "\"; " << kUsageHint << "\n";
+    return kExitUsage;
 }

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Drives kovrin-cli's bash completion as bash does (the line and the cursor at its end) and checks what it
+# offers.
+#
+#   tests/tools/completion_test.sh COMPLETION_FILE
+set -u
+# shellcheck source=/dev/null
+source "${1:?usage: completion_test.sh COMPLETION_FILE}"
+
+failures=0
+# expect WANTED LINE: the completions offered at the end of LINE, space-separated in order.
+expect() {
+    local wanted=$1 got
+    COMP_LINE=$2
+    COMP_POINT=${#COMP_LINE}
+    COMPREPLY=()
+    _kovrin_cli
+    got="${COMPREPLY[*]}"
+    if [[ $got != "$wanted" ]]; then
+        echo "FAIL: '$COMP_LINE' offers '$got', wanted '$wanted'"
+        failures=$((failures + 1))
+    fi
+}
+
+[[ $(complete -p kovrin-cli) == "complete -F _kovrin_cli kovrin-cli" ]] || {
+    echo "FAIL: kovrin-cli has no completion"
+    failures=$((failures + 1))
+}
+expect "offers feed request guid --service --feeds --help --version" "kovrin-cli "
+expect "--service --feeds --help --version" "kovrin-cli --"
+expect "offers" "kovrin-cli --service http://127.0.0.1:8765 of"
+expect "offers" "kovrin-cli --service=http://127.0.0.1:8765 of"
+expect "--give-amount --get-amount" "kovrin-cli offers btc wmz --g"
+expect "table csv json" "kovrin-cli offers \"Bitcoin BTC\" wmz --format "
+expect "csv" "kovrin-cli offers btc wmz --format=c"
+expect "raw tsv" "kovrin-cli --feeds /tmp feed --format "
+expect "rates" "kovrin-cli feed r"
+expect "news names" "kovrin-cli --service http://h feed n"
+expect "" "kovrin-cli feed rates n"
+expect "--format --feeds" "kovrin-cli feed rates --f"
+expect "--include" "kovrin-cli request http://127.0.0.1/ --in"
+expect "" "kovrin-cli request http://127.0.0.1/ --timeout "
+expect "--help" "kovrin-cli guid -"
+
+folder=$(mktemp -d)
+mkdir "$folder/feeds-a" "$folder/feeds-b"
+touch "$folder/feeds-file"
+expect "$folder/feeds-a $folder/feeds-b" "kovrin-cli --feeds $folder/fe"
+expect "$folder/feeds-a $folder/feeds-b" "kovrin-cli offers a b --feeds=$folder/fe"
+rm -rf "$folder"
+
+if [[ $failures -eq 0 ]]; then
+    echo "completion: all cases passed"
+fi
+exit $((failures > 0))

@@ -1,0 +1,32 @@
+#include "tools/kovrin-cli/ExchangeText.h"
+
+#include "tools/kovrin-cli/CliText.h"
+
+std::string ExchangeFailureText(const TOData& Output, std::int64_t ElapsedMs) {
+    switch (Output.Failure) {
+    case TExchangeFailure::NoSuchHost:
+        return "no such host";
+    case TExchangeFailure::Refused:
+        return "connection refused";
+    case TExchangeFailure::Unreachable:
+        return "host or network unreachable";
+    case TExchangeFailure::Unsupported:
+        return "unsupported scheme (only http:// is spoken)";
+    case TExchangeFailure::SendFailed:
+        return "connection broke while the request was sent";
+    case TExchangeFailure::Timeout:
+        return "time-out after " + std::to_string(ElapsedMs) + " ms";
+    case TExchangeFailure::Closed:
+        return "connection closed before the answer was whole";
+    case TExchangeFailure::TooLarge:
+        return "answer too large";
+    case TExchangeFailure::None:
+        break;
+    }
+    if (Output.ResultCode == 0)
+        return "no HTTP status line in the answer";
+    std::string text = "HTTP " + std::to_string(Output.ResultCode);
+    if (!Output.ResultString.empty())
+        text += " " + OneLine(Output.ResultString);
+    return text;
+}

@@ -1,0 +1,76 @@
+# Bash completion for kovrin-cli: commands, options, --format values, feed names, and folders for --feeds.
+# Installed as share/bash-completion/completions/kovrin-cli, where bash-completion loads it on first use; it
+# needs nothing from bash-completion itself.
+# shellcheck shell=bash
+
+_kovrin_cli() {
+    # The words up to the cursor, split at blanks only: bash's own COMP_WORDS are also split at "=" and ":",
+    # which would cut "--format=csv" and "http://host" apart.
+    local line=${COMP_LINE:0:COMP_POINT} words=()
+    read -ra words <<<"$line"
+    if [[ ${#words[@]} -eq 0 || $line =~ [[:space:]]$ ]]; then
+        words+=("")
+    fi
+    local cur=${words[-1]} prev=''
+    if [[ ${#words[@]} -gt 1 ]]; then
+        prev=${words[-2]}
+    fi
+    if [[ $cur == --*=* ]]; then
+        prev=${cur%%=*}
+        cur=${cur#*=}
+    fi
+
+    # The command is the first word that is neither an option nor the value of --service or --feeds.
+    local command='' i=1
+    while ((i < ${#words[@]} - 1)); do
+        case ${words[i]} in
+        --service | --feeds) ((i += 2)) ;;
+        -*) ((i += 1)) ;;
+        *)
+            command=${words[i]}
+            break
+            ;;
+        esac
+    done
+
+    local offer=''
+    case $prev in
+    --feeds)
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+        return
+        ;;
+    --format)
+        case $command in
+        offers) offer="table csv json" ;;
+        feed) offer="raw tsv" ;;
+        esac
+        mapfile -t COMPREPLY < <(compgen -W "$offer" -- "$cur")
+        return
+        ;;
+    --service | --give-amount | --get-amount | --get | --post | --cookie | --header | --user-agent | --timeout)
+        COMPREPLY=()
+        return
+        ;;
+    esac
+
+    case $command in
+    "") offer="offers feed request guid --service --feeds --help --version" ;;
+    offers) offer="--give-amount --get-amount --format --service --feeds --help" ;;
+    feed)
+        offer="--format --service --feeds --help"
+        local word named=''
+        for word in "${words[@]:i+1:${#words[@]}-i-2}"; do
+            case $word in news | rates | names | exchangers) named=1 ;; esac
+        done
+        if [[ -z $named ]]; then
+            offer+=" news rates names exchangers"
+        fi
+        ;;
+    request) offer="--get --post --cookie --header --user-agent --timeout --include --json --help" ;;
+    guid) offer="--help" ;;
+    esac
+    mapfile -t COMPREPLY < <(compgen -W "$offer" -- "$cur")
+}
+
+complete -F _kovrin_cli kovrin-cli
