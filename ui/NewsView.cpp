@@ -1,6 +1,7 @@
 #include "ui/NewsView.h"
 
 #include "ui/Fonts.h"
+#include "ui/LineWrap.h"
 #include "ui/Opener.h"
 #include "ui/TextColours.h"
 
@@ -124,6 +125,11 @@ void TNewsView::changeEvent(QEvent* Event) {
 }
 
 void TNewsView::SetNewsText(const QString& Text) {
+    const QTextOption::WrapMode mode = WrapModeFor(Text);
+    if (mode != wordWrapMode()) {
+        clear(); // the old text is not laid out again in the new mode, which may not suit it
+        setWordWrapMode(mode);
+    }
     setPlainText(Text);
 }
 

@@ -75,7 +75,8 @@ class TNewsView final : public QPlainTextEdit {
     // Read-only, word-wrapped, Courier New 10 pt (or the system's fixed-pitch family), objectName "EditNews".
     explicit TNewsView(QWidget* Parent = nullptr);
 
-    // Replaces the whole text. The list of opened links stays. Never throws (but std::bad_alloc).
+    // Replaces the whole text, wrapped as WrapModeFor says. The list of opened links stays. Never throws (but
+    // std::bad_alloc).
     void SetNewsText(const QString& Text);
 
     // The link under a point of the viewport, if the point lies on a character of one. Never throws.
