@@ -1,10 +1,10 @@
 #include "ui/RichEditURL.h"
 
+#include "rtf/RtfCodePage.h"
+#include "rtf/RtfReader.h"
 #include "ui/Fonts.h"
 #include "ui/LineWrap.h"
-#include "ui/RtfCodePage.h"
 #include "ui/RtfDocumentBuilder.h"
-#include "ui/RtfReader.h"
 
 #include <QFile>
 #include <QMouseEvent>

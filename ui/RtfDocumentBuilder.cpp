@@ -66,7 +66,7 @@ void BuildRtfDocument(const TRtfDocument& Rtf, QTextDocument& Document, const QP
             if (run.Color && ownColours)
                 format.setForeground(QColor(run.Color->Red, run.Color->Green, run.Color->Blue));
             if (!run.Link.empty())
-                format.merge(LinkFormat(QString::fromStdString(run.Link), Palette));
+                format.merge(LinkFormat(QString::fromStdString(run.Link.Text()), Palette));
             cursor.insertText(QString::fromUtf8(run.Text.data(), static_cast<qsizetype>(run.Text.size())),
                               format);
         }

@@ -1,7 +1,7 @@
 #pragma once
 // Turns what the RTF reader produced into a QTextDocument, and marks the links found in a document's text.
 
-#include "ui/RtfReader.h"
+#include "rtf/RtfReader.h"
 
 #include <QColor>
 #include <QPalette>
