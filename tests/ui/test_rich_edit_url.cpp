@@ -1,3 +1,4 @@
+#include "tests/support/FifoRescuer.h"
 #include "tests/support/HangBudget.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/TextViewTesting.h"
@@ -9,6 +10,7 @@
 #include <QTextBlock>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace {
 
@@ -131,6 +133,20 @@ TEST_F(RichEditURLTest, UnreadableFilesFailAndLeaveTheViewAlone) {
     }
     EXPECT_THROW(View.LoadFromFile(QString::fromStdString((Dir / "missing.rtf").string())),
                  std::runtime_error);
+    EXPECT_EQ(View.toPlainText(), "before");
+}
+
+TEST_F(RichEditURLTest, AFifoIsNeitherReadNorWaitedOn) {
+    View.setPlainText("before");
+    ASSERT_EQ(mkfifo((Dir / "help.rtf").c_str(), 0600), 0);
+    TFifoRescuer rescuer(Dir / "help.rtf");
+    try {
+        View.LoadFromFile(QString::fromStdString((Dir / "help.rtf").string()));
+        ADD_FAILURE() << "a FIFO loaded";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("a FIFO"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(rescuer.Done()) << "the view waited for a writer";
     EXPECT_EQ(View.toPlainText(), "before");
 }
 
