@@ -1,8 +1,8 @@
 // Kovrin's entry: the start sequence, the event loop, and the stop sequence that saves the settings and
 // releases everything in a fixed order. Reads nothing from the command line or the environment (Qt's own
 // platform arguments aside); exits with 0.
-#include "app/Globals.h"
 #include "app/QuitSignals.h"
+#include "globals/Globals.h"
 #include "settings/SettingsLocation.h"
 #include "ui/QtDispatcher.h"
 #include "ui/QtTranslations.h"

@@ -2,9 +2,9 @@
 // requests, and their completions filling the tables, the news, the currency lists and the loader.
 #include "ui/UnitMain.h"
 
-#include "app/Globals.h"
 #include "engine/Protocol.h"
 #include "engine/Text.h"
+#include "globals/Globals.h"
 #include "ui/ErrorBox.h"
 #include "ui/NewsView.h"
 #include "ui/UnitLoader.h"

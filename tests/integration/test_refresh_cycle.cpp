@@ -1,7 +1,7 @@
 // A refresh end to end, in process: the window's timer ticks called by hand, the real job runner and Qt
 // hand-off, HTTP to a loopback feed service, and what the window then shows.
-#include "app/Globals.h"
 #include "engine/Functions.h"
+#include "globals/Globals.h"
 #include "tests/integration/FeedService.h"
 #include "tests/integration/Pump.h"
 #include "tests/support/ScopedEnv.h"
