@@ -61,9 +61,14 @@ void THyperlinkScanner::EndWord() {
     bool isTarget = false;
     FStage = AfterWord(FStage, *FWord, FWordState != TWordState::Bare, isTarget);
     if (isTarget)
-        FResult = TRtfLink(FWord, FWord->size());
+        FResult = TRtfLink(FWord, FWord->size(), false, FWordHash.Value());
     FWordState = TWordState::None;
     ClearWord();
+}
+
+void THyperlinkScanner::AddToWord(char C) {
+    *FWord += C;
+    FWordHash.Add(C);
 }
 
 void THyperlinkScanner::ClearWord() {
@@ -71,6 +76,7 @@ void THyperlinkScanner::ClearWord() {
         FWord = std::make_shared<std::string>(); // links view the old one
     else
         FWord->clear();
+    FWordHash.Clear();
 }
 
 void THyperlinkScanner::Append(std::string_view Piece) {
@@ -87,14 +93,14 @@ void THyperlinkScanner::Append(std::string_view Piece) {
                     FStage = TStage::Decided; // a quoted first word is never the keyword
             } else {
                 FWordState = TWordState::Bare;
-                *FWord += c;
+                AddToWord(c);
             }
             break;
         case TWordState::Bare:
             if (IsBlank(c))
                 EndWord();
             else
-                *FWord += c;
+                AddToWord(c);
             break;
         case TWordState::Quoted:
             if (c == '"')
@@ -102,13 +108,13 @@ void THyperlinkScanner::Append(std::string_view Piece) {
             else if (c == '\\')
                 FWordState = TWordState::QuotedBackslash;
             else
-                *FWord += c;
+                AddToWord(c);
             break;
         case TWordState::QuotedBackslash:
             // "\\" and \" stand for the second character; any other backslash stands for itself.
             if (c != '\\' && c != '"')
-                *FWord += '\\';
-            *FWord += c;
+                AddToWord('\\');
+            AddToWord(c);
             FWordState = TWordState::Quoted;
             break;
         }
@@ -127,5 +133,11 @@ TRtfLink THyperlinkScanner::Link() const {
     // The instruction ends inside a word: that word ends here (a backslash last inside quotes is itself).
     bool isTarget = false;
     AfterWord(FStage, *FWord, FWordState != TWordState::Bare, isTarget);
-    return isTarget ? TRtfLink(FWord, FWord->size(), FWordState == TWordState::QuotedBackslash) : TRtfLink();
+    if (!isTarget)
+        return {};
+    if (FWordState != TWordState::QuotedBackslash)
+        return TRtfLink(FWord, FWord->size(), false, FWordHash.Value());
+    TRtfTextHash withTail = FWordHash;
+    withTail.Add('\\');
+    return TRtfLink(FWord, FWord->size(), true, withTail.Value());
 }

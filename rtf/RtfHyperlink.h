@@ -43,6 +43,8 @@ class THyperlinkScanner final {
     // Decided).
     static TStage AfterWord(TStage Stage, std::string_view Word, bool Quoted, bool& IsTarget);
     void EndWord();
+    // Adds a character to the word.
+    void AddToWord(char C);
     // Empties the word without touching text that a link still views.
     void ClearWord();
 
@@ -50,5 +52,6 @@ class THyperlinkScanner final {
     TWordState FWordState = TWordState::None;
     // The word being read, unescaped; kept only while it may matter. It only grows until it is cleared.
     std::shared_ptr<std::string> FWord = std::make_shared<std::string>();
+    TRtfTextHash FWordHash;
     TRtfLink FResult; // once Decided
 };

@@ -1,12 +1,41 @@
 #include "rtf/RtfLink.h"
 
 #include <ostream>
+#include <random>
 #include <utility>
 
-TRtfLink::TRtfLink(std::shared_ptr<const std::string> Text, std::size_t Length, bool BackslashTail)
-    : FText(std::move(Text)), FLength(Length), FBackslashTail(BackslashTail) {
-    if (FLength == 0 && !FBackslashTail)
+namespace {
+
+// Arithmetic modulo the prime 2^61 - 1.
+constexpr std::uint64_t kModulus = (std::uint64_t(1) << 61) - 1;
+
+std::uint64_t MultiplyModulo(std::uint64_t a, std::uint64_t b) {
+    const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
+    const std::uint64_t folded =
+        static_cast<std::uint64_t>(product & kModulus) + static_cast<std::uint64_t>(product >> 61);
+    return folded >= kModulus ? folded - kModulus : folded;
+}
+
+const std::uint64_t kFactor = [] {
+    std::random_device device;
+    const std::uint64_t drawn = (std::uint64_t(device()) << 32) ^ device();
+    return 256 + drawn % (kModulus - 512);
+}();
+
+} // namespace
+
+void TRtfTextHash::Add(char C) {
+    const std::uint64_t sum = MultiplyModulo(FValue, kFactor) + static_cast<unsigned char>(C) + 1;
+    FValue = sum >= kModulus ? sum - kModulus : sum;
+}
+
+TRtfLink::TRtfLink(std::shared_ptr<const std::string> Text, std::size_t Length, bool BackslashTail,
+                   std::uint64_t Hash)
+    : FText(std::move(Text)), FLength(Length), FBackslashTail(BackslashTail), FHash(Hash) {
+    if (FLength == 0 && !FBackslashTail) {
         FText.reset(); // nothing to keep alive
+        FHash = 0;
+    }
 }
 
 std::string_view TRtfLink::Head() const {
@@ -27,7 +56,7 @@ bool TRtfLink::SharesTextWith(const TRtfLink& Other) const {
 bool TRtfLink::operator==(const TRtfLink& Other) const {
     if (SharesTextWith(Other))
         return true;
-    if (size() != Other.size())
+    if (size() != Other.size() || FHash != Other.FHash)
         return false;
     if (FBackslashTail == Other.FBackslashTail)
         return Head() == Other.Head();
