@@ -37,8 +37,8 @@ std::string KeptFeedRecord(std::string_view Feed, std::string_view Body, std::in
 // over kMaxKeptBody). Never throws but for memory.
 std::optional<TKeptFeed> ParseKeptFeed(std::string_view Feed, std::string_view Bytes);
 
-// Keeps Body of Feed in Folder (created, readable by the user only, when missing), written atomically: a crash
-// keeps the previous file. False when it could not be written (nothing else happens). Never throws.
+// Keeps Body of Feed in Folder (created, readable by the user only, when missing), written atomically: a
+// crash keeps the previous file. False when it could not be written (nothing else happens). Never throws.
 bool KeepFeed(const std::filesystem::path& Folder, std::string_view Feed, std::string_view Body,
               std::int64_t ReceivedAt) noexcept;
 

@@ -32,9 +32,9 @@ int ReadAutoRefreshMinutes(const TConfigDoc& Doc);
 void WriteUnlessDefault(const TConfigDoc& Doc, const std::string& Key, const TConfigValue& Value,
                         const TConfigValue& Default);
 
-// The alerts stored under "Alerts", in their order; an entry without a pair is skipped, an unreadable one too.
-// Never throws but for memory.
+// The alerts stored under "Alerts", in their order; an entry without a pair is skipped, an unreadable one
+// too. Never throws but for memory.
 std::vector<TRateAlert> ReadRateAlerts(const TConfigDoc& Doc);
-// Replaces the stored alerts with Alerts: the "Alerts" group is written anew, or removed when Alerts is empty.
-// Throws EConfigError as ConfigWrite does.
+// Replaces the stored alerts with Alerts: the "Alerts" group is written anew, or removed when Alerts is
+// empty. Throws EConfigError as ConfigWrite does.
 void WriteRateAlerts(const TConfigDoc& Doc, const std::vector<TRateAlert>& Alerts);

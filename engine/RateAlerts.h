@@ -1,7 +1,7 @@
 #pragma once
-// Rate alerts: "tell me when 1 GIVE buys at least X GET". After each refresh whose rates arrived, every enabled
-// alert looks at the best offer for its pair; it fires when the best rate reaches its level and had not at the
-// previous check, and not again until the rate has fallen below the level and risen once more.
+// Rate alerts: "tell me when 1 GIVE buys at least X GET". After each refresh whose rates arrived, every
+// enabled alert looks at the best offer for its pair; it fires when the best rate reaches its level and had
+// not at the previous check, and not again until the rate has fallen below the level and risen once more.
 
 #include "engine/Offers.h"
 
@@ -56,7 +56,8 @@ struct TAlertFired {
 };
 
 // The best offer for a pair of display names, or nullopt when there is none.
-using TBestOfferLookup = std::function<std::optional<TBestOffer>(const std::string& Give, const std::string& Get)>;
+using TBestOfferLookup =
+    std::function<std::optional<TBestOffer>(const std::string& Give, const std::string& Get)>;
 
 // Remembers, per alert, whether its level was reached at the previous check.
 class TAlertWatch final {

@@ -5,8 +5,8 @@
 #include "net/TCP.h"
 
 #include <array>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,7 +38,7 @@ std::string WallClockText(const TWallClock& At, const TWallClock& Today);
 enum class TFeed { News, Rates, Names, Exchangers };
 inline constexpr std::size_t kFeedCount = 4;
 inline constexpr std::array<TFeed, kFeedCount> kAllFeeds = {TFeed::News, TFeed::Rates, TFeed::Names,
-                                                           TFeed::Exchangers};
+                                                            TFeed::Exchangers};
 
 // The protocol's name of Feed: "news", "rates", "names" or "exchangers".
 constexpr std::string_view FeedName(TFeed Feed) {

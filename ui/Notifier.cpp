@@ -38,8 +38,9 @@ void TDBusNoticeSink::Show(const TNotice& Notice, TDone Done) {
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), kDesktopEntry);
     // The body may be read as markup; a name with "&" or "<" must show as it is.
-    call << QStringLiteral("Kovrin") << uint(0) << kDesktopEntry << Notice.Title << Notice.Text.toHtmlEscaped()
-         << QStringList{QStringLiteral("default"), QStringLiteral("Открыть")} << hints << int(-1);
+    call << QStringLiteral("Kovrin") << uint(0) << kDesktopEntry << Notice.Title
+         << Notice.Text.toHtmlEscaped() << QStringList{QStringLiteral("default"), QStringLiteral("Открыть")}
+         << hints << int(-1);
     auto* watcher = new QDBusPendingCallWatcher(FBus.asyncCall(call, kCallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, Notice, Done = std::move(Done)](QDBusPendingCallWatcher* finished) {

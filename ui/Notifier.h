@@ -39,8 +39,8 @@ class TNoticeSink : public QObject {
 };
 
 // The desktop's notification service (org.freedesktop.Notifications) on the session bus, or on Bus when given
-// (tests). A bus that is not connected, or a call that fails or gets no answer within a few seconds, counts as
-// "cannot show". A notice carries the default action, so clicking it activates.
+// (tests). A bus that is not connected, or a call that fails or gets no answer within a few seconds, counts
+// as "cannot show". A notice carries the default action, so clicking it activates.
 class TDBusNoticeSink final : public TNoticeSink {
     Q_OBJECT
   public:
@@ -76,7 +76,9 @@ class TNotifier final : public QObject {
     // Adds a way (this notifier becomes its parent).
     void AddSink(TNoticeSink* Sink);
     // What shows a notice that no way could.
-    void SetLastResort(std::function<void(const TNotice&)> LastResort) { FLastResort = std::move(LastResort); }
+    void SetLastResort(std::function<void(const TNotice&)> LastResort) {
+        FLastResort = std::move(LastResort);
+    }
     // Shows Notice the first way that can. Never throws.
     void Notify(const TNotice& Notice);
 

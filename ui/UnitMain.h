@@ -126,9 +126,9 @@ class TFormMain final : public QMainWindow {
     using TFeedKeeper = std::function<void(std::string_view Feed, const std::string& Body)>;
     void SetFeedKeeper(TFeedKeeper Keeper) { FFeedKeeper = std::move(Keeper); }
     // Before the first refresh: unless "Показывать сохранённые курсы при запуске" is off, the feeds kept in
-    // Folder go through the completions as fresh ones would (tables, lists, the saved pair, the grid), without
-    // the loader, and the status line says how old the rates are. A damaged or unreadable kept feed is left
-    // out (reported on stderr). True when any was shown. Never throws.
+    // Folder go through the completions as fresh ones would (tables, lists, the saved pair, the grid),
+    // without the loader, and the status line says how old the rates are. A damaged or unreadable kept feed
+    // is left out (reported on stderr). True when any was shown. Never throws.
     bool ShowKeptFeeds(const std::filesystem::path& Folder);
 
     // The rate alerts as the settings tab lists them.

@@ -77,8 +77,9 @@ void TFormMain::BuildLivePanel() {
     ListBoxAlerts->setResizeMode(QListView::Adjust);
     alertsLabel->setBuddy(ListBoxAlerts);
 
-    ComboBoxAlertSrc = MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertSrc"),
-                                             QStringLiteral("Уведомить: валюта, которую вы отдаёте"), PanelLive);
+    ComboBoxAlertSrc =
+        MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertSrc"),
+                              QStringLiteral("Уведомить: валюта, которую вы отдаёте"), PanelLive);
     EditAlertLevel = new QLineEdit(PanelLive);
     EditAlertLevel->setObjectName(QStringLiteral("EditAlertLevel"));
     EditAlertLevel->setAccessibleName(QStringLiteral("Уведомить: не меньше скольких единиц получаете"));
@@ -86,13 +87,15 @@ void TFormMain::BuildLivePanel() {
     EditAlertLevel->setFixedWidth(kLevelWidth);
     EditAlertLevel->setMaxLength(30);
     EditAlertLevel->setPlaceholderText(QStringLiteral("уровень"));
-    EditAlertLevel->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral(R"([0-9]*\.?[0-9]*)")), EditAlertLevel));
-    ComboBoxAlertDst = MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertDst"),
-                                             QStringLiteral("Уведомить: валюта, которую вы получаете"), PanelLive);
+    EditAlertLevel->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral(R"([0-9]*\.?[0-9]*)")), EditAlertLevel));
+    ComboBoxAlertDst =
+        MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertDst"),
+                              QStringLiteral("Уведомить: валюта, которую вы получаете"), PanelLive);
     ButtonAlertAdd = new QPushButton(QStringLiteral("Добавить"), PanelLive);
     ButtonAlertAdd->setObjectName(QStringLiteral("ButtonAlertAdd"));
-    ButtonAlertAdd->setToolTip(QStringLiteral("Выберите обе валюты и введите уровень, например 3000000 или 0.5"));
+    ButtonAlertAdd->setToolTip(
+        QStringLiteral("Выберите обе валюты и введите уровень, например 3000000 или 0.5"));
     ButtonAlertRemove = new QPushButton(QStringLiteral("Удалить"), PanelLive);
     ButtonAlertRemove->setObjectName(QStringLiteral("ButtonAlertRemove"));
 
@@ -133,14 +136,16 @@ void TFormMain::BuildLivePanel() {
 
 void TFormMain::ConnectLivePanel() {
     connect(CheckBoxUseSaved, &QCheckBox::toggled, this, [](bool Checked) {
-        Warned("Live/UseSaved not stored", [&] { WriteUnlessDefault(ConfigDoc, kUseSavedKey, Checked, true); });
+        Warned("Live/UseSaved not stored",
+               [&] { WriteUnlessDefault(ConfigDoc, kUseSavedKey, Checked, true); });
     });
     connect(ComboBoxAutoRefresh, &QComboBox::activated, this, [this](int Index) {
         const int minutes = Index >= 0 && Index < static_cast<int>(kAutoRefreshChoices.size())
                                 ? kAutoRefreshChoices[static_cast<std::size_t>(Index)]
                                 : 0;
         FRefresh.SetAutoRefreshMinutes(minutes);
-        Warned("Live/AutoMinutes not stored", [&] { WriteUnlessDefault(ConfigDoc, kAutoMinutesKey, minutes, 0); });
+        Warned("Live/AutoMinutes not stored",
+               [&] { WriteUnlessDefault(ConfigDoc, kAutoMinutesKey, minutes, 0); });
     });
     connect(ComboBoxAlertSrc, &QComboBox::currentIndexChanged, this, [this] { UpdateAlertAddButton(); });
     connect(ComboBoxAlertDst, &QComboBox::currentIndexChanged, this, [this] { UpdateAlertAddButton(); });
@@ -272,9 +277,9 @@ void TFormMain::CheckRateAlerts() {
                 return BestOfferFor(RatesTable, NamesTable, ExchangersTable, Give, Get);
             });
         for (const TAlertFired& alert : fired) {
-            FNotifier->Notify(TNotice{QStringLiteral("Kovrin"), QString::fromStdString(AlertNoticeText(alert)),
-                                      QString::fromStdString(alert.Alert.Give),
-                                      QString::fromStdString(alert.Alert.Get)});
+            FNotifier->Notify(
+                TNotice{QStringLiteral("Kovrin"), QString::fromStdString(AlertNoticeText(alert)),
+                        QString::fromStdString(alert.Alert.Give), QString::fromStdString(alert.Alert.Get)});
         }
     });
 }

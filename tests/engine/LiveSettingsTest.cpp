@@ -58,7 +58,8 @@ TEST_F(LiveSettings, AlertsRoundTripWithFreeTextNamesAsValuesAndLeaveNoTraceOnce
     WriteRateAlerts(Doc, alerts);
     EXPECT_EQ(ReadRateAlerts(Doc), alerts);
     const std::string saved = Saved();
-    EXPECT_NE(saved.find("\t\t<Alert2>\r\n\t\t\t<Give>1st &lt;coin&gt; &amp; \"co\"</Give>"), std::string::npos)
+    EXPECT_NE(saved.find("\t\t<Alert2>\r\n\t\t\t<Give>1st &lt;coin&gt; &amp; \"co\"</Give>"),
+              std::string::npos)
         << saved;
     TConfigDoc reloaded;
     ASSERT_TRUE(ConfigOpen(reloaded, Dir / "settings.xml", "settings"));

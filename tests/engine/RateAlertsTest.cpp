@@ -44,8 +44,8 @@ TEST(AlertLevel, ReadsPlainDecimalsAboveZeroOnly) {
     EXPECT_EQ(AlertLevel("3000000"), 3000000.0L);
     EXPECT_EQ(AlertLevel("0.5"), 0.5L);
     EXPECT_EQ(AlertLevel("12."), 12.0L);
-    for (const char* bad : {"", ".", "0", "0.0", "-1", "1e5", "1,5", "1.2.3", " 1", "abc",
-                            "1234567890123456789012345678901"}) {
+    for (const char* bad :
+         {"", ".", "0", "0.0", "-1", "1e5", "1,5", "1.2.3", " 1", "abc", "1234567890123456789012345678901"}) {
         EXPECT_FALSE(AlertLevel(bad)) << bad;
     }
 }
@@ -103,7 +103,8 @@ TEST(AlertWatch, AnAlertAlreadyReachedFiresAtItsFirstCheckAndAgainWhenReEnabledO
 
 TEST(AlertTexts, NameThePairTheExchangerAndTheRate) {
     const TRateAlert alert{"Bitcoin BTC", "Сбербанк RUB", "3000000", true};
-    EXPECT_EQ(AlertDescription(alert), "уведомить, когда за 1 Bitcoin BTC дают не меньше 3000000 Сбербанк RUB");
+    EXPECT_EQ(AlertDescription(alert),
+              "уведомить, когда за 1 Bitcoin BTC дают не меньше 3000000 Сбербанк RUB");
     const TAlertFired fired{alert, {Offer(5, "SuperObmen", 1, 3050000.5), 3050000.5}};
     EXPECT_EQ(AlertNoticeText(fired),
               "За 1 Bitcoin BTC дают 3050000.5 Сбербанк RUB: обменник SuperObmen (уровень 3000000)");

@@ -251,7 +251,8 @@ std::string DriftDemoRates(std::string_view Rates, std::uint64_t Seed, std::uint
         std::vector<std::string_view> fields;
         for (std::size_t from = 0;;) {
             const std::size_t semicolon = text.find(';', from);
-            fields.push_back(text.substr(from, semicolon == std::string_view::npos ? text.npos : semicolon - from));
+            fields.push_back(
+                text.substr(from, semicolon == std::string_view::npos ? text.npos : semicolon - from));
             if (semicolon == std::string_view::npos)
                 break;
             from = semicolon + 1;
@@ -269,7 +270,8 @@ std::string DriftDemoRates(std::string_view Rates, std::uint64_t Seed, std::uint
         TDemoRandom phase(Seed ^ (0x5DEECE66Dull * (line + 1)));
         TDemoRandom noise(Seed ^ (0x2545F4914F6CDD1Dull * (line + 1)) ^ (Request * 0x9E3779B97F4A7C15ull));
         const double turn = static_cast<double>(Request) / kRequestsPerTurn + phase.Unit();
-        const double factor = 1 + kWave * std::sin(2 * std::acos(-1.0) * turn) + kNoise * (noise.Unit() - 0.5);
+        const double factor =
+            1 + kWave * std::sin(2 * std::acos(-1.0) * turn) + kNoise * (noise.Unit() - 0.5);
         // The side that is 1 stays 1, as real feeds keep it.
         const bool moveGive = fields[3] != "1" && fields[4] == "1";
         std::string moved(moveGive ? FormatAmount(give * factor) : FormatAmount(get * factor));

@@ -60,7 +60,8 @@ void WaitUntil(std::chrono::steady_clock::time_point Until) {
 }
 
 void WatchHelp(std::ostream& Out) {
-    Out << "Polls the service every SECONDS (the four feeds, as the window refreshes) and prints the best offer "
+    Out << "Polls the service every SECONDS (the four feeds, as the window refreshes) and prints the best "
+           "offer "
            "for\n"
            "GIVE -> GET (the highest rate, got per one given; ties go to the earlier rates row) whenever it "
            "differs\n"
@@ -69,10 +70,12 @@ void WatchHelp(std::ostream& Out) {
            "  --count N            stop after N polls\n"
            "  --above RATE         exit 0 after the first poll whose best rate is at least RATE\n"
            "  --below RATE         exit 0 after the first poll whose best rate is at most RATE\n"
-           "  --format FORMAT      text (default): time, exchanger, rate, reserve; json: one object per line\n"
+           "  --format FORMAT      text (default): time, exchanger, rate, reserve; json: one object per "
+           "line\n"
         << kGlobalOptionsHelp
         << "  --help               this text\n"
-           "A poll that fails prints one line on stderr and the watch goes on; with --feeds the files are read "
+           "A poll that fails prints one line on stderr and the watch goes on; with --feeds the files are "
+           "read "
            "anew\n"
            "at every poll. SIGINT and SIGTERM end the watch after the poll under way (exit 130 and 143).\n"
            "exit codes:\n"

@@ -47,8 +47,9 @@ TWatchTime WatchTimeAt(std::int64_t UnixSeconds) {
     if (localtime_r(&at, &local) == nullptr) {
         return {};
     }
-    return {{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec},
-            static_cast<int>(local.tm_gmtoff)};
+    return {
+        {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec},
+        static_cast<int>(local.tm_gmtoff)};
 }
 
 std::string WatchTextLine(const std::optional<TBestOffer>& Best, const TWatchTime& At) {
