@@ -4,6 +4,7 @@
 // either, on the status line. Activating a notification opens the pair it names.
 
 #include <QDBusConnection>
+#include <QMetaType>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -21,6 +22,7 @@ struct TNotice {
     QString Give;
     QString Get;
 };
+Q_DECLARE_METATYPE(TNotice)
 
 // One way of showing a notice.
 class TNoticeSink : public QObject {
