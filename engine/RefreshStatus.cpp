@@ -167,11 +167,11 @@ bool TRefreshStatus::Running() const {
 }
 
 std::string TRefreshStatus::Text(const TWallClock& Now) const {
-    std::string text = DataText(Now);
-    if (!FAlert.empty()) {
-        text += (text.empty() ? "" : ". ") + FAlert;
+    const std::string data = DataText(Now);
+    if (FAlert.empty()) {
+        return data;
     }
-    return text;
+    return data.empty() ? FAlert : FAlert + ". " + data;
 }
 
 std::string TRefreshStatus::DataText(const TWallClock& Now) const {

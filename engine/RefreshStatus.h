@@ -62,9 +62,11 @@ class TRefreshStatus final {
     void FeedFailed(TFeed Feed, const TOData& Output);
     // Feed was shown from what an earlier run kept, received At; a refresh replaces it.
     void FeedRestored(TFeed Feed, const TWallClock& At);
-    // A rate alert that no other way could show: the line says it until the next one (Text names the pair,
-    // the exchanger and the rate).
+    // A rate alert that no other way could show: the line begins with it until the next one or until the user
+    // refreshes (Text names the pair, the exchanger and the rate).
     void AlertNoticed(std::string Text, const TWallClock& At);
+    // The user has seen the alert's line (pressed Refresh): it goes.
+    void AlertDismissed() { FAlert.clear(); }
 
     // True while a refresh has started and not every feed has answered.
     bool Running() const;
@@ -73,7 +75,7 @@ class TRefreshStatus final {
     // The line for the status bar, with times relative to Now: empty before the first refresh, or
     // "Сохранённые курсы от 09.12.2026 14:05" when kept rates are shown; "Загрузка данных…" while one runs;
     // "Курсы обновлены в 14:05:09" when all four feeds answered; otherwise which feeds were not received and
-    // why, and the time of the rates still shown. An alert noticed here follows as the last sentence.
+    // why, and the time of the rates still shown. An alert noticed here comes first, the most urgent news.
     std::string Text(const TWallClock& Now) const;
 
   private:

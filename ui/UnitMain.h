@@ -251,6 +251,8 @@ class TFormMain final : public QMainWindow {
     bool FFillingLists = false;
     // The next automatic refresh is one of the repeated ones: it runs without the loader.
     bool FQuietRefresh = false;
+    // The click comes from the timer, not from the user.
+    bool FAutomaticClick = false;
     TFeedKeeper FFeedKeeper;
     std::vector<TRateAlert> FAlerts;
     TAlertWatch FAlertWatch;

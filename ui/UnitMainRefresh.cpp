@@ -65,7 +65,9 @@ void TFormMain::TimerTimer() {
         // The repeated refreshes the user asked for run without the loader popping up over whatever the user
         // is doing; the status line tells of them.
         FQuietRefresh = !FRefresh.AutoRefreshPending();
+        FAutomaticClick = true;
         BitBtnRefresh->click();
+        FAutomaticClick = false;
         FQuietRefresh = false;
     }
     if (FRefresh.CountTick()) {
@@ -76,6 +78,9 @@ void TFormMain::TimerTimer() {
 }
 
 void TFormMain::BitBtnRefreshClick() {
+    if (!FAutomaticClick) {
+        FStatus.AlertDismissed(); // the user is here and has read it
+    }
     FRefresh.RefreshStarted();
     BitBtnRefresh->setEnabled(false);
     ShowRefreshHint();
@@ -129,7 +134,9 @@ bool TFormMain::TakeFeed(TFeed Feed, const TOData& Output, const std::function<s
 }
 
 void TFormMain::ShowStatus() {
-    LabelStatus->setText(QString::fromStdString(FStatus.Text(FClock())));
+    const QString line = QString::fromStdString(FStatus.Text(FClock()));
+    LabelStatus->setText(line);
+    LabelStatus->setToolTip(line);
 }
 
 void TFormMain::ShowRefreshHint() {

@@ -128,15 +128,17 @@ TEST(RefreshStatusKept, KeptRatesShowTheirDateAndMinuteUntilARefreshReplacesThem
     EXPECT_EQ(status.Text(kNextDay), "Курсы обновлены в 09:00:00");
 }
 
-TEST(RefreshStatusKept, AnAlertNoticedHereFollowsTheDataLineUntilTheNextOne) {
+TEST(RefreshStatusKept, AnAlertNoticedHereLeadsTheLineUntilTheNextOneOrUntilDismissed) {
     TRefreshStatus status;
     status.AlertNoticed("За 1 A дают 2 B: обменник X (уровень 2)", kMorning);
     EXPECT_EQ(status.Text(kMorning), "Уведомление в 14:05: За 1 A дают 2 B: обменник X (уровень 2)");
     AllReplaced(status, kLater);
     EXPECT_EQ(status.Text(kLater),
-              "Курсы обновлены в 14:06:10. Уведомление в 14:05: За 1 A дают 2 B: обменник X (уровень 2)");
+              "Уведомление в 14:05: За 1 A дают 2 B: обменник X (уровень 2). Курсы обновлены в 14:06:10");
     status.AlertNoticed("второе", kLater);
-    EXPECT_EQ(status.Text(kLater), "Курсы обновлены в 14:06:10. Уведомление в 14:06: второе");
+    EXPECT_EQ(status.Text(kLater), "Уведомление в 14:06: второе. Курсы обновлены в 14:06:10");
+    status.AlertDismissed();
+    EXPECT_EQ(status.Text(kLater), "Курсы обновлены в 14:06:10");
 }
 
 TEST(WallClockAt, GivesTheLocalTimeOfAMoment) {

@@ -247,9 +247,11 @@ TEST_F(LiveRates, WithoutANotificationServiceOrATrayTheAlertGoesToTheStatusLine)
     Main->SetRateAlerts({{"US Dollar", "Euro", "0.9", true}});
     Deliver();
     EXPECT_EQ(refusing->Shown.size(), 1u); // every way was tried in turn
-    EXPECT_EQ(Main->LabelStatus->text(),
-              "Курсы обновлены в 14:05:09. Уведомление в 14:05: За 1 US Dollar дают "
-              "0.95 Euro: обменник Beta (уровень 0.9)");
+    const QString line =
+        "Уведомление в 14:05: За 1 US Dollar дают 0.95 Euro: обменник Beta (уровень 0.9). Курсы "
+        "обновлены в 14:05:09";
+    EXPECT_EQ(Main->LabelStatus->text(), line);
+    EXPECT_EQ(Main->LabelStatus->toolTip(), line); // the whole of a line the window is too narrow for
 }
 
 } // namespace
