@@ -5,6 +5,7 @@
 #include "app/Globals.h"
 #include "engine/LiveSettings.h"
 #include "engine/RefreshState.h"
+#include "ui/Guarded.h"
 #include "ui/Notifier.h"
 
 #include <QHBoxLayout>
@@ -37,16 +38,6 @@ QComboBox* MakeAlertCurrencyList(const QString& Name, const QString& Spoken, QWi
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(8);
     return combo;
-}
-
-template <typename TStep> void Warned(const char* What, TStep&& Step) noexcept {
-    try {
-        Step();
-    } catch (const std::exception& error) {
-        qWarning("Kovrin: %s: %s", What, error.what());
-    } catch (...) {
-        qWarning("Kovrin: %s: unknown error", What);
-    }
 }
 
 } // namespace
@@ -136,16 +127,16 @@ void TFormMain::BuildLivePanel() {
 
 void TFormMain::ConnectLivePanel() {
     connect(CheckBoxUseSaved, &QCheckBox::toggled, this, [](bool Checked) {
-        Warned("Live/UseSaved not stored",
-               [&] { WriteUnlessDefault(ConfigDoc, kUseSavedKey, Checked, true); });
+        Guarded("Live/UseSaved not stored",
+                [&] { WriteUnlessDefault(ConfigDoc, kUseSavedKey, Checked, true); });
     });
     connect(ComboBoxAutoRefresh, &QComboBox::activated, this, [this](int Index) {
         const int minutes = Index >= 0 && Index < static_cast<int>(kAutoRefreshChoices.size())
                                 ? kAutoRefreshChoices[static_cast<std::size_t>(Index)]
                                 : 0;
         FRefresh.SetAutoRefreshMinutes(minutes);
-        Warned("Live/AutoMinutes not stored",
-               [&] { WriteUnlessDefault(ConfigDoc, kAutoMinutesKey, minutes, 0); });
+        Guarded("Live/AutoMinutes not stored",
+                [&] { WriteUnlessDefault(ConfigDoc, kAutoMinutesKey, minutes, 0); });
     });
     connect(ComboBoxAlertSrc, &QComboBox::currentIndexChanged, this, [this] { UpdateAlertAddButton(); });
     connect(ComboBoxAlertDst, &QComboBox::currentIndexChanged, this, [this] { UpdateAlertAddButton(); });
@@ -240,7 +231,7 @@ void TFormMain::SetRateAlerts(std::vector<TRateAlert> Alerts) {
 }
 
 void TFormMain::StoreRateAlerts() {
-    Warned("alerts not stored", [&] { WriteRateAlerts(ConfigDoc, FAlerts); });
+    Guarded("alerts not stored", [&] { WriteRateAlerts(ConfigDoc, FAlerts); });
 }
 
 bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
@@ -257,7 +248,7 @@ bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
         if (!kept) {
             continue;
         }
-        Warned("kept feed not shown", [&] {
+        Guarded("kept feed not shown", [&] {
             ReplaceFeed(feed, kept->Body);
             if (feed != TFeed::News) {
                 RebuildOffers();
@@ -271,7 +262,7 @@ bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
 }
 
 void TFormMain::CheckRateAlerts() {
-    Warned("alerts not checked", [&] {
+    Guarded("alerts not checked", [&] {
         const std::vector<TAlertFired> fired =
             FAlertWatch.Check(FAlerts, [](const std::string& Give, const std::string& Get) {
                 return BestOfferFor(RatesTable, NamesTable, ExchangersTable, Give, Get);

@@ -6,6 +6,7 @@
 #include "engine/Protocol.h"
 #include "engine/Text.h"
 #include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
 #include "ui/NewsView.h"
 #include "ui/UnitLoader.h"
 #include "ui/UpdatesSuspended.h"
@@ -25,18 +26,6 @@ struct TFeedRecords {
     TIData Input;
     TOData Output;
 };
-
-// Runs one completion step so that no error leaves it: completions run inside the job runner's sweep, which
-// must never see one.
-template <typename TStep> void Guarded(const char* What, TStep&& Step) noexcept {
-    try {
-        Step();
-    } catch (const std::exception& error) {
-        qWarning("Kovrin: %s: %s", What, error.what());
-    } catch (...) {
-        qWarning("Kovrin: %s: unknown error", What);
-    }
-}
 
 void StepLoader() {
     if (FormLoader != nullptr) {

@@ -1,17 +1,13 @@
 #include "engine/RateAlerts.h"
 
+#include "tests/support/OfferRow.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 TOfferRow Offer(std::int32_t Id, std::string Name, double Src, double Dst) {
-    TOfferRow row;
-    row.EID = Id;
-    row.Exchanger = std::move(Name);
-    row.SrcRate = Src;
-    row.DstRate = Dst;
-    row.Reserve = 1000;
-    return row;
+    return OfferRow(Id, std::move(Name), Src, Dst, 1000);
 }
 
 TEST(BestOffer, IsTheHighestRateGotPerOneGivenAndTiesGoToTheEarlierRow) {

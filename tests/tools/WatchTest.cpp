@@ -3,6 +3,7 @@
 
 #include "tests/integration/FeedService.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/OfferRow.h"
 #include "tests/support/TempDir.h"
 #include "tools/kovrin-cli/WatchState.h"
 
@@ -20,13 +21,7 @@ const std::string kCli = KOVRIN_CLI_PATH;
 const TWatchTime kAt{{2026, 12, 9, 14, 5, 9}, 3 * 3600};
 
 std::optional<TBestOffer> Best(std::int32_t Id, std::string Name, double Src, double Dst, double Reserve) {
-    TOfferRow row;
-    row.EID = Id;
-    row.Exchanger = std::move(Name);
-    row.SrcRate = Src;
-    row.DstRate = Dst;
-    row.Reserve = Reserve;
-    return TBestOffer{row, static_cast<long double>(Dst) / Src};
+    return TBestOffer{OfferRow(Id, std::move(Name), Src, Dst, Reserve), static_cast<long double>(Dst) / Src};
 }
 
 TEST(WatchLines, TextAndJsonCarryTheTimeTheExchangerTheRateAndTheReserve) {

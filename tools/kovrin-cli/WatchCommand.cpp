@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <iostream>
 #include <poll.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -138,10 +139,7 @@ int RunWatch(const std::vector<std::string>& Args) {
             currencies.push_back(args.Next());
         }
     }
-    if (currencies.size() != 2)
-        throw EUsage("two currencies are needed, GIVE and GET; got " + std::to_string(currencies.size()));
-    options.Give = currencies[0];
-    options.Get = currencies[1];
+    std::tie(options.Give, options.Get) = CurrencyPair(currencies);
     if (!CatchStopSignals()) {
         std::cerr << "kovrin-cli: cannot catch SIGINT and SIGTERM\n";
         return kExitFailed;
