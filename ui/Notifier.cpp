@@ -19,18 +19,26 @@ constexpr int kBalloonMs = 15000;
 } // namespace
 
 TDBusNoticeSink::TDBusNoticeSink(QObject* Parent, std::optional<QDBusConnection> Bus)
-    : TNoticeSink(Parent), FBus(Bus ? *Bus : QDBusConnection::sessionBus()) {
-    if (FBus.isConnected()) {
-        // From whoever owns the service name now: a service started on demand has a name not known yet.
-        FBus.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                     SLOT(ActionInvoked(uint, QString)));
-        FBus.connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
-                     SLOT(NotificationClosed(uint, uint)));
+    : TNoticeSink(Parent), FBus(std::move(Bus)) {}
+
+QDBusConnection& TDBusNoticeSink::Bus() {
+    if (!FBus) {
+        FBus = QDBusConnection::sessionBus();
     }
+    if (!FListening && FBus->isConnected()) {
+        FListening = true;
+        // From whoever owns the service name now: a service started on demand has a name not known yet.
+        FBus->connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                      SLOT(ActionInvoked(uint, QString)));
+        FBus->connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                      SLOT(NotificationClosed(uint, uint)));
+    }
+    return *FBus;
 }
 
 void TDBusNoticeSink::Show(const TNotice& Notice, TDone Done) {
-    if (!FBus.isConnected()) {
+    QDBusConnection& bus = Bus();
+    if (!bus.isConnected()) {
         Done(false);
         return;
     }
@@ -41,7 +49,7 @@ void TDBusNoticeSink::Show(const TNotice& Notice, TDone Done) {
     call << QStringLiteral("Kovrin") << uint(0) << kDesktopEntry << Notice.Title
          << Notice.Text.toHtmlEscaped() << QStringList{QStringLiteral("default"), QStringLiteral("Открыть")}
          << hints << int(-1);
-    auto* watcher = new QDBusPendingCallWatcher(FBus.asyncCall(call, kCallTimeoutMs), this);
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kCallTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, Notice, Done = std::move(Done)](QDBusPendingCallWatcher* finished) {
                 const QDBusPendingReply<uint> reply = *finished;

@@ -41,8 +41,9 @@ class TNoticeSink : public QObject {
 };
 
 // The desktop's notification service (org.freedesktop.Notifications) on the session bus, or on Bus when given
-// (tests). A bus that is not connected, or a call that fails or gets no answer within a few seconds, counts
-// as "cannot show". A notice carries the default action, so clicking it activates.
+// (tests). The session bus is first reached when the first notice is shown, so a run without alerts starts no
+// D-Bus thread. A bus that is not connected, or a call that fails or gets no answer within a few seconds,
+// counts as "cannot show". A notice carries the default action, so clicking it activates.
 class TDBusNoticeSink final : public TNoticeSink {
     Q_OBJECT
   public:
@@ -54,7 +55,11 @@ class TDBusNoticeSink final : public TNoticeSink {
     void NotificationClosed(uint Id, uint Reason);
 
   private:
-    QDBusConnection FBus;
+    // The bus, reached and listened to on first use.
+    QDBusConnection& Bus();
+
+    std::optional<QDBusConnection> FBus;
+    bool FListening = false;
     std::map<uint, TNotice> FShown;
 };
 
