@@ -6,6 +6,7 @@
 #include "engine/Text.h"
 #include "globals/Globals.h"
 #include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
 #include "ui/NewsView.h"
 #include "ui/UnitLoader.h"
 #include "ui/UpdatesSuspended.h"
@@ -25,18 +26,6 @@ struct TFeedRecords {
     TIData Input;
     TOData Output;
 };
-
-// Runs one completion step so that no error leaves it: completions run inside the job runner's sweep, which
-// must never see one.
-template <typename TStep> void Guarded(const char* What, TStep&& Step) noexcept {
-    try {
-        Step();
-    } catch (const std::exception& error) {
-        qWarning("Kovrin: %s: %s", What, error.what());
-    } catch (...) {
-        qWarning("Kovrin: %s: unknown error", What);
-    }
-}
 
 void StepLoader() {
     if (FormLoader != nullptr) {
@@ -62,7 +51,13 @@ bool IsCurrencyHidden(const std::string& Code) {
 
 void TFormMain::TimerTimer() {
     if (FRefresh.ShouldAutoRefresh(BitBtnRefresh->isEnabled())) {
+        // The repeated refreshes the user asked for run without the loader popping up over whatever the user
+        // is doing; the status line tells of them.
+        FQuietRefresh = !FRefresh.AutoRefreshPending();
+        FAutomaticClick = true;
         BitBtnRefresh->click();
+        FAutomaticClick = false;
+        FQuietRefresh = false;
     }
     if (FRefresh.CountTick()) {
         BitBtnRefresh->setEnabled(true);
@@ -72,6 +67,9 @@ void TFormMain::TimerTimer() {
 }
 
 void TFormMain::BitBtnRefreshClick() {
+    if (!FAutomaticClick) {
+        FStatus.AlertDismissed(); // the user is here and has read it
+    }
     FRefresh.RefreshStarted();
     BitBtnRefresh->setEnabled(false);
     ShowRefreshHint();
@@ -79,7 +77,9 @@ void TFormMain::BitBtnRefreshClick() {
     ShowStatus();
     if (FormLoader != nullptr) {
         FormLoader->Reset();
-        FormLoader->show();
+        if (!FQuietRefresh) {
+            FormLoader->show();
+        }
     }
     try {
         RequestFeed(kFeedNews, [this](const TOData& Output) { NewsReceived(Output); });
@@ -123,7 +123,9 @@ bool TFormMain::TakeFeed(TFeed Feed, const TOData& Output, const std::function<s
 }
 
 void TFormMain::ShowStatus() {
-    LabelStatus->setText(QString::fromStdString(FStatus.Text(FClock())));
+    const QString line = QString::fromStdString(FStatus.Text(FClock()));
+    LabelStatus->setText(line);
+    LabelStatus->setToolTip(line);
 }
 
 void TFormMain::ShowRefreshHint() {
@@ -134,59 +136,59 @@ void TFormMain::ShowRefreshHint() {
 }
 
 void TFormMain::NewsReceived(const TOData& Output) {
-    Guarded("news feed", [&] {
-        TakeFeed(TFeed::News, Output, [&] {
-            EditNews->SetNewsText(QString::fromStdString(NewsText(Output.Body)));
-            return std::size_t{0};
-        });
-        StepLoader();
-        ShowStatus();
-    });
+    FeedReceived(TFeed::News, Output);
 }
 
 void TFormMain::RatesReceived(const TOData& Output) {
-    Guarded("rates feed", [&] {
-        const bool replaced = TakeFeed(TFeed::Rates, Output, [&] {
-            RatesTable = FeedTable(kFeedRates, Output.Body);
-            return RatesTable.size();
-        });
-        StepLoader();
-        if (replaced) {
-            RebuildOffers();
-        }
-        ShowStatus();
-    });
+    FeedReceived(TFeed::Rates, Output);
 }
 
 void TFormMain::ExchangersReceived(const TOData& Output) {
-    Guarded("exchangers feed", [&] {
-        const bool replaced = TakeFeed(TFeed::Exchangers, Output, [&] {
-            ExchangersTable = FeedTable(kFeedExchangers, Output.Body);
-            return ExchangersTable.size();
-        });
-        StepLoader();
-        if (replaced) {
-            RebuildOffers();
-        }
-        ShowStatus();
-    });
+    FeedReceived(TFeed::Exchangers, Output);
 }
 
 void TFormMain::NamesReceived(const TOData& Output) {
-    Guarded("names feed", [&] {
-        const bool replaced = TakeFeed(TFeed::Names, Output, [&] {
-            NamesTable = FeedTable(kFeedNames, Output.Body);
-            FillCurrencyLists();
-            ComboBoxSrc->setEnabled(true);
-            ComboBoxDst->setEnabled(true);
-            return NamesTable.size();
-        });
+    FeedReceived(TFeed::Names, Output);
+}
+
+void TFormMain::FeedReceived(TFeed Feed, const TOData& Output) {
+    Guarded("feed completion", [&] {
+        const bool replaced = TakeFeed(Feed, Output, [&] { return ReplaceFeed(Feed, Output.Body); });
         StepLoader();
-        if (replaced) {
+        if (replaced && Feed != TFeed::News) {
             RebuildOffers();
         }
         ShowStatus();
+        if (replaced && FFeedKeeper) {
+            Guarded("keeping the feed", [&] { FFeedKeeper(FeedName(Feed), Output.Body); });
+        }
+        FAlertsDue = FAlertsDue || (replaced && Feed == TFeed::Rates);
+        if (FAlertsDue && !FStatus.Running()) {
+            FAlertsDue = false;
+            CheckRateAlerts();
+        }
     });
+}
+
+std::size_t TFormMain::ReplaceFeed(TFeed Feed, std::string_view Body) {
+    switch (Feed) {
+    case TFeed::News:
+        EditNews->SetNewsText(QString::fromStdString(NewsText(Body)));
+        return 0;
+    case TFeed::Rates:
+        RatesTable = FeedTable(kFeedRates, Body);
+        return RatesTable.size();
+    case TFeed::Exchangers:
+        ExchangersTable = FeedTable(kFeedExchangers, Body);
+        return ExchangersTable.size();
+    case TFeed::Names:
+        NamesTable = FeedTable(kFeedNames, Body);
+        FillCurrencyLists();
+        ComboBoxSrc->setEnabled(true);
+        ComboBoxDst->setEnabled(true);
+        return NamesTable.size();
+    }
+    return 0;
 }
 
 void TFormMain::FillCurrencyLists() {
@@ -198,9 +200,16 @@ void TFormMain::FillCurrencyLists() {
         const QSignalBlocker srcSignals(ComboBoxSrc);
         const QSignalBlocker dstSignals(ComboBoxDst);
         const QSignalBlocker hideSignals(ListBoxHide);
+        const QSignalBlocker alertSrcSignals(ComboBoxAlertSrc);
+        const QSignalBlocker alertDstSignals(ComboBoxAlertDst);
         ComboBoxSrc->clear();
         ComboBoxDst->clear();
         ListBoxHide->clear();
+        // The alert lists offer what the rates tab offers; a pair being put together stays chosen.
+        const QString alertSrc = ComboBoxAlertSrc->currentText();
+        const QString alertDst = ComboBoxAlertDst->currentText();
+        ComboBoxAlertSrc->clear();
+        ComboBoxAlertDst->clear();
         for (const TStringArray& row : NamesTable) {
             // Item i of the hide list must stand for row i, so a short row still gets its item.
             const QString name = row.size() > 1 ? QString::fromStdString(row[1]) : QString();
@@ -210,9 +219,14 @@ void TFormMain::FillCurrencyLists() {
             } else {
                 ComboBoxSrc->addItem(name);
                 ComboBoxDst->addItem(name);
+                ComboBoxAlertSrc->addItem(name);
+                ComboBoxAlertDst->addItem(name);
             }
         }
+        ComboBoxAlertSrc->setCurrentIndex(ComboBoxAlertSrc->findText(alertSrc, Qt::MatchExactly));
+        ComboBoxAlertDst->setCurrentIndex(ComboBoxAlertDst->findText(alertDst, Qt::MatchExactly));
     }
+    UpdateAlertAddButton();
     SelectSavedCurrency(*ComboBoxSrc, "Rates/SrcCurr");
     SelectSavedCurrency(*ComboBoxDst, "Rates/DstCurr");
 }

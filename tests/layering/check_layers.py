@@ -24,7 +24,7 @@ LAYERS = {
     "tools/demo-service": [],
     "bench": ["app"],
     "scripts": [],
-    "tests/support": ["net"],
+    "tests/support": ["engine"],
     "tests/settings": ["settings", "tests/support"],
     "tests/net": ["net", "tests/support"],
     "tests/engine": ["engine", "tests/support"],

@@ -44,3 +44,9 @@ std::string FeedExitCodesHelp(std::string_view Failed) {
            "  2  a bad command line\n"
            "  3  the service could not be reached or did not answer 200 (the line on stderr says why)\n";
 }
+
+std::pair<std::string, std::string> CurrencyPair(const std::vector<std::string>& Words) {
+    if (Words.size() != 2)
+        throw EUsage("two currencies are needed, GIVE and GET; got " + std::to_string(Words.size()));
+    return {Words[0], Words[1]};
+}

@@ -7,6 +7,7 @@
 #include "tools/kovrin-cli/OffersQuery.h"
 
 #include <iostream>
+#include <tuple>
 
 namespace {
 
@@ -55,10 +56,7 @@ int RunOffers(const std::vector<std::string>& Args) {
             currencies.push_back(args.Next());
         }
     }
-    if (currencies.size() != 2)
-        throw EUsage("two currencies are needed, GIVE and GET; got " + std::to_string(currencies.size()));
-    query.Give = currencies[0];
-    query.Get = currencies[1];
+    std::tie(query.Give, query.Get) = CurrencyPair(currencies);
 
     const auto bodies = FetchFeeds(source, {kFeedRates, kFeedNames, kFeedExchangers});
     try {
