@@ -40,6 +40,58 @@ std::optional<TSortKey> AmountOrder(std::string_view SrcAmountText, std::string_
     return std::nullopt;
 }
 
+std::vector<TOfferRow> RebuiltOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                     const TStringMatrix& Exchangers, const TOfferControls& Controls) {
+    std::vector<TOfferRow> rows = FillOffers(Rates, Names, Exchangers, Controls);
+    SortOffers(rows, {kDefaultOrder});
+    return rows;
+}
+
+std::vector<TOfferRow> TabOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                 const TStringMatrix& Exchangers, const TOfferControls& Controls) {
+    std::vector<TOfferRow> rows = RebuiltOffers(Rates, Names, Exchangers, Controls);
+    if (const std::optional<TSortKey> key = AmountOrder(Controls.SrcAmountText, Controls.DstAmountText)) {
+        SortOffers(rows, {*key});
+    }
+    return rows;
+}
+
+std::string_view OfferFieldTitle(TOfferField Field) {
+    switch (Field) {
+    case TOfferField::EID:
+        return "";
+    case TOfferField::Exchanger:
+        return "Обменник";
+    case TOfferField::SrcRate:
+        return "Отдаёте";
+    case TOfferField::DstRate:
+        return "Получаете";
+    case TOfferField::Reserve:
+        return "Резерв";
+    case TOfferField::BL:
+        return "BL";
+    }
+    return "";
+}
+
+std::string_view OfferFieldName(TOfferField Field) {
+    switch (Field) {
+    case TOfferField::EID:
+        return "EID";
+    case TOfferField::Exchanger:
+        return "Exchanger";
+    case TOfferField::SrcRate:
+        return "SrcRate";
+    case TOfferField::DstRate:
+        return "DstRate";
+    case TOfferField::Reserve:
+        return "Reserve";
+    case TOfferField::BL:
+        return "BL";
+    }
+    return "";
+}
+
 void SortOffers(std::vector<TOfferRow>& Rows, const TSortOrder& Order) {
     if (Order.empty() || Rows.size() < 2) {
         return;
