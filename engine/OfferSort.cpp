@@ -56,40 +56,33 @@ std::vector<TOfferRow> TabOffers(const TStringMatrix& Rates, const TStringMatrix
     return rows;
 }
 
+namespace {
+
+// Each field's column title and own name, in field order.
+struct TFieldTexts {
+    std::string_view Title;
+    std::string_view Name;
+};
+constexpr std::array<TFieldTexts, kOfferFields.size()> kFieldTexts = {{{"", "EID"},
+                                                                       {"Обменник", "Exchanger"},
+                                                                       {"Отдаёте", "SrcRate"},
+                                                                       {"Получаете", "DstRate"},
+                                                                       {"Резерв", "Reserve"},
+                                                                       {"BL", "BL"}}};
+
+TFieldTexts FieldTexts(TOfferField Field) {
+    const auto index = static_cast<std::size_t>(Field);
+    return index < kFieldTexts.size() ? kFieldTexts[index] : TFieldTexts{};
+}
+
+} // namespace
+
 std::string_view OfferFieldTitle(TOfferField Field) {
-    switch (Field) {
-    case TOfferField::EID:
-        return "";
-    case TOfferField::Exchanger:
-        return "Обменник";
-    case TOfferField::SrcRate:
-        return "Отдаёте";
-    case TOfferField::DstRate:
-        return "Получаете";
-    case TOfferField::Reserve:
-        return "Резерв";
-    case TOfferField::BL:
-        return "BL";
-    }
-    return "";
+    return FieldTexts(Field).Title;
 }
 
 std::string_view OfferFieldName(TOfferField Field) {
-    switch (Field) {
-    case TOfferField::EID:
-        return "EID";
-    case TOfferField::Exchanger:
-        return "Exchanger";
-    case TOfferField::SrcRate:
-        return "SrcRate";
-    case TOfferField::DstRate:
-        return "DstRate";
-    case TOfferField::Reserve:
-        return "Reserve";
-    case TOfferField::BL:
-        return "BL";
-    }
-    return "";
+    return FieldTexts(Field).Name;
 }
 
 void SortOffers(std::vector<TOfferRow>& Rows, const TSortOrder& Order) {
