@@ -63,18 +63,17 @@ class TProgram final {
     // The second part: the windows, up to the main window shown. Throws std::logic_error before Open or when
     // called twice.
     void ShowWindows();
-    // After the loop: refuses every later completion of the own hand-off and writes settings.xml (unless it
-    // could not be used or the user made it read-only). Safe to call more than once. Never throws.
+    // After the loop: refuses every later completion of the own hand-off and writes settings.xml (unless the
+    // options say not to, or it could not be used, or the user made it read-only). Safe to call more than
+    // once. Never throws.
     void EndLoop() noexcept;
     // EndLoop, then the windows and the globals released in a fixed order. Safe to call more than once.
     // Never throws.
     void Stop() noexcept;
 
-    // The windows; valid between ShowWindows and Stop.
+    // The windows between ShowWindows and Stop; std::logic_error otherwise.
     TFormMain& Main() const;
     TFormLoader& Loader() const;
-    // The own Qt hand-off; null when the options gave a dispatcher.
-    TQtDispatcher* QtDispatcher() const { return FQtDispatcher.get(); }
 
   private:
     TProgramOptions FOptions;

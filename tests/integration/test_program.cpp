@@ -2,7 +2,9 @@
 #include "app/Program.h"
 #include "engine/FeedCache.h"
 #include "globals/Globals.h"
+#include "net/PumpedDispatcher.h"
 #include "settings/SettingsLocation.h"
+#include "tests/support/FeedService.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/RatesFeeds.h"
@@ -14,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <stdexcept>
 
 namespace {
@@ -91,6 +94,28 @@ TEST_F(Program, ASettingsFileOnlyReadOrMadeReadOnlyIsLeftAsItIs) {
         EXPECT_EQ(ReadFileBytes(FDir / "settings.xml"), before) << "read-only file: " << readOnlyFile;
         std::filesystem::permissions(FDir / "settings.xml", std::filesystem::perms::owner_all);
     }
+}
+
+TEST_F(Program, AGivenHandOffCarriesTheRefreshsCompletions) {
+    TFeedService service;
+    service.Answer("news", {feeds::kNews});
+    service.Answer("rates", {feeds::kRates});
+    service.Answer("names", {feeds::kNames});
+    service.Answer("exchangers", {feeds::kExchangers});
+    TPumpedDispatcher completions;
+    TProgramOptions options = Options();
+    options.ServiceBase = service.Base();
+    options.Dispatcher = completions.Dispatcher();
+    TProgram program(options);
+    ASSERT_TRUE(program.Open());
+    program.ShowWindows();
+    program.Main().TimerTimer(); // the first refresh
+    ASSERT_TRUE(completions.WaitForQueued(4, std::chrono::seconds(10)));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(program.Loader().ProgressBar->value(), 0); // nothing arrives through Qt's loop
+    completions.Pump();
+    EXPECT_EQ(program.Loader().ProgressBar->value(), 4);
+    EXPECT_FALSE(RatesTable.empty());
 }
 
 TEST_F(Program, WithoutAFeedCacheNothingIsKeptOrShownAndWithoutAJobRunnerThereIsNone) {
