@@ -4,6 +4,8 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -76,6 +78,10 @@ bool RegexTest(std::string_view Pattern, std::string_view Subject) {
 }
 
 TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern) {
+    return RegexMatchAll(Subject, Pattern, std::numeric_limits<std::size_t>::max());
+}
+
+TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern, std::size_t Budget) {
     const TCompiled compiled = Compile(Pattern, PCRE2_UTF | PCRE2_CASELESS | PCRE2_MULTILINE, true);
     pcre2_code* code = compiled.Code.get();
     // Without JIT the interpreter serves; the result is the same.
@@ -100,7 +106,10 @@ TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern) 
     PCRE2_SIZE offset = 0;
     while (offset <= length) {
         const std::uint32_t options = PCRE2_NOTEMPTY | PCRE2_NO_UTF_CHECK;
-        int rc = pcre2_match(code, subject, length, offset, options, data.get(), nullptr);
+        // The JIT's own entry skips the argument checks pcre2_match repeats on every call; it never checks
+        // UTF.
+        int rc = jit ? pcre2_jit_match(code, subject, length, offset, PCRE2_NOTEMPTY, data.get(), nullptr)
+                     : pcre2_match(code, subject, length, offset, options, data.get(), nullptr);
         if (rc == PCRE2_ERROR_JIT_STACKLIMIT && jit) {
             // The interpreter keeps its backtracking on the heap and may still finish this match.
             rc = pcre2_match(code, subject, length, offset, options | PCRE2_NO_JIT, data.get(), nullptr);
@@ -108,27 +117,24 @@ TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern) 
         if (rc <= 0) {
             break;
         }
-        TStringArray& row = result.emplace_back();
-        row.reserve(static_cast<std::size_t>(rc - 1));
-        for (int group = 1; group < rc; ++group) {
-            const PCRE2_SIZE start = ovector[2 * group];
-            const PCRE2_SIZE end = ovector[2 * group + 1];
-            if (start == PCRE2_UNSET) {
-                row.emplace_back();
-            } else {
-                row.emplace_back(Subject.substr(start, end - start));
-            }
+        static_assert(TStringMatrix::kNoField == PCRE2_UNSET);
+        result.AppendRow(Subject, ovector + 2, static_cast<std::size_t>(rc - 1));
+        if (result.HeldBytes() > Budget) {
+            throw ETableTooLarge("the table would hold more than " + std::to_string(Budget) + " bytes",
+                                 Budget);
         }
         // A match that ends where the search began would be found again forever; NOTEMPTY should rule it out.
         if (ovector[1] <= offset) {
             break;
         }
         offset = ovector[1];
-        // Growing a table of a big feed row by row copies it a dozen times; size it once from the density of
-        // the first records instead.
+        // Growing a table of a big feed as it comes copies it several times; size it once from the density of
+        // the first records instead, within the budget.
         if (result.size() == kEstimateAfterRows && offset < length) {
-            result.reserve(
-                static_cast<std::size_t>(static_cast<double>(length) / offset * kEstimateAfterRows * 1.1));
+            const double scale =
+                std::min(static_cast<double>(length) / static_cast<double>(offset) * 1.1,
+                         static_cast<double>(Budget) / static_cast<double>(result.HeldBytes()));
+            result.ReserveScaled(scale);
         }
     }
     return result;

@@ -17,14 +17,14 @@ long double PowerOfTen(int Decimals) {
     return power;
 }
 
-std::string ExchangerName(const std::string& Name) {
+std::string ExchangerName(std::string_view Name) {
     return AnsiToUtf8(Utf8ToAnsi(Name).substr(0, kExchangerNameBytes));
 }
 
 // Both currency codes of the controls; the last names row with a display name wins, as for a duplicated name.
 void FindCodes(const TStringMatrix& Names, const TOfferControls& Controls, std::string& SrcCode,
                std::string& DstCode) {
-    for (const TStringArray& row : Names) {
+    for (const TStringRow row : Names) {
         if (row.size() < 2) {
             continue;
         }
@@ -70,13 +70,7 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
     std::string dstCode;
     FindCodes(Names, Controls, srcCode, dstCode);
 
-    // A large table is one heap block per row: the scan waits on memory, so ask for rows a little ahead.
-    constexpr std::size_t kPrefetchAhead = 32;
-    for (std::size_t i = 0; i < Rates.size(); ++i) {
-        if (i + kPrefetchAhead < Rates.size() && Rates[i + kPrefetchAhead].size() > 2) {
-            __builtin_prefetch(&Rates[i + kPrefetchAhead][1]);
-        }
-        const TStringArray& quote = Rates[i];
+    for (const TStringRow quote : Rates) {
         if (quote.size() < 6 || quote[1] != srcCode || quote[2] != dstCode) {
             continue;
         }
@@ -106,7 +100,7 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
         if (index < 0) {
             continue;
         }
-        const TStringArray& exchanger = Exchangers[static_cast<std::size_t>(index)];
+        const TStringRow exchanger = Exchangers[static_cast<std::size_t>(index)];
         if (exchanger.size() < 4) {
             continue;
         }

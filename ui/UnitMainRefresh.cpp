@@ -152,11 +152,11 @@ void TFormMain::FillCurrencyLists() {
         ComboBoxSrc->clear();
         ComboBoxDst->clear();
         ListBoxHide->clear();
-        for (const TStringArray& row : NamesTable) {
+        for (const TStringRow row : NamesTable) {
             // Item i of the hide list must stand for row i, so a short row still gets its item.
-            const QString name = row.size() > 1 ? QString::fromStdString(row[1]) : QString();
+            const QString name = row.size() > 1 ? QString::fromUtf8(row[1]) : QString();
             ListBoxHide->addItem(name);
-            if (!row.empty() && IsCurrencyHidden(row[0])) {
+            if (!row.empty() && IsCurrencyHidden(std::string(row[0]))) {
                 ListBoxHide->item(ListBoxHide->count() - 1)->setSelected(true);
             } else {
                 ComboBoxSrc->addItem(name);

@@ -376,7 +376,7 @@ TEST(DemoService, ClickPagesAndOneLogLinePerRequest) {
     const auto exchangers =
         FeedTable(kFeedExchangers, Cli({"--service", service.Url(), "feed", "exchangers"}, home.Path()).Out);
     ASSERT_FALSE(exchangers.empty());
-    const auto& [id, name] = std::pair{exchangers[3][0], exchangers[3][1]};
+    const auto [id, name] = std::pair{std::string(exchangers[3][0]), std::string(exchangers[3][1])};
 
     TIData request;
     request.Timeout = 5000;

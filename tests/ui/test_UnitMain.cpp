@@ -59,8 +59,8 @@ TEST_F(FormMain, CloseWritesEveryKeyInOrderAndCreateRestoresThem) {
         }
         main.ComboBoxSrc->setCurrentIndex(1);
         main.ComboBoxDst->setCurrentIndex(0);
-        for (const TStringArray& row : NamesTable) {
-            main.ListBoxHide->addItem(QString::fromStdString(row[1]));
+        for (const TStringRow row : NamesTable) {
+            main.ListBoxHide->addItem(QString::fromUtf8(row[1]));
         }
         main.ListBoxHide->item(1)->setSelected(true);
         main.ListBoxHide->item(2)->setSelected(true);
