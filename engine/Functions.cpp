@@ -1,19 +1,11 @@
 #include "engine/Functions.h"
+#include "engine/MatchRun.h"
 #include "engine/Text.h"
 
-#define PCRE2_CODE_UNIT_WIDTH 8
-#include <pcre2.h>
-
-#include <algorithm>
 #include <limits>
 #include <memory>
 
 namespace {
-
-// Match data of 100 pairs: group 0 and 99 capture groups; a match that sets a later group yields 0.
-constexpr std::uint32_t kOvectorPairs = 100;
-// Rows matched before the table's final size is estimated.
-constexpr std::size_t kEstimateAfterRows = 256;
 
 struct TTablesDeleter {
     void operator()(const std::uint8_t* Tables) const { pcre2_maketables_free(nullptr, Tables); }
@@ -93,49 +85,5 @@ TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern, 
         decoded = DecodeUtf8Lenient(Subject);
         Subject = decoded;
     }
-    const auto* subject = reinterpret_cast<PCRE2_SPTR>(Subject.data());
-    const PCRE2_SIZE length = Subject.size();
-
-    TStringMatrix result;
-    const std::unique_ptr<pcre2_match_data, TMatchDataDeleter> data(
-        pcre2_match_data_create(kOvectorPairs, nullptr));
-    if (!data) {
-        return result;
-    }
-    const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.get());
-    PCRE2_SIZE offset = 0;
-    while (offset <= length) {
-        const std::uint32_t options = PCRE2_NOTEMPTY | PCRE2_NO_UTF_CHECK;
-        // The JIT's own entry skips the argument checks pcre2_match repeats on every call; it never checks
-        // UTF.
-        int rc = jit ? pcre2_jit_match(code, subject, length, offset, PCRE2_NOTEMPTY, data.get(), nullptr)
-                     : pcre2_match(code, subject, length, offset, options, data.get(), nullptr);
-        if (rc == PCRE2_ERROR_JIT_STACKLIMIT && jit) {
-            // The interpreter keeps its backtracking on the heap and may still finish this match.
-            rc = pcre2_match(code, subject, length, offset, options | PCRE2_NO_JIT, data.get(), nullptr);
-        }
-        if (rc <= 0) {
-            break;
-        }
-        static_assert(TStringMatrix::kNoField == PCRE2_UNSET);
-        result.AppendRow(Subject, ovector + 2, static_cast<std::size_t>(rc - 1));
-        if (result.HeldBytes() > Budget) {
-            throw ETableTooLarge("the table would hold more than " + std::to_string(Budget) + " bytes",
-                                 Budget);
-        }
-        // A match that ends where the search began would be found again forever; NOTEMPTY should rule it out.
-        if (ovector[1] <= offset) {
-            break;
-        }
-        offset = ovector[1];
-        // Growing a table of a big feed as it comes copies it several times; size it once from the density of
-        // the first records instead, within the budget.
-        if (result.size() == kEstimateAfterRows && offset < length) {
-            const double scale =
-                std::min(static_cast<double>(length) / static_cast<double>(offset) * 1.1,
-                         static_cast<double>(Budget) / static_cast<double>(result.HeldBytes()));
-            result.ReserveScaled(scale);
-        }
-    }
-    return result;
+    return MatchAllRows(code, jit, Subject, Budget);
 }

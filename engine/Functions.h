@@ -24,8 +24,9 @@ class ERegexError : public std::runtime_error {
 // Raised when a table would hold more than its budget of bytes (TStringMatrix::HeldBytes).
 class ETableTooLarge : public std::runtime_error {
   public:
-    ETableTooLarge(const std::string& message, std::size_t budget)
-        : std::runtime_error(message), FBudget(budget) {}
+    explicit ETableTooLarge(std::size_t Budget)
+        : std::runtime_error("the table would hold more than " + std::to_string(Budget) + " bytes"),
+          FBudget(Budget) {}
     std::size_t Budget() const { return FBudget; }
 
   private:

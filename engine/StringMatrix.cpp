@@ -127,14 +127,9 @@ void TStringMatrix::push_back(const TStringArray& Row) {
 }
 
 void TStringMatrix::AppendRow(std::span<const std::string_view> Fields) {
-    std::size_t bytes = 0;
+    unsigned char* out = PutLength(StartRow(), Fields.size());
     for (const std::string_view field : Fields) {
-        bytes += field.size();
-    }
-    unsigned char* out = StartRow(kMaxLengthBytes * (Fields.size() + 1) + bytes);
-    out = PutLength(out, Fields.size());
-    for (const std::string_view field : Fields) {
-        out = PutLength(out, field.size());
+        out = PutLength(Room(out, kMaxLengthBytes + field.size()), field.size());
         if (!field.empty()) {
             std::memcpy(out, field.data(), field.size());
             out += field.size();
@@ -144,24 +139,15 @@ void TStringMatrix::AppendRow(std::span<const std::string_view> Fields) {
 }
 
 void TStringMatrix::AppendRow(std::string_view Source, const std::size_t* Pairs, std::size_t Count) {
-    const auto length = [Pairs](std::size_t Field) -> std::size_t {
-        const std::size_t start = Pairs[2 * Field];
-        const std::size_t end = Pairs[2 * Field + 1];
-        return start == kNoField || end < start ? 0 : end - start;
-    };
-    std::size_t bytes = 0;
+    unsigned char* out = PutLength(StartRow(), Count);
     for (std::size_t i = 0; i < Count; ++i) {
-        bytes += length(i);
-    }
-    unsigned char* out = StartRow(kMaxLengthBytes * (Count + 1) + bytes + kCopyBlock);
-    out = PutLength(out, Count);
-    for (std::size_t i = 0; i < Count; ++i) {
-        const std::size_t size = length(i);
-        out = PutLength(out, size);
+        const std::size_t start = Pairs[2 * i];
+        const std::size_t end = Pairs[2 * i + 1];
+        const std::size_t size = start == kNoField || end < start ? 0 : end - start;
+        out = PutLength(Room(out, kMaxLengthBytes + size + kCopyBlock), size);
         if (size > 0) {
-            const std::size_t start = Pairs[2 * i];
-            // Fields are mostly short: copying a fixed block (room for it was made above) is cheaper than a
-            // call per field. The block may read past the field, never past Source.
+            // Fields are mostly short: copying a fixed block (Room keeps space for it) is cheaper than a call
+            // per field. The block may read past the field, never past Source.
             if (size <= kCopyBlock && start + kCopyBlock <= Source.size()) {
                 std::memcpy(out, Source.data() + start, kCopyBlock);
             } else {
@@ -173,26 +159,50 @@ void TStringMatrix::AppendRow(std::string_view Source, const std::size_t* Pairs,
     EndRow(out);
 }
 
-unsigned char* TStringMatrix::StartRow(std::size_t Bytes) {
-    if (FByteCount + Bytes > kOffsetLimit) {
+void TStringMatrix::AppendRows(const TStringMatrix& Other, std::size_t From) {
+    if (From >= Other.size()) {
+        return;
+    }
+    // The records go over as one piece; only their offsets move.
+    const std::size_t first = Other.FRowStart[From];
+    const std::size_t bytes = Other.FByteCount - first;
+    if (FByteCount + (Other.FRowStart.back() - first) > kOffsetLimit) {
         throw std::length_error("a table may hold at most 4 GiB");
     }
-    if (FByteCapacity - FByteCount < Bytes) {
-        GrowBytes(Bytes);
+    unsigned char* out = Room(FBytes.get() + FByteCount, bytes);
+    std::memcpy(out, Other.FBytes.get() + first, bytes);
+    const std::size_t base = FByteCount;
+    for (std::size_t row = From; row < Other.size(); ++row) {
+        FRowStart.push_back(static_cast<std::uint32_t>(base + Other.FRowStart[row] - first));
+    }
+    FByteCount += bytes;
+}
+
+unsigned char* TStringMatrix::StartRow() {
+    if (FByteCount > kOffsetLimit) {
+        throw std::length_error("a table may hold at most 4 GiB");
     }
     FRowStart.push_back(static_cast<std::uint32_t>(FByteCount));
-    return FBytes.get() + FByteCount;
+    return Room(FBytes.get() + FByteCount, kMaxLengthBytes);
+}
+
+unsigned char* TStringMatrix::Room(unsigned char* Out, std::size_t Bytes) {
+    const auto used = static_cast<std::size_t>(Out - FBytes.get());
+    if (FByteCapacity - used < Bytes) {
+        GrowBytes(used, Bytes);
+    }
+    return FBytes.get() + used;
 }
 
 void TStringMatrix::EndRow(const unsigned char* Out) {
     FByteCount = static_cast<std::size_t>(Out - FBytes.get());
 }
 
-void TStringMatrix::GrowBytes(std::size_t Needed) {
-    const std::size_t capacity = std::max(FByteCount + Needed, FByteCapacity + FByteCapacity / 2);
+void TStringMatrix::GrowBytes(std::size_t Used, std::size_t Needed) {
+    const std::size_t capacity = std::max(Used + Needed, FByteCapacity + FByteCapacity / 2);
     auto bytes = std::make_unique_for_overwrite<unsigned char[]>(capacity);
-    if (FByteCount > 0) {
-        std::memcpy(bytes.get(), FBytes.get(), FByteCount);
+    if (Used > 0) {
+        std::memcpy(bytes.get(), FBytes.get(), Used);
     }
     FBytes = std::move(bytes);
     FByteCapacity = capacity;
@@ -206,7 +216,7 @@ void TStringMatrix::ReserveScaled(double Factor) {
         return static_cast<std::size_t>(static_cast<double>(Now) * (Factor - 1));
     };
     if (const std::size_t bytes = more(FByteCount); FByteCapacity - FByteCount < bytes) {
-        GrowBytes(bytes);
+        GrowBytes(FByteCount, bytes);
     }
     FRowStart.reserve(FRowStart.size() + more(FRowStart.size()));
 }

@@ -87,8 +87,8 @@ class TStringRow {
 // A table of strings: rows in order, each a list of fields; rows need not have equal lengths. Indexed like a
 // vector of rows (table[row][column]); a row is a TStringRow view into the table. Each row is one record in a
 // single block of bytes: its field count, then every field as its length and its bytes (lengths in 7-bit
-// groups, one byte below 128), with a 32-bit offset per row beside the block. A table holds at most 4 GiB;
-// appending past that throws std::length_error.
+// groups, one byte below 128), with a 32-bit offset per row beside the block. Rows start within the first
+// 4 GiB; appending past that throws std::length_error.
 class TStringMatrix {
   public:
     // Walks the rows in order.
@@ -147,6 +147,8 @@ class TStringMatrix {
     // kNoField. The pairs must lie within Source.
     void AppendRow(std::string_view Source, const std::size_t* Pairs, std::size_t Count);
     static constexpr std::size_t kNoField = ~std::size_t{0};
+    // Appends copies of Other's rows from row From (<= Other.size()) on.
+    void AppendRows(const TStringMatrix& Other, std::size_t From);
 
     // Makes room for the table to grow to Factor times its present size without moving (nothing for
     // Factor <= 1).
@@ -160,12 +162,14 @@ class TStringMatrix {
     friend bool operator==(const TStringMatrix& A, const TStringMatrix& B);
 
   private:
-    // Makes room for Needed more bytes in the block.
-    void GrowBytes(std::size_t Needed);
-    // Checks the 4 GiB limit and makes room for a record of at most Bytes bytes; gives where it goes.
-    unsigned char* StartRow(std::size_t Bytes);
-    // Notes the record that starts at the offset StartRow gave as a row, Out being its end.
+    // Begins the record of a new row; gives where it goes, with room for a written length.
+    unsigned char* StartRow();
+    // Makes sure Bytes bytes fit at Out, in the record being written (the block may move); gives Out anew.
+    unsigned char* Room(unsigned char* Out, std::size_t Bytes);
+    // Ends the record begun by StartRow at Out.
     void EndRow(const unsigned char* Out);
+    // Moves the block to one with room for Needed bytes past its first Used bytes, which are kept.
+    void GrowBytes(std::size_t Used, std::size_t Needed);
 
     std::unique_ptr<unsigned char[]> FBytes; // the records of all rows, back to back
     std::size_t FByteCount = 0;
