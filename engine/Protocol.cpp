@@ -28,7 +28,7 @@ std::string NewsText(std::string_view BodyBytes) {
     return TrimControl(DecodeFeedBody(BodyBytes));
 }
 
-TStringMatrix FeedTable(std::string_view Feed, std::string_view BodyBytes) {
+TStringMatrix FeedTable(std::string_view Feed, std::string_view BodyBytes, std::size_t Budget) {
     std::string_view pattern;
     if (Feed == kFeedRates) {
         pattern = kRatesPattern;
@@ -40,7 +40,7 @@ TStringMatrix FeedTable(std::string_view Feed, std::string_view BodyBytes) {
         throw std::invalid_argument("no table is cut from the feed \"" + std::string(Feed) + "\"");
     }
     // RegexMatchAll decodes leniently itself, and only when the bytes need it.
-    return RegexMatchAll(BodyBytes, pattern);
+    return RegexMatchAll(BodyBytes, pattern, Budget);
 }
 
 std::string ExchangerPageUrl(std::string_view Base, std::int32_t EID) {

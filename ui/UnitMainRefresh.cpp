@@ -15,6 +15,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -34,6 +35,17 @@ template <typename TStep> void Guarded(const char* What, TStep&& Step) noexcept 
         qWarning("Kovrin: %s: %s", What, error.what());
     } catch (...) {
         qWarning("Kovrin: %s: unknown error", What);
+    }
+}
+
+// The feed's table, or nothing when it would pass the table budget: such a feed failed, and like a failed
+// exchange it replaces nothing.
+std::optional<TStringMatrix> FeedTableUnlessTooLarge(std::string_view Feed, const TOData& Output) {
+    try {
+        return FeedTable(Feed, Output.Body);
+    } catch (const ETableTooLarge& error) {
+        qWarning("Kovrin: %.*s feed refused: %s", static_cast<int>(Feed.size()), Feed.data(), error.what());
+        return std::nullopt;
     }
 }
 
@@ -116,28 +128,43 @@ void TFormMain::NewsReceived(const TOData& Output) {
 
 void TFormMain::RatesReceived(const TOData& Output) {
     Guarded("rates feed", [&] {
-        RatesTable = FeedTable(kFeedRates, Output.Body);
+        std::optional<TStringMatrix> table = FeedTableUnlessTooLarge(kFeedRates, Output);
+        if (table) {
+            RatesTable = std::move(*table);
+        }
         StepLoader();
-        RebuildOffers();
+        if (table) {
+            RebuildOffers();
+        }
     });
 }
 
 void TFormMain::ExchangersReceived(const TOData& Output) {
     Guarded("exchangers feed", [&] {
-        ExchangersTable = FeedTable(kFeedExchangers, Output.Body);
+        std::optional<TStringMatrix> table = FeedTableUnlessTooLarge(kFeedExchangers, Output);
+        if (table) {
+            ExchangersTable = std::move(*table);
+        }
         StepLoader();
-        RebuildOffers();
+        if (table) {
+            RebuildOffers();
+        }
     });
 }
 
 void TFormMain::NamesReceived(const TOData& Output) {
     Guarded("names feed", [&] {
-        NamesTable = FeedTable(kFeedNames, Output.Body);
-        FillCurrencyLists();
-        ComboBoxSrc->setEnabled(true);
-        ComboBoxDst->setEnabled(true);
+        std::optional<TStringMatrix> table = FeedTableUnlessTooLarge(kFeedNames, Output);
+        if (table) {
+            NamesTable = std::move(*table);
+            FillCurrencyLists();
+            ComboBoxSrc->setEnabled(true);
+            ComboBoxDst->setEnabled(true);
+        }
         StepLoader();
-        RebuildOffers();
+        if (table) {
+            RebuildOffers();
+        }
     });
 }
 

@@ -5,6 +5,7 @@
 #include "tests/ui/MainWindowFixture.h"
 #include "tests/ui/RatesFeeds.h"
 #include "ui/NewsView.h"
+#include "ui/UnitLoader.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -308,6 +309,34 @@ TEST_F(RatesTab, HideFlagsReadAsBooleansAndAnythingElseAsNotHidden) {
     // An element holding other elements cannot be read as a flag.
     ConfigWrite(ConfigDoc, "HideCurrencies/jpy/deeper", true);
     EXPECT_FALSE(IsCurrencyHidden("jpy"));
+}
+
+TEST_F(RatesTab, AFeedWhoseTableWouldPassTheBudgetReplacesNothing) {
+    TFormMain& main = OpenWithPair();
+    const TStringMatrix names = NamesTable;
+    const TStringMatrix exchangers = ExchangersTable;
+    const std::vector<std::string> offers = ShownOffers(*main.DBGridRates);
+    const int currencies = main.ComboBoxSrc->count();
+    // Short rows make a table of almost twice their bytes: 21 MB of them would pass the budget.
+    std::string shortNames;
+    std::string shortExchangers;
+    for (int i = 0; i < 3'500'000; ++i) {
+        shortNames += "a;b;c\n";
+        shortExchangers += "1;a;;\n";
+    }
+
+    TFormLoader loader(&main);
+    FormLoader = &loader;
+    main.NamesReceived(Answer(shortNames));
+    main.ExchangersReceived(Answer(shortExchangers));
+    FormLoader = nullptr;
+    EXPECT_EQ(loader.ProgressBar->value(), 2) << "a refused feed still counts as handled";
+    EXPECT_EQ(NamesTable, names);
+    EXPECT_EQ(ExchangersTable, exchangers);
+    EXPECT_EQ(main.ComboBoxSrc->count(), currencies);
+    EXPECT_EQ(main.ComboBoxSrc->currentText(), QStringLiteral("US Dollar"));
+    EXPECT_EQ(ShownOffers(*main.DBGridRates), offers);
+    EXPECT_TRUE(BoxTexts.isEmpty()) << BoxTexts.join('\n').toStdString();
 }
 
 } // namespace

@@ -55,7 +55,7 @@ int RunFeed(const std::vector<std::string>& Args) {
     } else if (format == "raw") {
         std::cout << DecodeFeedBody(body);
     } else {
-        for (const auto& row : FeedTable(name, body)) {
+        for (const auto row : FetchedFeedTable(source, name, body)) {
             for (std::size_t i = 0; i < row.size(); ++i)
                 std::cout << (i > 0 ? "\t" : "") << TsvField(row[i]);
             std::cout << '\n';

@@ -86,8 +86,12 @@ struct TFileHandle {
     ~TFileHandle() { close(Descriptor); }
 };
 
+std::string FeedFilePath(const std::string& dir, std::string_view feed) {
+    return dir + "/" + std::string(feed) + ".txt";
+}
+
 std::string ReadFeedFile(const std::string& dir, std::string_view feed) {
-    const std::string path = dir + "/" + std::string(feed) + ".txt";
+    const std::string path = FeedFilePath(dir, feed);
     const auto unreadable = [&](const std::string& cause) {
         return EFeedUnavailable(
             "could not read feed \"" + std::string(feed) + "\" from " + path + ": " + cause, false);
@@ -168,4 +172,16 @@ std::vector<std::string> FetchFeeds(const TFeedSource& Source, const std::vector
     for (const auto feed : Feeds)
         bodies.push_back(ReadFeedFile(*Source.FeedsDir, feed));
     return bodies;
+}
+
+TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, std::string_view Body) {
+    try {
+        return FeedTable(Feed, Body);
+    } catch (const ETableTooLarge& error) {
+        const std::string from =
+            Source.FeedsDir ? FeedFilePath(*Source.FeedsDir, Feed) : Source.ServiceBase + "/callback";
+        throw EFeedUnavailable("could not use feed \"" + std::string(Feed) + "\" from " + from +
+                                   ": its table would pass " + std::to_string(error.Budget() >> 20) + " MiB",
+                               true);
+    }
 }

@@ -61,9 +61,11 @@ int RunOffers(const std::vector<std::string>& Args) {
     query.Get = currencies[1];
 
     const auto bodies = FetchFeeds(source, {kFeedRates, kFeedNames, kFeedExchangers});
+    const TStringMatrix rates = FetchedFeedTable(source, kFeedRates, bodies[0]);
+    const TStringMatrix names = FetchedFeedTable(source, kFeedNames, bodies[1]);
+    const TStringMatrix exchangers = FetchedFeedTable(source, kFeedExchangers, bodies[2]);
     try {
-        const auto rows = QueryOffers(FeedTable(kFeedRates, bodies[0]), FeedTable(kFeedNames, bodies[1]),
-                                      FeedTable(kFeedExchangers, bodies[2]), query);
+        const auto rows = QueryOffers(rates, names, exchangers, query);
         std::cout << (format == "csv"    ? OffersCsv(rows)
                       : format == "json" ? OffersJson(rows)
                                          : OffersTable(rows));
