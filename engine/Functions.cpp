@@ -24,6 +24,7 @@ struct TMatchDataDeleter {
 struct TCompiled {
     std::unique_ptr<const std::uint8_t, TTablesDeleter> Tables;
     std::unique_ptr<pcre2_code, TCodeDeleter> Code;
+    bool Jit = false; // also compiled to machine code
 };
 
 // Compiles Pattern with character tables made for this call, or throws ERegexError.
@@ -55,6 +56,14 @@ TCompiled Compile(std::string_view Pattern, std::uint32_t Options, bool NewlineA
     return compiled;
 }
 
+// Pattern compiled as RegexMatchAll uses it: UTF, CASELESS, MULTILINE, any newline, and JIT where it can be
+// had (without it the interpreter serves; the table is the same).
+TCompiled CompileForTables(std::string_view Pattern) {
+    TCompiled compiled = Compile(Pattern, PCRE2_UTF | PCRE2_CASELESS | PCRE2_MULTILINE, true);
+    compiled.Jit = pcre2_jit_compile(compiled.Code.get(), PCRE2_JIT_COMPLETE) == 0;
+    return compiled;
+}
+
 } // namespace
 
 bool RegexTest(std::string_view Pattern, std::string_view Subject) {
@@ -74,16 +83,19 @@ TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern) 
 }
 
 TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern, std::size_t Budget) {
-    const TCompiled compiled = Compile(Pattern, PCRE2_UTF | PCRE2_CASELESS | PCRE2_MULTILINE, true);
-    pcre2_code* code = compiled.Code.get();
-    // Without JIT the interpreter serves; the result is the same.
-    const bool jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
-
+    const TCompiled compiled = CompileForTables(Pattern);
     // Validate once: letting every match recheck the rest of the subject makes a long feed quadratic.
-    std::string decoded;
-    if (!IsValidUtf8(Subject)) {
-        decoded = DecodeUtf8Lenient(Subject);
-        Subject = decoded;
+    if (IsValidUtf8(Subject)) {
+        return TStringMatrix(Subject, MatchAllRows(compiled.Code.get(), compiled.Jit, Subject, Budget));
     }
-    return MatchAllRows(code, jit, Subject, Budget);
+    const std::string decoded = DecodeUtf8Lenient(Subject);
+    return TStringMatrix(std::string_view(decoded),
+                         MatchAllRows(compiled.Code.get(), compiled.Jit, decoded, Budget));
+}
+
+TStringMatrix RegexMatchAllOver(std::string&& Subject, std::string_view Pattern, std::size_t Budget) {
+    const TCompiled compiled = CompileForTables(Pattern);
+    std::string text = IsValidUtf8(Subject) ? std::move(Subject) : DecodeUtf8Lenient(Subject);
+    TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, text, Budget);
+    return TStringMatrix(std::move(text), std::move(rows));
 }

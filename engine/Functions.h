@@ -21,11 +21,11 @@ class ERegexError : public std::runtime_error {
     std::size_t FOffset;
 };
 
-// Raised when a table would hold more than its budget of bytes (TStringMatrix::HeldBytes).
+// Raised when the rows of a table would need more than its budget of bytes.
 class ETableTooLarge : public std::runtime_error {
   public:
     explicit ETableTooLarge(std::size_t Budget)
-        : std::runtime_error("the table would hold more than " + std::to_string(Budget) + " bytes"),
+        : std::runtime_error("the table would need more than " + std::to_string(Budget) + " bytes"),
           FBudget(Budget) {}
     std::size_t Budget() const { return FBudget; }
 
@@ -43,9 +43,13 @@ bool RegexTest(std::string_view Pattern, std::string_view Subject);
 // valid UTF-8 is first decoded leniently (each malformed sequence becomes U+FFFD). Throws ERegexError for a
 // bad pattern.
 TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern);
-// The same table, but throws ETableTooLarge instead as soon as it would hold more than Budget bytes, so that
-// a hostile subject costs at most about the budget.
+// The same table, but throws ETableTooLarge instead as soon as its rows would need more than Budget bytes
+// (the text from each row's first field byte to its last, and a few bytes per field), so that a hostile
+// subject costs at most about the budget.
 TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern, std::size_t Budget);
+// The same table, which takes Subject over as the text its fields point into rather than copying them (it
+// copies them when they cover less than half of it).
+TStringMatrix RegexMatchAllOver(std::string&& Subject, std::string_view Pattern, std::size_t Budget);
 
 // The pattern a stored installation GUID must contain.
 inline constexpr std::string_view kGuidPattern =

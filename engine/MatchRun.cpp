@@ -51,9 +51,9 @@ bool TMatchRun::Step() {
         return false;
     }
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(FData.get());
-    static_assert(TStringMatrix::kNoField == PCRE2_UNSET);
-    FTable.AppendRow(FSubject, ovector + 2, static_cast<std::size_t>(rc - 1));
-    if (FTable.HeldBytes() > FBudget) {
+    static_assert(TRowIndex::kNoField == PCRE2_UNSET);
+    FRows.AddRow(ovector + 2, static_cast<std::size_t>(rc - 1));
+    if (FRows.NeededBytes() > FBudget) {
         throw ETableTooLarge(FBudget);
     }
     // A match that ends where the search began would be found again forever; NOTEMPTY should rule it out.
@@ -64,16 +64,16 @@ bool TMatchRun::Step() {
     FOffset = ovector[1];
     // Growing a table of a big feed as it comes copies it several times; size it once from the density of the
     // first records instead, within the budget.
-    if (FTable.size() == kEstimateAfterRows && FOffset < length) {
+    if (FRows.size() == kEstimateAfterRows && FOffset < length) {
         const auto searched = static_cast<double>(FOffset - FStart);
-        FTable.ReserveScaled(
+        FRows.ReserveScaled(
             std::min(static_cast<double>(length - FStart) / searched * 1.1,
-                     static_cast<double>(FBudget) / static_cast<double>(FTable.HeldBytes())));
+                     static_cast<double>(FBudget) / static_cast<double>(FRows.NeededBytes())));
     }
     return true;
 }
 
-TStringMatrix MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Budget) {
+TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Budget) {
     TMatchRun head(Code, Jit, Subject, 0, Budget);
     const std::size_t split = SplitPoint(Subject);
     TMatchRun tail(Code, Jit, Subject, split, Budget);
@@ -110,13 +110,13 @@ TStringMatrix MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Su
         // Once the head searches from where the tail did, every search after is the tail's.
         const auto at = std::lower_bound(tailSearches.begin(), tailSearches.end(), head.Offset());
         if (tailWhole && at != tailSearches.end() && *at == head.Offset()) {
-            head.Table().AppendRows(tail.Table(), static_cast<std::size_t>(at - tailSearches.begin()));
-            if (head.Table().HeldBytes() > Budget) {
+            head.Rows().AddRows(tail.Rows(), static_cast<std::size_t>(at - tailSearches.begin()), Subject);
+            if (head.Rows().NeededBytes() > Budget) {
                 throw ETableTooLarge(Budget);
             }
             break;
         }
         going = head.Step();
     }
-    return std::move(head.Table());
+    return std::move(head.Rows());
 }

@@ -15,7 +15,7 @@
 // Match data of 100 pairs: group 0 and 99 capture groups; a match that sets a later group yields 0.
 inline constexpr std::uint32_t kOvectorPairs = 100;
 
-// The successive matches of a compiled pattern from one offset on, each appended to Table as the row of its
+// The successive matches of a compiled pattern from one offset on, each added to Rows as the row of its
 // capture groups, exactly as RegexMatchAll finds them from that offset.
 class TMatchRun final {
   public:
@@ -23,14 +23,15 @@ class TMatchRun final {
     TMatchRun(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Start,
               std::size_t Budget);
 
-    // Searches once from Offset(). When a match is found its row is appended and the search moves to its end;
+    // Searches once from Offset(). When a match is found its row is added and the search moves to its end;
     // true when the run may go on from there, false when it has ended (no match, a matching error, the end of
-    // the subject, or a match that did not move on). Throws ETableTooLarge past the budget.
+    // the subject, or a match that did not move on). Throws ETableTooLarge once the rows need more than the
+    // budget.
     bool Step();
 
     // Where the next search starts.
     std::size_t Offset() const { return FOffset; }
-    TStringMatrix& Table() { return FTable; }
+    TRowIndex& Rows() { return FRows; }
 
   private:
     struct TMatchDataDeleter {
@@ -45,11 +46,11 @@ class TMatchRun final {
     std::size_t FOffset;
     bool FEnded = false;
     std::unique_ptr<pcre2_match_data, TMatchDataDeleter> FData;
-    TStringMatrix FTable;
+    TRowIndex FRows;
 };
 
-// Every match of Code in Subject from offset 0, as RegexMatchAll's table. A long subject is searched from its
-// middle on a second thread at the same time; where the first thread's search reaches an offset the second
-// one searched from, the second one's rows from there on are the ones a single search would find, and are
-// taken. Throws ETableTooLarge past the budget.
-TStringMatrix MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Budget);
+// Every match of Code in Subject from offset 0, as the rows of RegexMatchAll's table. A long subject is
+// searched from its middle on a second thread at the same time; where the first thread's search reaches an
+// offset the second one searched from, the second one's rows from there on are the ones a single search would
+// find, and are taken. Throws ETableTooLarge once the rows need more than the budget.
+TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Budget);

@@ -9,13 +9,11 @@
 namespace {
 
 constexpr std::size_t kOffsetLimit = std::numeric_limits<std::uint32_t>::max();
-// Most bytes one written length takes (a length below 2^35).
-constexpr std::size_t kMaxLengthBytes = 5;
-// Fields up to this long are copied as one block of this size, which the block of records keeps room for.
-constexpr std::size_t kCopyBlock = 16;
+// Most bytes one written number takes (a number below 2^35).
+constexpr std::size_t kMaxNumberBytes = 5;
 
 // Writes Value in groups of 7 bits, lowest first, the top bit set on every byte but the last; gives the end.
-unsigned char* PutLength(unsigned char* Out, std::size_t Value) {
+unsigned char* PutNumber(unsigned char* Out, std::size_t Value) {
     while (Value >= 0x80) {
         *Out++ = static_cast<unsigned char>(Value | 0x80);
         Value >>= 7;
@@ -24,8 +22,8 @@ unsigned char* PutLength(unsigned char* Out, std::size_t Value) {
     return Out;
 }
 
-// Reads a length PutLength wrote at In and moves In past it.
-std::size_t GetLength(const unsigned char*& In) {
+// Reads a number PutNumber wrote at In and moves In past it.
+std::size_t GetNumber(const unsigned char*& In) {
     std::size_t value = 0;
     unsigned shift = 0;
     unsigned char byte = 0;
@@ -37,32 +35,49 @@ std::size_t GetLength(const unsigned char*& In) {
     return value;
 }
 
-std::string_view FieldAt(const unsigned char*& In) {
-    const std::size_t length = GetLength(In);
-    const std::string_view field(reinterpret_cast<const char*>(In), length);
-    In += length;
-    return field;
+// Decodes the field at In of a row whose first field starts at Base in Text: its length, and its start when
+// the field says so (else NextStart). Moves In past it and NextStart to one byte after its end.
+std::string_view FieldAt(const char* Text, std::size_t Base, const unsigned char*& In,
+                         std::size_t& NextStart) {
+    const std::size_t head = GetNumber(In);
+    const std::size_t length = head >> 1;
+    const std::size_t start = (head & 1) != 0 ? Base + GetNumber(In) : NextStart;
+    NextStart = start + length + 1;
+    return length == 0 ? std::string_view() : std::string_view(Text + start, length);
+}
+
+void CheckOffset(std::size_t Offset) {
+    if (Offset > kOffsetLimit) {
+        throw std::length_error("a table's rows must lie within its first 4 GiB");
+    }
 }
 
 } // namespace
 
+TStringRow::const_iterator::const_iterator(const TStringRow& Row, std::size_t Left)
+    : FText(Row.FText), FBase(Row.FBase), FNext(Row.FFields), FNextStart(Row.FBase), FLeft(Left) {
+    Load();
+}
+
 void TStringRow::const_iterator::Load() {
     if (FLeft > 0) {
-        FField = FieldAt(FNext);
+        FField = FieldAt(FText, FBase, FNext, FNextStart);
     }
 }
 
-TStringRow::TStringRow(const unsigned char* Record) {
-    FCount = GetLength(Record);
+TStringRow::TStringRow(const char* Text, const unsigned char* Record, std::size_t Base)
+    : FText(Text), FBase(Base) {
+    FCount = GetNumber(Record);
     FFields = Record;
 }
 
 const std::string_view TStringRow::operator[](std::size_t Column) const {
     const unsigned char* at = FFields;
+    std::size_t nextStart = FBase;
     for (std::size_t i = 0; i < Column; ++i) {
-        at += GetLength(at);
+        FieldAt(FText, FBase, at, nextStart);
     }
-    return FieldAt(at);
+    return FieldAt(FText, FBase, at, nextStart);
 }
 
 TStringArray TStringRow::ToArray() const {
@@ -77,6 +92,146 @@ bool operator==(const TStringRow& A, const TStringArray& B) {
     return std::equal(A.begin(), A.end(), B.begin(), B.end());
 }
 
+TRowIndex::TRowIndex(const TRowIndex& Other)
+    : FRecordCount(Other.FRecordCount), FRecordCapacity(Other.FRecordCount), FRecordAt(Other.FRecordAt),
+      FTextAt(Other.FTextAt), FSpanBytes(Other.FSpanBytes) {
+    if (FRecordCount > 0) {
+        FRecords = std::make_unique_for_overwrite<unsigned char[]>(FRecordCount);
+        std::memcpy(FRecords.get(), Other.FRecords.get(), FRecordCount);
+    }
+}
+
+TRowIndex::TRowIndex(TRowIndex&& Other) noexcept
+    : FRecords(std::move(Other.FRecords)), FRecordCount(std::exchange(Other.FRecordCount, 0)),
+      FRecordCapacity(std::exchange(Other.FRecordCapacity, 0)), FRecordAt(std::move(Other.FRecordAt)),
+      FTextAt(std::move(Other.FTextAt)), FSpanBytes(std::exchange(Other.FSpanBytes, 0)) {
+    Other.FRecordAt.clear();
+    Other.FTextAt.clear();
+}
+
+TRowIndex& TRowIndex::operator=(const TRowIndex& Other) {
+    if (this != &Other) {
+        *this = TRowIndex(Other);
+    }
+    return *this;
+}
+
+TRowIndex& TRowIndex::operator=(TRowIndex&& Other) noexcept {
+    if (this != &Other) {
+        FRecords = std::move(Other.FRecords);
+        FRecordCount = std::exchange(Other.FRecordCount, 0);
+        FRecordCapacity = std::exchange(Other.FRecordCapacity, 0);
+        FRecordAt = std::move(Other.FRecordAt);
+        FTextAt = std::move(Other.FTextAt);
+        FSpanBytes = std::exchange(Other.FSpanBytes, 0);
+        Other.FRecordAt.clear();
+        Other.FTextAt.clear();
+    }
+    return *this;
+}
+
+void TRowIndex::AddRow(const std::size_t* Pairs, std::size_t Count) {
+    const auto length = [Pairs](std::size_t Field) -> std::size_t {
+        const std::size_t start = Pairs[2 * Field];
+        const std::size_t end = Pairs[2 * Field + 1];
+        return start == kNoField || end < start ? 0 : end - start;
+    };
+    // The row's fields are given from where its first byte of text is, so that its span can be moved whole.
+    std::size_t base = kNoField;
+    std::size_t spanEnd = 0;
+    for (std::size_t i = 0; i < Count; ++i) {
+        if (Pairs[2 * i] != kNoField) {
+            base = std::min(base, Pairs[2 * i]);
+            spanEnd = std::max(spanEnd, Pairs[2 * i] + length(i));
+        }
+    }
+    if (base == kNoField) {
+        base = 0;
+        spanEnd = 0;
+    }
+    CheckOffset(FRecordCount);
+    CheckOffset(base);
+    FRecordAt.push_back(static_cast<std::uint32_t>(FRecordCount));
+    FTextAt.push_back(static_cast<std::uint32_t>(base));
+    FSpanBytes += spanEnd - base;
+
+    unsigned char* out = PutNumber(Room(FRecords.get() + FRecordCount, kMaxNumberBytes), Count);
+    std::size_t nextStart = base;
+    for (std::size_t i = 0; i < Count; ++i) {
+        out = Room(out, 2 * kMaxNumberBytes);
+        const std::size_t start = Pairs[2 * i];
+        const std::size_t size = length(i);
+        if (start == kNoField || start == nextStart) {
+            out = PutNumber(out, size << 1);
+            nextStart += size + 1;
+        } else {
+            out = PutNumber(PutNumber(out, (size << 1) | 1), start - base);
+            nextStart = start + size + 1;
+        }
+    }
+    FRecordCount = static_cast<std::size_t>(out - FRecords.get());
+}
+
+void TRowIndex::AddRows(const TRowIndex& Other, std::size_t From, std::string_view Text) {
+    if (From >= Other.size()) {
+        return;
+    }
+    // The records go over as one piece; only where they start moves.
+    const std::size_t first = Other.FRecordAt[From];
+    const std::size_t bytes = Other.FRecordCount - first;
+    CheckOffset(FRecordCount + (Other.FRecordAt.back() - first));
+    unsigned char* out = Room(FRecords.get() + FRecordCount, bytes);
+    std::memcpy(out, Other.FRecords.get() + first, bytes);
+    for (std::size_t row = From; row < Other.size(); ++row) {
+        FRecordAt.push_back(static_cast<std::uint32_t>(FRecordCount + Other.FRecordAt[row] - first));
+    }
+    FTextAt.insert(FTextAt.end(), Other.FTextAt.begin() + static_cast<std::ptrdiff_t>(From),
+                   Other.FTextAt.end());
+    FRecordCount += bytes;
+    FSpanBytes += Other.FSpanBytes;
+    for (std::size_t row = 0; row < From; ++row) {
+        FSpanBytes -= Other.Span(row, Text).size();
+    }
+}
+
+std::string_view TRowIndex::Span(std::size_t Row, std::string_view Text) const {
+    const std::size_t base = FTextAt[Row];
+    std::size_t end = base;
+    const TStringRow fields(Text.data(), FRecords.get() + FRecordAt[Row], base);
+    for (const std::string_view field : fields) {
+        if (!field.empty()) {
+            end = std::max(end, static_cast<std::size_t>(field.data() - Text.data()) + field.size());
+        }
+    }
+    return Text.substr(base, end - base);
+}
+
+unsigned char* TRowIndex::Room(unsigned char* Out, std::size_t Bytes) {
+    const auto used = static_cast<std::size_t>(Out - FRecords.get());
+    if (FRecordCapacity - used < Bytes) {
+        const std::size_t capacity = std::max(used + Bytes, FRecordCapacity + FRecordCapacity / 2);
+        auto records = std::make_unique_for_overwrite<unsigned char[]>(capacity);
+        if (used > 0) {
+            std::memcpy(records.get(), FRecords.get(), used);
+        }
+        FRecords = std::move(records);
+        FRecordCapacity = capacity;
+    }
+    return FRecords.get() + used;
+}
+
+void TRowIndex::ReserveScaled(double Factor) {
+    if (Factor <= 1) {
+        return;
+    }
+    const auto more = [Factor](std::size_t Now) {
+        return static_cast<std::size_t>(static_cast<double>(Now) * (Factor - 1));
+    };
+    Room(FRecords.get() + FRecordCount, more(FRecordCount));
+    FRecordAt.reserve(FRecordAt.size() + more(FRecordAt.size()));
+    FTextAt.reserve(FTextAt.size() + more(FTextAt.size()));
+}
+
 TStringMatrix::TStringMatrix(std::initializer_list<TStringArray> Rows) {
     for (const TStringArray& row : Rows) {
         push_back(row);
@@ -89,36 +244,29 @@ TStringMatrix::TStringMatrix(std::size_t Count, const TStringArray& Row) {
     }
 }
 
-TStringMatrix::TStringMatrix(const TStringMatrix& Other)
-    : FByteCount(Other.FByteCount), FByteCapacity(Other.FByteCount), FRowStart(Other.FRowStart) {
-    if (FByteCount > 0) {
-        FBytes = std::make_unique_for_overwrite<unsigned char[]>(FByteCount);
-        std::memcpy(FBytes.get(), Other.FBytes.get(), FByteCount);
+TStringMatrix::TStringMatrix(std::string Text, TRowIndex Index) : FIndex(std::move(Index)) {
+    // Rows that cover little of a long text would keep all of it: then they are worth copying out.
+    if (FIndex.FSpanBytes < Text.size() / 2) {
+        CopySpans(Text);
+    } else {
+        FText = std::move(Text);
     }
 }
 
-TStringMatrix::TStringMatrix(TStringMatrix&& Other) noexcept
-    : FBytes(std::move(Other.FBytes)), FByteCount(std::exchange(Other.FByteCount, 0)),
-      FByteCapacity(std::exchange(Other.FByteCapacity, 0)), FRowStart(std::move(Other.FRowStart)) {
-    Other.FRowStart.clear();
+TStringMatrix::TStringMatrix(std::string_view Text, TRowIndex Index) : FIndex(std::move(Index)) {
+    CopySpans(Text);
 }
 
-TStringMatrix& TStringMatrix::operator=(const TStringMatrix& Other) {
-    if (this != &Other) {
-        *this = TStringMatrix(Other);
+void TStringMatrix::CopySpans(std::string_view Text) {
+    FText.clear();
+    FText.reserve(FIndex.FSpanBytes);
+    for (std::size_t row = 0; row < FIndex.size(); ++row) {
+        const std::string_view span = FIndex.Span(row, Text);
+        CheckOffset(FText.size());
+        FIndex.FTextAt[row] = static_cast<std::uint32_t>(FText.size());
+        FText.append(span);
     }
-    return *this;
-}
-
-TStringMatrix& TStringMatrix::operator=(TStringMatrix&& Other) noexcept {
-    if (this != &Other) {
-        FBytes = std::move(Other.FBytes);
-        FByteCount = std::exchange(Other.FByteCount, 0);
-        FByteCapacity = std::exchange(Other.FByteCapacity, 0);
-        FRowStart = std::move(Other.FRowStart);
-        Other.FRowStart.clear();
-    }
-    return *this;
+    FIndex.FSpanBytes = FText.size();
 }
 
 void TStringMatrix::push_back(const TStringArray& Row) {
@@ -127,98 +275,18 @@ void TStringMatrix::push_back(const TStringArray& Row) {
 }
 
 void TStringMatrix::AppendRow(std::span<const std::string_view> Fields) {
-    unsigned char* out = PutLength(StartRow(), Fields.size());
+    // The fields go after the text, one byte apart, as a row cut from it would lie.
+    std::vector<std::size_t> pairs;
+    pairs.reserve(2 * Fields.size());
     for (const std::string_view field : Fields) {
-        out = PutLength(Room(out, kMaxLengthBytes + field.size()), field.size());
-        if (!field.empty()) {
-            std::memcpy(out, field.data(), field.size());
-            out += field.size();
+        if (!pairs.empty()) {
+            FText += '\0';
         }
+        pairs.push_back(FText.size());
+        FText += field;
+        pairs.push_back(FText.size());
     }
-    EndRow(out);
-}
-
-void TStringMatrix::AppendRow(std::string_view Source, const std::size_t* Pairs, std::size_t Count) {
-    unsigned char* out = PutLength(StartRow(), Count);
-    for (std::size_t i = 0; i < Count; ++i) {
-        const std::size_t start = Pairs[2 * i];
-        const std::size_t end = Pairs[2 * i + 1];
-        const std::size_t size = start == kNoField || end < start ? 0 : end - start;
-        out = PutLength(Room(out, kMaxLengthBytes + size + kCopyBlock), size);
-        if (size > 0) {
-            // Fields are mostly short: copying a fixed block (Room keeps space for it) is cheaper than a call
-            // per field. The block may read past the field, never past Source.
-            if (size <= kCopyBlock && start + kCopyBlock <= Source.size()) {
-                std::memcpy(out, Source.data() + start, kCopyBlock);
-            } else {
-                std::memcpy(out, Source.data() + start, size);
-            }
-            out += size;
-        }
-    }
-    EndRow(out);
-}
-
-void TStringMatrix::AppendRows(const TStringMatrix& Other, std::size_t From) {
-    if (From >= Other.size()) {
-        return;
-    }
-    // The records go over as one piece; only their offsets move.
-    const std::size_t first = Other.FRowStart[From];
-    const std::size_t bytes = Other.FByteCount - first;
-    if (FByteCount + (Other.FRowStart.back() - first) > kOffsetLimit) {
-        throw std::length_error("a table may hold at most 4 GiB");
-    }
-    unsigned char* out = Room(FBytes.get() + FByteCount, bytes);
-    std::memcpy(out, Other.FBytes.get() + first, bytes);
-    const std::size_t base = FByteCount;
-    for (std::size_t row = From; row < Other.size(); ++row) {
-        FRowStart.push_back(static_cast<std::uint32_t>(base + Other.FRowStart[row] - first));
-    }
-    FByteCount += bytes;
-}
-
-unsigned char* TStringMatrix::StartRow() {
-    if (FByteCount > kOffsetLimit) {
-        throw std::length_error("a table may hold at most 4 GiB");
-    }
-    FRowStart.push_back(static_cast<std::uint32_t>(FByteCount));
-    return Room(FBytes.get() + FByteCount, kMaxLengthBytes);
-}
-
-unsigned char* TStringMatrix::Room(unsigned char* Out, std::size_t Bytes) {
-    const auto used = static_cast<std::size_t>(Out - FBytes.get());
-    if (FByteCapacity - used < Bytes) {
-        GrowBytes(used, Bytes);
-    }
-    return FBytes.get() + used;
-}
-
-void TStringMatrix::EndRow(const unsigned char* Out) {
-    FByteCount = static_cast<std::size_t>(Out - FBytes.get());
-}
-
-void TStringMatrix::GrowBytes(std::size_t Used, std::size_t Needed) {
-    const std::size_t capacity = std::max(Used + Needed, FByteCapacity + FByteCapacity / 2);
-    auto bytes = std::make_unique_for_overwrite<unsigned char[]>(capacity);
-    if (Used > 0) {
-        std::memcpy(bytes.get(), FBytes.get(), Used);
-    }
-    FBytes = std::move(bytes);
-    FByteCapacity = capacity;
-}
-
-void TStringMatrix::ReserveScaled(double Factor) {
-    if (Factor <= 1) {
-        return;
-    }
-    const auto more = [Factor](std::size_t Now) {
-        return static_cast<std::size_t>(static_cast<double>(Now) * (Factor - 1));
-    };
-    if (const std::size_t bytes = more(FByteCount); FByteCapacity - FByteCount < bytes) {
-        GrowBytes(FByteCount, bytes);
-    }
-    FRowStart.reserve(FRowStart.size() + more(FRowStart.size()));
+    FIndex.AddRow(pairs.data(), Fields.size());
 }
 
 void TStringMatrix::clear() {

@@ -1,6 +1,6 @@
 #pragma once
-// The table type of the pattern routines: rows of strings, all held in one block of bytes per table, so that
-// a table of many short fields costs a byte or two beside each field instead of a heap block per row.
+// The table type of the pattern routines: rows of strings that all point into one text per table, so that a
+// feed's table is its body and a byte or two per field, instead of a heap block per row.
 
 #include <cstddef>
 #include <cstdint>
@@ -43,15 +43,18 @@ class TStringRow {
 
       private:
         friend class TStringRow;
-        const_iterator(const unsigned char* Next, std::size_t Left) : FNext(Next), FLeft(Left) { Load(); }
+        const_iterator(const TStringRow& Row, std::size_t Left);
         void Step() {
             --FLeft;
             Load();
         }
-        // Decodes the field at FNext, when one is left.
+        // Decodes the next field, when one is left.
         void Load();
 
+        const char* FText = nullptr;
+        std::size_t FBase = 0;
         const unsigned char* FNext = nullptr; // the encoded field after FField
+        std::size_t FNextStart = 0;           // where that field starts unless it says otherwise
         std::size_t FLeft = 0;                // fields from FField to the end of the row
         std::string_view FField;
     };
@@ -67,8 +70,8 @@ class TStringRow {
     const std::string_view operator[](std::size_t Column) const;
     const std::string_view front() const { return *begin(); }
     const std::string_view back() const { return (*this)[FCount - 1]; }
-    const_iterator begin() const { return {FFields, FCount}; }
-    const_iterator end() const { return {nullptr, 0}; }
+    const_iterator begin() const { return {*this, FCount}; }
+    const_iterator end() const { return {}; }
 
     // The fields as strings of their own.
     TStringArray ToArray() const;
@@ -78,17 +81,61 @@ class TStringRow {
 
   private:
     friend class TStringMatrix;
-    explicit TStringRow(const unsigned char* Record);
+    friend class TRowIndex;
+    TStringRow(const char* Text, const unsigned char* Record, std::size_t Base);
 
+    const char* FText = nullptr;            // the table's text
     const unsigned char* FFields = nullptr; // the first encoded field
+    std::size_t FBase = 0;                  // where the row's first field starts in the text
     std::size_t FCount = 0;
 };
 
+// The rows of a table while they are cut from a text held elsewhere: each row is a record of its field count
+// and, per field, its length in 7-bit groups (one byte below 64) with a flag for a field that does not start
+// one byte after the one before it, which then gives its start. A row notes where its record is and where its
+// first field starts in the text (32 bits each), so rows lie within the first 4 GiB of both.
+class TRowIndex {
+  public:
+    TRowIndex() = default;
+    TRowIndex(const TRowIndex& Other);
+    TRowIndex(TRowIndex&& Other) noexcept;
+    TRowIndex& operator=(const TRowIndex& Other);
+    TRowIndex& operator=(TRowIndex&& Other) noexcept;
+    ~TRowIndex() = default;
+
+    std::size_t size() const { return FRecordAt.size(); }
+    // Adds the row of Count fields: field i is Text[Pairs[2i], Pairs[2i+1]), or "" when Pairs[2i] is
+    // kNoField. Throws std::length_error when it would lie past 4 GiB.
+    void AddRow(const std::size_t* Pairs, std::size_t Count);
+    static constexpr std::size_t kNoField = ~std::size_t{0};
+    // Adds Other's rows from row From (<= Other.size()) on; both index Text.
+    void AddRows(const TRowIndex& Other, std::size_t From, std::string_view Text);
+    // Makes room for Factor times the present rows (nothing for Factor <= 1).
+    void ReserveScaled(double Factor);
+
+    // Bytes of the records and row notes.
+    std::size_t IndexBytes() const { return FRecordCount + 2 * sizeof(std::uint32_t) * FRecordAt.size(); }
+    // Bytes the rows need: the index, and the text from each row's first field byte to its last.
+    std::size_t NeededBytes() const { return IndexBytes() + FSpanBytes; }
+
+  private:
+    friend class TStringMatrix;
+    // Makes room for Bytes more record bytes at Out; gives Out anew (the records may move).
+    unsigned char* Room(unsigned char* Out, std::size_t Bytes);
+    // The bytes of Text from row Row's first field byte to its last.
+    std::string_view Span(std::size_t Row, std::string_view Text) const;
+
+    std::unique_ptr<unsigned char[]> FRecords;
+    std::size_t FRecordCount = 0;
+    std::size_t FRecordCapacity = 0;
+    std::vector<std::uint32_t> FRecordAt; // where each row's record starts in FRecords
+    std::vector<std::uint32_t> FTextAt;   // where each row's first field starts in the text
+    std::size_t FSpanBytes = 0;
+};
+
 // A table of strings: rows in order, each a list of fields; rows need not have equal lengths. Indexed like a
-// vector of rows (table[row][column]); a row is a TStringRow view into the table. Each row is one record in a
-// single block of bytes: its field count, then every field as its length and its bytes (lengths in 7-bit
-// groups, one byte below 128), with a 32-bit offset per row beside the block. Rows start within the first
-// 4 GiB; appending past that throws std::length_error.
+// vector of rows (table[row][column]); a row is a TStringRow view into the table. The fields are views into
+// one text the table holds: a subject it was cut from and took over, or the fields themselves, copied.
 class TStringMatrix {
   public:
     // Walks the rows in order.
@@ -124,16 +171,18 @@ class TStringMatrix {
     TStringMatrix(std::initializer_list<TStringArray> Rows);
     // Count copies of Row.
     TStringMatrix(std::size_t Count, const TStringArray& Row);
-    TStringMatrix(const TStringMatrix& Other);
-    TStringMatrix(TStringMatrix&& Other) noexcept;
-    TStringMatrix& operator=(const TStringMatrix& Other);
-    TStringMatrix& operator=(TStringMatrix&& Other) noexcept;
-    ~TStringMatrix() = default;
+    // The rows of Index over Text, which the table takes over; when the rows span less than half of it, they
+    // are copied out and Text goes.
+    TStringMatrix(std::string Text, TRowIndex Index);
+    // The rows of Index over Text, copied out of it.
+    TStringMatrix(std::string_view Text, TRowIndex Index);
 
-    std::size_t size() const { return FRowStart.size(); }
-    bool empty() const { return FRowStart.empty(); }
+    std::size_t size() const { return FIndex.size(); }
+    bool empty() const { return FIndex.size() == 0; }
     // Row Row (< size()); const like a field.
-    const TStringRow operator[](std::size_t Row) const { return TStringRow(FBytes.get() + FRowStart[Row]); }
+    const TStringRow operator[](std::size_t Row) const {
+        return {FText.data(), FIndex.FRecords.get() + FIndex.FRecordAt[Row], FIndex.FTextAt[Row]};
+    }
     const TStringRow front() const { return (*this)[0]; }
     const TStringRow back() const { return (*this)[size() - 1]; }
     const_iterator begin() const { return {this, 0}; }
@@ -141,38 +190,20 @@ class TStringMatrix {
 
     // Appends a copy of Row.
     void push_back(const TStringArray& Row);
-    // Appends a row of the given fields.
+    // Appends a row of the given fields (copied).
     void AppendRow(std::span<const std::string_view> Fields);
-    // Appends a row cut from Source: field i is Source[Pairs[2i], Pairs[2i+1]), or "" when Pairs[2i] is
-    // kNoField. The pairs must lie within Source.
-    void AppendRow(std::string_view Source, const std::size_t* Pairs, std::size_t Count);
-    static constexpr std::size_t kNoField = ~std::size_t{0};
-    // Appends copies of Other's rows from row From (<= Other.size()) on.
-    void AppendRows(const TStringMatrix& Other, std::size_t From);
-
-    // Makes room for the table to grow to Factor times its present size without moving (nothing for
-    // Factor <= 1).
-    void ReserveScaled(double Factor);
     // Removes every row and gives the memory back.
     void clear();
 
-    // Bytes the rows take: the block of records and the row offsets (the memory held, less spare room).
-    std::size_t HeldBytes() const { return FByteCount + sizeof(std::uint32_t) * FRowStart.size(); }
+    // Bytes the table holds: its text, the records and the row notes (less spare room).
+    std::size_t HeldBytes() const { return FText.size() + FIndex.IndexBytes(); }
 
     friend bool operator==(const TStringMatrix& A, const TStringMatrix& B);
 
   private:
-    // Begins the record of a new row; gives where it goes, with room for a written length.
-    unsigned char* StartRow();
-    // Makes sure Bytes bytes fit at Out, in the record being written (the block may move); gives Out anew.
-    unsigned char* Room(unsigned char* Out, std::size_t Bytes);
-    // Ends the record begun by StartRow at Out.
-    void EndRow(const unsigned char* Out);
-    // Moves the block to one with room for Needed bytes past its first Used bytes, which are kept.
-    void GrowBytes(std::size_t Used, std::size_t Needed);
+    // Copies the span of every row out of Text into FText, one after the other.
+    void CopySpans(std::string_view Text);
 
-    std::unique_ptr<unsigned char[]> FBytes; // the records of all rows, back to back
-    std::size_t FByteCount = 0;
-    std::size_t FByteCapacity = 0;
-    std::vector<std::uint32_t> FRowStart; // offset of each row's record in FBytes
+    std::string FText;
+    TRowIndex FIndex;
 };

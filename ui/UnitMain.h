@@ -96,8 +96,8 @@ class TFormMain final : public QMainWindow {
     // The automatic first refresh and the Refresh button's cooldown.
     const TRefreshState& RefreshState() const { return FRefresh; }
 
-    // What a feed's completion is given: the response record of its own request.
-    using TFeedCompletion = std::function<void(const TOData& Output)>;
+    // What a feed's completion is given: the response record of its own request, to keep what it wants of it.
+    using TFeedCompletion = std::function<void(TOData Output)>;
     // Submits the request of Feed ("news", "rates", "names" or "exchangers") to JobControl; Completion runs
     // on the UI thread once the exchange has ended, unless the window is gone by then. The records belong to
     // the job and are freed after the completion (or with the job runner, should it never complete). Throws
@@ -105,11 +105,12 @@ class TFormMain final : public QMainWindow {
     void RequestFeed(std::string_view Feed, TFeedCompletion Completion);
 
     // The feed completions: each replaces its table (or the news text), steps the loader and, for the data
-    // feeds, rebuilds the offers. Report any error on stderr; never throw.
-    void NewsReceived(const TOData& Output);
-    void RatesReceived(const TOData& Output);
-    void NamesReceived(const TOData& Output);
-    void ExchangersReceived(const TOData& Output);
+    // feeds, rebuilds the offers; a table takes the body over rather than copying it. A feed whose table
+    // would pass the budget replaces nothing. Report any error on stderr; never throw.
+    void NewsReceived(TOData Output);
+    void RatesReceived(TOData Output);
+    void NamesReceived(TOData Output);
+    void ExchangersReceived(TOData Output);
 
     // What the rates tab's currency lists and amount fields hold now (a list without selection gives
     // nullopt).

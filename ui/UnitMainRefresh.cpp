@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -38,11 +39,11 @@ template <typename TStep> void Guarded(const char* What, TStep&& Step) noexcept 
     }
 }
 
-// The feed's table, or nothing when it would pass the table budget: such a feed failed, and like a failed
-// exchange it replaces nothing.
-std::optional<TStringMatrix> FeedTableUnlessTooLarge(std::string_view Feed, const TOData& Output) {
+// The feed's table over its body, or nothing when it would pass the table budget: such a feed failed, and
+// like a failed exchange it replaces nothing.
+std::optional<TStringMatrix> FeedTableUnlessTooLarge(std::string_view Feed, std::string&& Body) {
     try {
-        return FeedTable(Feed, Output.Body);
+        return FeedTableOver(Feed, std::move(Body));
     } catch (const ETableTooLarge& error) {
         qWarning("Kovrin: %.*s feed refused: %s", static_cast<int>(Feed.size()), Feed.data(), error.what());
         return std::nullopt;
@@ -88,10 +89,10 @@ void TFormMain::BitBtnRefreshClick() {
         FormLoader->show();
     }
     try {
-        RequestFeed(kFeedNews, [this](const TOData& Output) { NewsReceived(Output); });
-        RequestFeed(kFeedRates, [this](const TOData& Output) { RatesReceived(Output); });
-        RequestFeed(kFeedNames, [this](const TOData& Output) { NamesReceived(Output); });
-        RequestFeed(kFeedExchangers, [this](const TOData& Output) { ExchangersReceived(Output); });
+        RequestFeed(kFeedNews, [this](TOData Output) { NewsReceived(std::move(Output)); });
+        RequestFeed(kFeedRates, [this](TOData Output) { RatesReceived(std::move(Output)); });
+        RequestFeed(kFeedNames, [this](TOData Output) { NamesReceived(std::move(Output)); });
+        RequestFeed(kFeedExchangers, [this](TOData Output) { ExchangersReceived(std::move(Output)); });
     } catch (const std::exception& error) {
         ShowErrorBox(QString::fromUtf8(error.what()));
     }
@@ -112,23 +113,23 @@ void TFormMain::RequestFeed(std::string_view Feed, TFeedCompletion Completion) {
     JobControl->AddJob([](void* Input, void* Output) { HttpRequest(Input, Output); }, input,
                        [records, window, completion = std::move(Completion)](void*) mutable {
                            if (records && window && completion) {
-                               Guarded("feed completion", [&] { completion(records->Output); });
+                               Guarded("feed completion", [&] { completion(std::move(records->Output)); });
                            }
                            records.reset();
                        },
                        output);
 }
 
-void TFormMain::NewsReceived(const TOData& Output) {
+void TFormMain::NewsReceived(TOData Output) {
     Guarded("news feed", [&] {
         EditNews->SetNewsText(QString::fromStdString(NewsText(Output.Body)));
         StepLoader();
     });
 }
 
-void TFormMain::RatesReceived(const TOData& Output) {
+void TFormMain::RatesReceived(TOData Output) {
     Guarded("rates feed", [&] {
-        std::optional<TStringMatrix> table = FeedTableUnlessTooLarge(kFeedRates, Output);
+        std::optional<TStringMatrix> table = FeedTableUnlessTooLarge(kFeedRates, std::move(Output.Body));
         if (table) {
             RatesTable = std::move(*table);
         }
@@ -139,9 +140,9 @@ void TFormMain::RatesReceived(const TOData& Output) {
     });
 }
 
-void TFormMain::ExchangersReceived(const TOData& Output) {
+void TFormMain::ExchangersReceived(TOData Output) {
     Guarded("exchangers feed", [&] {
-        std::optional<TStringMatrix> table = FeedTableUnlessTooLarge(kFeedExchangers, Output);
+        std::optional<TStringMatrix> table = FeedTableUnlessTooLarge(kFeedExchangers, std::move(Output.Body));
         if (table) {
             ExchangersTable = std::move(*table);
         }
@@ -152,9 +153,9 @@ void TFormMain::ExchangersReceived(const TOData& Output) {
     });
 }
 
-void TFormMain::NamesReceived(const TOData& Output) {
+void TFormMain::NamesReceived(TOData Output) {
     Guarded("names feed", [&] {
-        std::optional<TStringMatrix> table = FeedTableUnlessTooLarge(kFeedNames, Output);
+        std::optional<TStringMatrix> table = FeedTableUnlessTooLarge(kFeedNames, std::move(Output.Body));
         if (table) {
             NamesTable = std::move(*table);
             FillCurrencyLists();

@@ -26,7 +26,9 @@ TStringMatrix RepeatedRows(const std::string& Block, std::string_view Pattern) {
     const TStringMatrix once = RegexMatchAll(Block, Pattern);
     TStringMatrix rows;
     for (std::size_t size = 0; size < kLong; size += Block.size()) {
-        rows.AppendRows(once, 0);
+        for (const TStringRow row : once) {
+            rows.push_back(row.ToArray());
+        }
     }
     return rows;
 }
@@ -36,7 +38,9 @@ TEST(RegexMatchAllLong, RecordsOnTheirOwnLinesComeOnceEachInOrder) {
     // the subject a decoded copy.
     const std::string block = "12;wmz;yandex rub;1;30.5;1000\n7;BTC;eth;0.5;3;12.25\nheading\n"
                               "130;usdt trc20;k\xE2\x84\xAA;1;1;1\nbad\xFF;1;2\n";
-    EXPECT_EQ(RegexMatchAll(Repeated(block), kRatesPattern), RepeatedRows(block, kRatesPattern));
+    const TStringMatrix expected = RepeatedRows(block, kRatesPattern);
+    EXPECT_EQ(RegexMatchAll(Repeated(block), kRatesPattern), expected);
+    EXPECT_EQ(FeedTableOver(kFeedRates, Repeated(block)), expected);
 }
 
 TEST(RegexMatchAllLong, RecordsAcrossLineEndsAreFoundWhereOneSearchFindsThem) {

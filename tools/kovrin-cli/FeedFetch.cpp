@@ -174,9 +174,9 @@ std::vector<std::string> FetchFeeds(const TFeedSource& Source, const std::vector
     return bodies;
 }
 
-TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, std::string_view Body) {
+TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, std::string&& Body) {
     try {
-        return FeedTable(Feed, Body);
+        return FeedTableOver(Feed, std::move(Body));
     } catch (const ETableTooLarge& error) {
         const std::string from =
             Source.FeedsDir ? FeedFilePath(*Source.FeedsDir, Feed) : Source.ServiceBase + "/callback";

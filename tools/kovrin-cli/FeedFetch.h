@@ -35,6 +35,6 @@ class EFeedUnavailable : public std::runtime_error {
 // not bring a whole 200 answer fails. Throws EFeedUnavailable naming the first feed that failed and why.
 std::vector<std::string> FetchFeeds(const TFeedSource& Source, const std::vector<std::string_view>& Feeds);
 
-// FeedTable of a fetched body. Throws EFeedUnavailable (a failed feed) naming the feed and where it came from
-// when its table would pass the budget.
-TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, std::string_view Body);
+// The table of a fetched feed, over its body (FeedTableOver). Throws EFeedUnavailable (a failed feed) naming
+// the feed and where it came from when its table would pass the budget.
+TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, std::string&& Body);

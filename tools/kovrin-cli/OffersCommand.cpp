@@ -7,6 +7,7 @@
 #include "tools/kovrin-cli/OffersQuery.h"
 
 #include <iostream>
+#include <utility>
 
 namespace {
 
@@ -60,10 +61,10 @@ int RunOffers(const std::vector<std::string>& Args) {
     query.Give = currencies[0];
     query.Get = currencies[1];
 
-    const auto bodies = FetchFeeds(source, {kFeedRates, kFeedNames, kFeedExchangers});
-    const TStringMatrix rates = FetchedFeedTable(source, kFeedRates, bodies[0]);
-    const TStringMatrix names = FetchedFeedTable(source, kFeedNames, bodies[1]);
-    const TStringMatrix exchangers = FetchedFeedTable(source, kFeedExchangers, bodies[2]);
+    auto bodies = FetchFeeds(source, {kFeedRates, kFeedNames, kFeedExchangers});
+    const TStringMatrix rates = FetchedFeedTable(source, kFeedRates, std::move(bodies[0]));
+    const TStringMatrix names = FetchedFeedTable(source, kFeedNames, std::move(bodies[1]));
+    const TStringMatrix exchangers = FetchedFeedTable(source, kFeedExchangers, std::move(bodies[2]));
     try {
         const auto rows = QueryOffers(rates, names, exchangers, query);
         std::cout << (format == "csv"    ? OffersCsv(rows)
