@@ -5,6 +5,7 @@
 #include "app/QuitSignals.h"
 #include "settings/SettingsLocation.h"
 #include "ui/QtDispatcher.h"
+#include "ui/QtTranslations.h"
 #include "ui/UnitDM.h"
 #include "ui/UnitLoader.h"
 #include "ui/UnitMain.h"
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 #include <clocale>
+#include <iostream>
 #include <memory>
 #include <sys/stat.h>
 
@@ -38,6 +40,10 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false); // the tray and the loader must not keep or end the program
     application.setWindowIcon(ProgramIcon());
+    // The captions are Russian whatever the system's language, so Qt's own texts are too.
+    if (InstallQtTranslations(application) == nullptr) {
+        qWarning("Kovrin: Qt's Russian translations are not installed (qt6-translations-l10n)");
+    }
 
     TQtDispatcher dispatcher;
     GlobalsInitialization(dispatcher.Dispatcher());
@@ -52,6 +58,12 @@ int main(int argc, char** argv) {
     SettingsFile = SettingsFilePath(std::filesystem::path(exeDir.toStdString()));
     if (!ConfigOpen(ConfigDoc, SettingsFile, "settings")) {
         QTimer::singleShot(0, &application, &QCoreApplication::quit);
+    }
+    // A file that could not be used is replaced at exit: its bytes are kept beside it first, or it stays.
+    std::string settingsNote;
+    const bool settingsReplaceable = ConfigKeepDamaged(ConfigDoc, SettingsFile, settingsNote);
+    if (!settingsNote.empty()) {
+        std::cerr << "kovrin: " << settingsNote << std::endl;
     }
 
     // Watching from before the windows exist: a restoring error box shown while the main window is created
@@ -86,7 +98,7 @@ int main(int argc, char** argv) {
 
     // No completion may run from here on; workers still waiting are released and end on their own.
     dispatcher.Close();
-    if (!SettingsFileReadOnly(SettingsFile)) {
+    if (settingsReplaceable && !SettingsFileReadOnly(SettingsFile)) {
         ConfigSave(ConfigDoc, SettingsFile);
     }
 

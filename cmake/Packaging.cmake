@@ -55,6 +55,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # PCRE2 the building system has. Debian ships Qt's window-system plugins (xcb, offscreen) inside libqt6gui6,
 # which that already names; links open through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's Russian texts for its standard buttons and menus; the window loads them at start.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_GENERATOR DEB)
 

@@ -185,6 +185,12 @@ std::size_t LinkEnd(std::string_view t, std::size_t bodyStart) {
     return i;
 }
 
+// Keeps a link unless it is too long to be one; its text is passed over either way.
+void AddLink(std::vector<TLink>& links, const TLink& link) {
+    if (link.Length <= kMaxLinkBytes)
+        links.push_back(link);
+}
+
 bool IsMailNameByte(unsigned char c) {
     return IsAsciiAlnum(c) || c == '.' || c == '_' || c == '%' || c == '+' || c == '-';
 }
@@ -206,7 +212,7 @@ std::vector<TLink> FindLinks(std::string_view t) {
                 const std::size_t bodyStart = i + prefix.Text.size();
                 const std::size_t end = LinkEnd(t, bodyStart);
                 if (end > bodyStart) {
-                    links.push_back({i, end - i, prefix.Kind});
+                    AddLink(links, {i, end - i, prefix.Kind});
                     i = lastEnd = end;
                 } else {
                     i = bodyStart;
@@ -220,7 +226,7 @@ std::vector<TLink> FindLinks(std::string_view t) {
                 ScanDomain(t, i + 4, labels);
                 if (labels >= 2) {
                     const std::size_t end = LinkEnd(t, i + 4);
-                    links.push_back({i, end - i, TLinkKind::Www});
+                    AddLink(links, {i, end - i, TLinkKind::Www});
                     i = lastEnd = end;
                     continue;
                 }
@@ -234,7 +240,7 @@ std::vector<TLink> FindLinks(std::string_view t) {
             int labels = 0;
             const std::size_t end = ScanDomain(t, i + 1, labels);
             if (nameStart < i && labels >= 2) {
-                links.push_back({nameStart, end - nameStart, TLinkKind::BareMail});
+                AddLink(links, {nameStart, end - nameStart, TLinkKind::BareMail});
                 i = lastEnd = end;
                 continue;
             }

@@ -8,13 +8,17 @@
 // link needs at least one character after its scheme; schemes are matched without regard to case and only
 // where no letter or digit stands right before them. A bare e-mail address is name@domain with a name of
 // letters, digits and . _ % + - and a domain of at least two dot-separated labels of letters, digits and "-".
-// A "www." address needs a domain with at least one further dot after "www.". Every search runs in time
-// linear in the text.
+// A "www." address needs a domain with at least one further dot after "www.". A stretch that would make a
+// link longer than kMaxLinkBytes is no link (no address is that long; highlighting one would only cost the
+// view time), and no link is looked for inside it. Every search runs in time linear in the text.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// Longest link, in bytes of UTF-8.
+inline constexpr std::size_t kMaxLinkBytes = 4096;
 
 // What kind of text a link is; it decides the target handed to the desktop.
 enum class TLinkKind {

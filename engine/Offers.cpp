@@ -1,12 +1,10 @@
 #include "engine/Offers.h"
+#include "engine/ExchangerLookup.h"
 #include "engine/Text.h"
 
 #include <cmath>
 
 namespace {
-
-// Longest exchanger name kept, in bytes of the ANSI code page.
-constexpr std::size_t kExchangerNameBytes = 20;
 
 // 10^Decimals, exact for the small powers used here.
 long double PowerOfTen(int Decimals) {
@@ -15,10 +13,6 @@ long double PowerOfTen(int Decimals) {
         power *= 10;
     }
     return power;
-}
-
-std::string ExchangerName(std::string_view Name) {
-    return AnsiToUtf8(Utf8ToAnsi(Name).substr(0, kExchangerNameBytes));
 }
 
 // Both currency codes of the controls; the last names row with a display name wins, as for a duplicated name.
@@ -69,6 +63,7 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
     std::string srcCode;
     std::string dstCode;
     FindCodes(Names, Controls, srcCode, dstCode);
+    TExchangerLookup lookup(Exchangers);
 
     for (const TStringRow quote : Rates) {
         if (quote.size() < 6 || quote[1] != srcCode || quote[2] != dstCode) {
@@ -96,7 +91,7 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
                 continue;
             }
         }
-        const int index = ExchangerIndex(Exchangers, quote[0]);
+        const int index = lookup.Find(quote[0]);
         if (index < 0) {
             continue;
         }
@@ -111,7 +106,7 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
         }
         TOfferRow& row = offers.emplace_back();
         row.EID = *eid;
-        row.Exchanger = ExchangerName(exchanger[1]);
+        row.Exchanger = lookup.Name(index);
         row.SrcRate = static_cast<double>(RoundTo(give, 4));
         row.DstRate = static_cast<double>(RoundTo(get, 4));
         row.Reserve = static_cast<double>(RoundTo(reserve, 2));

@@ -18,3 +18,14 @@ bool TRefreshState::CountTick() {
     }
     return FCooldownTicks > kCooldown;
 }
+
+std::int32_t TRefreshState::SecondsUntilRefresh() const {
+    return FCooldownTicks > kCooldown ? 0 : kCooldown + 1 - FCooldownTicks;
+}
+
+std::string RefreshButtonHint(std::int32_t SecondsUntilRefresh) {
+    if (SecondsUntilRefresh <= 0) {
+        return "Загрузить свежие курсы (F5)";
+    }
+    return "Обновление будет доступно через " + std::to_string(SecondsUntilRefresh) + " с";
+}

@@ -15,6 +15,9 @@ bool IsValidUtf8(std::string_view Bytes);
 
 // UTF-8 -> Windows-1251 bytes; a character the code page lacks becomes "?".
 std::string Utf8ToAnsi(std::string_view Utf8);
+// The first MaxBytes bytes of Utf8ToAnsi(Utf8), reading only the characters they need (one byte per
+// character, a malformed sequence included). Never throws (but std::bad_alloc).
+std::string Utf8ToAnsiPrefix(std::string_view Utf8, std::size_t MaxBytes);
 // Windows-1251 bytes -> UTF-8.
 std::string AnsiToUtf8(std::string_view Ansi);
 // UTF-8 text as it comes back from a trip through the ANSI code page.

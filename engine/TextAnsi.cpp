@@ -70,17 +70,25 @@ char32_t FoldCase(char32_t Cp) {
 } // namespace
 
 std::string Utf8ToAnsi(std::string_view Utf8) {
+    return Utf8ToAnsiPrefix(Utf8, std::string::npos);
+}
+
+std::string Utf8ToAnsiPrefix(std::string_view Utf8, std::size_t MaxBytes) {
     const TAnsiTables& tables = Tables();
     std::string out;
-    out.reserve(Utf8.size());
-    Utf8Codec::ForEachCodePoint(Utf8, [&](char32_t cp) {
+    if (MaxBytes == 0) {
+        return out;
+    }
+    out.reserve(std::min(Utf8.size(), MaxBytes));
+    Utf8Codec::VisitCodePointsWhile(Utf8, [&](char32_t cp) {
         if (cp < 0x80) {
             out += static_cast<char>(cp);
-            return;
+        } else {
+            const auto it = std::lower_bound(tables.FromUnicode.begin(), tables.FromUnicode.end(),
+                                             std::pair<char32_t, unsigned char>(cp, 0));
+            out += (it != tables.FromUnicode.end() && it->first == cp) ? static_cast<char>(it->second) : '?';
         }
-        const auto it = std::lower_bound(tables.FromUnicode.begin(), tables.FromUnicode.end(),
-                                         std::pair<char32_t, unsigned char>(cp, 0));
-        out += (it != tables.FromUnicode.end() && it->first == cp) ? static_cast<char>(it->second) : '?';
+        return out.size() < MaxBytes;
     });
     return out;
 }

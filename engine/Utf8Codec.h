@@ -91,20 +91,33 @@ inline void Append(std::string& Out, char32_t Cp) {
 
 inline constexpr char32_t kReplacement = 0xFFFD;
 
-// Calls Visit(codePoint) for every character of Bytes, U+FFFD for each maximal malformed subpart.
-template <typename TVisit> void ForEachCodePoint(std::string_view Bytes, TVisit&& Visit) {
+// Calls Visit(codePoint) for the characters of Bytes in order, U+FFFD for each maximal malformed subpart,
+// until Visit returns false; the bytes after that character are not read.
+template <typename TVisit> void VisitCodePointsWhile(std::string_view Bytes, TVisit&& Visit) {
     std::size_t pos = 0;
     while (pos < Bytes.size()) {
         std::size_t subpart = 0;
         const std::size_t length = SequenceAt(Bytes, pos, subpart);
         if (length == 0) {
-            Visit(kReplacement);
+            if (!Visit(kReplacement)) {
+                return;
+            }
             pos += subpart;
         } else {
-            Visit(Decode(Bytes, pos, length));
+            if (!Visit(Decode(Bytes, pos, length))) {
+                return;
+            }
             pos += length;
         }
     }
+}
+
+// Calls Visit(codePoint) for every character of Bytes, U+FFFD for each maximal malformed subpart.
+template <typename TVisit> void ForEachCodePoint(std::string_view Bytes, TVisit&& Visit) {
+    VisitCodePointsWhile(Bytes, [&](char32_t cp) {
+        Visit(cp);
+        return true;
+    });
 }
 
 } // namespace Utf8Codec

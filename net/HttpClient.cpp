@@ -46,6 +46,13 @@ TUrlParts SplitUrl(std::string_view URL) {
     return parts;
 }
 
+std::string CookieOrigin(const TUrlParts& Url) {
+    std::string host = Url.Host;
+    std::transform(host.begin(), host.end(), host.begin(),
+                   [](char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C; });
+    return host + " " + Url.Port;
+}
+
 std::string THttpClient::RequestHead(std::string_view Method, const TUrlParts& Url) const {
     std::vector<std::string> lines;
     lines.push_back(UpperAscii(Method) + " " + Url.Target + " HTTP/" + std::string(Protocol));
@@ -122,8 +129,11 @@ bool THttpClient::DoRequest(std::string_view Method, std::string_view URL) {
     ResultString = std::move(response.ResultString);
     Headers = std::move(response.Headers);
     Document = std::move(response.Document);
-    if (outcome == THttpOutcome::BodyFailed || outcome == THttpOutcome::Complete)
-        TakeCookies();
+    if ((outcome == THttpOutcome::BodyFailed || outcome == THttpOutcome::Complete) &&
+        !TakeCookies(deadline)) {
+        Failure = TExchangeFailure::Timeout;
+        return false;
+    }
     return outcome == THttpOutcome::Complete;
 }
 
@@ -138,8 +148,14 @@ bool THttpClient::HeaderValue(std::string_view Name, std::string& Value) const {
     return false;
 }
 
-void THttpClient::TakeCookies() {
+bool THttpClient::TakeCookies(TClock::time_point Deadline) {
+    // Bounded by the header block's cap already; the clock is looked at now and then all the same, so that
+    // this step too ends by the exchange's deadline.
+    constexpr std::size_t kLinesBetweenClockReads = 256;
+    std::size_t lines = 0;
     for (const std::string& line : Headers) {
+        if (++lines % kLinesBetweenClockReads == 0 && TClock::now() >= Deadline)
+            return false;
         if (!StartsWithNoCase(line, "set-cookie:"))
             continue;
         std::string_view text = std::string_view(line).substr(line.find(':') + 1);
@@ -149,6 +165,7 @@ void THttpClient::TakeCookies() {
         const std::string_view value =
             equals == std::string_view::npos ? std::string_view() : Trim(text.substr(equals + 1));
         if (!name.empty())
-            Cookies.Set(name, value);
+            Cookies.Take(name, value, CookieLimits);
     }
+    return true;
 }

@@ -25,6 +25,9 @@ struct TUrlParts {
 // Splits URL into scheme, host, port and request target. Never throws but for memory.
 TUrlParts SplitUrl(std::string_view URL);
 
+// The host (lower case) and port a cookie belongs to: a cookie goes only to the place it came from.
+std::string CookieOrigin(const TUrlParts& Url);
+
 // Every wait of an exchange together, redirect passes included, may last at most this many times Timeout.
 inline constexpr int kExchangeDeadlineFactor = 10;
 
@@ -37,6 +40,7 @@ class THttpClient final {
     std::string UserAgent;            // empty: no User-Agent line
     std::vector<std::string> Headers; // before DoRequest: extra request lines; after: the response's lines
     TCookieList Cookies;              // sent with every request, updated from Set-Cookie lines
+    TCookieLimits CookieLimits;       // how many cookies Set-Cookie lines may make the list hold
     std::string Document;             // before DoRequest: the request body; after: the response body
     std::string MimeType;             // content type of the request body
     std::int32_t ResultCode = 0;      // status code; 500: no connection or sending failed; 0: no status line
@@ -47,8 +51,8 @@ class THttpClient final {
     // otherwise each request gets kExchangeDeadlineFactor x Timeout of its own.
     std::optional<std::chrono::steady_clock::time_point> Deadline;
 
-    // Sends one request and reads its response. True when the response was read to its end. Never throws for
-    // network trouble.
+    // Sends one request and reads its response. True when the response was read to its end and its cookies
+    // taken before the deadline. Never throws for network trouble.
     bool DoRequest(std::string_view Method, std::string_view URL);
 
     // The request head DoRequest sends for Method and Url with the present settings, each line ended by CR
@@ -60,5 +64,7 @@ class THttpClient final {
     bool HeaderValue(std::string_view Name, std::string& Value) const;
 
   private:
-    void TakeCookies();
+    // Takes the response's Set-Cookie lines into Cookies; false when Deadline passed before they were all
+    // seen.
+    bool TakeCookies(std::chrono::steady_clock::time_point Deadline);
 };

@@ -1,5 +1,7 @@
 #include "net/Socket.h"
 
+#include "net/Resolver.h"
+
 #include <algorithm>
 #include <fcntl.h>
 #include <netdb.h>
@@ -84,21 +86,25 @@ int WaitBudget(int TimeoutMs, TClock::time_point Deadline) {
 bool TSocket::Connect(const std::string& Host, const std::string& Port, int TimeoutMs,
                       TClock::time_point Deadline) {
     Close();
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* list = nullptr;
-    if (getaddrinfo(Host.c_str(), Port.c_str(), &hints, &list) != 0 || list == nullptr) {
+    // Stays so when the deadline leaves no time to resolve or for any address.
+    FLastFailure = TExchangeFailure::Timeout;
+    if (TClock::now() >= Deadline)
+        return false;
+    TAddressList list;
+    switch (ResolveWithin(Host, Port, WaitEnd(TimeoutMs, Deadline), list)) {
+    case TResolveOutcome::Resolved:
+        break;
+    case TResolveOutcome::NoSuchHost:
         FLastFailure = TExchangeFailure::NoSuchHost;
         return false;
+    case TResolveOutcome::TimedOut:
+        return false;
     }
-    FLastFailure = TExchangeFailure::Timeout; // stays so when the deadline leaves no time for any address
-    for (const addrinfo* entry = list; entry != nullptr && FHandle < 0; entry = entry->ai_next) {
+    for (const addrinfo* entry = list.get(); entry != nullptr && FHandle < 0; entry = entry->ai_next) {
         if (TClock::now() >= Deadline)
             break;
         FHandle = ConnectOne(*entry, WaitEnd(TimeoutMs, Deadline), FLastFailure);
     }
-    freeaddrinfo(list);
     if (FHandle >= 0)
         FLastFailure = TExchangeFailure::None;
     return FHandle >= 0;

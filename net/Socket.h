@@ -32,7 +32,8 @@ class TSocket final {
     TSocket& operator=(const TSocket&) = delete;
 
     // Resolves Host (a name, an IPv4 or an IPv6 literal without brackets) and connects to the first of its
-    // addresses that accepts, each attempt bounded by TimeoutMs and Deadline. False on any failure.
+    // addresses that accepts; the wait for the resolver and each attempt bounded by TimeoutMs and Deadline.
+    // False on any failure.
     bool Connect(const std::string& Host, const std::string& Port, int TimeoutMs,
                  TClock::time_point Deadline);
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <stdexcept>
 
 std::string PercentEncode(std::string_view Text) {
@@ -37,6 +38,21 @@ std::string PairText(const THTTPData& Pairs) {
     return text;
 }
 
+namespace {
+
+// A Location the exchange may follow: plain http (a redirect to https or to another scheme is refused before
+// any connection, as this client speaks nothing else) and no control byte that would reach the request line
+// or the Host line.
+bool MayFollow(std::string_view Location, const std::string& Address) {
+    const bool control = std::any_of(Location.begin(), Location.end(), [](char C) {
+        const auto byte = static_cast<unsigned char>(C);
+        return byte < 0x20 || byte == 0x7F;
+    });
+    return !control && SplitUrl(Address).Scheme == "http";
+}
+
+} // namespace
+
 void HttpRequest(const TIData& Input, TOData& Output) {
     THttpClient client;
     client.Timeout = Input.Timeout;
@@ -49,12 +65,19 @@ void HttpRequest(const TIData& Input, TOData& Output) {
     const std::string query = PairText(Input.GetParams);
     const std::string form = PairText(Input.PostParams);
     std::string address = query.empty() ? Input.URL : Input.URL + "?" + query;
+    // Cookies by the host and port they belong to: the caller's go to the first address, a server's back to
+    // that server only, so that a redirect elsewhere carries neither the installation id nor a session.
+    std::map<std::string, TCookieList> jar;
+    const std::string home = CookieOrigin(SplitUrl(address));
 
     for (int pass = 1;; ++pass) {
         // An empty Header still goes in: the client takes an empty last line as the end of the header block.
         client.Headers.assign(1, Input.Header);
+        TCookieList& callers = jar[home];
         for (const TKeyValue& cookie : Input.Cookies)
-            client.Cookies.Set(cookie.Key, cookie.Value);
+            callers.Set(cookie.Key, cookie.Value);
+        const std::string origin = CookieOrigin(SplitUrl(address));
+        client.Cookies = std::move(jar[origin]);
         client.Document.clear();
         if (!form.empty()) {
             client.Document = form;
@@ -63,6 +86,7 @@ void HttpRequest(const TIData& Input, TOData& Output) {
         } else {
             client.DoRequest("GET", address);
         }
+        jar[origin] = std::move(client.Cookies);
         std::string location;
         if (!client.HeaderValue("Location", location))
             break;
@@ -70,7 +94,10 @@ void HttpRequest(const TIData& Input, TOData& Output) {
         // An empty Location names no place to go; following it would reach localhost:80 instead.
         if (location.empty() || pass >= kMaxRedirectPasses)
             break;
-        address = ResolveLocation(address, location);
+        const std::string next = ResolveLocation(address, location);
+        if (!MayFollow(location, next))
+            break;
+        address = next;
     }
 
     Output.Headers.clear();

@@ -7,6 +7,7 @@ KOVRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KOVRIN_PACKAGES=(
     cmake ninja-build g++ pkg-config git python3
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-translations-l10n # Qt's own texts (buttons, context menus) in Russian
     libpcre2-dev libpugixml-dev libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
     xvfb xauth x11-utils imagemagick fonts-dejavu-core xdg-utils
     clang libclang-rt-14-dev

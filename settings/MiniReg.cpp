@@ -2,11 +2,10 @@
 
 #include "settings/MiniReg.h"
 
+#include "settings/RegularFile.h"
 #include "settings/SettingsLocation.h"
 #include "settings/Utf8.h"
 
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -89,22 +88,14 @@ bool RegReadValue(const TRegRoot& Root, const std::string& Path, std::uint32_t V
                   std::vector<std::uint8_t>& Data) {
     try {
         const fs::path file = ValueFile(Root, Path);
-        std::error_code error;
-        if (file.empty() || !fs::is_regular_file(file, error)) {
-            return false;
-        }
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            return false;
-        }
-        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                        std::istreambuf_iterator<char>());
-        if (in.bad() || bytes.size() < kTypeSize) {
+        std::string bytes;
+        std::string error;
+        if (file.empty() || ReadRegularFile(file, bytes, error) != TFileRead::Read || bytes.size() < kTypeSize) {
             return false;
         }
         std::uint32_t storedType = 0;
         for (std::size_t i = 0; i < kTypeSize; ++i) {
-            storedType |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+            storedType |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
         }
         if (storedType != ValueType) {
             return false;

@@ -2,6 +2,8 @@
 
 #include "settings/SettingsLocation.h"
 
+#include "settings/LeftoverTemporaries.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -39,9 +41,7 @@ int CreateTemporary(const fs::path& Target, fs::path& Created) {
     static std::atomic<unsigned> counter{0};
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const std::string name = "." + Target.filename().string() + ".tmp-" + std::to_string(::getpid()) +
-                                 "-" + std::to_string(counter++) + "-" + std::to_string(random());
-        Created = Target.parent_path() / name;
+        Created = Target.parent_path() / TemporaryName(Target, ::getpid(), counter++, random());
         const int fd = ::open(Created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
@@ -114,5 +114,6 @@ bool AtomicWriteFile(const fs::path& Target, const std::string& Bytes) {
         return false;
     }
     SyncFolder(target.parent_path());
+    RemoveLeftoverTemporaries(target);
     return true;
 }

@@ -14,5 +14,6 @@ std::filesystem::path ConfigHome();
 
 // Writes Bytes to Target atomically: a temporary file in the same folder, flushed and fsynced, then renamed
 // over Target (keeping Target's permissions). False on any failure; the previous file is then untouched and
-// the temporary file removed. Never throws.
+// the temporary file removed. After a save, temporary files that interrupted saves of Target left behind are
+// removed. Never throws.
 bool AtomicWriteFile(const std::filesystem::path& Target, const std::string& Bytes);

@@ -2,6 +2,8 @@
 
 #include "settings/XMLConf.h"
 
+#include "settings/ConfigLayout.h"
+#include "settings/RegularFile.h"
 #include "settings/SettingsLocation.h"
 #include "settings/XmlName.h"
 
@@ -13,6 +15,11 @@
 class TConfigDocument final {
   public:
     pugi::xml_document FDoc;
+    // What the last ConfigLoad found at its file, and the bytes of a file it could not use, kept until
+    // ConfigKeepDamaged has copied them.
+    TConfigFileState FFileState = TConfigFileState::Missing;
+    std::string FProblem;
+    std::string FUnusedBytes;
 };
 
 namespace {
@@ -20,8 +27,8 @@ namespace {
 constexpr const char* kLineBreak = "\r\n";
 constexpr const char* kNotSingleText = "Element does not contain a single text node";
 // Whitespace-only text is dropped on load (no parse_ws_pcdata); the declaration is kept as it was. Line ends
-// are not normalized: the serializer writes a carriage return inside a value as it is (a currency name may hold
-// one), and normalizing it away on load would lose the saved choice.
+// are not normalized: the serializer writes a carriage return inside a value as it is (a currency name may
+// hold one), and normalizing it away on load would lose the saved choice.
 constexpr unsigned kParseOptions = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_declaration;
 
 class TStringWriter final : public pugi::xml_writer {
@@ -81,45 +88,24 @@ bool IsText(pugi::xml_node Node) {
     return Node.type() == pugi::node_pcdata || Node.type() == pugi::node_cdata;
 }
 
-std::size_t EnclosingElements(pugi::xml_node Node) {
-    std::size_t count = 0;
-    for (pugi::xml_node up = Node.parent(); up && up.type() == pugi::node_element; up = up.parent()) {
-        ++count;
-    }
-    return count;
-}
-
-void AppendLayoutText(pugi::xml_node Parent, const std::string& Text) {
-    Parent.append_child(pugi::node_pcdata).set_value(Text.c_str());
-}
-
-// Appends a new element as the last child of Parent, with the line breaks and tabs that put it on a line of
-// its own and keep Parent's closing tag on a line of its own.
-pugi::xml_node AppendWithLayout(pugi::xml_node Parent, const std::string& Name) {
-    const std::string closingIndent = kLineBreak + std::string(EnclosingElements(Parent), '\t');
-    if (!Parent.first_child()) {
-        AppendLayoutText(Parent, closingIndent);
-    }
-    AppendLayoutText(Parent, "\t");
-    pugi::xml_node element = Parent.append_child(pugi::node_element);
-    element.set_name(Name.c_str());
-    AppendLayoutText(Parent, closingIndent);
-    return element;
-}
-
-// A document we can work with: exactly one element at top level, besides the declaration.
-bool HasOnlyRoot(const pugi::xml_document& Doc, const std::string& RootName) {
+// Why a parsed document is not one we can work with (exactly one element at top level, named RootName,
+// besides the declaration); empty when it is.
+std::string RootProblem(const pugi::xml_document& Doc, const std::string& RootName) {
     int elements = 0;
-    bool named = false;
+    std::string name;
     for (pugi::xml_node node : Doc.children()) {
         if (node.type() == pugi::node_element) {
             ++elements;
-            named = named || RootName == node.name();
+            name = node.name();
         } else if (node.type() != pugi::node_declaration) {
-            return false;
+            return "it holds something besides the declaration and the root element";
         }
     }
-    return elements == 1 && named;
+    if (elements == 0)
+        return "it has no root element";
+    if (elements > 1)
+        return "it has more than one root element";
+    return name == RootName ? std::string() : "its root element is <" + name + ">, not <" + RootName + ">";
 }
 
 bool EqualsAsciiNoCase(std::string_view A, std::string_view B) {
@@ -154,14 +140,74 @@ bool ConfigLoad(const TConfigDoc& Doc, const std::filesystem::path& FileName, co
     }
     try {
         Doc->FDoc.reset();
-        std::error_code error;
-        if (!std::filesystem::exists(FileName, error)) {
+        Doc->FFileState = TConfigFileState::Missing;
+        Doc->FProblem.clear();
+        Doc->FUnusedBytes.clear();
+        std::string bytes;
+        std::string error;
+        switch (ReadRegularFile(FileName, bytes, error)) {
+        case TFileRead::Missing:
             return false;
+        case TFileRead::NotRegular:
+            Doc->FFileState = TConfigFileState::NotRegular;
+            Doc->FProblem = "it is " + error + ", not a regular file";
+            return false;
+        case TFileRead::Failed:
+            Doc->FFileState = TConfigFileState::Unreadable;
+            Doc->FProblem = "it cannot be read: " + error;
+            return false;
+        case TFileRead::Read:
+            break;
         }
-        const pugi::xml_parse_result parsed = Doc->FDoc.load_file(FileName.c_str(), kParseOptions);
+        const pugi::xml_parse_result parsed =
+            Doc->FDoc.load_buffer(bytes.data(), bytes.size(), kParseOptions);
         // Several top-level elements or stray text would not be well-formed; such a file counts as
         // unreadable.
-        return parsed && HasOnlyRoot(Doc->FDoc, RootName);
+        Doc->FProblem = parsed ? RootProblem(Doc->FDoc, RootName)
+                               : std::string("it is not well-formed XML (") + parsed.description() +
+                                     " at byte " + std::to_string(parsed.offset) + ")";
+        if (!Doc->FProblem.empty()) {
+            Doc->FDoc.reset();
+            Doc->FFileState = TConfigFileState::Damaged;
+            Doc->FUnusedBytes = std::move(bytes);
+            return false;
+        }
+        // Laid out as if written in this run, so that the saved file keeps one element per line.
+        LayOutLoadedTree(Doc->FDoc.document_element());
+        Doc->FFileState = TConfigFileState::Loaded;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+TConfigFileState ConfigFileState(const TConfigDoc& Doc) {
+    return Doc ? Doc->FFileState : TConfigFileState::Missing;
+}
+
+bool ConfigKeepDamaged(const TConfigDoc& Doc, const std::filesystem::path& FileName, std::string& Message) {
+    Message.clear();
+    const TConfigFileState state = ConfigFileState(Doc);
+    if (state == TConfigFileState::Missing || state == TConfigFileState::Loaded) {
+        return true;
+    }
+    try {
+        const std::string name = FileName.filename().string();
+        if (state == TConfigFileState::NotRegular) {
+            Message = name + " was not read: " + Doc->FProblem + "; new settings replace it at exit";
+            return true;
+        }
+        std::filesystem::path copy = FileName;
+        copy += ".damaged";
+        if (state == TConfigFileState::Damaged && AtomicWriteFile(copy, Doc->FUnusedBytes)) {
+            Doc->FUnusedBytes = std::string();
+            Message = name + " could not be used: " + Doc->FProblem + "; its contents are kept in " +
+                      copy.string() + ", and new settings replace it at exit";
+            return true;
+        }
+        Message = name + " could not be used: " + Doc->FProblem + "; no copy of it could be kept in " +
+                  copy.string() + "; it is left as it is";
+        return false;
     } catch (...) {
         return false;
     }

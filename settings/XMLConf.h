@@ -49,8 +49,26 @@ class TConfigValue {
 bool ConfigOpen(TConfigDoc& Doc, const std::filesystem::path& FileName, const std::string& RootName);
 
 // Replaces Doc's contents with the parsed file; true when it parsed and has a top-level element named
-// RootName. A missing file yields an empty tree and so false. Never throws.
+// RootName. A missing file yields an empty tree and so false, and so does anything but a regular file, which
+// is not even opened for reading (a FIFO would hold the caller). Never throws.
 bool ConfigLoad(const TConfigDoc& Doc, const std::filesystem::path& FileName, const std::string& RootName);
+
+// What the last ConfigLoad of a document found at its file.
+enum class TConfigFileState {
+    Missing,    // no file there (also for an empty handle)
+    Loaded,     // read and used
+    NotRegular, // a FIFO, a folder, a device: not read
+    Unreadable, // could not be opened or read
+    Damaged     // read, but not well-formed or without the one root element asked for
+};
+TConfigFileState ConfigFileState(const TConfigDoc& Doc);
+
+// After ConfigOpen, before a save replaces a file that the load could not use: keeps the bytes of a damaged
+// file beside it as FileName + ".damaged" (replacing an older copy) and sets Message to a line that says what
+// was wrong and where the copy is; names a file that is not a regular file in Message too. Message stays
+// empty for a loaded or missing file. False when the file should be left as it is at exit, because no copy of
+// it could be kept (or it could not be read at all). Never throws.
+bool ConfigKeepDamaged(const TConfigDoc& Doc, const std::filesystem::path& FileName, std::string& Message);
 
 // Replaces Doc's contents with the declaration and an empty root element. Never throws.
 bool ConfigCreate(const TConfigDoc& Doc, const std::string& RootName);

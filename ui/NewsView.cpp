@@ -1,7 +1,9 @@
 #include "ui/NewsView.h"
 
 #include "ui/Fonts.h"
+#include "ui/LineWrap.h"
 #include "ui/Opener.h"
+#include "ui/TextColours.h"
 
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -76,10 +78,19 @@ const QColor TURIHighlighter::kVisitedColor(128, 0, 128);
 TURIHighlighter::TURIHighlighter(QTextDocument* Document, const TURIOpener& Opener)
     : QSyntaxHighlighter(Document), FOpener(Opener) {}
 
+void TURIHighlighter::SetPalette(const QPalette& Palette) {
+    if (Palette == FPalette) {
+        return;
+    }
+    FPalette = Palette;
+    rehighlight();
+}
+
 void TURIHighlighter::highlightBlock(const QString& Text) {
     for (const TLinkSpan& span : FindLinkSpans(Text)) {
         QTextCharFormat format;
-        format.setForeground(FOpener.IsVisited(span.Text) ? kVisitedColor : kLinkColor);
+        const bool visited = FOpener.IsVisited(span.Text);
+        format.setForeground(LinkColour(FPalette, visited ? kVisitedColor : kLinkColor, visited));
         format.setFontUnderline(true);
         setFormat(span.Start, span.Length, format);
     }
@@ -103,9 +114,22 @@ TNewsView::TNewsView(QWidget* Parent)
     setViewportMargins(kGutterWidth, 0, 0, 0);
     viewport()->setMouseTracking(true);
     viewport()->setCursor(Qt::ArrowCursor);
+    FHighlighter->SetPalette(palette());
+}
+
+void TNewsView::changeEvent(QEvent* Event) {
+    QPlainTextEdit::changeEvent(Event);
+    if (Event->type() == QEvent::PaletteChange) {
+        FHighlighter->SetPalette(palette());
+    }
 }
 
 void TNewsView::SetNewsText(const QString& Text) {
+    const QTextOption::WrapMode mode = WrapModeFor(Text);
+    if (mode != wordWrapMode()) {
+        clear(); // the old text is not laid out again in the new mode, which may not suit it
+        setWordWrapMode(mode);
+    }
     setPlainText(Text);
 }
 

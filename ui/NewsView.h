@@ -42,7 +42,8 @@ class TURIOpener final : public QObject {
     QStringList FVisited;
 };
 
-// Draws news links blue and underlined, those opened in this run purple and underlined.
+// Draws news links blue and underlined, those opened in this run purple and underlined; on a dark palette in
+// the palette's link colours instead.
 class TURIHighlighter final : public QSyntaxHighlighter {
     Q_OBJECT
 
@@ -53,11 +54,15 @@ class TURIHighlighter final : public QSyntaxHighlighter {
     static const QColor kLinkColor;
     static const QColor kVisitedColor;
 
+    // The palette the view paints with; links are recoloured to suit it.
+    void SetPalette(const QPalette& Palette);
+
   protected:
     void highlightBlock(const QString& Text) override;
 
   private:
     const TURIOpener& FOpener;
+    QPalette FPalette;
 };
 
 class TNewsView final : public QPlainTextEdit {
@@ -70,7 +75,8 @@ class TNewsView final : public QPlainTextEdit {
     // Read-only, word-wrapped, Courier New 10 pt (or the system's fixed-pitch family), objectName "EditNews".
     explicit TNewsView(QWidget* Parent = nullptr);
 
-    // Replaces the whole text. The list of opened links stays. Never throws (but std::bad_alloc).
+    // Replaces the whole text, wrapped as WrapModeFor says. The list of opened links stays. Never throws (but
+    // std::bad_alloc).
     void SetNewsText(const QString& Text);
 
     // The link under a point of the viewport, if the point lies on a character of one. Never throws.
@@ -91,6 +97,7 @@ class TNewsView final : public QPlainTextEdit {
     void keyPressEvent(QKeyEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
 
   private:
     void UpdatePointer(QPoint ViewportPos);

@@ -7,7 +7,26 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+#include <QStyledItemDelegate>
 #include <algorithm>
+
+namespace {
+
+// Cells draw no focus frame of their own: the grid draws one around the whole current row.
+class TRowFocusDelegate final : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* Painter, const QStyleOptionViewItem& Option,
+               const QModelIndex& Index) const override {
+        QStyleOptionViewItem option(Option);
+        option.state &= ~QStyle::State_HasFocus;
+        QStyledItemDelegate::paint(Painter, option, Index);
+    }
+};
+
+} // namespace
 
 TDBGridRates::TDBGridRates(QWidget* Parent)
     : QTableView(Parent), FTitles(new TOrderHeader(this)), FIndicator(new TRowMarkerHeader(this)) {
@@ -24,6 +43,9 @@ TDBGridRates::TDBGridRates(QWidget* Parent)
     setShowGrid(true);
     setWordWrap(false);
     setCornerButtonEnabled(false);
+    // Tab and Shift+Tab leave the grid instead of walking it cell by cell.
+    setTabKeyNavigation(false);
+    setItemDelegate(new TRowFocusDelegate(this));
     FIndicator->setMinimumSectionSize(1);
     FitRowHeight();
 
@@ -135,6 +157,7 @@ void TDBGridRates::ShowMarkers() {
 
 void TDBGridRates::CurrentRowMoved() {
     FIndicator->viewport()->update();
+    viewport()->update(); // the row's focus frame moves with it
 }
 
 void TDBGridRates::keyPressEvent(QKeyEvent* Event) {
@@ -143,7 +166,50 @@ void TDBGridRates::keyPressEvent(QKeyEvent* Event) {
         Event->accept();
         return;
     }
+    if ((Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter) && CurrentRowNumber() > 0) {
+        Event->accept();
+        emit ReturnPressed();
+        return;
+    }
     QTableView::keyPressEvent(Event);
+}
+
+QRect TDBGridRates::CurrentRowFrame() const {
+    const QModelIndex current = currentIndex();
+    if (!hasFocus() || !current.isValid()) {
+        return {};
+    }
+    QRect row;
+    for (int column = 0; column < FModel.columnCount(); ++column) {
+        if (!isColumnHidden(column)) {
+            row = row.united(visualRect(FModel.index(current.row(), column)));
+        }
+    }
+    return row.intersected(viewport()->rect());
+}
+
+void TDBGridRates::paintEvent(QPaintEvent* Event) {
+    QTableView::paintEvent(Event);
+    const QRect frame = CurrentRowFrame();
+    if (frame.isEmpty()) {
+        return;
+    }
+    QPainter painter(viewport());
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = frame.adjusted(0, 0, -1, -1);
+    option.backgroundColor = palette().color(QPalette::Highlight);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void TDBGridRates::focusInEvent(QFocusEvent* Event) {
+    QTableView::focusInEvent(Event);
+    viewport()->update();
+}
+
+void TDBGridRates::focusOutEvent(QFocusEvent* Event) {
+    QTableView::focusOutEvent(Event);
+    viewport()->update();
 }
 
 void TDBGridRates::keyReleaseEvent(QKeyEvent* Event) {

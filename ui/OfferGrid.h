@@ -47,16 +47,24 @@ class TDBGridRates final : public QTableView {
     TOrderHeader& TitleHeader() const { return *FTitles; }
     // Opens the find dialog (as Ctrl+F does) and returns it.
     TFindDialog& OpenFindDialog();
+    // Where the focus frame around the current row is drawn (viewport coordinates); empty while the grid has
+    // no focus or no current row.
+    QRect CurrentRowFrame() const;
 
   signals:
     // A double-click on a row (not on a title, not on empty space).
     void DblClick();
+    // Enter or Return with a current row.
+    void ReturnPressed();
 
   protected:
     void keyPressEvent(QKeyEvent* Event) override;
     void keyReleaseEvent(QKeyEvent* Event) override;
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void changeEvent(QEvent* Event) override;
+    void paintEvent(QPaintEvent* Event) override;
+    void focusInEvent(QFocusEvent* Event) override;
+    void focusOutEvent(QFocusEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
   private:

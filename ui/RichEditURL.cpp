@@ -1,6 +1,7 @@
 #include "ui/RichEditURL.h"
 
 #include "ui/Fonts.h"
+#include "ui/LineWrap.h"
 #include "ui/RtfCodePage.h"
 #include "ui/RtfDocumentBuilder.h"
 #include "ui/RtfReader.h"
@@ -32,15 +33,21 @@ void TRichEditURL::LoadFromFile(const QString& FileName) {
 
     const TRtfReadResult rtf =
         ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    if (rtf) {
-        BuildRtfDocument(rtf.Document, *document());
-    } else {
-        const std::optional<QString> text = DecodePlainText(bytes);
+    std::optional<QString> text;
+    if (!rtf) {
+        text = DecodePlainText(bytes);
         if (!text)
             throw std::runtime_error("Failed to Load Stream");
-        setPlainText(*text);
     }
-    MarkDetectedLinks(*document());
+    // Wrapping anywhere, any text lays out in linear time; once the text is in, it decides the mode it keeps.
+    clear();
+    setWordWrapMode(QTextOption::WrapAnywhere);
+    if (rtf)
+        BuildRtfDocument(rtf.Document, *document(), palette());
+    else
+        setPlainText(*text);
+    MarkDetectedLinks(*document(), palette());
+    setWordWrapMode(WrapModeFor(document()->toPlainText()));
     moveCursor(QTextCursor::Start);
 }
 

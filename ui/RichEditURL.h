@@ -22,9 +22,9 @@ class TRichEditURL : public QTextBrowser {
     std::function<void(QObject* Sender, const QString& URL)> OnURLClick;
 
     // Shows a file: as RTF, or when that fails, as plain text decoded by its byte-order mark (UTF-16 LE,
-    // UTF-16 BE, UTF-8) or without one as Windows-1251; then makes the links in its text clickable. Throws
-    // std::runtime_error("Failed to Load Stream") when neither reading works, and std::runtime_error naming
-    // the file when it cannot be read at all; the view is left unchanged then.
+    // UTF-16 BE, UTF-8) or without one as Windows-1251; then makes the links in its text clickable and wraps
+    // it as WrapModeFor says. Throws std::runtime_error("Failed to Load Stream") when neither reading works,
+    // and std::runtime_error naming the file when it cannot be read at all; the view is left unchanged then.
     void LoadFromFile(const QString& FileName);
 
   protected:

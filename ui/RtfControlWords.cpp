@@ -1,5 +1,4 @@
 #include "ui/RtfCodePage.h"
-#include "ui/RtfHyperlink.h"
 #include "ui/RtfParser.h"
 
 #include <algorithm>
@@ -37,10 +36,11 @@ void TRtfParser::ControlWord(std::string_view w, bool hasParam, int p, bool igno
     } else if (w == "fldinst") {
         g.Dest = g.Field >= 0 ? TDest::FieldInstruction : TDest::Skip;
     } else if (w == "fldrslt") {
-        if (g.Field >= 0) {
-            const std::string target = HyperlinkTarget(FFields[static_cast<std::size_t>(g.Field)]);
-            if (!target.empty())
-                g.Link = target;
+        // Outside a text destination the link could show nowhere: every group inside such a group stays
+        // outside one too.
+        if (g.Field >= 0 && g.Dest == TDest::Text) {
+            if (auto link = FieldLink(FFields[static_cast<std::size_t>(g.Field)]))
+                g.Link = std::move(link);
         }
     } else if (ignorable || std::find(std::begin(kSkippedDestinations), std::end(kSkippedDestinations), w) !=
                                 std::end(kSkippedDestinations)) {
@@ -48,8 +48,8 @@ void TRtfParser::ControlWord(std::string_view w, bool hasParam, int p, bool igno
     } else if (g.Dest == TDest::FontTable) {
         if (w == "f")
             FDefiningFont = p;
-        else if (w == "fcharset")
-            FFontCodePages.emplace_back(FDefiningFont, CodePageOfCharset(p));
+        else if (w == "fcharset" && CodePageOfCharset(p) != 0)
+            FFontCodePages[FDefiningFont] = CodePageOfCharset(p);
     } else if (g.Dest == TDest::ColorTable) {
         const auto component = static_cast<std::uint8_t>(std::clamp(p, 0, 255));
         if (w == "red")

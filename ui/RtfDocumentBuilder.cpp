@@ -1,6 +1,7 @@
 #include "ui/RtfDocumentBuilder.h"
 
 #include "ui/LinkSpans.h"
+#include "ui/TextColours.h"
 
 #include <QTextBlock>
 #include <QTextCursor>
@@ -26,18 +27,19 @@ Qt::Alignment AlignmentOf(TRtfAlign align) {
     }
 }
 
-QTextCharFormat LinkFormat(const QString& href) {
+QTextCharFormat LinkFormat(const QString& href, const QPalette& palette) {
     QTextCharFormat format;
     format.setAnchor(true);
     format.setAnchorHref(href);
-    format.setForeground(kLinkColor);
+    format.setForeground(LinkColour(palette, kLinkColor));
     format.setFontUnderline(true);
     return format;
 }
 
 } // namespace
 
-void BuildRtfDocument(const TRtfDocument& Rtf, QTextDocument& Document) {
+void BuildRtfDocument(const TRtfDocument& Rtf, QTextDocument& Document, const QPalette& Palette) {
+    const bool ownColours = !IsDarkPalette(Palette);
     Document.clear();
     QTextCursor cursor(&Document);
     cursor.beginEditBlock();
@@ -61,10 +63,10 @@ void BuildRtfDocument(const TRtfDocument& Rtf, QTextDocument& Document) {
             format.setFontUnderline(run.Underline);
             if (run.HalfPoints > 0)
                 format.setFontPointSize(run.HalfPoints / 2.0);
-            if (run.Color)
+            if (run.Color && ownColours)
                 format.setForeground(QColor(run.Color->Red, run.Color->Green, run.Color->Blue));
             if (!run.Link.empty())
-                format.merge(LinkFormat(QString::fromStdString(run.Link)));
+                format.merge(LinkFormat(QString::fromStdString(run.Link), Palette));
             cursor.insertText(QString::fromUtf8(run.Text.data(), static_cast<qsizetype>(run.Text.size())),
                               format);
         }
@@ -72,7 +74,7 @@ void BuildRtfDocument(const TRtfDocument& Rtf, QTextDocument& Document) {
     cursor.endEditBlock();
 }
 
-void MarkDetectedLinks(QTextDocument& Document) {
+void MarkDetectedLinks(QTextDocument& Document, const QPalette& Palette) {
     QTextCursor cursor(&Document);
     cursor.beginEditBlock();
     for (QTextBlock block = Document.begin(); block.isValid(); block = block.next()) {
@@ -85,7 +87,7 @@ void MarkDetectedLinks(QTextDocument& Document) {
             probe.setPosition(start + 1);
             if (probe.charFormat().isAnchor())
                 continue; // a HYPERLINK field already says where it goes
-            cursor.mergeCharFormat(LinkFormat(span.Target));
+            cursor.mergeCharFormat(LinkFormat(span.Target, Palette));
         }
     }
     cursor.endEditBlock();

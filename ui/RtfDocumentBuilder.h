@@ -4,6 +4,7 @@
 #include "ui/RtfReader.h"
 
 #include <QColor>
+#include <QPalette>
 
 class QTextDocument;
 
@@ -12,9 +13,11 @@ inline const QColor kLinkColor(0, 0, 255);
 
 // Replaces Document's content with Rtf: paragraphs with their alignment, spacing and indents, runs with their
 // attributes; runs of a HYPERLINK field become anchors (blue, underlined) whose href is the field's target.
-// Never throws (but std::bad_alloc).
-void BuildRtfDocument(const TRtfDocument& Rtf, QTextDocument& Document);
+// On a dark Palette the file's own text colours (chosen for a light page) give way to the palette's text
+// colour, and links take the palette's link colour. Never throws (but std::bad_alloc).
+void BuildRtfDocument(const TRtfDocument& Rtf, QTextDocument& Document, const QPalette& Palette = QPalette());
 
-// Makes every link FindLinks sees in Document's text an anchor (blue, underlined) whose href is its target,
-// leaving text that already is an anchor as it is. Never throws (but std::bad_alloc).
-void MarkDetectedLinks(QTextDocument& Document);
+// Makes every link FindLinks sees in Document's text an anchor (blue, underlined; on a dark Palette its link
+// colour) whose href is its target, leaving text that already is an anchor as it is. Never throws (but
+// std::bad_alloc).
+void MarkDetectedLinks(QTextDocument& Document, const QPalette& Palette = QPalette());

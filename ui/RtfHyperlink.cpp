@@ -1,40 +1,9 @@
 #include "ui/RtfHyperlink.h"
 
-#include <vector>
-
 namespace {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// Splits an instruction into words; a quoted word keeps its blanks and loses its quotes.
-std::vector<std::pair<std::string, bool>> Words(std::string_view text) {
-    std::vector<std::pair<std::string, bool>> words; // text, was quoted
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (IsBlank(text[i])) {
-            ++i;
-            continue;
-        }
-        std::string word;
-        if (text[i] == '"') {
-            ++i;
-            while (i < text.size() && text[i] != '"') {
-                // Inside quotes Word writes "\\" for one backslash.
-                if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '\\' || text[i + 1] == '"'))
-                    ++i;
-                word += text[i++];
-            }
-            ++i; // the closing quote, if any
-            words.emplace_back(std::move(word), true);
-        } else {
-            while (i < text.size() && !IsBlank(text[i]))
-                word += text[i++];
-            words.emplace_back(std::move(word), false);
-        }
-    }
-    return words;
 }
 
 bool SameNoCase(std::string_view a, std::string_view b) {
@@ -52,23 +21,103 @@ bool SameNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+constexpr std::string_view kKeyword = "HYPERLINK";
+
 } // namespace
 
 std::string HyperlinkTarget(std::string_view Instruction) {
-    const auto words = Words(Instruction);
-    if (words.empty() || words[0].second || !SameNoCase(words[0].first, "HYPERLINK"))
-        return {};
-    for (std::size_t k = 1; k < words.size(); ++k) {
-        const auto& [word, quoted] = words[k];
-        if (!quoted && word.size() == 2 && word[0] == '\\') {
-            const char sw = word[1];
-            if (sw == 'l')
-                return {}; // a place in this document, not something to open
-            if (sw == 'o' || sw == 't')
-                ++k; // these switches take an argument
-            continue;
+    THyperlinkScanner scanner;
+    scanner.Append(Instruction);
+    return scanner.Target();
+}
+
+// The instruction is a list of words split at blanks; a quoted word keeps its blanks and loses its quotes,
+// and inside quotes Word writes "\\" for one backslash and \" for a quote. The first word must be HYPERLINK;
+// the first later word that is not a switch is the target, \l means a bookmark (no target), and \o and \t
+// take the word after them as their argument.
+THyperlinkScanner::TStage THyperlinkScanner::AfterWord(TStage Stage, const std::string& Word, bool Quoted,
+                                                       std::string& Result) const {
+    switch (Stage) {
+    case TStage::Keyword:
+        return !Quoted && SameNoCase(Word, kKeyword) ? TStage::Target : TStage::Decided;
+    case TStage::SwitchArgument:
+        return TStage::Target;
+    case TStage::Target:
+        if (!Quoted && Word.size() == 2 && Word[0] == '\\') {
+            if (Word[1] == 'l')
+                return TStage::Decided; // a place in this document, not something to open
+            return Word[1] == 'o' || Word[1] == 't' ? TStage::SwitchArgument : TStage::Target;
         }
-        return word;
+        Result = Word;
+        return TStage::Decided;
+    case TStage::Decided:
+        break;
     }
-    return {};
+    return TStage::Decided;
+}
+
+void THyperlinkScanner::EndWord() {
+    FStage = AfterWord(FStage, FWord, FWordState != TWordState::Bare, FResult);
+    FWordState = TWordState::None;
+    FWord.clear();
+}
+
+void THyperlinkScanner::Append(std::string_view Piece) {
+    for (const char c : Piece) {
+        if (FStage == TStage::Decided)
+            return;
+        switch (FWordState) {
+        case TWordState::None:
+            if (IsBlank(c))
+                break;
+            if (c == '"') {
+                FWordState = TWordState::Quoted;
+                if (FStage == TStage::Keyword)
+                    FStage = TStage::Decided; // a quoted first word is never the keyword
+            } else {
+                FWordState = TWordState::Bare;
+                FWord += c;
+            }
+            break;
+        case TWordState::Bare:
+            if (IsBlank(c))
+                EndWord();
+            else
+                FWord += c;
+            break;
+        case TWordState::Quoted:
+            if (c == '"')
+                EndWord();
+            else if (c == '\\')
+                FWordState = TWordState::QuotedBackslash;
+            else
+                FWord += c;
+            break;
+        case TWordState::QuotedBackslash:
+            // "\\" and \" stand for the second character; any other backslash stands for itself.
+            if (c != '\\' && c != '"')
+                FWord += '\\';
+            FWord += c;
+            FWordState = TWordState::Quoted;
+            break;
+        }
+        if (FStage == TStage::SwitchArgument && FWordState != TWordState::None)
+            FWord.clear(); // a switch's argument is passed over whatever it says
+        else if (FStage == TStage::Keyword && FWord.size() > kKeyword.size())
+            FStage = TStage::Decided; // too long to be the keyword
+    }
+}
+
+std::string THyperlinkScanner::Target() const {
+    if (FStage == TStage::Decided)
+        return FResult;
+    if (FWordState == TWordState::None)
+        return {};
+    // The instruction ends inside a word: that word ends here (a backslash last inside quotes is itself).
+    std::string word = FWord;
+    if (FWordState == TWordState::QuotedBackslash)
+        word += '\\';
+    std::string result;
+    return AfterWord(FStage, word, FWordState != TWordState::Bare, result) == TStage::Decided ? result
+                                                                                              : std::string();
 }

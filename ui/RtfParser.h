@@ -1,8 +1,11 @@
 #pragma once
 // The state machine behind ReadRtf, shared by the files that implement it; not for use elsewhere.
 
+#include "ui/RtfHyperlink.h"
 #include "ui/RtfReader.h"
 
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -20,9 +23,19 @@ struct TGroup {
     int Font = -1;      // -1: the document's default font
     int SkipAfterUnicode = 1;
     int Field = -1; // index into TRtfParser::FFields of the field this group belongs to
-    std::string Link;
+    // Target of the HYPERLINK field the group's text belongs to; null when none. Shared, so that opening a
+    // group or adding text does not copy a long link.
+    std::shared_ptr<const std::string> Link;
     TRtfAlign Align = TRtfAlign::Left;
     int SpaceBefore = 0, SpaceAfter = 0, LeftIndent = 0, FirstIndent = 0;
+};
+
+// A field met in the document: its instruction as read so far, and the target it gave last (null: none),
+// until more instruction text arrives.
+struct TField {
+    THyperlinkScanner Instruction;
+    std::shared_ptr<const std::string> Link;
+    bool LinkKnown = false;
 };
 
 // Reads one document; each instance reads once.
@@ -41,14 +54,15 @@ class TRtfParser final {
     TRtfParagraph FPara;
     int FDocCodePage = 1252;
     int FDefaultFont = 0;
-    std::vector<std::pair<int, int>> FFontCodePages; // font number -> code page (0: the document's)
+    std::map<int, int> FFontCodePages; // font number -> code page of its last definition that names one
     int FDefiningFont = 0;
     std::vector<std::optional<TRtfColor>> FColors;
     TRtfColor FNextColor;
     bool FNextColorSet = false;
-    std::vector<std::string> FFields; // instruction text of each field met
-    int FSkipChars = 0;               // characters still to drop after a \uN
-    bool FIgnorableNext = false;      // a \* came before the next control word
+    std::vector<TField> FFields;
+    std::shared_ptr<const std::string> FLastRunLink; // the link of FPara.Runs.back(), when there is one
+    int FSkipChars = 0;                              // characters still to drop after a \uN
+    bool FIgnorableNext = false;                     // a \* came before the next control word
     char32_t FHighSurrogate = 0;
 
     TGroup& Top() { return FStack.back(); }
@@ -71,6 +85,10 @@ class TRtfParser final {
     int CodePage() const;
     // A byte of text in the current code page (or of the colour table).
     void Byte(unsigned char b);
+    // The target of the group's field as its instruction stands now; null when it names none.
+    std::shared_ptr<const std::string> FieldLink(TField& field);
+    // True when the last run of the paragraph has the link Link (compared by text).
+    bool LastRunHasLink(const std::shared_ptr<const std::string>& Link);
     // Adds UTF-8 text to the current destination.
     void Text(const std::string& utf8);
     void TextKeepSurrogate(const std::string& utf8);

@@ -176,10 +176,8 @@ int TRtfParser::HexValue(char c) {
 
 int TRtfParser::CodePage() const {
     const int font = Top().Font >= 0 ? Top().Font : FDefaultFont;
-    for (auto it = FFontCodePages.rbegin(); it != FFontCodePages.rend(); ++it)
-        if (it->first == font && it->second != 0)
-            return it->second;
-    return FDocCodePage;
+    const auto it = FFontCodePages.find(font);
+    return it != FFontCodePages.end() ? it->second : FDocCodePage;
 }
 
 void TRtfParser::Byte(unsigned char b) {
@@ -202,32 +200,60 @@ void TRtfParser::Text(const std::string& utf8) {
     TextKeepSurrogate(utf8);
 }
 
+std::shared_ptr<const std::string> TRtfParser::FieldLink(TField& field) {
+    if (!field.LinkKnown) {
+        std::string target = field.Instruction.Target();
+        field.Link = target.empty() ? nullptr : std::make_shared<const std::string>(std::move(target));
+        field.LinkKnown = true;
+    }
+    return field.Link;
+}
+
+bool TRtfParser::LastRunHasLink(const std::shared_ptr<const std::string>& Link) {
+    if (Link == FLastRunLink)
+        return true;
+    const std::string& last = FPara.Runs.back().Link;
+    if (Link ? last != *Link : !last.empty())
+        return false;
+    FLastRunLink = Link; // the same text: later comparisons need not read it again
+    return true;
+}
+
 void TRtfParser::TextKeepSurrogate(const std::string& utf8) {
     const TGroup& g = Top();
     if (g.Dest == TDest::FieldInstruction) {
-        FFields[static_cast<std::size_t>(g.Field)] += utf8;
+        TField& field = FFields[static_cast<std::size_t>(g.Field)];
+        // Text after the instruction has decided cannot change its target.
+        if (!field.Instruction.Decided()) {
+            field.Instruction.Append(utf8);
+            field.LinkKnown = false;
+        }
         return;
     }
     if (g.Dest != TDest::Text)
         return;
-    TRtfRun run;
-    run.Bold = g.Bold;
-    run.Italic = g.Italic;
-    run.Underline = g.Underline;
-    run.HalfPoints = g.HalfPoints;
+    std::optional<TRtfColor> color;
     if (g.ColorIndex > 0 && static_cast<std::size_t>(g.ColorIndex) < FColors.size())
-        run.Color = FColors[static_cast<std::size_t>(g.ColorIndex)];
-    run.Link = g.Link;
+        color = FColors[static_cast<std::size_t>(g.ColorIndex)];
     if (!FPara.Runs.empty()) {
         TRtfRun& last = FPara.Runs.back();
-        if (last.Bold == run.Bold && last.Italic == run.Italic && last.Underline == run.Underline &&
-            last.HalfPoints == run.HalfPoints && last.Color == run.Color && last.Link == run.Link) {
+        if (last.Bold == g.Bold && last.Italic == g.Italic && last.Underline == g.Underline &&
+            last.HalfPoints == g.HalfPoints && last.Color == color && LastRunHasLink(g.Link)) {
             last.Text += utf8;
             return;
         }
     }
+    TRtfRun run;
     run.Text = utf8;
+    run.Bold = g.Bold;
+    run.Italic = g.Italic;
+    run.Underline = g.Underline;
+    run.HalfPoints = g.HalfPoints;
+    run.Color = color;
+    if (g.Link)
+        run.Link = *g.Link;
     FPara.Runs.push_back(std::move(run));
+    FLastRunLink = g.Link;
 }
 
 // Closes the paragraph being built; `always` also keeps an empty one (an explicit \par).

@@ -2,6 +2,10 @@
 
 #include "ui/ErrorBox.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
+#include <QGuiApplication>
 #include <QWidget>
 
 TDM* DM = nullptr;
@@ -50,7 +54,53 @@ QIcon ProgramIcon() {
     return icon;
 }
 
-TDM::TDM(QWidget* MainWindow)
+namespace {
+
+TTrayActivation ActivationOf(QSystemTrayIcon::ActivationReason Reason) {
+    switch (Reason) {
+    case QSystemTrayIcon::Context:
+        return TTrayActivation::Context;
+    case QSystemTrayIcon::DoubleClick:
+        return TTrayActivation::DoubleClick;
+    case QSystemTrayIcon::Trigger:
+        return TTrayActivation::Trigger;
+    case QSystemTrayIcon::MiddleClick:
+        return TTrayActivation::MiddleClick;
+    case QSystemTrayIcon::Unknown:
+        break;
+    }
+    return TTrayActivation::Unknown;
+}
+
+bool StatusNotifierHostRegistered() {
+    // Virtual displays without a desktop (tests, screenshots) have no tray of either kind to ask about.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
+        return false;
+    }
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || bus.interface() == nullptr) {
+        return false;
+    }
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    if (!bus.interface()->isServiceRegistered(watcher)) {
+        return false;
+    }
+    // The same question Qt asks before it chooses its D-Bus tray.
+    QDBusInterface host(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
+    return host.isValid() && host.property("IsStatusNotifierHostRegistered").toBool();
+}
+
+} // namespace
+
+TTrayHost DetectTrayHost() {
+    if (StatusNotifierHostRegistered()) {
+        return TTrayHost::StatusNotifier;
+    }
+    return QSystemTrayIcon::isSystemTrayAvailable() ? TTrayHost::XEmbed : TTrayHost::None;
+}
+
+TDM::TDM(QWidget* MainWindow, std::optional<TTrayHost> Host)
     : ImageListTabs(MakeImageListTabs()), ImageListTray(MakeImageListTray()), FMainWindow(MainWindow) {
     setObjectName(QStringLiteral("DM"));
 
@@ -70,6 +120,7 @@ TDM::TDM(QWidget* MainWindow)
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         TrayIcon->show();
     }
+    FHost = Host ? *Host : DetectTrayHost();
 }
 
 TDM::~TDM() {
@@ -79,8 +130,8 @@ TDM::~TDM() {
 }
 
 void TDM::TrayIconActivated(QSystemTrayIcon::ActivationReason Reason) {
-    // A single click does nothing; the context menu is the system's business.
-    if (Reason == QSystemTrayIcon::DoubleClick) {
+    // The context menu is the system's business.
+    if (TrayActivationToggles(FHost, ActivationOf(Reason))) {
         TrayIconDblClick();
     }
 }

@@ -10,7 +10,10 @@
 #include <QSystemTrayIcon>
 #include <QVector>
 
+#include "engine/TrayRule.h"
+
 #include <memory>
+#include <optional>
 
 // A named list of 16x16 pictures from the program's resources, addressed by index as the tabs and the tray
 // do.
@@ -46,7 +49,8 @@ class TDM final : public QObject {
   public:
     // MainWindow is the window the tray shows, hides and closes. Creates the tray icon with the application
     // title as its tooltip and shows it when the desktop has a tray; without one the program runs without it.
-    explicit TDM(QWidget* MainWindow);
+    // Host is the kind of notification area, found out from the desktop unless given (for tests).
+    explicit TDM(QWidget* MainWindow, std::optional<TTrayHost> Host = std::nullopt);
     ~TDM() override;
 
     TImageList ImageListTabs;
@@ -55,6 +59,9 @@ class TDM final : public QObject {
     QSystemTrayIcon* TrayIcon = nullptr;
     std::unique_ptr<QMenu> PopupMenuTray;
     QAction* Exit1 = nullptr;
+
+    // The kind of notification area the icon is in.
+    TTrayHost TrayHost() const { return FHost; }
 
   public slots:
     // Toggles the main window between hidden and shown (in the state it had); nothing else.
@@ -67,7 +74,13 @@ class TDM final : public QObject {
 
   private:
     QPointer<QWidget> FMainWindow;
+    TTrayHost FHost = TTrayHost::None;
 };
+
+// The kind of notification area on this desktop, as Qt decides which tray to use: a StatusNotifierItem host
+// when one is registered with the session bus's org.kde.StatusNotifierWatcher, else an XEmbed tray when the
+// display has one, else none. Never throws.
+TTrayHost DetectTrayHost();
 
 // The program's one TDM, set by the start sequence (null before it and after the stop sequence).
 extern TDM* DM;

@@ -1,8 +1,10 @@
 #include "ui/UnitMain.h"
 
 #include "engine/Protocol.h"
+#include "ui/AmountEdit.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
+#include "ui/HideList.h"
 #include "ui/NewsView.h"
 #include "ui/OfferGrid.h"
 #include "ui/Opener.h"
@@ -10,8 +12,8 @@
 #include "ui/UnitDM.h"
 
 #include <QCloseEvent>
-#include <QRegularExpressionValidator>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
@@ -53,8 +55,7 @@ QLineEdit* MakeAmountEdit(const QString& Name, const QString& Spoken, QWidget* P
     auto* edit = new QLineEdit(Parent);
     edit->setObjectName(Name);
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    edit->setMaxLength(kAmountMaxLength);
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    SetUpAmountEdit(*edit, kAmountMaxLength);
     edit->setAccessibleName(Spoken);
     return edit;
 }
@@ -122,6 +123,12 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     StatusBar->setSizeGripEnabled(true);
     StatusBar->setFixedHeight(kStatusBarHeight);
     setStatusBar(StatusBar);
+    LabelStatus = new QLabel(StatusBar);
+    LabelStatus->setObjectName(QStringLiteral("LabelStatus"));
+    // No accessible name of its own: the text is the name, and every change of it is announced.
+    LabelStatus->setAccessibleDescription(QStringLiteral("Состояние данных"));
+    LabelStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    StatusBar->addWidget(LabelStatus, 1);
 
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));
@@ -129,6 +136,8 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
 
     resize(kClientWidth, kClientHeight);
     ConnectHandlers();
+    ConnectKeyboard();
+    ShowRefreshHint();
     Timer->start();
     FormCreate();
 }
@@ -163,7 +172,7 @@ void TFormMain::BuildRatesPage() {
     SpeedButtonSwap->setAutoRaise(true);
     SpeedButtonSwap->setIcon(QIcon(QStringLiteral(":/icons/swap.png")));
     SpeedButtonSwap->setIconSize(QSize(16, 16));
-    SpeedButtonSwap->setFocusPolicy(Qt::NoFocus);
+    SpeedButtonSwap->setFocusPolicy(Qt::StrongFocus); // reachable with Tab, pressed with Space
     SpeedButtonSwap->setAccessibleName(QStringLiteral("Поменять валюты местами"));
     SpeedButtonSwap->setToolTip(QStringLiteral("Поменять валюты местами"));
     SpeedButtonSwap->setGeometry(264, 8, 25, 22);
@@ -198,7 +207,8 @@ void TFormMain::BuildRatesPage() {
     layout->addWidget(PanelGo);
 
     setTabOrder(ButtonedEditSrc, ComboBoxSrc);
-    setTabOrder(ComboBoxSrc, ButtonedEditDst);
+    setTabOrder(ComboBoxSrc, SpeedButtonSwap);
+    setTabOrder(SpeedButtonSwap, ButtonedEditDst);
     setTabOrder(ButtonedEditDst, ComboBoxDst);
     setTabOrder(ComboBoxDst, DBGridRates);
     setTabOrder(DBGridRates, BitBtnExchange);
@@ -211,11 +221,9 @@ void TFormMain::BuildSettingsPage() {
     LabelHide->setObjectName(QStringLiteral("LabelHide"));
     LabelHide->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     LabelHide->setGeometry(8, 0, 249, 21);
-    ListBoxHide = new QListWidget(TabSheetSettings);
+    ListBoxHide = new THideList(TabSheetSettings);
     ListBoxHide->setObjectName(QStringLiteral("ListBoxHide"));
     ListBoxHide->setAccessibleName(QStringLiteral("Скрывать ненужные валюты"));
-    // A click toggles one item; Shift and Ctrl make no ranges.
-    ListBoxHide->setSelectionMode(QAbstractItemView::MultiSelection);
     ListBoxHide->setItemDelegate(new TFixedRowDelegate(kListItemHeight, ListBoxHide));
     ListBoxHide->setUniformItemSizes(true);
     ListBoxHide->setGeometry(8, kListBoxHideTop, 249, 265);
@@ -246,9 +254,25 @@ void TFormMain::ConnectHandlers() {
     connect(SpeedButtonSwap, &QToolButton::clicked, this, &TFormMain::SpeedButtonSwapClick);
     connect(BitBtnExchange, &QPushButton::clicked, this, &TFormMain::BitBtnExchangeClick);
     connect(DBGridRates, &TDBGridRates::DblClick, this, &TFormMain::BitBtnExchangeClick);
+    connect(DBGridRates, &TDBGridRates::ReturnPressed, this, &TFormMain::BitBtnExchangeClick);
+    connect(ListBoxHide->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TFormMain::ListBoxHideToggled);
     RichEditURLHelp->OnURLClick = [this](QObject* sender, const QString& url) {
         RichEditURLHelpURLClick(sender, url);
     };
+}
+
+void TFormMain::ConnectKeyboard() {
+    // F5 works like the button, so not while it rests.
+    auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(refresh, &QShortcut::activated, this, [this] {
+        if (BitBtnRefresh->isEnabled()) {
+            BitBtnRefresh->click();
+        }
+    });
+    // The close box's way out: FormClose writes the settings.
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &QWidget::close);
 }
 
 bool TFormMain::eventFilter(QObject* Watched, QEvent* Event) {

@@ -5,6 +5,7 @@
 #include "engine/Offers.h"
 #include "engine/Protocol.h"
 #include "engine/RefreshState.h"
+#include "engine/RefreshStatus.h"
 #include "net/TCP.h"
 
 #include <QComboBox>
@@ -19,8 +20,11 @@
 #include <QToolButton>
 #include <QWidget>
 
+#include <QItemSelection>
+
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -71,6 +75,8 @@ class TFormMain final : public QMainWindow {
     TRichEditURL* RichEditURLHelp = nullptr;
 
     QStatusBar* StatusBar = nullptr;
+    // The status bar's one line about the data shown (its text is the label's accessible name).
+    QLabel* LabelStatus = nullptr;
     QTimer* Timer = nullptr;
 
     // Index of the selected tab among the visible tabs (0..3).
@@ -95,6 +101,10 @@ class TFormMain final : public QMainWindow {
     void SetFeedTimeout(std::int32_t Milliseconds) { FFeedTimeout = Milliseconds; }
     // The automatic first refresh and the Refresh button's cooldown.
     const TRefreshState& RefreshState() const { return FRefresh; }
+    // What the status line says about the data shown.
+    const TRefreshStatus& RefreshStatus() const { return FStatus; }
+    // The clock the status line reads (the local time unless set otherwise); for tests.
+    void SetClock(std::function<TWallClock()> Clock) { FClock = std::move(Clock); }
 
     // What a feed's completion is given: the response record of its own request, to keep what it wants of it.
     using TFeedCompletion = std::function<void(TOData Output)>;
@@ -105,8 +115,10 @@ class TFormMain final : public QMainWindow {
     void RequestFeed(std::string_view Feed, TFeedCompletion Completion);
 
     // The feed completions: each replaces its table (or the news text), steps the loader and, for the data
-    // feeds, rebuilds the offers; a table takes the body over rather than copying it. A feed whose table
-    // would pass the budget replaces nothing. Report any error on stderr; never throw.
+    // feeds, rebuilds the offers, and tells the status line; a table takes the body over rather than copying
+    // it. A feed whose exchange failed (anything but a whole 200 answer), or whose table would pass the
+    // budget, replaces nothing and rebuilds nothing; it still steps the loader. Report any error on stderr;
+    // never throw.
     void NewsReceived(TOData Output);
     void RatesReceived(TOData Output);
     void NamesReceived(TOData Output);
@@ -150,7 +162,22 @@ class TFormMain final : public QMainWindow {
     void BuildSettingsPage();
     void BuildManualPage();
     void ConnectHandlers();
+    void ConnectKeyboard();
     void ApplyFrameExtents();
+    // Moves and, if need be, shrinks the restored outer frame (the parts of it that were read) onto an
+    // available screen area.
+    void ApplyPlacement(std::optional<int> X, std::optional<int> Y, std::optional<int> Width,
+                        std::optional<int> Height);
+    // Shows the status model's line.
+    void ShowStatus();
+    // The Refresh button's tooltip: when it comes back, while it rests.
+    void ShowRefreshHint();
+    // Records Feed's outcome in the status model; when its exchange succeeded, runs Replace (which returns
+    // the number of records taken) first. A Replace that throws ETableTooLarge has replaced nothing: the feed
+    // failed as an answer too large. True when the feed replaced what was shown.
+    bool TakeFeed(TFeed Feed, const TOData& Output, const std::function<std::size_t()>& Replace);
+    // The user toggled hide-list items: their flags go into the settings document at once.
+    void ListBoxHideToggled(const QItemSelection& Selected, const QItemSelection& Deselected);
 
     // Outer size asked for by FormCreate, re-applied whenever the frame's thickness becomes known; -1 where
     // no size was restored.
@@ -166,6 +193,10 @@ class TFormMain final : public QMainWindow {
     std::string FServiceBase;
     std::int32_t FFeedTimeout = kFeedTimeout;
     TRefreshState FRefresh;
+    TRefreshStatus FStatus;
+    std::function<TWallClock()> FClock = WallClockNow;
+    // True while the names feed refills the lists: those selections are the stored flags, not the user's.
+    bool FFillingLists = false;
 };
 
 // True when the hide flag of the currency Code is stored and reads as true. A flag that is missing, empty,

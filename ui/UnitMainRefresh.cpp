@@ -11,11 +11,11 @@
 #include "ui/UpdatesSuspended.h"
 
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 
 #include <exception>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -36,17 +36,6 @@ template <typename TStep> void Guarded(const char* What, TStep&& Step) noexcept 
         qWarning("Kovrin: %s: %s", What, error.what());
     } catch (...) {
         qWarning("Kovrin: %s: unknown error", What);
-    }
-}
-
-// The feed's table over its body, or nothing when it would pass the table budget: such a feed failed, and
-// like a failed exchange it replaces nothing.
-std::optional<TStringMatrix> FeedTableUnlessTooLarge(std::string_view Feed, std::string&& Body) {
-    try {
-        return FeedTableOver(Feed, std::move(Body));
-    } catch (const ETableTooLarge& error) {
-        qWarning("Kovrin: %.*s feed refused: %s", static_cast<int>(Feed.size()), Feed.data(), error.what());
-        return std::nullopt;
     }
 }
 
@@ -79,11 +68,16 @@ void TFormMain::TimerTimer() {
     if (FRefresh.CountTick()) {
         BitBtnRefresh->setEnabled(true);
     }
+    ShowRefreshHint();
+    ShowStatus(); // a time from yesterday gains its date
 }
 
 void TFormMain::BitBtnRefreshClick() {
     FRefresh.RefreshStarted();
     BitBtnRefresh->setEnabled(false);
+    ShowRefreshHint();
+    FStatus.RefreshStarted();
+    ShowStatus();
     if (FormLoader != nullptr) {
         FormLoader->Reset();
         FormLoader->show();
@@ -120,57 +114,95 @@ void TFormMain::RequestFeed(std::string_view Feed, TFeedCompletion Completion) {
                        output);
 }
 
+bool TFormMain::TakeFeed(TFeed Feed, const TOData& Output, const std::function<std::size_t()>& Replace) {
+    if (!ExchangeSucceeded(Output)) {
+        FStatus.FeedFailed(Feed, Output);
+        return false;
+    }
+    try {
+        FStatus.FeedReplaced(Feed, Replace(), FClock());
+    } catch (const ETableTooLarge& error) {
+        // Its table would pass the budget before it replaced anything: a failed feed, an answer too large.
+        qWarning("Kovrin: feed refused: %s", error.what());
+        TOData refused;
+        refused.ResultCode = Output.ResultCode;
+        refused.Failure = TExchangeFailure::TooLarge;
+        FStatus.FeedFailed(Feed, refused);
+        return false;
+    }
+    return true;
+}
+
+void TFormMain::ShowStatus() {
+    LabelStatus->setText(QString::fromStdString(FStatus.Text(FClock())));
+}
+
+void TFormMain::ShowRefreshHint() {
+    const QString hint = QString::fromStdString(
+        RefreshButtonHint(BitBtnRefresh->isEnabled() ? 0 : FRefresh.SecondsUntilRefresh()));
+    BitBtnRefresh->setToolTip(hint);
+    BitBtnRefresh->setAccessibleDescription(hint);
+}
+
 void TFormMain::NewsReceived(TOData Output) {
     Guarded("news feed", [&] {
-        EditNews->SetNewsText(QString::fromStdString(NewsText(Output.Body)));
+        TakeFeed(TFeed::News, Output, [&] {
+            EditNews->SetNewsText(QString::fromStdString(NewsText(Output.Body)));
+            return std::size_t{0};
+        });
         StepLoader();
+        ShowStatus();
     });
 }
 
 void TFormMain::RatesReceived(TOData Output) {
     Guarded("rates feed", [&] {
-        std::optional<TStringMatrix> table = FeedTableUnlessTooLarge(kFeedRates, std::move(Output.Body));
-        if (table) {
-            RatesTable = std::move(*table);
-        }
+        const bool replaced = TakeFeed(TFeed::Rates, Output, [&] {
+            RatesTable = FeedTableOver(kFeedRates, std::move(Output.Body));
+            return RatesTable.size();
+        });
         StepLoader();
-        if (table) {
+        if (replaced) {
             RebuildOffers();
         }
+        ShowStatus();
     });
 }
 
 void TFormMain::ExchangersReceived(TOData Output) {
     Guarded("exchangers feed", [&] {
-        std::optional<TStringMatrix> table = FeedTableUnlessTooLarge(kFeedExchangers, std::move(Output.Body));
-        if (table) {
-            ExchangersTable = std::move(*table);
-        }
+        const bool replaced = TakeFeed(TFeed::Exchangers, Output, [&] {
+            ExchangersTable = FeedTableOver(kFeedExchangers, std::move(Output.Body));
+            return ExchangersTable.size();
+        });
         StepLoader();
-        if (table) {
+        if (replaced) {
             RebuildOffers();
         }
+        ShowStatus();
     });
 }
 
 void TFormMain::NamesReceived(TOData Output) {
     Guarded("names feed", [&] {
-        std::optional<TStringMatrix> table = FeedTableUnlessTooLarge(kFeedNames, std::move(Output.Body));
-        if (table) {
-            NamesTable = std::move(*table);
+        const bool replaced = TakeFeed(TFeed::Names, Output, [&] {
+            NamesTable = FeedTableOver(kFeedNames, std::move(Output.Body));
             FillCurrencyLists();
             ComboBoxSrc->setEnabled(true);
             ComboBoxDst->setEnabled(true);
-        }
+            return NamesTable.size();
+        });
         StepLoader();
-        if (table) {
+        if (replaced) {
             RebuildOffers();
         }
+        ShowStatus();
     });
 }
 
 void TFormMain::FillCurrencyLists() {
     {
+        const QScopedValueRollback<bool> filling(FFillingLists, true);
         TUpdatesSuspended srcPaint(*ComboBoxSrc);
         TUpdatesSuspended dstPaint(*ComboBoxDst);
         TUpdatesSuspended hidePaint(*ListBoxHide);
@@ -194,6 +226,27 @@ void TFormMain::FillCurrencyLists() {
     }
     SelectSavedCurrency(*ComboBoxSrc, "Rates/SrcCurr");
     SelectSavedCurrency(*ComboBoxDst, "Rates/DstCurr");
+}
+
+void TFormMain::ListBoxHideToggled(const QItemSelection& Selected, const QItemSelection& Deselected) {
+    if (FFillingLists) {
+        return;
+    }
+    for (const QItemSelection* changed : {&Selected, &Deselected}) {
+        for (const QModelIndex& index : changed->indexes()) {
+            // The list holds one item per names-table row, in table order.
+            const auto row = static_cast<std::size_t>(index.row());
+            if (row >= NamesTable.size() || NamesTable[row].empty()) {
+                continue;
+            }
+            const std::string code(NamesTable[row][0]);
+            try {
+                ConfigWrite(ConfigDoc, HideCurrencyKey(code), changed == &Selected);
+            } catch (const std::exception& error) {
+                qWarning("Kovrin: hide flag of %s not stored: %s", code.c_str(), error.what());
+            }
+        }
+    }
 }
 
 void TFormMain::SelectSavedCurrency(QComboBox& Combo, const std::string& Key) {

@@ -3,6 +3,7 @@
 #include "ui/UnitMain.h"
 
 #include "app/Globals.h"
+#include "engine/WindowPlacement.h"
 #include "ui/ErrorBox.h"
 #include "ui/RichEditURL.h"
 
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QWindow>
 #include <QtGlobal>
 
@@ -63,24 +65,22 @@ void TFormMain::FormCreate() {
     // The installed menu entry's name (data/), so desktops match the window to its entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kovrin.Kovrin"));
     setWindowTitle(QStringLiteral("Kovrin"));
+    // The parts of the placement read before an error still take effect, on screen as a whole.
+    std::optional<int> x;
+    std::optional<int> y;
+    std::optional<int> width;
+    std::optional<int> height;
+    bool placed = false;
     try {
         if (const QString manual = ManualFile(); !manual.isEmpty()) {
             RichEditURLHelp->LoadFromFile(manual);
         }
-        if (std::optional<int> x = ReadIntSetting("Window/X")) {
-            move(*x, y());
-        }
-        if (std::optional<int> top = ReadIntSetting("Window/Y")) {
-            move(x(), *top);
-        }
-        if (std::optional<int> w = ReadIntSetting("Window/W")) {
-            FWantedOuterSize.setWidth(*w);
-            resize(*w, height());
-        }
-        if (std::optional<int> h = ReadIntSetting("Window/H")) {
-            FWantedOuterSize.setHeight(*h);
-            resize(width(), *h);
-        }
+        x = ReadIntSetting("Window/X");
+        y = ReadIntSetting("Window/Y");
+        width = ReadIntSetting("Window/W");
+        height = ReadIntSetting("Window/H");
+        placed = true;
+        ApplyPlacement(x, y, width, height);
         if (std::optional<int> tab = ReadIntSetting("Defaults/Tab")) {
             SetActiveTab(*tab);
         }
@@ -91,7 +91,43 @@ void TFormMain::FormCreate() {
             ButtonedEditDst->setText(QString::fromStdString(ConfigTextToAmountText(*amount)));
         }
     } catch (const std::exception& error) {
+        if (!placed) {
+            ApplyPlacement(x, y, width, height);
+        }
         ShowErrorBox(QString::fromUtf8(error.what()));
+    }
+}
+
+void TFormMain::ApplyPlacement(std::optional<int> X, std::optional<int> Y, std::optional<int> Width,
+                               std::optional<int> Height) {
+    if (!X && !Y && !Width && !Height) {
+        return; // the window system places a window of the design size
+    }
+    std::vector<TFrame> areas;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    for (QScreen* screen : screens) {
+        const QRect area = screen->availableGeometry();
+        const TFrame frame{area.x(), area.y(), area.width(), area.height()};
+        if (screen == primary) {
+            areas.insert(areas.begin(), frame);
+        } else {
+            areas.push_back(frame);
+        }
+    }
+    // Before the window is shown its frame is not known; the outer size is what was saved.
+    const QRect outer = frameGeometry();
+    // The window never gets smaller than its minimum, so that is the least it needs room for.
+    const TFrame wanted{X.value_or(outer.x()), Y.value_or(outer.y()),
+                        std::max(Width.value_or(outer.width()), kMinOuterWidth),
+                        std::max(Height.value_or(outer.height()), kMinOuterHeight)};
+    const TFrame frame = PlaceFrameOnScreens(wanted, areas);
+    if (X || Y) {
+        move(frame.X, frame.Y);
+    }
+    if (Width || Height) {
+        FWantedOuterSize = QSize(Width ? frame.Width : -1, Height ? frame.Height : -1);
+        resize(frame.Width, frame.Height);
     }
 }
 

@@ -226,14 +226,16 @@ TEST(Kovrin, AStopSignalEndsTheRestoringErrorBoxAndStillSaves) {
     EXPECT_EQ(Value(document, "Rates/SrcAmount"), "");   // not restored after the error, written empty
 }
 
-TEST(Kovrin, AFileItCannotUseIsReplacedAtExit) {
-    const char* unusable[] = {
+TEST(Kovrin, AFileItCannotUseIsKeptAsDamagedAndReplacedAtExit) {
+    const std::string unusable[] = {
         "<settings><Defaults><Tab>3</Tab></Defaults>",          // not well-formed
         "plain text, no XML",                                   // not XML at all
         "<options><Defaults><Tab>3</Tab></Defaults></options>", // a foreign root
+        "<settings/><settings/>",                               // two roots
+        std::string(1, '\0'),                                   // one NUL byte
         "",                                                     // empty
     };
-    for (const char* contents : unusable) {
+    for (const std::string& contents : unusable) {
         TKovrinCopy copy;
         WriteFileBytes(copy.Settings(), contents);
         ASSERT_TRUE(ExitedWithZero(copy.RunAndStop(SIGTERM))) << contents;
@@ -242,7 +244,22 @@ TEST(Kovrin, AFileItCannotUseIsReplacedAtExit) {
         EXPECT_STREQ(document.document_element().name(), "settings") << contents;
         EXPECT_EQ(Value(document, "Defaults/Tab"), "2") << "merged from an unusable file: " << contents;
         EXPECT_EQ(ReadFileBytes(copy.Settings()).rfind(kDeclaration, 0), 0u) << contents;
+        EXPECT_EQ(ReadFileBytes(copy.Bin() / "settings.xml.damaged"), contents);
+        EXPECT_NE(ReadFileBytes(copy.Log()).find("settings.xml.damaged"), std::string::npos)
+            << ReadFileBytes(copy.Log());
     }
+}
+
+TEST(Kovrin, AFifoNamedSettingsXmlNeitherHoldsTheStartNorTheStopSignal) {
+    TKovrinCopy copy;
+    ASSERT_EQ(mkfifo(copy.Settings().c_str(), 0600), 0);
+    // RunAndStop fails the test should the program not end within its bound after the signal.
+    EXPECT_TRUE(ExitedWithZero(copy.RunAndStop(SIGTERM))) << ReadFileBytes(copy.Log());
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_file(copy.Settings().c_str()));
+    EXPECT_EQ(Value(document, "Defaults/Tab"), "2");
+    EXPECT_NE(ReadFileBytes(copy.Log()).find("a FIFO"), std::string::npos) << ReadFileBytes(copy.Log());
+    EXPECT_FALSE(fs::exists(copy.Bin() / "settings.xml.damaged"));
 }
 
 TEST(Kovrin, AReadOnlySettingsFileIsLeftAsItIs) {

@@ -1,4 +1,5 @@
 #include "engine/Offers.h"
+#include "tests/support/HangBudget.h"
 
 #include <gtest/gtest.h>
 
@@ -196,6 +197,36 @@ TEST(FillOffers, PairSelectionOrderAndLookups) {
     EXPECT_EQ(ExchangerIndex(exchangers, "2"), 1);
     EXPECT_EQ(ExchangerIndex(exchangers, "01"), -1);
     EXPECT_EQ(ExchangerIndex({}, "1"), -1);
+}
+
+TEST(FillOffers, HostileTableSizesStayWithinTheHangBudget) {
+    // 100,000 quotes of the pair against 100,000 exchangers, each quote's exchanger far down the list.
+    constexpr int kRows = 100000;
+    const TStringMatrix names = {{"a", "Alpha", "x"}, {"b", "Beta", "x"}};
+    TStringMatrix rates;
+    TStringMatrix exchangers;
+    for (int i = 0; i < kRows; ++i) {
+        rates.push_back({std::to_string(kRows - 1 - i), "a", "b", "1", "2", "100"});
+        exchangers.push_back({std::to_string(i), "Exchanger " + std::to_string(i), "", ""});
+    }
+    const TOfferControls controls{"Alpha", "Beta", "", ""};
+    std::size_t offers = 0;
+    EXPECT_LT(LeastSeconds(2, [&] { offers = FillOffers(rates, names, exchangers, controls).size(); }),
+              kHangBudgetSeconds);
+    EXPECT_EQ(offers, static_cast<std::size_t>(kRows));
+
+    // One 5 MB name quoted 2,000 times.
+    std::string longName;
+    for (int i = 0; i < 2500000; ++i) {
+        longName += "\xD0\xAF"; // Я
+    }
+    const TStringMatrix oneExchanger = {{"1", longName, "", ""}};
+    const TStringMatrix quotes(2000, TStringArray{"1", "a", "b", "1", "2", "100"});
+    std::vector<TOfferRow> rows;
+    EXPECT_LT(LeastSeconds(1, [&] { rows = FillOffers(quotes, names, oneExchanger, controls); }),
+              kHangBudgetSeconds);
+    ASSERT_EQ(rows.size(), 2000u);
+    EXPECT_EQ(rows.back().Exchanger, longName.substr(0, 40)); // 20 characters of two UTF-8 bytes
 }
 
 TEST(FillOffers, RebuildNeedsAllTablesAndBothCurrencies) {

@@ -77,4 +77,20 @@ TEST(RefreshState, AutomaticRefreshWaitsForAnEnabledButton) {
     EXPECT_FALSE(state.ShouldAutoRefresh(true));
 }
 
+TEST(RefreshState, TheButtonsHintCountsTheSecondsUntilItIsBack) {
+    TWindow window;
+    EXPECT_EQ(window.State.SecondsUntilRefresh(), 61); // not yet counted: 61 ticks would pass the cooldown
+    window.Tick();                                     // the automatic refresh, counted in the same tick
+    EXPECT_EQ(window.State.SecondsUntilRefresh(), 60);
+    EXPECT_EQ(RefreshButtonHint(window.State.SecondsUntilRefresh()), "Обновление будет доступно через 60 с");
+    int ticks = 0;
+    while (!window.RefreshEnabled) {
+        window.Tick();
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 60);
+    EXPECT_EQ(window.State.SecondsUntilRefresh(), 0);
+    EXPECT_EQ(RefreshButtonHint(0), "Загрузить свежие курсы (F5)");
+}
+
 } // namespace

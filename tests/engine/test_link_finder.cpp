@@ -115,6 +115,23 @@ TEST(LinkFinder, TargetsAddThePrefixTheDesktopNeeds) {
                                                  "http://f.g", "ftp://h.i"}));
 }
 
+TEST(LinkFinder, LinksLongerThanTheBoundAreNone) {
+    const std::string longest = "http://x/" + std::string(kMaxLinkBytes - 9, 'a');
+    ASSERT_EQ(FindLinks(longest).size(), 1u);
+    EXPECT_EQ(FindLinks(longest)[0].Length, kMaxLinkBytes);
+    // One byte more, in every kind: no link, and none is looked for inside it; the text after it still
+    // counts.
+    const std::string tooLong = longest + "b";
+    const std::string www = "www.a." + std::string(kMaxLinkBytes, 'b') + ".c";
+    const std::string mail = std::string(kMaxLinkBytes, 'n') + "@x.y";
+    for (const std::string& text : {tooLong, tooLong + "/http://y.z", www, mail}) {
+        const std::vector<TLink> links = FindLinks(text + " www.a.b.c");
+        ASSERT_EQ(links.size(), 1u) << text.substr(0, 12);
+        EXPECT_EQ(links[0].Start, text.size() + 1);
+        EXPECT_EQ(links[0].Kind, TLinkKind::Www);
+    }
+}
+
 TEST(LinkFinder, HostileTextsStayLinear) {
     // Each of these would take quadratic time with a naive backtracking search; a million bytes must pass
     // fast enough for the test's default time-out even under sanitizers.
@@ -129,7 +146,7 @@ TEST(LinkFinder, HostileTextsStayLinear) {
     std::string parens = "http://a.b/" + std::string(n, ')');
     EXPECT_TRUE(FindLinks(ats).empty());
     EXPECT_EQ(FindLinks(names).size(), names.size() / 8); // "a.a@a.a", then a bare "@"
-    EXPECT_EQ(FindLinks(wwws).size(), 1u);
+    EXPECT_TRUE(FindLinks(wwws).empty()); // one address a megabyte long: too long to be a link
     ASSERT_EQ(FindLinks(parens).size(), 1u);
     EXPECT_EQ(FindLinks(parens)[0].Length, std::string("http://a.b/").size());
 }

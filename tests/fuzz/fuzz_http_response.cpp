@@ -6,10 +6,13 @@
 #include "net/HttpResponse.h"
 #include "tests/fuzz/FuzzCheck.h"
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -20,6 +23,42 @@ THttpLimits SmallLimits() {
     limits.MaxHeaderBlock = 1000;
     limits.MaxBody = 3000;
     return limits;
+}
+
+bool StartsNoCase(std::string_view Text, std::string_view Prefix) {
+    if (Text.size() < Prefix.size())
+        return false;
+    for (std::size_t i = 0; i < Prefix.size(); ++i) {
+        const char c = Text[i] >= 'a' && Text[i] <= 'z' ? static_cast<char>(Text[i] - 32) : Text[i];
+        if (c != Prefix[i])
+            return false;
+    }
+    return true;
+}
+
+// The body length the last well-formed Content-Length line announces, unless chunked coding overrides it.
+std::optional<std::uint64_t> AnnouncedLength(const std::vector<std::string>& Headers) {
+    std::optional<std::uint64_t> length;
+    bool chunked = false;
+    for (const std::string& line : Headers) {
+        std::string upper(line);
+        for (char& c : upper)
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+        if (StartsNoCase(line, "TRANSFER-ENCODING:") && upper.find("CHUNKED", 18) != std::string::npos)
+            chunked = true;
+        if (!StartsNoCase(line, "CONTENT-LENGTH:"))
+            continue;
+        std::string_view value = std::string_view(line).substr(15);
+        while (!value.empty() && static_cast<unsigned char>(value.front()) <= 0x20)
+            value.remove_prefix(1);
+        while (!value.empty() && static_cast<unsigned char>(value.back()) <= 0x20)
+            value.remove_suffix(1);
+        std::uint64_t number = 0;
+        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+        if (!value.empty() && error == std::errc() && end == value.data() + value.size())
+            length = number;
+    }
+    return chunked ? std::nullopt : length;
 }
 
 bool Same(const THttpResponse& a, const THttpResponse& b) {
@@ -59,6 +98,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         break;
     case THttpOutcome::HeaderFailed:
         FUZZ_CHECK(!r.Headers.empty() && r.Document.empty(), "a broken header block keeps no body");
+        break;
+    case THttpOutcome::Complete:
+        // A body of announced length counts as whole only when all of it arrived.
+        if (!r.Headers.empty() && !StartsNoCase(method, "HEAD") && r.ResultCode != 204 &&
+            r.ResultCode != 304) {
+            const std::optional<std::uint64_t> length = AnnouncedLength(r.Headers);
+            FUZZ_CHECK(!length || r.Document.size() == *length,
+                       "a body short of its announced length counts as complete");
+        }
         break;
     default:
         break;

@@ -69,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     std::size_t end = 0;
     for (const TLink& link : links) {
         FUZZ_CHECK(link.Length > 0, "empty link");
+        FUZZ_CHECK(link.Length <= kMaxLinkBytes, "link longer than the bound");
         FUZZ_CHECK(link.Start >= end, "links overlap or are out of order");
         FUZZ_CHECK(link.Start <= text.size() && link.Length <= text.size() - link.Start,
                    "link beyond the text");

@@ -216,15 +216,19 @@ TEST_F(RefreshCycle, ASecondRefreshWithAnEmptyRatesFeedKeepsTheOffers) {
     EXPECT_EQ(ShownOffers(*main.DBGridRates), before);
 }
 
-TEST_F(RefreshCycle, AnUnreachableServiceEmptiesTheTablesAndStillCompletesTheBar) {
+TEST_F(RefreshCycle, AnUnreachableServiceChangesNothingSaysSoAndStillCompletesTheBar) {
     TFormMain& main = Open();
     main.SetServiceBaseUrl("http://127.0.0.1:1"); // nothing listens on port 1
     main.EditNews->SetNewsText("old news");
     main.TimerTimer();
+    EXPECT_EQ(main.LabelStatus->text(), QStringLiteral("Загрузка данных…"));
     ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
-    EXPECT_TRUE(main.EditNews->toPlainText().isEmpty());
-    EXPECT_TRUE(main.ComboBoxSrc->isEnabled());
+    EXPECT_EQ(main.EditNews->toPlainText(), QStringLiteral("old news"));
+    EXPECT_FALSE(main.ComboBoxSrc->isEnabled());
     EXPECT_EQ(main.ComboBoxSrc->count(), 0);
+    EXPECT_EQ(main.LabelStatus->text(),
+              QStringLiteral("Данные не получены: нет связи с сервером. Курсов пока нет"));
+    EXPECT_TRUE(BoxTexts.isEmpty()) << BoxTexts.join('|').toStdString();
 }
 
 TEST_F(RefreshCycle, ClosingWhileRequestsRunSavesTheSettingsAndRunsNoCompletionAfterTheLoop) {

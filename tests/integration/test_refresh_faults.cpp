@@ -1,6 +1,7 @@
-// A refresh against the demo service misbehaving in each of its fault modes: the window keeps working, shows
-// what an empty, foreign or cut-short answer gives, and the next refresh against the healed service brings
-// every table and the offers back.
+// A refresh against the demo service misbehaving in each of its fault modes: the window keeps working; a
+// failed exchange replaces nothing on screen and the status line names the failure, while an answer the
+// service gave (empty or foreign text with status 200) is taken as the service's word; the next refresh
+// against the healed service brings every table and the offers back, and the status line gives the new time.
 #include "app/Globals.h"
 #include "engine/Protocol.h"
 #include "net/TCP.h"
@@ -9,6 +10,7 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/RatesFeeds.h"
+#include "tests/ui/WindowSnapshot.h"
 #include "ui/ErrorBox.h"
 #include "ui/NewsView.h"
 #include "ui/Opener.h"
@@ -37,12 +39,16 @@ using namespace std::chrono_literals;
 const char* const kGive = "Bitcoin BTC";
 const char* const kGet = "Сбербанк RUB";
 
+const TWallClock kFirst{2026, 12, 9, 14, 5, 9};
+const TWallClock kFaulty{2026, 12, 9, 14, 6, 10};
+const TWallClock kHealed{2026, 12, 9, 14, 7, 11};
+
 struct TFaultCase {
     const char* Mode;
-    // The answers hold no record: every table ends up empty.
-    bool NoRecords;
-    // No body at all arrives: the news view is emptied too (otherwise it shows whatever text came).
-    bool NoBody;
+    // The service answers 200 with a body that holds no record: every table is replaced by an empty one.
+    bool Answered;
+    // How the status line names the failure of an exchange that did not succeed.
+    const char* Cause;
 };
 
 class RefreshAgainstFaults : public testing::TestWithParam<TFaultCase> {
@@ -70,6 +76,7 @@ class RefreshAgainstFaults : public testing::TestWithParam<TFaultCase> {
         Main->SetServiceBaseUrl(FBase);
         // Short waits, so a silent or trickling service costs a few seconds and not minutes.
         Main->SetFeedTimeout(300);
+        Main->SetClock([this] { return Now; });
         Loader = std::make_unique<TFormLoader>(Main.get());
         Loader->Timer->stop();
         FormLoader = Loader.get();
@@ -122,39 +129,41 @@ class RefreshAgainstFaults : public testing::TestWithParam<TFaultCase> {
     std::unique_ptr<TFormMain> Main;
     std::unique_ptr<TFormLoader> Loader;
     QStringList BoxTexts;
+    TWallClock Now = kFirst;
 
   private:
     TErrorBox FPreviousBox;
 };
 
-TEST_P(RefreshAgainstFaults, TheWindowKeepsWorkingAndTheNextHealthyRefreshRecoversEveryTable) {
+TEST_P(RefreshAgainstFaults, AFailureChangesNothingAndIsNamedAndTheHealedServiceBringsEverythingBack) {
     const TFaultCase fault = GetParam();
 
     Refresh();
-    const TStringMatrix names = NamesTable;
-    const TStringMatrix rates = RatesTable;
-    const TStringMatrix exchangers = ExchangersTable;
-    const QString news = Main->EditNews->toPlainText();
-    const std::vector<std::string> offers = ShownExchangers(*Main->DBGridRates);
-    ASSERT_FALSE(rates.empty());
-    ASSERT_FALSE(offers.empty()) << "the demo pair shows no offers";
+    const TShown before = Shown(*Main);
+    ASSERT_FALSE(before.Rates.empty());
+    ASSERT_FALSE(before.Offers.empty()) << "the demo pair shows no offers";
+    ASSERT_FALSE(before.Hide.isEmpty());
+    EXPECT_EQ(Main->LabelStatus->text(), QStringLiteral("Курсы обновлены в 14:05:09"));
 
     SetFault(fault.Mode);
+    Now = kFaulty;
     Refresh();
-    // Whatever arrived is a prefix of a healthy answer or foreign text: never more rows than a healthy feed.
-    EXPECT_LE(RatesTable.size(), rates.size());
-    EXPECT_LE(NamesTable.size(), names.size());
-    EXPECT_TRUE(Main->ComboBoxSrc->isEnabled());
-    if (fault.NoBody) {
-        EXPECT_TRUE(Main->EditNews->toPlainText().isEmpty());
-    }
-    if (fault.NoRecords) {
+    const QString status = Main->LabelStatus->text();
+    if (fault.Answered) {
+        // The service's own word, as the spec handles it: empty tables and lists; the rebuild stops at them,
+        // so the grid keeps the last complete offers.
         EXPECT_TRUE(NamesTable.empty());
         EXPECT_TRUE(RatesTable.empty());
         EXPECT_TRUE(ExchangersTable.empty());
         EXPECT_EQ(Main->ComboBoxSrc->count(), 0);
-        // Without rates and names the rebuild stops early: the last complete offers stay on screen.
-        EXPECT_EQ(ShownExchangers(*Main->DBGridRates), offers);
+        EXPECT_TRUE(Main->ComboBoxSrc->isEnabled());
+        EXPECT_EQ(ShownOffers(*Main->DBGridRates), before.Offers);
+        EXPECT_EQ(status, QStringLiteral("Курсы обновлены в 14:06:10. Без записей: курсы, названия валют и "
+                                         "обменники"));
+    } else {
+        EXPECT_EQ(Shown(*Main), before);
+        EXPECT_TRUE(status.contains(QString::fromUtf8(fault.Cause))) << status.toStdString();
+        EXPECT_TRUE(status.endsWith(QStringLiteral("Показаны курсы от 14:05:09"))) << status.toStdString();
     }
     // The window still answers the user: typing an amount re-orders whatever is on screen, nothing is shown.
     QTest::keyClicks(Main->ButtonedEditSrc, "5");
@@ -162,22 +171,22 @@ TEST_P(RefreshAgainstFaults, TheWindowKeepsWorkingAndTheNextHealthyRefreshRecove
     EXPECT_TRUE(BoxTexts.isEmpty()) << BoxTexts.join(" | ").toStdString();
 
     SetFault("none");
+    Now = kHealed;
     Refresh();
-    EXPECT_EQ(NamesTable, names);
-    EXPECT_EQ(RatesTable, rates);
-    EXPECT_EQ(ExchangersTable, exchangers);
-    EXPECT_EQ(Main->EditNews->toPlainText(), news);
+    EXPECT_EQ(Shown(*Main), before);
     EXPECT_EQ(Main->ComboBoxSrc->currentText().toStdString(), kGive);
     EXPECT_EQ(Main->ComboBoxDst->currentText().toStdString(), kGet);
-    EXPECT_EQ(ShownExchangers(*Main->DBGridRates), offers);
+    EXPECT_EQ(Main->LabelStatus->text(), QStringLiteral("Курсы обновлены в 14:07:11"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EachMode, RefreshAgainstFaults,
-    testing::Values(TFaultCase{"empty-body", true, true}, TFaultCase{"garbage-body", true, false},
-                    TFaultCase{"status-500", true, false}, TFaultCase{"redirect-loop", true, false},
-                    TFaultCase{"stall", true, true}, TFaultCase{"close-mid-body", false, false},
-                    TFaultCase{"trickle", false, false}),
+    testing::Values(TFaultCase{"empty-body", true, ""}, TFaultCase{"garbage-body", true, ""},
+                    TFaultCase{"status-500", false, "Данные не получены: HTTP 500 Internal Server Error"},
+                    TFaultCase{"redirect-loop", false, "Данные не получены: HTTP 302 Found"},
+                    TFaultCase{"stall", false, "Данные не получены: сервер не ответил вовремя"},
+                    TFaultCase{"close-mid-body", false, "не получены: сервер оборвал ответ"},
+                    TFaultCase{"trickle", false, "Данные не получены: сервер не ответил вовремя"}),
     [](const testing::TestParamInfo<TFaultCase>& info) {
         std::string name = info.param.Mode;
         std::replace(name.begin(), name.end(), '-', '_');

@@ -88,6 +88,54 @@ TEST(HttpClient, CookieListKeepsOrderReplacesInPlaceAndRemovesOnEmpty) {
     EXPECT_EQ(cookies.Text(), "B=two; c=3; a=back");
 }
 
+TEST(HttpClient, CookieListTakesAServersCookiesOnlyWithinItsBounds) {
+    TCookieLimits limits;
+    limits.MaxCount = 3;
+    limits.MaxEntryBytes = 10;
+    limits.MaxBytes = 32;
+    TCookieList cookies;
+    cookies.Set("appguid", "caller-is-trusted"); // the caller's own cookie is never refused
+    EXPECT_TRUE(cookies.Take("a", "1", limits));
+    EXPECT_FALSE(cookies.Take("b", "0123456789", limits)); // one cookie past its bound
+    EXPECT_TRUE(cookies.Take("b", "2", limits));
+    EXPECT_FALSE(cookies.Take("c", "3", limits));        // a fourth cookie
+    EXPECT_TRUE(cookies.Take("A", "one", limits));       // a new value for a cookie already kept
+    EXPECT_FALSE(cookies.Take("b", "22222222", limits)); // the list as a whole would pass its bound
+    EXPECT_EQ(cookies.Text(), "appguid=caller-is-trusted; a=one; b=2");
+    EXPECT_TRUE(cookies.Take("APPGUID", "", limits)); // a removal always goes through
+    EXPECT_TRUE(cookies.Take("c", "3", limits));
+    EXPECT_EQ(cookies.Text(), "a=one; b=2; c=3");
+    EXPECT_EQ(cookies.Count(), 3u);
+}
+
+TEST(HttpClient, CookieListCopiesAndMovesKeepTheirOwnIndex) {
+    TCookieList original;
+    original.Set("a", "1");
+    original.Set("b", "2");
+    TCookieList copy = original;
+    copy.Set("A", "changed");
+    copy.Set("b", "");
+    EXPECT_EQ(original.Text(), "a=1; b=2");
+    EXPECT_EQ(copy.Text(), "a=changed");
+    TCookieList moved = std::move(copy);
+    moved.Set("a", "");
+    EXPECT_TRUE(moved.Empty());
+    EXPECT_TRUE(copy.Empty());
+    copy = original;
+    original.Clear();
+    copy.Set("B", "two");
+    EXPECT_EQ(copy.Text(), "a=1; b=two");
+}
+
+TEST(HttpClient, CookiesBelongToHostAndPort) {
+    EXPECT_EQ(CookieOrigin(SplitUrl("http://Feeds.Example:8765/callback")),
+              CookieOrigin(SplitUrl("http://feeds.example:8765/other?x")));
+    EXPECT_EQ(CookieOrigin(SplitUrl("http://h/")), CookieOrigin(SplitUrl("http://h:80/")));
+    EXPECT_NE(CookieOrigin(SplitUrl("http://h:8765/")), CookieOrigin(SplitUrl("http://h:8766/")));
+    EXPECT_NE(CookieOrigin(SplitUrl("http://h/")), CookieOrigin(SplitUrl("http://h.evil/")));
+    EXPECT_NE(CookieOrigin(SplitUrl("http://127.0.0.1/")), CookieOrigin(SplitUrl("http://localhost/")));
+}
+
 TEST(HttpClient, HeaderValueByNameWithoutCase) {
     THttpClient client;
     client.Headers = {"HTTP/1.0 302 Found: really", "X-Location: no", "location:  http://a/b ",

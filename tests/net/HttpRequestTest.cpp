@@ -137,6 +137,104 @@ TEST(HttpRequest, RedirectCarriesServerCookiesAndTheSameForm) {
     EXPECT_EQ(output.Body, "last");
 }
 
+TEST(HttpRequest, CookiesAndTheIdStayWithTheHostAndPortTheyBelongTo) {
+    TScriptedServer home;
+    TScriptedServer elsewhere;
+    home.Enqueue(TScript().Send(HttpResponseText(
+        "302 Found", "", "Set-Cookie: sid=home\r\nLocation: " + elsewhere.Url("/away") + "\r\n")));
+    home.Enqueue(TScript().Send(HttpResponseText("200 OK", "back home")));
+    elsewhere.Enqueue(TScript().Send(
+        HttpResponseText("302 Found", "", "Set-Cookie: other=1\r\nLocation: " + home.Url("/back") + "\r\n")));
+    TIData input = Request(home.Url("/callback"));
+    input.PostParams = {{"action", "rates"}};
+    input.Cookies = {{"appguid", "{GUID}"}, {"version", "1.0.1"}};
+    const TOData output = Exchange(input);
+
+    ASSERT_TRUE(home.WaitForConnections(2));
+    ASSERT_TRUE(elsewhere.WaitForConnections(1));
+    // The other port gets the same POST and form, and no cookie of the first one's.
+    EXPECT_EQ(elsewhere.Received(0), "POST /away HTTP/1.0\r\n" + Host(elsewhere) +
+                                         "\r\nKeep-Alive: 300\r\nConnection: keep-alive\r\n"
+                                         "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: "
+                                         "13\r\n\r\naction=rates&");
+    // Back home: the caller's cookies and home's own, nothing the other port set.
+    EXPECT_NE(home.Received(1).find("Cookie: appguid={GUID}; version=1.0.1; sid=home\r\n"), std::string::npos)
+        << home.Received(1);
+    EXPECT_EQ(home.Received(1).find("other=1"), std::string::npos);
+    EXPECT_EQ(output.Body, "back home");
+}
+
+TEST(HttpRequest, ACookieFloodEndsWithinTheDeadline) {
+    // 50,000 distinct cookies in one header block, redirecting to itself: a jar without bounds grows the
+    // request head pass by pass and takes seconds per pass.
+    std::string flood = "HTTP/1.0 302 Found\r\nLocation: /again\r\n";
+    for (int i = 0; i < 50000; ++i)
+        flood += "Set-Cookie:c" + std::to_string(i) + "=1\r\n";
+    TScriptedServer server;
+    server.Enqueue(TScript().Send(flood + "Content-Length: 0\r\n\r\n"));
+    const auto start = TSteady::now();
+    Exchange(Request(server.Url("/"), 200));
+    const auto took = TSteady::now() - start;
+    EXPECT_LT(took, 5s); // the deadline is 2 s; the rest is slack for a loaded machine and the sanitizers
+    ASSERT_GE(server.ConnectionCount(), 2u);
+    EXPECT_LT(server.Received(1).size(), 20000u); // the cookies sent back stay within the jar's bounds
+}
+
+TEST(HttpRequest, ABodyShortOfItsLengthOrAChunkedBodyCutEarlyFails) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send("HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n0123456789"));
+    server.Enqueue(TScript().Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n"));
+    server.Enqueue(
+        TScript().Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n").Hold());
+    server.Enqueue(
+        TScript().Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\nzz\r\n"));
+
+    const TOData shortBody = Exchange(Request(server.Url("/"), kShort));
+    EXPECT_EQ(shortBody.ResultCode, 200);
+    EXPECT_EQ(shortBody.Body, ""); // only whole pieces are kept
+    EXPECT_EQ(shortBody.Failure, TExchangeFailure::Closed);
+    EXPECT_FALSE(ExchangeSucceeded(shortBody));
+
+    const TOData closedBetweenChunks = Exchange(Request(server.Url("/"), kShort));
+    EXPECT_EQ(closedBetweenChunks.Body, "hello");
+    EXPECT_EQ(closedBetweenChunks.Failure, TExchangeFailure::Closed);
+    EXPECT_FALSE(ExchangeSucceeded(closedBetweenChunks));
+
+    const TOData silentBetweenChunks = Exchange(Request(server.Url("/"), kShort));
+    EXPECT_EQ(silentBetweenChunks.Body, "hello");
+    EXPECT_EQ(silentBetweenChunks.Failure, TExchangeFailure::Timeout);
+
+    // A size line that is no number ends the body: a whole answer.
+    const TOData notANumber = Exchange(Request(server.Url("/"), kShort));
+    EXPECT_EQ(notANumber.Body, "hello");
+    EXPECT_TRUE(ExchangeSucceeded(notANumber));
+}
+
+TEST(HttpRequest, ALocationThisClientCannotFollowOpensNoConnection) {
+    TScriptedServer target;
+    const std::string port = std::to_string(target.Port());
+    const std::string refused[] = {
+        "file:///etc/passwd",
+        "gopher://127.0.0.1:" + port + "/x",
+        "https://127.0.0.1:" + port + "/secure",
+        "http://127.0.0.1:" + port + std::string("/a\0b", 4),
+        "http://127.0.0.1:" + port +
+            "/a\x7f"
+            "b",
+    };
+    for (const std::string& location : refused) {
+        TScriptedServer server;
+        server.Enqueue(
+            TScript().Send(HttpResponseText("302 Found", "stay", "Location: " + location + "\r\n")));
+        const TOData output = Exchange(Request(server.Url("/")));
+        EXPECT_EQ(server.ConnectionCount(), 1u) << location;
+        EXPECT_EQ(output.ResultCode, 302) << location;
+        EXPECT_EQ(output.Body, "stay") << location;
+        EXPECT_EQ(output.Failure, TExchangeFailure::None) << location;
+    }
+    EXPECT_EQ(target.ConnectionCount(), 0u);
+}
+
 TEST(HttpRequest, RedirectLoopStopsAfterTenPasses) {
     TScriptedServer server;
     server.Enqueue(

@@ -4,6 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 const std::string kDecl = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
@@ -68,35 +75,83 @@ TEST_F(XMLConfTest, FirstRunWritesTheLaidOutFileByteForByte) {
     EXPECT_EQ(SaveAndGet(), kFirstRunFile);
 }
 
-TEST_F(XMLConfTest, ReloadedElementsKeepTheirPlaceAndOnlyNewOnesGetLayout) {
+TEST_F(XMLConfTest, ReloadedElementsKeepTheirPlaceAndAreLaidOutLikeNewOnes) {
     WriteFileBytes(FFile, kFirstRunFile);
     Open();
     EXPECT_EQ(Read("Window/X"), "120");
     EXPECT_EQ(Read("Rates/SrcCurr"), "Bitcoin (BTC)");
     EXPECT_EQ(Read(HideCurrencyKey("USD COIN")), "true");
+    EXPECT_EQ(SaveAndGet(), kFirstRunFile);
 
     ConfigWrite(FDoc, "Window/X", -8);
     ConfigWrite(FDoc, "Rates/DstCurr", "Tether");
     ConfigWrite(FDoc, "Extra/Key", "v");
-    EXPECT_EQ(SaveAndGet(),
-              kDecl + "<settings>"
-                      "<Window><X>-8</X><Y>80</Y><W>600</W><H>400</H></Window>"
-                      "<Defaults><Tab>1</Tab></Defaults>"
-                      "<Rates><SrcAmount>100</SrcAmount><DstAmount/><SrcCurr>Bitcoin (BTC)</SrcCurr>"
-                      "\t<DstCurr>Tether</DstCurr>\r\n\t</Rates>"
-                      "<HideCurrencies><BTC>false</BTC><USD_x0020_COIN>true</USD_x0020_COIN>"
-                      "</HideCurrencies>"
-                      "\t<Extra>\r\n\t\t<Key>v</Key>\r\n\t</Extra>\r\n"
-                      "</settings>\r\n");
+    const std::string resaved = SaveAndGet();
+
+    // The same keys written in the same order into a new document give the same bytes.
+    TConfigDoc fresh;
+    ASSERT_TRUE(ConfigOpen(fresh, FDir / "absent.xml", "settings"));
+    WriteFirstRun(fresh);
+    ConfigWrite(fresh, "Window/X", -8);
+    ConfigWrite(fresh, "Rates/DstCurr", "Tether");
+    ConfigWrite(fresh, "Extra/Key", "v");
+    ASSERT_TRUE(ConfigSave(fresh, FDir / "fresh.xml"));
+    EXPECT_EQ(resaved, ReadFileBytes(FDir / "fresh.xml"));
+    EXPECT_NE(
+        resaved.find("\t\t<SrcCurr>Bitcoin (BTC)</SrcCurr>\r\n\t\t<DstCurr>Tether</DstCurr>\r\n\t</Rates>"),
+        std::string::npos)
+        << resaved;
+}
+
+TEST_F(XMLConfTest, AHandWrittenFileInAnyLayoutIsSavedInTheProgramsLayoutAndStaysSo) {
+    WriteFileBytes(FFile,
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<settings><Window>\n  <X>120</X> <Y>80</Y>"
+                   "<W>600</W><H>400</H></Window>\n<Defaults>\n\n<Tab>1</Tab></Defaults><Rates>"
+                   "<SrcAmount>100</SrcAmount><DstAmount></DstAmount><SrcCurr>Bitcoin (BTC)</SrcCurr>"
+                   "</Rates><HideCurrencies>\t<BTC>false</BTC><USD_x0020_COIN>true</USD_x0020_COIN>"
+                   "</HideCurrencies></settings>");
+    Open();
+    EXPECT_EQ(SaveAndGet(), kFirstRunFile);
+    Open();
+    EXPECT_EQ(SaveAndGet(), kFirstRunFile);
+}
+
+TEST_F(XMLConfTest, LayoutLeavesTextAndMixedContentAsTheyAreAndStopsAtAnAbsurdDepth) {
+    WriteFileBytes(FFile,
+                   "<settings><Mixed>text<B>1</B></Mixed><Value> a b </Value><Deep><L2><L3>x</L3></L2></Deep>"
+                   "</settings>");
+    Open();
+    EXPECT_EQ(Read("Value"), " a b ");
+    EXPECT_EQ(SaveAndGet(), "<settings>\r\n"
+                            "\t<Mixed>text<B>1</B></Mixed>\r\n"
+                            "\t<Value> a b </Value>\r\n"
+                            "\t<Deep>\r\n\t\t<L2>\r\n\t\t\t<L3>x</L3>\r\n\t\t</L2>\r\n\t</Deep>\r\n"
+                            "</settings>\r\n");
+
+    // Nesting far beyond any key: it loads, keeps its value, and is not laid out below the bound.
+    std::string deep = "<settings>";
+    for (int level = 0; level < 5000; ++level) {
+        deep += "<N>";
+    }
+    deep += "v";
+    for (int level = 0; level < 5000; ++level) {
+        deep += "</N>";
+    }
+    deep += "</settings>";
+    WriteFileBytes(FFile, deep);
+    Open();
+    const std::string saved = SaveAndGet();
+    EXPECT_LT(saved.size(), deep.size() + 2000);
+    EXPECT_NE(saved.find("<N><N>v</N></N>"), std::string::npos);
 }
 
 TEST_F(XMLConfTest, LoadedFileKeepsItsOwnDeclaration) {
     WriteFileBytes(FFile, "<?xml version=\"1.0\"?>\n<settings>\n  <A>1</A>\n</settings>\n");
     Open();
-    EXPECT_EQ(SaveAndGet(), "<?xml version=\"1.0\"?>\r\n<settings><A>1</A></settings>\r\n");
+    EXPECT_EQ(SaveAndGet(), "<?xml version=\"1.0\"?>\r\n<settings>\r\n\t<A>1</A>\r\n</settings>\r\n");
     WriteFileBytes(FFile, "<settings><A>1</A></settings>");
     Open();
-    EXPECT_EQ(SaveAndGet(), "<settings><A>1</A></settings>\r\n");
+    EXPECT_EQ(SaveAndGet(), "<settings>\r\n\t<A>1</A>\r\n</settings>\r\n");
 }
 
 TEST_F(XMLConfTest, FileInAnotherEncodingIsSavedAsUtf8AndSaysSo) {
@@ -104,7 +159,7 @@ TEST_F(XMLConfTest, FileInAnotherEncodingIsSavedAsUtf8AndSaysSo) {
                    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><settings><A>caf\xE9</A></settings>");
     Open();
     EXPECT_EQ(Read("A"), "caf\xC3\xA9");
-    EXPECT_EQ(SaveAndGet(), kDecl + "<settings><A>caf\xC3\xA9</A></settings>\r\n");
+    EXPECT_EQ(SaveAndGet(), kDecl + "<settings>\r\n\t<A>caf\xC3\xA9</A>\r\n</settings>\r\n");
     Open();
     EXPECT_EQ(Read("A"), "caf\xC3\xA9");
 }
@@ -170,6 +225,85 @@ TEST_F(XMLConfTest, UnusableFilesFailToLoadAndOpenStartsAfresh) {
     TConfigDoc doc;
     EXPECT_TRUE(ConfigOpen(doc, FDir / "missing.xml", "settings"));
     EXPECT_FALSE(ConfigLoad(doc, FDir / "missing.xml", "settings"));
+}
+
+TEST_F(XMLConfTest, ADamagedFileIsKeptBesideItBeforeItIsReplaced) {
+    const std::filesystem::path copy = FDir / "settings.xml.damaged";
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"one NUL byte", std::string(1, '\0')},
+        {"truncated", kDecl + "<settings>\r\n\t<Window>\r\n\t\t<X>12"},
+        {"two roots", "<settings><A>1</A></settings><settings/>"},
+        {"foreign root", "<config><A>1</A></config>"},
+    };
+    WriteFileBytes(copy, "a copy from an earlier run");
+    for (const auto& [name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        WriteFileBytes(FFile, bytes);
+        TConfigDoc doc;
+        ASSERT_TRUE(ConfigOpen(doc, FFile, "settings"));
+        EXPECT_EQ(ConfigFileState(doc), TConfigFileState::Damaged);
+        std::string message;
+        EXPECT_TRUE(ConfigKeepDamaged(doc, FFile, message));
+        EXPECT_EQ(ReadFileBytes(copy), bytes);
+        EXPECT_NE(message.find("settings.xml could not be used: "), std::string::npos) << message;
+        EXPECT_NE(message.find(copy.string()), std::string::npos) << message;
+        ASSERT_TRUE(ConfigSave(doc, FFile));
+        EXPECT_EQ(ReadFileBytes(FFile), kDecl + "<settings/>\r\n");
+    }
+}
+
+TEST_F(XMLConfTest, OnlyAFileThatCouldNotBeUsedIsKept) {
+    std::string message = "stale";
+    Open(); // no file
+    EXPECT_EQ(ConfigFileState(FDoc), TConfigFileState::Missing);
+    EXPECT_TRUE(ConfigKeepDamaged(FDoc, FFile, message));
+    EXPECT_EQ(message, "");
+    WriteFileBytes(FFile, kDecl + "<settings><A>1</A></settings>");
+    Open();
+    EXPECT_EQ(ConfigFileState(FDoc), TConfigFileState::Loaded);
+    EXPECT_TRUE(ConfigKeepDamaged(FDoc, FFile, message));
+    EXPECT_EQ(message, "");
+    EXPECT_FALSE(std::filesystem::exists(FDir / "settings.xml.damaged"));
+
+    // A file that cannot be read at all (here a loop of links) leaves nothing to copy: it must stay.
+    std::filesystem::remove(FFile);
+    std::filesystem::create_symlink("settings.xml", FFile);
+    TConfigDoc looped;
+    ASSERT_TRUE(ConfigOpen(looped, FFile, "settings"));
+    EXPECT_EQ(ConfigFileState(looped), TConfigFileState::Unreadable);
+    EXPECT_FALSE(ConfigKeepDamaged(looped, FFile, message));
+    EXPECT_NE(message.find("it is left as it is"), std::string::npos) << message;
+}
+
+TEST_F(XMLConfTest, AFifoIsNotReadAndNeverHoldsTheCaller) {
+    ASSERT_EQ(mkfifo(FFile.c_str(), 0600), 0);
+    // Should the open wait for a writer, a writer comes after ten seconds and the test fails instead of
+    // hanging.
+    std::atomic<bool> opened{false};
+    std::atomic<bool> rescued{false};
+    std::thread rescuer([&] {
+        for (int i = 0; i < 1000 && !opened; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!opened) {
+            rescued = true;
+            const int fd = open(FFile.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                close(fd);
+        }
+    });
+    TConfigDoc doc;
+    const bool ok = ConfigOpen(doc, FFile, "settings");
+    opened = true;
+    rescuer.join();
+    EXPECT_TRUE(ok);
+    EXPECT_FALSE(rescued);
+    EXPECT_EQ(ConfigFileState(doc), TConfigFileState::NotRegular);
+    std::string message;
+    EXPECT_TRUE(ConfigKeepDamaged(doc, FFile, message));
+    EXPECT_NE(message.find("a FIFO"), std::string::npos) << message;
+    EXPECT_FALSE(std::filesystem::exists(FDir / "settings.xml.damaged"));
+    ASSERT_TRUE(ConfigSave(doc, FFile));
+    EXPECT_EQ(ReadFileBytes(FFile), kDecl + "<settings/>\r\n");
 }
 
 TEST_F(XMLConfTest, ElementWithElementChildrenIsAnErrorForReadAndWrite) {

@@ -38,15 +38,18 @@ TEST_F(DM, TrayIconCarriesTheTitleAndAMenuWithExitOnly) {
     EXPECT_EQ(dm.TrayIcon->isVisible(), QSystemTrayIcon::isSystemTrayAvailable());
 }
 
-TEST_F(DM, DoubleClickTogglesTheMainWindowAndKeepsItsState) {
+TEST_F(DM, AnXEmbedTrayTogglesOnADoubleClickOnlyAndKeepsTheWindowsState) {
     TFormMain main;
-    TDM dm(&main);
+    TDM dm(&main, TTrayHost::XEmbed);
+    EXPECT_EQ(dm.TrayHost(), TTrayHost::XEmbed);
     main.show();
     main.SetActiveTab(TFormMain::tabRates);
     emit dm.TrayIcon->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_FALSE(main.isVisible());
-    emit dm.TrayIcon->activated(QSystemTrayIcon::Trigger); // a single click does nothing
+    // A single click does nothing: it also comes first in every double-click.
+    emit dm.TrayIcon->activated(QSystemTrayIcon::Trigger);
     emit dm.TrayIcon->activated(QSystemTrayIcon::MiddleClick);
+    emit dm.TrayIcon->activated(QSystemTrayIcon::Context);
     EXPECT_FALSE(main.isVisible());
     emit dm.TrayIcon->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(main.isVisible());
@@ -56,6 +59,30 @@ TEST_F(DM, DoubleClickTogglesTheMainWindowAndKeepsItsState) {
     dm.TrayIconDblClick();
     dm.TrayIconDblClick();
     EXPECT_TRUE(main.isMinimized()) << "the tray must not restore a minimised window";
+}
+
+TEST_F(DM, AStatusNotifierHostTogglesOnItsSingleActivation) {
+    TFormMain main;
+    TDM dm(&main, TTrayHost::StatusNotifier);
+    main.show();
+    emit dm.TrayIcon->activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(main.isVisible());
+    emit dm.TrayIcon->activated(QSystemTrayIcon::MiddleClick); // its secondary activation
+    emit dm.TrayIcon->activated(QSystemTrayIcon::Context);
+    EXPECT_FALSE(main.isVisible());
+    emit dm.TrayIcon->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(main.isVisible());
+}
+
+TEST_F(DM, WithoutATrayNoActivationTogglesAndTheHeadlessDesktopHasNone) {
+    TFormMain main;
+    TDM dm(&main);
+    EXPECT_EQ(dm.TrayHost(), TTrayHost::None); // the offscreen platform has no notification area
+    main.show();
+    for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick}) {
+        emit dm.TrayIcon->activated(reason);
+    }
+    EXPECT_TRUE(main.isVisible());
 }
 
 TEST_F(DM, ExitFromAHiddenWindowRunsFormCloseAndEndsTheProgram) {

@@ -1,3 +1,4 @@
+#include "tests/support/HangBudget.h"
 #include "tests/ui/TextViewTesting.h"
 #include "ui/NewsView.h"
 
@@ -139,6 +140,26 @@ TEST_F(NewsViewTest, OpenedLinksTurnPurpleEverywhereForTheRun) {
     TNewsView fresh;
     fresh.SetNewsText("http://a.example/rates/today");
     EXPECT_TRUE(fresh.URIOpener().Visited().isEmpty());
+}
+
+TEST_F(NewsViewTest, AMegabyteLineWithoutBreakPointsWrapsAnywhereAndHoldsNoLink) {
+    for (const QString& line : {QStringLiteral("www.").repeated(250000), QString(1000000, u'x')}) {
+        EXPECT_LT(LeastSeconds(1,
+                               [&] {
+                                   View.SetNewsText(line);
+                                   View.grab(); // lays out and paints what shows
+                               }),
+                  kViewHangBudgetSeconds)
+            << line.left(8).toStdString();
+        EXPECT_EQ(View.wordWrapMode(), QTextOption::WrapAnywhere);
+        const QTextLayout* layout = View.document()->firstBlock().layout();
+        EXPECT_GT(layout->lineCount(), 1);
+        EXPECT_TRUE(layout->formats().isEmpty()); // far too long to be a link
+    }
+    // Ordinary news wraps at word boundaries again, with its links.
+    View.SetNewsText(kNews);
+    EXPECT_EQ(View.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    EXPECT_EQ(ColourAt(PositionOf(*View.document(), "www.kovrin")), TURIHighlighter::kLinkColor);
 }
 
 TEST_F(NewsViewTest, HandPointerOverLinksOnlyWithFocus) {

@@ -2,10 +2,8 @@
 // picking, swapping and opening offers.
 #include "ui/UnitMain.h"
 
-#include "tests/ui/MainWindowFixture.h"
-#include "tests/ui/RatesFeeds.h"
+#include "tests/ui/RatesTabFixture.h"
 #include "ui/NewsView.h"
-#include "ui/UnitLoader.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -17,53 +15,7 @@ namespace {
 const TSortOrder kDstDescending{{TOfferField::DstRate, true}};
 const TSortOrder kSrcAscending{kDefaultOrder};
 
-class RatesTab : public TMainWindowTest {
-  protected:
-    void SetUp() override {
-        TMainWindowTest::SetUp();
-        RatesTable.clear();
-        ExchangersTable.clear();
-    }
-    void TearDown() override {
-        Main.reset();
-        RatesTable.clear();
-        ExchangersTable.clear();
-        TMainWindowTest::TearDown();
-    }
-
-    // A window whose timer stays still: these tests hand it the feeds themselves.
-    TFormMain& Open() {
-        Main = std::make_unique<TFormMain>();
-        Main->Timer->stop();
-        return *Main;
-    }
-
-    static TOData Answer(const std::string& Body) {
-        TOData output;
-        output.ResultCode = 200;
-        output.Body = Body;
-        return output;
-    }
-
-    // All four feeds, data feeds in the order a refresh often finishes them.
-    void Deliver() {
-        Main->NewsReceived(Answer(feeds::kNews));
-        Main->RatesReceived(Answer(feeds::kRates));
-        Main->ExchangersReceived(Answer(feeds::kExchangers));
-        Main->NamesReceived(Answer(feeds::kNames));
-    }
-
-    // A window showing US Dollar -> Euro.
-    TFormMain& OpenWithPair() {
-        ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
-        ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
-        TFormMain& main = Open();
-        Deliver();
-        return main;
-    }
-
-    std::unique_ptr<TFormMain> Main;
-};
+using RatesTab = TRatesTabTest;
 
 TEST_F(RatesTab, NamesFeedFillsTheListsAndRestoresTheSavedPairSilently) {
     ConfigWrite(ConfigDoc, "Rates/SrcCurr", "us DOLLAR"); // another letter case still matches
@@ -309,34 +261,6 @@ TEST_F(RatesTab, HideFlagsReadAsBooleansAndAnythingElseAsNotHidden) {
     // An element holding other elements cannot be read as a flag.
     ConfigWrite(ConfigDoc, "HideCurrencies/jpy/deeper", true);
     EXPECT_FALSE(IsCurrencyHidden("jpy"));
-}
-
-TEST_F(RatesTab, AFeedWhoseTableWouldPassTheBudgetReplacesNothing) {
-    TFormMain& main = OpenWithPair();
-    const TStringMatrix names = NamesTable;
-    const TStringMatrix exchangers = ExchangersTable;
-    const std::vector<std::string> offers = ShownOffers(*main.DBGridRates);
-    const int currencies = main.ComboBoxSrc->count();
-    // Short rows make a table of almost twice their bytes: 21 MB of them would pass the budget.
-    std::string shortNames;
-    std::string shortExchangers;
-    for (int i = 0; i < 3'500'000; ++i) {
-        shortNames += "a;b;c\n";
-        shortExchangers += "1;a;;\n";
-    }
-
-    TFormLoader loader(&main);
-    FormLoader = &loader;
-    main.NamesReceived(Answer(shortNames));
-    main.ExchangersReceived(Answer(shortExchangers));
-    FormLoader = nullptr;
-    EXPECT_EQ(loader.ProgressBar->value(), 2) << "a refused feed still counts as handled";
-    EXPECT_EQ(NamesTable, names);
-    EXPECT_EQ(ExchangersTable, exchangers);
-    EXPECT_EQ(main.ComboBoxSrc->count(), currencies);
-    EXPECT_EQ(main.ComboBoxSrc->currentText(), QStringLiteral("US Dollar"));
-    EXPECT_EQ(ShownOffers(*main.DBGridRates), offers);
-    EXPECT_TRUE(BoxTexts.isEmpty()) << BoxTexts.join('\n').toStdString();
 }
 
 } // namespace

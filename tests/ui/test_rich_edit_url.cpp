@@ -1,3 +1,4 @@
+#include "tests/support/HangBudget.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/TextViewTesting.h"
 #include "ui/RichEditURL.h"
@@ -216,6 +217,20 @@ TEST_F(RichEditURLTest, TheManualLoadsWithHeadingsAndLinks) {
     EXPECT_TRUE(hrefs.contains("http://127.0.0.1:8765")) << hrefs.join(' ').toStdString();
     EXPECT_TRUE(hrefs.contains("mailto:support@kovrin.example")) << hrefs.join(' ').toStdString();
     EXPECT_GE(headings, 5);
+}
+
+TEST_F(RichEditURLTest, AManualLineWithoutBreakPointsWrapsAnywhere) {
+    Show();
+    EXPECT_LT(LeastSeconds(1,
+                           [&] {
+                               LoadBytes("{\\rtf1 " + std::string(1000000, 'x') + "}");
+                               View.grab(); // lays out and paints what shows
+                           }),
+              kViewHangBudgetSeconds);
+    EXPECT_EQ(View.wordWrapMode(), QTextOption::WrapAnywhere);
+    EXPECT_GT(View.document()->firstBlock().layout()->lineCount(), 1);
+    View.LoadFromFile(kRtfSamples + "wordpad-1251.rtf");
+    EXPECT_EQ(View.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
 }
 
 } // namespace

@@ -1,6 +1,9 @@
+#include "tests/support/HangBudget.h"
 #include "ui/RtfHyperlink.h"
 #include "ui/RtfReader.h"
 
+#include <algorithm>
+#include <cctype>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -159,6 +162,122 @@ TEST(RtfReader, HyperlinkInstructions) {
     };
     for (const auto& [instruction, target] : cases)
         EXPECT_EQ(HyperlinkTarget(instruction), target) << instruction;
+}
+
+// How instructions were read before the reading became incremental: split into words, then looked at.
+std::string WholeInstructionTarget(std::string_view text) {
+    std::vector<std::pair<std::string, bool>> words; // text, was quoted
+    std::size_t i = 0;
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (i < text.size()) {
+        if (blank(text[i])) {
+            ++i;
+            continue;
+        }
+        std::string word;
+        const bool quoted = text[i] == '"';
+        if (quoted) {
+            for (++i; i < text.size() && text[i] != '"'; word += text[i++])
+                if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '\\' || text[i + 1] == '"'))
+                    ++i;
+            ++i;
+        } else {
+            while (i < text.size() && !blank(text[i]))
+                word += text[i++];
+        }
+        words.emplace_back(std::move(word), quoted);
+    }
+    std::string first = words.empty() ? "" : words[0].first;
+    for (char& c : first)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (words.empty() || words[0].second || first != "HYPERLINK")
+        return {};
+    for (std::size_t k = 1; k < words.size(); ++k) {
+        const auto& [word, quoted] = words[k];
+        if (!quoted && word.size() == 2 && word[0] == '\\') {
+            if (word[1] == 'l')
+                return {};
+            if (word[1] == 'o' || word[1] == 't')
+                ++k;
+            continue;
+        }
+        return word;
+    }
+    return {};
+}
+
+TEST(RtfReader, InstructionsReadPieceByPieceGiveTheWholeTextsTarget) {
+    // Random instructions from the pieces that matter, cut into random pieces: after every piece the target
+    // is the one the whole text so far gives.
+    const std::vector<std::string> pieces{"HYPERLINK", "hyperlink", "HYPER", "LINK",     " ",   "\t",  "\n",
+                                          "\"",        "\\",        "\\\\",  "\\\"",     "\\l", "\\o", "\\t",
+                                          "\\x",       "l",         "o",     "http://a", "b c", "x"};
+    std::mt19937 random(2024);
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (int n = static_cast<int>(random() % 10); n > 0; --n)
+            text += pieces[random() % pieces.size()];
+        if (random() % 4 != 0)
+            text = (random() % 2 ? "HYPERLINK " : " hyperlink\t") + text;
+        ASSERT_EQ(HyperlinkTarget(text), WholeInstructionTarget(text)) << text;
+        THyperlinkScanner scanner;
+        std::size_t at = 0;
+        while (at < text.size()) {
+            const std::size_t piece = 1 + random() % 4;
+            scanner.Append(std::string_view(text).substr(at, piece));
+            at = std::min(text.size(), at + piece);
+            ASSERT_EQ(scanner.Target(), WholeInstructionTarget(text.substr(0, at))) << text.substr(0, at);
+            if (scanner.Decided()) {
+                EXPECT_EQ(scanner.Target(), WholeInstructionTarget(text)) << text;
+            }
+        }
+    }
+}
+
+std::string Repeat(const std::string& piece, std::size_t times) {
+    std::string text;
+    text.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+TEST(RtfReader, HostileShapesStayWithinTheHangBudget) {
+    const std::string head = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fcharset204 Verdana;}}";
+    const std::string target = "http://x/" + std::string(1'000'000, 'A');
+    const std::string longField = "{\\field{\\*\\fldinst HYPERLINK \"" + target + "\"}";
+    std::string fonts = "{\\rtf1{\\fonttbl{\\f0\\fcharset204 A;}";
+    for (int i = 1; i <= 45000; ++i)
+        fonts += "{\\f" + std::to_string(i) + "\\fcharset0 B;}";
+    fonts += "}\\f0 " + Repeat("\\'c0", 250000) + "}";
+    struct TShape {
+        const char* Name;
+        std::string Rtf;
+        std::string Text; // what the document shows
+        bool Linked;      // whether it links to target
+    };
+    const TShape shapes[] = {
+        {"\\fldrslt repeated after a long instruction",
+         head + longField + "{" + Repeat("\\fldrslt", 1000) + " x}}}", "x", true},
+        {"text after a long link", head + longField + "{\\fldrslt " + std::string(200000, 'x') + "}}}",
+         std::string(200000, 'x'), true},
+        {"groups inside a long link", head + longField + "{\\fldrslt " + Repeat("{x}", 100000) + "}}}",
+         std::string(100000, 'x'), true},
+        {"instruction text after the link",
+         head + longField + Repeat("{\\*\\fldinst x}{\\fldrslt x}", 40000) + "}}", std::string(40000, 'x'),
+         true},
+        {"large font table", fonts, Repeat("\xD0\x90", 250000), false}, // А in code page 1251
+    };
+    for (const TShape& shape : shapes) {
+        TRtfReadResult result;
+        EXPECT_LT(LeastSeconds(1, [&] { result = ReadRtf(shape.Rtf); }), kHangBudgetSeconds) << shape.Name;
+        ASSERT_TRUE(result.Ok) << shape.Name;
+        ASSERT_EQ(result.Document.Paragraphs.size(), 1u) << shape.Name;
+        const auto& runs = result.Document.Paragraphs[0].Runs;
+        ASSERT_EQ(runs.size(), 1u) << shape.Name;
+        EXPECT_EQ(runs[0].Text, shape.Text) << shape.Name;
+        EXPECT_EQ(runs[0].Link, shape.Linked ? target : "") << shape.Name;
+    }
 }
 
 TEST(RtfReader, ParagraphAttributes) {

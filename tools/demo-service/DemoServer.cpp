@@ -1,6 +1,7 @@
 #include "tools/demo-service/DemoServer.h"
 
 #include "tools/demo-service/DemoFaultReply.h"
+#include "tools/demo-service/DemoHttpServer.h"
 
 #include <httplib.h>
 
@@ -15,7 +16,6 @@ namespace {
 
 constexpr const char* kTextType = "text/plain; charset=utf-8";
 constexpr const char* kHtmlType = "text/html; charset=utf-8";
-constexpr std::size_t kServerThreads = 64;
 
 // Whole file, or nullopt when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
@@ -90,7 +90,7 @@ struct TDemoServer::TImpl {
     TDemoFeeds Feeds;
     // Before Server, so that it outlives the threads serving requests.
     std::unique_ptr<TDemoFaultState> Faults;
-    httplib::Server Server;
+    TDemoHttpServer Server;
     std::mutex LogLock;
 
     // The body of a feed, nullopt for an unknown action; when Failed is set, the text of the error instead (a
@@ -201,9 +201,6 @@ TDemoServer::TDemoServer(const TDemoOptions& Options) : FImpl(std::make_unique<T
                     [&impl](const httplib::Request& request, httplib::Response& response) {
                         impl.Click(request, response);
                     });
-    // A stalled request keeps its thread until it is healed; with the library's few threads a handful of
-    // stalled refreshes would leave none for POST /control, which heals them.
-    impl.Server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
     // Feed requests carry a few dozen bytes; nothing larger is worth reading.
     impl.Server.set_payload_max_length(64 * 1024);
     impl.Server.set_logger([&impl](const httplib::Request& request, const httplib::Response& response) {
@@ -215,22 +212,20 @@ TDemoServer::~TDemoServer() = default;
 
 int TDemoServer::Bind() {
     const auto& options = FImpl->Options;
-    const int port = options.Port == 0
-                         ? FImpl->Server.bind_to_any_port(options.Bind)
-                         : (FImpl->Server.bind_to_port(options.Bind, options.Port) ? options.Port : -1);
+    const int port = FImpl->Server.Bind(options.Bind, options.Port);
     if (port <= 0)
         throw std::runtime_error("cannot listen on " + DemoServiceUrl(options.Bind, options.Port));
     return port;
 }
 
 bool TDemoServer::Serve() {
-    return FImpl->Server.listen_after_bind();
+    return FImpl->Server.Serve();
 }
 
 void TDemoServer::Stop() {
     // Stalled requests hold server threads that stopping waits for.
     FImpl->Faults->Stop();
-    FImpl->Server.stop();
+    FImpl->Server.Stop();
 }
 
 std::string DemoServiceUrl(const std::string& Bind, int Port) {

@@ -1,0 +1,212 @@
+#include "engine/RefreshStatus.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+struct TFeedName {
+    const char* Lower;
+    const char* Capital;
+};
+
+// Nominative plural, so every list of them takes "не получены".
+constexpr std::array<TFeedName, kFeedCount> kFeedNames = {{
+    {"новости", "Новости"},
+    {"курсы", "Курсы"},
+    {"названия валют", "Названия валют"},
+    {"обменники", "Обменники"},
+}};
+
+// The longest reason phrase the line repeats; a server may send anything there.
+constexpr std::size_t kMaxReason = 40;
+
+std::size_t IndexOf(TFeed Feed) {
+    return static_cast<std::size_t>(Feed);
+}
+
+// "a", "a и b", "a, b и c".
+std::string JoinNames(const std::vector<std::string>& Names) {
+    std::string text;
+    for (std::size_t i = 0; i < Names.size(); ++i) {
+        if (i > 0) {
+            text += i + 1 == Names.size() ? " и " : ", ";
+        }
+        text += Names[i];
+    }
+    return text;
+}
+
+std::string TwoDigits(int Value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", Value);
+    return text;
+}
+
+// Printable ASCII only, runs of blanks made one, cut to a sane length.
+std::string CleanReason(const std::string& Reason) {
+    std::string clean;
+    for (const char c : Reason) {
+        if (clean.size() >= kMaxReason) {
+            break;
+        }
+        const bool printable = c >= 0x21 && c <= 0x7E;
+        if (printable) {
+            clean += c;
+        } else if (!clean.empty() && clean.back() != ' ') {
+            clean += ' ';
+        }
+    }
+    while (!clean.empty() && clean.back() == ' ') {
+        clean.pop_back();
+    }
+    return clean;
+}
+
+} // namespace
+
+TWallClock WallClockNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) == nullptr) {
+        return {};
+    }
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+}
+
+std::string WallClockText(const TWallClock& At, const TWallClock& Today) {
+    std::string text = TwoDigits(At.Hour) + ":" + TwoDigits(At.Minute) + ":" + TwoDigits(At.Second);
+    if (!At.SameDay(Today)) {
+        text = TwoDigits(At.Day) + "." + TwoDigits(At.Month) + "." + std::to_string(At.Year) + " " + text;
+    }
+    return text;
+}
+
+std::string FailureCause(const TOData& Output) {
+    switch (Output.Failure) {
+    case TExchangeFailure::None:
+        break;
+    case TExchangeFailure::NoSuchHost:
+        return "адрес сервера не найден";
+    case TExchangeFailure::Refused:
+        return "нет связи с сервером";
+    case TExchangeFailure::Unreachable:
+        return "нет связи с сервером (сеть недоступна)";
+    case TExchangeFailure::Unsupported:
+        return "адрес сервера не поддерживается";
+    case TExchangeFailure::SendFailed:
+        return "связь оборвалась при отправке запроса";
+    case TExchangeFailure::Timeout:
+        return "сервер не ответил вовремя";
+    case TExchangeFailure::Closed:
+        return "сервер оборвал ответ";
+    case TExchangeFailure::TooLarge:
+        return "ответ сервера слишком велик";
+    }
+    if (Output.ResultCode == 200) {
+        return {};
+    }
+    if (Output.ResultCode == 0) {
+        return "ответ не по протоколу HTTP";
+    }
+    std::string cause = "HTTP " + std::to_string(Output.ResultCode);
+    if (const std::string reason = CleanReason(Output.ResultString); !reason.empty()) {
+        cause += " " + reason;
+    }
+    return cause;
+}
+
+void TRefreshStatus::RefreshStarted() {
+    FStarted = true;
+    FSlots.fill(TSlot{});
+}
+
+void TRefreshStatus::FeedReplaced(TFeed Feed, std::size_t Records, const TWallClock& At) {
+    FStarted = true;
+    FSlots[IndexOf(Feed)] = TSlot{TState::Replaced, {}, Records};
+    if (Feed == TFeed::Rates) {
+        FRatesTime = At;
+    }
+}
+
+void TRefreshStatus::FeedFailed(TFeed Feed, const TOData& Output) {
+    FStarted = true;
+    std::string cause = FailureCause(Output);
+    if (cause.empty()) {
+        cause =
+            "ответ не принят"; // a caller's mistake: a good answer reported as failed still says something
+    }
+    FSlots[IndexOf(Feed)] = TSlot{TState::Failed, std::move(cause), 0};
+}
+
+bool TRefreshStatus::Running() const {
+    return FStarted && std::any_of(FSlots.begin(), FSlots.end(),
+                                   [](const TSlot& slot) { return slot.State == TState::Pending; });
+}
+
+std::string TRefreshStatus::Text(const TWallClock& Now) const {
+    if (!FStarted) {
+        return {};
+    }
+    if (Running()) {
+        return "Загрузка данных…";
+    }
+    std::vector<std::string> sentences;
+    if (std::string failures = FailuresText(); !failures.empty()) {
+        sentences.push_back(std::move(failures));
+    }
+    sentences.push_back(RatesTimeText(Now));
+    if (std::string empty = EmptyFeedsText(); !empty.empty()) {
+        sentences.push_back(std::move(empty));
+    }
+    std::string text;
+    for (const std::string& sentence : sentences) {
+        text += text.empty() ? sentence : ". " + sentence;
+    }
+    return text;
+}
+
+std::string TRefreshStatus::FailuresText() const {
+    // One sentence per cause, in the order of the first feed that failed with it.
+    std::vector<std::string> causes;
+    for (const TSlot& slot : FSlots) {
+        if (slot.State == TState::Failed &&
+            std::find(causes.begin(), causes.end(), slot.Cause) == causes.end()) {
+            causes.push_back(slot.Cause);
+        }
+    }
+    std::string text;
+    for (const std::string& cause : causes) {
+        std::vector<std::string> names;
+        for (std::size_t feed = 0; feed < kFeedCount; ++feed) {
+            if (FSlots[feed].State == TState::Failed && FSlots[feed].Cause == cause) {
+                names.push_back(names.empty() ? kFeedNames[feed].Capital : kFeedNames[feed].Lower);
+            }
+        }
+        const std::string subject = names.size() == kFeedCount ? "Данные" : JoinNames(names);
+        text += (text.empty() ? "" : ". ") + subject + " не получены: " + cause;
+    }
+    return text;
+}
+
+std::string TRefreshStatus::EmptyFeedsText() const {
+    std::vector<std::string> names;
+    for (TFeed feed : {TFeed::Rates, TFeed::Names, TFeed::Exchangers}) {
+        const TSlot& slot = FSlots[IndexOf(feed)];
+        if (slot.State == TState::Replaced && slot.Records == 0) {
+            names.push_back(kFeedNames[IndexOf(feed)].Lower);
+        }
+    }
+    return names.empty() ? std::string() : "Без записей: " + JoinNames(names);
+}
+
+std::string TRefreshStatus::RatesTimeText(const TWallClock& Now) const {
+    if (!FRatesTime) {
+        return "Курсов пока нет";
+    }
+    const std::string at = WallClockText(*FRatesTime, Now);
+    return FSlots[IndexOf(TFeed::Rates)].State == TState::Replaced ? "Курсы обновлены в " + at
+                                                                   : "Показаны курсы от " + at;
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The status line's account of the data on screen: after each refresh, the time of the rates shown, or which
+// feeds failed and why. The window feeds it the outcome of every feed and shows its text.
+
+#include "net/TCP.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+// A local date and time of day, as the user's clock shows it.
+struct TWallClock {
+    int Year = 0;
+    int Month = 0; // 1..12
+    int Day = 0;   // 1..31
+    int Hour = 0;
+    int Minute = 0;
+    int Second = 0;
+
+    bool SameDay(const TWallClock& Other) const {
+        return Year == Other.Year && Month == Other.Month && Day == Other.Day;
+    }
+};
+
+// The local time now. Never throws.
+TWallClock WallClockNow();
+
+// "14:05:09" when At is on Today's date, else "09.12.2026 14:05:09".
+std::string WallClockText(const TWallClock& At, const TWallClock& Today);
+
+// The four feeds of a refresh, in the order a refresh requests them.
+enum class TFeed { News, Rates, Names, Exchangers };
+inline constexpr std::size_t kFeedCount = 4;
+
+// Why an exchange brought no usable answer, in words a person understands (Russian, lower case): "нет связи с
+// сервером", "сервер не ответил вовремя", "HTTP 503 Service Unavailable"...; empty when ExchangeSucceeded.
+// Never throws (but std::bad_alloc).
+std::string FailureCause(const TOData& Output);
+
+class TRefreshStatus final {
+  public:
+    // A refresh has started: every feed is awaited again.
+    void RefreshStarted();
+    // Feed answered with a whole 200 and its data replaced what was shown; Records counts the table rows of a
+    // data feed (ignored for the news).
+    void FeedReplaced(TFeed Feed, std::size_t Records, const TWallClock& At);
+    // Feed's exchange failed (Output tells why); what was shown stays.
+    void FeedFailed(TFeed Feed, const TOData& Output);
+
+    // True while a refresh has started and not every feed has answered.
+    bool Running() const;
+    // The line for the status bar, with times relative to Now: empty before the first refresh; "Загрузка
+    // данных…" while one runs; "Курсы обновлены в 14:05:09" when all four feeds answered; otherwise which
+    // feeds were not received and why, and the time of the rates still shown.
+    std::string Text(const TWallClock& Now) const;
+
+  private:
+    enum class TState { Pending, Replaced, Failed };
+    struct TSlot {
+        TState State = TState::Pending;
+        std::string Cause;
+        std::size_t Records = 0;
+    };
+
+    std::string FailuresText() const;
+    std::string EmptyFeedsText() const;
+    std::string RatesTimeText(const TWallClock& Now) const;
+
+    std::array<TSlot, kFeedCount> FSlots{};
+    bool FStarted = false;
+    std::optional<TWallClock> FRatesTime;
+};

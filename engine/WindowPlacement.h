@@ -1,0 +1,21 @@
+#pragma once
+// Where a restored window goes so that the user can reach all of it: a frame saved on a larger or another
+// screen is moved and, if need be, shrunk onto an available screen area.
+
+#include <vector>
+
+// A rectangle in desktop pixels: left, top, width, height.
+struct TFrame {
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+
+    bool operator==(const TFrame&) const = default;
+};
+
+// Frame placed whole on one of Areas (the screens' available areas, the primary first): the area it overlaps
+// most, or, overlapping none, the one nearest to its top-left corner. Width and height are cut to the area's
+// (and are at least 1); the frame is then moved the least distance that puts it inside. Without areas Frame
+// comes back unchanged. Never throws; any int input is safe.
+TFrame PlaceFrameOnScreens(const TFrame& Frame, const std::vector<TFrame>& Areas);

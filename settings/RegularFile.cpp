@@ -1,0 +1,63 @@
+#include "settings/RegularFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* KindOf(mode_t Mode) {
+    if (S_ISFIFO(Mode))
+        return "a FIFO";
+    if (S_ISDIR(Mode))
+        return "a folder";
+    if (S_ISSOCK(Mode))
+        return "a socket";
+    if (S_ISCHR(Mode) || S_ISBLK(Mode))
+        return "a device";
+    return "not a regular file";
+}
+
+TFileRead Fail(int Fd, std::string& Error) {
+    Error = std::strerror(errno);
+    if (Fd >= 0)
+        ::close(Fd);
+    return TFileRead::Failed;
+}
+
+} // namespace
+
+TFileRead ReadRegularFile(const std::filesystem::path& Path, std::string& Bytes, std::string& Error) {
+    Bytes.clear();
+    Error.clear();
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer, for good.
+    const int fd = ::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? TFileRead::Missing : Fail(-1, Error);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return Fail(fd, Error);
+    if (!S_ISREG(info.st_mode)) {
+        Error = KindOf(info.st_mode);
+        ::close(fd);
+        return TFileRead::NotRegular;
+    }
+    Bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            Bytes.clear();
+            return Fail(fd, Error);
+        }
+        Bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return TFileRead::Read;
+}

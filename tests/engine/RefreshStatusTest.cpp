@@ -1,0 +1,105 @@
+#include "engine/RefreshStatus.h"
+
+#include "tests/support/ExchangeOutcome.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const TWallClock kMorning{2026, 12, 9, 14, 5, 9};
+const TWallClock kLater{2026, 12, 9, 14, 6, 10};
+const TWallClock kNextDay{2026, 12, 10, 9, 0, 0};
+
+TOData Status(std::int32_t Code, std::string Reason) {
+    return ExchangeOutcome(TExchangeFailure::None, Code, std::move(Reason));
+}
+
+void AllReplaced(TRefreshStatus& Status, const TWallClock& At) {
+    Status.RefreshStarted();
+    for (TFeed feed : {TFeed::News, TFeed::Rates, TFeed::Names, TFeed::Exchangers}) {
+        Status.FeedReplaced(feed, 3, At);
+    }
+}
+
+TEST(FailureCause, SaysWhatWentWrongInWordsAndGivesHttpStatusesAsTheyCame) {
+    EXPECT_EQ(FailureCause(ExchangeOutcome(TExchangeFailure::Refused)), "нет связи с сервером");
+    EXPECT_EQ(FailureCause(ExchangeOutcome(TExchangeFailure::Timeout, 0)), "сервер не ответил вовремя");
+    EXPECT_EQ(FailureCause(ExchangeOutcome(TExchangeFailure::NoSuchHost)), "адрес сервера не найден");
+    // A status line followed by a cut-off body still carries its 200: the cause wins.
+    EXPECT_EQ(FailureCause(ExchangeOutcome(TExchangeFailure::Closed, 200, "OK")), "сервер оборвал ответ");
+    EXPECT_EQ(FailureCause(Status(503, "Service Unavailable")), "HTTP 503 Service Unavailable");
+    EXPECT_EQ(FailureCause(Status(302, "")), "HTTP 302");
+    EXPECT_EQ(FailureCause(Status(0, "")), "ответ не по протоколу HTTP");
+    EXPECT_EQ(FailureCause(Status(200, "OK")), "");
+    // Whatever a server puts in its reason phrase, the line gets printable ASCII of sane length.
+    EXPECT_EQ(FailureCause(Status(500, "Bad\r\n\x1b[31m\xD0\x9E  x")), "HTTP 500 Bad [31m x");
+    EXPECT_EQ(FailureCause(Status(500, std::string(5000, 'A'))).size(), std::string("HTTP 500 ").size() + 40);
+}
+
+TEST(RefreshStatus, IsSilentBeforeTheFirstRefreshAndSaysLoadingWhileOneRuns) {
+    TRefreshStatus status;
+    EXPECT_EQ(status.Text(kMorning), "");
+    EXPECT_FALSE(status.Running());
+    status.RefreshStarted();
+    status.FeedReplaced(TFeed::Rates, 10, kMorning);
+    status.FeedFailed(TFeed::News, ExchangeOutcome(TExchangeFailure::Refused));
+    EXPECT_TRUE(status.Running());
+    EXPECT_EQ(status.Text(kMorning), "Загрузка данных…");
+}
+
+TEST(RefreshStatus, AFullSuccessGivesTheTimeOfTheRatesAndADayOldOneItsDate) {
+    TRefreshStatus status;
+    AllReplaced(status, kMorning);
+    EXPECT_FALSE(status.Running());
+    EXPECT_EQ(status.Text(kMorning), "Курсы обновлены в 14:05:09");
+    EXPECT_EQ(status.Text(kNextDay), "Курсы обновлены в 09.12.2026 14:05:09");
+}
+
+TEST(RefreshStatus, AFailureNamesTheFeedsAndTheCauseAndTheTimeOfTheRatesStillShown) {
+    TRefreshStatus status;
+    AllReplaced(status, kMorning);
+    status.RefreshStarted();
+    for (TFeed feed : {TFeed::News, TFeed::Rates, TFeed::Names, TFeed::Exchangers}) {
+        status.FeedFailed(feed, ExchangeOutcome(TExchangeFailure::Refused));
+    }
+    EXPECT_EQ(status.Text(kLater), "Данные не получены: нет связи с сервером. Показаны курсы от 14:05:09");
+
+    // Feeds failing for different reasons are grouped by reason, in feed order; new rates are named as new.
+    status.RefreshStarted();
+    status.FeedFailed(TFeed::Exchangers, Status(503, "Service Unavailable"));
+    status.FeedReplaced(TFeed::Rates, 5, kLater);
+    status.FeedFailed(TFeed::News, ExchangeOutcome(TExchangeFailure::Timeout, 0));
+    status.FeedFailed(TFeed::Names, Status(503, "Service Unavailable"));
+    EXPECT_EQ(status.Text(kLater),
+              "Новости не получены: сервер не ответил вовремя. Названия валют и обменники "
+              "не получены: HTTP 503 Service Unavailable. Курсы обновлены в 14:06:10");
+}
+
+TEST(RefreshStatus, StartingOfflineSaysThereAreNoRatesYet) {
+    TRefreshStatus status;
+    status.RefreshStarted();
+    for (TFeed feed : {TFeed::News, TFeed::Rates, TFeed::Names, TFeed::Exchangers}) {
+        status.FeedFailed(feed, ExchangeOutcome(TExchangeFailure::Refused));
+    }
+    EXPECT_EQ(status.Text(kMorning), "Данные не получены: нет связи с сервером. Курсов пока нет");
+}
+
+TEST(RefreshStatus, AnsweredButEmptyDataFeedsAreNamedAfterTheTime) {
+    TRefreshStatus status;
+    status.RefreshStarted();
+    status.FeedReplaced(TFeed::News, 0, kMorning); // no news is not worth a word
+    status.FeedReplaced(TFeed::Rates, 0, kMorning);
+    status.FeedReplaced(TFeed::Names, 4, kMorning);
+    status.FeedReplaced(TFeed::Exchangers, 0, kMorning);
+    EXPECT_EQ(status.Text(kMorning), "Курсы обновлены в 14:05:09. Без записей: курсы и обменники");
+}
+
+TEST(WallClockNow, GivesAPlausibleLocalTime) {
+    const TWallClock now = WallClockNow();
+    EXPECT_GE(now.Year, 2024);
+    EXPECT_TRUE(now.Month >= 1 && now.Month <= 12);
+    EXPECT_TRUE(now.Day >= 1 && now.Day <= 31);
+    EXPECT_TRUE(now.Hour >= 0 && now.Hour < 24);
+}
+
+} // namespace

@@ -1,0 +1,82 @@
+// The small rules the window follows: the tray's toggle per host kind, where a restored frame goes, and what
+// the amount fields refuse.
+#include "engine/AmountInput.h"
+#include "engine/TrayRule.h"
+#include "engine/WindowPlacement.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+TEST(TrayActivationToggles, ADoubleClickOnXEmbedAndASingleActivationOnAStatusNotifierHost) {
+    const struct {
+        TTrayActivation Reason;
+        bool XEmbed;
+        bool StatusNotifier;
+    } cases[] = {
+        {TTrayActivation::DoubleClick, true, true},   {TTrayActivation::Trigger, false, true},
+        {TTrayActivation::MiddleClick, false, false}, {TTrayActivation::Context, false, false},
+        {TTrayActivation::Unknown, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.Reason));
+        EXPECT_EQ(TrayActivationToggles(TTrayHost::XEmbed, c.Reason), c.XEmbed);
+        EXPECT_EQ(TrayActivationToggles(TTrayHost::StatusNotifier, c.Reason), c.StatusNotifier);
+        EXPECT_FALSE(TrayActivationToggles(TTrayHost::None, c.Reason));
+    }
+}
+
+const std::vector<TFrame> kSmallScreen = {{0, 0, 800, 600}};
+
+TEST(PlaceFrameOnScreens, AFrameThatFitsStaysWhereItIs) {
+    EXPECT_EQ(PlaceFrameOnScreens({120, 80, 600, 400}, kSmallScreen), (TFrame{120, 80, 600, 400}));
+    EXPECT_EQ(PlaceFrameOnScreens({0, 0, 800, 600}, kSmallScreen), (TFrame{0, 0, 800, 600}));
+    EXPECT_EQ(PlaceFrameOnScreens({5, 5, 10, 10}, {}), (TFrame{5, 5, 10, 10}));
+}
+
+TEST(PlaceFrameOnScreens, AFrameSavedOnALargerScreenComesBackWholeOnTheSmallOne) {
+    // Saved on a 1920x1080 screen at its right edge.
+    EXPECT_EQ(PlaceFrameOnScreens({1500, 700, 400, 300}, kSmallScreen), (TFrame{400, 300, 400, 300}));
+    // Larger than the screen: shrunk to it.
+    EXPECT_EQ(PlaceFrameOnScreens({100, 50, 1600, 1000}, kSmallScreen), (TFrame{0, 0, 800, 600}));
+    // Off to the top left.
+    EXPECT_EQ(PlaceFrameOnScreens({-900, -30, 600, 400}, kSmallScreen), (TFrame{0, 0, 600, 400}));
+    // An available area that leaves room for a panel at the top.
+    EXPECT_EQ(PlaceFrameOnScreens({10, 0, 600, 700}, {{0, 32, 800, 568}}), (TFrame{10, 32, 600, 568}));
+}
+
+TEST(PlaceFrameOnScreens, HandEditedExtremesNeverOverflow) {
+    EXPECT_EQ(PlaceFrameOnScreens({0, 0, 100000, 100000}, kSmallScreen), (TFrame{0, 0, 800, 600}));
+    EXPECT_EQ(PlaceFrameOnScreens({INT_MAX, INT_MIN, INT_MAX, INT_MAX}, kSmallScreen),
+              (TFrame{0, 0, 800, 600}));
+    EXPECT_EQ(PlaceFrameOnScreens({INT_MIN, INT_MAX, 0, -5}, kSmallScreen), (TFrame{0, 599, 1, 1}));
+}
+
+TEST(PlaceFrameOnScreens, ChoosesTheScreenTheFrameOverlapsMostOrTheNearestOne) {
+    const std::vector<TFrame> two = {{0, 0, 1280, 1024}, {1280, 0, 800, 600}};
+    // Mostly on the right-hand screen, hanging below it.
+    EXPECT_EQ(PlaceFrameOnScreens({1200, 400, 500, 400}, two), (TFrame{1280, 200, 500, 400}));
+    // On no screen, beyond the right-hand one.
+    EXPECT_EQ(PlaceFrameOnScreens({2500, 100, 500, 400}, two), (TFrame{1580, 100, 500, 400}));
+    // Below the left-hand one, under the gap the smaller screen leaves.
+    EXPECT_EQ(PlaceFrameOnScreens({1300, 1100, 500, 400}, two), (TFrame{780, 624, 500, 400}));
+}
+
+TEST(AmountInput, TakesUpToTenDigitsAndSaysWhyItRefusesTheRest) {
+    EXPECT_EQ(CheckAmountInput("", 10), TAmountInput::Accepted);
+    EXPECT_EQ(CheckAmountInput("0123456789", 10), TAmountInput::Accepted);
+    EXPECT_EQ(CheckAmountInput("1.5", 10), TAmountInput::NotDigits);
+    EXPECT_EQ(CheckAmountInput("1,5", 10), TAmountInput::NotDigits);
+    EXPECT_EQ(CheckAmountInput("-1", 10), TAmountInput::NotDigits);
+    EXPECT_EQ(CheckAmountInput("\xD9\xA3", 10), TAmountInput::NotDigits); // an Arabic-Indic digit
+    EXPECT_EQ(CheckAmountInput("12345678901", 10), TAmountInput::TooLong);
+    EXPECT_EQ(CheckAmountInput("1234567890x", 10), TAmountInput::NotDigits);
+    EXPECT_EQ(RefusedAmountHint(TAmountInput::NotDigits, 10), "Можно вводить только цифры");
+    EXPECT_EQ(RefusedAmountHint(TAmountInput::TooLong, 10), "Не больше 10 цифр");
+    EXPECT_EQ(RefusedAmountHint(TAmountInput::TooLong, 21), "Не больше 21 цифры");
+    EXPECT_EQ(RefusedAmountHint(TAmountInput::Accepted, 10), "");
+}
+
+} // namespace

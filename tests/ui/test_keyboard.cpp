@@ -1,0 +1,128 @@
+// The window on the keyboard alone: the Tab walk, Enter on an offer, Space on the swap button, F5 and Ctrl+Q,
+// and the hints at a refused keystroke and at the resting Refresh button.
+#include "tests/ui/RatesTabFixture.h"
+#include "ui/OfferGrid.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTest>
+#include <QToolTip>
+
+namespace {
+
+class Keyboard : public TRatesTabTest {
+  protected:
+    TFormMain& OpenOnRates() {
+        TFormMain& main = OpenWithPair();
+        main.SetActiveTab(TFormMain::tabRates);
+        main.show();
+        QApplication::setActiveWindow(&main);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&main));
+        return main;
+    }
+
+    static std::string FocusName() {
+        QWidget* focus = QApplication::focusWidget();
+        return focus ? focus->objectName().toStdString() + "/" + focus->metaObject()->className() : "none";
+    }
+};
+
+TEST_F(Keyboard, OneWalkFromTheFirstFieldReachesEveryControlAndLeavesTheGrid) {
+    TFormMain& main = OpenOnRates();
+    ASSERT_GT(main.DBGridRates->Model().rowCount(), 1);
+    main.ButtonedEditSrc->setFocus();
+    const QList<QWidget*> forward = {main.ComboBoxSrc,   main.SpeedButtonSwap,      main.ButtonedEditDst,
+                                     main.ComboBoxDst,   main.DBGridRates,          main.BitBtnExchange,
+                                     main.BitBtnRefresh, main.PageControl->tabBar()};
+    for (QWidget* next : forward) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next)
+            << "expected " << next->objectName().toStdString() << ", got " << FocusName();
+    }
+    // And back, leaving the grid in one step that way too.
+    main.BitBtnExchange->setFocus();
+    for (QWidget* previous :
+         {static_cast<QWidget*>(main.DBGridRates), static_cast<QWidget*>(main.ComboBoxDst)}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        EXPECT_EQ(QApplication::focusWidget(), previous) << "got " << FocusName();
+    }
+}
+
+TEST_F(Keyboard, EnterOnARowOpensItsPageTheRowShowsAFocusFrameAndSpaceSwaps) {
+    TFormMain& main = OpenOnRates();
+    main.DBGridRates->setFocus();
+    main.DBGridRates->SetCurrentRowNumber(3);
+    const std::optional<TOfferRow> offer = main.DBGridRates->CurrentOffer();
+    ASSERT_TRUE(offer);
+    QTest::keyClick(main.DBGridRates, Qt::Key_Return);
+    QTest::keyClick(main.DBGridRates, Qt::Key_Enter, Qt::KeypadModifier);
+    const QString page =
+        QString::fromStdString(main.ServiceBaseUrl()) + "/click/" + QString::number(offer->EID);
+    EXPECT_EQ(Opened, QStringList({page, page}));
+
+    // One frame around the whole current row: every shown column, not one cell.
+    const QRect frame = main.DBGridRates->CurrentRowFrame();
+    EXPECT_EQ(frame.top(), main.DBGridRates->rowViewportPosition(2));
+    // The last grid line belongs to no cell.
+    EXPECT_NEAR(frame.width(),
+                main.DBGridRates->horizontalHeader()->length() -
+                    main.DBGridRates->columnWidth(static_cast<int>(TOfferField::EID)),
+                1);
+    main.SpeedButtonSwap->setFocus();
+    EXPECT_TRUE(main.DBGridRates->CurrentRowFrame().isEmpty());
+
+    QTest::keyClick(main.SpeedButtonSwap, Qt::Key_Space);
+    EXPECT_EQ(main.ComboBoxSrc->currentText(), "Euro");
+    EXPECT_EQ(main.ComboBoxDst->currentText(), "US Dollar");
+}
+
+TEST_F(Keyboard, F5RefreshesOnlyWhileTheButtonIsEnabledAndItsHintCountsDown) {
+    TFormMain& main = OpenOnRates();
+    QSignalSpy clicks(main.BitBtnRefresh, &QPushButton::clicked);
+    EXPECT_EQ(main.BitBtnRefresh->toolTip(), "Загрузить свежие курсы (F5)");
+    QTest::keyClick(&main, Qt::Key_F5);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_FALSE(main.BitBtnRefresh->isEnabled());
+    EXPECT_EQ(main.BitBtnRefresh->toolTip(), "Обновление будет доступно через 61 с");
+    main.TimerTimer();
+    EXPECT_EQ(main.BitBtnRefresh->toolTip(), "Обновление будет доступно через 60 с");
+    EXPECT_EQ(main.BitBtnRefresh->accessibleDescription(), main.BitBtnRefresh->toolTip());
+    QTest::keyClick(&main, Qt::Key_F5);
+    EXPECT_EQ(clicks.count(), 1);
+    while (!main.BitBtnRefresh->isEnabled()) {
+        main.TimerTimer();
+    }
+    EXPECT_EQ(main.BitBtnRefresh->toolTip(), "Загрузить свежие курсы (F5)");
+}
+
+TEST_F(Keyboard, CtrlQClosesTheWindowAsItsCloseBoxDoes) {
+    TFormMain& main = OpenOnRates();
+    QSignalSpy closed(&main, &TFormMain::Closed);
+    main.ButtonedEditSrc->setFocus();
+    QTest::keyClick(main.ButtonedEditSrc, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(Stored("Defaults/Tab"), "1");
+}
+
+TEST_F(Keyboard, ARefusedKeystrokeShowsAHintAtTheFieldAndChangesNothingElse) {
+    TFormMain& main = OpenOnRates();
+    QLineEdit* field = main.ButtonedEditSrc;
+    field->setFocus();
+    QTest::keyClicks(field, "1.5");
+    EXPECT_EQ(field->text(), "15");
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "Можно вводить только цифры");
+    QToolTip::hideText();
+
+    QTest::keyClicks(field, "34567890");
+    EXPECT_EQ(field->text(), "1534567890");
+    QTest::keyClicks(field, "1");
+    EXPECT_EQ(field->text(), "1534567890");
+    EXPECT_EQ(QToolTip::text(), "Не больше 10 цифр");
+    QToolTip::hideText();
+}
+
+} // namespace

@@ -1,0 +1,13 @@
+#pragma once
+// Colours of text the spec does not name come from the palette, so a dark desktop theme keeps every text
+// readable; the named link colours (blue, purple) hold on light palettes, where they were chosen.
+
+#include <QColor>
+#include <QPalette>
+
+// True when Palette paints text areas dark (a dark desktop theme). Never throws.
+bool IsDarkPalette(const QPalette& Palette);
+
+// LightColour on a light Palette; on a dark one the palette's own link colour (Visited: its visited-link
+// colour), which the theme made readable there. Never throws.
+QColor LinkColour(const QPalette& Palette, const QColor& LightColour, bool Visited = false);
