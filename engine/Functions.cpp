@@ -86,16 +86,15 @@ TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern, 
     const TCompiled compiled = CompileForTables(Pattern);
     // Validate once: letting every match recheck the rest of the subject makes a long feed quadratic.
     if (IsValidUtf8(Subject)) {
-        return TStringMatrix(Subject, MatchAllRows(compiled.Code.get(), compiled.Jit, Subject, Budget));
+        return TStringMatrix(MatchAllRows(compiled.Code.get(), compiled.Jit, Subject, Budget, true));
     }
     const std::string decoded = DecodeUtf8Lenient(Subject);
-    return TStringMatrix(std::string_view(decoded),
-                         MatchAllRows(compiled.Code.get(), compiled.Jit, decoded, Budget));
+    return TStringMatrix(MatchAllRows(compiled.Code.get(), compiled.Jit, decoded, Budget, true));
 }
 
 TStringMatrix RegexMatchAllOver(std::string&& Subject, std::string_view Pattern, std::size_t Budget) {
     const TCompiled compiled = CompileForTables(Pattern);
     std::string text = IsValidUtf8(Subject) ? std::move(Subject) : DecodeUtf8Lenient(Subject);
-    TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, text, Budget);
+    TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, text, Budget, false);
     return TStringMatrix(std::move(text), std::move(rows));
 }
