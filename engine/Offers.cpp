@@ -66,7 +66,11 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
     TExchangerLookup lookup(Exchangers);
 
     for (const TStringRow quote : Rates) {
-        if (quote.size() < 6 || quote[1] != srcCode || quote[2] != dstCode) {
+        if (quote.size() < 6) {
+            continue;
+        }
+        const auto [id, src, dst] = quote.First<3>();
+        if (src != srcCode || dst != dstCode) {
             continue;
         }
         long double give = ParseDecimal(quote[3]).value_or(1);
@@ -91,7 +95,7 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
                 continue;
             }
         }
-        const int index = lookup.Find(quote[0]);
+        const int index = lookup.Find(id);
         if (index < 0) {
             continue;
         }

@@ -22,30 +22,6 @@ unsigned char* PutNumber(unsigned char* Out, std::size_t Value) {
     return Out;
 }
 
-// Reads a number PutNumber wrote at In and moves In past it.
-std::size_t GetNumber(const unsigned char*& In) {
-    std::size_t value = 0;
-    unsigned shift = 0;
-    unsigned char byte = 0;
-    do {
-        byte = *In++;
-        value |= static_cast<std::size_t>(byte & 0x7F) << shift;
-        shift += 7;
-    } while (byte & 0x80);
-    return value;
-}
-
-// Decodes the field at In of a row whose first field starts at Base in Text: its length, and its start when
-// the field says so (else NextStart). Moves In past it and NextStart to one byte after its end.
-std::string_view FieldAt(const char* Text, std::size_t Base, const unsigned char*& In,
-                         std::size_t& NextStart) {
-    const std::size_t head = GetNumber(In);
-    const std::size_t length = head >> 1;
-    const std::size_t start = (head & 1) != 0 ? Base + GetNumber(In) : NextStart;
-    NextStart = start + length + 1;
-    return length == 0 ? std::string_view() : std::string_view(Text + start, length);
-}
-
 void CheckOffset(std::size_t Offset) {
     if (Offset > kOffsetLimit) {
         throw std::length_error("a table's rows must lie within its first 4 GiB");
@@ -54,16 +30,8 @@ void CheckOffset(std::size_t Offset) {
 
 } // namespace
 
-TStringRow::const_iterator::const_iterator(const TStringRow& Row, std::size_t Left)
-    : FText(Row.FText), FBase(Row.FBase), FNext(Row.FFields), FNextStart(Row.FBase), FLeft(Left) {
-    Load();
-}
-
-void TStringRow::const_iterator::Load() {
-    if (FLeft > 0) {
-        FField = FieldAt(FText, FBase, FNext, FNextStart);
-    }
-}
+using RowRecord::FieldAt;
+using RowRecord::GetNumber;
 
 TStringRow::TStringRow(const char* Text, const unsigned char* Record, std::size_t Base)
     : FText(Text), FBase(Base) {

@@ -2,6 +2,7 @@
 // The table type of the pattern routines: rows of strings that all point into one text per table, so that a
 // feed's table is its body and a byte or two per field, instead of a heap block per row.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -14,6 +15,34 @@
 
 // A row built by hand: its fields as strings (tests, and callers that assemble a table themselves).
 using TStringArray = std::vector<std::string>;
+
+// How a table's records are written (TRowIndex); inline, as reading a field is what table scans do most.
+namespace RowRecord {
+
+// Reads a number written in groups of 7 bits, lowest first, the top bit set on every byte but the last; moves
+// In past it.
+inline std::size_t GetNumber(const unsigned char*& In) {
+    std::size_t value = *In & 0x7F;
+    unsigned shift = 7;
+    while ((*In++ & 0x80) != 0) {
+        value |= static_cast<std::size_t>(*In & 0x7F) << shift;
+        shift += 7;
+    }
+    return value;
+}
+
+// Decodes the field at In of a row whose first field starts at Base in Text: its length, and its start when
+// the field says so (else NextStart). Moves In past it and NextStart to one byte after its end.
+inline std::string_view FieldAt(const char* Text, std::size_t Base, const unsigned char*& In,
+                                std::size_t& NextStart) {
+    const std::size_t head = GetNumber(In);
+    const std::size_t length = head >> 1;
+    const std::size_t start = (head & 1) != 0 ? Base + GetNumber(In) : NextStart;
+    NextStart = start + length + 1;
+    return length == 0 ? std::string_view() : std::string_view(Text + start, length);
+}
+
+} // namespace RowRecord
 
 // One row of a TStringMatrix: views of its fields (UTF-8). Valid until the matrix is changed or destroyed.
 class TStringRow {
@@ -43,13 +72,20 @@ class TStringRow {
 
       private:
         friend class TStringRow;
-        const_iterator(const TStringRow& Row, std::size_t Left);
+        const_iterator(const TStringRow& Row, std::size_t Left)
+            : FText(Row.FText), FBase(Row.FBase), FNext(Row.FFields), FNextStart(Row.FBase), FLeft(Left) {
+            Load();
+        }
         void Step() {
             --FLeft;
             Load();
         }
         // Decodes the next field, when one is left.
-        void Load();
+        void Load() {
+            if (FLeft > 0) {
+                FField = RowRecord::FieldAt(FText, FBase, FNext, FNextStart);
+            }
+        }
 
         const char* FText = nullptr;
         std::size_t FBase = 0;
@@ -73,6 +109,16 @@ class TStringRow {
     const_iterator begin() const { return {*this, FCount}; }
     const_iterator end() const { return {}; }
 
+    // The first N fields (N <= size()), found in one walk; for reading a row's columns by name:
+    // const auto [id, name] = row.First<2>();
+    template <std::size_t N> std::array<std::string_view, N> First() const {
+        std::array<std::string_view, N> fields;
+        auto field = begin();
+        for (std::string_view& to : fields) {
+            to = *field++;
+        }
+        return fields;
+    }
     // The fields as strings of their own.
     TStringArray ToArray() const;
 

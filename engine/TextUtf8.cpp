@@ -5,11 +5,11 @@
 
 namespace {
 
-// True when the 8 bytes at P are all ASCII; lets long runs of feed text skip the per-byte checks.
-bool EightAscii(const char* P) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, P, sizeof word);
-    return (word & 0x8080808080808080ULL) == 0;
+// True when the 16 bytes at P are all ASCII; lets long runs of feed text skip the per-byte checks.
+bool SixteenAscii(const char* P) {
+    std::uint64_t words[2] = {};
+    std::memcpy(words, P, sizeof words);
+    return ((words[0] | words[1]) & 0x8080808080808080ULL) == 0;
 }
 
 // Length of the longest prefix of Bytes that is well-formed UTF-8: where the first malformed sequence starts.
@@ -17,8 +17,8 @@ std::size_t ValidUtf8Prefix(std::string_view Bytes) {
     std::size_t pos = 0;
     const std::size_t size = Bytes.size();
     while (pos < size) {
-        if (pos + 8 <= size && EightAscii(Bytes.data() + pos)) {
-            pos += 8;
+        if (pos + 16 <= size && SixteenAscii(Bytes.data() + pos)) {
+            pos += 16;
             continue;
         }
         std::size_t subpart = 0;
