@@ -86,15 +86,18 @@ TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern, 
     const TCompiled compiled = CompileForTables(Pattern);
     // Validate once: letting every match recheck the rest of the subject makes a long feed quadratic.
     if (IsValidUtf8(Subject)) {
-        return TStringMatrix(MatchAllRows(compiled.Code.get(), compiled.Jit, Subject, Budget, true));
+        TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, Subject, Budget);
+        return TStringMatrix(Subject, std::move(rows));
     }
-    const std::string decoded = DecodeUtf8Lenient(Subject);
-    return TStringMatrix(MatchAllRows(compiled.Code.get(), compiled.Jit, decoded, Budget, true));
+    // The decoded copy is the table's already: it keeps it rather than copying it once more.
+    std::string decoded = DecodeUtf8Lenient(Subject);
+    TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, decoded, Budget);
+    return TStringMatrix(std::move(decoded), std::move(rows));
 }
 
 TStringMatrix RegexMatchAllOver(std::string&& Subject, std::string_view Pattern, std::size_t Budget) {
     const TCompiled compiled = CompileForTables(Pattern);
     std::string text = IsValidUtf8(Subject) ? std::move(Subject) : DecodeUtf8Lenient(Subject);
-    TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, text, Budget, false);
+    TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, text, Budget);
     return TStringMatrix(std::move(text), std::move(rows));
 }

@@ -27,9 +27,9 @@ std::size_t SplitPoint(std::string_view Subject) {
 } // namespace
 
 TMatchRun::TMatchRun(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Start,
-                     std::size_t Budget, bool Copying)
+                     std::size_t Budget)
     : FCode(Code), FJit(Jit), FSubject(Subject), FStart(Start), FBudget(Budget), FOffset(Start),
-      FData(pcre2_match_data_create(kOvectorPairs, nullptr)), FRows(Copying) {}
+      FData(pcre2_match_data_create(kOvectorPairs, nullptr)) {}
 
 bool TMatchRun::Step() {
     if (FEnded || !FData || FOffset > FSubject.size()) {
@@ -52,7 +52,7 @@ bool TMatchRun::Step() {
     }
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(FData.get());
     static_assert(TRowIndex::kNoField == PCRE2_UNSET);
-    FRows.AddRow(FSubject, ovector + 2, static_cast<std::size_t>(rc - 1));
+    FRows.AddRow(ovector + 2, static_cast<std::size_t>(rc - 1));
     if (FRows.NeededBytes() > FBudget) {
         throw ETableTooLarge(FBudget);
     }
@@ -73,11 +73,10 @@ bool TMatchRun::Step() {
     return true;
 }
 
-TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Budget,
-                       bool Copying) {
-    TMatchRun head(Code, Jit, Subject, 0, Budget, Copying);
+TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Budget) {
+    TMatchRun head(Code, Jit, Subject, 0, Budget);
     const std::size_t split = SplitPoint(Subject);
-    TMatchRun tail(Code, Jit, Subject, split, Budget, Copying);
+    TMatchRun tail(Code, Jit, Subject, split, Budget);
     std::vector<std::size_t>
         tailSearches;       // where each of the tail's searches began: row i came from the i-th
     bool tailWhole = false; // the tail ran to its end (else its rows are not used)

@@ -20,9 +20,8 @@ inline constexpr std::uint32_t kOvectorPairs = 100;
 class TMatchRun final {
   public:
     // Subject must be valid UTF-8 (it is not checked again) and outlive the run. Jit: Code is JIT-compiled.
-    // Copying: the rows copy their text out of Subject (TRowIndex).
     TMatchRun(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Start,
-              std::size_t Budget, bool Copying);
+              std::size_t Budget);
 
     // Searches once from Offset(). When a match is found its row is added and the search moves to its end;
     // true when the run may go on from there, false when it has ended (no match, a matching error, the end of
@@ -53,7 +52,5 @@ class TMatchRun final {
 // Every match of Code in Subject from offset 0, as the rows of RegexMatchAll's table. A long subject is
 // searched from its middle on a second thread at the same time; where the first thread's search reaches an
 // offset the second one searched from, the second one's rows from there on are the ones a single search would
-// find, and are taken. The rows copy their text out of Subject when Copying. Throws ETableTooLarge once the
-// rows need more than the budget.
-TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Budget,
-                       bool Copying);
+// find, and are taken. Throws ETableTooLarge once the rows need more than the budget.
+TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Budget);

@@ -61,9 +61,8 @@ bool operator==(const TStringRow& A, const TStringArray& B) {
 }
 
 TRowIndex::TRowIndex(const TRowIndex& Other)
-    : FCopying(Other.FCopying), FCopied(Other.FCopied), FRecordCount(Other.FRecordCount),
-      FRecordCapacity(Other.FRecordCount), FRecordAt(Other.FRecordAt), FTextAt(Other.FTextAt),
-      FSpanBytes(Other.FSpanBytes) {
+    : FRecordCount(Other.FRecordCount), FRecordCapacity(Other.FRecordCount), FRecordAt(Other.FRecordAt),
+      FTextAt(Other.FTextAt), FSpanBytes(Other.FSpanBytes) {
     if (FRecordCount > 0) {
         FRecords = std::make_unique_for_overwrite<unsigned char[]>(FRecordCount);
         std::memcpy(FRecords.get(), Other.FRecords.get(), FRecordCount);
@@ -71,11 +70,10 @@ TRowIndex::TRowIndex(const TRowIndex& Other)
 }
 
 TRowIndex::TRowIndex(TRowIndex&& Other) noexcept
-    : FCopying(Other.FCopying), FCopied(std::move(Other.FCopied)), FRecords(std::move(Other.FRecords)),
+    : FRecords(std::move(Other.FRecords)),
       FRecordCount(std::exchange(Other.FRecordCount, 0)),
       FRecordCapacity(std::exchange(Other.FRecordCapacity, 0)), FRecordAt(std::move(Other.FRecordAt)),
       FTextAt(std::move(Other.FTextAt)), FSpanBytes(std::exchange(Other.FSpanBytes, 0)) {
-    Other.FCopied.clear();
     Other.FRecordAt.clear();
     Other.FTextAt.clear();
 }
@@ -89,22 +87,19 @@ TRowIndex& TRowIndex::operator=(const TRowIndex& Other) {
 
 TRowIndex& TRowIndex::operator=(TRowIndex&& Other) noexcept {
     if (this != &Other) {
-        FCopying = Other.FCopying;
-        FCopied = std::move(Other.FCopied);
         FRecords = std::move(Other.FRecords);
         FRecordCount = std::exchange(Other.FRecordCount, 0);
         FRecordCapacity = std::exchange(Other.FRecordCapacity, 0);
         FRecordAt = std::move(Other.FRecordAt);
         FTextAt = std::move(Other.FTextAt);
         FSpanBytes = std::exchange(Other.FSpanBytes, 0);
-        Other.FCopied.clear();
         Other.FRecordAt.clear();
         Other.FTextAt.clear();
     }
     return *this;
 }
 
-void TRowIndex::AddRow(std::string_view Text, const std::size_t* Pairs, std::size_t Count) {
+void TRowIndex::AddRow(const std::size_t* Pairs, std::size_t Count) {
     // The row's fields are given from its first byte of text on, so that its span can be moved whole.
     std::size_t base = kNoField;
     std::size_t spanEnd = 0;
@@ -118,15 +113,11 @@ void TRowIndex::AddRow(std::string_view Text, const std::size_t* Pairs, std::siz
     if (base == kNoField) {
         base = spanEnd = 0;
     }
-    const std::size_t at = FCopying ? FCopied.size() : base;
     CheckOffset(FRecordCount);
-    CheckOffset(at);
+    CheckOffset(base);
     FRecordAt.push_back(static_cast<std::uint32_t>(FRecordCount));
-    FTextAt.push_back(static_cast<std::uint32_t>(at));
+    FTextAt.push_back(static_cast<std::uint32_t>(base));
     FSpanBytes += spanEnd - base;
-    if (FCopying) {
-        FCopied.append(Text.substr(base, spanEnd - base));
-    }
 
     unsigned char* out =
         PutNumber(Room(FRecords.get() + FRecordCount, kMaxNumberBytes * (1 + 2 * Count)), Count);
@@ -150,28 +141,20 @@ void TRowIndex::AddRows(const TRowIndex& Other, std::size_t From, std::string_vi
     if (From >= Other.size()) {
         return;
     }
-    // The records go over as one piece; only where they start moves, and where their text is when copied.
+    // The records go over as one piece; only where they start moves.
     const std::size_t first = Other.FRecordAt[From];
     const std::size_t bytes = Other.FRecordCount - first;
-    const std::size_t textFirst = Other.FTextAt[From];
-    const std::size_t textBase = FCopying ? FCopied.size() : textFirst;
     CheckOffset(FRecordCount + (Other.FRecordAt.back() - first));
-    CheckOffset(textBase + (Other.FTextAt.back() - textFirst));
     unsigned char* out = Room(FRecords.get() + FRecordCount, bytes);
     std::memcpy(out, Other.FRecords.get() + first, bytes);
     for (std::size_t row = From; row < Other.size(); ++row) {
         FRecordAt.push_back(static_cast<std::uint32_t>(FRecordCount + Other.FRecordAt[row] - first));
-        FTextAt.push_back(static_cast<std::uint32_t>(textBase + Other.FTextAt[row] - textFirst));
     }
+    FTextAt.insert(FTextAt.end(), Other.FTextAt.begin() + static_cast<std::ptrdiff_t>(From), Other.FTextAt.end());
     FRecordCount += bytes;
-    if (FCopying) {
-        FCopied.append(Other.FCopied, textFirst);
-        FSpanBytes += Other.FCopied.size() - textFirst;
-    } else {
-        FSpanBytes += Other.FSpanBytes;
-        for (std::size_t row = 0; row < From; ++row) {
-            FSpanBytes -= Other.Span(row, Text).size();
-        }
+    FSpanBytes += Other.FSpanBytes;
+    for (std::size_t row = 0; row < From; ++row) {
+        FSpanBytes -= Other.Span(row, Text).size();
     }
 }
 
@@ -211,9 +194,6 @@ void TRowIndex::ReserveScaled(double Factor) {
     Room(FRecords.get() + FRecordCount, more(FRecordCount));
     FRecordAt.reserve(FRecordAt.size() + more(FRecordAt.size()));
     FTextAt.reserve(FTextAt.size() + more(FTextAt.size()));
-    if (FCopying) {
-        FCopied.reserve(FCopied.size() + more(FCopied.size()));
-    }
 }
 
 TStringMatrix::TStringMatrix(std::initializer_list<TStringArray> Rows) {
@@ -237,8 +217,12 @@ TStringMatrix::TStringMatrix(std::string Text, TRowIndex Index) : FIndex(std::mo
     }
 }
 
-TStringMatrix::TStringMatrix(TRowIndex Copied) : FText(std::move(Copied.FCopied)), FIndex(std::move(Copied)) {
-    FIndex.FCopying = false;
+TStringMatrix::TStringMatrix(std::string_view Text, TRowIndex Index) : FIndex(std::move(Index)) {
+    if (FIndex.FSpanBytes < Text.size() / 2) {
+        CopySpans(Text);
+    } else {
+        FText = Text;
+    }
 }
 
 void TStringMatrix::CopySpans(std::string_view Text) {
@@ -270,7 +254,7 @@ void TStringMatrix::AppendRow(std::span<const std::string_view> Fields) {
         FText += field;
         pairs.push_back(FText.size());
     }
-    FIndex.AddRow(FText, pairs.data(), Fields.size());
+    FIndex.AddRow(pairs.data(), Fields.size());
 }
 
 void TStringMatrix::clear() {

@@ -136,15 +136,13 @@ class TStringRow {
     std::size_t FCount = 0;
 };
 
-// The rows of a table while they are cut from a text: each row is a record of its field count and, per field,
-// its length in 7-bit groups (one byte below 64) with a flag for a field that does not start one byte after
-// the one before it, which then gives its start. A row notes where its record is and where its first field
-// starts in the text (32 bits each), so rows lie within the first 4 GiB of both. The text is held elsewhere,
-// or, when the index copies, each row's span (its first field byte to its last) is copied into the index as
-// it comes.
+// The rows of a table while they are cut from a text held elsewhere: each row is a record of its field count
+// and, per field, its length in 7-bit groups (one byte below 64) with a flag for a field that does not start
+// one byte after the one before it, which then gives its start. A row notes where its record is and where its
+// first field starts in the text (32 bits each), so rows lie within the first 4 GiB of both.
 class TRowIndex {
   public:
-    explicit TRowIndex(bool Copying = false) : FCopying(Copying) {}
+    TRowIndex() = default;
     TRowIndex(const TRowIndex& Other);
     TRowIndex(TRowIndex&& Other) noexcept;
     TRowIndex& operator=(const TRowIndex& Other);
@@ -154,9 +152,9 @@ class TRowIndex {
     std::size_t size() const { return FRecordAt.size(); }
     // Adds the row of Count fields: field i is Text[Pairs[2i], Pairs[2i+1]), or "" when Pairs[2i] is
     // kNoField. Throws std::length_error when it would lie past 4 GiB.
-    void AddRow(std::string_view Text, const std::size_t* Pairs, std::size_t Count);
+    void AddRow(const std::size_t* Pairs, std::size_t Count);
     static constexpr std::size_t kNoField = ~std::size_t{0};
-    // Adds Other's rows from row From (<= Other.size()) on; both index Text, or both copy.
+    // Adds Other's rows from row From (<= Other.size()) on; both index Text.
     void AddRows(const TRowIndex& Other, std::size_t From, std::string_view Text);
     // Makes room for Factor times the present rows (nothing for Factor <= 1).
     void ReserveScaled(double Factor);
@@ -173,8 +171,6 @@ class TRowIndex {
     // The bytes of Text from row Row's first field byte to its last.
     std::string_view Span(std::size_t Row, std::string_view Text) const;
 
-    bool FCopying;
-    std::string FCopied; // the rows' spans, one after the other, when the index copies
     std::unique_ptr<unsigned char[]> FRecords;
     std::size_t FRecordCount = 0;
     std::size_t FRecordCapacity = 0;
@@ -224,8 +220,9 @@ class TStringMatrix {
     // The rows of Index over Text, which the table takes over; when the rows span less than half of it, they
     // are copied out and Text goes.
     TStringMatrix(std::string Text, TRowIndex Index);
-    // The rows of an index that copied their text.
-    explicit TStringMatrix(TRowIndex Copied);
+    // The rows of Index over Text, which the table copies (the rows' spans alone when they cover less than half
+    // of it).
+    TStringMatrix(std::string_view Text, TRowIndex Index);
 
     std::size_t size() const { return FIndex.size(); }
     bool empty() const { return FIndex.size() == 0; }
@@ -247,6 +244,9 @@ class TStringMatrix {
 
     // Bytes the table holds: its text, the records and the row notes (less spare room).
     std::size_t HeldBytes() const { return FText.size() + FIndex.IndexBytes(); }
+    // Bytes its rows need, what a budget counts: the index and, per row, the text from its first field byte to
+    // its last (the rest of a text the table holds is not counted).
+    std::size_t NeededBytes() const { return FIndex.NeededBytes(); }
 
     friend bool operator==(const TStringMatrix& A, const TStringMatrix& B);
 

@@ -65,9 +65,9 @@ TEST(RegexMatchAllLong, AMatchingErrorInTheFirstHalfEndsTheTable) {
 TEST(RegexMatchAllLong, TheBudgetHoldsForTheWholeTable) {
     const std::string block = "1;a;b;1;1;1\n";
     const TStringMatrix table = RegexMatchAll(Repeated(block), kRatesPattern);
-    EXPECT_EQ(RegexMatchAll(Repeated(block), kRatesPattern, table.HeldBytes()), table);
-    EXPECT_THROW(RegexMatchAll(Repeated(block), kRatesPattern, table.HeldBytes() - 1), ETableTooLarge);
-    EXPECT_THROW(RegexMatchAll(Repeated(block), kRatesPattern, table.HeldBytes() * 2 / 3), ETableTooLarge);
+    EXPECT_EQ(RegexMatchAll(Repeated(block), kRatesPattern, table.NeededBytes()), table);
+    EXPECT_THROW(RegexMatchAll(Repeated(block), kRatesPattern, table.NeededBytes() - 1), ETableTooLarge);
+    EXPECT_THROW(RegexMatchAll(Repeated(block), kRatesPattern, table.NeededBytes() * 2 / 3), ETableTooLarge);
 }
 
 } // namespace

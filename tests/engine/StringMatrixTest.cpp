@@ -100,12 +100,12 @@ TEST(RegexMatchAll, ATableOverItsBudgetIsRefused) {
     }
     const std::string_view pattern = "([0-9]+);([a-z]+);([a-z]+);([0-9]+);([0-9]+);([0-9]+)";
     const TStringMatrix table = RegexMatchAll(body, pattern);
-    EXPECT_EQ(RegexMatchAll(body, pattern, table.HeldBytes()), table);
+    EXPECT_EQ(RegexMatchAll(body, pattern, table.NeededBytes()), table);
     try {
-        RegexMatchAll(body, pattern, table.HeldBytes() - 1);
+        RegexMatchAll(body, pattern, table.NeededBytes() - 1);
         FAIL() << "no exception";
     } catch (const ETableTooLarge& error) {
-        EXPECT_EQ(error.Budget(), table.HeldBytes() - 1);
+        EXPECT_EQ(error.Budget(), table.NeededBytes() - 1);
     }
     // The shortest rows cost most beside their bytes: still a small multiple of the body.
     EXPECT_LE(table.HeldBytes(), 3 * body.size());
