@@ -1,9 +1,12 @@
 // Kovrin's entry: the start sequence, the event loop, and the stop sequence that saves the settings and
 // releases everything in a fixed order. Reads nothing from the command line or the environment (Qt's own
 // platform arguments aside); exits with 0.
-#include "app/Globals.h"
 #include "app/QuitSignals.h"
+#include "engine/FeedCache.h"
+#include "globals/Globals.h"
 #include "settings/SettingsLocation.h"
+#include "ui/FeedKeeper.h"
+#include "ui/Notifier.h"
 #include "ui/QtDispatcher.h"
 #include "ui/QtTranslations.h"
 #include "ui/UnitDM.h"
@@ -87,6 +90,15 @@ int main(int argc, char** argv) {
     DM = dm.get();
     auto formLoader = std::make_unique<TFormLoader>(FormMain);
     FormLoader = formLoader.get();
+
+    // Rate alerts reach the desktop's notification service, else the tray's balloon, else the status line.
+    FormMain->Notifier().AddSink(new TDBusNoticeSink);
+    FormMain->Notifier().AddSink(new TTrayNoticeSink(DM->TrayIcon));
+    // The last feeds that arrived whole are kept for the next start, which shows them before its first
+    // refresh.
+    const std::filesystem::path feedCache = FeedCacheFolder();
+    FormMain->SetFeedKeeper(BackgroundFeedKeeper(feedCache));
+    FormMain->ShowKeptFeeds(feedCache);
 
     QObject::connect(FormMain, &TFormMain::Closed, &application, &QCoreApplication::quit,
                      Qt::QueuedConnection);

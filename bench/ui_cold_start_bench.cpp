@@ -8,7 +8,7 @@
 // manual beside the executable and building the three windows. The GUI program itself stays free of any
 // measuring hook and reads nothing from its command line.
 
-#include "app/Globals.h"
+#include "globals/Globals.h"
 #include "settings/SettingsLocation.h"
 #include "ui/QtDispatcher.h"
 #include "ui/UnitDM.h"

@@ -6,7 +6,7 @@
 // The demo service is started as a child on a free loopback port: KOVRIN_DEMO_SERVICE names it, else it is
 // looked up beside this build (tools/demo-service/kovrin-demo-service).
 
-#include "app/Globals.h"
+#include "globals/Globals.h"
 #include "ui/OfferGrid.h"
 #include "ui/QtDispatcher.h"
 #include "ui/UnitLoader.h"

@@ -1,5 +1,6 @@
 #include "engine/RefreshState.h"
 
+#include <algorithm>
 #include <limits>
 
 void TRefreshState::RefreshStarted() {
@@ -8,7 +9,28 @@ void TRefreshState::RefreshStarted() {
 }
 
 bool TRefreshState::ShouldAutoRefresh(bool RefreshEnabled) const {
-    return FAutoRefreshPending && RefreshEnabled;
+    if (!RefreshEnabled) {
+        return false;
+    }
+    // The count is taken before this tick adds to it: after the automatic refresh's own tick it reaches
+    // 60 * Minutes exactly that many seconds later.
+    return FAutoRefreshPending || (FAutoMinutes > 0 && FCooldownTicks >= 60 * FAutoMinutes);
+}
+
+void TRefreshState::SetAutoRefreshMinutes(int Minutes) {
+    FAutoMinutes = std::clamp(Minutes, 0, 24 * 60);
+}
+
+int AutoRefreshMinutesFromText(const std::optional<std::string>& Stored) {
+    if (!Stored) {
+        return 0;
+    }
+    for (const int minutes : kAutoRefreshChoices) {
+        if (*Stored == std::to_string(minutes)) {
+            return minutes;
+        }
+    }
+    return 0;
 }
 
 bool TRefreshState::CountTick() {

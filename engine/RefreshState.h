@@ -1,7 +1,9 @@
 #pragma once
 // When the program refreshes by itself and when the Refresh button may be used again.
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class TRefreshState final {
@@ -10,10 +12,16 @@ class TRefreshState final {
     // this).
     static constexpr std::int32_t kCooldown = 60;
 
-    // A refresh has started (by a click or automatically): no more automatic refresh, cooldown restarts.
+    // A refresh has started (by a click or automatically): no more automatic first refresh, cooldown
+    // restarts.
     void RefreshStarted();
-    // Step 1 of a timer tick: true when the tick must click Refresh (the automatic first refresh).
+    // Step 1 of a timer tick: true when the tick must click Refresh: the automatic first refresh, or, with an
+    // interval set, once that many ticks have been counted since the last refresh. Never before the button is
+    // back, so the cooldown stays the floor.
     bool ShouldAutoRefresh(bool RefreshEnabled) const;
+    // Refresh by itself every Minutes minutes after the first refresh; 0 (the default) only once.
+    void SetAutoRefreshMinutes(int Minutes);
+    int AutoRefreshMinutes() const { return FAutoMinutes; }
     // Step 2 of a timer tick: counts the tick; true when the Refresh button must be enabled now.
     bool CountTick();
 
@@ -26,7 +34,15 @@ class TRefreshState final {
   private:
     bool FAutoRefreshPending = true;
     std::int32_t FCooldownTicks = 0;
+    int FAutoMinutes = 0;
 };
+
+// The intervals of automatic refresh the settings offer, in minutes; 0 is off.
+inline constexpr std::array<int, 5> kAutoRefreshChoices = {0, 1, 5, 15, 60};
+
+// The interval a stored "Live/AutoMinutes" text stands for: one of kAutoRefreshChoices written as plain
+// digits; anything else (missing, "abc", "7", " 5") is 0, off. Never throws.
+int AutoRefreshMinutesFromText(const std::optional<std::string>& Stored);
 
 // The Refresh button's tooltip: while it rests, when it comes back ("Обновление будет доступно через 42 с");
 // otherwise what it does.

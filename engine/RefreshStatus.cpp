@@ -68,9 +68,13 @@ std::string CleanReason(const std::string& Reason) {
 } // namespace
 
 TWallClock WallClockNow() {
-    const std::time_t now = std::time(nullptr);
+    return WallClockAt(std::time(nullptr));
+}
+
+TWallClock WallClockAt(std::int64_t UnixSeconds) {
+    const auto at = static_cast<std::time_t>(UnixSeconds);
     std::tm local{};
-    if (localtime_r(&now, &local) == nullptr) {
+    if (localtime_r(&at, &local) == nullptr) {
         return {};
     }
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
@@ -128,7 +132,19 @@ void TRefreshStatus::FeedReplaced(TFeed Feed, std::size_t Records, const TWallCl
     FSlots[IndexOf(Feed)] = TSlot{TState::Replaced, {}, Records};
     if (Feed == TFeed::Rates) {
         FRatesTime = At;
+        FRatesSaved = false;
     }
+}
+
+void TRefreshStatus::FeedRestored(TFeed Feed, const TWallClock& At) {
+    if (Feed == TFeed::Rates) {
+        FRatesTime = At;
+        FRatesSaved = true;
+    }
+}
+
+void TRefreshStatus::AlertNoticed(std::string Text, const TWallClock& At) {
+    FAlert = "Уведомление в " + TwoDigits(At.Hour) + ":" + TwoDigits(At.Minute) + ": " + std::move(Text);
 }
 
 void TRefreshStatus::FeedFailed(TFeed Feed, const TOData& Output) {
@@ -141,14 +157,26 @@ void TRefreshStatus::FeedFailed(TFeed Feed, const TOData& Output) {
     FSlots[IndexOf(Feed)] = TSlot{TState::Failed, std::move(cause), 0};
 }
 
+bool TRefreshStatus::RatesAnswered() const {
+    return FStarted && FSlots[IndexOf(TFeed::Rates)].State == TState::Replaced;
+}
+
 bool TRefreshStatus::Running() const {
     return FStarted && std::any_of(FSlots.begin(), FSlots.end(),
                                    [](const TSlot& slot) { return slot.State == TState::Pending; });
 }
 
 std::string TRefreshStatus::Text(const TWallClock& Now) const {
+    const std::string data = DataText(Now);
+    if (FAlert.empty()) {
+        return data;
+    }
+    return data.empty() ? FAlert : FAlert + ". " + data;
+}
+
+std::string TRefreshStatus::DataText(const TWallClock& Now) const {
     if (!FStarted) {
-        return {};
+        return FRatesSaved ? RatesTimeText(Now) : std::string();
     }
     if (Running()) {
         return "Загрузка данных…";
@@ -205,6 +233,12 @@ std::string TRefreshStatus::EmptyFeedsText() const {
 std::string TRefreshStatus::RatesTimeText(const TWallClock& Now) const {
     if (!FRatesTime) {
         return "Курсов пока нет";
+    }
+    if (FRatesSaved) {
+        // From an earlier run: the date always, to the minute.
+        const TWallClock& at = *FRatesTime;
+        return "Сохранённые курсы от " + TwoDigits(at.Day) + "." + TwoDigits(at.Month) + "." +
+               std::to_string(at.Year) + " " + TwoDigits(at.Hour) + ":" + TwoDigits(at.Minute);
     }
     const std::string at = WallClockText(*FRatesTime, Now);
     return FSlots[IndexOf(TFeed::Rates)].State == TState::Replaced ? "Курсы обновлены в " + at

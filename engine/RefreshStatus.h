@@ -6,8 +6,10 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // A local date and time of day, as the user's clock shows it.
 struct TWallClock {
@@ -26,12 +28,23 @@ struct TWallClock {
 // The local time now. Never throws.
 TWallClock WallClockNow();
 
+// The local time of a moment given in seconds since the epoch. Never throws.
+TWallClock WallClockAt(std::int64_t UnixSeconds);
+
 // "14:05:09" when At is on Today's date, else "09.12.2026 14:05:09".
 std::string WallClockText(const TWallClock& At, const TWallClock& Today);
 
 // The four feeds of a refresh, in the order a refresh requests them.
 enum class TFeed { News, Rates, Names, Exchangers };
 inline constexpr std::size_t kFeedCount = 4;
+inline constexpr std::array<TFeed, kFeedCount> kAllFeeds = {TFeed::News, TFeed::Rates, TFeed::Names,
+                                                            TFeed::Exchangers};
+
+// The protocol's name of Feed: "news", "rates", "names" or "exchangers".
+constexpr std::string_view FeedName(TFeed Feed) {
+    constexpr std::array<std::string_view, kFeedCount> kNames = {"news", "rates", "names", "exchangers"};
+    return kNames[static_cast<std::size_t>(Feed)];
+}
 
 // Why an exchange brought no usable answer, in words a person understands (Russian, lower case): "нет связи с
 // сервером", "сервер не ответил вовремя", "HTTP 503 Service Unavailable"...; empty when ExchangeSucceeded.
@@ -47,12 +60,22 @@ class TRefreshStatus final {
     void FeedReplaced(TFeed Feed, std::size_t Records, const TWallClock& At);
     // Feed's exchange failed (Output tells why); what was shown stays.
     void FeedFailed(TFeed Feed, const TOData& Output);
+    // Feed was shown from what an earlier run kept, received At; a refresh replaces it.
+    void FeedRestored(TFeed Feed, const TWallClock& At);
+    // A rate alert that no other way could show: the line begins with it until the next one or until the user
+    // refreshes (Text names the pair, the exchanger and the rate).
+    void AlertNoticed(std::string Text, const TWallClock& At);
+    // The user has seen the alert's line (pressed Refresh): it goes.
+    void AlertDismissed() { FAlert.clear(); }
 
     // True while a refresh has started and not every feed has answered.
     bool Running() const;
-    // The line for the status bar, with times relative to Now: empty before the first refresh; "Загрузка
-    // данных…" while one runs; "Курсы обновлены в 14:05:09" when all four feeds answered; otherwise which
-    // feeds were not received and why, and the time of the rates still shown.
+    // True when the last refresh's rates feed answered with a whole 200.
+    bool RatesAnswered() const;
+    // The line for the status bar, with times relative to Now: empty before the first refresh, or
+    // "Сохранённые курсы от 09.12.2026 14:05" when kept rates are shown; "Загрузка данных…" while one runs;
+    // "Курсы обновлены в 14:05:09" when all four feeds answered; otherwise which feeds were not received and
+    // why, and the time of the rates still shown. An alert noticed here comes first, the most urgent news.
     std::string Text(const TWallClock& Now) const;
 
   private:
@@ -66,8 +89,11 @@ class TRefreshStatus final {
     std::string FailuresText() const;
     std::string EmptyFeedsText() const;
     std::string RatesTimeText(const TWallClock& Now) const;
+    std::string DataText(const TWallClock& Now) const;
 
     std::array<TSlot, kFeedCount> FSlots{};
     bool FStarted = false;
     std::optional<TWallClock> FRatesTime;
+    bool FRatesSaved = false; // the rates shown were kept by an earlier run
+    std::string FAlert;
 };

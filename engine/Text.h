@@ -29,6 +29,12 @@ bool AnsiSameText(std::string_view A, std::string_view B);
 // AnsiSameText compares by. Invalid UTF-8 is decoded leniently first. Never throws.
 std::string AnsiLowerCase(std::string_view Utf8);
 
+// The Unicode character of Byte in the single-byte Windows code page CodePage (1250..1258, 874, 866, 437,
+// ...), as the system's iconv reads it: bytes below 0x80 stand for themselves, a byte the page leaves
+// undefined (or a lead byte of a double-byte page) is U+FFFD. nullopt when the system cannot convert CodePage
+// at all. Each page's table is built once. Never throws (but std::bad_alloc).
+std::optional<char32_t> CodePageCharacter(int CodePage, unsigned char Byte);
+
 // Removes every character up to U+0020 (blanks and control characters) from both ends.
 std::string TrimControl(std::string_view Text);
 

@@ -3,45 +3,30 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <iconv.h>
 #include <stdexcept>
 #include <utility>
 #include <vector>
 
 namespace {
 
-// Windows-1251 both ways, built once from iconv: converting per string would reopen the converter every call.
+// Windows-1251 both ways, built once from the code page's table: converting per string would reopen iconv's
+// converter every call.
 struct TAnsiTables {
     std::array<char32_t, 256> ToUnicode{};
     std::vector<std::pair<char32_t, unsigned char>> FromUnicode; // sorted by code point, upper half only
 
     TAnsiTables() {
-        iconv_t cd = iconv_open("UTF-32LE", "CP1251");
-        if (cd == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error("iconv cannot convert from CP1251");
-        }
         for (int b = 0; b < 256; ++b) {
-            char in = static_cast<char>(b);
-            unsigned char out[4] = {};
-            char* inPtr = &in;
-            char* outPtr = reinterpret_cast<char*>(out);
-            std::size_t inLeft = 1;
-            std::size_t outLeft = sizeof out;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
-                // 0x98 is unassigned in the code page; Windows passes it through as the C1 control of that
-                // value.
-                ToUnicode[b] = static_cast<char32_t>(b);
-            } else {
-                ToUnicode[b] = char32_t(out[0]) | (char32_t(out[1]) << 8) | (char32_t(out[2]) << 16) |
-                               (char32_t(out[3]) << 24);
+            const std::optional<char32_t> cp = CodePageCharacter(1251, static_cast<unsigned char>(b));
+            if (!cp) {
+                throw std::runtime_error("iconv cannot convert from CP1251");
             }
+            // 0x98 is unassigned in the code page; Windows passes it through as the C1 control of that value.
+            ToUnicode[b] = *cp == Utf8Codec::kReplacement ? static_cast<char32_t>(b) : *cp;
             if (b >= 0x80) {
                 FromUnicode.emplace_back(ToUnicode[b], static_cast<unsigned char>(b));
             }
         }
-        iconv_close(cd);
         std::sort(FromUnicode.begin(), FromUnicode.end());
     }
 };

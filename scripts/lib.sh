@@ -13,6 +13,7 @@ KOVRIN_PACKAGES=(
     clang libclang-rt-14-dev
     time strace desktop-file-utils # bench/cli_offers.py and bench/report; the install check
     scdoc                          # the manual pages
+    dbus-daemon                    # a private session bus for the desktop-notification tests
 )
 
 # What the package stage of scripts/test needs beyond those: the checks of the .deb and what it installs.

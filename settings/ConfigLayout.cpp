@@ -64,6 +64,32 @@ pugi::xml_node AppendWithLayout(pugi::xml_node Parent, const std::string& Name) 
     return element;
 }
 
+void RemoveWithLayout(pugi::xml_node Element) {
+    pugi::xml_node parent = Element.parent();
+    if (!parent) {
+        return;
+    }
+    // The tab before it and the line break after it are its own; the line break before it closes the
+    // previous sibling's line (or opens the parent's first line).
+    const pugi::xml_node before = Element.previous_sibling();
+    const pugi::xml_node after = Element.next_sibling();
+    if (before && before.type() == pugi::node_pcdata && before.value() == std::string("\t")) {
+        parent.remove_child(before);
+    }
+    if (after && after.type() == pugi::node_pcdata) {
+        parent.remove_child(after);
+    }
+    parent.remove_child(Element);
+    for (pugi::xml_node child : parent.children()) {
+        if (child.type() != pugi::node_pcdata) {
+            return;
+        }
+    }
+    while (parent.first_child()) {
+        parent.remove_child(parent.first_child());
+    }
+}
+
 void LayOutLoadedTree(pugi::xml_node Root) {
     if (!Root || Root.type() != pugi::node_element) {
         return;

@@ -11,6 +11,10 @@
 // it on a line of its own and keeps Parent's closing tag on a line of its own. Throws std::bad_alloc only.
 pugi::xml_node AppendWithLayout(pugi::xml_node Parent, const std::string& Name);
 
+// Removes Element from its parent with the layout text AppendWithLayout put around it; a parent left without
+// elements loses its layout text too. Never throws.
+void RemoveWithLayout(pugi::xml_node Element);
+
 // Lays out a tree as loaded (whitespace-only text already dropped) the way AppendWithLayout would have built
 // it: every element below Root, Root included, whose children are all elements gets the same layout text.
 // Elements that also hold text are left as they are, and so is everything nested deeper than a sane bound

@@ -1,6 +1,7 @@
 #include "settings/RegularFile.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -29,7 +30,8 @@ TFileRead Fail(int Fd, std::string& Error) {
 
 } // namespace
 
-TFileRead ReadRegularFile(const std::filesystem::path& Path, std::string& Bytes, std::string& Error) {
+TFileRead ReadRegularFile(const std::filesystem::path& Path, std::string& Bytes, std::string& Error,
+                          std::size_t MaxBytes) {
     Bytes.clear();
     Error.clear();
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer, for good.
@@ -44,6 +46,11 @@ TFileRead ReadRegularFile(const std::filesystem::path& Path, std::string& Bytes,
         ::close(fd);
         return TFileRead::NotRegular;
     }
+    if (static_cast<std::uintmax_t>(info.st_size) > MaxBytes) {
+        Error = "too large";
+        ::close(fd);
+        return TFileRead::Failed;
+    }
     Bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
@@ -55,6 +62,13 @@ TFileRead ReadRegularFile(const std::filesystem::path& Path, std::string& Bytes,
                 continue;
             Bytes.clear();
             return Fail(fd, Error);
+        }
+        // The file may grow while it is read.
+        if (static_cast<std::size_t>(got) > MaxBytes - Bytes.size()) {
+            Bytes.clear();
+            Error = "too large";
+            ::close(fd);
+            return TFileRead::Failed;
         }
         Bytes.append(buffer, static_cast<std::size_t>(got));
     }

@@ -2,6 +2,7 @@
 // Reading a whole file that must be a regular one, without ever waiting on something else that bears its
 // name.
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
@@ -14,6 +15,8 @@ enum class TFileRead {
 };
 
 // Reads the whole of the file at Path into Bytes when it is a regular file (symbolic links followed). The
-// file is opened without blocking, so a FIFO named Path never holds the caller. Error receives the system's
-// message for Failed and the kind of file for NotRegular. Never throws but for memory.
-TFileRead ReadRegularFile(const std::filesystem::path& Path, std::string& Bytes, std::string& Error);
+// file is opened without blocking, so a FIFO named Path never holds the caller. A file of more than MaxBytes
+// bytes is not read (Failed, "too large"). Error receives the system's message for Failed and the kind of
+// file for NotRegular. Never throws but for memory.
+TFileRead ReadRegularFile(const std::filesystem::path& Path, std::string& Bytes, std::string& Error,
+                          std::size_t MaxBytes = static_cast<std::size_t>(-1));

@@ -65,21 +65,31 @@ bool FolderIsWritable(const fs::path& Folder) {
     return fs::is_directory(Folder, error) && ::access(Folder.c_str(), W_OK | X_OK) == 0;
 }
 
-} // namespace
-
-fs::path ConfigHome() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+// $Variable when it is set and absolute (the XDG rule: a relative one is ignored), else Fallback under the
+// home folder.
+fs::path XdgHome(const char* Variable, const char* Fallback) {
+    const char* xdg = std::getenv(Variable);
     if (xdg != nullptr && fs::path(xdg).is_absolute()) {
         return fs::path(xdg);
     }
     const char* home = std::getenv("HOME");
     if (home != nullptr && *home != '\0') {
-        return fs::path(home) / ".config";
+        return fs::path(home) / Fallback;
     }
     if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
-        return fs::path(entry->pw_dir) / ".config";
+        return fs::path(entry->pw_dir) / Fallback;
     }
-    return fs::path(".config");
+    return fs::path(Fallback);
+}
+
+} // namespace
+
+fs::path ConfigHome() {
+    return XdgHome("XDG_CONFIG_HOME", ".config");
+}
+
+fs::path CacheHome() {
+    return XdgHome("XDG_CACHE_HOME", ".cache");
 }
 
 fs::path SettingsFilePath(const fs::path& ExeDir) {

@@ -12,6 +12,9 @@ std::filesystem::path SettingsFilePath(const std::filesystem::path& ExeDir);
 // The user's configuration home: $XDG_CONFIG_HOME when set and absolute, else $HOME/.config. Never throws.
 std::filesystem::path ConfigHome();
 
+// The user's cache home: $XDG_CACHE_HOME when set and absolute, else $HOME/.cache. Never throws.
+std::filesystem::path CacheHome();
+
 // Writes Bytes to Target atomically: a temporary file in the same folder, flushed and fsynced, then renamed
 // over Target (keeping Target's permissions). False on any failure; the previous file is then untouched and
 // the temporary file removed. After a save, temporary files that interrupted saves of Target left behind are

@@ -287,6 +287,28 @@ bool ConfigWrite(const TConfigDoc& Doc, const std::string& Key, const TConfigVal
     return true;
 }
 
+bool ConfigDelete(const TConfigDoc& Doc, const std::string& Key) {
+    const std::vector<std::string> segments = CutKey(Key);
+    pugi::xml_node root = StartOf(Doc, segments, Key);
+    pugi::xml_node current = root;
+    for (const std::string& segment : segments) {
+        current = FirstElementNamed(current, segment);
+        if (!current) {
+            return false;
+        }
+    }
+    // Up the chain of groups that this removal leaves empty, never past the root.
+    while (current != root) {
+        pugi::xml_node parent = current.parent();
+        RemoveWithLayout(current);
+        if (parent == root || parent.first_child()) {
+            break;
+        }
+        current = parent;
+    }
+    return true;
+}
+
 bool ConfigRead(const TConfigDoc& Doc, const std::string& Key, std::string& Value) {
     const std::vector<std::string> segments = CutKey(Key);
     pugi::xml_node current = StartOf(Doc, segments, Key);

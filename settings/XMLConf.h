@@ -81,6 +81,11 @@ bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName);
 // throws EConfigError on failure.
 bool ConfigWrite(const TConfigDoc& Doc, const std::string& Key, const TConfigValue& Value);
 
+// Removes the element named by Key with everything in it, and the layout text that put it on its line, so
+// the file reads as if it had never been written; a parent left empty goes too (the root stays). False when
+// there was no such element. Throws EConfigError for an empty key or a document that is not open.
+bool ConfigDelete(const TConfigDoc& Doc, const std::string& Key);
+
 // True with Value set to the element's text when Key exists and its text is not empty; false (Value
 // unchanged) otherwise. Never creates anything. Throws EConfigError for an element that has element children.
 bool ConfigRead(const TConfigDoc& Doc, const std::string& Key, std::string& Value);

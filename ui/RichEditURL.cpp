@@ -1,10 +1,11 @@
 #include "ui/RichEditURL.h"
 
+#include "rtf/RtfCodePage.h"
+#include "rtf/RtfReader.h"
+#include "settings/RegularFile.h"
 #include "ui/Fonts.h"
 #include "ui/LineWrap.h"
-#include "ui/RtfCodePage.h"
 #include "ui/RtfDocumentBuilder.h"
-#include "ui/RtfReader.h"
 
 #include <QFile>
 #include <QMouseEvent>
@@ -22,20 +23,29 @@ TRichEditURL::TRichEditURL(QWidget* Parent) : QTextBrowser(Parent) {
 }
 
 void TRichEditURL::LoadFromFile(const QString& FileName) {
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file, opened without blocking: a FIFO of that name must not hold the window.
+    std::string bytes;
+    std::string error;
+    switch (ReadRegularFile(QFile::encodeName(FileName).toStdString(), bytes, error)) {
+    case TFileRead::Read:
+        break;
+    case TFileRead::Missing:
         throw std::runtime_error(
-            QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, file.errorString()).toStdString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw std::runtime_error(
-            QStringLiteral("Cannot read file \"%1\". %2").arg(FileName, file.errorString()).toStdString());
+            QStringLiteral("Cannot open file \"%1\". No such file or directory").arg(FileName).toStdString());
+    case TFileRead::NotRegular:
+        throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". Not a regular file (%2).")
+                                     .arg(FileName, QString::fromStdString(error))
+                                     .toStdString());
+    case TFileRead::Failed:
+        throw std::runtime_error(QStringLiteral("Cannot open file \"%1\". %2")
+                                     .arg(FileName, QString::fromStdString(error))
+                                     .toStdString());
+    }
 
-    const TRtfReadResult rtf =
-        ReadRtf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    const TRtfReadResult rtf = ReadRtf(bytes);
     std::optional<QString> text;
     if (!rtf) {
-        text = DecodePlainText(bytes);
+        text = DecodePlainText(QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
         if (!text)
             throw std::runtime_error("Failed to Load Stream");
     }

@@ -1,5 +1,6 @@
 #include "ui/RtfDocumentBuilder.h"
 
+#include "engine/LinkFinder.h"
 #include "ui/LinkSpans.h"
 #include "ui/TextColours.h"
 
@@ -65,8 +66,10 @@ void BuildRtfDocument(const TRtfDocument& Rtf, QTextDocument& Document, const QP
                 format.setFontPointSize(run.HalfPoints / 2.0);
             if (run.Color && ownColours)
                 format.setForeground(QColor(run.Color->Red, run.Color->Green, run.Color->Blue));
-            if (!run.Link.empty())
-                format.merge(LinkFormat(QString::fromStdString(run.Link), Palette));
+            // A target longer than any address stays plain text, as such a stretch does in FindLinks: each
+            // distinct one would cost its whole length in the document's formats.
+            if (!run.Link.empty() && run.Link.size() <= kMaxLinkBytes)
+                format.merge(LinkFormat(QString::fromStdString(run.Link.Text()), Palette));
             cursor.insertText(QString::fromUtf8(run.Text.data(), static_cast<qsizetype>(run.Text.size())),
                               format);
         }

@@ -30,6 +30,8 @@ constexpr int kListBoxHideTop = 24;
 // Distance of the hide list's bottom edge to its page's bottom edge, kept as the window grows and shrinks.
 constexpr int kListBoxHideBottomGap = 7;
 constexpr int kListItemHeight = 13;
+// Between the hide list and the live-rates panel, and from the panel to the page's right edge.
+constexpr int kPanelLiveGap = 8;
 constexpr int kAmountMaxLength = 10;
 constexpr int kComboVisibleItems = 20;
 
@@ -140,6 +142,7 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     ShowRefreshHint();
     Timer->start();
     FormCreate();
+    RestoreLiveSettings();
 }
 
 TFormMain::~TFormMain() = default;
@@ -228,7 +231,8 @@ void TFormMain::BuildSettingsPage() {
     ListBoxHide->setUniformItemSizes(true);
     ListBoxHide->setGeometry(8, kListBoxHideTop, 249, 265);
     LabelHide->setBuddy(ListBoxHide);
-    TabSheetSettings->installEventFilter(this); // the list follows the page's bottom edge
+    BuildLivePanel();
+    TabSheetSettings->installEventFilter(this); // the lists follow the page's edges
 }
 
 void TFormMain::BuildManualPage() {
@@ -260,6 +264,7 @@ void TFormMain::ConnectHandlers() {
     RichEditURLHelp->OnURLClick = [this](QObject* sender, const QString& url) {
         RichEditURLHelpURLClick(sender, url);
     };
+    ConnectLivePanel();
 }
 
 void TFormMain::ConnectKeyboard() {
@@ -283,6 +288,9 @@ bool TFormMain::eventFilter(QObject* Watched, QEvent* Event) {
             ListBoxHide->resize(
                 ListBoxHide->width(),
                 std::max(0, TabSheetSettings->height() - kListBoxHideTop - kListBoxHideBottomGap));
+            const int left = ListBoxHide->x() + ListBoxHide->width() + kPanelLiveGap;
+            PanelLive->setGeometry(left, 0, std::max(0, TabSheetSettings->width() - left - kPanelLiveGap),
+                                   std::max(0, TabSheetSettings->height() - kListBoxHideBottomGap));
         }
     }
     return QMainWindow::eventFilter(Watched, Event);

@@ -2,12 +2,15 @@
 // The main window: news, exchange rates, settings and manual tabs, the status bar and the one-second timer of
 // the refresh cycle. FormCreate restores its state from the settings document, FormClose writes it back.
 
+#include "engine/FeedCache.h"
 #include "engine/Offers.h"
 #include "engine/Protocol.h"
+#include "engine/RateAlerts.h"
 #include "engine/RefreshState.h"
 #include "engine/RefreshStatus.h"
 #include "net/TCP.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +26,7 @@
 #include <QItemSelection>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -30,7 +34,9 @@
 
 class TDBGridRates;
 class TNewsView;
+class TNotifier;
 class TRichEditURL;
+struct TNotice;
 
 class TFormMain final : public QMainWindow {
     Q_OBJECT
@@ -71,6 +77,16 @@ class TFormMain final : public QMainWindow {
 
     QLabel* LabelHide = nullptr;
     QListWidget* ListBoxHide = nullptr;
+    // Live rates, beside the hide list: kept feeds at start, automatic refresh, rate alerts.
+    QWidget* PanelLive = nullptr;
+    QCheckBox* CheckBoxUseSaved = nullptr;
+    QComboBox* ComboBoxAutoRefresh = nullptr;
+    QListWidget* ListBoxAlerts = nullptr;
+    QComboBox* ComboBoxAlertSrc = nullptr;
+    QLineEdit* EditAlertLevel = nullptr;
+    QComboBox* ComboBoxAlertDst = nullptr;
+    QPushButton* ButtonAlertAdd = nullptr;
+    QPushButton* ButtonAlertRemove = nullptr;
 
     TRichEditURL* RichEditURLHelp = nullptr;
 
@@ -106,6 +122,28 @@ class TFormMain final : public QMainWindow {
     // The clock the status line reads (the local time unless set otherwise); for tests.
     void SetClock(std::function<TWallClock()> Clock) { FClock = std::move(Clock); }
 
+    // Where a feed answered with a whole 200 is kept for the next start (Feed, its body); none unless set.
+    using TFeedKeeper = std::function<void(std::string_view Feed, std::string Body)>;
+    void SetFeedKeeper(TFeedKeeper Keeper) { FFeedKeeper = std::move(Keeper); }
+    // Before the first refresh: unless "Показывать сохранённые курсы при запуске" is off, the feeds kept in
+    // Folder go through the completions as fresh ones would (tables, lists, the saved pair, the grid),
+    // without the loader, and the status line says how old the rates are. A damaged or unreadable kept feed
+    // is left out (reported on stderr). True when any was shown. Never throws.
+    bool ShowKeptFeeds(const std::filesystem::path& Folder);
+
+    // The rate alerts as the settings tab lists them.
+    const std::vector<TRateAlert>& RateAlerts() const { return FAlerts; }
+    // Replaces the alerts (the list and the settings document follow).
+    void SetRateAlerts(std::vector<TRateAlert> Alerts);
+    // Checks the alerts against the feed tables and notifies for each that fired. Run after every refresh in
+    // which the rates feed answered, shown or hidden. Never throws.
+    void CheckRateAlerts();
+    // The ways notifications are shown, tried in order; what none can show goes to the status line.
+    TNotifier& Notifier() const { return *FNotifier; }
+    // A notification was activated: the window comes up on the rates tab with the pair Give -> Get chosen
+    // (as a user's pick) where both are in the lists.
+    void ShowAlertPair(const QString& Give, const QString& Get);
+
     // What a feed's completion is given: the response record of its own request, to keep what it wants of it.
     using TFeedCompletion = std::function<void(TOData Output)>;
     // Submits the request of Feed ("news", "rates", "names" or "exchangers") to JobControl; Completion runs
@@ -115,10 +153,9 @@ class TFormMain final : public QMainWindow {
     void RequestFeed(std::string_view Feed, TFeedCompletion Completion);
 
     // The feed completions: each replaces its table (or the news text), steps the loader and, for the data
-    // feeds, rebuilds the offers, and tells the status line; a table takes the body over rather than copying
-    // it. A feed whose exchange failed (anything but a whole 200 answer), or whose table would pass the
-    // budget, replaces nothing and rebuilds nothing; it still steps the loader. Report any error on stderr;
-    // never throw.
+    // feeds, rebuilds the offers, and tells the status line. A feed whose exchange failed (anything but a
+    // whole 200 answer) replaces nothing and rebuilds nothing; it still steps the loader. Report any error on
+    // stderr; never throw.
     void NewsReceived(TOData Output);
     void RatesReceived(TOData Output);
     void NamesReceived(TOData Output);
@@ -176,6 +213,22 @@ class TFormMain final : public QMainWindow {
     // the number of records taken) first. A Replace that throws ETableTooLarge has replaced nothing: the feed
     // failed as an answer too large. True when the feed replaced what was shown.
     bool TakeFeed(TFeed Feed, const TOData& Output, const std::function<std::size_t()>& Replace);
+    // One completion: Feed's answer replaces what is shown unless its exchange failed; the loader steps, the
+    // offers are rebuilt, a good body is kept, and the alerts are checked once the refresh is complete.
+    void FeedReceived(TFeed Feed, TOData Output);
+    // Puts Body of Feed on screen (table, lists or news) as its completion does; the number of records.
+    std::size_t ReplaceFeed(TFeed Feed, std::string_view Body);
+    void BuildLivePanel();
+    void ConnectLivePanel();
+    // Reads the live settings and the alerts into the settings tab. Never throws.
+    void RestoreLiveSettings();
+    void FillAlertList();
+    void UpdateAlertAddButton();
+    void ButtonAlertAddClick();
+    void ButtonAlertRemoveClick();
+    void StoreRateAlerts();
+    // An alert that only the status line could show.
+    void NoticeOnStatusLine(const TNotice& Notice);
     // The user toggled hide-list items: their flags go into the settings document at once.
     void ListBoxHideToggled(const QItemSelection& Selected, const QItemSelection& Deselected);
 
@@ -197,6 +250,16 @@ class TFormMain final : public QMainWindow {
     std::function<TWallClock()> FClock = WallClockNow;
     // True while the names feed refills the lists: those selections are the stored flags, not the user's.
     bool FFillingLists = false;
+    // The next automatic refresh is one of the repeated ones: it runs without the loader.
+    bool FQuietRefresh = false;
+    // The click comes from the timer, not from the user.
+    bool FAutomaticClick = false;
+    TFeedKeeper FFeedKeeper;
+    std::vector<TRateAlert> FAlerts;
+    TAlertWatch FAlertWatch;
+    // The rates feed answered since the alerts were last checked.
+    bool FAlertsDue = false;
+    TNotifier* FNotifier = nullptr;
 };
 
 // True when the hide flag of the currency Code is stored and reads as true. A flag that is missing, empty,

@@ -2,8 +2,8 @@
 // exchanges both sides, and the exchange command opens the current offer's page.
 #include "ui/UnitMain.h"
 
-#include "app/Globals.h"
 #include "engine/Protocol.h"
+#include "globals/Globals.h"
 #include "ui/ErrorBox.h"
 #include "ui/OfferGrid.h"
 #include "ui/Opener.h"

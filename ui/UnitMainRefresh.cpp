@@ -2,10 +2,11 @@
 // requests, and their completions filling the tables, the news, the currency lists and the loader.
 #include "ui/UnitMain.h"
 
-#include "app/Globals.h"
 #include "engine/Protocol.h"
 #include "engine/Text.h"
+#include "globals/Globals.h"
 #include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
 #include "ui/NewsView.h"
 #include "ui/UnitLoader.h"
 #include "ui/UpdatesSuspended.h"
@@ -26,18 +27,6 @@ struct TFeedRecords {
     TIData Input;
     TOData Output;
 };
-
-// Runs one completion step so that no error leaves it: completions run inside the job runner's sweep, which
-// must never see one.
-template <typename TStep> void Guarded(const char* What, TStep&& Step) noexcept {
-    try {
-        Step();
-    } catch (const std::exception& error) {
-        qWarning("Kovrin: %s: %s", What, error.what());
-    } catch (...) {
-        qWarning("Kovrin: %s: unknown error", What);
-    }
-}
 
 void StepLoader() {
     if (FormLoader != nullptr) {
@@ -63,7 +52,13 @@ bool IsCurrencyHidden(const std::string& Code) {
 
 void TFormMain::TimerTimer() {
     if (FRefresh.ShouldAutoRefresh(BitBtnRefresh->isEnabled())) {
+        // The repeated refreshes the user asked for run without the loader popping up over whatever the user
+        // is doing; the status line tells of them.
+        FQuietRefresh = !FRefresh.AutoRefreshPending();
+        FAutomaticClick = true;
         BitBtnRefresh->click();
+        FAutomaticClick = false;
+        FQuietRefresh = false;
     }
     if (FRefresh.CountTick()) {
         BitBtnRefresh->setEnabled(true);
@@ -73,6 +68,9 @@ void TFormMain::TimerTimer() {
 }
 
 void TFormMain::BitBtnRefreshClick() {
+    if (!FAutomaticClick) {
+        FStatus.AlertDismissed(); // the user is here and has read it
+    }
     FRefresh.RefreshStarted();
     BitBtnRefresh->setEnabled(false);
     ShowRefreshHint();
@@ -80,7 +78,9 @@ void TFormMain::BitBtnRefreshClick() {
     ShowStatus();
     if (FormLoader != nullptr) {
         FormLoader->Reset();
-        FormLoader->show();
+        if (!FQuietRefresh) {
+            FormLoader->show();
+        }
     }
     try {
         RequestFeed(kFeedNews, [this](TOData Output) { NewsReceived(std::move(Output)); });
@@ -134,7 +134,9 @@ bool TFormMain::TakeFeed(TFeed Feed, const TOData& Output, const std::function<s
 }
 
 void TFormMain::ShowStatus() {
-    LabelStatus->setText(QString::fromStdString(FStatus.Text(FClock())));
+    const QString line = QString::fromStdString(FStatus.Text(FClock()));
+    LabelStatus->setText(line);
+    LabelStatus->setToolTip(line);
 }
 
 void TFormMain::ShowRefreshHint() {
@@ -145,59 +147,59 @@ void TFormMain::ShowRefreshHint() {
 }
 
 void TFormMain::NewsReceived(TOData Output) {
-    Guarded("news feed", [&] {
-        TakeFeed(TFeed::News, Output, [&] {
-            EditNews->SetNewsText(QString::fromStdString(NewsText(Output.Body)));
-            return std::size_t{0};
-        });
-        StepLoader();
-        ShowStatus();
-    });
+    FeedReceived(TFeed::News, std::move(Output));
 }
 
 void TFormMain::RatesReceived(TOData Output) {
-    Guarded("rates feed", [&] {
-        const bool replaced = TakeFeed(TFeed::Rates, Output, [&] {
-            RatesTable = FeedTableOver(kFeedRates, std::move(Output.Body));
-            return RatesTable.size();
-        });
-        StepLoader();
-        if (replaced) {
-            RebuildOffers();
-        }
-        ShowStatus();
-    });
+    FeedReceived(TFeed::Rates, std::move(Output));
 }
 
 void TFormMain::ExchangersReceived(TOData Output) {
-    Guarded("exchangers feed", [&] {
-        const bool replaced = TakeFeed(TFeed::Exchangers, Output, [&] {
-            ExchangersTable = FeedTableOver(kFeedExchangers, std::move(Output.Body));
-            return ExchangersTable.size();
-        });
-        StepLoader();
-        if (replaced) {
-            RebuildOffers();
-        }
-        ShowStatus();
-    });
+    FeedReceived(TFeed::Exchangers, std::move(Output));
 }
 
 void TFormMain::NamesReceived(TOData Output) {
-    Guarded("names feed", [&] {
-        const bool replaced = TakeFeed(TFeed::Names, Output, [&] {
-            NamesTable = FeedTableOver(kFeedNames, std::move(Output.Body));
-            FillCurrencyLists();
-            ComboBoxSrc->setEnabled(true);
-            ComboBoxDst->setEnabled(true);
-            return NamesTable.size();
-        });
+    FeedReceived(TFeed::Names, std::move(Output));
+}
+
+void TFormMain::FeedReceived(TFeed Feed, TOData Output) {
+    Guarded("feed completion", [&] {
+        const bool replaced = TakeFeed(Feed, Output, [&] { return ReplaceFeed(Feed, Output.Body); });
         StepLoader();
-        if (replaced) {
+        if (replaced && Feed != TFeed::News) {
             RebuildOffers();
         }
         ShowStatus();
+        if (replaced && FFeedKeeper) {
+            Guarded("keeping the feed", [&] { FFeedKeeper(FeedName(Feed), std::move(Output.Body)); });
+        }
+        FAlertsDue = FAlertsDue || (replaced && Feed == TFeed::Rates);
+        if (FAlertsDue && !FStatus.Running()) {
+            FAlertsDue = false;
+            CheckRateAlerts();
+        }
     });
+}
+
+std::size_t TFormMain::ReplaceFeed(TFeed Feed, std::string_view Body) {
+    switch (Feed) {
+    case TFeed::News:
+        EditNews->SetNewsText(QString::fromStdString(NewsText(Body)));
+        return 0;
+    case TFeed::Rates:
+        RatesTable = FeedTable(kFeedRates, Body);
+        return RatesTable.size();
+    case TFeed::Exchangers:
+        ExchangersTable = FeedTable(kFeedExchangers, Body);
+        return ExchangersTable.size();
+    case TFeed::Names:
+        NamesTable = FeedTable(kFeedNames, Body);
+        FillCurrencyLists();
+        ComboBoxSrc->setEnabled(true);
+        ComboBoxDst->setEnabled(true);
+        return NamesTable.size();
+    }
+    return 0;
 }
 
 void TFormMain::FillCurrencyLists() {
@@ -209,21 +211,33 @@ void TFormMain::FillCurrencyLists() {
         const QSignalBlocker srcSignals(ComboBoxSrc);
         const QSignalBlocker dstSignals(ComboBoxDst);
         const QSignalBlocker hideSignals(ListBoxHide);
+        const QSignalBlocker alertSrcSignals(ComboBoxAlertSrc);
+        const QSignalBlocker alertDstSignals(ComboBoxAlertDst);
         ComboBoxSrc->clear();
         ComboBoxDst->clear();
         ListBoxHide->clear();
-        for (const TStringRow row : NamesTable) {
+        // The alert lists offer what the rates tab offers; a pair being put together stays chosen.
+        const QString alertSrc = ComboBoxAlertSrc->currentText();
+        const QString alertDst = ComboBoxAlertDst->currentText();
+        ComboBoxAlertSrc->clear();
+        ComboBoxAlertDst->clear();
+        for (const TStringArray& row : NamesTable) {
             // Item i of the hide list must stand for row i, so a short row still gets its item.
-            const QString name = row.size() > 1 ? QString::fromUtf8(row[1]) : QString();
+            const QString name = row.size() > 1 ? QString::fromStdString(row[1]) : QString();
             ListBoxHide->addItem(name);
-            if (!row.empty() && IsCurrencyHidden(std::string(row[0]))) {
+            if (!row.empty() && IsCurrencyHidden(row[0])) {
                 ListBoxHide->item(ListBoxHide->count() - 1)->setSelected(true);
             } else {
                 ComboBoxSrc->addItem(name);
                 ComboBoxDst->addItem(name);
+                ComboBoxAlertSrc->addItem(name);
+                ComboBoxAlertDst->addItem(name);
             }
         }
+        ComboBoxAlertSrc->setCurrentIndex(ComboBoxAlertSrc->findText(alertSrc, Qt::MatchExactly));
+        ComboBoxAlertDst->setCurrentIndex(ComboBoxAlertDst->findText(alertDst, Qt::MatchExactly));
     }
+    UpdateAlertAddButton();
     SelectSavedCurrency(*ComboBoxSrc, "Rates/SrcCurr");
     SelectSavedCurrency(*ComboBoxDst, "Rates/DstCurr");
 }
@@ -239,11 +253,10 @@ void TFormMain::ListBoxHideToggled(const QItemSelection& Selected, const QItemSe
             if (row >= NamesTable.size() || NamesTable[row].empty()) {
                 continue;
             }
-            const std::string code(NamesTable[row][0]);
             try {
-                ConfigWrite(ConfigDoc, HideCurrencyKey(code), changed == &Selected);
+                ConfigWrite(ConfigDoc, HideCurrencyKey(NamesTable[row][0]), changed == &Selected);
             } catch (const std::exception& error) {
-                qWarning("Kovrin: hide flag of %s not stored: %s", code.c_str(), error.what());
+                qWarning("Kovrin: hide flag of %s not stored: %s", NamesTable[row][0].c_str(), error.what());
             }
         }
     }

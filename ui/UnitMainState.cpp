@@ -2,8 +2,8 @@
 // back; and the window's outer-size rules, which need the frame's thickness.
 #include "ui/UnitMain.h"
 
-#include "app/Globals.h"
 #include "engine/WindowPlacement.h"
+#include "globals/Globals.h"
 #include "ui/ErrorBox.h"
 #include "ui/RichEditURL.h"
 

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -43,9 +44,9 @@ class TKovrinCopy {
     fs::path Settings() const { return Bin() / "settings.xml"; }
     fs::path Log() const { return FDir / "kovrin.log"; }
 
-    // Starts the program, waits until it handles Signal, sends it, and returns the wait status (-1 when it
-    // had to be killed).
-    int RunAndStop(int Signal) {
+    // Starts the program, waits until it handles Signal (then calls WhileRunning), sends it, and returns the
+    // wait status (-1 when it had to be killed).
+    int RunAndStop(int Signal, const std::function<void()>& WhileRunning = {}) {
         const pid_t pid = fork();
         if (pid == 0) {
             ExecProgram();
@@ -58,6 +59,9 @@ class TKovrinCopy {
             ADD_FAILURE() << "the program never installed its signal handler";
         }
         std::this_thread::sleep_for(300ms); // let the window come up, so the loop is the one that stops
+        if (WhileRunning) {
+            WhileRunning();
+        }
         kill(pid, Signal);
         return WaitForExit(pid);
     }
@@ -69,6 +73,7 @@ class TKovrinCopy {
         }
         setenv("HOME", Home().c_str(), 1);
         setenv("XDG_CONFIG_HOME", (Home() / ".config").c_str(), 1);
+        setenv("XDG_CACHE_HOME", (Home() / ".cache").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", Runtime().c_str(), 1);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         const int log = open(Log().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -260,6 +265,29 @@ TEST(Kovrin, AFifoNamedSettingsXmlNeitherHoldsTheStartNorTheStopSignal) {
     EXPECT_EQ(Value(document, "Defaults/Tab"), "2");
     EXPECT_NE(ReadFileBytes(copy.Log()).find("a FIFO"), std::string::npos) << ReadFileBytes(copy.Log());
     EXPECT_FALSE(fs::exists(copy.Bin() / "settings.xml.damaged"));
+}
+
+TEST(Kovrin, AFifoNamedHelpRtfNeitherHoldsTheStartNorTheStopSignal) {
+    TKovrinCopy copy;
+    // The program looks for its manual beside itself first.
+    const fs::path fifo = copy.Bin() / "help.rtf";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    bool waited = false;
+    const auto watch = [&] {
+        // A writer can open a FIFO without blocking only while a reader has it open, or waits to.
+        for (int i = 0; i < 100 && !waited; ++i) {
+            const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            waited = fd >= 0;
+            if (fd >= 0) {
+                close(fd);
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+    };
+    EXPECT_TRUE(ExitedWithZero(copy.RunAndStop(SIGTERM, watch))) << ReadFileBytes(copy.Log());
+    EXPECT_FALSE(waited) << "the program opened the FIFO and waited for a writer";
+    pugi::xml_document document;
+    EXPECT_TRUE(document.load_file(copy.Settings().c_str())) << "the settings were not written at exit";
 }
 
 TEST(Kovrin, AReadOnlySettingsFileIsLeftAsItIs) {

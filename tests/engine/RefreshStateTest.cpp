@@ -94,3 +94,68 @@ TEST(RefreshState, TheButtonsHintCountsTheSecondsUntilItIsBack) {
 }
 
 } // namespace
+
+namespace {
+
+// Ticks after the first (automatic) refresh until the next refresh, or -1 when none comes within Limit.
+int TicksUntilNextRefresh(int Minutes, int Limit) {
+    TWindow window;
+    window.State.SetAutoRefreshMinutes(Minutes);
+    window.Tick();
+    EXPECT_EQ(window.Refreshes, 1);
+    for (int tick = 1; tick <= Limit; ++tick) {
+        window.Tick();
+        if (window.Refreshes > 1) {
+            return tick;
+        }
+    }
+    return -1;
+}
+
+TEST(AutoRefresh, FiveMinutesRefreshAtTheThreeHundredthTickAndNotBeforeThenAgain) {
+    EXPECT_EQ(TicksUntilNextRefresh(5, 1000), 300);
+    TWindow window;
+    window.State.SetAutoRefreshMinutes(5);
+    for (int tick = 1; tick <= 1 + 3 * 300; ++tick) {
+        window.Tick();
+    }
+    EXPECT_EQ(window.Refreshes, 4);
+}
+
+TEST(AutoRefresh, OffMeansTheFirstRefreshOnlyAndTheCooldownStaysTheFloor) {
+    EXPECT_EQ(TicksUntilNextRefresh(0, 10000), -1);
+    // One minute cannot come sooner than the button: it is back only after 60 ticks.
+    EXPECT_EQ(TicksUntilNextRefresh(1, 1000), 61);
+}
+
+TEST(AutoRefresh, AUserClickRestartsTheInterval) {
+    TWindow window;
+    window.State.SetAutoRefreshMinutes(5);
+    window.Tick();
+    for (int tick = 0; tick < 100; ++tick) {
+        window.Tick();
+    }
+    window.ClickRefresh();
+    ASSERT_EQ(window.Refreshes, 2);
+    int ticks = 0;
+    while (window.Refreshes == 2 && ticks < 1000) {
+        window.Tick();
+        ++ticks;
+    }
+    // Five whole minutes after the click: its own second is not a tick.
+    EXPECT_EQ(ticks, 301);
+}
+
+TEST(AutoRefresh, OnlyTheOfferedIntervalsReadBackAndEverythingElseIsOff) {
+    EXPECT_EQ(AutoRefreshMinutesFromText(std::nullopt), 0);
+    EXPECT_EQ(AutoRefreshMinutesFromText("0"), 0);
+    EXPECT_EQ(AutoRefreshMinutesFromText("1"), 1);
+    EXPECT_EQ(AutoRefreshMinutesFromText("5"), 5);
+    EXPECT_EQ(AutoRefreshMinutesFromText("15"), 15);
+    EXPECT_EQ(AutoRefreshMinutesFromText("60"), 60);
+    for (const char* other : {"abc", "7", " 5", "5 ", "05", "-5", "5.0", "", "600000000000"}) {
+        EXPECT_EQ(AutoRefreshMinutesFromText(std::string(other)), 0) << other;
+    }
+}
+
+} // namespace

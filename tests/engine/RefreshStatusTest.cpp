@@ -103,3 +103,52 @@ TEST(WallClockNow, GivesAPlausibleLocalTime) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(RefreshStatusKept, KeptRatesShowTheirDateAndMinuteUntilARefreshReplacesThem) {
+    TRefreshStatus status;
+    status.FeedRestored(TFeed::News, kMorning);
+    EXPECT_EQ(status.Text(kNextDay), ""); // no rates kept: nothing to say about them
+    status.FeedRestored(TFeed::Rates, kMorning);
+    EXPECT_EQ(status.Text(kNextDay), "Сохранённые курсы от 09.12.2026 14:05");
+    EXPECT_EQ(status.Text(kLater), "Сохранённые курсы от 09.12.2026 14:05"); // the same day too
+
+    status.RefreshStarted();
+    EXPECT_EQ(status.Text(kNextDay), "Загрузка данных…");
+    for (TFeed feed : {TFeed::News, TFeed::Rates, TFeed::Names, TFeed::Exchangers}) {
+        status.FeedFailed(feed, ExchangeOutcome(TExchangeFailure::Refused));
+    }
+    EXPECT_FALSE(status.RatesAnswered());
+    EXPECT_EQ(status.Text(kNextDay),
+              "Данные не получены: нет связи с сервером. Сохранённые курсы от 09.12.2026 14:05");
+
+    AllReplaced(status, kNextDay);
+    EXPECT_TRUE(status.RatesAnswered());
+    EXPECT_EQ(status.Text(kNextDay), "Курсы обновлены в 09:00:00");
+}
+
+TEST(RefreshStatusKept, AnAlertNoticedHereLeadsTheLineUntilTheNextOneOrUntilDismissed) {
+    TRefreshStatus status;
+    status.AlertNoticed("За 1 A дают 2 B: обменник X (уровень 2)", kMorning);
+    EXPECT_EQ(status.Text(kMorning), "Уведомление в 14:05: За 1 A дают 2 B: обменник X (уровень 2)");
+    AllReplaced(status, kLater);
+    EXPECT_EQ(status.Text(kLater),
+              "Уведомление в 14:05: За 1 A дают 2 B: обменник X (уровень 2). Курсы обновлены в 14:06:10");
+    status.AlertNoticed("второе", kLater);
+    EXPECT_EQ(status.Text(kLater), "Уведомление в 14:06: второе. Курсы обновлены в 14:06:10");
+    status.AlertDismissed();
+    EXPECT_EQ(status.Text(kLater), "Курсы обновлены в 14:06:10");
+}
+
+TEST(WallClockAt, GivesTheLocalTimeOfAMoment) {
+    const TWallClock epoch = WallClockAt(0);
+    // Whatever the zone, the epoch is 1 January 1970 or the evening before.
+    EXPECT_TRUE((epoch.Year == 1970 && epoch.Month == 1 && epoch.Day == 1) ||
+                (epoch.Year == 1969 && epoch.Month == 12 && epoch.Day == 31));
+    const TWallClock later = WallClockAt(86400 * 2 + 3661);
+    EXPECT_EQ(later.Minute, 1);
+    EXPECT_EQ(later.Second, 1);
+}
+
+} // namespace

@@ -1,7 +1,7 @@
 // The manual's RTF reader over arbitrary bytes: it must end, stay within memory, and give well-formed UTF-8.
 
+#include "rtf/RtfReader.h"
 #include "tests/fuzz/FuzzCheck.h"
-#include "ui/RtfReader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     for (const TRtfParagraph& paragraph : result.Document.Paragraphs) {
         for (const TRtfRun& run : paragraph.Runs) {
             FUZZ_CHECK(FuzzIsUtf8(run.Text), "run text is not UTF-8");
-            FUZZ_CHECK(FuzzIsUtf8(run.Link), "link target is not UTF-8");
+            FUZZ_CHECK(FuzzIsUtf8(run.Link.Text()), "link target is not UTF-8");
             FUZZ_CHECK(run.HalfPoints >= 0, "negative font size");
         }
     }

@@ -1,13 +1,14 @@
 // A refresh end to end, in process: the window's timer ticks called by hand, the real job runner and Qt
 // hand-off, HTTP to a loopback feed service, and what the window then shows.
-#include "app/Globals.h"
 #include "engine/Functions.h"
-#include "tests/integration/FeedService.h"
+#include "globals/Globals.h"
 #include "tests/integration/Pump.h"
+#include "tests/support/FeedService.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/RatesFeeds.h"
 #include "ui/ErrorBox.h"
+#include "ui/FeedKeeper.h"
 #include "ui/NewsView.h"
 #include "ui/Opener.h"
 #include "ui/QtDispatcher.h"
@@ -255,6 +256,84 @@ TEST_F(RefreshCycle, ClosingWhileRequestsRunSavesTheSettingsAndRunsNoCompletionA
     EXPECT_TRUE(main.EditNews->toPlainText().isEmpty());
     EXPECT_EQ(main.ComboBoxSrc->count(), 0);
     EXPECT_EQ(JobControl->PendingJobs(), 4u);
+}
+
+// True once every feed has been kept in Folder.
+bool AllKept(const std::filesystem::path& Folder) {
+    for (const char* feed : {"news", "rates", "names", "exchangers"}) {
+        if (!LoadKeptFeed(Folder, feed)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST_F(RefreshCycle, WithAOneMinuteIntervalItRefreshesByItselfWithoutTheLoaderAndKeepsEveryFeed) {
+    ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
+    ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
+    ConfigWrite(ConfigDoc, "Live/AutoMinutes", 1);
+    TFormMain& main = Open();
+    const std::filesystem::path cache = FDir / "cache";
+    main.SetFeedKeeper(BackgroundFeedKeeper(cache));
+    main.TimerTimer();
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    Loader->TimerTimer();
+    // The bodies are written on jobs of their own, in whatever order they end.
+    ASSERT_TRUE(PumpUntil([&] { return AllKept(cache); }));
+    EXPECT_EQ(LoadKeptFeed(cache, "rates")->Body, feeds::kRates);
+
+    Service.Answer("rates", {"1;usd;eur;1;0.99;1000\n"});
+    for (int tick = 1; tick <= 60; ++tick) {
+        main.TimerTimer();
+    }
+    PumpFor(100ms);
+    EXPECT_EQ(Service.Requests(), 4u);
+    main.TimerTimer(); // the button is back and a minute has passed: a refresh by itself
+    EXPECT_FALSE(main.BitBtnRefresh->isEnabled());
+    EXPECT_FALSE(Loader->isVisible());
+    ASSERT_TRUE(PumpUntil([&] { return ShownOffers(*main.DBGridRates).size() == 1; }));
+    EXPECT_EQ(ShownOffers(*main.DBGridRates), std::vector<std::string>{"Alpha 1 0.99"});
+    EXPECT_EQ(Service.Requests(), 8u);
+    ASSERT_TRUE(PumpUntil([&] {
+        const std::optional<TKeptFeed> rates = LoadKeptFeed(cache, "rates");
+        return rates && rates->Body == "1;usd;eur;1;0.99;1000\n";
+    }));
+}
+
+TEST_F(RefreshCycle, AfterOneGoodRunAStartWithoutTheServiceShowsTheKeptOffersAndKeepsThem) {
+    ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
+    ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
+    const std::filesystem::path cache = FDir / "cache";
+    Open().SetFeedKeeper(BackgroundFeedKeeper(cache));
+    Main->TimerTimer();
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    ASSERT_TRUE(PumpUntil([&] { return AllKept(cache); }));
+    const std::vector<std::string> offers = ShownOffers(*Main->DBGridRates);
+    ASSERT_EQ(offers.size(), 4u);
+    Main.reset();
+    NamesTable.clear();
+    RatesTable.clear();
+    ExchangersTable.clear();
+
+    TFormMain& main = Open();
+    main.SetFeedKeeper(BackgroundFeedKeeper(cache));
+    {
+        TScriptedServer gone; // a port that closes every connection at once
+        main.SetServiceBaseUrl(gone.Url(""));
+    }
+    ASSERT_TRUE(main.ShowKeptFeeds(cache));
+    EXPECT_EQ(ShownOffers(*main.DBGridRates), offers);
+    EXPECT_TRUE(main.ComboBoxSrc->isEnabled());
+    EXPECT_EQ(main.LabelStatus->text().left(21), QStringLiteral("Сохранённые курсы от "));
+    main.TimerTimer();
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    EXPECT_EQ(ShownOffers(*main.DBGridRates), offers);
+    EXPECT_TRUE(main.LabelStatus->text().startsWith(QStringLiteral("Данные не получены: ")))
+        << main.LabelStatus->text().toStdString();
+    EXPECT_TRUE(main.LabelStatus->text().contains(QStringLiteral(". Сохранённые курсы от ")));
+    PumpFor(100ms);
+    EXPECT_EQ(LoadKeptFeed(cache, "rates")->Body, feeds::kRates);
+    EXPECT_TRUE(BoxTexts.isEmpty()) << BoxTexts.join('\n').toStdString();
 }
 
 } // namespace

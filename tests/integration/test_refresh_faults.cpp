@@ -2,8 +2,8 @@
 // failed exchange replaces nothing on screen and the status line names the failure, while an answer the
 // service gave (empty or foreign text with status 200) is taken as the service's word; the next refresh
 // against the healed service brings every table and the offers back, and the status line gives the new time.
-#include "app/Globals.h"
 #include "engine/Protocol.h"
+#include "globals/Globals.h"
 #include "net/TCP.h"
 #include "tests/integration/Pump.h"
 #include "tests/support/ChildProcess.h"

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
@@ -102,8 +105,8 @@ TEST(ThreadCtrl, CallbackMayAddAJobThatTheRunningSweepLeaves) {
             control.AddJob(
                 nullptr, nullptr,
                 [&](void*) { events.push_back(firstReturned ? "second after" : "second inside"); }, nullptr);
-            // Give the new job time to finish, so only the sweep's bound keeps it out.
-            std::this_thread::sleep_for(30ms);
+            // The new job finishes and queues its hand-off, so only the sweep's bound keeps it out.
+            EXPECT_TRUE(dispatcher.WaitForQueued(1));
             firstReturned = true;
         },
         nullptr);
@@ -149,15 +152,19 @@ TEST(ThreadCtrl, LateWorkerAfterTheControllerIsGoneTouchesNothing) {
     bool called = false;
     std::promise<void> gate;
     std::promise<void> workerDone;
+    // Fulfilled when the late worker's job is destroyed: its thread has made its hand-off attempt and ended.
+    std::promise<void> jobGone;
     {
         TThreadCtrl control(dispatcher.Function());
         auto open = gate.get_future().share();
+        std::shared_ptr<void> sentinel(nullptr, [&jobGone](void*) { jobGone.set_value(); });
         control.AddJob(
-            [open, &workerDone](void*, void*) {
+            [open, &workerDone, sentinel](void*, void*) {
                 open.wait();
                 workerDone.set_value();
             },
             nullptr, [&](void*) { called = true; }, nullptr);
+        sentinel.reset();
         // A second job whose hand-off is already queued when the controller goes.
         control.AddJob(
             nullptr, nullptr, [&](void*) { called = true; }, nullptr);
@@ -165,14 +172,22 @@ TEST(ThreadCtrl, LateWorkerAfterTheControllerIsGoneTouchesNothing) {
     }
     gate.set_value();
     workerDone.get_future().wait();
-    dispatcher.WaitForQueued(2, 200ms);
+    ASSERT_EQ(jobGone.get_future().wait_for(10s), std::future_status::ready);
     dispatcher.Pump();
     EXPECT_FALSE(called);
 }
 
 TEST(ThreadCtrl, RefusingDispatcherEndsTheWorkerQuietly) {
     TTestDispatcher dispatcher;
-    TThreadCtrl control(dispatcher.Function());
+    // Counts the hand-offs the workers attempt; the second is the gated worker's, after the close.
+    std::atomic<int> handOffs{0};
+    std::promise<void> bothTried;
+    TThreadCtrl control([&, function = dispatcher.Function()](const std::function<void()>& call) {
+        const bool ran = function(call);
+        if (++handOffs == 2)
+            bothTried.set_value();
+        return ran;
+    });
     bool called = false;
     std::promise<void> gate;
     control.AddJob(
@@ -182,7 +197,7 @@ TEST(ThreadCtrl, RefusingDispatcherEndsTheWorkerQuietly) {
     ASSERT_TRUE(dispatcher.WaitForQueued(1));
     dispatcher.Close(); // releases the queued hand-off unrun, refuses the next
     gate.set_value();
-    std::this_thread::sleep_for(100ms);
+    ASSERT_EQ(bothTried.get_future().wait_for(10s), std::future_status::ready);
     EXPECT_EQ(dispatcher.Pump(), 0u);
     EXPECT_FALSE(called);
     EXPECT_EQ(control.PendingJobs(), 2u);

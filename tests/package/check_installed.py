@@ -218,7 +218,8 @@ def check_program(prefix):
         os.chmod(home, 0o755)
         drop, user = run_as(home)
         config = os.path.join(home, ".config")
-        env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=config, QT_QPA_PLATFORM="offscreen")
+        env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=config, XDG_CACHE_HOME=os.path.join(home, ".cache"),
+                   QT_QPA_PLATFORM="offscreen")
         env.pop("DISPLAY", None)
         trace = os.path.join(home, "trace.log")
         strace = usable_strace()

@@ -68,14 +68,29 @@ int VariantInFile(const std::filesystem::path& file) {
     return -1;
 }
 
-// Runs Body in a child process that the parent kills with SIGKILL after Delay; the child never returns.
-void KillWhileRunning(const std::function<void()>& body, std::chrono::microseconds delay) {
+// Runs Body in a child process that the parent kills with SIGKILL once Delay has passed after the child
+// called the Ready it is given (a byte through a pipe, so a slow machine delays the kill rather than the
+// work); the child never returns.
+void KillWhileRunning(const std::function<void(const std::function<void()>& Ready)>& body,
+                      std::chrono::microseconds delay) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0) << "fork failed";
     if (pid == 0) {
-        body();
+        ::close(ready[0]);
+        body([&] {
+            const char byte = 1;
+            if (::write(ready[1], &byte, 1) != 1)
+                ::_exit(2);
+        });
         ::_exit(0);
     }
+    ::close(ready[1]);
+    char byte = 0;
+    const ssize_t got = ::read(ready[0], &byte, 1); // 0 when the child ended without being ready
+    ::close(ready[0]);
+    EXPECT_EQ(got, 1) << "the child ended before it was ready";
     std::this_thread::sleep_for(delay);
     ::kill(pid, SIGKILL);
     int status = 0;
@@ -117,21 +132,24 @@ TEST(CrashSafety, SettingsKilledMidSaveHoldOneWholeSave) {
     std::uniform_int_distribution<int> delayUs(500, 30000);
     int seen[2] = {0, 0};
     for (int kill = 0; kill < kKills; ++kill) {
+        // The clock starts once the child's first save is whole; the first kill comes right then.
         KillWhileRunning(
-            [&] {
+            [&](const std::function<void()>& ready) {
                 TConfigDoc doc;
                 ConfigOpen(doc, file, "settings");
                 for (int round = 1;; ++round) {
                     WriteAll(doc, Variant(round % 2));
                     ConfigSave(doc, file);
+                    if (round == 1)
+                        ready();
                 }
             },
-            std::chrono::microseconds(delayUs(random)));
+            std::chrono::microseconds(kill == 0 ? 0 : delayUs(random)));
         const int which = VariantInFile(file);
         ASSERT_NE(which, -1) << "after kill " << kill;
         ++seen[which];
     }
-    // The child's first save writes the second variant: seeing it proves saves did run before the kills.
+    // The child's first save writes the second variant, and the first kill follows it at once.
     EXPECT_GT(seen[1], 0) << "no save finished before any kill";
 }
 
@@ -147,7 +165,8 @@ TEST(CrashSafety, StoredValueKilledMidWriteIsOneWholeValue) {
     std::uniform_int_distribution<int> delayUs(300, 8000);
     for (int kill = 0; kill < kKills; ++kill) {
         KillWhileRunning(
-            [&] {
+            [&](const std::function<void()>& ready) {
+                ready();
                 for (int round = 0;; ++round)
                     RegWriteString(root, path, values[round % 2]);
             },

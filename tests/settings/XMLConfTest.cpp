@@ -1,15 +1,11 @@
 #include "settings/XMLConf.h"
 
+#include "tests/support/FifoRescuer.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -277,26 +273,11 @@ TEST_F(XMLConfTest, OnlyAFileThatCouldNotBeUsedIsKept) {
 
 TEST_F(XMLConfTest, AFifoIsNotReadAndNeverHoldsTheCaller) {
     ASSERT_EQ(mkfifo(FFile.c_str(), 0600), 0);
-    // Should the open wait for a writer, a writer comes after ten seconds and the test fails instead of
-    // hanging.
-    std::atomic<bool> opened{false};
-    std::atomic<bool> rescued{false};
-    std::thread rescuer([&] {
-        for (int i = 0; i < 1000 && !opened; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (!opened) {
-            rescued = true;
-            const int fd = open(FFile.c_str(), O_WRONLY | O_NONBLOCK);
-            if (fd >= 0)
-                close(fd);
-        }
-    });
+    TFifoRescuer rescuer(FFile);
     TConfigDoc doc;
     const bool ok = ConfigOpen(doc, FFile, "settings");
-    opened = true;
-    rescuer.join();
+    EXPECT_FALSE(rescuer.Done()) << "the open waited for a writer";
     EXPECT_TRUE(ok);
-    EXPECT_FALSE(rescued);
     EXPECT_EQ(ConfigFileState(doc), TConfigFileState::NotRegular);
     std::string message;
     EXPECT_TRUE(ConfigKeepDamaged(doc, FFile, message));

@@ -133,10 +133,11 @@ TChildResult RunChild(const std::string& Program, const std::vector<std::string>
     return result;
 }
 
-TBackgroundChild::TBackgroundChild(const std::string& Program, const std::vector<std::string>& Args) {
+TBackgroundChild::TBackgroundChild(const std::string& Program, const std::vector<std::string>& Args,
+                                   const TChildEnv& Env) {
     const TPipe out = MakePipe();
     const TPipe err = MakePipe();
-    FPid = Spawn(Program, Args, {}, out, err);
+    FPid = Spawn(Program, Args, Env, out, err);
     FOut = out.Read;
     FErr = err.Read;
 }

@@ -29,8 +29,10 @@ TChildResult RunChild(const std::string& Program, const std::vector<std::string>
 // A child left running, its stdout and stderr kept in pipes; SIGTERM and a bounded wait when it goes.
 class TBackgroundChild final {
   public:
-    // Starts Program with Args. Throws std::runtime_error when it cannot start.
-    TBackgroundChild(const std::string& Program, const std::vector<std::string>& Args);
+    // Starts Program with Args (and Env added to this process's environment). Throws std::runtime_error when
+    // it cannot start.
+    TBackgroundChild(const std::string& Program, const std::vector<std::string>& Args,
+                     const TChildEnv& Env = {});
     ~TBackgroundChild();
     TBackgroundChild(const TBackgroundChild&) = delete;
     TBackgroundChild& operator=(const TBackgroundChild&) = delete;

@@ -180,3 +180,42 @@ TEST(DemoOptions, ReadsValuesAndRejectsBadOnes) {
         EXPECT_THROW(ParseDemoOptions(args), EDemoUsage) << args.front();
     EXPECT_TRUE(ParseDemoOptions({"--version"}).Version);
 }
+
+namespace {
+
+// --drift: every request count gives its own quotes, the same for the same count; they stay near the
+// originals and keep the side that is 1.
+TEST(DemoDrift, QuotesMoveALittlePerRequestDeterministicallyAndKeepTheirSideOfOne) {
+    const TDemoFeeds feeds = GenerateDemoFeeds(11, 2000);
+    const auto original = Parse(feeds).Rates;
+    const std::string first = DriftDemoRates(feeds.Rates, 11, 1);
+    EXPECT_EQ(DriftDemoRates(feeds.Rates, 11, 1), first);
+    EXPECT_NE(DriftDemoRates(feeds.Rates, 11, 2), first);
+    EXPECT_NE(DriftDemoRates(feeds.Rates, 12, 1), first);
+    // The heading line and everything else that is no quote stays.
+    EXPECT_EQ(first.substr(0, first.find('\n')), feeds.Rates.substr(0, feeds.Rates.find('\n')));
+
+    std::size_t moved = 0;
+    for (const std::uint64_t request : {1u, 7u, 500u}) {
+        TDemoFeeds drifted = feeds;
+        drifted.Rates = DriftDemoRates(feeds.Rates, 11, request);
+        const auto rows = Parse(drifted).Rates;
+        ASSERT_EQ(rows.size(), original.size());
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const auto& row = rows[i];
+            const auto& was = original[i];
+            ASSERT_EQ((std::vector<std::string>{row[0], row[1], row[2], row[5]}),
+                      (std::vector<std::string>{was[0], was[1], was[2], was[5]}));
+            ASSERT_EQ(row[3] == "1", was[3] == "1") << row[3] << " for " << row[4];
+            ASSERT_TRUE(row[3] == "1" || row[4] == "1") << row[3] << " for " << row[4];
+            const std::size_t side = was[3] == "1" ? 4 : 3;
+            const double ratio = std::stod(row[side]) / std::stod(was[side]);
+            // Within 2 % (and the six digits the feed writes).
+            ASSERT_NEAR(ratio, 1.0, 0.0201) << row[side] << " from " << was[side];
+            moved += row[side] != was[side] ? 1 : 0;
+        }
+    }
+    EXPECT_GT(moved, original.size() * 2);
+}
+
+} // namespace

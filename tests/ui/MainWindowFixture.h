@@ -2,7 +2,7 @@
 // Shared by the window tests: a fresh settings document in ConfigDoc, a recording error box, a recording link
 // opener, and an empty names table; everything put back afterwards.
 
-#include "app/Globals.h"
+#include "globals/Globals.h"
 #include "tests/support/TempDir.h"
 #include "ui/ErrorBox.h"
 #include "ui/Opener.h"

@@ -1,7 +1,7 @@
 #pragma once
 // What the window shows of the feeds, taken whole, so a test can tell that a refresh changed nothing.
 
-#include "app/Globals.h"
+#include "globals/Globals.h"
 #include "tests/ui/RatesFeeds.h"
 #include "ui/NewsView.h"
 #include "ui/UnitMain.h"

@@ -2,6 +2,7 @@
 // Offer rows and a shown, laid-out grid for the offer-grid tests.
 
 #include "engine/Offers.h"
+#include "tests/support/OfferRow.h"
 #include "ui/OfferGrid.h"
 #include "ui/OfferGridHeaders.h"
 
@@ -9,18 +10,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-inline TOfferRow OfferRow(int Eid, std::string Name, double Src, double Dst, double Reserve,
-                          std::optional<int> Bl = std::nullopt) {
-    TOfferRow row;
-    row.EID = Eid;
-    row.Exchanger = std::move(Name);
-    row.SrcRate = Src;
-    row.DstRate = Dst;
-    row.Reserve = Reserve;
-    row.BL = Bl;
-    return row;
-}
 
 // Four offers whose orders by name, SrcRate and DstRate all differ; two share a SrcRate.
 inline std::vector<TOfferRow> SampleOffers() {

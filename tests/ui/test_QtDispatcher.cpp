@@ -1,6 +1,8 @@
 #include "ui/QtDispatcher.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEvent>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -25,6 +27,25 @@ template <typename T> bool PumpUntilReady(std::future<T>& Done) {
     }
     return true;
 }
+
+// Closes Dispatcher when the GUI thread is about to deliver the first queued call event, before it is
+// delivered.
+class TCloseOnQueuedCall final : public QObject {
+  public:
+    explicit TCloseOnQueuedCall(TQtDispatcher& Dispatcher) : FDispatcher(Dispatcher) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~TCloseOnQueuedCall() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    bool eventFilter(QObject* Watched, QEvent* Event) override {
+        if (Event->type() == QEvent::MetaCall && !FDispatcher.Closed())
+            FDispatcher.Close();
+        return QObject::eventFilter(Watched, Event);
+    }
+
+  private:
+    TQtDispatcher& FDispatcher;
+};
 
 TEST(QtDispatcher, RunsAWorkersCallOnTheGuiThreadWhileTheWorkerWaits) {
     TQtDispatcher dispatcher;
@@ -66,17 +87,15 @@ TEST(QtDispatcher, RefusesAtOnceAfterCloseAndNeverRunsTheCall) {
 TEST(QtDispatcher, CloseReleasesAWaitingWorkerAndDropsItsQueuedCall) {
     TQtDispatcher dispatcher;
     TDispatcher dispatch = dispatcher.Dispatcher();
-    std::atomic<bool> started{false};
     bool ran = false;
-    std::future<bool> result = std::async(std::launch::async, [&] {
-        started = true;
-        return dispatch([&] { ran = true; });
-    });
-    while (!started) {
-        std::this_thread::yield();
-    }
-    std::this_thread::sleep_for(50ms); // give the worker time to queue its call and block (no events pumped)
-    dispatcher.Close();
+    // The worker's call reaches the GUI thread as a queued call event, which exists only once the worker has
+    // queued it and blocked: the dispatcher closes right then, before the event is delivered.
+    TCloseOnQueuedCall closer(dispatcher);
+    std::future<bool> result = std::async(std::launch::async, [&] { return dispatch([&] { ran = true; }); });
+    const QDeadlineTimer deadline(10s);
+    while (!dispatcher.Closed() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    ASSERT_TRUE(dispatcher.Closed()) << "the worker's call never reached the GUI thread";
     ASSERT_EQ(result.wait_for(5s), std::future_status::ready) << "a worker stayed blocked after Close";
     EXPECT_FALSE(result.get());
     QCoreApplication::processEvents();

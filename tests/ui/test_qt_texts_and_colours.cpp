@@ -2,7 +2,7 @@
 #include "ui/NewsView.h"
 #include "ui/QtTranslations.h"
 #include "ui/RtfDocumentBuilder.h"
-#include "ui/RtfReader.h"
+#include "rtf/RtfReader.h"
 #include "ui/TextColours.h"
 
 #include <QApplication>

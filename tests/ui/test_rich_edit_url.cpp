@@ -1,4 +1,7 @@
+#include "engine/LinkFinder.h"
+#include "tests/support/FifoRescuer.h"
 #include "tests/support/HangBudget.h"
+#include "tests/support/ResidentMeter.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/TextViewTesting.h"
 #include "ui/RichEditURL.h"
@@ -9,6 +12,7 @@
 #include <QTextBlock>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace {
 
@@ -134,6 +138,20 @@ TEST_F(RichEditURLTest, UnreadableFilesFailAndLeaveTheViewAlone) {
     EXPECT_EQ(View.toPlainText(), "before");
 }
 
+TEST_F(RichEditURLTest, AFifoIsNeitherReadNorWaitedOn) {
+    View.setPlainText("before");
+    ASSERT_EQ(mkfifo((Dir / "help.rtf").c_str(), 0600), 0);
+    TFifoRescuer rescuer(Dir / "help.rtf");
+    try {
+        View.LoadFromFile(QString::fromStdString((Dir / "help.rtf").string()));
+        ADD_FAILURE() << "a FIFO loaded";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("a FIFO"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(rescuer.Done()) << "the view waited for a writer";
+    EXPECT_EQ(View.toPlainText(), "before");
+}
+
 TEST_F(RichEditURLTest, LeftPressOnALinkReportsItAtOnce) {
     LoadBytes(
         "{\\rtf1 Go to {\\field{\\*\\fldinst HYPERLINK \"http://127.0.0.1:8765\"}{\\fldrslt the service}}"
@@ -217,6 +235,30 @@ TEST_F(RichEditURLTest, TheManualLoadsWithHeadingsAndLinks) {
     EXPECT_TRUE(hrefs.contains("http://127.0.0.1:8765")) << hrefs.join(' ').toStdString();
     EXPECT_TRUE(hrefs.contains("mailto:support@kovrin.example")) << hrefs.join(' ').toStdString();
     EXPECT_GE(headings, 5);
+}
+
+TEST_F(RichEditURLTest, LongLinkTargetsCostNeitherTimeNorMemoryOutOfProportion) {
+    // A megabyte of target shown by a thousand runs, once shared and once growing inside open quotes: a
+    // target that long is no address, and stays text. One just short of the bound is still a link.
+    const std::string target = "http://x/" + std::string(1'000'000, 'A');
+    const std::string open = "{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"" + target;
+    std::string shared = open + "\"}";
+    std::string growing = open + "}";
+    for (int i = 0; i < 1000; ++i) {
+        shared += "{\\fldrslt x}y";
+        growing += "{\\fldrslt x}{\\*\\fldinst A}";
+    }
+    for (const std::string& rtf : {shared + "}}", growing + "}}"}) {
+        std::size_t peak = 0;
+        EXPECT_LT(LeastSeconds(1, [&] { peak = PeakResidentGrowth([&] { LoadBytes(rtf); }); }),
+                  kViewHangBudgetSeconds);
+        EXPECT_LT(peak, std::size_t(400) << 20); // each run's own target took 2 GB
+        EXPECT_EQ(View.toPlainText().count('x'), 1000);
+        EXPECT_FALSE(FormatOf(*View.document(), "x").isAnchor());
+    }
+    const std::string longest = "http://x/" + std::string(kMaxLinkBytes - 9, 'A');
+    LoadBytes("{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"" + longest + "\"}{\\fldrslt x}}}");
+    EXPECT_EQ(FormatOf(*View.document(), "x").anchorHref(), QString::fromStdString(longest));
 }
 
 TEST_F(RichEditURLTest, AManualLineWithoutBreakPointsWrapsAnywhere) {

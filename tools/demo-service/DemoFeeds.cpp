@@ -233,6 +233,57 @@ TDemoFeeds GenerateDemoFeeds(std::uint64_t Seed, std::size_t RatesRows) {
     return feeds;
 }
 
+std::string DriftDemoRates(std::string_view Rates, std::uint64_t Seed, std::uint64_t Request) {
+    // A wave of about 24 requests per turn: a watch polling each minute sees the best offer change hands
+    // within the hour, and each step is small.
+    constexpr double kWave = 0.015;
+    constexpr double kNoise = 0.004;
+    constexpr double kRequestsPerTurn = 24;
+    std::string out;
+    out.reserve(Rates.size() + Rates.size() / 16);
+    std::size_t start = 0;
+    for (std::uint64_t line = 0; start < Rates.size(); ++line) {
+        std::size_t end = Rates.find('\n', start);
+        end = end == std::string_view::npos ? Rates.size() : end + 1;
+        const std::string_view text = Rates.substr(start, end - start);
+        start = end;
+
+        std::vector<std::string_view> fields;
+        for (std::size_t from = 0;;) {
+            const std::size_t semicolon = text.find(';', from);
+            fields.push_back(
+                text.substr(from, semicolon == std::string_view::npos ? text.npos : semicolon - from));
+            if (semicolon == std::string_view::npos)
+                break;
+            from = semicolon + 1;
+        }
+        double give = 0;
+        double get = 0;
+        const auto read = [](std::string_view field, double& value) {
+            const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
+            return ec == std::errc() && end == field.data() + field.size() && value > 0;
+        };
+        if (fields.size() < 6 || !read(fields[3], give) || !read(fields[4], get)) {
+            out += text;
+            continue;
+        }
+        TDemoRandom phase(Seed ^ (0x5DEECE66Dull * (line + 1)));
+        TDemoRandom noise(Seed ^ (0x2545F4914F6CDD1Dull * (line + 1)) ^ (Request * 0x9E3779B97F4A7C15ull));
+        const double turn = static_cast<double>(Request) / kRequestsPerTurn + phase.Unit();
+        const double factor =
+            1 + kWave * std::sin(2 * std::acos(-1.0) * turn) + kNoise * (noise.Unit() - 0.5);
+        // The side that is 1 stays 1, as real feeds keep it.
+        const bool moveGive = fields[3] != "1" && fields[4] == "1";
+        std::string moved(moveGive ? FormatAmount(give * factor) : FormatAmount(get * factor));
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (i > 0)
+                out += ';';
+            out += (i == 3 && moveGive) || (i == 4 && !moveGive) ? std::string_view(moved) : fields[i];
+        }
+    }
+    return out;
+}
+
 const std::string* DemoFeedBody(const TDemoFeeds& Feeds, std::string_view Action) {
     if (Action == "news")
         return &Feeds.News;

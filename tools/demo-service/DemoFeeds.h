@@ -28,6 +28,12 @@ struct TDemoFeeds {
 // kMaxRatesRows.
 TDemoFeeds GenerateDemoFeeds(std::uint64_t Seed, std::size_t RatesRows);
 
+// The rates body a drifting service answers to its Request-th rates request (counted from 1): in every quote
+// line the side that is not 1 (the get side when both are) moves by a small factor, within 2 % of the
+// original, which follows a slow wave per line plus a little noise; both depend on Seed, the line and Request
+// alone. Other lines stay as they are. Never throws but for memory.
+std::string DriftDemoRates(std::string_view Rates, std::uint64_t Seed, std::uint64_t Request);
+
 // The body of the feed an "action" names, or nullptr for an unknown action. Never throws.
 const std::string* DemoFeedBody(const TDemoFeeds& Feeds, std::string_view Action);
 

@@ -27,7 +27,9 @@ std::uint64_t ReadNumber(std::string_view option, std::string_view text, std::ui
 std::string DemoUsage() {
     return "usage: kovrin-demo-service [--bind ADDR] [--port N] [--seed N] [--rates-rows N] [--latency-ms "
            "N]\n"
-           "                           [--fault SPEC]... [--trickle-ms N] [--feeds DIR | --write-feeds DIR]\n"
+           "                           [--fault SPEC]... [--trickle-ms N] [--drift] [--feeds DIR | "
+           "--write-feeds "
+           "DIR]\n"
            "  --bind ADDR        address to listen on (default 127.0.0.1)\n"
            "  --port N           port to listen on, 0 for any free one (default 8765)\n"
            "  --seed N           seed of the generated data (default " +
@@ -44,6 +46,9 @@ std::string DemoUsage() {
            "changes\n"
            "                     it while running (loopback clients only)\n"
            "  --trickle-ms N     pause before each byte in the trickle mode (default 200)\n"
+           "  --drift            let quotes move a little on every rates request (by the seed and the count "
+           "of\n"
+           "                     rates requests, so the same requests always see the same quotes)\n"
            "  --feeds DIR        serve news.txt, rates.txt, names.txt, exchangers.txt from DIR (read per "
            "request)\n"
            "  --write-feeds DIR  write the generated four files into DIR and exit\n"
@@ -63,6 +68,10 @@ TDemoOptions ParseDemoOptions(const std::vector<std::string_view>& Args) {
         }
         if (option == "--version") {
             options.Version = true;
+            continue;
+        }
+        if (option == "--drift") {
+            options.Drift = true;
             continue;
         }
         if (!option.starts_with("-") || option == "-")

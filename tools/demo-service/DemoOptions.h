@@ -22,6 +22,7 @@ struct TDemoOptions {
     std::optional<std::string> WriteDir; // write the generated files here and exit
     TDemoFaultPlan Faults;               // how POST /callback misbehaves at start (see DemoFaults.h)
     int TrickleMs = 200;                 // pause before each byte in the trickle mode
+    bool Drift = false;                  // quotes move a little with every rates request
     bool Help = false;
     bool Version = false;
 };

@@ -5,6 +5,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -92,6 +93,8 @@ struct TDemoServer::TImpl {
     std::unique_ptr<TDemoFaultState> Faults;
     TDemoHttpServer Server;
     std::mutex LogLock;
+    // Rates requests answered so far, for --drift.
+    mutable std::atomic<std::uint64_t> RatesRequests{0};
 
     // The body of a feed, nullopt for an unknown action; when Failed is set, the text of the error instead (a
     // file that cannot be read).
@@ -117,7 +120,9 @@ struct TDemoServer::TImpl {
             std::this_thread::sleep_for(std::chrono::milliseconds(Options.LatencyMs));
         bool failed = false;
         const std::string action = request.get_param_value("action");
-        const auto body = Feed(action, failed);
+        auto body = Feed(action, failed);
+        if (Options.Drift && action == "rates" && body && !failed)
+            body = DriftDemoRates(*body, Options.Seed, ++RatesRequests);
         if (const TDemoFault fault = Faults->For(action); fault != TDemoFault::None) {
             AnswerWithFault(*Faults, fault, request, body.value_or(std::string()), response);
             return;

@@ -46,3 +46,9 @@ std::string FeedExitCodesHelp(std::string_view Failed) {
            "     would pass " +
            std::to_string(kFeedTableBudget >> 20) + " MiB (the line on stderr says why)\n";
 }
+
+std::pair<std::string, std::string> CurrencyPair(const std::vector<std::string>& Words) {
+    if (Words.size() != 2)
+        throw EUsage("two currencies are needed, GIVE and GET; got " + std::to_string(Words.size()));
+    return {Words[0], Words[1]};
+}

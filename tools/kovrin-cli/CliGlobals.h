@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Help lines for the two options, indented like a command's own.
@@ -23,6 +24,9 @@ bool IsGlobalOption(std::string_view Arg);
 // When the next argument is --service or --feeds, consumes it with its value into Source and returns true.
 // Throws EUsage when the value is missing or empty.
 bool TakeGlobalOption(TArgReader& Args, TFeedSource& Source);
+
+// The two currencies of a command (GIVE and GET) from its plain words. Throws EUsage for any other count.
+std::pair<std::string, std::string> CurrencyPair(const std::vector<std::string>& Words);
 
 // The feed source before any option: the build's ServiceBase, no folder.
 TFeedSource DefaultFeedSource();

@@ -30,3 +30,5 @@ extern const TCommand kOffersCommand;
 extern const TCommand kFeedCommand;
 // guid: the installation GUID (GuidCommand.cpp).
 extern const TCommand kGuidCommand;
+// watch: the best offer for a pair, polled until a level is crossed (WatchCommand.cpp).
+extern const TCommand kWatchCommand;

@@ -7,6 +7,7 @@
 #include "tools/kovrin-cli/OffersQuery.h"
 
 #include <iostream>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -56,10 +57,7 @@ int RunOffers(const std::vector<std::string>& Args) {
             currencies.push_back(args.Next());
         }
     }
-    if (currencies.size() != 2)
-        throw EUsage("two currencies are needed, GIVE and GET; got " + std::to_string(currencies.size()));
-    query.Give = currencies[0];
-    query.Get = currencies[1];
+    std::tie(query.Give, query.Get) = CurrencyPair(currencies);
 
     auto bodies = FetchFeeds(source, {kFeedRates, kFeedNames, kFeedExchangers});
     const TStringMatrix rates = FetchedFeedTable(source, kFeedRates, std::move(bodies[0]));

@@ -44,19 +44,22 @@ _kovrin_cli() {
         case $command in
         offers) offer="table csv json" ;;
         feed) offer="raw tsv" ;;
+        watch) offer="text json" ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$offer" -- "$cur")
         return
         ;;
-    --service | --give-amount | --get-amount | --get | --post | --cookie | --header | --user-agent | --timeout)
+    --service | --give-amount | --get-amount | --get | --post | --cookie | --header | --user-agent | --timeout | \
+        --interval | --count | --above | --below)
         COMPREPLY=()
         return
         ;;
     esac
 
     case $command in
-    "") offer="offers feed request guid --service --feeds --help --version" ;;
+    "") offer="offers feed request guid watch --service --feeds --help --version" ;;
     offers) offer="--give-amount --get-amount --format --service --feeds --help" ;;
+    watch) offer="--interval --count --above --below --format --service --feeds --help" ;;
     feed)
         offer="--format --service --feeds --help"
         local word named=''

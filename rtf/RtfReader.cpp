@@ -1,7 +1,7 @@
-#include "ui/RtfReader.h"
+#include "rtf/RtfReader.h"
 
-#include "ui/RtfCodePage.h"
-#include "ui/RtfParser.h"
+#include "rtf/RtfCodePage.h"
+#include "rtf/RtfParser.h"
 
 #include <algorithm>
 #include <climits>
@@ -200,22 +200,29 @@ void TRtfParser::Text(const std::string& utf8) {
     TextKeepSurrogate(utf8);
 }
 
-std::shared_ptr<const std::string> TRtfParser::FieldLink(TField& field) {
+TRtfLink TRtfParser::FieldLink(TField& field) {
     if (!field.LinkKnown) {
-        std::string target = field.Instruction.Target();
-        field.Link = target.empty() ? nullptr : std::make_shared<const std::string>(std::move(target));
+        field.Link = field.Instruction.Link();
         field.LinkKnown = true;
     }
     return field.Link;
 }
 
-bool TRtfParser::LastRunHasLink(const std::shared_ptr<const std::string>& Link) {
-    if (Link == FLastRunLink)
+bool TRtfParser::LastRunHasGroupLink() {
+    TGroup& g = Top();
+    const TRtfLink& last = FPara.Runs.back().Link;
+    if (last.SharesTextWith(g.Link))
         return true;
-    const std::string& last = FPara.Runs.back().Link;
-    if (Link ? last != *Link : !last.empty())
+    if (!(last == g.Link))
         return false;
-    FLastRunLink = Link; // the same text: later comparisons need not read it again
+    // The same text held twice (two fields that name one target): from here on the group and its field hold
+    // the run's copy, so that the next comparison need not read the text again.
+    if (g.Field >= 0) {
+        TField& field = FFields[static_cast<std::size_t>(g.Field)];
+        if (field.LinkKnown && field.Link.SharesTextWith(g.Link))
+            field.Link = last;
+    }
+    g.Link = last;
     return true;
 }
 
@@ -238,7 +245,7 @@ void TRtfParser::TextKeepSurrogate(const std::string& utf8) {
     if (!FPara.Runs.empty()) {
         TRtfRun& last = FPara.Runs.back();
         if (last.Bold == g.Bold && last.Italic == g.Italic && last.Underline == g.Underline &&
-            last.HalfPoints == g.HalfPoints && last.Color == color && LastRunHasLink(g.Link)) {
+            last.HalfPoints == g.HalfPoints && last.Color == color && LastRunHasGroupLink()) {
             last.Text += utf8;
             return;
         }
@@ -250,10 +257,8 @@ void TRtfParser::TextKeepSurrogate(const std::string& utf8) {
     run.Underline = g.Underline;
     run.HalfPoints = g.HalfPoints;
     run.Color = color;
-    if (g.Link)
-        run.Link = *g.Link;
+    run.Link = g.Link;
     FPara.Runs.push_back(std::move(run));
-    FLastRunLink = g.Link;
 }
 
 // Closes the paragraph being built; `always` also keeps an empty one (an explicit \par).

@@ -1,6 +1,7 @@
+#include "rtf/RtfHyperlink.h"
+#include "rtf/RtfReader.h"
+#include "tests/support/AllocationMeter.h"
 #include "tests/support/HangBudget.h"
-#include "ui/RtfHyperlink.h"
-#include "ui/RtfReader.h"
 
 #include <algorithm>
 #include <cctype>
@@ -277,6 +278,53 @@ TEST(RtfReader, HostileShapesStayWithinTheHangBudget) {
         ASSERT_EQ(runs.size(), 1u) << shape.Name;
         EXPECT_EQ(runs[0].Text, shape.Text) << shape.Name;
         EXPECT_EQ(runs[0].Link, shape.Linked ? target : "") << shape.Name;
+    }
+}
+
+TEST(RtfReader, LongTargetsAreHeldOnceHoweverManyRunsShowThem) {
+    // A megabyte of target shown by a thousand runs: the runs share it. So do the targets of an instruction
+    // left inside quotes that grows between its results, and two fields that name the same long target; two
+    // that name different ones are told apart without reading them.
+    const std::string head = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fcharset204 Verdana;}}";
+    const std::string target = "http://x/" + std::string(1'000'000, 'A');
+    const std::string open = "{\\field{\\*\\fldinst HYPERLINK \"" + target;
+    const int times = 1000;
+    struct TShape {
+        const char* Name;
+        std::string Rtf;
+        std::size_t Runs;                        // in the one paragraph
+        std::size_t FirstLinkSize, LastLinkSize; // of the first and the last run
+    };
+    const TShape shapes[] = {
+        {"results of one long link among plain text",
+         head + open + "\"}" + Repeat("{\\fldrslt x}y", times) + "}}", 2 * times, target.size(), 0},
+        {"results of an unclosed quoted target that grows",
+         head + open + "}" + Repeat("{\\fldrslt x}{\\*\\fldinst A}", times) + "}}", times, target.size(),
+         target.size() + times - 1},
+        {"results of two fields with one long target, alternating",
+         head + open + "\"}{\\fldrslt a" + open + "\"}" + Repeat("{\\fldrslt b}a", 40000) + "}}}}", 1,
+         target.size(), target.size()},
+        {"results of two fields whose long targets differ in their last byte, alternating",
+         head + open + "1\"}{\\fldrslt a" + open + "2\"}" + Repeat("{\\fldrslt b}a", 40000) + "}}}}", 80001,
+         target.size() + 1, target.size() + 1},
+    };
+    for (const TShape& shape : shapes) {
+        TRtfReadResult result;
+        std::size_t peak = 0;
+        EXPECT_LT(LeastSeconds(1, [&] { peak = PeakNewBytes([&] { result = ReadRtf(shape.Rtf); }); }),
+                  kHangBudgetSeconds)
+            << shape.Name;
+        // Linear: a run for every 13 bytes of input costs about 16 times the input; each run's own copy of the
+        // target took a gigabyte.
+        EXPECT_LT(peak, 32 * shape.Rtf.size()) << shape.Name;
+        ASSERT_TRUE(result.Ok) << shape.Name;
+        ASSERT_EQ(result.Document.Paragraphs.size(), 1u) << shape.Name;
+        const auto& runs = result.Document.Paragraphs[0].Runs;
+        ASSERT_EQ(runs.size(), shape.Runs) << shape.Name;
+        EXPECT_EQ(runs.front().Link.size(), shape.FirstLinkSize) << shape.Name;
+        EXPECT_EQ(runs.back().Link.size(), shape.LastLinkSize) << shape.Name;
+        for (const TRtfRun& run : {runs.front(), runs.back()})
+            EXPECT_TRUE(run.Link.empty() || run.Link.Text().starts_with(target)) << shape.Name;
     }
 }
 

@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "globals/Globals.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/RtfHyperlink.h"
+#include "rtf/RtfHyperlink.h"
 
 namespace {
 
@@ -35,8 +35,9 @@ std::string HyperlinkTarget(std::string_view Instruction) {
 // and inside quotes Word writes "\\" for one backslash and \" for a quote. The first word must be HYPERLINK;
 // the first later word that is not a switch is the target, \l means a bookmark (no target), and \o and \t
 // take the word after them as their argument.
-THyperlinkScanner::TStage THyperlinkScanner::AfterWord(TStage Stage, const std::string& Word, bool Quoted,
-                                                       std::string& Result) const {
+THyperlinkScanner::TStage THyperlinkScanner::AfterWord(TStage Stage, std::string_view Word, bool Quoted,
+                                                       bool& IsTarget) {
+    IsTarget = false;
     switch (Stage) {
     case TStage::Keyword:
         return !Quoted && SameNoCase(Word, kKeyword) ? TStage::Target : TStage::Decided;
@@ -48,7 +49,7 @@ THyperlinkScanner::TStage THyperlinkScanner::AfterWord(TStage Stage, const std::
                 return TStage::Decided; // a place in this document, not something to open
             return Word[1] == 'o' || Word[1] == 't' ? TStage::SwitchArgument : TStage::Target;
         }
-        Result = Word;
+        IsTarget = true;
         return TStage::Decided;
     case TStage::Decided:
         break;
@@ -57,9 +58,25 @@ THyperlinkScanner::TStage THyperlinkScanner::AfterWord(TStage Stage, const std::
 }
 
 void THyperlinkScanner::EndWord() {
-    FStage = AfterWord(FStage, FWord, FWordState != TWordState::Bare, FResult);
+    bool isTarget = false;
+    FStage = AfterWord(FStage, *FWord, FWordState != TWordState::Bare, isTarget);
+    if (isTarget)
+        FResult = TRtfLink(FWord, FWord->size(), false, FWordHash.Value());
     FWordState = TWordState::None;
-    FWord.clear();
+    ClearWord();
+}
+
+void THyperlinkScanner::AddToWord(char C) {
+    *FWord += C;
+    FWordHash.Add(C);
+}
+
+void THyperlinkScanner::ClearWord() {
+    if (FWord.use_count() > 1)
+        FWord = std::make_shared<std::string>(); // links view the old one
+    else
+        FWord->clear();
+    FWordHash.Clear();
 }
 
 void THyperlinkScanner::Append(std::string_view Piece) {
@@ -76,14 +93,14 @@ void THyperlinkScanner::Append(std::string_view Piece) {
                     FStage = TStage::Decided; // a quoted first word is never the keyword
             } else {
                 FWordState = TWordState::Bare;
-                FWord += c;
+                AddToWord(c);
             }
             break;
         case TWordState::Bare:
             if (IsBlank(c))
                 EndWord();
             else
-                FWord += c;
+                AddToWord(c);
             break;
         case TWordState::Quoted:
             if (c == '"')
@@ -91,33 +108,36 @@ void THyperlinkScanner::Append(std::string_view Piece) {
             else if (c == '\\')
                 FWordState = TWordState::QuotedBackslash;
             else
-                FWord += c;
+                AddToWord(c);
             break;
         case TWordState::QuotedBackslash:
             // "\\" and \" stand for the second character; any other backslash stands for itself.
             if (c != '\\' && c != '"')
-                FWord += '\\';
-            FWord += c;
+                AddToWord('\\');
+            AddToWord(c);
             FWordState = TWordState::Quoted;
             break;
         }
         if (FStage == TStage::SwitchArgument && FWordState != TWordState::None)
-            FWord.clear(); // a switch's argument is passed over whatever it says
-        else if (FStage == TStage::Keyword && FWord.size() > kKeyword.size())
+            ClearWord(); // a switch's argument is passed over whatever it says
+        else if (FStage == TStage::Keyword && FWord->size() > kKeyword.size())
             FStage = TStage::Decided; // too long to be the keyword
     }
 }
 
-std::string THyperlinkScanner::Target() const {
+TRtfLink THyperlinkScanner::Link() const {
     if (FStage == TStage::Decided)
         return FResult;
     if (FWordState == TWordState::None)
         return {};
     // The instruction ends inside a word: that word ends here (a backslash last inside quotes is itself).
-    std::string word = FWord;
-    if (FWordState == TWordState::QuotedBackslash)
-        word += '\\';
-    std::string result;
-    return AfterWord(FStage, word, FWordState != TWordState::Bare, result) == TStage::Decided ? result
-                                                                                              : std::string();
+    bool isTarget = false;
+    AfterWord(FStage, *FWord, FWordState != TWordState::Bare, isTarget);
+    if (!isTarget)
+        return {};
+    if (FWordState != TWordState::QuotedBackslash)
+        return TRtfLink(FWord, FWord->size(), false, FWordHash.Value());
+    TRtfTextHash withTail = FWordHash;
+    withTail.Add('\\');
+    return TRtfLink(FWord, FWord->size(), true, withTail.Value());
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The state machine behind ReadRtf, shared by the files that implement it; not for use elsewhere.
 
-#include "ui/RtfHyperlink.h"
-#include "ui/RtfReader.h"
+#include "rtf/RtfHyperlink.h"
+#include "rtf/RtfReader.h"
 
 #include <map>
 #include <memory>
@@ -23,18 +23,18 @@ struct TGroup {
     int Font = -1;      // -1: the document's default font
     int SkipAfterUnicode = 1;
     int Field = -1; // index into TRtfParser::FFields of the field this group belongs to
-    // Target of the HYPERLINK field the group's text belongs to; null when none. Shared, so that opening a
+    // Target of the HYPERLINK field the group's text belongs to; empty when none. Shared, so that opening a
     // group or adding text does not copy a long link.
-    std::shared_ptr<const std::string> Link;
+    TRtfLink Link;
     TRtfAlign Align = TRtfAlign::Left;
     int SpaceBefore = 0, SpaceAfter = 0, LeftIndent = 0, FirstIndent = 0;
 };
 
-// A field met in the document: its instruction as read so far, and the target it gave last (null: none),
+// A field met in the document: its instruction as read so far, and the target it gave last (empty: none),
 // until more instruction text arrives.
 struct TField {
     THyperlinkScanner Instruction;
-    std::shared_ptr<const std::string> Link;
+    TRtfLink Link;
     bool LinkKnown = false;
 };
 
@@ -47,6 +47,8 @@ class TRtfParser final {
     TRtfReadResult Run();
 
   private:
+    struct TWords; // the tables of control words
+
     std::string_view FIn;
     std::size_t FPos = 0;
     std::vector<TGroup> FStack;
@@ -60,9 +62,8 @@ class TRtfParser final {
     TRtfColor FNextColor;
     bool FNextColorSet = false;
     std::vector<TField> FFields;
-    std::shared_ptr<const std::string> FLastRunLink; // the link of FPara.Runs.back(), when there is one
-    int FSkipChars = 0;                              // characters still to drop after a \uN
-    bool FIgnorableNext = false;                     // a \* came before the next control word
+    int FSkipChars = 0;          // characters still to drop after a \uN
+    bool FIgnorableNext = false; // a \* came before the next control word
     char32_t FHighSurrogate = 0;
 
     TGroup& Top() { return FStack.back(); }
@@ -85,10 +86,10 @@ class TRtfParser final {
     int CodePage() const;
     // A byte of text in the current code page (or of the colour table).
     void Byte(unsigned char b);
-    // The target of the group's field as its instruction stands now; null when it names none.
-    std::shared_ptr<const std::string> FieldLink(TField& field);
-    // True when the last run of the paragraph has the link Link (compared by text).
-    bool LastRunHasLink(const std::shared_ptr<const std::string>& Link);
+    // The target of the group's field as its instruction stands now; empty when it names none.
+    TRtfLink FieldLink(TField& field);
+    // True when the last run of the paragraph has the link of the current group (compared by text).
+    bool LastRunHasGroupLink();
     // Adds UTF-8 text to the current destination.
     void Text(const std::string& utf8);
     void TextKeepSurrogate(const std::string& utf8);

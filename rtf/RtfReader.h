@@ -2,8 +2,10 @@
 // A reader for the rich text (RTF) the manual is written in: groups, paragraphs, line breaks and tabs, bold,
 // italic, underline, font size, colour, characters in the document's code page or as Unicode, and HYPERLINK
 // fields. Everything else (pictures, tables of styles, document information, unknown control words) is passed
-// over. It needs no toolkit, so it can be tested and fuzzed alone; RtfDocumentBuilder turns its result into a
-// QTextDocument.
+// over. It needs no toolkit, so it can be tested and fuzzed alone; ui/RtfDocumentBuilder turns its result
+// into a QTextDocument. Its time and memory grow linearly with the input, whatever the input.
+
+#include "rtf/RtfLink.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,7 +28,7 @@ struct TRtfRun {
     bool Underline = false;
     int HalfPoints = 0;             // font size in half-points; 0 when the document gives none
     std::optional<TRtfColor> Color; // none: the viewer's text colour
-    std::string Link;               // target of the HYPERLINK field the run belongs to; empty when none
+    TRtfLink Link;                  // target of the HYPERLINK field the run belongs to; empty when none
 };
 
 enum class TRtfAlign { Left, Center, Right, Justify };

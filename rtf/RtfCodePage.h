@@ -1,6 +1,6 @@
 #pragma once
-// Single-byte code pages of RTF documents ("\ansicpgN", font charsets), decoded without the toolkit so the
-// RTF reader can run and be fuzzed on its own.
+// Single-byte code pages of RTF documents ("\ansicpgN", font charsets), read through the engine's code-page
+// tables.
 
 #include <string>
 
@@ -13,7 +13,3 @@ std::string CodePageByteToUtf8(int CodePage, unsigned char Byte);
 // The Windows code page of an RTF font charset ("\fcharsetN"), or 0 when the charset names none of its own
 // (the document's code page then applies). Never throws.
 int CodePageOfCharset(int Charset);
-
-// Appends the UTF-8 form of the Unicode scalar value CodePoint to Out (U+FFFD for surrogates and values past
-// U+10FFFF). Never throws (but std::bad_alloc).
-void RtfAppendUtf8(std::string& Out, char32_t CodePoint);

@@ -1,0 +1,152 @@
+#include "engine/FeedCache.h"
+
+#include "settings/RegularFile.h"
+#include "settings/SettingsLocation.h"
+
+#include <charconv>
+#include <sys/stat.h>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kMagic = "kovrin-feed";
+constexpr std::string_view kVersion = "1";
+// A header line is far shorter; anything longer is not ours.
+constexpr std::size_t kMaxHeader = 200;
+
+std::vector<std::string_view> Fields(std::string_view Line) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (start <= Line.size()) {
+        const std::size_t space = Line.find(' ', start);
+        const std::size_t end = space == std::string_view::npos ? Line.size() : space;
+        fields.push_back(Line.substr(start, end - start));
+        start = end + 1;
+    }
+    return fields;
+}
+
+// Digits only (no sign, no blanks), the whole text.
+template <typename TNumber> std::optional<TNumber> ReadNumber(std::string_view Text, int Base = 10) {
+    TNumber value{};
+    if (Text.empty() || Text.front() == '-' || Text.front() == '+') {
+        return std::nullopt;
+    }
+    const auto [end, error] = std::from_chars(Text.data(), Text.data() + Text.size(), value, Base);
+    if (error != std::errc() || end != Text.data() + Text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string Hex64(std::uint64_t Value) {
+    char text[17];
+    const auto [end, error] = std::to_chars(text, text + 16, Value, 16);
+    (void)error;
+    std::string hex(text, end);
+    return std::string(16 - hex.size(), '0') + hex;
+}
+
+} // namespace
+
+std::uint64_t Fnv1a64(std::string_view Bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (const char c : Bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3ull;
+    }
+    return hash;
+}
+
+fs::path FeedCacheFolder() {
+    return CacheHome() / "kovrin";
+}
+
+fs::path KeptFeedFile(const fs::path& Folder, std::string_view Feed) {
+    return Folder / (std::string(Feed) + ".feed");
+}
+
+std::string KeptFeedRecord(std::string_view Feed, std::string_view Body, std::int64_t ReceivedAt) {
+    std::string record = std::string(kMagic) + " " + std::string(kVersion) + " " + std::string(Feed) + " " +
+                         std::to_string(ReceivedAt) + " " + std::to_string(Body.size()) + " " +
+                         Hex64(Fnv1a64(Body)) + "\n";
+    record.append(Body);
+    return record;
+}
+
+std::optional<TKeptFeed> ParseKeptFeed(std::string_view Feed, std::string_view Bytes) {
+    const std::size_t lineEnd = Bytes.substr(0, kMaxHeader).find('\n');
+    if (lineEnd == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::vector<std::string_view> fields = Fields(Bytes.substr(0, lineEnd));
+    if (fields.size() != 6 || fields[0] != kMagic || fields[1] != kVersion || fields[2] != Feed ||
+        fields[5].size() != 16) {
+        return std::nullopt;
+    }
+    const auto at = ReadNumber<std::int64_t>(fields[3]);
+    const auto length = ReadNumber<std::uint64_t>(fields[4]);
+    const auto checksum = ReadNumber<std::uint64_t>(fields[5], 16);
+    const std::string_view body = Bytes.substr(lineEnd + 1);
+    if (!at || !length || !checksum || *length > kMaxKeptBody || *length != body.size() ||
+        Fnv1a64(body) != *checksum) {
+        return std::nullopt;
+    }
+    return TKeptFeed{std::string(body), *at};
+}
+
+bool KeepFeed(const fs::path& Folder, std::string_view Feed, std::string_view Body,
+              std::int64_t ReceivedAt) noexcept {
+    try {
+        if (Body.size() > kMaxKeptBody) {
+            return false;
+        }
+        std::error_code error;
+        if (!fs::is_directory(Folder, error)) {
+            fs::create_directories(Folder, error);
+            // What the service said is the user's own business.
+            ::chmod(Folder.c_str(), 0700);
+        }
+        return AtomicWriteFile(KeptFeedFile(Folder, Feed), KeptFeedRecord(Feed, Body, ReceivedAt));
+    } catch (...) {
+        return false;
+    }
+}
+
+std::optional<TKeptFeed> LoadKeptFeed(const fs::path& Folder, std::string_view Feed,
+                                      std::string* Problem) noexcept {
+    try {
+        if (Problem != nullptr) {
+            Problem->clear();
+        }
+        const fs::path file = KeptFeedFile(Folder, Feed);
+        std::string bytes;
+        std::string error;
+        std::string why;
+        switch (ReadRegularFile(file, bytes, error, kMaxKeptBody + kMaxHeader)) {
+        case TFileRead::Missing:
+            return std::nullopt;
+        case TFileRead::NotRegular:
+            why = "it is " + error + ", not a regular file";
+            break;
+        case TFileRead::Failed:
+            why = "it cannot be read: " + error;
+            break;
+        case TFileRead::Read:
+            if (std::optional<TKeptFeed> kept = ParseKeptFeed(Feed, bytes)) {
+                return kept;
+            }
+            why = "it is damaged or cut short";
+            break;
+        }
+        if (Problem != nullptr) {
+            *Problem = file.string() + " is not used: " + why;
+        }
+        return std::nullopt;
+    } catch (...) {
+        return std::nullopt;
+    }
+}

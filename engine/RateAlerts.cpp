@@ -1,0 +1,105 @@
+#include "engine/RateAlerts.h"
+
+#include "engine/Text.h"
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+constexpr std::size_t kMaxLevelText = 30;
+
+} // namespace
+
+std::optional<long double> AlertLevel(std::string_view Text) {
+    if (Text.empty() || Text.size() > kMaxLevelText) {
+        return std::nullopt;
+    }
+    int dots = 0;
+    for (const char c : Text) {
+        if (c == '.') {
+            ++dots;
+        } else if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+    }
+    if (dots > 1 || Text == ".") {
+        return std::nullopt;
+    }
+    const std::optional<long double> level = ParseDecimal(Text);
+    if (!level || !(*level > 0)) {
+        return std::nullopt;
+    }
+    return level;
+}
+
+std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows) {
+    std::optional<TBestOffer> best;
+    for (const TOfferRow& row : Rows) {
+        if (!(row.SrcRate > 0)) {
+            continue;
+        }
+        const long double rate = static_cast<long double>(row.DstRate) / row.SrcRate;
+        // Strictly higher only: of equal rates the earlier row stays.
+        if (!best || rate > best->Rate) {
+            best = TBestOffer{row, rate};
+        }
+    }
+    return best;
+}
+
+std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                       const TStringMatrix& Exchangers, const std::string& Give,
+                                       const std::string& Get) {
+    TOfferControls controls;
+    controls.SrcName = Give;
+    controls.DstName = Get;
+    return BestOffer(FillOffers(Rates, Names, Exchangers, controls));
+}
+
+bool RateReaches(long double Rate, long double Level) {
+    return static_cast<double>(Rate) >= static_cast<double>(Level);
+}
+
+bool RateAtMost(long double Rate, long double Level) {
+    return static_cast<double>(Rate) <= static_cast<double>(Level);
+}
+
+std::string RateText(long double Rate) {
+    return FormatGeneral(static_cast<double>(Rate));
+}
+
+std::vector<TAlertFired> TAlertWatch::Check(const std::vector<TRateAlert>& Alerts,
+                                            const TBestOfferLookup& BestFor) {
+    std::vector<TAlertFired> fired;
+    std::set<std::tuple<std::string, std::string, std::string>> watched;
+    for (const TRateAlert& alert : Alerts) {
+        const std::optional<long double> level = AlertLevel(alert.Level);
+        if (!alert.Enabled || !level) {
+            continue;
+        }
+        auto key = std::make_tuple(alert.Give, alert.Get, alert.Level);
+        watched.insert(key);
+        const std::optional<TBestOffer> best = BestFor(alert.Give, alert.Get);
+        if (!best) {
+            continue;
+        }
+        const bool reached = RateReaches(best->Rate, *level);
+        bool& was = FReached[key];
+        if (reached && !was) {
+            fired.push_back({alert, *best});
+        }
+        was = reached;
+    }
+    std::erase_if(FReached, [&](const auto& entry) { return !watched.contains(entry.first); });
+    return fired;
+}
+
+std::string AlertDescription(const TRateAlert& Alert) {
+    return "уведомить, когда за 1 " + Alert.Give + " дают не меньше " + Alert.Level + " " + Alert.Get;
+}
+
+std::string AlertNoticeText(const TAlertFired& Fired) {
+    return "За 1 " + Fired.Alert.Give + " дают " + RateText(Fired.Best.Rate) + " " + Fired.Alert.Get +
+           ": обменник " + Fired.Best.Row.Exchanger + " (уровень " + Fired.Alert.Level + ")";
+}

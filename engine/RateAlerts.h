@@ -1,0 +1,81 @@
+#pragma once
+// Rate alerts: "tell me when 1 GIVE buys at least X GET". After each refresh whose rates arrived, every
+// enabled alert looks at the best offer for its pair; it fires when the best rate reaches its level and had
+// not at the previous check, and not again until the rate has fallen below the level and risen once more.
+
+#include "engine/Offers.h"
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+// One alert, as the settings tab lists it.
+struct TRateAlert {
+    std::string Give;  // display name of the currency given (names feed column 1)
+    std::string Get;   // display name of the currency received
+    std::string Level; // the level as typed: digits with at most one "."
+    bool Enabled = true;
+    bool operator==(const TRateAlert&) const = default;
+};
+
+// The level Text stands for: digits with at most one "." (1 to 30 characters) reading as a number above 0;
+// nullopt for anything else. Never throws.
+std::optional<long double> AlertLevel(std::string_view Text);
+
+// The best offer of a pair and its rate: what one unit given buys.
+struct TBestOffer {
+    TOfferRow Row;
+    long double Rate = 0; // DstRate / SrcRate
+};
+
+// The offer with the highest DstRate / SrcRate; of equal rates the earlier row. nullopt when Rows holds no
+// offer with SrcRate above 0. Never throws.
+std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows);
+
+// BestOffer of the offers FillOffers makes for the pair without amounts. Never throws beyond allocation.
+std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                       const TStringMatrix& Exchangers, const std::string& Give,
+                                       const std::string& Get);
+
+// Whether Rate is at least (AtMost: at most) Level, compared as the doubles the grid shows: a rate shown as
+// 0.95 reaches a level typed as 0.95, whatever the extended digits beyond. Never throws.
+bool RateReaches(long double Rate, long double Level);
+bool RateAtMost(long double Rate, long double Level);
+
+// A rate in the grid's number format (general, up to 15 significant digits).
+std::string RateText(long double Rate);
+
+// An alert that fired, with the offer that made it.
+struct TAlertFired {
+    TRateAlert Alert;
+    TBestOffer Best;
+};
+
+// The best offer for a pair of display names, or nullopt when there is none.
+using TBestOfferLookup =
+    std::function<std::optional<TBestOffer>(const std::string& Give, const std::string& Get)>;
+
+// Remembers, per alert, whether its level was reached at the previous check.
+class TAlertWatch final {
+  public:
+    // Checks every enabled alert with a valid level: fires (returns it) when the best rate is at least the
+    // level and was not at the previous check. A pair without an offer now keeps what it had; a disabled,
+    // changed or removed alert forgets it, so it may fire again once enabled. The first check of an alert
+    // fires when the level is already reached. Never throws beyond allocation.
+    std::vector<TAlertFired> Check(const std::vector<TRateAlert>& Alerts, const TBestOfferLookup& BestFor);
+
+  private:
+    std::map<std::tuple<std::string, std::string, std::string>, bool> FReached;
+};
+
+// How the settings tab lists an alert: "уведомить, когда за 1 Bitcoin BTC дают не меньше 3000000 Сбербанк
+// RUB".
+std::string AlertDescription(const TRateAlert& Alert);
+
+// The text of the notification: the pair, the rate and the exchanger ("За 1 Bitcoin BTC дают 3050000
+// Сбербанк RUB: обменник SuperObmen (уровень 3000000)").
+std::string AlertNoticeText(const TAlertFired& Fired);

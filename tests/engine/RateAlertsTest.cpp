@@ -1,0 +1,110 @@
+#include "engine/RateAlerts.h"
+
+#include "tests/support/OfferRow.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TOfferRow Offer(std::int32_t Id, std::string Name, double Src, double Dst) {
+    return OfferRow(Id, std::move(Name), Src, Dst, 1000);
+}
+
+TEST(BestOffer, IsTheHighestRateGotPerOneGivenAndTiesGoToTheEarlierRow) {
+    EXPECT_FALSE(BestOffer({}));
+    // 0.9, 0.95, 1/1.1 = 0.909..., 0.95 again (a later tie), 0.8.
+    const std::vector<TOfferRow> rows = {Offer(1, "Alpha", 1, 0.9), Offer(2, "Beta", 1, 0.95),
+                                         Offer(3, "Gamma", 1.1, 1), Offer(4, "Twin", 2, 1.9),
+                                         Offer(5, "Delta", 1, 0.8)};
+    const std::optional<TBestOffer> best = BestOffer(rows);
+    ASSERT_TRUE(best);
+    EXPECT_EQ(best->Row.Exchanger, "Beta");
+    EXPECT_DOUBLE_EQ(static_cast<double>(best->Rate), 0.95);
+    // A quote given as "many for one" is compared by its rate, not by its numbers.
+    EXPECT_EQ(BestOffer({Offer(1, "A", 1, 3000000), Offer(2, "B", 0.0000003, 1)})->Row.Exchanger, "B");
+    EXPECT_FALSE(BestOffer({Offer(1, "Zero", 0, 5)})); // no rate without something given
+}
+
+TEST(BestOffer, OfAPairIsTakenFromTheOffersWithoutAmounts) {
+    const TStringMatrix names = {{"usd", "US Dollar", "x"}, {"eur", "Euro", "x"}};
+    const TStringMatrix rates = {{"1", "usd", "eur", "1", "0.9", "1000"},
+                                 {"2", "usd", "eur", "1", "0.95", "0"}, // no reserve: still an offer
+                                 {"1", "eur", "usd", "1", "1.05", "800"}};
+    const TStringMatrix exchangers = {{"1", "Alpha", "", ""}, {"2", "Beta", "", ""}};
+    EXPECT_EQ(BestOfferFor(rates, names, exchangers, "US Dollar", "Euro")->Row.Exchanger, "Beta");
+    EXPECT_EQ(BestOfferFor(rates, names, exchangers, "Euro", "US Dollar")->Row.Exchanger, "Alpha");
+    EXPECT_FALSE(BestOfferFor(rates, names, exchangers, "Euro", "Рубль"));
+}
+
+TEST(AlertLevel, ReadsPlainDecimalsAboveZeroOnly) {
+    EXPECT_EQ(AlertLevel("3000000"), 3000000.0L);
+    EXPECT_EQ(AlertLevel("0.5"), 0.5L);
+    EXPECT_EQ(AlertLevel("12."), 12.0L);
+    for (const char* bad :
+         {"", ".", "0", "0.0", "-1", "1e5", "1,5", "1.2.3", " 1", "abc", "1234567890123456789012345678901"}) {
+        EXPECT_FALSE(AlertLevel(bad)) << bad;
+    }
+}
+
+// A watch over one alert whose pair's best rate the test sets.
+struct TAlertRun {
+    TAlertWatch Watch;
+    std::vector<TRateAlert> Alerts = {{"US Dollar", "Euro", "0.95", true}};
+    std::optional<double> Rate;
+
+    std::size_t Check() {
+        return Watch
+            .Check(Alerts,
+                   [this](const std::string&, const std::string&) -> std::optional<TBestOffer> {
+                       if (!Rate) {
+                           return std::nullopt;
+                       }
+                       return TBestOffer{Offer(7, "Beta", 1, *Rate), *Rate};
+                   })
+            .size();
+    }
+};
+
+TEST(AlertWatch, FiresOnCrossingNotWhileAboveAndAgainAfterFallingAndRisingOnceMore) {
+    TAlertRun run;
+    run.Rate = 0.9;
+    EXPECT_EQ(run.Check(), 0u);
+    run.Rate = 0.95; // reaching the level counts
+    EXPECT_EQ(run.Check(), 1u);
+    run.Rate = 0.97;
+    EXPECT_EQ(run.Check(), 0u); // staying above: no repeat
+    run.Rate = std::nullopt;
+    EXPECT_EQ(run.Check(), 0u); // no offer this time: neither a fall nor a rise
+    run.Rate = 0.96;
+    EXPECT_EQ(run.Check(), 0u);
+    run.Rate = 0.94;
+    EXPECT_EQ(run.Check(), 0u);
+    run.Rate = 0.99;
+    EXPECT_EQ(run.Check(), 1u); // a second crossing, a second notification
+}
+
+TEST(AlertWatch, AnAlertAlreadyReachedFiresAtItsFirstCheckAndAgainWhenReEnabledOrChanged) {
+    TAlertRun run;
+    run.Rate = 1.0;
+    EXPECT_EQ(run.Check(), 1u);
+    run.Alerts[0].Enabled = false;
+    EXPECT_EQ(run.Check(), 0u);
+    run.Alerts[0].Enabled = true;
+    EXPECT_EQ(run.Check(), 1u);
+    run.Alerts[0].Level = "0.99"; // another level is another alert
+    EXPECT_EQ(run.Check(), 1u);
+    run.Alerts[0].Level = "abc"; // never valid: never fires
+    EXPECT_EQ(run.Check(), 0u);
+}
+
+TEST(AlertTexts, NameThePairTheExchangerAndTheRate) {
+    const TRateAlert alert{"Bitcoin BTC", "Сбербанк RUB", "3000000", true};
+    EXPECT_EQ(AlertDescription(alert),
+              "уведомить, когда за 1 Bitcoin BTC дают не меньше 3000000 Сбербанк RUB");
+    const TAlertFired fired{alert, {Offer(5, "SuperObmen", 1, 3050000.5), 3050000.5}};
+    EXPECT_EQ(AlertNoticeText(fired),
+              "За 1 Bitcoin BTC дают 3050000.5 Сбербанк RUB: обменник SuperObmen (уровень 3000000)");
+    EXPECT_EQ(RateText(1.0L / 3), "0.333333333333333");
+}
+
+} // namespace

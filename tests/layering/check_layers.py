@@ -1,0 +1,102 @@
+#!/usr/bin/env python3
+"""Checks that every #include of the project's own code points down the layers, never up or sideways.
+
+Each folder of C++ sources is a layer; LAYERS says which layers it may use directly (what those use, it may use
+too). A folder may always include its own files. Only layers marked in QT may include Qt headers. A folder of
+sources missing from LAYERS is an error too, so a new folder is placed before it is used.
+
+    check_layers.py SOURCE_ROOT
+"""
+import re
+import sys
+from pathlib import Path
+
+# The layers, bottom up, and the layers each one may use directly.
+LAYERS = {
+    "settings": [],
+    "net": [],
+    "engine": ["net", "settings"],
+    "rtf": ["engine"],
+    "globals": ["engine"],
+    "ui": ["globals", "rtf"],
+    "app": ["ui"],
+    "tools/kovrin-cli": ["engine"],
+    "tools/demo-service": [],
+    "bench": ["app"],
+    "scripts": [],
+    "tests/support": ["engine"],
+    "tests/settings": ["settings", "tests/support"],
+    "tests/net": ["net", "tests/support"],
+    "tests/engine": ["engine", "tests/support"],
+    "tests/rtf": ["rtf", "tests/support"],
+    "tests/globals": ["globals", "tests/support"],
+    "tests/fuzz": ["rtf", "engine"],
+    "tests/tools": ["tools/kovrin-cli", "tools/demo-service", "tests/support"],
+    "tests/ui": ["ui", "tests/support"],
+    "tests/integration": ["app", "tests/ui", "tests/support"],
+    "tests/app": ["app", "tests/support"],
+}
+# The layers that may include Qt; the rest is toolkit-free.
+QT = {"ui", "app", "bench", "scripts", "tests/ui", "tests/integration"}
+
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
+SKIP = {"build", ".git"}
+
+
+def closure(layer):
+    seen, todo = set(), list(LAYERS[layer])
+    while todo:
+        below = todo.pop()
+        if below not in seen:
+            seen.add(below)
+            todo.extend(LAYERS[below])
+    return seen
+
+
+def layer_of(path):
+    """The longest layer name that path (relative, with "/") lies in, or None."""
+    best = None
+    for layer in LAYERS:
+        if (path == layer or path.startswith(layer + "/")) and (best is None or len(layer) > len(best)):
+            best = layer
+    return best
+
+
+def main(root):
+    root = Path(root)
+    allowed = {layer: closure(layer) | {layer} for layer in LAYERS}
+    errors = []
+    sources = [p for p in root.rglob("*") if p.suffix in (".cpp", ".h") and p.is_file()
+               and not (SKIP & set(p.relative_to(root).parts)) and not p.relative_to(root).parts[0].startswith("build")]
+    for source in sorted(sources):
+        rel = source.relative_to(root).as_posix()
+        layer = layer_of(rel)
+        if layer is None:
+            errors.append(f"{rel}: its folder is no layer; place it in LAYERS of {Path(__file__).name}")
+            continue
+        text = source.read_text(encoding="utf-8", errors="replace")
+        for match in INCLUDE.finditer(text):
+            kind, name = match.groups()
+            line = text.count("\n", 0, match.start()) + 1
+            if kind == "<":
+                if re.match(r"Q[A-Za-z]", name) and layer not in QT:
+                    errors.append(f"{rel}:{line}: includes <{name}>, but {layer}/ is toolkit-free")
+                continue
+            if "/" not in name:
+                continue  # a file beside it
+            target = layer_of(name)
+            if target is None:
+                if (root / name).exists() or (root / name.split("/")[0]).is_dir():
+                    errors.append(f'{rel}:{line}: includes "{name}", which lies in no layer')
+                continue
+            if target not in allowed[layer]:
+                errors.append(f'{rel}:{line}: includes "{name}", but {layer}/ may not use {target}/ '
+                              f"(it may use: {', '.join(sorted(allowed[layer] - {layer})) or 'nothing of ours'})")
+    for error in errors:
+        print(error)
+    print(f"{len(sources)} source files checked, {len(errors)} includes against the layers")
+    return 1 if errors else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1] if len(sys.argv) > 1 else Path(__file__).resolve().parents[2]))

@@ -1,0 +1,257 @@
+// Live rates in the window: the kept feeds shown at start, the settings tab's live options (and a
+// settings.xml untouched by them until they are changed), and rate alerts with their notifications.
+#include "engine/LiveSettings.h"
+#include "tests/support/ExchangeOutcome.h"
+#include "tests/ui/RatesTabFixture.h"
+#include "tests/ui/WindowSnapshot.h"
+#include "ui/FeedKeeper.h"
+#include "ui/Notifier.h"
+#include "ui/UnitLoader.h"
+
+#include <QDBusConnection>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+constexpr std::int64_t kKeptAt = 1765281909;
+
+// A way of showing notices that records them and answers as told.
+class TRecordingSink final : public TNoticeSink {
+  public:
+    explicit TRecordingSink(bool Shows) : FShows(Shows) {}
+    void Show(const TNotice& Notice, TDone Done) override {
+        Shown.push_back(Notice);
+        Done(FShows);
+    }
+    void Activate(const TNotice& Notice) { emit Activated(Notice); }
+    std::vector<TNotice> Shown;
+
+  private:
+    bool FShows;
+};
+
+class LiveRates : public TRatesTabTest {
+  protected:
+    void KeepAll(const std::filesystem::path& Folder) {
+        ASSERT_TRUE(KeepFeed(Folder, "news", feeds::kNews, kKeptAt));
+        ASSERT_TRUE(KeepFeed(Folder, "rates", feeds::kRates, kKeptAt));
+        ASSERT_TRUE(KeepFeed(Folder, "names", feeds::kNames, kKeptAt));
+        ASSERT_TRUE(KeepFeed(Folder, "exchangers", feeds::kExchangers, kKeptAt));
+    }
+
+    std::string SavedAtExit() {
+        Main->FormClose();
+        EXPECT_TRUE(ConfigSave(ConfigDoc, FDir / "settings.xml"));
+        return ReadFileBytes(FDir / "settings.xml");
+    }
+
+    static std::string KeptText() {
+        const TWallClock at = WallClockAt(kKeptAt);
+        char text[64];
+        std::snprintf(text, sizeof text, "Сохранённые курсы от %02d.%02d.%04d %02d:%02d", at.Day, at.Month,
+                      at.Year, at.Hour, at.Minute);
+        return text;
+    }
+
+    TTempDir Cache;
+};
+
+TEST_F(LiveRates, KeptFeedsShowTheSavedPairAtOnceAsFreshFeedsWouldWithoutTheLoader) {
+    ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
+    ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
+    ConfigWrite(ConfigDoc, "HideCurrencies/btc", true);
+    Open();
+    Deliver();
+    const TShown fresh = Shown(*Main);
+    ASSERT_EQ(fresh.Offers.size(), 4u);
+
+    Main.reset();
+    NamesTable.clear();
+    RatesTable.clear();
+    ExchangersTable.clear();
+    KeepAll(Cache.Path());
+    TFormLoader loader;
+    FormLoader = &loader;
+    Open();
+    EXPECT_TRUE(Main->ShowKeptFeeds(Cache.Path()));
+    FormLoader = nullptr;
+    EXPECT_EQ(Shown(*Main), fresh);
+    EXPECT_TRUE(Main->ComboBoxSrc->isEnabled());
+    EXPECT_FALSE(loader.isVisible());
+    EXPECT_EQ(loader.ProgressBar->value(), 0);
+    EXPECT_EQ(Main->LabelStatus->text().toStdString(), KeptText());
+    // Kept feeds are not a refresh: the first one still comes at the first tick.
+    EXPECT_TRUE(Main->RefreshState().AutoRefreshPending());
+}
+
+TEST_F(LiveRates, ADamagedKeptFeedIsLeftOutAndTheOthersAreStillShown) {
+    ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
+    ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
+    KeepAll(Cache.Path());
+    const std::string record = ReadFileBytes(KeptFeedFile(Cache.Path(), "rates"));
+    WriteFileBytes(KeptFeedFile(Cache.Path(), "rates"), record.substr(0, record.size() - 3));
+    Open();
+    EXPECT_TRUE(Main->ShowKeptFeeds(Cache.Path()));
+    EXPECT_TRUE(RatesTable.empty());
+    EXPECT_EQ(NamesTable.size(), 4u);
+    EXPECT_EQ(Main->ComboBoxSrc->currentText(), "US Dollar");
+    EXPECT_TRUE(ShownOffers(*Main->DBGridRates).empty());
+    EXPECT_EQ(Main->LabelStatus->text(), ""); // no rates kept: no age to tell
+    EXPECT_TRUE(BoxTexts.isEmpty());
+}
+
+TEST_F(LiveRates, OnlyAWholeTwoHundredIsKeptAndAFailureNeverReplacesTheKeptBody) {
+    Open();
+    Main->SetFeedKeeper(BackgroundFeedKeeper(Cache.Path())); // no job runner here: written at once
+    Deliver();
+    ASSERT_TRUE(LoadKeptFeed(Cache.Path(), "rates"));
+    EXPECT_EQ(LoadKeptFeed(Cache.Path(), "rates")->Body, feeds::kRates);
+    EXPECT_EQ(LoadKeptFeed(Cache.Path(), "news")->Body, feeds::kNews);
+
+    TOData refused = ExchangeOutcome(TExchangeFailure::None, 503, "Service Unavailable");
+    refused.Body = "9;usd;eur;1;5;1\n";
+    Main->RatesReceived(refused);
+    TOData cut = ExchangeOutcome(TExchangeFailure::Closed, 200, "OK");
+    cut.Body = feeds::kNames.substr(0, 12);
+    Main->NamesReceived(cut);
+    EXPECT_EQ(LoadKeptFeed(Cache.Path(), "rates")->Body, feeds::kRates);
+    EXPECT_EQ(LoadKeptFeed(Cache.Path(), "names")->Body, feeds::kNames);
+
+    Main->RatesReceived(Answer("1;usd;eur;1;0.99;5\n"));
+    EXPECT_EQ(LoadKeptFeed(Cache.Path(), "rates")->Body, "1;usd;eur;1;0.99;5\n");
+}
+
+TEST_F(LiveRates, TurningKeptFeedsOffShowsNothingAtStart) {
+    KeepAll(Cache.Path());
+    ConfigWrite(ConfigDoc, kUseSavedKey, false);
+    Open();
+    EXPECT_FALSE(Main->CheckBoxUseSaved->isChecked());
+    EXPECT_FALSE(Main->ShowKeptFeeds(Cache.Path()));
+    EXPECT_TRUE(NamesTable.empty());
+    EXPECT_FALSE(Main->ComboBoxSrc->isEnabled());
+}
+
+TEST_F(LiveRates, UntouchedLiveOptionsLeaveSettingsXmlAsItWasAndChangedOnesAreStored) {
+    Open();
+    Deliver();
+    const std::string untouched = SavedAtExit();
+    EXPECT_EQ(untouched.find("<Live>"), std::string::npos) << untouched;
+    EXPECT_EQ(untouched.find("<Alerts>"), std::string::npos) << untouched;
+
+    Main->ComboBoxAutoRefresh->setCurrentIndex(2);
+    emit Main->ComboBoxAutoRefresh->activated(2);
+    EXPECT_EQ(Stored(kAutoMinutesKey), "5");
+    EXPECT_EQ(Main->RefreshState().AutoRefreshMinutes(), 5);
+    Main->CheckBoxUseSaved->click();
+    EXPECT_EQ(Stored(kUseSavedKey), "false");
+    Main->CheckBoxUseSaved->click();
+    EXPECT_EQ(Stored(kUseSavedKey), "true"); // once stored, it follows
+}
+
+TEST_F(LiveRates, AStoredIntervalComesBackAndOneThatIsNoChoiceCountsAsOff) {
+    ConfigWrite(ConfigDoc, kAutoMinutesKey, 15);
+    Open();
+    EXPECT_EQ(Main->ComboBoxAutoRefresh->currentIndex(), 3);
+    EXPECT_EQ(Main->RefreshState().AutoRefreshMinutes(), 15);
+    Main.reset();
+    ConfigWrite(ConfigDoc, kAutoMinutesKey, "abc");
+    Open();
+    EXPECT_EQ(Main->ComboBoxAutoRefresh->currentIndex(), 0);
+    EXPECT_EQ(Main->RefreshState().AutoRefreshMinutes(), 0);
+    EXPECT_EQ(Stored(kAutoMinutesKey), "abc"); // left as the user wrote it until changed
+}
+
+TEST_F(LiveRates, AnAlertAddedOnTheSettingsTabIsStoredAndListed) {
+    Open();
+    Deliver();
+    EXPECT_FALSE(Main->ButtonAlertAdd->isEnabled());
+    Main->ComboBoxAlertSrc->setCurrentText("US Dollar");
+    Main->ComboBoxAlertDst->setCurrentText("Euro");
+    QTest::keyClicks(Main->EditAlertLevel, "0.9x7"); // the letter is refused
+    EXPECT_EQ(Main->EditAlertLevel->text(), "0.97");
+    ASSERT_TRUE(Main->ButtonAlertAdd->isEnabled());
+    Main->ButtonAlertAdd->click();
+    ASSERT_EQ(Main->RateAlerts().size(), 1u);
+    EXPECT_EQ(Main->RateAlerts()[0], (TRateAlert{"US Dollar", "Euro", "0.97", true}));
+    EXPECT_EQ(Stored("Alerts/Alert1/Give"), "US Dollar");
+    EXPECT_EQ(Stored("Alerts/Alert1/Level"), "0.97");
+    ASSERT_EQ(Main->ListBoxAlerts->count(), 1);
+    EXPECT_EQ(Main->ListBoxAlerts->item(0)->text(),
+              "уведомить, когда за 1 US Dollar дают не меньше 0.97 Euro");
+
+    Main->ListBoxAlerts->item(0)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(Stored("Alerts/Alert1/Enabled"), "false");
+    Main->ListBoxAlerts->setCurrentRow(0);
+    Main->ButtonAlertRemove->click();
+    EXPECT_TRUE(Main->RateAlerts().empty());
+    EXPECT_EQ(Stored("Alerts/Alert1/Give"), std::nullopt);
+    // The same currency on both sides is no alert.
+    Main->ComboBoxAlertDst->setCurrentText("US Dollar");
+    Main->EditAlertLevel->setText("1");
+    EXPECT_FALSE(Main->ButtonAlertAdd->isEnabled());
+}
+
+TEST_F(LiveRates, AnAlertNotifiesOnCrossingOnceAndAgainAfterFallingEvenWhileHidden) {
+    Open();
+    auto* sink = new TRecordingSink(true);
+    Main->Notifier().AddSink(sink);
+    Main->SetRateAlerts({{"US Dollar", "Euro", "0.97", true}});
+    Main->show();
+    Main->hide(); // sent to the tray
+    Deliver();    // best: Beta at 0.95
+    EXPECT_TRUE(sink->Shown.empty());
+
+    Main->RatesReceived(Answer("1;usd;eur;1;0.98;1000\n2;usd;eur;1;0.95;50\n"));
+    ASSERT_EQ(sink->Shown.size(), 1u);
+    EXPECT_EQ(sink->Shown[0].Title, "Kovrin");
+    EXPECT_EQ(sink->Shown[0].Text, "За 1 US Dollar дают 0.98 Euro: обменник Alpha (уровень 0.97)");
+    Main->RatesReceived(Answer("1;usd;eur;1;0.99;1000\n"));
+    EXPECT_EQ(sink->Shown.size(), 1u); // still above: no repeat
+    Main->RatesReceived(Answer("1;usd;eur;1;0.9;1000\n"));
+    Main->RatesReceived(Answer("2;usd;eur;1;0.975;10\n"));
+    ASSERT_EQ(sink->Shown.size(), 2u);
+    EXPECT_EQ(sink->Shown[1].Text, "За 1 US Dollar дают 0.975 Euro: обменник Beta (уровень 0.97)");
+    // A failed rates feed is no check.
+    Main->RatesReceived(ExchangeOutcome(TExchangeFailure::Refused));
+    EXPECT_EQ(sink->Shown.size(), 2u);
+}
+
+TEST_F(LiveRates, ActivatingANotificationOpensTheRatesTabWithItsPairChosen) {
+    Open();
+    auto* sink = new TRecordingSink(true);
+    Main->Notifier().AddSink(sink);
+    Deliver();
+    Main->SetActiveTab(TFormMain::tabSettings);
+    sink->Activate({QStringLiteral("Kovrin"), QStringLiteral("..."), QStringLiteral("Euro"),
+                    QStringLiteral("US Dollar")});
+    EXPECT_TRUE(Main->isVisible());
+    EXPECT_EQ(Main->ActiveTab(), TFormMain::tabRates);
+    EXPECT_EQ(Main->ComboBoxSrc->currentText(), "Euro");
+    EXPECT_EQ(Main->ComboBoxDst->currentText(), "US Dollar");
+    EXPECT_EQ(Stored("Rates/SrcCurr"), "Euro");
+    EXPECT_EQ(ShownExchangers(*Main->DBGridRates), (std::vector<std::string>{"Alpha", "Beta"}));
+}
+
+TEST_F(LiveRates, WithoutANotificationServiceOrATrayTheAlertGoesToTheStatusLine) {
+    Open();
+    Main->SetClock([] { return TWallClock{2026, 12, 9, 14, 5, 9}; });
+    // A session bus that is not there: the desktop's service cannot answer.
+    const QDBusConnection nowhere = QDBusConnection::connectToBus(
+        QStringLiteral("unix:path=/nonexistent/kovrin-test-bus"), QStringLiteral("kovrin-test-nowhere"));
+    ASSERT_FALSE(nowhere.isConnected());
+    auto* refusing = new TRecordingSink(false);
+    Main->Notifier().AddSink(new TDBusNoticeSink(nullptr, nowhere));
+    Main->Notifier().AddSink(new TTrayNoticeSink(nullptr));
+    Main->Notifier().AddSink(refusing);
+    Main->SetRateAlerts({{"US Dollar", "Euro", "0.9", true}});
+    Deliver();
+    EXPECT_EQ(refusing->Shown.size(), 1u); // every way was tried in turn
+    const QString line =
+        "Уведомление в 14:05: За 1 US Dollar дают 0.95 Euro: обменник Beta (уровень 0.9). Курсы "
+        "обновлены в 14:05:09";
+    EXPECT_EQ(Main->LabelStatus->text(), line);
+    EXPECT_EQ(Main->LabelStatus->toolTip(), line); // the whole of a line the window is too narrow for
+}
+
+} // namespace

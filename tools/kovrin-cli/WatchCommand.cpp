@@ -1,0 +1,192 @@
+// kovrin-cli watch: polls the service and prints the best offer for a pair whenever it changes, until a level
+// is crossed, a number of polls is done, or SIGINT / SIGTERM arrives (honoured between polls).
+
+#include "engine/Protocol.h"
+#include "engine/Text.h"
+#include "tools/kovrin-cli/CliGlobals.h"
+#include "tools/kovrin-cli/Commands.h"
+#include "tools/kovrin-cli/OffersQuery.h"
+#include "tools/kovrin-cli/WatchState.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <ctime>
+#include <fcntl.h>
+#include <iostream>
+#include <poll.h>
+#include <tuple>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// The stop signal that arrived (0: none yet), and a pipe that wakes the wait between polls.
+volatile std::sig_atomic_t StopSignal = 0;
+int StopPipe[2] = {-1, -1};
+
+void OnStopSignal(int Signal) {
+    if (StopSignal == 0) {
+        StopSignal = Signal;
+    }
+    const int saved = errno;
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t written = ::write(StopPipe[1], &byte, 1);
+    errno = saved;
+}
+
+// From here on SIGINT and SIGTERM only note themselves; the watch ends after the poll under way.
+bool CatchStopSignals() {
+    if (StopPipe[0] < 0 && ::pipe2(StopPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return false;
+    }
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGINT, &action, nullptr) == 0 && ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+// Waits until Until or a stop signal, whichever comes first.
+void WaitUntil(std::chrono::steady_clock::time_point Until) {
+    while (StopSignal == 0) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Until - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return;
+        }
+        pollfd wake{StopPipe[0], POLLIN, 0};
+        ::poll(&wake, 1, static_cast<int>(std::min<std::int64_t>(left.count(), 60000)));
+    }
+}
+
+void WatchHelp(std::ostream& Out) {
+    Out << "Polls the service every SECONDS (the four feeds, as the window refreshes) and prints the best "
+           "offer "
+           "for\n"
+           "GIVE -> GET (the highest rate, got per one given; ties go to the earlier rates row) whenever it "
+           "differs\n"
+           "from the last line printed. GIVE and GET are display names or currency codes.\n"
+           "  --interval SECONDS   time between polls, at least 1 (default 60)\n"
+           "  --count N            stop after N polls\n"
+           "  --above RATE         exit 0 after the first poll whose best rate is at least RATE\n"
+           "  --below RATE         exit 0 after the first poll whose best rate is at most RATE\n"
+           "  --format FORMAT      text (default): time, exchanger, rate, reserve; json: one object per "
+           "line\n"
+        << kGlobalOptionsHelp
+        << "  --help               this text\n"
+           "A poll that fails prints one line on stderr and the watch goes on; with --feeds the files are "
+           "read "
+           "anew\n"
+           "at every poll. SIGINT and SIGTERM end the watch after the poll under way (exit 130 and 143).\n"
+           "exit codes:\n"
+           "  0  a level was crossed, or --count polls were made without --above or --below\n"
+           "  1  GIVE or GET is no currency of the names feed, or output that cannot be written\n"
+           "  2  a bad command line\n"
+           "  3  --count polls were made and none brought the feeds\n"
+           "  4  --count polls were made and the level of --above or --below was never met\n";
+}
+
+long double RateValue(TArgReader& Args, std::string_view Option) {
+    const std::string text = Args.Value();
+    const std::optional<long double> rate = ParseDecimal(text);
+    if (!rate || !(*rate >= 0) || *rate > 1e300L)
+        throw EUsage(std::string(Option) + " wants a number such as 3000000 or 0.5, got \"" + text + "\"");
+    return *rate;
+}
+
+std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOptions& Options, int& Exit) {
+    auto bodies = FetchFeeds(Source, {kFeedNews, kFeedRates, kFeedNames, kFeedExchangers});
+    const TStringMatrix names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[2]));
+    const std::optional<std::string> give = CurrencyDisplayName(names, Options.Give);
+    const std::optional<std::string> get = CurrencyDisplayName(names, Options.Get);
+    if (!give || !get) {
+        std::cerr << "kovrin-cli: unknown currency \"" << (give ? Options.Get : Options.Give) << "\"\n";
+        Exit = kExitFailed;
+        return std::nullopt;
+    }
+    return BestOfferFor(FetchedFeedTable(Source, kFeedRates, std::move(bodies[1])), names,
+                        FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[3])), *give, *get);
+}
+
+int RunWatch(const std::vector<std::string>& Args) {
+    TFeedSource source = DefaultFeedSource();
+    TWatchOptions options;
+    std::vector<std::string> currencies;
+    TArgReader args(Args);
+    while (args.More()) {
+        if (args.IsOption("--help")) {
+            std::cout << "usage: kovrin-cli " << kWatchCommand.Usage << "\n";
+            WatchHelp(std::cout);
+            return kExitDone;
+        } else if (TakeGlobalOption(args, source)) {
+        } else if (args.IsOption("--interval")) {
+            options.IntervalSeconds = static_cast<int>(ParseInteger(args.Value(), "--interval", 1, 86400));
+        } else if (args.IsOption("--count")) {
+            options.Count = ParseInteger(args.Value(), "--count", 1, INT64_MAX);
+        } else if (args.IsOption("--above")) {
+            options.Above = RateValue(args, "--above");
+        } else if (args.IsOption("--below")) {
+            options.Below = RateValue(args, "--below");
+        } else if (args.IsOption("--format")) {
+            const std::string format = args.Value();
+            if (format != "text" && format != "json")
+                throw EUsage("--format wants text or json, got \"" + format + "\"");
+            options.Json = format == "json";
+        } else if (args.AtOption()) {
+            throw EUsage("unknown option " + args.Next());
+        } else {
+            currencies.push_back(args.Next());
+        }
+    }
+    std::tie(options.Give, options.Get) = CurrencyPair(currencies);
+    if (!CatchStopSignals()) {
+        std::cerr << "kovrin-cli: cannot catch SIGINT and SIGTERM\n";
+        return kExitFailed;
+    }
+
+    TWatchState state(options);
+    const auto interval = std::chrono::seconds(options.IntervalSeconds);
+    auto next = std::chrono::steady_clock::now();
+    for (;;) {
+        next += interval;
+        const std::int64_t at = std::time(nullptr);
+        TWatchStep step;
+        try {
+            int exit = kExitDone;
+            const std::optional<TBestOffer> best = PollBest(source, options, exit);
+            if (exit != kExitDone)
+                return exit;
+            step = state.Answered(best, WatchTimeAt(at));
+        } catch (const EFeedUnavailable& error) {
+            std::cerr << "kovrin-cli: " << error.what() << "\n";
+            step = state.Failed();
+        }
+        if (!step.Line.empty()) {
+            // One write per line, so that a reader never sees half of one.
+            std::cout << step.Line << std::flush;
+            if (!std::cout)
+                return kExitFailed;
+        }
+        if (step.Exit)
+            return *step.Exit;
+        if (StopSignal == 0) {
+            WaitUntil(next);
+        }
+        if (StopSignal != 0)
+            return 128 + StopSignal;
+        // A poll that ran longer than the interval is followed at once, not by a burst of catching up.
+        next = std::max(next, std::chrono::steady_clock::now());
+    }
+}
+
+} // namespace
+
+const TCommand kWatchCommand{
+    "watch",
+    "watch GIVE GET [--interval SECONDS] [--count N] [--above RATE] [--below RATE] [--format text|json] "
+    "[--service URL] [--feeds DIR]",
+    WatchHelp,
+    RunWatch,
+};
