@@ -221,11 +221,11 @@ void TFormMain::FillCurrencyLists() {
         const QString alertDst = ComboBoxAlertDst->currentText();
         ComboBoxAlertSrc->clear();
         ComboBoxAlertDst->clear();
-        for (const TStringArray& row : NamesTable) {
+        for (const TStringRow row : NamesTable) {
             // Item i of the hide list must stand for row i, so a short row still gets its item.
-            const QString name = row.size() > 1 ? QString::fromStdString(row[1]) : QString();
+            const QString name = row.size() > 1 ? QString::fromUtf8(row[1]) : QString();
             ListBoxHide->addItem(name);
-            if (!row.empty() && IsCurrencyHidden(row[0])) {
+            if (!row.empty() && IsCurrencyHidden(std::string(row[0]))) {
                 ListBoxHide->item(ListBoxHide->count() - 1)->setSelected(true);
             } else {
                 ComboBoxSrc->addItem(name);
@@ -253,10 +253,11 @@ void TFormMain::ListBoxHideToggled(const QItemSelection& Selected, const QItemSe
             if (row >= NamesTable.size() || NamesTable[row].empty()) {
                 continue;
             }
+            const std::string code(NamesTable[row][0]);
             try {
-                ConfigWrite(ConfigDoc, HideCurrencyKey(NamesTable[row][0]), changed == &Selected);
+                ConfigWrite(ConfigDoc, HideCurrencyKey(code), changed == &Selected);
             } catch (const std::exception& error) {
-                qWarning("Kovrin: hide flag of %s not stored: %s", NamesTable[row][0].c_str(), error.what());
+                qWarning("Kovrin: hide flag of %s not stored: %s", code.c_str(), error.what());
             }
         }
     }

@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -204,12 +207,12 @@ TEST(DemoDrift, QuotesMoveALittlePerRequestDeterministicallyAndKeepTheirSideOfOn
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const auto& row = rows[i];
             const auto& was = original[i];
-            ASSERT_EQ((std::vector<std::string>{row[0], row[1], row[2], row[5]}),
-                      (std::vector<std::string>{was[0], was[1], was[2], was[5]}));
+            ASSERT_EQ((std::vector<std::string_view>{row[0], row[1], row[2], row[5]}),
+                      (std::vector<std::string_view>{was[0], was[1], was[2], was[5]}));
             ASSERT_EQ(row[3] == "1", was[3] == "1") << row[3] << " for " << row[4];
             ASSERT_TRUE(row[3] == "1" || row[4] == "1") << row[3] << " for " << row[4];
             const std::size_t side = was[3] == "1" ? 4 : 3;
-            const double ratio = std::stod(row[side]) / std::stod(was[side]);
+            const double ratio = std::stod(std::string(row[side])) / std::stod(std::string(was[side]));
             // Within 2 % (and the six digits the feed writes).
             ASSERT_NEAR(ratio, 1.0, 0.0201) << row[side] << " from " << was[side];
             moved += row[side] != was[side] ? 1 : 0;
