@@ -138,7 +138,7 @@ void TProgram::ShowWindows() {
     FMain->Notifier().AddSink(new TTrayNoticeSink(FDM->TrayIcon));
     // The last feeds that arrived whole are kept for the next start, which shows them before its first
     // refresh.
-    const std::filesystem::path feedCache = FOptions.FeedCache.value_or(FeedCacheFolder());
+    const std::filesystem::path feedCache = FOptions.FeedCache ? *FOptions.FeedCache : FeedCacheFolder();
     if (!feedCache.empty()) {
         FMain->SetFeedKeeper(BackgroundFeedKeeper(feedCache));
         FMain->ShowKeptFeeds(feedCache);
