@@ -1,5 +1,5 @@
 #include "engine/Functions.h"
-#include "engine/Text.h"
+#include "text/Utf8.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>

@@ -1,5 +1,6 @@
 #include "engine/Protocol.h"
-#include "engine/Text.h"
+#include "text/Ascii.h"
+#include "text/Utf8.h"
 
 #include <stdexcept>
 #include <string>
@@ -25,7 +26,7 @@ std::string DecodeFeedBody(std::string_view BodyBytes) {
 }
 
 std::string NewsText(std::string_view BodyBytes) {
-    return TrimControl(DecodeFeedBody(BodyBytes));
+    return std::string(Trim(DecodeFeedBody(BodyBytes)));
 }
 
 TStringMatrix FeedTable(std::string_view Feed, std::string_view BodyBytes) {

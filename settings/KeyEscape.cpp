@@ -1,8 +1,8 @@
 // Escaping of key segments that are not valid element names, and the name rules themselves.
 
-#include "settings/Utf8.h"
 #include "settings/XMLConf.h"
 #include "settings/XmlName.h"
+#include "text/Utf8.h"
 
 #include <cstdio>
 

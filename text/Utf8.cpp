@@ -1,6 +1,6 @@
-#include "engine/Text.h"
-#include "engine/Utf8Codec.h"
+#include "text/Utf8.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -43,7 +43,7 @@ std::string DecodeUtf8Lenient(std::string_view Bytes) {
         std::size_t subpart = 0;
         const std::size_t length = Utf8Codec::SequenceAt(Bytes, pos, subpart);
         if (length == 0) {
-            Utf8Codec::Append(out, Utf8Codec::kReplacement);
+            AppendUtf8(out, Utf8Codec::kReplacement);
             pos += subpart;
         } else {
             out.append(Bytes.substr(pos, length));
@@ -53,15 +53,9 @@ std::string DecodeUtf8Lenient(std::string_view Bytes) {
     return out;
 }
 
-std::string TrimControl(std::string_view Text) {
-    // Every character up to U+0020 is a single byte in UTF-8, so trimming bytes is trimming characters.
-    std::size_t first = 0;
-    std::size_t last = Text.size();
-    while (first < last && static_cast<unsigned char>(Text[first]) <= 0x20) {
-        ++first;
-    }
-    while (last > first && static_cast<unsigned char>(Text[last - 1]) <= 0x20) {
-        --last;
-    }
-    return std::string(Text.substr(first, last - first));
+std::u32string DecodeUtf8(std::string_view Bytes) {
+    std::u32string out;
+    out.reserve(Bytes.size());
+    Utf8Codec::ForEachCodePoint(Bytes, [&out](char32_t cp) { out.push_back(cp); });
+    return out;
 }
