@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Times RegexMatchAll (Google Benchmark) and Python's re.finditer on the same generated rates body.
+"""Times RegexMatchAll (Google Benchmark) and Python's re.finditer on the same generated rates body, written to a
+file that the benchmark reads.
 
-Usage: bench/compare_regex.py BUILD_DIR   (BUILD_DIR holds bench/regex_bench)
-Prints both medians of 10 runs and their ratio.
+Usage: bench/compare_regex.py BUILD_DIR [BASELINE_BUILD_DIR]   (each holds bench/regex_bench)
+Prints the medians of 10 runs and their ratio; with a baseline build, its RegexMatchAll on the same file too.
 """
 import json
 import os
@@ -63,7 +64,7 @@ def python_median_ms(text):
 
 
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
     body = make_body(100000)
     with tempfile.NamedTemporaryFile("wb", suffix=".txt", delete=False) as handle:
@@ -72,12 +73,15 @@ def main():
     try:
         cpp_wall, cpp_cpu = bench_median_ms(sys.argv[1], body_path)
         py_wall, py_cpu, rows = python_median_ms(body)
+        baseline = bench_median_ms(sys.argv[2], body_path) if len(sys.argv) == 3 else None
     finally:
         os.unlink(body_path)
     print("body: %d bytes, %d rows" % (len(body.encode("utf-8")), rows))
     print("RegexMatchAll     median of %d: %8.2f ms wall, %8.2f ms CPU" % (RUNS, cpp_wall, cpp_cpu))
     print("Python re.finditer median of %d: %8.2f ms wall, %8.2f ms CPU" % (RUNS, py_wall, py_cpu))
     print("ratio Python / RegexMatchAll: %.1fx wall, %.1fx CPU" % (py_wall / cpp_wall, py_cpu / cpp_cpu))
+    if baseline:
+        print("RegexMatchAll, baseline build, median of %d: %8.2f ms wall, %8.2f ms CPU" % (RUNS, *baseline))
 
 
 if __name__ == "__main__":

@@ -1,17 +1,11 @@
 #include "engine/Functions.h"
+#include "engine/MatchRun.h"
 #include "text/Utf8.h"
 
-#define PCRE2_CODE_UNIT_WIDTH 8
-#include <pcre2.h>
-
+#include <limits>
 #include <memory>
 
 namespace {
-
-// Match data of 100 pairs: group 0 and 99 capture groups; a match that sets a later group yields 0.
-constexpr std::uint32_t kOvectorPairs = 100;
-// Rows matched before the table's final size is estimated.
-constexpr std::size_t kEstimateAfterRows = 256;
 
 struct TTablesDeleter {
     void operator()(const std::uint8_t* Tables) const { pcre2_maketables_free(nullptr, Tables); }
@@ -30,6 +24,7 @@ struct TMatchDataDeleter {
 struct TCompiled {
     std::unique_ptr<const std::uint8_t, TTablesDeleter> Tables;
     std::unique_ptr<pcre2_code, TCodeDeleter> Code;
+    bool Jit = false; // also compiled to machine code
 };
 
 // Compiles Pattern with character tables made for this call, or throws ERegexError.
@@ -61,6 +56,14 @@ TCompiled Compile(std::string_view Pattern, std::uint32_t Options, bool NewlineA
     return compiled;
 }
 
+// Pattern compiled as RegexMatchAll uses it: UTF, CASELESS, MULTILINE, any newline, and JIT where it can be
+// had (without it the interpreter serves; the table is the same).
+TCompiled CompileForTables(std::string_view Pattern) {
+    TCompiled compiled = Compile(Pattern, PCRE2_UTF | PCRE2_CASELESS | PCRE2_MULTILINE, true);
+    compiled.Jit = pcre2_jit_compile(compiled.Code.get(), PCRE2_JIT_COMPLETE) == 0;
+    return compiled;
+}
+
 } // namespace
 
 bool RegexTest(std::string_view Pattern, std::string_view Subject) {
@@ -76,60 +79,25 @@ bool RegexTest(std::string_view Pattern, std::string_view Subject) {
 }
 
 TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern) {
-    const TCompiled compiled = Compile(Pattern, PCRE2_UTF | PCRE2_CASELESS | PCRE2_MULTILINE, true);
-    pcre2_code* code = compiled.Code.get();
-    // Without JIT the interpreter serves; the result is the same.
-    const bool jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
+    return RegexMatchAll(Subject, Pattern, std::numeric_limits<std::size_t>::max());
+}
 
+TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern, std::size_t Budget) {
+    const TCompiled compiled = CompileForTables(Pattern);
     // Validate once: letting every match recheck the rest of the subject makes a long feed quadratic.
-    std::string decoded;
-    if (!IsValidUtf8(Subject)) {
-        decoded = DecodeUtf8Lenient(Subject);
-        Subject = decoded;
+    if (IsValidUtf8(Subject)) {
+        TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, Subject, Budget);
+        return TStringMatrix(Subject, std::move(rows));
     }
-    const auto* subject = reinterpret_cast<PCRE2_SPTR>(Subject.data());
-    const PCRE2_SIZE length = Subject.size();
+    // The decoded copy is the table's already: it keeps it rather than copying it once more.
+    std::string decoded = DecodeUtf8Lenient(Subject);
+    TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, decoded, Budget);
+    return TStringMatrix(std::move(decoded), std::move(rows));
+}
 
-    TStringMatrix result;
-    const std::unique_ptr<pcre2_match_data, TMatchDataDeleter> data(
-        pcre2_match_data_create(kOvectorPairs, nullptr));
-    if (!data) {
-        return result;
-    }
-    const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data.get());
-    PCRE2_SIZE offset = 0;
-    while (offset <= length) {
-        const std::uint32_t options = PCRE2_NOTEMPTY | PCRE2_NO_UTF_CHECK;
-        int rc = pcre2_match(code, subject, length, offset, options, data.get(), nullptr);
-        if (rc == PCRE2_ERROR_JIT_STACKLIMIT && jit) {
-            // The interpreter keeps its backtracking on the heap and may still finish this match.
-            rc = pcre2_match(code, subject, length, offset, options | PCRE2_NO_JIT, data.get(), nullptr);
-        }
-        if (rc <= 0) {
-            break;
-        }
-        TStringArray& row = result.emplace_back();
-        row.reserve(static_cast<std::size_t>(rc - 1));
-        for (int group = 1; group < rc; ++group) {
-            const PCRE2_SIZE start = ovector[2 * group];
-            const PCRE2_SIZE end = ovector[2 * group + 1];
-            if (start == PCRE2_UNSET) {
-                row.emplace_back();
-            } else {
-                row.emplace_back(Subject.substr(start, end - start));
-            }
-        }
-        // A match that ends where the search began would be found again forever; NOTEMPTY should rule it out.
-        if (ovector[1] <= offset) {
-            break;
-        }
-        offset = ovector[1];
-        // Growing a table of a big feed row by row copies it a dozen times; size it once from the density of
-        // the first records instead.
-        if (result.size() == kEstimateAfterRows && offset < length) {
-            result.reserve(
-                static_cast<std::size_t>(static_cast<double>(length) / offset * kEstimateAfterRows * 1.1));
-        }
-    }
-    return result;
+TStringMatrix RegexMatchAllOver(std::string&& Subject, std::string_view Pattern, std::size_t Budget) {
+    const TCompiled compiled = CompileForTables(Pattern);
+    std::string text = IsValidUtf8(Subject) ? std::move(Subject) : DecodeUtf8Lenient(Subject);
+    TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, text, Budget);
+    return TStringMatrix(std::move(text), std::move(rows));
 }

@@ -18,7 +18,7 @@ long double PowerOfTen(int Decimals) {
 // Both currency codes of the controls; the last names row with a display name wins, as for a duplicated name.
 void FindCodes(const TStringMatrix& Names, const TOfferControls& Controls, std::string& SrcCode,
                std::string& DstCode) {
-    for (const TStringArray& row : Names) {
+    for (const TStringRow row : Names) {
         if (row.size() < 2) {
             continue;
         }
@@ -65,14 +65,12 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
     FindCodes(Names, Controls, srcCode, dstCode);
     TExchangerLookup lookup(Exchangers);
 
-    // A large table is one heap block per row: the scan waits on memory, so ask for rows a little ahead.
-    constexpr std::size_t kPrefetchAhead = 32;
-    for (std::size_t i = 0; i < Rates.size(); ++i) {
-        if (i + kPrefetchAhead < Rates.size() && Rates[i + kPrefetchAhead].size() > 2) {
-            __builtin_prefetch(&Rates[i + kPrefetchAhead][1]);
+    for (const TStringRow quote : Rates) {
+        if (quote.size() < 6) {
+            continue;
         }
-        const TStringArray& quote = Rates[i];
-        if (quote.size() < 6 || quote[1] != srcCode || quote[2] != dstCode) {
+        const auto [id, src, dst] = quote.First<3>();
+        if (src != srcCode || dst != dstCode) {
             continue;
         }
         long double give = ParseDecimal(quote[3]).value_or(1);
@@ -97,11 +95,11 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
                 continue;
             }
         }
-        const int index = lookup.Find(quote[0]);
+        const int index = lookup.Find(id);
         if (index < 0) {
             continue;
         }
-        const TStringArray& exchanger = Exchangers[static_cast<std::size_t>(index)];
+        const TStringRow exchanger = Exchangers[static_cast<std::size_t>(index)];
         if (exchanger.size() < 4) {
             continue;
         }

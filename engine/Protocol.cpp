@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #ifndef KOVRIN_SERVICE_BASE
 #error "KOVRIN_SERVICE_BASE must be defined by the build"
@@ -29,19 +30,31 @@ std::string NewsText(std::string_view BodyBytes) {
     return std::string(Trim(DecodeFeedBody(BodyBytes)));
 }
 
-TStringMatrix FeedTable(std::string_view Feed, std::string_view BodyBytes) {
-    std::string_view pattern;
+namespace {
+
+// The record pattern of a data feed. Throws std::invalid_argument for another feed.
+std::string_view FeedPattern(std::string_view Feed) {
     if (Feed == kFeedRates) {
-        pattern = kRatesPattern;
-    } else if (Feed == kFeedNames) {
-        pattern = kNamesPattern;
-    } else if (Feed == kFeedExchangers) {
-        pattern = kExchangersPattern;
-    } else {
-        throw std::invalid_argument("no table is cut from the feed \"" + std::string(Feed) + "\"");
+        return kRatesPattern;
     }
-    // RegexMatchAll decodes leniently itself, and only when the bytes need it.
-    return RegexMatchAll(BodyBytes, pattern);
+    if (Feed == kFeedNames) {
+        return kNamesPattern;
+    }
+    if (Feed == kFeedExchangers) {
+        return kExchangersPattern;
+    }
+    throw std::invalid_argument("no table is cut from the feed \"" + std::string(Feed) + "\"");
+}
+
+} // namespace
+
+// RegexMatchAll decodes leniently itself, and only when the bytes need it.
+TStringMatrix FeedTable(std::string_view Feed, std::string_view BodyBytes, std::size_t Budget) {
+    return RegexMatchAll(BodyBytes, FeedPattern(Feed), Budget);
+}
+
+TStringMatrix FeedTableOver(std::string_view Feed, std::string&& BodyBytes, std::size_t Budget) {
+    return RegexMatchAllOver(std::move(BodyBytes), FeedPattern(Feed), Budget);
 }
 
 std::string ExchangerPageUrl(std::string_view Base, std::int32_t EID) {

@@ -1,9 +1,11 @@
 #pragma once
-// The rates service's protocol: the four feed requests, the feed patterns, and feed bodies turned into tables.
+// The rates service's protocol: the four feed requests, the feed patterns, and feed bodies turned into
+// tables.
 
 #include "engine/Functions.h"
 #include "net/TCP.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,9 +40,20 @@ std::string DecodeFeedBody(std::string_view BodyBytes);
 // The news text: the decoded body with every character up to U+0020 removed from both ends.
 std::string NewsText(std::string_view BodyBytes);
 
-// The table of a data feed ("rates", "names" or "exchangers") from its body bytes. Throws std::invalid_argument
-// for another feed name.
-TStringMatrix FeedTable(std::string_view Feed, std::string_view BodyBytes);
+// Most bytes the rows of a feed's table may need (the text they span and a few bytes per field): far above any
+// real feed (the demo service's largest, 200,000 rates rows, needs about 9 MiB), far below what a body of short
+// rows up to the 256 MiB body cap would make (up to three times its size).
+inline constexpr std::size_t kFeedTableBudget = std::size_t{32} << 20;
+
+// The table of a data feed ("rates", "names" or "exchangers") from its body bytes, its fields copied. Throws
+// ETableTooLarge when its rows would need more than Budget bytes: such a feed is a failed one. Throws
+// std::invalid_argument for another feed name.
+TStringMatrix FeedTable(std::string_view Feed, std::string_view BodyBytes,
+                        std::size_t Budget = kFeedTableBudget);
+// The same table, which takes the body over as the text its fields point into (when they cover at least half
+// of it): the one copy of the feed a caller that is done with the body keeps.
+TStringMatrix FeedTableOver(std::string_view Feed, std::string&& BodyBytes,
+                            std::size_t Budget = kFeedTableBudget);
 
 // The page of one exchanger: Base + "/click/" + the decimal EID.
 std::string ExchangerPageUrl(std::string_view Base, std::int32_t EID);

@@ -9,6 +9,9 @@
 
 namespace {
 
+// How many times what has arrived a counted body's room may grow to at once.
+constexpr std::size_t kBodyGrowth = 4;
+
 template <typename TNumber> std::optional<TNumber> ParseWhole(std::string_view Text, int Base) {
     TNumber value{};
     const auto [end, error] = std::from_chars(Text.data(), Text.data() + Text.size(), value, Base);
@@ -96,17 +99,23 @@ THeaderFacts ReadFacts(const std::vector<std::string>& Headers) {
     return facts;
 }
 
-// Reads Count bytes in whole pieces; a piece cut short is dropped and the body ends there.
+// Reads Count bytes in whole pieces straight into Body; a piece cut short is dropped and the body ends there.
 bool ReadCounted(TLineReader& Lines, std::uint64_t Count, const THttpLimits& Limits, std::string& Body) {
-    std::string piece;
     while (Count > 0) {
         const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(Count, kBodyPiece));
-        if (Body.size() + size > Limits.MaxBody)
+        const std::size_t kept = Body.size();
+        if (kept + size > Limits.MaxBody)
             return false;
-        piece.clear();
-        if (!Lines.ReadExact(size, piece))
+        if (Body.capacity() < kept + size) {
+            // Room grows with what has arrived, never past what is announced: growing by halves, as a string
+            // does, would copy a large body over fresh memory a dozen times.
+            Body.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(
+                {kept + Count, std::uint64_t{kBodyGrowth} * kept + size, Limits.MaxBody})));
+        }
+        if (!Lines.ReadExact(size, Body)) {
+            Body.resize(kept);
             return false;
-        Body += piece;
+        }
         Count -= size;
     }
     return true;

@@ -54,13 +54,21 @@ bool TLineReader::ReadLine(std::string& Line, std::size_t MaxLength, std::size_t
 }
 
 bool TLineReader::ReadExact(std::size_t Count, std::string& Out) {
+    const std::size_t buffered = std::min(Count, FBuffer.size() - FPos);
+    Out.append(FBuffer, FPos, buffered);
+    FPos += buffered;
+    Count -= buffered;
+    // The rest goes from the source straight into Out: through the buffer it would be copied twice.
+    std::size_t end = Out.size();
+    Out.resize(end + Count);
     while (Count > 0) {
-        if (!HasByte() && Fill() <= 0)
+        const std::ptrdiff_t got = FSource.Read(Out.data() + end, Count);
+        if (got <= 0) {
+            Out.resize(end);
             return false;
-        const std::size_t take = std::min(Count, FBuffer.size() - FPos);
-        Out.append(FBuffer, FPos, take);
-        FPos += take;
-        Count -= take;
+        }
+        end += static_cast<std::size_t>(got);
+        Count -= static_cast<std::size_t>(got);
     }
     return true;
 }

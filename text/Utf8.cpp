@@ -5,52 +5,58 @@
 
 namespace {
 
-// True when the 8 bytes at P are all ASCII; lets long runs of feed text skip the per-byte checks.
-bool EightAscii(const char* P) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, P, sizeof word);
-    return (word & 0x8080808080808080ULL) == 0;
+// True when the 16 bytes at P are all ASCII; lets long runs of feed text skip the per-byte checks.
+bool SixteenAscii(const char* P) {
+    std::uint64_t words[2] = {};
+    std::memcpy(words, P, sizeof words);
+    return ((words[0] | words[1]) & 0x8080808080808080ULL) == 0;
 }
 
-} // namespace
-
-bool IsValidUtf8(std::string_view Bytes) {
+// Length of the longest prefix of Bytes that is well-formed UTF-8: where the first malformed sequence starts.
+std::size_t ValidUtf8Prefix(std::string_view Bytes) {
     std::size_t pos = 0;
     const std::size_t size = Bytes.size();
     while (pos < size) {
-        if (pos + 8 <= size && EightAscii(Bytes.data() + pos)) {
-            pos += 8;
+        if (pos + 16 <= size && SixteenAscii(Bytes.data() + pos)) {
+            pos += 16;
             continue;
         }
         std::size_t subpart = 0;
         const std::size_t length = Utf8Codec::SequenceAt(Bytes, pos, subpart);
         if (length == 0) {
-            return false;
+            return pos;
         }
         pos += length;
     }
-    return true;
+    return size;
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view Bytes) {
+    return ValidUtf8Prefix(Bytes) == Bytes.size();
 }
 
 std::string DecodeUtf8Lenient(std::string_view Bytes) {
-    if (IsValidUtf8(Bytes)) {
+    std::size_t valid = ValidUtf8Prefix(Bytes);
+    if (valid == Bytes.size()) {
         return std::string(Bytes);
     }
     std::string out;
     out.reserve(Bytes.size() + Bytes.size() / 4);
-    std::size_t pos = 0;
-    while (pos < Bytes.size()) {
-        std::size_t subpart = 0;
-        const std::size_t length = Utf8Codec::SequenceAt(Bytes, pos, subpart);
-        if (length == 0) {
-            AppendUtf8(out, Utf8Codec::kReplacement);
-            pos += subpart;
-        } else {
-            out.append(Bytes.substr(pos, length));
-            pos += length;
+    // Runs of well-formed text are copied whole; each malformed subpart between them becomes U+FFFD.
+    for (;;) {
+        out.append(Bytes.substr(0, valid));
+        Bytes.remove_prefix(valid);
+        if (Bytes.empty()) {
+            return out;
         }
+        std::size_t subpart = 0;
+        Utf8Codec::SequenceAt(Bytes, 0, subpart);
+        AppendUtf8(out, Utf8Codec::kReplacement);
+        Bytes.remove_prefix(subpart);
+        valid = ValidUtf8Prefix(Bytes);
     }
-    return out;
 }
 
 std::u32string DecodeUtf8(std::string_view Bytes) {

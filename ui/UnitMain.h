@@ -123,7 +123,7 @@ class TFormMain final : public QMainWindow {
     void SetClock(std::function<TWallClock()> Clock) { FClock = std::move(Clock); }
 
     // Where a feed answered with a whole 200 is kept for the next start (Feed, its body); none unless set.
-    using TFeedKeeper = std::function<void(std::string_view Feed, const std::string& Body)>;
+    using TFeedKeeper = std::function<void(std::string_view Feed, std::string Body)>;
     void SetFeedKeeper(TFeedKeeper Keeper) { FFeedKeeper = std::move(Keeper); }
     // Before the first refresh: unless "Показывать сохранённые курсы при запуске" is off, the feeds kept in
     // Folder go through the completions as fresh ones would (tables, lists, the saved pair, the grid),
@@ -144,8 +144,8 @@ class TFormMain final : public QMainWindow {
     // (as a user's pick) where both are in the lists.
     void ShowAlertPair(const QString& Give, const QString& Get);
 
-    // What a feed's completion is given: the response record of its own request.
-    using TFeedCompletion = std::function<void(const TOData& Output)>;
+    // What a feed's completion is given: the response record of its own request, to keep what it wants of it.
+    using TFeedCompletion = std::function<void(TOData Output)>;
     // Submits the request of Feed ("news", "rates", "names" or "exchangers") to JobControl; Completion runs
     // on the UI thread once the exchange has ended, unless the window is gone by then. The records belong to
     // the job and are freed after the completion (or with the job runner, should it never complete). Throws
@@ -156,10 +156,10 @@ class TFormMain final : public QMainWindow {
     // feeds, rebuilds the offers, and tells the status line. A feed whose exchange failed (anything but a
     // whole 200 answer) replaces nothing and rebuilds nothing; it still steps the loader. Report any error on
     // stderr; never throw.
-    void NewsReceived(const TOData& Output);
-    void RatesReceived(const TOData& Output);
-    void NamesReceived(const TOData& Output);
-    void ExchangersReceived(const TOData& Output);
+    void NewsReceived(TOData Output);
+    void RatesReceived(TOData Output);
+    void NamesReceived(TOData Output);
+    void ExchangersReceived(TOData Output);
 
     // What the rates tab's currency lists and amount fields hold now (a list without selection gives
     // nullopt).
@@ -210,11 +210,12 @@ class TFormMain final : public QMainWindow {
     // The Refresh button's tooltip: when it comes back, while it rests.
     void ShowRefreshHint();
     // Records Feed's outcome in the status model; when its exchange succeeded, runs Replace (which returns
-    // the number of records taken) first. True when the feed replaced what was shown.
+    // the number of records taken) first. A Replace that throws ETableTooLarge has replaced nothing: the feed
+    // failed as an answer too large. True when the feed replaced what was shown.
     bool TakeFeed(TFeed Feed, const TOData& Output, const std::function<std::size_t()>& Replace);
     // One completion: Feed's answer replaces what is shown unless its exchange failed; the loader steps, the
     // offers are rebuilt, a good body is kept, and the alerts are checked once the refresh is complete.
-    void FeedReceived(TFeed Feed, const TOData& Output);
+    void FeedReceived(TFeed Feed, TOData Output);
     // Puts Body of Feed on screen (table, lists or news) as its completion does; the number of records.
     std::size_t ReplaceFeed(TFeed Feed, std::string_view Body);
     void BuildLivePanel();

@@ -19,6 +19,7 @@
 #include <exception>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -83,10 +84,10 @@ void TFormMain::BitBtnRefreshClick() {
         }
     }
     try {
-        RequestFeed(kFeedNews, [this](const TOData& Output) { NewsReceived(Output); });
-        RequestFeed(kFeedRates, [this](const TOData& Output) { RatesReceived(Output); });
-        RequestFeed(kFeedNames, [this](const TOData& Output) { NamesReceived(Output); });
-        RequestFeed(kFeedExchangers, [this](const TOData& Output) { ExchangersReceived(Output); });
+        RequestFeed(kFeedNews, [this](TOData Output) { NewsReceived(std::move(Output)); });
+        RequestFeed(kFeedRates, [this](TOData Output) { RatesReceived(std::move(Output)); });
+        RequestFeed(kFeedNames, [this](TOData Output) { NamesReceived(std::move(Output)); });
+        RequestFeed(kFeedExchangers, [this](TOData Output) { ExchangersReceived(std::move(Output)); });
     } catch (const std::exception& error) {
         ShowErrorBox(QString::fromUtf8(error.what()));
     }
@@ -107,7 +108,7 @@ void TFormMain::RequestFeed(std::string_view Feed, TFeedCompletion Completion) {
     JobControl->AddJob([](void* Input, void* Output) { HttpRequest(Input, Output); }, input,
                        [records, window, completion = std::move(Completion)](void*) mutable {
                            if (records && window && completion) {
-                               Guarded("feed completion", [&] { completion(records->Output); });
+                               Guarded("feed completion", [&] { completion(std::move(records->Output)); });
                            }
                            records.reset();
                        },
@@ -119,7 +120,17 @@ bool TFormMain::TakeFeed(TFeed Feed, const TOData& Output, const std::function<s
         FStatus.FeedFailed(Feed, Output);
         return false;
     }
-    FStatus.FeedReplaced(Feed, Replace(), FClock());
+    try {
+        FStatus.FeedReplaced(Feed, Replace(), FClock());
+    } catch (const ETableTooLarge& error) {
+        // Its table would pass the budget before it replaced anything: a failed feed, an answer too large.
+        qWarning("Kovrin: feed refused: %s", error.what());
+        TOData refused;
+        refused.ResultCode = Output.ResultCode;
+        refused.Failure = TExchangeFailure::TooLarge;
+        FStatus.FeedFailed(Feed, refused);
+        return false;
+    }
     return true;
 }
 
@@ -136,23 +147,23 @@ void TFormMain::ShowRefreshHint() {
     BitBtnRefresh->setAccessibleDescription(hint);
 }
 
-void TFormMain::NewsReceived(const TOData& Output) {
-    FeedReceived(TFeed::News, Output);
+void TFormMain::NewsReceived(TOData Output) {
+    FeedReceived(TFeed::News, std::move(Output));
 }
 
-void TFormMain::RatesReceived(const TOData& Output) {
-    FeedReceived(TFeed::Rates, Output);
+void TFormMain::RatesReceived(TOData Output) {
+    FeedReceived(TFeed::Rates, std::move(Output));
 }
 
-void TFormMain::ExchangersReceived(const TOData& Output) {
-    FeedReceived(TFeed::Exchangers, Output);
+void TFormMain::ExchangersReceived(TOData Output) {
+    FeedReceived(TFeed::Exchangers, std::move(Output));
 }
 
-void TFormMain::NamesReceived(const TOData& Output) {
-    FeedReceived(TFeed::Names, Output);
+void TFormMain::NamesReceived(TOData Output) {
+    FeedReceived(TFeed::Names, std::move(Output));
 }
 
-void TFormMain::FeedReceived(TFeed Feed, const TOData& Output) {
+void TFormMain::FeedReceived(TFeed Feed, TOData Output) {
     Guarded("feed completion", [&] {
         const bool replaced = TakeFeed(Feed, Output, [&] { return ReplaceFeed(Feed, Output.Body); });
         StepLoader();
@@ -161,7 +172,7 @@ void TFormMain::FeedReceived(TFeed Feed, const TOData& Output) {
         }
         ShowStatus();
         if (replaced && FFeedKeeper) {
-            Guarded("keeping the feed", [&] { FFeedKeeper(FeedName(Feed), Output.Body); });
+            Guarded("keeping the feed", [&] { FFeedKeeper(FeedName(Feed), std::move(Output.Body)); });
         }
         FAlertsDue = FAlertsDue || (replaced && Feed == TFeed::Rates);
         if (FAlertsDue && !FStatus.Running()) {
@@ -211,11 +222,11 @@ void TFormMain::FillCurrencyLists() {
         const QString alertDst = ComboBoxAlertDst->currentText();
         ComboBoxAlertSrc->clear();
         ComboBoxAlertDst->clear();
-        for (const TStringArray& row : NamesTable) {
+        for (const TStringRow row : NamesTable) {
             // Item i of the hide list must stand for row i, so a short row still gets its item.
-            const QString name = row.size() > 1 ? QString::fromStdString(row[1]) : QString();
+            const QString name = row.size() > 1 ? QString::fromUtf8(row[1]) : QString();
             ListBoxHide->addItem(name);
-            if (!row.empty() && IsCurrencyHidden(row[0])) {
+            if (!row.empty() && IsCurrencyHidden(std::string(row[0]))) {
                 ListBoxHide->item(ListBoxHide->count() - 1)->setSelected(true);
             } else {
                 ComboBoxSrc->addItem(name);
@@ -243,10 +254,11 @@ void TFormMain::ListBoxHideToggled(const QItemSelection& Selected, const QItemSe
             if (row >= NamesTable.size() || NamesTable[row].empty()) {
                 continue;
             }
+            const std::string code(NamesTable[row][0]);
             try {
-                ConfigWrite(ConfigDoc, HideCurrencyKey(NamesTable[row][0]), changed == &Selected);
+                ConfigWrite(ConfigDoc, HideCurrencyKey(code), changed == &Selected);
             } catch (const std::exception& error) {
-                qWarning("Kovrin: hide flag of %s not stored: %s", NamesTable[row][0].c_str(), error.what());
+                qWarning("Kovrin: hide flag of %s not stored: %s", code.c_str(), error.what());
             }
         }
     }

@@ -154,7 +154,8 @@ void TFormMain::FormClose() {
         if (static_cast<std::size_t>(item) >= NamesTable.size() || NamesTable[item].empty()) {
             continue;
         }
-        WriteSetting(HideCurrencyKey(NamesTable[item][0]), ListBoxHide->item(item)->isSelected());
+        WriteSetting(HideCurrencyKey(std::string(NamesTable[item][0])),
+                     ListBoxHide->item(item)->isSelected());
     }
 }
 

@@ -273,6 +273,24 @@ TEST(CliOffers, FailuresExitWithTheirCodeAndOneLineNamingTheCause) {
                                (feeds / "names.txt").string() + ": No such file or directory\n");
 }
 
+TEST(CliOffers, AFeedWhoseTableWouldPassTheBudgetFailsLikeAnExchange) {
+    TTempDir home;
+    TTempDir feeds;
+    WriteDemoFeeds(feeds.Path());
+    // Short exchangers rows make a table of almost twice their bytes: 21 MB of them would pass 32 MiB.
+    std::string shortRows;
+    for (int i = 0; i < 3'500'000; ++i)
+        shortRows += "1;a;;\n";
+    WriteFileBytes(feeds / "exchangers.txt", shortRows);
+
+    const auto refused =
+        Cli({"--feeds", feeds.Path().string(), "offers", "Bitcoin BTC", "Сбербанк RUB"}, home.Path());
+    EXPECT_EQ(refused.ExitCode, 3);
+    EXPECT_EQ(refused.Err, "kovrin-cli: could not use feed \"exchangers\" from " +
+                               (feeds / "exchangers.txt").string() + ": its table would pass 32 MiB\n");
+    EXPECT_TRUE(refused.Out.empty());
+}
+
 TEST(CliCommands, VersionAndUnknownOptions) {
     TTempDir home;
     const auto version = Cli({"--version"}, home.Path());
@@ -376,7 +394,7 @@ TEST(DemoService, ClickPagesAndOneLogLinePerRequest) {
     const auto exchangers =
         FeedTable(kFeedExchangers, Cli({"--service", service.Url(), "feed", "exchangers"}, home.Path()).Out);
     ASSERT_FALSE(exchangers.empty());
-    const auto& [id, name] = std::pair{exchangers[3][0], exchangers[3][1]};
+    const auto [id, name] = std::pair{std::string(exchangers[3][0]), std::string(exchangers[3][1])};
 
     TIData request;
     request.Timeout = 5000;

@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -60,8 +63,8 @@ TEST(DemoFeeds, CatalogueIsLargeAndConsistent) {
     ASSERT_GE(parsed.Names.size(), 60u);
     ASSERT_GE(parsed.Exchangers.size(), 150u);
 
-    std::set<std::string> codes;
-    std::set<std::string> displayNames;
+    std::set<std::string_view> codes;
+    std::set<std::string_view> displayNames;
     for (const auto& row : parsed.Names) {
         EXPECT_TRUE(codes.insert(row[0]).second) << "code twice: " << row[0];
         EXPECT_TRUE(displayNames.insert(row[1]).second) << "display name twice: " << row[1];
@@ -69,7 +72,7 @@ TEST(DemoFeeds, CatalogueIsLargeAndConsistent) {
     EXPECT_TRUE(displayNames.contains("Яндекс.Деньги RUB"));
     EXPECT_TRUE(codes.contains("1inch"));
 
-    std::set<std::string> ids;
+    std::set<std::string_view> ids;
     std::size_t withBl = 0;
     std::size_t withoutBl = 0;
     std::size_t longNames = 0;
@@ -94,7 +97,7 @@ TEST(DemoFeeds, CatalogueIsLargeAndConsistent) {
 // the rates tab's order by rate is meaningful.
 TEST(DemoFeeds, EveryQuoteHasOneSideEqualToOneAndEachPairTheSameSide) {
     const auto parsed = Parse(GenerateDemoFeeds(11, 20000));
-    std::map<std::pair<std::string, std::string>, std::set<bool>> giveIsOne;
+    std::map<std::pair<std::string_view, std::string_view>, std::set<bool>> giveIsOne;
     for (const auto& row : parsed.Rates) {
         ASSERT_TRUE(row[3] == "1" || row[4] == "1")
             << row[0] << " " << row[1] << "->" << row[2] << ": " << row[3] << " for " << row[4];
@@ -110,7 +113,7 @@ TEST(DemoFeeds, PairsAreQuotedBySeveralExchangersAndPopularOnesByHundreds) {
     for (const std::size_t rows : {kDefaultRatesRows, kMaxRatesRows}) {
         SCOPED_TRACE(rows);
         const auto parsed = Parse(GenerateDemoFeeds(3, rows));
-        std::map<std::pair<std::string, std::string>, std::set<std::string>> quotes;
+        std::map<std::pair<std::string_view, std::string_view>, std::set<std::string_view>> quotes;
         for (const auto& row : parsed.Rates)
             EXPECT_TRUE((quotes[{row[1], row[2]}].insert(row[0]).second))
                 << "an exchanger quotes a pair twice";
@@ -204,12 +207,12 @@ TEST(DemoDrift, QuotesMoveALittlePerRequestDeterministicallyAndKeepTheirSideOfOn
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const auto& row = rows[i];
             const auto& was = original[i];
-            ASSERT_EQ((std::vector<std::string>{row[0], row[1], row[2], row[5]}),
-                      (std::vector<std::string>{was[0], was[1], was[2], was[5]}));
+            ASSERT_EQ((std::vector<std::string_view>{row[0], row[1], row[2], row[5]}),
+                      (std::vector<std::string_view>{was[0], was[1], was[2], was[5]}));
             ASSERT_EQ(row[3] == "1", was[3] == "1") << row[3] << " for " << row[4];
             ASSERT_TRUE(row[3] == "1" || row[4] == "1") << row[3] << " for " << row[4];
             const std::size_t side = was[3] == "1" ? 4 : 3;
-            const double ratio = std::stod(row[side]) / std::stod(was[side]);
+            const double ratio = std::stod(std::string(row[side])) / std::stod(std::string(was[side]));
             // Within 2 % (and the six digits the feed writes).
             ASSERT_NEAR(ratio, 1.0, 0.0201) << row[side] << " from " << was[side];
             moved += row[side] != was[side] ? 1 : 0;

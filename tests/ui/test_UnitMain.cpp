@@ -63,8 +63,8 @@ TEST_F(FormMain, CloseWritesEveryKeyInOrderAndCreateRestoresThem) {
         }
         main.ComboBoxSrc->setCurrentIndex(1);
         main.ComboBoxDst->setCurrentIndex(0);
-        for (const TStringArray& row : NamesTable) {
-            main.ListBoxHide->addItem(QString::fromStdString(row[1]));
+        for (const TStringRow row : NamesTable) {
+            main.ListBoxHide->addItem(QString::fromUtf8(row[1]));
         }
         {
             // As the names feed selects them, from the stored flags: nothing is written before the close.

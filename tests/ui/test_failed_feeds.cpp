@@ -4,6 +4,7 @@
 #include "tests/ui/RatesTabFixture.h"
 #include "tests/ui/WindowSnapshot.h"
 #include "ui/NewsView.h"
+#include "ui/UnitLoader.h"
 
 #include <QAccessible>
 #include <QMouseEvent>
@@ -90,6 +91,32 @@ TEST_F(FailedFeeds, StartingOfflineLeavesTheListsAsTheyWereAndSaysThereAreNoRate
     EXPECT_EQ(main.ComboBoxSrc->count(), 0);
     EXPECT_EQ(main.ListBoxHide->count(), 0);
     EXPECT_EQ(Status(), "Данные не получены: нет связи с сервером. Курсов пока нет");
+}
+
+TEST_F(FailedFeeds, AFeedWhoseTableWouldPassTheBudgetIsAnAnswerTooLarge) {
+    TFormMain& main = OpenAt(kFirst);
+    Deliver();
+    const TShown before = Shown(main);
+    // Short rows make a table of up to three times their bytes: 21 MB of them would pass the budget.
+    std::string shortNames;
+    std::string shortExchangers;
+    for (int i = 0; i < 3'500'000; ++i) {
+        shortNames += "a;b;c\n";
+        shortExchangers += "1;a;;\n";
+    }
+
+    Now = kLater;
+    TFormLoader loader(&main);
+    FormLoader = &loader;
+    main.NamesReceived(Answer(shortNames));
+    main.ExchangersReceived(Answer(shortExchangers));
+    FormLoader = nullptr;
+    EXPECT_EQ(loader.ProgressBar->value(), 2) << "a refused feed still counts as handled";
+    EXPECT_EQ(Shown(main), before);
+    EXPECT_EQ(Status(),
+              "Названия валют и обменники не получены: ответ сервера слишком велик. Курсы обновлены в "
+              "14:05:09");
+    EXPECT_TRUE(BoxTexts.isEmpty()) << BoxTexts.join('|').toStdString();
 }
 
 QPoint ItemCentre(const QListWidget& List, int Item) {

@@ -51,7 +51,9 @@ TEST(RebuildOffers, ShowsTheComputedOffersForTheAmounts) {
     EXPECT_EQ(RowTexts(grid, 0), (QStringList{"Быстрый обмен", "1", "3", "0.12", "3"}));
     EXPECT_EQ(RowTexts(grid, 1), (QStringList{"Slow", "1", "30.5", "5000", ""}));
 
-    feeds.Rates[0][5] = "10";
+    feeds.Rates = {{"7", "wmz", "rub", "1", "3", "10"},
+                   {"8", "wmz", "rub", "1", "30.5", "5000"},
+                   {"8", "wmz", "btc", "1", "1", "1"}};
     feeds.Controls.DstAmountText = "1";
     Rebuild(grid, feeds);
     ASSERT_EQ(grid.Model().rowCount(), 2);

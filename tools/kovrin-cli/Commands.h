@@ -13,7 +13,7 @@
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitFailed = 1; // an unknown currency, a feed file that cannot be read, lost output
 inline constexpr int kExitUsage = 2;  // a bad command line
-inline constexpr int kExitUnreachable = 3; // the service could not be reached or did not answer 200
+inline constexpr int kExitUnreachable = 3; // a feed failed: unreachable, not 200, or its table too large
 
 struct TCommand {
     const char* Name;

@@ -6,6 +6,7 @@
 #include "tools/kovrin-cli/Commands.h"
 
 #include <iostream>
+#include <utility>
 
 namespace {
 
@@ -48,14 +49,14 @@ int RunFeed(const std::vector<std::string>& Args) {
     if (news && format == "tsv")
         throw EUsage("the news feed has no table: --format tsv does not apply");
 
-    const std::string body = FetchFeeds(source, {name}).front();
+    std::string body = FetchFeeds(source, {name}).front();
     if (news) {
         const auto text = NewsText(body);
         std::cout << text << (text.empty() ? "" : "\n");
     } else if (format == "raw") {
         std::cout << DecodeFeedBody(body);
     } else {
-        for (const auto& row : FeedTable(name, body)) {
+        for (const auto row : FetchedFeedTable(source, name, std::move(body))) {
             for (std::size_t i = 0; i < row.size(); ++i)
                 std::cout << (i > 0 ? "\t" : "") << TsvField(row[i]);
             std::cout << '\n';

@@ -4,6 +4,7 @@
 #include "engine/Protocol.h"
 #include "net/TCP.h"
 #include "net/ThreadCtrl.h"
+#include "text/Eintr.h"
 #include "tools/kovrin-cli/ExchangeText.h"
 
 #include <cerrno>
@@ -11,12 +12,16 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
-#include <fstream>
+#include <fcntl.h>
 #include <memory>
 #include <mutex>
-#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+// What a feed file of unknown length is first read into.
+constexpr std::size_t kFirstReadBytes = 64 * 1024;
 
 // The CLI's stand-in for a UI thread: workers queue their hand-off here and wait; the main thread runs them.
 class TCallQueue final {
@@ -75,20 +80,44 @@ struct TFeedJob {
     std::int64_t ElapsedMs = 0;
 };
 
+// Closes a file descriptor when it goes.
+struct TFileHandle {
+    int Descriptor;
+    ~TFileHandle() { close(Descriptor); }
+};
+
+std::string FeedFilePath(const std::string& dir, std::string_view feed) {
+    return dir + "/" + std::string(feed) + ".txt";
+}
+
 std::string ReadFeedFile(const std::string& dir, std::string_view feed) {
-    const std::string path = dir + "/" + std::string(feed) + ".txt";
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    const int openError = errno;
-    std::ostringstream body;
-    if (in)
-        body << in.rdbuf();
-    if (!in || in.bad()) {
-        const std::string cause = !in.is_open() && openError != 0 ? std::strerror(openError) : "read error";
-        throw EFeedUnavailable(
+    const std::string path = FeedFilePath(dir, feed);
+    const auto unreadable = [&](const std::string& cause) {
+        return EFeedUnavailable(
             "could not read feed \"" + std::string(feed) + "\" from " + path + ": " + cause, false);
+    };
+    const TFileHandle file{HandleEINTR([&] { return open(path.c_str(), O_RDONLY | O_CLOEXEC); })};
+    if (file.Descriptor < 0)
+        throw unreadable(std::strerror(errno));
+    // Read in place into a string sized once from the file's length (a byte more shows that it grew): a
+    // stream would copy every byte twice more, and each copy costs fresh pages of a feed's size.
+    struct stat status {};
+    const bool sized = fstat(file.Descriptor, &status) == 0 && status.st_size > 0;
+    std::string body(sized ? static_cast<std::size_t>(status.st_size) + 1 : kFirstReadBytes, '\0');
+    std::size_t size = 0;
+    for (;;) {
+        if (size == body.size())
+            body.resize(body.size() * 2);
+        const ssize_t got =
+            HandleEINTR([&] { return read(file.Descriptor, body.data() + size, body.size() - size); });
+        if (got < 0)
+            throw unreadable("read error");
+        if (got == 0)
+            break;
+        size += static_cast<std::size_t>(got);
     }
-    return body.str();
+    body.resize(size);
+    return body;
 }
 
 std::vector<std::string> FetchFromService(const std::string& base,
@@ -124,12 +153,12 @@ std::vector<std::string> FetchFromService(const std::string& base,
 
     std::vector<std::string> bodies;
     for (std::size_t i = 0; i < jobs.size(); ++i) {
-        const auto& job = *jobs[i];
+        auto& job = *jobs[i];
         if (!ExchangeSucceeded(job.Output))
             throw EFeedUnavailable("could not fetch feed \"" + std::string(feeds[i]) + "\" from " +
                                        job.Input.URL + ": " + ExchangeFailureText(job.Output, job.ElapsedMs),
                                    true);
-        bodies.push_back(job.Output.Body);
+        bodies.push_back(std::move(job.Output.Body));
     }
     return bodies;
 }
@@ -143,4 +172,16 @@ std::vector<std::string> FetchFeeds(const TFeedSource& Source, const std::vector
     for (const auto feed : Feeds)
         bodies.push_back(ReadFeedFile(*Source.FeedsDir, feed));
     return bodies;
+}
+
+TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, std::string&& Body) {
+    try {
+        return FeedTableOver(Feed, std::move(Body));
+    } catch (const ETableTooLarge& error) {
+        const std::string from =
+            Source.FeedsDir ? FeedFilePath(*Source.FeedsDir, Feed) : Source.ServiceBase + "/callback";
+        throw EFeedUnavailable("could not use feed \"" + std::string(Feed) + "\" from " + from +
+                                   ": its table would pass " + std::to_string(error.Budget() >> 20) + " MiB",
+                               true);
+    }
 }

@@ -2,6 +2,8 @@
 // Feed bodies for kovrin-cli: fetched from the service side by side through the job runner, or read from
 // files.
 
+#include "engine/StringMatrix.h"
+
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -18,16 +20,21 @@ struct TFeedSource {
 // connection refused.
 class EFeedUnavailable : public std::runtime_error {
   public:
-    EFeedUnavailable(const std::string& Message, bool FromService)
-        : std::runtime_error(Message), FFromService(FromService) {}
-    // True when the service could not be reached or did not answer 200; false for a feed file.
-    bool FromService() const { return FFromService; }
+    EFeedUnavailable(const std::string& Message, bool FeedFailed)
+        : std::runtime_error(Message), FFeedFailed(FeedFailed) {}
+    // True when the feed itself failed: the service could not be reached or did not answer 200, or the feed's
+    // table would pass its budget. False when a feed file could not be read.
+    bool FeedFailed() const { return FFeedFailed; }
 
   private:
-    bool FFromService;
+    bool FFeedFailed;
 };
 
 // The body bytes of each feed in Feeds, in that order. From the service, every request runs at once on its
 // own worker thread (TThreadCtrl) and the completions are pumped on the calling thread; an exchange that does
 // not bring a whole 200 answer fails. Throws EFeedUnavailable naming the first feed that failed and why.
 std::vector<std::string> FetchFeeds(const TFeedSource& Source, const std::vector<std::string_view>& Feeds);
+
+// The table of a fetched feed, over its body (FeedTableOver). Throws EFeedUnavailable (a failed feed) naming
+// the feed and where it came from when its table would pass the budget.
+TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, std::string&& Body);

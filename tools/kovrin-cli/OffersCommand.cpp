@@ -8,6 +8,7 @@
 
 #include <iostream>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -58,10 +59,12 @@ int RunOffers(const std::vector<std::string>& Args) {
     }
     std::tie(query.Give, query.Get) = CurrencyPair(currencies);
 
-    const auto bodies = FetchFeeds(source, {kFeedRates, kFeedNames, kFeedExchangers});
+    auto bodies = FetchFeeds(source, {kFeedRates, kFeedNames, kFeedExchangers});
+    const TStringMatrix rates = FetchedFeedTable(source, kFeedRates, std::move(bodies[0]));
+    const TStringMatrix names = FetchedFeedTable(source, kFeedNames, std::move(bodies[1]));
+    const TStringMatrix exchangers = FetchedFeedTable(source, kFeedExchangers, std::move(bodies[2]));
     try {
-        const auto rows = QueryOffers(FeedTable(kFeedRates, bodies[0]), FeedTable(kFeedNames, bodies[1]),
-                                      FeedTable(kFeedExchangers, bodies[2]), query);
+        const auto rows = QueryOffers(rates, names, exchangers, query);
         std::cout << (format == "csv"    ? OffersCsv(rows)
                       : format == "json" ? OffersJson(rows)
                                          : OffersTable(rows));

@@ -18,6 +18,7 @@
 #include <poll.h>
 #include <tuple>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -96,8 +97,8 @@ long double RateValue(TArgReader& Args, std::string_view Option) {
 }
 
 std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOptions& Options, int& Exit) {
-    const auto bodies = FetchFeeds(Source, {kFeedNews, kFeedRates, kFeedNames, kFeedExchangers});
-    const TStringMatrix names = FeedTable(kFeedNames, bodies[2]);
+    auto bodies = FetchFeeds(Source, {kFeedNews, kFeedRates, kFeedNames, kFeedExchangers});
+    const TStringMatrix names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[2]));
     const std::optional<std::string> give = CurrencyDisplayName(names, Options.Give);
     const std::optional<std::string> get = CurrencyDisplayName(names, Options.Get);
     if (!give || !get) {
@@ -105,8 +106,8 @@ std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOption
         Exit = kExitFailed;
         return std::nullopt;
     }
-    return BestOfferFor(FeedTable(kFeedRates, bodies[1]), names, FeedTable(kFeedExchangers, bodies[3]), *give,
-                        *get);
+    return BestOfferFor(FetchedFeedTable(Source, kFeedRates, std::move(bodies[1])), names,
+                        FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[3])), *give, *get);
 }
 
 int RunWatch(const std::vector<std::string>& Args) {

@@ -31,7 +31,7 @@ int RunCommand(const TCommand& Command, const std::vector<std::string>& Args) {
         return kExitUsage;
     } catch (const EFeedUnavailable& error) {
         std::cerr << "kovrin-cli: " << error.what() << "\n";
-        return error.FromService() ? kExitUnreachable : kExitFailed;
+        return error.FeedFailed() ? kExitUnreachable : kExitFailed;
     } catch (const std::exception& error) {
         std::cerr << "kovrin-cli " << Command.Name << ": " << error.what() << "\n";
         return kExitFailed;

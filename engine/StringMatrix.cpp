@@ -1,0 +1,266 @@
+#include "engine/StringMatrix.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kOffsetLimit = std::numeric_limits<std::uint32_t>::max();
+// Most bytes one written number takes (a number below 2^35).
+constexpr std::size_t kMaxNumberBytes = 5;
+
+// Writes Value in groups of 7 bits, lowest first, the top bit set on every byte but the last; gives the end.
+unsigned char* PutNumber(unsigned char* Out, std::size_t Value) {
+    while (Value >= 0x80) {
+        *Out++ = static_cast<unsigned char>(Value | 0x80);
+        Value >>= 7;
+    }
+    *Out++ = static_cast<unsigned char>(Value);
+    return Out;
+}
+
+void CheckOffset(std::size_t Offset) {
+    if (Offset > kOffsetLimit) {
+        throw std::length_error("a table's rows must lie within its first 4 GiB");
+    }
+}
+
+} // namespace
+
+using RowRecord::FieldAt;
+using RowRecord::GetNumber;
+
+TStringRow::TStringRow(const char* Text, const unsigned char* Record, std::size_t Base)
+    : FText(Text), FBase(Base) {
+    FCount = GetNumber(Record);
+    FFields = Record;
+}
+
+const std::string_view TStringRow::operator[](std::size_t Column) const {
+    const unsigned char* at = FFields;
+    std::size_t nextStart = FBase;
+    for (std::size_t i = 0; i < Column; ++i) {
+        FieldAt(FText, FBase, at, nextStart);
+    }
+    return FieldAt(FText, FBase, at, nextStart);
+}
+
+TStringArray TStringRow::ToArray() const {
+    return TStringArray(begin(), end());
+}
+
+bool operator==(const TStringRow& A, const TStringRow& B) {
+    return std::equal(A.begin(), A.end(), B.begin(), B.end());
+}
+
+bool operator==(const TStringRow& A, const TStringArray& B) {
+    return std::equal(A.begin(), A.end(), B.begin(), B.end());
+}
+
+TRowIndex::TRowIndex(const TRowIndex& Other)
+    : FRecordCount(Other.FRecordCount), FRecordCapacity(Other.FRecordCount), FRecordAt(Other.FRecordAt),
+      FTextAt(Other.FTextAt), FSpanBytes(Other.FSpanBytes) {
+    if (FRecordCount > 0) {
+        FRecords = std::make_unique_for_overwrite<unsigned char[]>(FRecordCount);
+        std::memcpy(FRecords.get(), Other.FRecords.get(), FRecordCount);
+    }
+}
+
+TRowIndex::TRowIndex(TRowIndex&& Other) noexcept
+    : FRecords(std::move(Other.FRecords)),
+      FRecordCount(std::exchange(Other.FRecordCount, 0)),
+      FRecordCapacity(std::exchange(Other.FRecordCapacity, 0)), FRecordAt(std::move(Other.FRecordAt)),
+      FTextAt(std::move(Other.FTextAt)), FSpanBytes(std::exchange(Other.FSpanBytes, 0)) {
+    Other.FRecordAt.clear();
+    Other.FTextAt.clear();
+}
+
+TRowIndex& TRowIndex::operator=(const TRowIndex& Other) {
+    if (this != &Other) {
+        *this = TRowIndex(Other);
+    }
+    return *this;
+}
+
+TRowIndex& TRowIndex::operator=(TRowIndex&& Other) noexcept {
+    if (this != &Other) {
+        FRecords = std::move(Other.FRecords);
+        FRecordCount = std::exchange(Other.FRecordCount, 0);
+        FRecordCapacity = std::exchange(Other.FRecordCapacity, 0);
+        FRecordAt = std::move(Other.FRecordAt);
+        FTextAt = std::move(Other.FTextAt);
+        FSpanBytes = std::exchange(Other.FSpanBytes, 0);
+        Other.FRecordAt.clear();
+        Other.FTextAt.clear();
+    }
+    return *this;
+}
+
+void TRowIndex::AddRow(const std::size_t* Pairs, std::size_t Count) {
+    // The row's fields are given from its first byte of text on, so that its span can be moved whole.
+    std::size_t base = kNoField;
+    std::size_t spanEnd = 0;
+    for (std::size_t i = 0; i < Count; ++i) {
+        const std::size_t start = Pairs[2 * i];
+        if (start != kNoField) {
+            base = std::min(base, start);
+            spanEnd = std::max(spanEnd, std::max(start, Pairs[2 * i + 1]));
+        }
+    }
+    if (base == kNoField) {
+        base = spanEnd = 0;
+    }
+    CheckOffset(FRecordCount);
+    CheckOffset(base);
+    FRecordAt.push_back(static_cast<std::uint32_t>(FRecordCount));
+    FTextAt.push_back(static_cast<std::uint32_t>(base));
+    FSpanBytes += spanEnd - base;
+
+    unsigned char* out =
+        PutNumber(Room(FRecords.get() + FRecordCount, kMaxNumberBytes * (1 + 2 * Count)), Count);
+    std::size_t nextStart = base;
+    for (std::size_t i = 0; i < Count; ++i) {
+        const std::size_t start = Pairs[2 * i];
+        const std::size_t end = Pairs[2 * i + 1];
+        const std::size_t size = start == kNoField || end < start ? 0 : end - start;
+        if (start == kNoField || start == nextStart) {
+            out = PutNumber(out, size << 1);
+            nextStart += size + 1;
+        } else {
+            out = PutNumber(PutNumber(out, (size << 1) | 1), start - base);
+            nextStart = start + size + 1;
+        }
+    }
+    FRecordCount = static_cast<std::size_t>(out - FRecords.get());
+}
+
+void TRowIndex::AddRows(const TRowIndex& Other, std::size_t From, std::string_view Text) {
+    if (From >= Other.size()) {
+        return;
+    }
+    // The records go over as one piece; only where they start moves.
+    const std::size_t first = Other.FRecordAt[From];
+    const std::size_t bytes = Other.FRecordCount - first;
+    CheckOffset(FRecordCount + (Other.FRecordAt.back() - first));
+    unsigned char* out = Room(FRecords.get() + FRecordCount, bytes);
+    std::memcpy(out, Other.FRecords.get() + first, bytes);
+    for (std::size_t row = From; row < Other.size(); ++row) {
+        FRecordAt.push_back(static_cast<std::uint32_t>(FRecordCount + Other.FRecordAt[row] - first));
+    }
+    FTextAt.insert(FTextAt.end(), Other.FTextAt.begin() + static_cast<std::ptrdiff_t>(From), Other.FTextAt.end());
+    FRecordCount += bytes;
+    FSpanBytes += Other.FSpanBytes;
+    for (std::size_t row = 0; row < From; ++row) {
+        FSpanBytes -= Other.Span(row, Text).size();
+    }
+}
+
+std::string_view TRowIndex::Span(std::size_t Row, std::string_view Text) const {
+    const std::size_t base = FTextAt[Row];
+    std::size_t end = base;
+    const TStringRow fields(Text.data(), FRecords.get() + FRecordAt[Row], base);
+    for (const std::string_view field : fields) {
+        if (!field.empty()) {
+            end = std::max(end, static_cast<std::size_t>(field.data() - Text.data()) + field.size());
+        }
+    }
+    return Text.substr(base, end - base);
+}
+
+unsigned char* TRowIndex::Room(unsigned char* Out, std::size_t Bytes) {
+    const auto used = static_cast<std::size_t>(Out - FRecords.get());
+    if (FRecordCapacity - used < Bytes) {
+        const std::size_t capacity = std::max(used + Bytes, FRecordCapacity + FRecordCapacity / 2);
+        auto records = std::make_unique_for_overwrite<unsigned char[]>(capacity);
+        if (used > 0) {
+            std::memcpy(records.get(), FRecords.get(), used);
+        }
+        FRecords = std::move(records);
+        FRecordCapacity = capacity;
+    }
+    return FRecords.get() + used;
+}
+
+void TRowIndex::ReserveScaled(double Factor) {
+    if (Factor <= 1) {
+        return;
+    }
+    const auto more = [Factor](std::size_t Now) {
+        return static_cast<std::size_t>(static_cast<double>(Now) * (Factor - 1));
+    };
+    Room(FRecords.get() + FRecordCount, more(FRecordCount));
+    FRecordAt.reserve(FRecordAt.size() + more(FRecordAt.size()));
+    FTextAt.reserve(FTextAt.size() + more(FTextAt.size()));
+}
+
+TStringMatrix::TStringMatrix(std::initializer_list<TStringArray> Rows) {
+    for (const TStringArray& row : Rows) {
+        push_back(row);
+    }
+}
+
+TStringMatrix::TStringMatrix(std::size_t Count, const TStringArray& Row) {
+    for (std::size_t i = 0; i < Count; ++i) {
+        push_back(Row);
+    }
+}
+
+TStringMatrix::TStringMatrix(std::string Text, TRowIndex Index) : FIndex(std::move(Index)) {
+    // Rows that cover little of a long text would keep all of it: then they are worth copying out.
+    if (FIndex.FSpanBytes < Text.size() / 2) {
+        CopySpans(Text);
+    } else {
+        FText = std::move(Text);
+    }
+}
+
+TStringMatrix::TStringMatrix(std::string_view Text, TRowIndex Index) : FIndex(std::move(Index)) {
+    if (FIndex.FSpanBytes < Text.size() / 2) {
+        CopySpans(Text);
+    } else {
+        FText = Text;
+    }
+}
+
+void TStringMatrix::CopySpans(std::string_view Text) {
+    FText.clear();
+    FText.reserve(FIndex.FSpanBytes);
+    for (std::size_t row = 0; row < FIndex.size(); ++row) {
+        const std::string_view span = FIndex.Span(row, Text);
+        CheckOffset(FText.size());
+        FIndex.FTextAt[row] = static_cast<std::uint32_t>(FText.size());
+        FText.append(span);
+    }
+    FIndex.FSpanBytes = FText.size();
+}
+
+void TStringMatrix::push_back(const TStringArray& Row) {
+    const std::vector<std::string_view> fields(Row.begin(), Row.end());
+    AppendRow(fields);
+}
+
+void TStringMatrix::AppendRow(std::span<const std::string_view> Fields) {
+    // The fields go after the text, one byte apart, as a row cut from it would lie.
+    std::vector<std::size_t> pairs;
+    pairs.reserve(2 * Fields.size());
+    for (const std::string_view field : Fields) {
+        if (!pairs.empty()) {
+            FText += '\0';
+        }
+        pairs.push_back(FText.size());
+        FText += field;
+        pairs.push_back(FText.size());
+    }
+    FIndex.AddRow(pairs.data(), Fields.size());
+}
+
+void TStringMatrix::clear() {
+    *this = TStringMatrix();
+}
+
+bool operator==(const TStringMatrix& A, const TStringMatrix& B) {
+    return std::equal(A.begin(), A.end(), B.begin(), B.end());
+}

@@ -1,0 +1,259 @@
+#pragma once
+// The table type of the pattern routines: rows of strings that all point into one text per table, so that a
+// feed's table is its body and a byte or two per field, instead of a heap block per row.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A row built by hand: its fields as strings (tests, and callers that assemble a table themselves).
+using TStringArray = std::vector<std::string>;
+
+// How a table's records are written (TRowIndex); inline, as reading a field is what table scans do most.
+namespace RowRecord {
+
+// Reads a number written in groups of 7 bits, lowest first, the top bit set on every byte but the last; moves
+// In past it.
+inline std::size_t GetNumber(const unsigned char*& In) {
+    std::size_t value = *In & 0x7F;
+    unsigned shift = 7;
+    while ((*In++ & 0x80) != 0) {
+        value |= static_cast<std::size_t>(*In & 0x7F) << shift;
+        shift += 7;
+    }
+    return value;
+}
+
+// Decodes the field at In of a row whose first field starts at Base in Text: its length, and its start when
+// the field says so (else NextStart). Moves In past it and NextStart to one byte after its end.
+inline std::string_view FieldAt(const char* Text, std::size_t Base, const unsigned char*& In,
+                                std::size_t& NextStart) {
+    const std::size_t head = GetNumber(In);
+    const std::size_t length = head >> 1;
+    const std::size_t start = (head & 1) != 0 ? Base + GetNumber(In) : NextStart;
+    NextStart = start + length + 1;
+    return length == 0 ? std::string_view() : std::string_view(Text + start, length);
+}
+
+} // namespace RowRecord
+
+// One row of a TStringMatrix: views of its fields (UTF-8). Valid until the matrix is changed or destroyed.
+class TStringRow {
+  public:
+    // Walks the fields of a row in order.
+    class const_iterator {
+      public:
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using iterator_concept = std::forward_iterator_tag;
+        using iterator_category = std::input_iterator_tag; // fields are values, not references
+
+        const_iterator() = default;
+        std::string_view operator*() const { return FField; }
+        const_iterator& operator++() {
+            Step();
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator before = *this;
+            Step();
+            return before;
+        }
+        friend bool operator==(const const_iterator& A, const const_iterator& B) {
+            return A.FLeft == B.FLeft;
+        }
+
+      private:
+        friend class TStringRow;
+        const_iterator(const TStringRow& Row, std::size_t Left)
+            : FText(Row.FText), FBase(Row.FBase), FNext(Row.FFields), FNextStart(Row.FBase), FLeft(Left) {
+            Load();
+        }
+        void Step() {
+            --FLeft;
+            Load();
+        }
+        // Decodes the next field, when one is left.
+        void Load() {
+            if (FLeft > 0) {
+                FField = RowRecord::FieldAt(FText, FBase, FNext, FNextStart);
+            }
+        }
+
+        const char* FText = nullptr;
+        std::size_t FBase = 0;
+        const unsigned char* FNext = nullptr; // the encoded field after FField
+        std::size_t FNextStart = 0;           // where that field starts unless it says otherwise
+        std::size_t FLeft = 0;                // fields from FField to the end of the row
+        std::string_view FField;
+    };
+    using iterator = const_iterator;
+    using value_type = std::string_view;
+
+    TStringRow() = default;
+
+    std::size_t size() const { return FCount; }
+    bool empty() const { return FCount == 0; }
+    // Field Column (< size()); finding it walks the fields before it. Const, so that assigning to it, which
+    // could not change the table, does not compile.
+    const std::string_view operator[](std::size_t Column) const;
+    const std::string_view front() const { return *begin(); }
+    const std::string_view back() const { return (*this)[FCount - 1]; }
+    const_iterator begin() const { return {*this, FCount}; }
+    const_iterator end() const { return {}; }
+
+    // The first N fields (N <= size()), found in one walk; for reading a row's columns by name:
+    // const auto [id, name] = row.First<2>();
+    template <std::size_t N> std::array<std::string_view, N> First() const {
+        std::array<std::string_view, N> fields;
+        auto field = begin();
+        for (std::string_view& to : fields) {
+            to = *field++;
+        }
+        return fields;
+    }
+    // The fields as strings of their own.
+    TStringArray ToArray() const;
+
+    friend bool operator==(const TStringRow& A, const TStringRow& B);
+    friend bool operator==(const TStringRow& A, const TStringArray& B);
+
+  private:
+    friend class TStringMatrix;
+    friend class TRowIndex;
+    TStringRow(const char* Text, const unsigned char* Record, std::size_t Base);
+
+    const char* FText = nullptr;            // the table's text
+    const unsigned char* FFields = nullptr; // the first encoded field
+    std::size_t FBase = 0;                  // where the row's first field starts in the text
+    std::size_t FCount = 0;
+};
+
+// The rows of a table while they are cut from a text held elsewhere: each row is a record of its field count
+// and, per field, its length in 7-bit groups (one byte below 64) with a flag for a field that does not start
+// one byte after the one before it, which then gives its start. A row notes where its record is and where its
+// first field starts in the text (32 bits each), so rows lie within the first 4 GiB of both.
+class TRowIndex {
+  public:
+    TRowIndex() = default;
+    TRowIndex(const TRowIndex& Other);
+    TRowIndex(TRowIndex&& Other) noexcept;
+    TRowIndex& operator=(const TRowIndex& Other);
+    TRowIndex& operator=(TRowIndex&& Other) noexcept;
+    ~TRowIndex() = default;
+
+    std::size_t size() const { return FRecordAt.size(); }
+    // Adds the row of Count fields: field i is Text[Pairs[2i], Pairs[2i+1]), or "" when Pairs[2i] is
+    // kNoField. Throws std::length_error when it would lie past 4 GiB.
+    void AddRow(const std::size_t* Pairs, std::size_t Count);
+    static constexpr std::size_t kNoField = ~std::size_t{0};
+    // Adds Other's rows from row From (<= Other.size()) on; both index Text.
+    void AddRows(const TRowIndex& Other, std::size_t From, std::string_view Text);
+    // Makes room for Factor times the present rows (nothing for Factor <= 1).
+    void ReserveScaled(double Factor);
+
+    // Bytes of the records and row notes.
+    std::size_t IndexBytes() const { return FRecordCount + 2 * sizeof(std::uint32_t) * FRecordAt.size(); }
+    // Bytes the rows need: the index, and the text from each row's first field byte to its last.
+    std::size_t NeededBytes() const { return IndexBytes() + FSpanBytes; }
+
+  private:
+    friend class TStringMatrix;
+    // Makes room for Bytes more record bytes at Out; gives Out anew (the records may move).
+    unsigned char* Room(unsigned char* Out, std::size_t Bytes);
+    // The bytes of Text from row Row's first field byte to its last.
+    std::string_view Span(std::size_t Row, std::string_view Text) const;
+
+    std::unique_ptr<unsigned char[]> FRecords;
+    std::size_t FRecordCount = 0;
+    std::size_t FRecordCapacity = 0;
+    std::vector<std::uint32_t> FRecordAt; // where each row's record starts in FRecords
+    std::vector<std::uint32_t> FTextAt;   // where each row's first field starts in the text
+    std::size_t FSpanBytes = 0;
+};
+
+// A table of strings: rows in order, each a list of fields; rows need not have equal lengths. Indexed like a
+// vector of rows (table[row][column]); a row is a TStringRow view into the table. The fields are views into
+// one text the table holds: a subject it was cut from and took over, or the fields themselves, copied.
+class TStringMatrix {
+  public:
+    // Walks the rows in order.
+    class const_iterator {
+      public:
+        using value_type = TStringRow;
+        using difference_type = std::ptrdiff_t;
+        using iterator_concept = std::forward_iterator_tag;
+        using iterator_category = std::input_iterator_tag; // rows are values, not references
+
+        const_iterator() = default;
+        const_iterator(const TStringMatrix* Table, std::size_t Row) : FTable(Table), FRow(Row) {}
+        TStringRow operator*() const { return (*FTable)[FRow]; }
+        const_iterator& operator++() {
+            ++FRow;
+            return *this;
+        }
+        const_iterator operator++(int) {
+            const_iterator before = *this;
+            ++FRow;
+            return before;
+        }
+        friend bool operator==(const const_iterator& A, const const_iterator& B) { return A.FRow == B.FRow; }
+
+      private:
+        const TStringMatrix* FTable = nullptr;
+        std::size_t FRow = 0;
+    };
+    using iterator = const_iterator;
+    using value_type = TStringRow;
+
+    TStringMatrix() = default;
+    TStringMatrix(std::initializer_list<TStringArray> Rows);
+    // Count copies of Row.
+    TStringMatrix(std::size_t Count, const TStringArray& Row);
+    // The rows of Index over Text, which the table takes over; when the rows span less than half of it, they
+    // are copied out and Text goes.
+    TStringMatrix(std::string Text, TRowIndex Index);
+    // The rows of Index over Text, which the table copies (the rows' spans alone when they cover less than half
+    // of it).
+    TStringMatrix(std::string_view Text, TRowIndex Index);
+
+    std::size_t size() const { return FIndex.size(); }
+    bool empty() const { return FIndex.size() == 0; }
+    // Row Row (< size()); const like a field.
+    const TStringRow operator[](std::size_t Row) const {
+        return {FText.data(), FIndex.FRecords.get() + FIndex.FRecordAt[Row], FIndex.FTextAt[Row]};
+    }
+    const TStringRow front() const { return (*this)[0]; }
+    const TStringRow back() const { return (*this)[size() - 1]; }
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+    // Appends a copy of Row.
+    void push_back(const TStringArray& Row);
+    // Appends a row of the given fields (copied).
+    void AppendRow(std::span<const std::string_view> Fields);
+    // Removes every row and gives the memory back.
+    void clear();
+
+    // Bytes the table holds: its text, the records and the row notes (less spare room).
+    std::size_t HeldBytes() const { return FText.size() + FIndex.IndexBytes(); }
+    // Bytes its rows need, what a budget counts: the index and, per row, the text from its first field byte to
+    // its last (the rest of a text the table holds is not counted).
+    std::size_t NeededBytes() const { return FIndex.NeededBytes(); }
+
+    friend bool operator==(const TStringMatrix& A, const TStringMatrix& B);
+
+  private:
+    // Copies the span of every row out of Text into FText, one after the other.
+    void CopySpans(std::string_view Text);
+
+    std::string FText;
+    TRowIndex FIndex;
+};
