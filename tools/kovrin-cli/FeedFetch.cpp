@@ -2,9 +2,9 @@
 
 #include "engine/Functions.h"
 #include "engine/Protocol.h"
-#include "net/Socket.h"
 #include "net/TCP.h"
 #include "net/ThreadCtrl.h"
+#include "text/Eintr.h"
 #include "tools/kovrin-cli/ExchangeText.h"
 
 #include <cerrno>
