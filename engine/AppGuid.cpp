@@ -1,7 +1,7 @@
 #include "engine/Functions.h"
 #include "settings/MiniReg.h"
+#include "text/Eintr.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -17,11 +17,8 @@ constexpr std::size_t kGuidBytes = 16;
 bool FromGetrandom(std::uint8_t* Bytes) {
     std::size_t filled = 0;
     while (filled < kGuidBytes) {
-        const ssize_t got = getrandom(Bytes + filled, kGuidBytes - filled, 0);
+        const ssize_t got = HandleEINTR([&] { return getrandom(Bytes + filled, kGuidBytes - filled, 0); });
         if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             return false;
         }
         filled += static_cast<std::size_t>(got);

@@ -1,6 +1,6 @@
 #include "engine/Functions.h"
 #include "engine/MatchRun.h"
-#include "engine/Text.h"
+#include "text/Utf8.h"
 
 #include <limits>
 #include <memory>

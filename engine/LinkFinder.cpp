@@ -1,5 +1,8 @@
 #include "engine/LinkFinder.h"
 
+#include "text/Ascii.h"
+#include "text/Utf8.h"
+
 #include <array>
 
 namespace {
@@ -24,19 +27,6 @@ constexpr std::array<TPrefix, 10> kPrefixes{{
 
 bool IsAsciiAlnum(unsigned char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool StartsWithNoCase(std::string_view text, std::size_t at, std::string_view prefix) {
-    if (text.size() - at < prefix.size())
-        return false;
-    for (std::size_t k = 0; k < prefix.size(); ++k)
-        if (LowerAscii(text[at + k]) != prefix[k])
-            return false;
-    return true;
 }
 
 // Byte length of the character that ends a link when it starts at `at`, else 0. Typographic marks (no-break
@@ -71,16 +61,12 @@ std::size_t StopLengthAt(std::string_view t, std::size_t at) {
     return 0;
 }
 
-// Byte length of the (possibly malformed) UTF-8 sequence at `at`; malformed bytes count one each.
+// Byte length of the UTF-8 character at `at`; a malformed byte counts one. (Only continuation bytes could
+// be stepped over by a coarser step, and none of them starts a stop mark or a link.)
 std::size_t CharLengthAt(std::string_view t, std::size_t at) {
-    const unsigned char c = static_cast<unsigned char>(t[at]);
-    std::size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-    if (len > t.size() - at)
-        return 1;
-    for (std::size_t k = 1; k < len; ++k)
-        if ((static_cast<unsigned char>(t[at + k]) & 0xC0) != 0x80)
-            return 1;
-    return len;
+    std::size_t subpart = 0;
+    const std::size_t length = Utf8Codec::SequenceAt(t, at, subpart);
+    return length == 0 ? 1 : length;
 }
 
 // True when a link may begin at `at`: text start, or a character before it that is neither an ASCII letter or
@@ -206,7 +192,7 @@ std::vector<TLink> FindLinks(std::string_view t) {
         if (IsAsciiAlnum(c) && AtBoundary(t, i, false)) {
             bool matched = false;
             for (const TPrefix& prefix : kPrefixes) {
-                if (!StartsWithNoCase(t, i, prefix.Text))
+                if (!StartsWithNoCase(t.substr(i), prefix.Text))
                     continue;
                 matched = true;
                 const std::size_t bodyStart = i + prefix.Text.size();
@@ -221,7 +207,7 @@ std::vector<TLink> FindLinks(std::string_view t) {
             }
             if (matched)
                 continue;
-            if (StartsWithNoCase(t, i, "www.") && AtBoundary(t, i, true)) {
+            if (StartsWithNoCase(t.substr(i), "www.") && AtBoundary(t, i, true)) {
                 int labels = 0;
                 ScanDomain(t, i + 4, labels);
                 if (labels >= 2) {

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr const char* kAlertsGroup = "Alerts";
-
 std::optional<std::string> Stored(const TConfigDoc& Doc, const std::string& Key) {
     try {
         std::string value;
@@ -21,7 +19,7 @@ std::optional<std::string> Stored(const TConfigDoc& Doc, const std::string& Key)
 }
 
 std::string AlertKey(int Number, const char* Field) {
-    return std::string(kAlertsGroup) + "/Alert" + std::to_string(Number) + "/" + Field;
+    return std::string(kAlertsGroup) + "/" + kAlertEntry + std::to_string(Number) + "/" + Field;
 }
 
 } // namespace
@@ -55,16 +53,17 @@ std::vector<TRateAlert> ReadRateAlerts(const TConfigDoc& Doc) {
     // Numbers need not be dense: a hand-removed entry does not hide the ones after it.
     for (int number = 1; number <= kMaxRateAlerts; ++number) {
         TRateAlert alert;
-        const std::optional<std::string> give = Stored(Doc, AlertKey(number, "Give"));
-        const std::optional<std::string> get = Stored(Doc, AlertKey(number, "Get"));
+        const std::optional<std::string> give = Stored(Doc, AlertKey(number, kAlertGiveField));
+        const std::optional<std::string> get = Stored(Doc, AlertKey(number, kAlertGetField));
         if (!give || !get) {
             continue;
         }
         alert.Give = *give;
         alert.Get = *get;
-        alert.Level = Stored(Doc, AlertKey(number, "Level")).value_or(std::string());
+        alert.Level = Stored(Doc, AlertKey(number, kAlertLevelField)).value_or(std::string());
         try {
-            alert.Enabled = ConfigTextToBool(Stored(Doc, AlertKey(number, "Enabled")).value_or("true"));
+            alert.Enabled =
+                ConfigTextToBool(Stored(Doc, AlertKey(number, kAlertEnabledField)).value_or("true"));
         } catch (const EConfigError&) {
             alert.Enabled = false;
         }
@@ -80,9 +79,9 @@ void WriteRateAlerts(const TConfigDoc& Doc, const std::vector<TRateAlert>& Alert
         if (++number > kMaxRateAlerts) {
             break;
         }
-        ConfigWrite(Doc, AlertKey(number, "Give"), alert.Give);
-        ConfigWrite(Doc, AlertKey(number, "Get"), alert.Get);
-        ConfigWrite(Doc, AlertKey(number, "Level"), alert.Level);
-        ConfigWrite(Doc, AlertKey(number, "Enabled"), alert.Enabled);
+        ConfigWrite(Doc, AlertKey(number, kAlertGiveField), alert.Give);
+        ConfigWrite(Doc, AlertKey(number, kAlertGetField), alert.Get);
+        ConfigWrite(Doc, AlertKey(number, kAlertLevelField), alert.Level);
+        ConfigWrite(Doc, AlertKey(number, kAlertEnabledField), alert.Enabled);
     }
 }

@@ -12,13 +12,12 @@
 // stored), so a user who never touches these options keeps a settings.xml without them.
 
 #include "engine/RateAlerts.h"
+#include "settings/SettingsKeys.h"
 #include "settings/XMLConf.h"
 
 #include <string>
 #include <vector>
 
-inline constexpr const char* kUseSavedKey = "Live/UseSaved";
-inline constexpr const char* kAutoMinutesKey = "Live/AutoMinutes";
 // How many alerts are read back at most.
 inline constexpr int kMaxRateAlerts = 100;
 

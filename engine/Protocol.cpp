@@ -1,5 +1,6 @@
 #include "engine/Protocol.h"
-#include "engine/Text.h"
+#include "text/Ascii.h"
+#include "text/Utf8.h"
 
 #include <stdexcept>
 #include <string>
@@ -26,7 +27,7 @@ std::string DecodeFeedBody(std::string_view BodyBytes) {
 }
 
 std::string NewsText(std::string_view BodyBytes) {
-    return TrimControl(DecodeFeedBody(BodyBytes));
+    return std::string(Trim(DecodeFeedBody(BodyBytes)));
 }
 
 namespace {

@@ -1,17 +1,11 @@
 #pragma once
-// Text and number conversions shared by the engine: lenient UTF-8, the ANSI code page (Windows-1251) and
-// locale-free numbers ("." as the decimal separator everywhere).
+// Text and number conversions shared by the engine: the ANSI code page (Windows-1251) and locale-free
+// numbers ("." as the decimal separator everywhere).
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-
-// Bytes -> valid UTF-8: each malformed sequence becomes U+FFFD, as a UTF-8 -> UTF-16 -> UTF-8 round trip
-// would give. Never fails.
-std::string DecodeUtf8Lenient(std::string_view Bytes);
-// True when Bytes are well-formed UTF-8 (no overlongs, surrogates or values above U+10FFFF). Never throws.
-bool IsValidUtf8(std::string_view Bytes);
 
 // UTF-8 -> Windows-1251 bytes; a character the code page lacks becomes "?".
 std::string Utf8ToAnsi(std::string_view Utf8);
@@ -28,15 +22,6 @@ bool AnsiSameText(std::string_view A, std::string_view B);
 // The text with Latin and Cyrillic capitals (those of the ANSI code page, Ё included) made small; the folding
 // AnsiSameText compares by. Invalid UTF-8 is decoded leniently first. Never throws.
 std::string AnsiLowerCase(std::string_view Utf8);
-
-// The Unicode character of Byte in the single-byte Windows code page CodePage (1250..1258, 874, 866, 437,
-// ...), as the system's iconv reads it: bytes below 0x80 stand for themselves, a byte the page leaves
-// undefined (or a lead byte of a double-byte page) is U+FFFD. nullopt when the system cannot convert CodePage
-// at all. Each page's table is built once. Never throws (but std::bad_alloc).
-std::optional<char32_t> CodePageCharacter(int CodePage, unsigned char Byte);
-
-// Removes every character up to U+0020 (blanks and control characters) from both ends.
-std::string TrimControl(std::string_view Text);
 
 // Reads a decimal floating-point number, "." as separator, the whole text (an optional sign, digits with at
 // most one ".", an optional exponent). nullopt when it does not read as a number.

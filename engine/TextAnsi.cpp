@@ -1,5 +1,6 @@
 #include "engine/Text.h"
-#include "engine/Utf8Codec.h"
+#include "text/CodePages.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -83,7 +84,7 @@ std::string AnsiToUtf8(std::string_view Ansi) {
     std::string out;
     out.reserve(Ansi.size() * 2);
     for (const char c : Ansi) {
-        Utf8Codec::Append(out, tables.ToUnicode[static_cast<unsigned char>(c)]);
+        AppendUtf8(out, tables.ToUnicode[static_cast<unsigned char>(c)]);
     }
     return out;
 }
@@ -95,7 +96,7 @@ std::string AnsiRoundTrip(std::string_view Utf8) {
 std::string AnsiLowerCase(std::string_view Utf8) {
     std::string out;
     out.reserve(Utf8.size());
-    Utf8Codec::ForEachCodePoint(Utf8, [&](char32_t cp) { Utf8Codec::Append(out, FoldCase(cp)); });
+    Utf8Codec::ForEachCodePoint(Utf8, [&](char32_t cp) { AppendUtf8(out, FoldCase(cp)); });
     return out;
 }
 

@@ -1,6 +1,6 @@
 #include "net/Cookies.h"
 
-#include "net/HttpText.h"
+#include "text/Ascii.h"
 
 TCookieList::TCookieList(const TCookieList& Other) {
     for (const auto& [name, value] : Other.FEntries)

@@ -1,7 +1,7 @@
 #include "net/HttpClient.h"
 
-#include "net/HttpText.h"
 #include "net/Socket.h"
+#include "text/Ascii.h"
 
 #include <algorithm>
 
@@ -12,10 +12,7 @@ TUrlParts SplitUrl(std::string_view URL) {
     if (schemeEnd == std::string_view::npos) {
         parts.Scheme = "http";
     } else {
-        std::string scheme(URL.substr(0, schemeEnd));
-        std::transform(scheme.begin(), scheme.end(), scheme.begin(),
-                       [](char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C; });
-        parts.Scheme = scheme;
+        parts.Scheme = LowerAscii(URL.substr(0, schemeEnd));
         rest = URL.substr(schemeEnd + 3);
     }
     // The authority also ends at "?", so that a query string added to a path-less URL stays out of the host.
@@ -47,10 +44,7 @@ TUrlParts SplitUrl(std::string_view URL) {
 }
 
 std::string CookieOrigin(const TUrlParts& Url) {
-    std::string host = Url.Host;
-    std::transform(host.begin(), host.end(), host.begin(),
-                   [](char C) { return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C; });
-    return host + " " + Url.Port;
+    return LowerAscii(Url.Host) + " " + Url.Port;
 }
 
 std::string THttpClient::RequestHead(std::string_view Method, const TUrlParts& Url) const {

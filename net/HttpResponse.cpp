@@ -1,7 +1,7 @@
 #include "net/HttpResponse.h"
 
-#include "net/HttpText.h"
 #include "net/LineReader.h"
+#include "text/Ascii.h"
 
 #include <algorithm>
 #include <charconv>

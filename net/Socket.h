@@ -4,6 +4,7 @@
 
 #include "net/ByteSource.h"
 #include "net/ExchangeFailure.h"
+#include "text/Eintr.h"
 
 #include <cerrno>
 #include <chrono>
@@ -12,14 +13,6 @@
 #include <string_view>
 
 using TClock = std::chrono::steady_clock;
-
-// Repeats a system call for as long as it fails with EINTR and returns its last result.
-template <typename TCall> auto HandleEINTR(TCall&& Call) {
-    auto result = Call();
-    while (result < 0 && errno == EINTR)
-        result = Call();
-    return result;
-}
 
 // Milliseconds a wait may last: TimeoutMs, shortened so that it ends by Deadline; 0 once Deadline has passed.
 int WaitBudget(int TimeoutMs, TClock::time_point Deadline);

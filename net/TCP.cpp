@@ -1,8 +1,8 @@
 #include "net/TCP.h"
 
 #include "net/HttpClient.h"
-#include "net/HttpText.h"
 #include "net/Redirect.h"
+#include "text/Ascii.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "rtf/RtfCodePage.h"
 
-#include "engine/Text.h"
-#include "settings/Utf8.h"
+#include "text/CodePages.h"
+#include "text/Utf8.h"
 
 std::string CodePageByteToUtf8(int CodePage, unsigned char Byte) {
     std::string out;

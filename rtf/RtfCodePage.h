@@ -1,6 +1,6 @@
 #pragma once
-// Single-byte code pages of RTF documents ("\ansicpgN", font charsets), read through the engine's code-page
-// tables.
+// Single-byte code pages of RTF documents ("\ansicpgN", font charsets), read through the code-page
+// tables of the text layer.
 
 #include <string>
 

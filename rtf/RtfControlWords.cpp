@@ -1,6 +1,6 @@
 #include "rtf/RtfCodePage.h"
 #include "rtf/RtfParser.h"
-#include "settings/Utf8.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
 #include <array>

@@ -1,24 +1,11 @@
 #include "rtf/RtfHyperlink.h"
 
+#include "text/Ascii.h"
+
 namespace {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        char x = a[k], y = b[k];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 constexpr std::string_view kKeyword = "HYPERLINK";
@@ -40,7 +27,7 @@ THyperlinkScanner::TStage THyperlinkScanner::AfterWord(TStage Stage, std::string
     IsTarget = false;
     switch (Stage) {
     case TStage::Keyword:
-        return !Quoted && SameNoCase(Word, kKeyword) ? TStage::Target : TStage::Decided;
+        return !Quoted && EqualsNoCase(Word, kKeyword) ? TStage::Target : TStage::Decided;
     case TStage::SwitchArgument:
         return TStage::Target;
     case TStage::Target:

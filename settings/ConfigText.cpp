@@ -1,6 +1,7 @@
 // Values to element text and stored text back to values, locale-free.
 
 #include "settings/XMLConf.h"
+#include "text/Ascii.h"
 
 #include <string_view>
 
@@ -39,19 +40,6 @@ bool TakeSign(std::string_view& View) {
 bool AllDigits(std::string_view View) {
     for (char ch : View) {
         if (!IsDigit(ch)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool EqualsNoCase(std::string_view A, std::string_view B) {
-    if (A.size() != B.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < A.size(); ++i) {
-        const char a = (A[i] >= 'A' && A[i] <= 'Z') ? static_cast<char>(A[i] + 32) : A[i];
-        if (a != B[i]) {
             return false;
         }
     }

@@ -1,8 +1,9 @@
 // Escaping of key segments that are not valid element names, and the name rules themselves.
 
-#include "settings/Utf8.h"
+#include "settings/SettingsKeys.h"
 #include "settings/XMLConf.h"
 #include "settings/XmlName.h"
+#include "text/Utf8.h"
 
 #include <cstdio>
 
@@ -153,5 +154,5 @@ std::string UnescapeKeySegment(const std::string& Segment) {
 }
 
 std::string HideCurrencyKey(const std::string& Code) {
-    return "HideCurrencies/" + EscapeKeySegment(Code);
+    return std::string(kHideCurrenciesGroup) + "/" + EscapeKeySegment(Code);
 }

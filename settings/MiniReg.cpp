@@ -4,7 +4,7 @@
 
 #include "settings/RegularFile.h"
 #include "settings/SettingsLocation.h"
-#include "settings/Utf8.h"
+#include "settings/Utf16Le.h"
 
 #include <system_error>
 

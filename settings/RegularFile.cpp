@@ -1,5 +1,7 @@
 #include "settings/RegularFile.h"
 
+#include "text/Eintr.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -54,12 +56,10 @@ TFileRead ReadRegularFile(const std::filesystem::path& Path, std::string& Bytes,
     Bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        const ssize_t got = HandleEINTR([&] { return ::read(fd, buffer, sizeof buffer); });
         if (got == 0)
             break;
         if (got < 0) {
-            if (errno == EINTR)
-                continue;
             Bytes.clear();
             return Fail(fd, Error);
         }

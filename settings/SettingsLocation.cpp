@@ -3,6 +3,7 @@
 #include "settings/SettingsLocation.h"
 
 #include "settings/LeftoverTemporaries.h"
+#include "text/Eintr.h"
 
 #include <atomic>
 #include <cerrno>
@@ -23,11 +24,9 @@ constexpr const char* kSettingsFileName = "settings.xml";
 bool WriteAll(int Fd, const std::string& Bytes) {
     std::size_t done = 0;
     while (done < Bytes.size()) {
-        const ssize_t written = ::write(Fd, Bytes.data() + done, Bytes.size() - done);
+        const ssize_t written =
+            HandleEINTR([&] { return ::write(Fd, Bytes.data() + done, Bytes.size() - done); });
         if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             return false;
         }
         done += static_cast<std::size_t>(written);

@@ -6,8 +6,8 @@
 #include "settings/RegularFile.h"
 #include "settings/SettingsLocation.h"
 #include "settings/XmlName.h"
+#include "text/Ascii.h"
 
-#include <cctype>
 #include <pugixml.hpp>
 #include <string_view>
 #include <vector>
@@ -106,19 +106,6 @@ std::string RootProblem(const pugi::xml_document& Doc, const std::string& RootNa
     if (elements > 1)
         return "it has more than one root element";
     return name == RootName ? std::string() : "its root element is <" + name + ">, not <" + RootName + ">";
-}
-
-bool EqualsAsciiNoCase(std::string_view A, std::string_view B) {
-    if (A.size() != B.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < A.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(A[i])) !=
-            std::tolower(static_cast<unsigned char>(B[i]))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 } // namespace
@@ -244,7 +231,7 @@ bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName) {
         for (pugi::xml_node node : Doc->FDoc.children()) {
             pugi::xml_attribute encoding = node.attribute("encoding");
             if (node.type() == pugi::node_declaration && encoding &&
-                !EqualsAsciiNoCase(encoding.value(), "UTF-8")) {
+                !EqualsNoCase(encoding.value(), "UTF-8")) {
                 encoding.set_value("UTF-8");
             }
         }

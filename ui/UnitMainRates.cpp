@@ -4,6 +4,7 @@
 
 #include "engine/Protocol.h"
 #include "globals/Globals.h"
+#include "settings/SettingsKeys.h"
 #include "ui/ErrorBox.h"
 #include "ui/OfferGrid.h"
 #include "ui/Opener.h"
@@ -49,7 +50,7 @@ void TFormMain::ButtonedEditSrcChange(QObject* Sender) {
         } else if (Sender == ComboBoxSrc || Sender == ComboBoxDst) {
             const QComboBox* combo = Sender == ComboBoxSrc ? ComboBoxSrc : ComboBoxDst;
             if (combo->count() > 0 && !combo->currentText().isEmpty()) {
-                ConfigWrite(ConfigDoc, Sender == ComboBoxSrc ? "Rates/SrcCurr" : "Rates/DstCurr",
+                ConfigWrite(ConfigDoc, Sender == ComboBoxSrc ? kSrcCurrKey : kDstCurrKey,
                             combo->currentText().toStdString());
             }
         }

@@ -6,6 +6,7 @@
 #include "engine/Text.h"
 #include "globals/Globals.h"
 #include "net/ExchangeJob.h"
+#include "settings/SettingsKeys.h"
 #include "ui/ErrorBox.h"
 #include "ui/Guarded.h"
 #include "ui/NewsView.h"
@@ -226,8 +227,8 @@ void TFormMain::FillCurrencyLists() {
         ComboBoxAlertDst->setCurrentIndex(ComboBoxAlertDst->findText(alertDst, Qt::MatchExactly));
     }
     UpdateAlertAddButton();
-    SelectSavedCurrency(*ComboBoxSrc, "Rates/SrcCurr");
-    SelectSavedCurrency(*ComboBoxDst, "Rates/DstCurr");
+    SelectSavedCurrency(*ComboBoxSrc, kSrcCurrKey);
+    SelectSavedCurrency(*ComboBoxDst, kDstCurrKey);
 }
 
 void TFormMain::ListBoxHideToggled(const QItemSelection& Selected, const QItemSelection& Deselected) {

@@ -4,6 +4,7 @@
 
 #include "engine/WindowPlacement.h"
 #include "globals/Globals.h"
+#include "settings/SettingsKeys.h"
 #include "ui/ErrorBox.h"
 #include "ui/RichEditURL.h"
 
@@ -75,19 +76,19 @@ void TFormMain::FormCreate() {
         if (const QString manual = ManualFile(); !manual.isEmpty()) {
             RichEditURLHelp->LoadFromFile(manual);
         }
-        x = ReadIntSetting("Window/X");
-        y = ReadIntSetting("Window/Y");
-        width = ReadIntSetting("Window/W");
-        height = ReadIntSetting("Window/H");
+        x = ReadIntSetting(kWindowXKey);
+        y = ReadIntSetting(kWindowYKey);
+        width = ReadIntSetting(kWindowWidthKey);
+        height = ReadIntSetting(kWindowHeightKey);
         placed = true;
         ApplyPlacement(x, y, width, height);
-        if (std::optional<int> tab = ReadIntSetting("Defaults/Tab")) {
+        if (std::optional<int> tab = ReadIntSetting(kDefaultTabKey)) {
             SetActiveTab(*tab);
         }
-        if (std::optional<std::string> amount = ReadSetting("Rates/SrcAmount")) {
+        if (std::optional<std::string> amount = ReadSetting(kSrcAmountKey)) {
             ButtonedEditSrc->setText(QString::fromStdString(ConfigTextToAmountText(*amount)));
         }
-        if (std::optional<std::string> amount = ReadSetting("Rates/DstAmount")) {
+        if (std::optional<std::string> amount = ReadSetting(kDstAmountKey)) {
             ButtonedEditDst->setText(QString::fromStdString(ConfigTextToAmountText(*amount)));
         }
     } catch (const std::exception& error) {
@@ -134,19 +135,19 @@ void TFormMain::ApplyPlacement(std::optional<int> X, std::optional<int> Y, std::
 void TFormMain::FormClose() {
     // A hidden window (sent to the tray) still reports its last bounds.
     const QRect outer = frameGeometry();
-    WriteSetting("Window/X", outer.x());
-    WriteSetting("Window/Y", outer.y());
-    WriteSetting("Window/W", outer.width());
-    WriteSetting("Window/H", outer.height());
-    WriteSetting("Defaults/Tab", ActiveTab());
-    WriteSetting("Rates/SrcAmount", ButtonedEditSrc->text().toStdString());
-    WriteSetting("Rates/DstAmount", ButtonedEditDst->text().toStdString());
+    WriteSetting(kWindowXKey, outer.x());
+    WriteSetting(kWindowYKey, outer.y());
+    WriteSetting(kWindowWidthKey, outer.width());
+    WriteSetting(kWindowHeightKey, outer.height());
+    WriteSetting(kDefaultTabKey, ActiveTab());
+    WriteSetting(kSrcAmountKey, ButtonedEditSrc->text().toStdString());
+    WriteSetting(kDstAmountKey, ButtonedEditDst->text().toStdString());
     // Before the names feed the lists are empty: the stored choices must survive for the next run.
     if (ComboBoxSrc->count() > 0 && !ComboBoxSrc->currentText().isEmpty()) {
-        WriteSetting("Rates/SrcCurr", ComboBoxSrc->currentText().toStdString());
+        WriteSetting(kSrcCurrKey, ComboBoxSrc->currentText().toStdString());
     }
     if (ComboBoxDst->count() > 0 && !ComboBoxDst->currentText().isEmpty()) {
-        WriteSetting("Rates/DstCurr", ComboBoxDst->currentText().toStdString());
+        WriteSetting(kDstCurrKey, ComboBoxDst->currentText().toStdString());
     }
     for (int item = 0; item < ListBoxHide->count(); ++item) {
         // The list holds one item per names-table row, in table order.

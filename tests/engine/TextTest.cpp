@@ -1,4 +1,5 @@
 #include "engine/Text.h"
+#include "text/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -6,44 +7,6 @@
 #include <limits>
 
 namespace {
-
-const std::string kFffd = "\xEF\xBF\xBD";
-
-TEST(DecodeUtf8Lenient, ReplacesEachMaximalMalformedSubpart) {
-    struct TCase {
-        std::string Bytes;
-        std::string Expected;
-    };
-    const TCase cases[] = {
-        {"", ""},
-        {"plain ascii", "plain ascii"},
-        {"\xD0\x9F\xD1\x80\xD0\xB8", "\xD0\x9F\xD1\x80\xD0\xB8"}, // valid Cyrillic passes untouched
-        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},                 // valid four-byte sequence
-        {"a\x80"
-         "b",
-         "a" + kFffd + "b"},                     // lone continuation byte
-        {"\xE2\x82", kFffd},                     // truncated three-byte sequence at the end: one replacement
-        {"\xE2\x82x", kFffd + "x"},              // truncated sequence before ASCII
-        {"\xE0\x80\x80", kFffd + kFffd + kFffd}, // overlong: the lead cannot start it, each byte replaced
-        {"\xED\xA0\x80", kFffd + kFffd + kFffd}, // encoded surrogate
-        {"\xF4\x90\x80\x80", kFffd + kFffd + kFffd + kFffd}, // above U+10FFFF
-        {"\xF0\x9F\x98", kFffd},                             // truncated four-byte sequence
-        {"\xC0\xAF", kFffd + kFffd},                         // C0 never leads
-        {"\xFF\xFE", kFffd + kFffd},
-        {"\xC3", kFffd},
-    };
-    for (const TCase& c : cases) {
-        EXPECT_EQ(DecodeUtf8Lenient(c.Bytes), c.Expected) << testing::PrintToString(c.Bytes);
-        EXPECT_EQ(IsValidUtf8(c.Bytes), c.Bytes == c.Expected) << testing::PrintToString(c.Bytes);
-    }
-}
-
-TEST(DecodeUtf8Lenient, MalformedByteAfterLongAsciiRunIsFound) {
-    // The validator skips eight ASCII bytes at a time; a fault just past such a run must still be seen.
-    const std::string bytes = std::string(16, 'a') + "\x80" + std::string(7, 'b');
-    EXPECT_FALSE(IsValidUtf8(bytes));
-    EXPECT_EQ(DecodeUtf8Lenient(bytes), std::string(16, 'a') + kFffd + std::string(7, 'b'));
-}
 
 TEST(AnsiCodePage, ConvertsCyrillicBothWaysAndReplacesForeignCharacters) {
     EXPECT_EQ(Utf8ToAnsi("\xD0\x81\xD0\xB6 \xD1\x8F"), "\xA8\xE6 \xFF"); // "Ёж я"
@@ -80,12 +43,6 @@ TEST(AnsiSameText, FoldsLatinAndCyrillicOnly) {
     for (const TCase& c : cases) {
         EXPECT_EQ(AnsiSameText(c.A, c.B), c.Same) << c.A << " / " << c.B;
     }
-}
-
-TEST(TrimControl, RemovesBlanksAndControlsAtBothEndsOnly) {
-    EXPECT_EQ(TrimControl(" \t\r\n\x01news\r\nline two \x1F"), "news\r\nline two");
-    EXPECT_EQ(TrimControl(" \r\n \t "), "");
-    EXPECT_EQ(TrimControl("\xD0\x9F "), "\xD0\x9F"); // UTF-8 lead bytes are not controls
 }
 
 TEST(ParseDecimal, ReadsWholeTextOnly) {

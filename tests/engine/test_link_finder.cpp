@@ -72,6 +72,11 @@ INSTANTIATE_TEST_SUITE_P(
                {"http://a.b/f", K::Web},
                {"http://a.b/g", K::Web},
                {"http://a.b/h", K::Web}}},
+        // Malformed bytes (overlong, surrogate, invalid leads, a cut-off sequence) belong to the link like
+        // any other non-stop character, and a stop after them still ends it.
+        TCase{"MalformedBytesInside",
+              "http://a.b/\xC0\xAF\xED\xA0\x80\xF8\x88x\xE2\x82 www.c.d\xFF\xC2\xA0z",
+              {{"http://a.b/\xC0\xAF\xED\xA0\x80\xF8\x88x\xE2\x82", K::Web}, {"www.c.d\xFF", K::Www}}},
         TCase{"InnerPunctuationKept", "http://a.b/c.d,e;f:g!h?i", {{"http://a.b/c.d,e;f:g!h?i", K::Web}}},
         TCase{"ParenthesesBalanced",
               "(see http://a.b/x) http://a.b/y_(z) [http://a.b/w] http://a.b/v[1]).",

@@ -5,8 +5,8 @@
 
 #include "engine/Functions.h"
 #include "engine/Protocol.h"
-#include "engine/Text.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "text/Utf8.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // end on character boundaries, hold no blank, and their targets carry the prefix their kind asks for.
 
 #include "engine/LinkFinder.h"
-#include "engine/Text.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
 #include <cstddef>

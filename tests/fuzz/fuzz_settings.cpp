@@ -2,9 +2,9 @@
 // read and then written, the document is saved, and loading the saved file must give back exactly what was
 // written: a save the next start cannot read would lose the user's settings.
 
-#include "engine/Text.h"
 #include "settings/XMLConf.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "text/Utf8.h"
 
 #include <unistd.h>
 

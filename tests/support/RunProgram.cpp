@@ -1,5 +1,7 @@
 #include "tests/support/RunProgram.h"
 
+#include "text/Eintr.h"
+
 #include <cerrno>
 #include <csignal>
 #include <poll.h>
@@ -71,8 +73,7 @@ TProgramResult RunProgram(const std::string& Program, const std::vector<std::str
         if (entry.fd >= 0)
             close(entry.fd);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    HandleEINTR([&] { return waitpid(pid, &status, 0); });
     result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

@@ -1,5 +1,7 @@
 #include "tests/support/ScriptedServer.h"
 
+#include "text/Eintr.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cctype>
@@ -40,9 +42,8 @@ ssize_t ReadSlice(int Handle, std::string& Into, bool& Error) {
 bool SendBytes(int Handle, const std::string& Bytes) {
     std::size_t done = 0;
     while (done < Bytes.size()) {
-        const ssize_t sent = send(Handle, Bytes.data() + done, Bytes.size() - done, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
+        const ssize_t sent =
+            HandleEINTR([&] { return send(Handle, Bytes.data() + done, Bytes.size() - done, MSG_NOSIGNAL); });
         if (sent <= 0)
             return false;
         done += static_cast<std::size_t>(sent);

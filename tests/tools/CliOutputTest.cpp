@@ -41,8 +41,20 @@ TEST(CliText, TsvEscapesSeparatorsAndBackslash) {
 
 TEST(CliText, DisplayWidthCountsCharactersNotBytes) {
     const std::vector<std::pair<std::string, std::size_t>> cases = {
-        {"", 0},        {"abc", 3},          {"Обменник", 8}, {"Ё", 1},
-        {"e\u0301", 1}, {"\u4e2d\u6587", 4}, {"\xff", 1},     {"\xd0", 1},
+        {"", 0},
+        {"abc", 3},
+        {"Обменник", 8},
+        {"Ё", 1},
+        {"e\u0301", 1},
+        {"\u4e2d\u6587", 4},
+        {"\xff", 1},
+        {"\xd0", 1},
+        // A malformed subpart is one U+FFFD on screen: a cut-off sequence one column, an overlong "/" and an
+        // encoded surrogate one per byte, never the character they would spell.
+        {"\xe2\x82|", 2},
+        {"\xc0\xaf", 2},
+        {"\xed\xa0\x80", 3},
+        {"\xe4\xb8", 1},
     };
     for (const auto& [text, width] : cases)
         EXPECT_EQ(DisplayWidth(text), width) << text;

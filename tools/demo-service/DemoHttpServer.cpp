@@ -1,5 +1,7 @@
 #include "tools/demo-service/DemoHttpServer.h"
 
+#include "text/Eintr.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <netdb.h>
@@ -84,11 +86,7 @@ class TBoundedStream final : public httplib::Stream {
     ssize_t write(const char* Ptr, size_t Size) override {
         if (!is_writable())
             return -1;
-        for (;;) {
-            const ssize_t sent = ::send(FSocket, Ptr, Size, MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (sent >= 0 || errno != EINTR)
-                return sent;
-        }
+        return HandleEINTR([&] { return ::send(FSocket, Ptr, Size, MSG_NOSIGNAL | MSG_DONTWAIT); });
     }
 
     void get_remote_ip_and_port(std::string& Ip, int& Port) const override {
@@ -114,11 +112,8 @@ class TBoundedStream final : public httplib::Stream {
         FBuffer.resize(kBufferSize);
         FPos = 0;
         ssize_t got = -1;
-        if (WaitFor(FSocket, POLLIN, ReadEnd())) {
-            do {
-                got = ::recv(FSocket, FBuffer.data(), FBuffer.size(), MSG_DONTWAIT);
-            } while (got < 0 && errno == EINTR);
-        }
+        if (WaitFor(FSocket, POLLIN, ReadEnd()))
+            got = HandleEINTR([&] { return ::recv(FSocket, FBuffer.data(), FBuffer.size(), MSG_DONTWAIT); });
         FBuffer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
         return got;
     }

@@ -1,5 +1,7 @@
 #include "tools/kovrin-cli/CliText.h"
 
+#include "text/Utf8.h"
+
 #include <cstdint>
 
 namespace {
@@ -26,41 +28,6 @@ template <std::size_t N> bool InRanges(char32_t c, const TRange (&ranges)[N]) {
         if (c >= range.First && c <= range.Last)
             return true;
     return false;
-}
-
-// Decodes one UTF-8 sequence at Text[i]; a malformed one gives U+FFFD and advances one byte.
-char32_t NextCodePoint(std::string_view text, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    }
-    std::size_t extra = 0;
-    char32_t c = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        extra = 1;
-        c = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2;
-        c = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3;
-        c = lead & 0x07;
-    }
-    if (extra == 0 || i + extra >= text.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    for (std::size_t k = 1; k <= extra; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
-        c = (c << 6) | (next & 0x3F);
-    }
-    i += 1 + extra;
-    return c;
 }
 
 } // namespace
@@ -168,12 +135,10 @@ std::string TsvField(std::string_view Text) {
 
 std::size_t DisplayWidth(std::string_view Text) {
     std::size_t width = 0;
-    for (std::size_t i = 0; i < Text.size();) {
-        const char32_t c = NextCodePoint(Text, i);
-        if (InRanges(c, kZeroWidth))
-            continue;
-        width += InRanges(c, kWide) ? 2 : 1;
-    }
+    Utf8Codec::ForEachCodePoint(Text, [&width](char32_t c) {
+        if (!InRanges(c, kZeroWidth))
+            width += InRanges(c, kWide) ? 2 : 1;
+    });
     return width;
 }
 

@@ -19,7 +19,7 @@ bool IsJsonNumber(std::string_view Text);
 std::string TsvField(std::string_view Text);
 
 // Columns a terminal gives UTF-8 Text: combining marks and zero-width characters 0, East Asian wide
-// characters 2, the rest 1 (a malformed byte counts 1).
+// characters 2, the rest 1 (each maximal malformed subpart, shown as one U+FFFD, counts 1).
 std::size_t DisplayWidth(std::string_view Text);
 
 // Text with every control character (below U+0020, and DEL) replaced by a space, for one-line cells.

@@ -1,5 +1,7 @@
 #include "tools/kovrin-cli/Encoding.h"
 
+#include "text/Utf8.h"
+
 std::string Base64(std::string_view Bytes) {
     static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string text;
@@ -56,9 +58,7 @@ std::string JsonBytesString(std::string_view Bytes) {
             } else if (byte < 0x80) {
                 text += c;
             } else {
-                // U+0080..U+00FF in UTF-8.
-                text += static_cast<char>(0xC0 | byte >> 6);
-                text += static_cast<char>(0x80 | (byte & 0x3F));
+                AppendUtf8(text, byte); // U+0080..U+00FF
             }
         }
     }

@@ -4,7 +4,7 @@
 #include "engine/Protocol.h"
 #include "net/ExchangeJob.h"
 #include "net/PumpedDispatcher.h"
-#include "net/Socket.h"
+#include "text/Eintr.h"
 #include "tools/kovrin-cli/ExchangeText.h"
 
 #include <cerrno>

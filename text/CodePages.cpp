@@ -1,11 +1,12 @@
-#include "engine/Text.h"
-#include "engine/Utf8Codec.h"
+#include "text/CodePages.h"
+#include "text/Utf8.h"
 
 #include <array>
 #include <iconv.h>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace {
 

@@ -1,10 +1,23 @@
 #pragma once
-// Byte-level UTF-8 helpers shared by the text routines of the engine (not part of its public contract).
+// The one UTF-8 codec of the program. Well-formed means what Unicode says: no overlong forms, no surrogates,
+// nothing above U+10FFFF. The strict reading checks that (IsValidUtf8, Utf8Codec::SequenceAt); the lenient
+// one replaces each maximal malformed subpart by one U+FFFD, as a UTF-8 -> UTF-16 -> UTF-8 round trip would.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+// True when Bytes are well-formed UTF-8. Never throws.
+bool IsValidUtf8(std::string_view Bytes);
+
+// Bytes -> valid UTF-8, each maximal malformed subpart replaced by U+FFFD. Never fails.
+std::string DecodeUtf8Lenient(std::string_view Bytes);
+
+// The code points of Bytes, read leniently as DecodeUtf8Lenient reads them. Never throws (but
+// std::bad_alloc).
+std::u32string DecodeUtf8(std::string_view Bytes);
+
+// The building blocks, for callers that walk text one character at a time.
 namespace Utf8Codec {
 
 // Length of the well-formed sequence that starts at Pos, or 0 when none does; then Subpart receives the
@@ -70,25 +83,6 @@ inline char32_t Decode(std::string_view Bytes, std::size_t Pos, std::size_t Leng
     }
 }
 
-// Appends the UTF-8 form of a code point (at most U+10FFFF, no surrogate).
-inline void Append(std::string& Out, char32_t Cp) {
-    if (Cp < 0x80) {
-        Out += static_cast<char>(Cp);
-    } else if (Cp < 0x800) {
-        Out += static_cast<char>(0xC0 | (Cp >> 6));
-        Out += static_cast<char>(0x80 | (Cp & 0x3F));
-    } else if (Cp < 0x10000) {
-        Out += static_cast<char>(0xE0 | (Cp >> 12));
-        Out += static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
-        Out += static_cast<char>(0x80 | (Cp & 0x3F));
-    } else {
-        Out += static_cast<char>(0xF0 | (Cp >> 18));
-        Out += static_cast<char>(0x80 | ((Cp >> 12) & 0x3F));
-        Out += static_cast<char>(0x80 | ((Cp >> 6) & 0x3F));
-        Out += static_cast<char>(0x80 | (Cp & 0x3F));
-    }
-}
-
 inline constexpr char32_t kReplacement = 0xFFFD;
 
 // Calls Visit(codePoint) for the characters of Bytes in order, U+FFFD for each maximal malformed subpart,
@@ -121,3 +115,26 @@ template <typename TVisit> void ForEachCodePoint(std::string_view Bytes, TVisit&
 }
 
 } // namespace Utf8Codec
+
+// Appends the UTF-8 form of CodePoint to Out (a surrogate or a value above U+10FFFF as U+FFFD). Inline: the
+// code-page conversions call it once per character.
+inline void AppendUtf8(std::string& Out, char32_t CodePoint) {
+    if ((CodePoint >= 0xD800 && CodePoint <= 0xDFFF) || CodePoint > 0x10FFFF) {
+        CodePoint = Utf8Codec::kReplacement;
+    }
+    if (CodePoint < 0x80) {
+        Out += static_cast<char>(CodePoint);
+    } else if (CodePoint < 0x800) {
+        Out += static_cast<char>(0xC0 | (CodePoint >> 6));
+        Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
+    } else if (CodePoint < 0x10000) {
+        Out += static_cast<char>(0xE0 | (CodePoint >> 12));
+        Out += static_cast<char>(0x80 | ((CodePoint >> 6) & 0x3F));
+        Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
+    } else {
+        Out += static_cast<char>(0xF0 | (CodePoint >> 18));
+        Out += static_cast<char>(0x80 | ((CodePoint >> 12) & 0x3F));
+        Out += static_cast<char>(0x80 | ((CodePoint >> 6) & 0x3F));
+        Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
+    }
+}

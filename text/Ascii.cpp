@@ -1,18 +1,16 @@
-#include "net/HttpText.h"
-
-namespace {
-char Upper(char C) {
-    return C >= 'a' && C <= 'z' ? static_cast<char>(C - 'a' + 'A') : C;
-}
-bool IsBlank(char C) {
-    return static_cast<unsigned char>(C) <= 0x20;
-}
-} // namespace
+#include "text/Ascii.h"
 
 std::string UpperAscii(std::string_view Text) {
     std::string result(Text);
     for (char& c : result)
-        c = Upper(c);
+        c = AsciiUpper(c);
+    return result;
+}
+
+std::string LowerAscii(std::string_view Text) {
+    std::string result(Text);
+    for (char& c : result)
+        c = AsciiLower(c);
     return result;
 }
 
@@ -20,7 +18,7 @@ bool EqualsNoCase(std::string_view A, std::string_view B) {
     if (A.size() != B.size())
         return false;
     for (std::size_t i = 0; i < A.size(); ++i)
-        if (Upper(A[i]) != Upper(B[i]))
+        if (AsciiUpper(A[i]) != AsciiUpper(B[i]))
             return false;
     return true;
 }
@@ -30,9 +28,10 @@ bool StartsWithNoCase(std::string_view Text, std::string_view Prefix) {
 }
 
 std::string_view Trim(std::string_view Text) {
-    while (!Text.empty() && IsBlank(Text.front()))
+    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    while (!Text.empty() && isBlank(Text.front()))
         Text.remove_prefix(1);
-    while (!Text.empty() && IsBlank(Text.back()))
+    while (!Text.empty() && isBlank(Text.back()))
         Text.remove_suffix(1);
     return Text;
 }

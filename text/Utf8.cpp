@@ -1,6 +1,6 @@
-#include "engine/Text.h"
-#include "engine/Utf8Codec.h"
+#include "text/Utf8.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -53,21 +53,15 @@ std::string DecodeUtf8Lenient(std::string_view Bytes) {
         }
         std::size_t subpart = 0;
         Utf8Codec::SequenceAt(Bytes, 0, subpart);
-        Utf8Codec::Append(out, Utf8Codec::kReplacement);
+        AppendUtf8(out, Utf8Codec::kReplacement);
         Bytes.remove_prefix(subpart);
         valid = ValidUtf8Prefix(Bytes);
     }
 }
 
-std::string TrimControl(std::string_view Text) {
-    // Every character up to U+0020 is a single byte in UTF-8, so trimming bytes is trimming characters.
-    std::size_t first = 0;
-    std::size_t last = Text.size();
-    while (first < last && static_cast<unsigned char>(Text[first]) <= 0x20) {
-        ++first;
-    }
-    while (last > first && static_cast<unsigned char>(Text[last - 1]) <= 0x20) {
-        --last;
-    }
-    return std::string(Text.substr(first, last - first));
+std::u32string DecodeUtf8(std::string_view Bytes) {
+    std::u32string out;
+    out.reserve(Bytes.size());
+    Utf8Codec::ForEachCodePoint(Bytes, [&out](char32_t cp) { out.push_back(cp); });
+    return out;
 }
