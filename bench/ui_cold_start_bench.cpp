@@ -1,35 +1,28 @@
 // Cold start: from spawning a fresh process to the end of the main window's first paint.
 // Goal: under 300 ms (median of 10 runs, under Xvfb).
 //
-// Each run starts this same executable again as a child that goes through the program's start sequence (the
-// steps of app/kovrin.cpp up to showing the main window) and reports through a pipe once the first paint of
-// the main window has been flushed. The parent times from just before the spawn to that report, so the figure
-// holds exec, dynamic linking, Qt's platform set-up, opening settings.xml (none: a first start), reading the
-// manual beside the executable and building the three windows. The GUI program itself stays free of any
-// measuring hook and reads nothing from its command line.
+// Each run starts this same executable again as a child that goes through the program's own start sequence
+// (TProgram, as the program's main runs it) and reports through a pipe once the first paint of the main
+// window has been flushed. The parent times from just before the spawn to that report, so the figure holds
+// exec, dynamic linking, Qt's platform set-up and translations, opening settings.xml (none: a first start),
+// the kept feeds, reading the manual beside the executable and building the three windows. The GUI program
+// itself stays free of any measuring hook and reads nothing from its command line.
 
-#include "globals/Globals.h"
-#include "settings/SettingsLocation.h"
-#include "ui/QtDispatcher.h"
-#include "ui/UnitDM.h"
-#include "ui/UnitLoader.h"
+#include "app/Program.h"
+#include "app/QuitSignals.h"
 #include "ui/UnitMain.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QLocale>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 
 #include <cerrno>
 #include <chrono>
-#include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <memory>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
@@ -43,20 +36,21 @@ namespace {
 constexpr const char* kChildFlag = "--first-paint-child";
 constexpr int kChildTimeoutMs = 30000;
 
-// Catches the first paint of the main window or of anything inside it; the report waits one turn of the
-// event loop so that it follows the flush of the whole painted window to the screen.
+// Catches the first paint of the main window (FormMain, once the start sequence has made it) or of anything
+// inside it; the report waits one turn of the event loop so that it follows the flush of the whole painted
+// window to the screen, then ends the loop as closing the window would.
 class TFirstPaintProbe final : public QObject {
   public:
-    TFirstPaintProbe(QWidget* Window, int Fd) : FWindow(Window), FFd(Fd) {}
+    explicit TFirstPaintProbe(int Fd) : FFd(Fd) {}
 
     bool eventFilter(QObject* Watched, QEvent* Event) override {
-        if (!FSeen && Event->type() == QEvent::Paint) {
+        if (!FSeen && FormMain != nullptr && Event->type() == QEvent::Paint) {
             auto* widget = qobject_cast<QWidget*>(Watched);
-            if (widget != nullptr && widget->window() == FWindow) {
+            if (widget != nullptr && widget->window() == FormMain) {
                 FSeen = true;
                 QTimer::singleShot(0, this, [this] {
                     const char painted = 'p';
-                    [[maybe_unused]] const ssize_t ignored = ::write(FFd, &painted, 1);
+                    FReported = ::write(FFd, &painted, 1) == 1;
                     QCoreApplication::quit();
                 });
             }
@@ -64,55 +58,29 @@ class TFirstPaintProbe final : public QObject {
         return false;
     }
 
+    bool Reported() const { return FReported; }
+
   private:
-    QWidget* FWindow;
     int FFd;
     bool FSeen = false;
+    bool FReported = false;
 };
 
-// The program's start sequence, up to its first paint; then the windows and globals are released in the
-// program's order. settings.xml is read where the program would read it and never written.
+// The program's own start sequence up to its first paint; then its stop sequence, which releases the windows
+// and globals in the program's order. settings.xml is read where the program would read it and never written.
 int RunChild(char* Argv0, int Fd) {
+    InstallQuitSignalHandlers(); // as the program's main does, before QApplication
     int argc = 1;
     char* argv[] = {Argv0, nullptr};
     QApplication application(argc, argv);
-    application.setQuitOnLastWindowClosed(false);
-    application.setWindowIcon(ProgramIcon());
-
-    TQtDispatcher dispatcher;
-    GlobalsInitialization(dispatcher.Dispatcher());
-    std::setlocale(LC_NUMERIC, "C");
-    QLocale::setDefault(QLocale::c());
-
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    QDir::setCurrent(exeDir);
-    SettingsFile = SettingsFilePath(std::filesystem::path(exeDir.toStdString()));
-    if (!ConfigOpen(ConfigDoc, SettingsFile, "settings")) {
-        return 2;
-    }
-
-    auto formMain = std::make_unique<TFormMain>();
-    FormMain = formMain.get();
-    auto dm = std::make_unique<TDM>(FormMain);
-    DM = dm.get();
-    auto formLoader = std::make_unique<TFormLoader>(FormMain);
-    FormLoader = formLoader.get();
-
-    TFirstPaintProbe probe(FormMain, Fd);
+    TFirstPaintProbe probe(Fd);
     application.installEventFilter(&probe);
-    FormMain->show();
-    QApplication::exec();
+    TProgramOptions options;
+    options.SaveSettings = false;
+    TProgram program(options);
+    const int code = program.Run();
     application.removeEventFilter(&probe);
-
-    dispatcher.Close();
-    FormLoader = nullptr;
-    formLoader.reset();
-    DM = nullptr;
-    dm.reset();
-    FormMain = nullptr;
-    formMain.reset();
-    GlobalsFinalization();
-    return 0;
+    return probe.Reported() ? code : 2;
 }
 
 // Waits for the child's one-byte report; false on time-out, a closed pipe or a read error.

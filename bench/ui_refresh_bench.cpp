@@ -6,9 +6,9 @@
 // The demo service is started as a child on a free loopback port: KOVRIN_DEMO_SERVICE names it, else it is
 // looked up beside this build (tools/demo-service/kovrin-demo-service).
 
+#include "app/Program.h"
 #include "globals/Globals.h"
 #include "ui/OfferGrid.h"
-#include "ui/QtDispatcher.h"
 #include "ui/UnitLoader.h"
 #include "ui/UnitMain.h"
 
@@ -100,42 +100,38 @@ class TDemoService final {
     std::string FBase;
 };
 
-// The program's objects as the start sequence makes them, with a private settings document and GUID store.
-struct TProgram {
+// The program as its start sequence makes it, with a private settings document and GUID store, pointed at the
+// service; no feed is kept, and the timers stand still (refreshes are started by the benchmark only).
+struct TProgramRun {
     fs::path Dir;
-    TQtDispatcher Dispatcher;
-    std::optional<TFormMain> Main;
-    std::optional<TFormLoader> Loader;
+    std::optional<TProgram> Program;
+    TFormMain* Main = nullptr;
+    TFormLoader* Loader = nullptr;
 
-    explicit TProgram(const std::string& Base) {
+    explicit TProgramRun(const std::string& Base) {
         char pattern[] = "/tmp/kovrin-refresh-bench-XXXXXX";
         Dir = mkdtemp(pattern);
         setenv("XDG_CONFIG_HOME", (Dir / "config").c_str(), 1);
-        ConfigOpen(ConfigDoc, Dir / "settings.xml", "settings");
+        TProgramOptions options;
+        options.SettingsFile = Dir / "settings.xml";
+        options.ServiceBase = Base;
+        options.FeedCache = fs::path();
+        options.Timers = false;
+        options.SaveSettings = false;
+        options.QuitSignals = false;
+        Program.emplace(options);
+        Program->Open();
         ConfigWrite(ConfigDoc, "Rates/SrcCurr", kGive);
         ConfigWrite(ConfigDoc, "Rates/DstCurr", kGet);
-        JobControl = std::make_unique<TThreadCtrl>(Dispatcher.Dispatcher());
-        Main.emplace();
-        Main->Timer->stop(); // refreshes are started by the benchmark only
-        Main->SetServiceBaseUrl(Base);
+        Program->ShowWindows();
+        Main = &Program->Main();
+        Loader = &Program->Loader();
         Main->SetActiveTab(TFormMain::tabRates);
-        Loader.emplace(&*Main);
-        Loader->Timer->stop();
-        FormLoader = &*Loader;
         Main->resize(720, 520);
-        Main->show();
         QCoreApplication::processEvents();
     }
-    ~TProgram() {
-        Dispatcher.Close();
-        JobControl.reset();
-        FormLoader = nullptr;
-        Loader.reset();
-        Main.reset();
-        ConfigDoc.reset();
-        NamesTable.clear();
-        RatesTable.clear();
-        ExchangersTable.clear();
+    ~TProgramRun() {
+        Program.reset();
         std::error_code error;
         fs::remove_all(Dir, error);
     }
@@ -168,7 +164,7 @@ void Run(benchmark::State& state, bool FirstRefresh) {
         state.SkipWithError(("the demo service did not start: " + DemoServicePath().string()).c_str());
         return;
     }
-    TProgram program(service.Base());
+    TProgramRun program(service.Base());
     if (!FirstRefresh) {
         program.StartDeadline();
         if (!program.Refresh()) {

@@ -9,6 +9,10 @@ TAmountInput CheckAmountInput(std::string_view Text, std::size_t MaxLength) {
     return Text.size() > MaxLength ? TAmountInput::TooLong : TAmountInput::Accepted;
 }
 
+bool IsAmountText(std::string_view Text) {
+    return !Text.empty() && CheckAmountInput(Text, kAmountDigits) == TAmountInput::Accepted;
+}
+
 std::string RefusedAmountHint(TAmountInput Verdict, std::size_t MaxLength) {
     switch (Verdict) {
     case TAmountInput::NotDigits:

@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+// The most digits an amount holds, in the window's fields and on kovrin-cli's command line.
+inline constexpr std::size_t kAmountDigits = 10;
+
 // The verdict on a field's text after an edit.
 enum class TAmountInput { Accepted, NotDigits, TooLong };
 
@@ -15,3 +18,6 @@ TAmountInput CheckAmountInput(std::string_view Text, std::size_t MaxLength);
 // The hint shown at the field for a refused input: "Можно вводить только цифры", or "Не больше 10 цифр";
 // empty for Accepted.
 std::string RefusedAmountHint(TAmountInput Verdict, std::size_t MaxLength);
+
+// True when Text is a whole amount as the rates tab takes it: 1 to kAmountDigits ASCII digits.
+bool IsAmountText(std::string_view Text);

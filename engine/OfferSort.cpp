@@ -40,6 +40,51 @@ std::optional<TSortKey> AmountOrder(std::string_view SrcAmountText, std::string_
     return std::nullopt;
 }
 
+std::vector<TOfferRow> RebuiltOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                     const TStringMatrix& Exchangers, const TOfferControls& Controls) {
+    std::vector<TOfferRow> rows = FillOffers(Rates, Names, Exchangers, Controls);
+    SortOffers(rows, {kDefaultOrder});
+    return rows;
+}
+
+std::vector<TOfferRow> TabOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                 const TStringMatrix& Exchangers, const TOfferControls& Controls) {
+    std::vector<TOfferRow> rows = RebuiltOffers(Rates, Names, Exchangers, Controls);
+    if (const std::optional<TSortKey> key = AmountOrder(Controls.SrcAmountText, Controls.DstAmountText)) {
+        SortOffers(rows, {*key});
+    }
+    return rows;
+}
+
+namespace {
+
+// Each field's column title and own name, in field order.
+struct TFieldTexts {
+    std::string_view Title;
+    std::string_view Name;
+};
+constexpr std::array<TFieldTexts, kOfferFields.size()> kFieldTexts = {{{"", "EID"},
+                                                                       {"Обменник", "Exchanger"},
+                                                                       {"Отдаёте", "SrcRate"},
+                                                                       {"Получаете", "DstRate"},
+                                                                       {"Резерв", "Reserve"},
+                                                                       {"BL", "BL"}}};
+
+TFieldTexts FieldTexts(TOfferField Field) {
+    const auto index = static_cast<std::size_t>(Field);
+    return index < kFieldTexts.size() ? kFieldTexts[index] : TFieldTexts{};
+}
+
+} // namespace
+
+std::string_view OfferFieldTitle(TOfferField Field) {
+    return FieldTexts(Field).Title;
+}
+
+std::string_view OfferFieldName(TOfferField Field) {
+    return FieldTexts(Field).Name;
+}
+
 void SortOffers(std::vector<TOfferRow>& Rows, const TSortOrder& Order) {
     if (Order.empty() || Rows.size() < 2) {
         return;

@@ -3,6 +3,7 @@
 
 #include "engine/Functions.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,6 +22,15 @@ struct TOfferRow {
 
 // The offer table's fields, in row order (also the grid's column order).
 enum class TOfferField { EID = 0, Exchanger, SrcRate, DstRate, Reserve, BL };
+inline constexpr std::array kOfferFields = {TOfferField::EID,     TOfferField::Exchanger,
+                                            TOfferField::SrcRate, TOfferField::DstRate,
+                                            TOfferField::Reserve, TOfferField::BL};
+
+// The grid's column title of Field: "Обменник", "Отдаёте", "Получаете", "Резерв", "BL"; empty for the
+// hidden EID.
+std::string_view OfferFieldTitle(TOfferField Field);
+// The field's own name, as CSV and JSON headings carry it: "EID", "Exchanger", "SrcRate", ...
+std::string_view OfferFieldName(TOfferField Field);
 
 // One key of a sort order.
 struct TSortKey {
@@ -64,6 +74,17 @@ std::optional<TSortKey> AmountOrder(std::string_view SrcAmountText, std::string_
 
 // The order every rebuild sets: SrcRate ascending.
 inline const TSortKey kDefaultOrder{TOfferField::SrcRate, false};
+
+// The offers for Controls as a rebuild of the rates tab leaves them: FillOffers's rows in kDefaultOrder.
+// Never throws beyond allocation.
+std::vector<TOfferRow> RebuiltOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                     const TStringMatrix& Exchangers, const TOfferControls& Controls);
+
+// The offers for Controls as the rates tab shows them once its amounts are typed: RebuiltOffers, then sorted
+// stably by AmountOrder's key when the amounts give one (equal keys stay in kDefaultOrder), as the amount
+// fields re-sort the grid. Never throws beyond allocation.
+std::vector<TOfferRow> TabOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                 const TStringMatrix& Exchangers, const TOfferControls& Controls);
 
 // Stable sort of Rows by Order: numbers compare numerically; the name case-insensitively for Latin and
 // Cyrillic (Ё as Е, as AnsiLowerCase folds), ties then by its bytes; a null BL comes before any number. Never

@@ -85,21 +85,8 @@ std::optional<TOfferField> TMemTableRates::FieldOfColumn(int Column) {
 }
 
 QString TMemTableRates::FieldTitle(TOfferField Field) {
-    switch (Field) {
-    case TOfferField::EID:
-        return QString();
-    case TOfferField::Exchanger:
-        return QStringLiteral("Обменник");
-    case TOfferField::SrcRate:
-        return QStringLiteral("Отдаёте");
-    case TOfferField::DstRate:
-        return QStringLiteral("Получаете");
-    case TOfferField::Reserve:
-        return QStringLiteral("Резерв");
-    case TOfferField::BL:
-        return QStringLiteral("BL");
-    }
-    return QString();
+    const std::string_view title = OfferFieldTitle(Field);
+    return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
 }
 
 QVariant TMemTableRates::data(const QModelIndex& Index, int Role) const {

@@ -13,10 +13,9 @@ void RebuildOffers(TDBGridRates& Grid, const TStringMatrix& Rates, const TString
     const TSortOrder order{kDefaultOrder};
     {
         TUpdatesSuspended suspended(Grid);
-        std::vector<TOfferRow> rows = FillOffers(Rates, Names, Exchangers, Controls);
         // Rows go in already in the order they will be shown, so the remembered number lands on the same
         // place on screen rather than on whatever offer happened to come N-th in the rates feed.
-        SortOffers(rows, order);
+        std::vector<TOfferRow> rows = RebuiltOffers(Rates, Names, Exchangers, Controls);
         const int count = static_cast<int>(rows.size());
         Grid.Model().Fill(std::move(rows));
         // With no current row before (the first fill), start at the top rather than scroll to the bottom.

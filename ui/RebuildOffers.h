@@ -6,11 +6,11 @@
 
 class TDBGridRates;
 
-// Refills Grid with the offers for Controls and sets the default order (SrcRate ascending, its marker only).
-// Does nothing at all (rows, current row and order stay) unless CanRebuildOffers holds. The current row keeps
-// its number when the new table has that many rows, else the last row is current; with no current row before,
-// the first row is; none when the table is empty. Numbers count rows in the order shown. The grid is
-// repainted once, not per row. Throws only what FillOffers throws, and then leaves the previous rows in
+// Refills Grid with RebuiltOffers for Controls and sets the default order (SrcRate ascending, its marker
+// only). Does nothing at all (rows, current row and order stay) unless CanRebuildOffers holds. The current
+// row keeps its number when the new table has that many rows, else the last row is current; with no current
+// row before, the first row is; none when the table is empty. Numbers count rows in the order shown. The grid
+// is repainted once, not per row. Throws only what RebuiltOffers throws, and then leaves the previous rows in
 // place.
 void RebuildOffers(TDBGridRates& Grid, const TStringMatrix& Rates, const TStringMatrix& Names,
                    const TStringMatrix& Exchangers, const TOfferControls& Controls);

@@ -1,5 +1,6 @@
 #include "ui/UnitMain.h"
 
+#include "engine/AmountInput.h"
 #include "engine/Protocol.h"
 #include "ui/AmountEdit.h"
 #include "ui/ErrorBox.h"
@@ -32,7 +33,6 @@ constexpr int kListBoxHideBottomGap = 7;
 constexpr int kListItemHeight = 13;
 // Between the hide list and the live-rates panel, and from the panel to the page's right edge.
 constexpr int kPanelLiveGap = 8;
-constexpr int kAmountMaxLength = 10;
 constexpr int kComboVisibleItems = 20;
 
 // Gives every row of a list the same fixed height, whoever fills the list.
@@ -57,7 +57,7 @@ QLineEdit* MakeAmountEdit(const QString& Name, const QString& Spoken, QWidget* P
     auto* edit = new QLineEdit(Parent);
     edit->setObjectName(Name);
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    SetUpAmountEdit(*edit, kAmountMaxLength);
+    SetUpAmountEdit(*edit, static_cast<int>(kAmountDigits));
     edit->setAccessibleName(Spoken);
     return edit;
 }

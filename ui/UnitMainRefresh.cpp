@@ -5,6 +5,7 @@
 #include "engine/Protocol.h"
 #include "engine/Text.h"
 #include "globals/Globals.h"
+#include "net/ExchangeJob.h"
 #include "settings/SettingsKeys.h"
 #include "ui/ErrorBox.h"
 #include "ui/Guarded.h"
@@ -22,12 +23,6 @@
 #include <utility>
 
 namespace {
-
-// A feed's request and response records; they belong to the job that carries them.
-struct TFeedRecords {
-    TIData Input;
-    TOData Output;
-};
 
 void StepLoader() {
     if (FormLoader != nullptr) {
@@ -97,22 +92,15 @@ void TFormMain::RequestFeed(std::string_view Feed, TFeedCompletion Completion) {
     if (!JobControl) {
         throw std::logic_error("Kovrin: no job runner for the feed requests");
     }
-    auto records = std::make_shared<TFeedRecords>();
-    records->Input = MakeFeedRequest(FServiceBase, Feed, GetAppGuid());
-    records->Input.Timeout = FFeedTimeout;
-    TIData* input = &records->Input;
-    TOData* output = &records->Output;
-    // The callback owns the records: they go when it has run, or with the job should it never complete, and
-    // never while the worker still uses them (the job outlives its worker's use).
+    TIData input = MakeFeedRequest(FServiceBase, Feed, GetAppGuid());
+    input.Timeout = FFeedTimeout;
     QPointer<TFormMain> window(this);
-    JobControl->AddJob([](void* Input, void* Output) { HttpRequest(Input, Output); }, input,
-                       [records, window, completion = std::move(Completion)](void*) mutable {
-                           if (records && window && completion) {
-                               Guarded("feed completion", [&] { completion(std::move(records->Output)); });
-                           }
-                           records.reset();
-                       },
-                       output);
+    AddExchangeJob(*JobControl, std::move(input),
+                   [window, completion = std::move(Completion)](TExchangeRecords& Records) {
+                       if (window && completion) {
+                           Guarded("feed completion", [&] { completion(std::move(Records.Output)); });
+                       }
+                   });
 }
 
 bool TFormMain::TakeFeed(TFeed Feed, const TOData& Output, const std::function<std::size_t()>& Replace) {

@@ -199,6 +199,50 @@ TEST(FillOffers, PairSelectionOrderAndLookups) {
     EXPECT_EQ(ExchangerIndex({}, "1"), -1);
 }
 
+TEST(TabOffers, ARebuildSortsByTheDefaultOrderAndTypedAmountsReSortFromThere) {
+    const TStringMatrix names = {{"a", "Alpha", "x"}, {"b", "Beta", "x"}};
+    const TStringMatrix exchangers = {{"1", "One", "", ""}, {"2", "Two", "", ""}, {"3", "Three", "", ""}};
+    const TStringMatrix rates = {
+        {"1", "a", "b", "2", "4", "1000000"},
+        {"2", "a", "b", "1", "4", "1000000"},
+        {"3", "a", "b", "1", "5", "1000000"},
+    };
+    const auto namesOf = [](const std::vector<TOfferRow>& rows) {
+        std::vector<std::string> shown;
+        for (const TOfferRow& row : rows) {
+            shown.push_back(row.Exchanger);
+        }
+        return shown;
+    };
+    using TNames = std::vector<std::string>;
+    EXPECT_EQ(namesOf(RebuiltOffers(rates, names, exchangers, {"Alpha", "Beta", "", ""})),
+              (TNames{"Two", "Three", "One"}));
+    EXPECT_EQ(namesOf(TabOffers(rates, names, exchangers, {"Alpha", "Beta", "", ""})),
+              (TNames{"Two", "Three", "One"}));
+    // Given 100 each: all give the same, so a rebuild keeps table order; the typed amount puts the most
+    // received first.
+    EXPECT_EQ(namesOf(RebuiltOffers(rates, names, exchangers, {"Alpha", "Beta", "100", ""})),
+              (TNames{"One", "Two", "Three"}));
+    EXPECT_EQ(namesOf(TabOffers(rates, names, exchangers, {"Alpha", "Beta", "100", ""})),
+              (TNames{"Three", "Two", "One"}));
+    // A target amount decides over a source amount: least given for 1 received first.
+    EXPECT_EQ(namesOf(TabOffers(rates, names, exchangers, {"Alpha", "Beta", "100", "1"})),
+              (TNames{"Three", "Two", "One"}));
+    EXPECT_EQ(namesOf(TabOffers(rates, names, exchangers, {"Alpha", "Beta", "", "8"})),
+              (TNames{"Three", "Two", "One"}));
+}
+
+TEST(OfferFields, TitlesAndNamesInColumnOrder) {
+    std::string titles;
+    std::string fieldNames;
+    for (const TOfferField field : kOfferFields) {
+        titles += std::string(OfferFieldTitle(field)) + "|";
+        fieldNames += std::string(OfferFieldName(field)) + "|";
+    }
+    EXPECT_EQ(titles, "|Обменник|Отдаёте|Получаете|Резерв|BL|");
+    EXPECT_EQ(fieldNames, "EID|Exchanger|SrcRate|DstRate|Reserve|BL|");
+}
+
 TEST(FillOffers, HostileTableSizesStayWithinTheHangBudget) {
     // 100,000 quotes of the pair against 100,000 exchangers, each quote's exchanger far down the list.
     constexpr int kRows = 100000;

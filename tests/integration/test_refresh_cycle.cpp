@@ -1,5 +1,6 @@
 // A refresh end to end, in process: the window's timer ticks called by hand, the real job runner and Qt
 // hand-off, HTTP to a loopback feed service, and what the window then shows.
+#include "app/Program.h"
 #include "engine/Functions.h"
 #include "globals/Globals.h"
 #include "tests/integration/Pump.h"
@@ -11,7 +12,6 @@
 #include "ui/FeedKeeper.h"
 #include "ui/NewsView.h"
 #include "ui/Opener.h"
-#include "ui/QtDispatcher.h"
 #include "ui/UnitLoader.h"
 #include "ui/UnitMain.h"
 
@@ -33,45 +33,40 @@ using namespace std::chrono_literals;
 class RefreshCycle : public testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(ConfigOpen(ConfigDoc, FDir / "settings.xml", "settings"));
+        Program = std::make_unique<TProgram>(Options());
+        ASSERT_TRUE(Program->Open());
         FPreviousBox = SetErrorBox([this](const QString&, const QString& text) { BoxTexts << text; });
         FPreviousOpener = SetUrlOpener([this](const QString& url) { Opened << url; });
-        NamesTable.clear();
-        RatesTable.clear();
-        ExchangersTable.clear();
         Service.Answer("news", {feeds::kNews});
         Service.Answer("rates", {feeds::kRates});
         Service.Answer("names", {feeds::kNames});
         Service.Answer("exchangers", {feeds::kExchangers});
-
-        Dispatcher = std::make_unique<TQtDispatcher>();
-        JobControl = std::make_unique<TThreadCtrl>(Dispatcher->Dispatcher());
     }
 
     void TearDown() override {
-        // As the program ends: no completion after this, then the runner and the windows go.
-        Dispatcher->Close();
-        JobControl.reset();
-        FormLoader = nullptr;
-        Loader.reset();
-        Main.reset();
-        Dispatcher.reset();
+        // As the program ends: no completion after this, then the windows and the runner go.
+        Program.reset();
         SetErrorBox(FPreviousBox);
         SetUrlOpener(FPreviousOpener);
-        ConfigDoc.reset();
-        NamesTable.clear();
-        RatesTable.clear();
-        ExchangersTable.clear();
     }
 
-    // The window and its loader, both timers still (ticks are called by hand), pointed at the service.
+    // The program's start with the settings in the test's folder, pointed at the service; both timers
+    // stand still (ticks are called by hand) and no feed is kept unless a test says so.
+    TProgramOptions Options() const {
+        TProgramOptions options;
+        options.SettingsFile = FDir / "settings.xml";
+        options.ServiceBase = Service.Base();
+        options.FeedCache = std::filesystem::path();
+        options.Timers = false;
+        options.QuitSignals = false;
+        return options;
+    }
+
+    // The rest of the start: the windows.
     TFormMain& Open() {
-        Main = std::make_unique<TFormMain>();
-        Main->Timer->stop();
-        Main->SetServiceBaseUrl(Service.Base());
-        Loader = std::make_unique<TFormLoader>(Main.get());
-        Loader->Timer->stop();
-        FormLoader = Loader.get();
+        Program->ShowWindows();
+        Main = &Program->Main();
+        Loader = &Program->Loader();
         return *Main;
     }
 
@@ -91,9 +86,9 @@ class RefreshCycle : public testing::Test {
     TTempDir FDir;
     TScopedEnv FConfigHome{"XDG_CONFIG_HOME", (FDir / "config").string()};
     TFeedService Service;
-    std::unique_ptr<TQtDispatcher> Dispatcher;
-    std::unique_ptr<TFormMain> Main;
-    std::unique_ptr<TFormLoader> Loader;
+    std::unique_ptr<TProgram> Program;
+    TFormMain* Main = nullptr;
+    TFormLoader* Loader = nullptr;
     QStringList BoxTexts;
     QStringList Opened;
 
@@ -246,8 +241,7 @@ TEST_F(RefreshCycle, ClosingWhileRequestsRunSavesTheSettingsAndRunsNoCompletionA
     // The program's stop sequence: the close handler writes the settings, the loop ends, the hand-off closes,
     // the document is saved.
     main.close();
-    Dispatcher->Close();
-    ASSERT_TRUE(ConfigSave(ConfigDoc, FDir / "settings.xml"));
+    Program->EndLoop();
     EXPECT_NE(ReadFileBytes(FDir / "settings.xml").find("<SrcAmount>250</SrcAmount>"), std::string::npos);
 
     // The news answer comes after the loop: its completion must not run.
@@ -310,10 +304,10 @@ TEST_F(RefreshCycle, AfterOneGoodRunAStartWithoutTheServiceShowsTheKeptOffersAnd
     ASSERT_TRUE(PumpUntil([&] { return AllKept(cache); }));
     const std::vector<std::string> offers = ShownOffers(*Main->DBGridRates);
     ASSERT_EQ(offers.size(), 4u);
-    Main.reset();
-    NamesTable.clear();
-    RatesTable.clear();
-    ExchangersTable.clear();
+    // The next start: the settings were saved, the tables and windows are new.
+    Program = std::make_unique<TProgram>(Options());
+    ASSERT_TRUE(Program->Open());
+    ASSERT_TRUE(RatesTable.empty());
 
     TFormMain& main = Open();
     main.SetFeedKeeper(BackgroundFeedKeeper(cache));

@@ -2,6 +2,7 @@
 // failed exchange replaces nothing on screen and the status line names the failure, while an answer the
 // service gave (empty or foreign text with status 200) is taken as the service's word; the next refresh
 // against the healed service brings every table and the offers back, and the status line gives the new time.
+#include "app/Program.h"
 #include "engine/Protocol.h"
 #include "globals/Globals.h"
 #include "net/TCP.h"
@@ -14,7 +15,6 @@
 #include "ui/ErrorBox.h"
 #include "ui/NewsView.h"
 #include "ui/Opener.h"
-#include "ui/QtDispatcher.h"
 #include "ui/UnitLoader.h"
 #include "ui/UnitMain.h"
 
@@ -54,14 +54,7 @@ struct TFaultCase {
 class RefreshAgainstFaults : public testing::TestWithParam<TFaultCase> {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(ConfigOpen(ConfigDoc, FDir / "settings.xml", "settings"));
-        ConfigWrite(ConfigDoc, "Rates/SrcCurr", kGive);
-        ConfigWrite(ConfigDoc, "Rates/DstCurr", kGet);
         FPreviousBox = SetErrorBox([this](const QString&, const QString& text) { BoxTexts << text; });
-        NamesTable.clear();
-        RatesTable.clear();
-        ExchangersTable.clear();
-
         FService = std::make_unique<TBackgroundChild>(
             KOVRIN_DEMO_SERVICE_PATH,
             std::vector<std::string>{"--port", "0", "--rates-rows", "3000", "--trickle-ms", "20"});
@@ -69,34 +62,31 @@ class RefreshAgainstFaults : public testing::TestWithParam<TFaultCase> {
         ASSERT_TRUE(line && line->rfind("listening on ", 0) == 0) << line.value_or("(nothing)");
         FBase = line->substr(std::string("listening on ").size());
 
-        Dispatcher = std::make_unique<TQtDispatcher>();
-        JobControl = std::make_unique<TThreadCtrl>(Dispatcher->Dispatcher());
-        Main = std::make_unique<TFormMain>();
-        Main->Timer->stop();
-        Main->SetServiceBaseUrl(FBase);
+        // The program's start with the settings in the test's folder; both timers stand still.
+        TProgramOptions options;
+        options.SettingsFile = FDir / "settings.xml";
+        options.ServiceBase = FBase;
+        options.FeedCache = std::filesystem::path();
+        options.Timers = false;
+        options.QuitSignals = false;
+        Program = std::make_unique<TProgram>(options);
+        ASSERT_TRUE(Program->Open());
+        ConfigWrite(ConfigDoc, "Rates/SrcCurr", kGive);
+        ConfigWrite(ConfigDoc, "Rates/DstCurr", kGet);
+        Program->ShowWindows();
+        Main = &Program->Main();
+        Loader = &Program->Loader();
         // Short waits, so a silent or trickling service costs a few seconds and not minutes.
         Main->SetFeedTimeout(300);
         Main->SetClock([this] { return Now; });
-        Loader = std::make_unique<TFormLoader>(Main.get());
-        Loader->Timer->stop();
-        FormLoader = Loader.get();
     }
 
     void TearDown() override {
-        Dispatcher->Close();
-        JobControl.reset();
-        FormLoader = nullptr;
-        Loader.reset();
-        Main.reset();
-        Dispatcher.reset();
+        Program.reset();
         if (FService) {
             FService->Stop();
         }
         SetErrorBox(FPreviousBox);
-        ConfigDoc.reset();
-        NamesTable.clear();
-        RatesTable.clear();
-        ExchangersTable.clear();
     }
 
     // Switches the running service's fault mode ("none" heals it).
@@ -125,9 +115,9 @@ class RefreshAgainstFaults : public testing::TestWithParam<TFaultCase> {
     TScopedEnv FConfigHome{"XDG_CONFIG_HOME", (FDir / "config").string()};
     std::unique_ptr<TBackgroundChild> FService;
     std::string FBase;
-    std::unique_ptr<TQtDispatcher> Dispatcher;
-    std::unique_ptr<TFormMain> Main;
-    std::unique_ptr<TFormLoader> Loader;
+    std::unique_ptr<TProgram> Program;
+    TFormMain* Main = nullptr;
+    TFormLoader* Loader = nullptr;
     QStringList BoxTexts;
     TWallClock Now = kFirst;
 

@@ -34,7 +34,7 @@ LAYERS = {
     "tests/globals": ["globals", "tests/support"],
     "tests/fuzz": ["rtf", "engine"],
     "tests/tools": ["tools/kovrin-cli", "tools/demo-service", "tests/support"],
-    "tests/ui": ["ui", "tests/support"],
+    "tests/ui": ["app", "tests/support"],
     "tests/integration": ["app", "tests/ui", "tests/support"],
     "tests/app": ["app", "tests/support"],
 }

@@ -1,5 +1,5 @@
 #include "net/ThreadCtrl.h"
-#include "tests/support/TestDispatcher.h"
+#include "net/PumpedDispatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -29,8 +29,8 @@ TJobWorker Gated(std::shared_future<void> Gate) {
 }
 
 TEST(ThreadCtrl, NumbersJobsFromOne) {
-    TTestDispatcher dispatcher;
-    TThreadCtrl control(dispatcher.Function());
+    TPumpedDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Dispatcher());
     EXPECT_EQ(control.LastID(), 0);
     EXPECT_TRUE(control.AddJob(nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ(control.LastID(), 1);
@@ -46,8 +46,8 @@ TEST(ThreadCtrl, NumbersJobsFromOne) {
 }
 
 TEST(ThreadCtrl, WorkerAndCallbackMayEachBeMissing) {
-    TTestDispatcher dispatcher;
-    TThreadCtrl control(dispatcher.Function());
+    TPumpedDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Dispatcher());
     int input = 5;
     int output = 0;
     void* seen = nullptr;
@@ -63,8 +63,8 @@ TEST(ThreadCtrl, WorkerAndCallbackMayEachBeMissing) {
 }
 
 TEST(ThreadCtrl, OneSweepCompletesEveryFinishedJobInReverseOrder) {
-    TTestDispatcher dispatcher;
-    TThreadCtrl control(dispatcher.Function());
+    TPumpedDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Dispatcher());
     TLog log;
     for (int tag = 1; tag <= 3; ++tag)
         control.AddJob(nullptr, nullptr, log.Callback(tag), nullptr);
@@ -75,8 +75,8 @@ TEST(ThreadCtrl, OneSweepCompletesEveryFinishedJobInReverseOrder) {
 }
 
 TEST(ThreadCtrl, RunningJobWaitsForALaterSweep) {
-    TTestDispatcher dispatcher;
-    TThreadCtrl control(dispatcher.Function());
+    TPumpedDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Dispatcher());
     TLog log;
     std::promise<void> gate;
     control.AddJob(Gated(gate.get_future().share()), nullptr, log.Callback(1), nullptr);
@@ -94,8 +94,8 @@ TEST(ThreadCtrl, RunningJobWaitsForALaterSweep) {
 }
 
 TEST(ThreadCtrl, CallbackMayAddAJobThatTheRunningSweepLeaves) {
-    TTestDispatcher dispatcher;
-    TThreadCtrl control(dispatcher.Function());
+    TPumpedDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Dispatcher());
     std::vector<std::string> events;
     bool firstReturned = false;
     control.AddJob(
@@ -121,8 +121,8 @@ TEST(ThreadCtrl, CallbackMayAddAJobThatTheRunningSweepLeaves) {
 }
 
 TEST(ThreadCtrl, ThrowingWorkerLeavesItsJobUnfinished) {
-    TTestDispatcher dispatcher;
-    TThreadCtrl control(dispatcher.Function());
+    TPumpedDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Dispatcher());
     TLog log;
     control.AddJob([](void*, void*) { throw std::runtime_error("worker failed"); }, nullptr, log.Callback(1),
                    nullptr);
@@ -136,8 +136,8 @@ TEST(ThreadCtrl, ThrowingWorkerLeavesItsJobUnfinished) {
 }
 
 TEST(ThreadCtrl, CallbackExceptionReleasesTheLockAndKeepsTheEntry) {
-    TTestDispatcher dispatcher;
-    TThreadCtrl control(dispatcher.Function());
+    TPumpedDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Dispatcher());
     control.AddJob(
         nullptr, nullptr, [](void*) { throw std::runtime_error("callback failed"); }, nullptr);
     ASSERT_TRUE(dispatcher.WaitForQueued(1));
@@ -148,14 +148,14 @@ TEST(ThreadCtrl, CallbackExceptionReleasesTheLockAndKeepsTheEntry) {
 }
 
 TEST(ThreadCtrl, LateWorkerAfterTheControllerIsGoneTouchesNothing) {
-    TTestDispatcher dispatcher;
+    TPumpedDispatcher dispatcher;
     bool called = false;
     std::promise<void> gate;
     std::promise<void> workerDone;
     // Fulfilled when the late worker's job is destroyed: its thread has made its hand-off attempt and ended.
     std::promise<void> jobGone;
     {
-        TThreadCtrl control(dispatcher.Function());
+        TThreadCtrl control(dispatcher.Dispatcher());
         auto open = gate.get_future().share();
         std::shared_ptr<void> sentinel(nullptr, [&jobGone](void*) { jobGone.set_value(); });
         control.AddJob(
@@ -178,11 +178,11 @@ TEST(ThreadCtrl, LateWorkerAfterTheControllerIsGoneTouchesNothing) {
 }
 
 TEST(ThreadCtrl, RefusingDispatcherEndsTheWorkerQuietly) {
-    TTestDispatcher dispatcher;
+    TPumpedDispatcher dispatcher;
     // Counts the hand-offs the workers attempt; the second is the gated worker's, after the close.
     std::atomic<int> handOffs{0};
     std::promise<void> bothTried;
-    TThreadCtrl control([&, function = dispatcher.Function()](const std::function<void()>& call) {
+    TThreadCtrl control([&, function = dispatcher.Dispatcher()](const std::function<void()>& call) {
         const bool ran = function(call);
         if (++handOffs == 2)
             bothTried.set_value();

@@ -80,11 +80,9 @@ TTables ReadTables(const std::filesystem::path& dir) {
             FeedTable(kFeedExchangers, ReadFileBytes(dir / "exchangers.txt"))};
 }
 
-// What the rates tab would show: the offers in table order, sorted by the amount's order or the default one.
+// What the rates tab would show.
 std::vector<TOfferRow> ExpectedOffers(const TTables& tables, const TOfferControls& controls) {
-    auto rows = FillOffers(tables.Rates, tables.Names, tables.Exchangers, controls);
-    SortOffers(rows, {AmountOrder(controls.SrcAmountText, controls.DstAmountText).value_or(kDefaultOrder)});
-    return rows;
+    return TabOffers(tables.Rates, tables.Names, tables.Exchangers, controls);
 }
 
 void ExpectCsvShows(const std::string& csv, const std::vector<TOfferRow>& expected) {

@@ -1,5 +1,6 @@
 // kovrin-cli's output helpers: quoting, escaping, display width, and the three offer formats.
 
+#include "engine/AmountInput.h"
 #include "tools/kovrin-cli/CliText.h"
 #include "tools/kovrin-cli/OffersOutput.h"
 #include "tools/kovrin-cli/OffersQuery.h"

@@ -1,7 +1,9 @@
 #pragma once
-// Shared by the window tests: a fresh settings document in ConfigDoc, a recording error box, a recording link
-// opener, and an empty names table; everything put back afterwards.
+// Shared by the window tests: the program's start up to its windows (a fresh settings document in ConfigDoc,
+// no job runner, nothing written at the end), a recording error box, a recording link opener, and an empty
+// names table; everything put back afterwards by the program's stop.
 
+#include "app/Program.h"
 #include "globals/Globals.h"
 #include "tests/support/TempDir.h"
 #include "ui/ErrorBox.h"
@@ -10,13 +12,20 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
 class TMainWindowTest : public testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(ConfigOpen(ConfigDoc, FDir / "settings.xml", "settings"));
+        TProgramOptions options;
+        options.SettingsFile = FDir / "settings.xml";
+        options.JobRunner = false;
+        options.SaveSettings = false;
+        options.QuitSignals = false;
+        FProgram = std::make_unique<TProgram>(options);
+        ASSERT_TRUE(FProgram->Open());
         FPreviousBox = SetErrorBox([this](const QString& caption, const QString& text) {
             BoxCaptions << caption;
             BoxTexts << text;
@@ -27,8 +36,7 @@ class TMainWindowTest : public testing::Test {
     void TearDown() override {
         SetErrorBox(FPreviousBox);
         SetUrlOpener(FPreviousOpener);
-        ConfigDoc.reset();
-        NamesTable.clear();
+        FProgram.reset();
     }
 
     // The stored text of Key; nullopt when missing or empty.
@@ -46,6 +54,7 @@ class TMainWindowTest : public testing::Test {
     QStringList Opened;
 
   private:
+    std::unique_ptr<TProgram> FProgram;
     TErrorBox FPreviousBox;
     TUrlOpener FPreviousOpener;
 };

@@ -1,8 +1,8 @@
 #pragma once
-// The commands of kovrin-cli. Each lives in a file of its own and is listed in kCommands (main.cpp).
+// The commands of kovrin-cli. Each lives in a file of its own and is listed in kCommands (Cli.cpp).
 // A command gets its arguments (without the command name), writes its result on stdout and returns the exit
-// code; it throws EUsage (Args.h) for a bad command line, which main reports with the command's usage line
-// and kExitUsage, and EFeedUnavailable (FeedFetch.h), which main reports as one line with kExitUnreachable
+// code; it throws EUsage (Args.h) for a bad command line, which RunCli reports with the command's usage line
+// and kExitUsage, and EFeedUnavailable (FeedFetch.h), which RunCli reports as one line with kExitUnreachable
 // or kExitFailed.
 
 #include <ostream>

@@ -2,19 +2,14 @@
 
 #include "engine/Functions.h"
 #include "engine/Protocol.h"
-#include "net/TCP.h"
-#include "net/ThreadCtrl.h"
+#include "net/ExchangeJob.h"
+#include "net/PumpedDispatcher.h"
 #include "text/Eintr.h"
 #include "tools/kovrin-cli/ExchangeText.h"
 
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <fcntl.h>
-#include <memory>
-#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,63 +17,6 @@ namespace {
 
 // What a feed file of unknown length is first read into.
 constexpr std::size_t kFirstReadBytes = 64 * 1024;
-
-// The CLI's stand-in for a UI thread: workers queue their hand-off here and wait; the main thread runs them.
-class TCallQueue final {
-  public:
-    bool Dispatch(const std::function<void()>& call) {
-        std::unique_lock lock(FLock);
-        if (FClosed)
-            return false;
-        TPending pending{&call};
-        FCalls.push_back(&pending);
-        FChanged.notify_all();
-        FChanged.wait(lock, [&] { return pending.Done || FClosed; });
-        return pending.Done;
-    }
-
-    // Runs queued calls on this thread until Done() holds; Done is checked between calls.
-    void PumpUntil(const std::function<bool()>& done) {
-        std::unique_lock lock(FLock);
-        while (!done()) {
-            if (FCalls.empty()) {
-                FChanged.wait(lock);
-                continue;
-            }
-            TPending* pending = FCalls.front();
-            FCalls.pop_front();
-            lock.unlock();
-            (*pending->Call)();
-            lock.lock();
-            pending->Done = true;
-            FChanged.notify_all();
-        }
-    }
-
-    // After this every hand-off is refused at once, so a late worker touches nothing.
-    void Close() {
-        std::lock_guard lock(FLock);
-        FClosed = true;
-        FCalls.clear();
-        FChanged.notify_all();
-    }
-
-  private:
-    struct TPending {
-        const std::function<void()>* Call;
-        bool Done = false;
-    };
-    std::mutex FLock;
-    std::condition_variable FChanged;
-    std::deque<TPending*> FCalls;
-    bool FClosed = false;
-};
-
-struct TFeedJob {
-    TIData Input;
-    TOData Output;
-    std::int64_t ElapsedMs = 0;
-};
 
 // Closes a file descriptor when it goes.
 struct TFileHandle {
@@ -122,38 +60,26 @@ std::string ReadFeedFile(const std::string& dir, std::string_view feed) {
 
 std::vector<std::string> FetchFromService(const std::string& base,
                                           const std::vector<std::string_view>& feeds) {
-    auto queue = std::make_shared<TCallQueue>();
-    std::vector<std::unique_ptr<TFeedJob>> jobs;
+    // The completions run on this thread, which stands in for a UI thread.
+    TPumpedDispatcher completions;
+    std::vector<TExchangeRecords> records(feeds.size());
     std::size_t completed = 0;
     {
-        TThreadCtrl control([queue](const std::function<void()>& call) { return queue->Dispatch(call); });
-        for (const auto feed : feeds) {
-            auto& job = jobs.emplace_back(std::make_unique<TFeedJob>());
-            job->Input = MakeFeedRequest(base, feed, GetAppGuid());
-            const auto worker = [&job = *job](void* input, void* output) {
-                auto& response = *static_cast<TOData*>(output);
-                const auto start = std::chrono::steady_clock::now();
-                try {
-                    HttpRequest(*static_cast<const TIData*>(input), response);
-                } catch (const std::exception&) {
-                    // A worker that throws would never finish its job; report it as a failed exchange
-                    // instead.
-                    response = TOData{};
-                }
-                job.ElapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                    std::chrono::steady_clock::now() - start)
-                                    .count();
-            };
-            control.AddJob(
-                worker, &job->Input, [&completed](void*) { ++completed; }, &job->Output);
+        TThreadCtrl control(completions.Dispatcher());
+        for (std::size_t i = 0; i < feeds.size(); ++i) {
+            AddExchangeJob(control, MakeFeedRequest(base, feeds[i], GetAppGuid()),
+                           [&completed, &done = records[i]](TExchangeRecords& Records) {
+                               done = std::move(Records);
+                               ++completed;
+                           });
         }
-        queue->PumpUntil([&] { return completed == jobs.size(); });
-        queue->Close();
+        completions.PumpUntil([&] { return completed == feeds.size(); });
+        completions.Close(); // a late worker touches nothing
     }
 
     std::vector<std::string> bodies;
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
-        auto& job = *jobs[i];
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        TExchangeRecords& job = records[i];
         if (!ExchangeSucceeded(job.Output))
             throw EFeedUnavailable("could not fetch feed \"" + std::string(feeds[i]) + "\" from " +
                                        job.Input.URL + ": " + ExchangeFailureText(job.Output, job.ElapsedMs),

@@ -1,5 +1,6 @@
 // kovrin-cli offers: the offers for a pair, as the rates tab would show them once the amounts are typed.
 
+#include "engine/AmountInput.h"
 #include "engine/Protocol.h"
 #include "tools/kovrin-cli/CliGlobals.h"
 #include "tools/kovrin-cli/Commands.h"

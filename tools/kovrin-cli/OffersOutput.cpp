@@ -7,13 +7,9 @@
 
 namespace {
 
-constexpr std::array kCsvFields = {TOfferField::EID,     TOfferField::Exchanger, TOfferField::SrcRate,
-                                   TOfferField::DstRate, TOfferField::Reserve,   TOfferField::BL};
-constexpr std::array<const char*, 6> kJsonKeys = {"EID", "Exchanger", "SrcRate", "DstRate", "Reserve", "BL"};
-
+// The table leaves out the EID, as the grid hides it.
 constexpr std::array kTableFields = {TOfferField::Exchanger, TOfferField::SrcRate, TOfferField::DstRate,
                                      TOfferField::Reserve, TOfferField::BL};
-constexpr std::array<std::string_view, 5> kTableTitles = {"Обменник", "Отдаёте", "Получаете", "Резерв", "BL"};
 
 std::string JsonNumber(const std::string& text) {
     return IsJsonNumber(text) ? text : "null";
@@ -26,12 +22,16 @@ void Pad(std::string& line, std::size_t width) {
 } // namespace
 
 std::string OffersCsv(const std::vector<TOfferRow>& Rows) {
-    std::string out = "EID,Exchanger,SrcRate,DstRate,Reserve,BL\n";
+    std::string out;
+    for (const TOfferField field : kOfferFields) {
+        out += field == kOfferFields.front() ? "" : ",";
+        out += OfferFieldName(field);
+    }
+    out += '\n';
     for (const auto& row : Rows) {
-        for (std::size_t i = 0; i < kCsvFields.size(); ++i) {
-            if (i > 0)
-                out += ',';
-            out += CsvField(OfferCellText(row, kCsvFields[i]));
+        for (const TOfferField field : kOfferFields) {
+            out += field == kOfferFields.front() ? "" : ",";
+            out += CsvField(OfferCellText(row, field));
         }
         out += '\n';
     }
@@ -45,10 +45,9 @@ std::string OffersJson(const std::vector<TOfferRow>& Rows) {
     for (std::size_t r = 0; r < Rows.size(); ++r) {
         const auto& row = Rows[r];
         out += "  {";
-        for (std::size_t i = 0; i < kCsvFields.size(); ++i) {
-            const auto field = kCsvFields[i];
-            out += i > 0 ? ", " : "";
-            out += JsonString(kJsonKeys[i]) + ": ";
+        for (const TOfferField field : kOfferFields) {
+            out += field == kOfferFields.front() ? "" : ", ";
+            out += JsonString(std::string(OfferFieldName(field))) + ": ";
             if (field == TOfferField::Exchanger)
                 out += JsonString(row.Exchanger);
             else if (field == TOfferField::BL && !row.BL)
@@ -64,9 +63,12 @@ std::string OffersJson(const std::vector<TOfferRow>& Rows) {
 
 std::string OffersTable(const std::vector<TOfferRow>& Rows) {
     std::vector<std::array<std::string, kTableFields.size()>> cells;
+    std::array<std::string_view, kTableFields.size()> titles{};
     std::array<std::size_t, kTableFields.size()> widths{};
-    for (std::size_t i = 0; i < kTableFields.size(); ++i)
-        widths[i] = DisplayWidth(kTableTitles[i]);
+    for (std::size_t i = 0; i < kTableFields.size(); ++i) {
+        titles[i] = OfferFieldTitle(kTableFields[i]);
+        widths[i] = DisplayWidth(titles[i]);
+    }
     for (const auto& row : Rows) {
         auto& line = cells.emplace_back();
         for (std::size_t i = 0; i < kTableFields.size(); ++i) {
@@ -95,7 +97,7 @@ std::string OffersTable(const std::vector<TOfferRow>& Rows) {
         line += '\n';
         return line;
     };
-    std::string out = emit(kTableTitles);
+    std::string out = emit(titles);
     for (const auto& line : cells)
         out += emit(line);
     return out;

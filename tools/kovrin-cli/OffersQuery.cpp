@@ -1,7 +1,5 @@
 #include "tools/kovrin-cli/OffersQuery.h"
 
-#include <algorithm>
-
 std::optional<std::string> CurrencyDisplayName(const TStringMatrix& Names, std::string_view Text) {
     std::optional<std::string> byCode;
     for (const auto& row : Names) {
@@ -26,16 +24,5 @@ std::vector<TOfferRow> QueryOffers(const TStringMatrix& Rates, const TStringMatr
         throw EUnknownCurrency("unknown currency \"" + Query.Get + "\"");
     controls.SrcAmountText = Query.GiveAmount;
     controls.DstAmountText = Query.GetAmount;
-
-    auto rows = FillOffers(Rates, Names, Exchangers, controls);
-    // Every rebuild sorts by the default order first; an amount's order then sorts that result, as on screen.
-    SortOffers(rows, {kDefaultOrder});
-    if (const auto order = AmountOrder(Query.GiveAmount, Query.GetAmount))
-        SortOffers(rows, {*order});
-    return rows;
-}
-
-bool IsAmountText(std::string_view Text) {
-    return !Text.empty() && Text.size() <= 10 &&
-           std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return TabOffers(Rates, Names, Exchangers, controls);
 }

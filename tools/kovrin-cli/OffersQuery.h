@@ -27,11 +27,7 @@ struct TOffersQuery {
     std::string GetAmount;
 };
 
-// FillOffers for the query, then sorted as the rates tab sorts once those amounts are typed: AmountOrder's
-// key when it gives one, else the default SrcRate ascending (stable: equal keys keep table order). Throws
+// TabOffers for the query: the offers as the rates tab shows them once those amounts are typed. Throws
 // EUnknownCurrency.
 std::vector<TOfferRow> QueryOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                    const TStringMatrix& Exchangers, const TOffersQuery& Query);
-
-// True when Text is an amount the rates tab accepts: 1 to 10 digits.
-bool IsAmountText(std::string_view Text);

@@ -1,0 +1,198 @@
+#include "app/Program.h"
+
+#include "app/QuitSignals.h"
+#include "engine/FeedCache.h"
+#include "globals/Globals.h"
+#include "settings/SettingsLocation.h"
+#include "ui/FeedKeeper.h"
+#include "ui/Notifier.h"
+#include "ui/QtDispatcher.h"
+#include "ui/QtTranslations.h"
+#include "ui/UnitDM.h"
+#include "ui/UnitLoader.h"
+#include "ui/UnitMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QTimer>
+
+#include <clocale>
+#include <iostream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <utility>
+
+namespace {
+
+// A settings file the user has made read-only is left as it is; renaming a new file over it would otherwise
+// succeed, since that needs only the folder to be writable. Checked by mode bits, which hold for root too.
+bool SettingsFileReadOnly(const std::filesystem::path& File) {
+    struct stat info {};
+    if (stat(File.c_str(), &info) != 0) {
+        return false;
+    }
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+} // namespace
+
+TProgram::TProgram(TProgramOptions Options) : FOptions(std::move(Options)) {}
+
+TProgram::~TProgram() {
+    Stop();
+}
+
+int TProgram::Run() {
+    if (!Open()) {
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+    ShowWindows();
+    QApplication::exec();
+    Stop();
+    return 0;
+}
+
+bool TProgram::Open() {
+    if (FOpened) {
+        throw std::logic_error("TProgram::Open: already open");
+    }
+    FOpened = true;
+    auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (application == nullptr) {
+        throw std::logic_error("TProgram::Open: no QApplication");
+    }
+    application->setQuitOnLastWindowClosed(false); // the tray and the loader must not keep or end the program
+    application->setWindowIcon(ProgramIcon());
+    // The captions are Russian whatever the system's language, so Qt's own texts are too.
+    if (InstallQtTranslations(*application) == nullptr) {
+        qWarning("Kovrin: Qt's Russian translations are not installed (qt6-translations-l10n)");
+    }
+
+    if (FOptions.JobRunner) {
+        TDispatcher dispatcher = FOptions.Dispatcher;
+        if (!dispatcher) {
+            FQtDispatcher = std::make_unique<TQtDispatcher>();
+            dispatcher = FQtDispatcher->Dispatcher();
+        }
+        GlobalsInitialization(std::move(dispatcher));
+    }
+
+    // QApplication has set the user's locale; numbers are locale-free from here on.
+    std::setlocale(LC_NUMERIC, "C");
+    QLocale::setDefault(QLocale::c());
+
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    QDir::setCurrent(exeDir); // a failure leaves relative names on the start folder
+
+    SettingsFile = FOptions.SettingsFile.empty()
+                       ? SettingsFilePath(std::filesystem::path(exeDir.toStdString()))
+                       : FOptions.SettingsFile;
+    const bool opened = ConfigOpen(ConfigDoc, SettingsFile, "settings");
+    // A file that could not be used is replaced at exit: its bytes are kept beside it first, or it stays.
+    std::string settingsNote;
+    FSettingsReplaceable = ConfigKeepDamaged(ConfigDoc, SettingsFile, settingsNote);
+    if (!settingsNote.empty()) {
+        std::cerr << "kovrin: " << settingsNote << std::endl;
+    }
+    return opened;
+}
+
+void TProgram::ShowWindows() {
+    if (!FOpened || FMain) {
+        throw std::logic_error("TProgram::ShowWindows: not open, or the windows exist");
+    }
+    // Watching from before the windows exist: a restoring error box shown while the main window is created
+    // runs its own loop, and a stop signal must end that box too instead of waiting for a click.
+    if (FOptions.QuitSignals) {
+        InstallQuitSignalHandlers(); // once per process; the program's main has done it before QApplication
+        FQuitSignals = std::make_unique<TQuitSignals>();
+        QObject::connect(FQuitSignals.get(), &TQuitSignals::Received, qApp, [this] {
+            if (FormMain != nullptr) {
+                FormMain->close();
+                return;
+            }
+            FStopRequested = true;
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                modal->close();
+            }
+        });
+    }
+
+    FMain = std::make_unique<TFormMain>();
+    FormMain = FMain.get();
+    FDM = std::make_unique<TDM>(FormMain);
+    DM = FDM.get();
+    FLoader = std::make_unique<TFormLoader>(FormMain);
+    FormLoader = FLoader.get();
+    if (!FOptions.Timers) {
+        FMain->Timer->stop();
+        FLoader->Timer->stop();
+    }
+    if (!FOptions.ServiceBase.empty()) {
+        FMain->SetServiceBaseUrl(FOptions.ServiceBase);
+    }
+
+    // Rate alerts reach the desktop's notification service, else the tray's balloon, else the status line.
+    FMain->Notifier().AddSink(new TDBusNoticeSink);
+    FMain->Notifier().AddSink(new TTrayNoticeSink(FDM->TrayIcon));
+    // The last feeds that arrived whole are kept for the next start, which shows them before its first
+    // refresh.
+    const std::filesystem::path feedCache = FOptions.FeedCache ? *FOptions.FeedCache : FeedCacheFolder();
+    if (!feedCache.empty()) {
+        FMain->SetFeedKeeper(BackgroundFeedKeeper(feedCache));
+        FMain->ShowKeptFeeds(feedCache);
+    }
+
+    QObject::connect(FMain.get(), &TFormMain::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    FMain->show();
+    if (FStopRequested) {
+        FMain->close();
+    }
+}
+
+void TProgram::EndLoop() noexcept {
+    if (FLoopEnded || !FOpened) {
+        return;
+    }
+    FLoopEnded = true;
+    // No completion may run from here on; workers still waiting are released and end on their own.
+    if (FQtDispatcher) {
+        FQtDispatcher->Close();
+    }
+    if (FOptions.SaveSettings && FSettingsReplaceable && !SettingsFileReadOnly(SettingsFile)) {
+        ConfigSave(ConfigDoc, SettingsFile);
+    }
+}
+
+void TProgram::Stop() noexcept {
+    if (FStopped || !FOpened) {
+        return;
+    }
+    EndLoop();
+    FStopped = true;
+    FormLoader = nullptr;
+    FLoader.reset();
+    DM = nullptr;
+    FDM.reset();
+    FormMain = nullptr;
+    FMain.reset();
+
+    GlobalsFinalization();
+    FQuitSignals.reset();
+    FQtDispatcher.reset();
+}
+
+TFormMain& TProgram::Main() const {
+    if (!FMain) {
+        throw std::logic_error("TProgram::Main: no windows");
+    }
+    return *FMain;
+}
+
+TFormLoader& TProgram::Loader() const {
+    if (!FLoader) {
+        throw std::logic_error("TProgram::Loader: no windows");
+    }
+    return *FLoader;
+}

@@ -1,0 +1,90 @@
+#pragma once
+// Kovrin's start and stop sequence, once: the program's main, the benchmarks and the window and end-to-end
+// tests all go through it, so the order in which the program-wide objects come and go is written in one
+// place.
+//
+//   Open         application settings, the job runner's hand-off and the globals, numbers locale-free, the
+//                executable's folder as the current one, settings.xml opened (a damaged file kept beside it)
+//   ShowWindows  stop signals watched, the three windows made, alerts' sinks, kept feeds shown, the main
+//                window shown
+//   EndLoop      no completion runs any more; settings.xml written
+//   Stop         the windows released, then the globals, in a fixed order
+//
+// Needs the QApplication to exist; the caller owns it (and runs its loop between ShowWindows and Stop).
+
+#include "net/ThreadCtrl.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+class TDM;
+class TFormLoader;
+class TFormMain;
+class TQtDispatcher;
+class TQuitSignals;
+
+// What a test or benchmark varies; the defaults are the program's own.
+struct TProgramOptions {
+    // Where settings.xml is read and written; empty: chosen by SettingsFilePath beside the executable.
+    std::filesystem::path SettingsFile;
+    // The rates service's scheme and host; empty: the build's.
+    std::string ServiceBase;
+    // The folder the feeds are kept in for the next start; unset: FeedCacheFolder(); an empty path: no feed
+    // is kept and none is shown at start.
+    std::optional<std::filesystem::path> FeedCache;
+    // The job runner's hand-off; empty: the Qt hand-off of this thread, closed by EndLoop.
+    TDispatcher Dispatcher;
+    // False: no job runner at all (window tests that hand the feeds in themselves).
+    bool JobRunner = true;
+    // False: both windows' timers stand still (a test ticks them by hand).
+    bool Timers = true;
+    // False: settings.xml is only read, never written (a benchmark starting from the user's own file).
+    bool SaveSettings = true;
+    // False: SIGTERM, SIGINT and SIGHUP keep their handlers (a test process).
+    bool QuitSignals = true;
+};
+
+class TProgram final {
+  public:
+    explicit TProgram(TProgramOptions Options = {});
+    // Stops when that has not been done. Never throws.
+    ~TProgram();
+    TProgram(const TProgram&) = delete;
+    TProgram& operator=(const TProgram&) = delete;
+
+    // The program's whole run: Open, ShowWindows, the event loop, Stop. Returns the exit code (0).
+    int Run();
+
+    // The first part of the start. False when settings.xml could not be opened at all (the program then
+    // quits on the loop's first turn). Throws std::logic_error when called twice.
+    bool Open();
+    // The second part: the windows, up to the main window shown. Throws std::logic_error before Open or when
+    // called twice.
+    void ShowWindows();
+    // After the loop: refuses every later completion of the own hand-off and writes settings.xml (unless the
+    // options say not to, or it could not be used, or the user made it read-only). Safe to call more than
+    // once. Never throws.
+    void EndLoop() noexcept;
+    // EndLoop, then the windows and the globals released in a fixed order. Safe to call more than once.
+    // Never throws.
+    void Stop() noexcept;
+
+    // The windows between ShowWindows and Stop; std::logic_error otherwise.
+    TFormMain& Main() const;
+    TFormLoader& Loader() const;
+
+  private:
+    TProgramOptions FOptions;
+    std::unique_ptr<TQtDispatcher> FQtDispatcher;
+    std::unique_ptr<TQuitSignals> FQuitSignals;
+    std::unique_ptr<TFormMain> FMain;
+    std::unique_ptr<TDM> FDM;
+    std::unique_ptr<TFormLoader> FLoader;
+    bool FOpened = false;
+    bool FSettingsReplaceable = false;
+    bool FStopRequested = false;
+    bool FLoopEnded = false;
+    bool FStopped = false;
+};

@@ -1,0 +1,34 @@
+#include "net/ExchangeJob.h"
+
+#include <chrono>
+#include <exception>
+#include <memory>
+#include <utility>
+
+void AddExchangeJob(TThreadCtrl& Control, TIData Input, TExchangeCompletion Completion) {
+    auto records = std::make_shared<TExchangeRecords>();
+    records->Input = std::move(Input);
+    TExchangeRecords* worked = records.get();
+    const auto worker = [worked](void*, void*) {
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            HttpRequest(worked->Input, worked->Output);
+        } catch (const std::exception&) {
+            worked->Output = TOData{};
+        }
+        worked->ElapsedMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+                .count();
+    };
+    // The callback holds the records; the worker's pointer stays good because the job, and with it the
+    // callback, outlives the worker's use of it.
+    Control.AddJob(
+        worker, nullptr,
+        [records, completion = std::move(Completion)](void*) mutable {
+            if (records && completion) {
+                completion(*records);
+            }
+            records.reset();
+        },
+        nullptr);
+}
