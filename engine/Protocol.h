@@ -40,9 +40,9 @@ std::string DecodeFeedBody(std::string_view BodyBytes);
 // The news text: the decoded body with every character up to U+0020 removed from both ends.
 std::string NewsText(std::string_view BodyBytes);
 
-// Most bytes the rows of a feed's table may need (the text they span and a few bytes per field): far above any
-// real feed (the demo service's largest, 200,000 rates rows, needs about 9 MiB), far below what a body of short
-// rows up to the 256 MiB body cap would make (up to three times its size).
+// Most bytes the rows of a feed's table may need (the text they span and a few bytes per field): far above
+// any real feed (the demo service's largest, 200,000 rates rows, needs about 9 MiB), far below what a body of
+// short rows up to the 256 MiB body cap would make (up to three times its size).
 inline constexpr std::size_t kFeedTableBudget = std::size_t{32} << 20;
 
 // The table of a data feed ("rates", "names" or "exchangers") from its body bytes, its fields copied. Throws

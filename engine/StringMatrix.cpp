@@ -70,8 +70,7 @@ TRowIndex::TRowIndex(const TRowIndex& Other)
 }
 
 TRowIndex::TRowIndex(TRowIndex&& Other) noexcept
-    : FRecords(std::move(Other.FRecords)),
-      FRecordCount(std::exchange(Other.FRecordCount, 0)),
+    : FRecords(std::move(Other.FRecords)), FRecordCount(std::exchange(Other.FRecordCount, 0)),
       FRecordCapacity(std::exchange(Other.FRecordCapacity, 0)), FRecordAt(std::move(Other.FRecordAt)),
       FTextAt(std::move(Other.FTextAt)), FSpanBytes(std::exchange(Other.FSpanBytes, 0)) {
     Other.FRecordAt.clear();
@@ -150,7 +149,8 @@ void TRowIndex::AddRows(const TRowIndex& Other, std::size_t From, std::string_vi
     for (std::size_t row = From; row < Other.size(); ++row) {
         FRecordAt.push_back(static_cast<std::uint32_t>(FRecordCount + Other.FRecordAt[row] - first));
     }
-    FTextAt.insert(FTextAt.end(), Other.FTextAt.begin() + static_cast<std::ptrdiff_t>(From), Other.FTextAt.end());
+    FTextAt.insert(FTextAt.end(), Other.FTextAt.begin() + static_cast<std::ptrdiff_t>(From),
+                   Other.FTextAt.end());
     FRecordCount += bytes;
     FSpanBytes += Other.FSpanBytes;
     for (std::size_t row = 0; row < From; ++row) {

@@ -220,8 +220,8 @@ class TStringMatrix {
     // The rows of Index over Text, which the table takes over; when the rows span less than half of it, they
     // are copied out and Text goes.
     TStringMatrix(std::string Text, TRowIndex Index);
-    // The rows of Index over Text, which the table copies (the rows' spans alone when they cover less than half
-    // of it).
+    // The rows of Index over Text, which the table copies (the rows' spans alone when they cover less than
+    // half of it).
     TStringMatrix(std::string_view Text, TRowIndex Index);
 
     std::size_t size() const { return FIndex.size(); }
@@ -244,8 +244,8 @@ class TStringMatrix {
 
     // Bytes the table holds: its text, the records and the row notes (less spare room).
     std::size_t HeldBytes() const { return FText.size() + FIndex.IndexBytes(); }
-    // Bytes its rows need, what a budget counts: the index and, per row, the text from its first field byte to
-    // its last (the rest of a text the table holds is not counted).
+    // Bytes its rows need, what a budget counts: the index and, per row, the text from its first field byte
+    // to its last (the rest of a text the table holds is not counted).
     std::size_t NeededBytes() const { return FIndex.NeededBytes(); }
 
     friend bool operator==(const TStringMatrix& A, const TStringMatrix& B);

@@ -13,6 +13,7 @@ KOVRIN_PACKAGES=(
     clang libclang-rt-14-dev
     time strace desktop-file-utils # bench/cli_offers.py and bench/report; the install check
     scdoc                          # the manual pages
+    clang-format                   # the layout check in the suite
     dbus-daemon                    # a private session bus for the desktop-notification tests
 )
 

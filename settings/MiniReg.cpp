@@ -90,7 +90,8 @@ bool RegReadValue(const TRegRoot& Root, const std::string& Path, std::uint32_t V
         const fs::path file = ValueFile(Root, Path);
         std::string bytes;
         std::string error;
-        if (file.empty() || ReadRegularFile(file, bytes, error) != TFileRead::Read || bytes.size() < kTypeSize) {
+        if (file.empty() || ReadRegularFile(file, bytes, error) != TFileRead::Read ||
+            bytes.size() < kTypeSize) {
             return false;
         }
         std::uint32_t storedType = 0;

@@ -28,8 +28,8 @@ struct TKeepJob {
 
 TFormMain::TFeedKeeper BackgroundFeedKeeper(std::filesystem::path Folder) {
     return [Folder = std::move(Folder)](std::string_view Feed, std::string Body) {
-        auto job =
-            std::make_shared<TKeepJob>(TKeepJob{Folder, std::string(Feed), std::move(Body), std::time(nullptr)});
+        auto job = std::make_shared<TKeepJob>(
+            TKeepJob{Folder, std::string(Feed), std::move(Body), std::time(nullptr)});
         if (JobControl) {
             try {
                 // The job owns its record; the completion has nothing to do on the window's side.

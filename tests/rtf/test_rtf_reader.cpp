@@ -314,8 +314,8 @@ TEST(RtfReader, LongTargetsAreHeldOnceHoweverManyRunsShowThem) {
         EXPECT_LT(LeastSeconds(1, [&] { peak = PeakNewBytes([&] { result = ReadRtf(shape.Rtf); }); }),
                   kHangBudgetSeconds)
             << shape.Name;
-        // Linear: a run for every 13 bytes of input costs about 16 times the input; each run's own copy of the
-        // target took a gigabyte.
+        // Linear: a run for every 13 bytes of input costs about 16 times the input; each run's own copy of
+        // the target took a gigabyte.
         EXPECT_LT(peak, 32 * shape.Rtf.size()) << shape.Name;
         ASSERT_TRUE(result.Ok) << shape.Name;
         ASSERT_EQ(result.Document.Paragraphs.size(), 1u) << shape.Name;

@@ -5,8 +5,8 @@
 #include "engine/Protocol.h"
 #include "net/HttpResponse.h"
 #include "net/TCP.h"
-#include "tests/support/TempDir.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TempDir.h"
 #include "tools/demo-service/DemoOptions.h"
 
 #include <gtest/gtest.h>

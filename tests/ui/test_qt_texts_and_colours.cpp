@@ -1,8 +1,8 @@
 // Qt's own texts in the window's language, and colours that stay readable on a dark desktop theme.
+#include "rtf/RtfReader.h"
 #include "ui/NewsView.h"
 #include "ui/QtTranslations.h"
 #include "ui/RtfDocumentBuilder.h"
-#include "rtf/RtfReader.h"
 #include "ui/TextColours.h"
 
 #include <QApplication>
