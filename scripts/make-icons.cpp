@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 
 namespace {
 
@@ -26,6 +27,17 @@ bool Save(const QString& folder, const QString& name, int size, const TDraw& dra
         return false;
     }
     return true;
+}
+
+// A closed outline through Points, in order.
+QPainterPath Outline(std::initializer_list<QPointF> Points) {
+    QPainterPath path;
+    path.moveTo(*Points.begin());
+    for (auto point = Points.begin() + 1; point != Points.end(); ++point) {
+        path.lineTo(*point);
+    }
+    path.closeSubpath();
+    return path;
 }
 
 void Calendar(QPainter& p) {
@@ -112,27 +124,9 @@ void Help(QPainter& p) {
 void Swap(QPainter& p) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(40, 110, 190));
-    QPainterPath right;
-    right.moveTo(1.5, 4);
-    right.lineTo(10, 4);
-    right.lineTo(10, 1.5);
-    right.lineTo(14.5, 5);
-    right.lineTo(10, 8.5);
-    right.lineTo(10, 6);
-    right.lineTo(1.5, 6);
-    right.closeSubpath();
-    p.drawPath(right);
+    p.drawPath(Outline({{1.5, 4}, {10, 4}, {10, 1.5}, {14.5, 5}, {10, 8.5}, {10, 6}, {1.5, 6}}));
     p.setBrush(QColor(200, 120, 20));
-    QPainterPath left;
-    left.moveTo(14.5, 10);
-    left.lineTo(6, 10);
-    left.lineTo(6, 7.5);
-    left.lineTo(1.5, 11);
-    left.lineTo(6, 14.5);
-    left.lineTo(6, 12);
-    left.lineTo(14.5, 12);
-    left.closeSubpath();
-    p.drawPath(left);
+    p.drawPath(Outline({{14.5, 10}, {6, 10}, {6, 7.5}, {1.5, 11}, {6, 14.5}, {6, 12}, {14.5, 12}}));
 }
 
 // A green arrow leaving a box: go to the exchanger's page.
@@ -144,12 +138,7 @@ void Exchange(QPainter& p) {
     p.drawLine(QPointF(5, 11), QPointF(13, 3));
     p.setBrush(QColor(30, 140, 60));
     p.setPen(Qt::NoPen);
-    QPainterPath head;
-    head.moveTo(15, 1);
-    head.lineTo(15, 7.5);
-    head.lineTo(8.5, 1);
-    head.closeSubpath();
-    p.drawPath(head);
+    p.drawPath(Outline({{15, 1}, {15, 7.5}, {8.5, 1}}));
 }
 
 // A circular arrow: fetch the feeds again.
@@ -159,12 +148,7 @@ void Refresh(QPainter& p) {
     p.drawArc(QRectF(2.5, 2.5, 11, 11), 100 * 16, 290 * 16);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(30, 140, 60));
-    QPainterPath head;
-    head.moveTo(6.2, 0.2);
-    head.lineTo(10.8, 2.8);
-    head.lineTo(6.4, 6.2);
-    head.closeSubpath();
-    p.drawPath(head);
+    p.drawPath(Outline({{6.2, 0.2}, {10.8, 2.8}, {6.4, 6.2}}));
 }
 
 // The program's mark: two arrows passing each other on a green tile, the exchange of one currency for
@@ -177,27 +161,9 @@ void Mark(QPainter& p) {
     p.setBrush(fill);
     p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
     p.setBrush(Qt::white);
-    QPainterPath upper;
-    upper.moveTo(2.5, 4.5);
-    upper.lineTo(10, 4.5);
-    upper.lineTo(10, 2);
-    upper.lineTo(14, 5.75);
-    upper.lineTo(10, 9.5);
-    upper.lineTo(10, 7);
-    upper.lineTo(2.5, 7);
-    upper.closeSubpath();
-    p.drawPath(upper);
+    p.drawPath(Outline({{2.5, 4.5}, {10, 4.5}, {10, 2}, {14, 5.75}, {10, 9.5}, {10, 7}, {2.5, 7}}));
     p.setBrush(QColor(255, 215, 80));
-    QPainterPath lower;
-    lower.moveTo(13.5, 9);
-    lower.lineTo(6, 9);
-    lower.lineTo(6, 6.5);
-    lower.lineTo(2, 10.25);
-    lower.lineTo(6, 14);
-    lower.lineTo(6, 11.5);
-    lower.lineTo(13.5, 11.5);
-    lower.closeSubpath();
-    p.drawPath(lower);
+    p.drawPath(Outline({{13.5, 9}, {6, 9}, {6, 6.5}, {2, 10.25}, {6, 14}, {6, 11.5}, {13.5, 11.5}}));
 }
 
 } // namespace
