@@ -1,22 +1,13 @@
 #include "ui/QtDispatcher.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
+#include <QEvent>
 #include <QObject>
 #include <QThread>
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
-
-struct TQtDispatcher::TState {
-    std::mutex Lock;
-    std::condition_variable Done;
-    bool Closed = false;
-    // Lives on the GUI thread; queued calls are delivered through it. Touched by workers only under Lock and
-    // only while not closed, and deleted only after Close.
-    QObject* Receiver = nullptr;
-    QThread* GuiThread = nullptr;
-};
 
 namespace {
 
@@ -26,6 +17,22 @@ struct TPendingCall {
     bool Finished = false;
 };
 
+} // namespace
+
+struct TQtDispatcher::TState {
+    std::mutex Lock;
+    std::condition_variable Done;
+    bool Closed = false;
+    // The calls handed over and not yet started, oldest first.
+    std::deque<std::shared_ptr<TPendingCall>> Queue;
+    // Lives on the GUI thread; each handed-over call posts it one event. Touched by workers only under Lock
+    // and only while not closed, and deleted only after Close.
+    QObject* Receiver = nullptr;
+    QThread* GuiThread = nullptr;
+};
+
+namespace {
+
 void RunGuarded(const std::function<void()>& call) noexcept {
     try {
         call();
@@ -33,6 +40,34 @@ void RunGuarded(const std::function<void()>& call) noexcept {
         // The job runner's completions must let nothing escape; a stray error must not reach the event loop.
     }
 }
+
+// Runs the oldest handed-over call, one per event it is posted.
+class TCallReceiver final : public QObject {
+  public:
+    explicit TCallReceiver(TQtDispatcher::TState& State) : FState(State) {}
+
+  protected:
+    void customEvent(QEvent*) override {
+        std::shared_ptr<TPendingCall> pending;
+        {
+            std::lock_guard guard(FState.Lock);
+            if (FState.Closed || FState.Queue.empty()) {
+                return; // the worker has been released already; nothing may run after the loop
+            }
+            pending = std::move(FState.Queue.front());
+            FState.Queue.pop_front();
+        }
+        RunGuarded(pending->Call);
+        {
+            std::lock_guard guard(FState.Lock);
+            pending->Finished = true;
+        }
+        FState.Done.notify_all();
+    }
+
+  private:
+    TQtDispatcher::TState& FState;
+};
 
 bool Dispatch(const std::shared_ptr<TQtDispatcher::TState>& state, const std::function<void()>& call) {
     if (!call) {
@@ -50,23 +85,10 @@ bool Dispatch(const std::shared_ptr<TQtDispatcher::TState>& state, const std::fu
     }
     auto pending = std::make_shared<TPendingCall>();
     pending->Call = call;
-    QMetaObject::invokeMethod(
-        state->Receiver,
-        [state, pending] {
-            {
-                std::lock_guard guard(state->Lock);
-                if (state->Closed) {
-                    return; // the worker has been released already; nothing may run after the loop
-                }
-            }
-            RunGuarded(pending->Call);
-            {
-                std::lock_guard guard(state->Lock);
-                pending->Finished = true;
-            }
-            state->Done.notify_all();
-        },
-        Qt::QueuedConnection);
+    // The call travels in the queue, under Lock, and the event carries nothing: Qt's event queue synchronises
+    // in ways a thread checker cannot see, so nothing a worker wrote may be read through the event itself.
+    state->Queue.push_back(pending);
+    QCoreApplication::postEvent(state->Receiver, new QEvent(QEvent::User));
     state->Done.wait(lock, [&] { return pending->Finished || state->Closed; });
     return pending->Finished;
 }
@@ -74,7 +96,7 @@ bool Dispatch(const std::shared_ptr<TQtDispatcher::TState>& state, const std::fu
 } // namespace
 
 TQtDispatcher::TQtDispatcher() : FState(std::make_shared<TState>()) {
-    FState->Receiver = new QObject();
+    FState->Receiver = new TCallReceiver(*FState);
     FState->GuiThread = QThread::currentThread();
 }
 

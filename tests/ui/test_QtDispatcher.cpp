@@ -28,8 +28,8 @@ template <typename T> bool PumpUntilReady(std::future<T>& Done) {
     return true;
 }
 
-// Closes Dispatcher when the GUI thread is about to deliver the first queued call event, before it is
-// delivered.
+// Closes Dispatcher when the GUI thread is about to deliver the first hand-off event (a plain user event),
+// before it is delivered.
 class TCloseOnQueuedCall final : public QObject {
   public:
     explicit TCloseOnQueuedCall(TQtDispatcher& Dispatcher) : FDispatcher(Dispatcher) {
@@ -38,7 +38,7 @@ class TCloseOnQueuedCall final : public QObject {
     ~TCloseOnQueuedCall() override { QCoreApplication::instance()->removeEventFilter(this); }
 
     bool eventFilter(QObject* Watched, QEvent* Event) override {
-        if (Event->type() == QEvent::MetaCall && !FDispatcher.Closed())
+        if (Event->type() == QEvent::User && !FDispatcher.Closed())
             FDispatcher.Close();
         return QObject::eventFilter(Watched, Event);
     }
@@ -88,8 +88,8 @@ TEST(QtDispatcher, CloseReleasesAWaitingWorkerAndDropsItsQueuedCall) {
     TQtDispatcher dispatcher;
     TDispatcher dispatch = dispatcher.Dispatcher();
     bool ran = false;
-    // The worker's call reaches the GUI thread as a queued call event, which exists only once the worker has
-    // queued it and blocked: the dispatcher closes right then, before the event is delivered.
+    // The worker's call reaches the GUI thread through a posted event, which exists only once the worker has
+    // queued the call and blocked: the dispatcher closes right then, before the event is delivered.
     TCloseOnQueuedCall closer(dispatcher);
     std::future<bool> result = std::async(std::launch::async, [&] { return dispatch([&] { ran = true; }); });
     const QDeadlineTimer deadline(10s);
