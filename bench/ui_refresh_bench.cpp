@@ -7,6 +7,7 @@
 // looked up beside this build (tools/demo-service/kovrin-demo-service).
 
 #include "app/Program.h"
+#include "bench/WindowBenchMain.h"
 #include "globals/Globals.h"
 #include "ui/OfferGrid.h"
 #include "ui/UnitLoader.h"
@@ -216,12 +217,5 @@ BENCHMARK(BM_FirstRefreshFills100kRowsGrid)
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWindowBenchmarks(argc, argv);
 }
