@@ -29,7 +29,9 @@ std::filesystem::path FeedCacheFolder();
 // The file that keeps Feed ("news", "rates", "names" or "exchangers") in Folder.
 std::filesystem::path KeptFeedFile(const std::filesystem::path& Folder, std::string_view Feed);
 
-// The file's bytes for Body of Feed received at ReceivedAt. Never throws but for memory.
+// The file's bytes for Body of Feed received at ReceivedAt: its header line, then Body. Never throws but for
+// memory.
+std::string KeptFeedHeader(std::string_view Feed, std::string_view Body, std::int64_t ReceivedAt);
 std::string KeptFeedRecord(std::string_view Feed, std::string_view Body, std::int64_t ReceivedAt);
 
 // The kept feed in Bytes when they are a whole, undamaged record of Feed; nullopt otherwise (another feed, a

@@ -21,7 +21,7 @@ namespace {
 
 constexpr const char* kSettingsFileName = "settings.xml";
 
-bool WriteAll(int Fd, const std::string& Bytes) {
+bool WriteAll(int Fd, std::string_view Bytes) {
     std::size_t done = 0;
     while (done < Bytes.size()) {
         const ssize_t written =
@@ -103,13 +103,21 @@ fs::path SettingsFilePath(const fs::path& ExeDir) {
 }
 
 bool AtomicWriteFile(const fs::path& Target, const std::string& Bytes) {
+    const std::string_view pieces[] = {Bytes};
+    return AtomicWriteFile(Target, pieces);
+}
+
+bool AtomicWriteFile(const fs::path& Target, std::span<const std::string_view> Pieces) {
     const fs::path target = Target.has_parent_path() ? Target : fs::path(".") / Target;
     fs::path temporary;
     const int fd = CreateTemporary(target, temporary);
     if (fd < 0) {
         return false;
     }
-    bool ok = WriteAll(fd, Bytes);
+    bool ok = true;
+    for (const std::string_view piece : Pieces) {
+        ok = ok && WriteAll(fd, piece);
+    }
     // Keep the permissions the old file had, so a save does not widen or narrow who may read it.
     struct stat old {};
     if (ok && ::stat(target.c_str(), &old) == 0) {

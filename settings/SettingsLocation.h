@@ -3,7 +3,9 @@
 // configuration folder, so an installed copy does not lose its settings at every exit.
 
 #include <filesystem>
+#include <span>
 #include <string>
+#include <string_view>
 
 // ExeDir / "settings.xml" when this process may create files in ExeDir (a save writes a new file there and
 // renames it); otherwise ConfigHome() / "kovrin" / "settings.xml", creating that folder. Never throws.
@@ -20,3 +22,5 @@ std::filesystem::path CacheHome();
 // the temporary file removed. After a save, temporary files that interrupted saves of Target left behind are
 // removed. Never throws.
 bool AtomicWriteFile(const std::filesystem::path& Target, const std::string& Bytes);
+// The same for the bytes of Pieces one after the other, so a large file needs no copy joined in memory.
+bool AtomicWriteFile(const std::filesystem::path& Target, std::span<const std::string_view> Pieces);
