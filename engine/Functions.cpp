@@ -95,6 +95,19 @@ TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern, 
     return TStringMatrix(std::move(decoded), std::move(rows));
 }
 
+TStringMatrix RegexMatchAllShared(std::shared_ptr<const std::string> Subject, std::string_view Pattern,
+                                  std::size_t Budget) {
+    if (!Subject) {
+        return RegexMatchAll(std::string_view(), Pattern, Budget);
+    }
+    if (!IsValidUtf8(*Subject)) {
+        return RegexMatchAll(*Subject, Pattern, Budget); // its decoded copy is the table's own
+    }
+    const TCompiled compiled = CompileForTables(Pattern);
+    TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, *Subject, Budget);
+    return TStringMatrix(std::move(Subject), std::move(rows));
+}
+
 TStringMatrix RegexMatchAllOver(std::string&& Subject, std::string_view Pattern, std::size_t Budget) {
     const TCompiled compiled = CompileForTables(Pattern);
     std::string text = IsValidUtf8(Subject) ? std::move(Subject) : DecodeUtf8Lenient(Subject);

@@ -57,6 +57,11 @@ TStringMatrix FeedTableOver(std::string_view Feed, std::string&& BodyBytes, std:
     return RegexMatchAllOver(std::move(BodyBytes), FeedPattern(Feed), Budget);
 }
 
+TStringMatrix FeedTableShared(std::string_view Feed, std::shared_ptr<const std::string> BodyBytes,
+                              std::size_t Budget) {
+    return RegexMatchAllShared(std::move(BodyBytes), FeedPattern(Feed), Budget);
+}
+
 std::string ExchangerPageUrl(std::string_view Base, std::int32_t EID) {
     return std::string(Base) + "/click/" + std::to_string(EID);
 }

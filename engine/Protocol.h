@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,11 @@ TStringMatrix FeedTable(std::string_view Feed, std::string_view BodyBytes,
 // of it): the one copy of the feed a caller that is done with the body keeps.
 TStringMatrix FeedTableOver(std::string_view Feed, std::string&& BodyBytes,
                             std::size_t Budget = kFeedTableBudget);
+
+// The same table, which shares the body with the caller (FeedTableOver's choice, when the caller needs the
+// bytes too, such as the feed cache).
+TStringMatrix FeedTableShared(std::string_view Feed, std::shared_ptr<const std::string> BodyBytes,
+                              std::size_t Budget = kFeedTableBudget);
 
 // The page of one exchanger: Base + "/click/" + the decimal EID.
 std::string ExchangerPageUrl(std::string_view Base, std::int32_t EID);

@@ -225,6 +225,15 @@ TStringMatrix::TStringMatrix(std::string_view Text, TRowIndex Index) : FIndex(st
     }
 }
 
+TStringMatrix::TStringMatrix(std::shared_ptr<const std::string> Text, TRowIndex Index)
+    : FIndex(std::move(Index)) {
+    if (Text && FIndex.FSpanBytes < Text->size() / 2) {
+        CopySpans(*Text);
+    } else {
+        FShared = std::move(Text);
+    }
+}
+
 void TStringMatrix::CopySpans(std::string_view Text) {
     FText.clear();
     FText.reserve(FIndex.FSpanBytes);
@@ -243,6 +252,10 @@ void TStringMatrix::push_back(const TStringArray& Row) {
 }
 
 void TStringMatrix::AppendRow(std::span<const std::string_view> Fields) {
+    if (FShared) {
+        FText = *FShared; // the shared text stays as others see it
+        FShared.reset();
+    }
     // The fields go after the text, one byte apart, as a row cut from it would lie.
     std::vector<std::size_t> pairs;
     pairs.reserve(2 * Fields.size());

@@ -223,12 +223,16 @@ class TStringMatrix {
     // The rows of Index over Text, which the table copies (the rows' spans alone when they cover less than
     // half of it).
     TStringMatrix(std::string_view Text, TRowIndex Index);
+    // The rows of Index over Text, which the table shares with whoever else holds it (a feed body that is
+    // also being kept) rather than copying it; the rows' spans are copied out instead when they cover less
+    // than half of it.
+    TStringMatrix(std::shared_ptr<const std::string> Text, TRowIndex Index);
 
     std::size_t size() const { return FIndex.size(); }
     bool empty() const { return FIndex.size() == 0; }
     // Row Row (< size()); const like a field.
     const TStringRow operator[](std::size_t Row) const {
-        return {FText.data(), FIndex.FRecords.get() + FIndex.FRecordAt[Row], FIndex.FTextAt[Row]};
+        return {TextData(), FIndex.FRecords.get() + FIndex.FRecordAt[Row], FIndex.FTextAt[Row]};
     }
     const TStringRow front() const { return (*this)[0]; }
     const TStringRow back() const { return (*this)[size() - 1]; }
@@ -243,7 +247,9 @@ class TStringMatrix {
     void clear();
 
     // Bytes the table holds: its text, the records and the row notes (less spare room).
-    std::size_t HeldBytes() const { return FText.size() + FIndex.IndexBytes(); }
+    std::size_t HeldBytes() const {
+        return FText.size() + (FShared ? FShared->size() : 0) + FIndex.IndexBytes();
+    }
     // Bytes its rows need, what a budget counts: the index and, per row, the text from its first field byte
     // to its last (the rest of a text the table holds is not counted).
     std::size_t NeededBytes() const { return FIndex.NeededBytes(); }
@@ -254,6 +260,11 @@ class TStringMatrix {
     // Copies the span of every row out of Text into FText, one after the other.
     void CopySpans(std::string_view Text);
 
+    const char* TextData() const { return FShared ? FShared->data() : FText.data(); }
+
     std::string FText;
+    // The text when it is shared (FText is then empty); a row appended to the table copies it into FText
+    // first.
+    std::shared_ptr<const std::string> FShared;
     TRowIndex FIndex;
 };

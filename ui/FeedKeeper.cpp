@@ -14,11 +14,11 @@ namespace {
 struct TKeepJob {
     std::filesystem::path Folder;
     std::string Feed;
-    std::string Body;
+    std::shared_ptr<const std::string> Body;
     std::int64_t At = 0;
 
     void Write() const {
-        if (!KeepFeed(Folder, Feed, Body, At)) {
+        if (!KeepFeed(Folder, Feed, *Body, At)) {
             qWarning("Kovrin: feed %s not kept in %s", Feed.c_str(), Folder.c_str());
         }
     }
@@ -27,7 +27,7 @@ struct TKeepJob {
 } // namespace
 
 TFormMain::TFeedKeeper BackgroundFeedKeeper(std::filesystem::path Folder) {
-    return [Folder = std::move(Folder)](std::string_view Feed, std::string Body) {
+    return [Folder = std::move(Folder)](std::string_view Feed, std::shared_ptr<const std::string> Body) {
         auto job = std::make_shared<TKeepJob>(
             TKeepJob{Folder, std::string(Feed), std::move(Body), std::time(nullptr)});
         if (JobControl) {

@@ -123,7 +123,7 @@ class TFormMain final : public QMainWindow {
     void SetClock(std::function<TWallClock()> Clock) { FClock = std::move(Clock); }
 
     // Where a feed answered with a whole 200 is kept for the next start (Feed, its body); none unless set.
-    using TFeedKeeper = std::function<void(std::string_view Feed, std::string Body)>;
+    using TFeedKeeper = std::function<void(std::string_view Feed, std::shared_ptr<const std::string> Body)>;
     void SetFeedKeeper(TFeedKeeper Keeper) { FFeedKeeper = std::move(Keeper); }
     // Before the first refresh: unless "Показывать сохранённые курсы при запуске" is off, the feeds kept in
     // Folder go through the completions as fresh ones would (tables, lists, the saved pair, the grid),
@@ -217,7 +217,7 @@ class TFormMain final : public QMainWindow {
     // offers are rebuilt, a good body is kept, and the alerts are checked once the refresh is complete.
     void FeedReceived(TFeed Feed, TOData Output);
     // Puts Body of Feed on screen (table, lists or news) as its completion does; the number of records.
-    std::size_t ReplaceFeed(TFeed Feed, std::string_view Body);
+    std::size_t ReplaceFeed(TFeed Feed, const std::shared_ptr<const std::string>& Body);
     void BuildLivePanel();
     void ConnectLivePanel();
     // Reads the live settings and the alerts into the settings tab. Never throws.

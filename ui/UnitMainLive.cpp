@@ -241,7 +241,7 @@ bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
     bool shown = false;
     for (const TFeed feed : kAllFeeds) {
         std::string problem;
-        const std::optional<TKeptFeed> kept = LoadKeptFeed(Folder, FeedName(feed), &problem);
+        std::optional<TKeptFeed> kept = LoadKeptFeed(Folder, FeedName(feed), &problem);
         if (!problem.empty()) {
             qWarning("Kovrin: %s", problem.c_str());
         }
@@ -249,7 +249,7 @@ bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
             continue;
         }
         Guarded("kept feed not shown", [&] {
-            ReplaceFeed(feed, kept->Body);
+            ReplaceFeed(feed, std::make_shared<const std::string>(std::move(kept->Body)));
             if (feed != TFeed::News) {
                 RebuildOffers();
             }

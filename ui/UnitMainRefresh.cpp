@@ -153,14 +153,19 @@ void TFormMain::NamesReceived(TOData Output) {
 
 void TFormMain::FeedReceived(TFeed Feed, TOData Output) {
     Guarded("feed completion", [&] {
-        const bool replaced = TakeFeed(Feed, Output, [&] { return ReplaceFeed(Feed, Output.Body); });
+        // One copy of the body: the table shares it with the feed cache's writer.
+        std::shared_ptr<const std::string> body;
+        const bool replaced = TakeFeed(Feed, Output, [&] {
+            body = std::make_shared<const std::string>(std::move(Output.Body));
+            return ReplaceFeed(Feed, body);
+        });
         StepLoader();
         if (replaced && Feed != TFeed::News) {
             RebuildOffers();
         }
         ShowStatus();
         if (replaced && FFeedKeeper) {
-            Guarded("keeping the feed", [&] { FFeedKeeper(FeedName(Feed), std::move(Output.Body)); });
+            Guarded("keeping the feed", [&] { FFeedKeeper(FeedName(Feed), std::move(body)); });
         }
         FAlertsDue = FAlertsDue || (replaced && Feed == TFeed::Rates);
         if (FAlertsDue && !FStatus.Running()) {
@@ -170,19 +175,19 @@ void TFormMain::FeedReceived(TFeed Feed, TOData Output) {
     });
 }
 
-std::size_t TFormMain::ReplaceFeed(TFeed Feed, std::string_view Body) {
+std::size_t TFormMain::ReplaceFeed(TFeed Feed, const std::shared_ptr<const std::string>& Body) {
     switch (Feed) {
     case TFeed::News:
-        EditNews->SetNewsText(QString::fromStdString(NewsText(Body)));
+        EditNews->SetNewsText(QString::fromStdString(NewsText(*Body)));
         return 0;
     case TFeed::Rates:
-        RatesTable = FeedTable(kFeedRates, Body);
+        RatesTable = FeedTableShared(kFeedRates, Body);
         return RatesTable.size();
     case TFeed::Exchangers:
-        ExchangersTable = FeedTable(kFeedExchangers, Body);
+        ExchangersTable = FeedTableShared(kFeedExchangers, Body);
         return ExchangersTable.size();
     case TFeed::Names:
-        NamesTable = FeedTable(kFeedNames, Body);
+        NamesTable = FeedTableShared(kFeedNames, Body);
         FillCurrencyLists();
         ComboBoxSrc->setEnabled(true);
         ComboBoxDst->setEnabled(true);

@@ -93,6 +93,31 @@ TEST(RegexMatchAllOver, GivesTheSameTableWhetherItKeepsTheSubjectOrNot) {
     }
 }
 
+TEST(RegexMatchAllShared, SharesTheSubjectWithoutEverChangingIt) {
+    const std::string_view pattern = "([0-9]+);([^;\n]*);([0-9]*)";
+    const std::string records = "1;one;11\n2;;22\n3;\xD0\xAF;\n";
+    for (const std::string& subject :
+         {records, std::string(1000, ' ') + records, "1;a\xFF" + records, std::string()}) {
+        const auto shared = std::make_shared<const std::string>(subject);
+        TStringMatrix table = RegexMatchAllShared(shared, pattern, std::size_t{1} << 30);
+        EXPECT_EQ(table, RegexMatchAll(subject, pattern)) << testing::PrintToString(subject);
+        // A copy reads the same rows; a row appended to one table shows neither in the copy nor in the
+        // subject.
+        const TStringMatrix copy = table;
+        table.push_back({"4", "four", "44"});
+        EXPECT_EQ(*shared, subject);
+        EXPECT_EQ(copy, RegexMatchAll(subject, pattern));
+        ASSERT_EQ(table.size(), copy.size() + 1);
+        EXPECT_EQ(table.back(), (TStringArray{"4", "four", "44"}));
+    }
+    // A body whose rows cover it is shared: the fields point into it, no second copy is made.
+    const auto whole = std::make_shared<const std::string>(records);
+    const TStringMatrix table = RegexMatchAllShared(whole, pattern, std::size_t{1} << 30);
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[1][2].data(), whole->data() + whole->find("22"));
+    EXPECT_EQ(RegexMatchAllShared(nullptr, pattern, std::size_t{1} << 30).size(), 0u);
+}
+
 TEST(RegexMatchAll, ATableOverItsBudgetIsRefused) {
     std::string body;
     for (int i = 0; i < 1000; ++i) {
