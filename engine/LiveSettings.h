@@ -1,5 +1,5 @@
 #pragma once
-// The settings of live rates, in groups of their own so that the spec's keys keep their layout:
+// The settings of live rates, in groups of their own so that the older keys keep their layout:
 //
 //   "Live/UseSaved"          boolean, default true: show the kept feeds at start
 //   "Live/AutoMinutes"       integer minutes, default 0 (off): refresh by itself (one of 0, 1, 5, 15, 60)

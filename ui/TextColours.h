@@ -1,6 +1,6 @@
 #pragma once
-// Colours of text the spec does not name come from the palette, so a dark desktop theme keeps every text
-// readable; the named link colours (blue, purple) hold on light palettes, where they were chosen.
+// Colours of text the window does not fix itself come from the palette, so a dark desktop theme keeps every
+// text readable; the named link colours (blue, purple) hold on light palettes, where they were chosen.
 
 #include <QColor>
 #include <QPalette>

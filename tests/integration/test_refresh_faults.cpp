@@ -140,7 +140,7 @@ TEST_P(RefreshAgainstFaults, AFailureChangesNothingAndIsNamedAndTheHealedService
     Refresh();
     const QString status = Main->LabelStatus->text();
     if (fault.Answered) {
-        // The service's own word, as the spec handles it: empty tables and lists; the rebuild stops at them,
+        // The service's own word, handled as any answer: empty tables and lists; the rebuild stops at them,
         // so the grid keeps the last complete offers.
         EXPECT_TRUE(NamesTable.empty());
         EXPECT_TRUE(RatesTable.empty());
