@@ -64,6 +64,20 @@ TCompiled CompileForTables(std::string_view Pattern) {
     return compiled;
 }
 
+// The rows of every match of Pattern in Text, which must be valid UTF-8.
+TRowIndex TableRows(std::string_view Text, std::string_view Pattern, std::size_t Budget) {
+    const TCompiled compiled = CompileForTables(Pattern);
+    return MatchAllRows(compiled.Code.get(), compiled.Jit, Text, Budget);
+}
+
+// The table of a subject that is not valid UTF-8: over its lenient decoding, which the table keeps as its
+// text.
+TStringMatrix DecodedTable(std::string_view Subject, std::string_view Pattern, std::size_t Budget) {
+    std::string decoded = DecodeUtf8Lenient(Subject);
+    TRowIndex rows = TableRows(decoded, Pattern, Budget);
+    return TStringMatrix(std::move(decoded), std::move(rows));
+}
+
 } // namespace
 
 bool RegexTest(std::string_view Pattern, std::string_view Subject) {
@@ -83,34 +97,27 @@ TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern) 
 }
 
 TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern, std::size_t Budget) {
-    const TCompiled compiled = CompileForTables(Pattern);
     // Validate once: letting every match recheck the rest of the subject makes a long feed quadratic.
     if (IsValidUtf8(Subject)) {
-        TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, Subject, Budget);
+        TRowIndex rows = TableRows(Subject, Pattern, Budget);
         return TStringMatrix(Subject, std::move(rows));
     }
-    // The decoded copy is the table's already: it keeps it rather than copying it once more.
-    std::string decoded = DecodeUtf8Lenient(Subject);
-    TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, decoded, Budget);
-    return TStringMatrix(std::move(decoded), std::move(rows));
+    return DecodedTable(Subject, Pattern, Budget);
 }
 
 TStringMatrix RegexMatchAllShared(std::shared_ptr<const std::string> Subject, std::string_view Pattern,
                                   std::size_t Budget) {
-    if (!Subject) {
-        return RegexMatchAll(std::string_view(), Pattern, Budget);
+    if (!Subject || !IsValidUtf8(*Subject)) {
+        return DecodedTable(Subject ? std::string_view(*Subject) : std::string_view(), Pattern, Budget);
     }
-    if (!IsValidUtf8(*Subject)) {
-        return RegexMatchAll(*Subject, Pattern, Budget); // its decoded copy is the table's own
-    }
-    const TCompiled compiled = CompileForTables(Pattern);
-    TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, *Subject, Budget);
+    TRowIndex rows = TableRows(*Subject, Pattern, Budget);
     return TStringMatrix(std::move(Subject), std::move(rows));
 }
 
 TStringMatrix RegexMatchAllOver(std::string&& Subject, std::string_view Pattern, std::size_t Budget) {
-    const TCompiled compiled = CompileForTables(Pattern);
-    std::string text = IsValidUtf8(Subject) ? std::move(Subject) : DecodeUtf8Lenient(Subject);
-    TRowIndex rows = MatchAllRows(compiled.Code.get(), compiled.Jit, text, Budget);
-    return TStringMatrix(std::move(text), std::move(rows));
+    if (!IsValidUtf8(Subject)) {
+        return DecodedTable(Subject, Pattern, Budget);
+    }
+    TRowIndex rows = TableRows(Subject, Pattern, Budget);
+    return TStringMatrix(std::move(Subject), std::move(rows));
 }
