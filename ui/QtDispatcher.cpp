@@ -112,9 +112,12 @@ TDispatcher TQtDispatcher::Dispatcher() const {
 }
 
 void TQtDispatcher::Close() noexcept {
+    // The calls never started go, outside the lock: what they hold may lead back to this dispatcher's state.
+    std::deque<std::shared_ptr<TPendingCall>> dropped;
     {
         std::lock_guard guard(FState->Lock);
         FState->Closed = true;
+        dropped.swap(FState->Queue);
     }
     FState->Done.notify_all();
 }
