@@ -1,10 +1,11 @@
 #include "engine/MatchRun.h"
 
 #include "engine/Functions.h"
+#include "engine/SideThread.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -76,20 +77,22 @@ bool TMatchRun::Step() {
 TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Budget) {
     TMatchRun head(Code, Jit, Subject, 0, Budget);
     const std::size_t split = SplitPoint(Subject);
-    TMatchRun tail(Code, Jit, Subject, split, Budget);
-    std::vector<std::size_t>
-        tailSearches;       // where each of the tail's searches began: row i came from the i-th
-    bool tailWhole = false; // the tail ran to its end (else its rows are not used)
-    std::jthread helper;
+    // What the second thread writes as it goes, on cache lines of its own.
+    struct alignas(kCacheLineBytes) TTail {
+        TMatchRun Run;
+        std::vector<std::size_t> Searches; // where each search began: row i came from the i-th
+        bool Whole = false;                // the run went to its end (else its rows are not used)
+    } tail{TMatchRun(Code, Jit, Subject, split, Budget), {}, false};
+    std::optional<TSideThread> helper;
     if (split > 0) {
         try {
-            helper = std::jthread([&](std::stop_token Stop) {
+            helper.emplace([&tail, split](std::stop_token Stop) {
                 try {
-                    tailSearches.push_back(split);
-                    while (!Stop.stop_requested() && tail.Step()) {
-                        tailSearches.push_back(tail.Offset());
+                    tail.Searches.push_back(split);
+                    while (!Stop.stop_requested() && tail.Run.Step()) {
+                        tail.Searches.push_back(tail.Run.Offset());
                     }
-                    tailWhole = !Stop.stop_requested();
+                    tail.Whole = !Stop.stop_requested();
                 } catch (...) {
                     // Over the budget or out of memory: the head searches on by itself and finds out.
                 }
@@ -100,17 +103,18 @@ TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subjec
     }
 
     bool going = true;
-    while (going && (!helper.joinable() || head.Offset() < split)) {
+    while (going && (!helper || head.Offset() < split)) {
         going = head.Step();
     }
-    if (helper.joinable()) {
-        helper.join();
+    if (helper) {
+        helper->Join();
     }
     while (going) {
         // Once the head searches from where the tail did, every search after is the tail's.
-        const auto at = std::lower_bound(tailSearches.begin(), tailSearches.end(), head.Offset());
-        if (tailWhole && at != tailSearches.end() && *at == head.Offset()) {
-            head.Rows().AddRows(tail.Rows(), static_cast<std::size_t>(at - tailSearches.begin()), Subject);
+        const auto at = std::lower_bound(tail.Searches.begin(), tail.Searches.end(), head.Offset());
+        if (tail.Whole && at != tail.Searches.end() && *at == head.Offset()) {
+            head.Rows().AddRows(tail.Run.Rows(), static_cast<std::size_t>(at - tail.Searches.begin()),
+                                Subject);
             if (head.Rows().NeededBytes() > Budget) {
                 throw ETableTooLarge(Budget);
             }

@@ -15,9 +15,14 @@
 // Match data of 100 pairs: group 0 and 99 capture groups; a match that sets a later group yields 0.
 inline constexpr std::uint32_t kOvectorPairs = 100;
 
+// What two threads' data must keep apart not to share a cache line (two lines: neighbours are fetched in
+// pairs).
+inline constexpr std::size_t kCacheLineBytes = 128;
+
 // The successive matches of a compiled pattern from one offset on, each added to Rows as the row of its
-// capture groups, exactly as RegexMatchAll finds them from that offset.
-class TMatchRun final {
+// capture groups, exactly as RegexMatchAll finds them from that offset. Runs on two threads write their
+// state on every match: each keeps its own cache lines, or the two would stall each other on every write.
+class alignas(kCacheLineBytes) TMatchRun final {
   public:
     // Subject must be valid UTF-8 (it is not checked again) and outlive the run. Jit: Code is JIT-compiled.
     TMatchRun(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Start,
