@@ -105,19 +105,10 @@ TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern, 
     return DecodedTable(Subject, Pattern, Budget);
 }
 
-TStringMatrix RegexMatchAllShared(std::shared_ptr<const std::string> Subject, std::string_view Pattern,
-                                  std::size_t Budget) {
-    if (!Subject || !IsValidUtf8(*Subject)) {
-        return DecodedTable(Subject ? std::string_view(*Subject) : std::string_view(), Pattern, Budget);
+TStringMatrix RegexMatchAllShared(TSharedText Subject, std::string_view Pattern, std::size_t Budget) {
+    if (!IsValidUtf8(Subject.Bytes())) {
+        return DecodedTable(Subject.Bytes(), Pattern, Budget);
     }
-    TRowIndex rows = TableRows(*Subject, Pattern, Budget);
-    return TStringMatrix(std::move(Subject), std::move(rows));
-}
-
-TStringMatrix RegexMatchAllOver(std::string&& Subject, std::string_view Pattern, std::size_t Budget) {
-    if (!IsValidUtf8(Subject)) {
-        return DecodedTable(Subject, Pattern, Budget);
-    }
-    TRowIndex rows = TableRows(Subject, Pattern, Budget);
+    TRowIndex rows = TableRows(Subject.Bytes(), Pattern, Budget);
     return TStringMatrix(std::move(Subject), std::move(rows));
 }

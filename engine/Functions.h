@@ -48,13 +48,9 @@ TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern);
 // (the text from each row's first field byte to its last, and a few bytes per field), so that a hostile
 // subject costs at most about the budget.
 TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern, std::size_t Budget);
-// The same table, which takes Subject over as the text its fields point into rather than copying them (it
-// copies them when they cover less than half of it).
-TStringMatrix RegexMatchAllOver(std::string&& Subject, std::string_view Pattern, std::size_t Budget);
-// The same table, which shares Subject with the caller as its text when Subject is valid UTF-8 (and the rows
-// cover at least half of it); a null Subject reads as empty.
-TStringMatrix RegexMatchAllShared(std::shared_ptr<const std::string> Subject, std::string_view Pattern,
-                                  std::size_t Budget);
+// The same table, which shares Subject with the caller as its text rather than copying it, when Subject is
+// valid UTF-8 and the rows cover at least half of it.
+TStringMatrix RegexMatchAllShared(TSharedText Subject, std::string_view Pattern, std::size_t Budget);
 
 // The pattern a stored installation GUID must contain.
 inline constexpr std::string_view kGuidPattern =

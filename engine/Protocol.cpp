@@ -53,12 +53,7 @@ TStringMatrix FeedTable(std::string_view Feed, std::string_view BodyBytes, std::
     return RegexMatchAll(BodyBytes, FeedPattern(Feed), Budget);
 }
 
-TStringMatrix FeedTableOver(std::string_view Feed, std::string&& BodyBytes, std::size_t Budget) {
-    return RegexMatchAllOver(std::move(BodyBytes), FeedPattern(Feed), Budget);
-}
-
-TStringMatrix FeedTableShared(std::string_view Feed, std::shared_ptr<const std::string> BodyBytes,
-                              std::size_t Budget) {
+TStringMatrix FeedTableShared(std::string_view Feed, TSharedText BodyBytes, std::size_t Budget) {
     return RegexMatchAllShared(std::move(BodyBytes), FeedPattern(Feed), Budget);
 }
 

@@ -51,14 +51,9 @@ inline constexpr std::size_t kFeedTableBudget = std::size_t{32} << 20;
 // std::invalid_argument for another feed name.
 TStringMatrix FeedTable(std::string_view Feed, std::string_view BodyBytes,
                         std::size_t Budget = kFeedTableBudget);
-// The same table, which takes the body over as the text its fields point into (when they cover at least half
-// of it): the one copy of the feed a caller that is done with the body keeps.
-TStringMatrix FeedTableOver(std::string_view Feed, std::string&& BodyBytes,
-                            std::size_t Budget = kFeedTableBudget);
-
-// The same table, which shares the body with the caller (FeedTableOver's choice, when the caller needs the
-// bytes too, such as the feed cache).
-TStringMatrix FeedTableShared(std::string_view Feed, std::shared_ptr<const std::string> BodyBytes,
+// The same table, which shares the body with the caller as the text its fields point into (when they cover at
+// least half of it): the one copy of the feed, which the feed cache or a mapped file holds too.
+TStringMatrix FeedTableShared(std::string_view Feed, TSharedText BodyBytes,
                               std::size_t Budget = kFeedTableBudget);
 
 // The page of one exchanger: Base + "/click/" + the decimal EID.

@@ -225,11 +225,10 @@ TStringMatrix::TStringMatrix(std::string_view Text, TRowIndex Index) : FIndex(st
     }
 }
 
-TStringMatrix::TStringMatrix(std::shared_ptr<const std::string> Text, TRowIndex Index)
-    : FIndex(std::move(Index)) {
-    if (Text && FIndex.FSpanBytes < Text->size() / 2) {
-        CopySpans(*Text);
-    } else {
+TStringMatrix::TStringMatrix(TSharedText Text, TRowIndex Index) : FIndex(std::move(Index)) {
+    if (FIndex.FSpanBytes < Text.Bytes().size() / 2) {
+        CopySpans(Text.Bytes());
+    } else if (Text) {
         FShared = std::move(Text);
     }
 }
@@ -253,8 +252,8 @@ void TStringMatrix::push_back(const TStringArray& Row) {
 
 void TStringMatrix::AppendRow(std::span<const std::string_view> Fields) {
     if (FShared) {
-        FText = *FShared; // the shared text stays as others see it
-        FShared.reset();
+        FText = FShared.Bytes(); // the shared text stays as others see it
+        FShared = {};
     }
     // The fields go after the text, one byte apart, as a row cut from it would lie.
     std::vector<std::size_t> pairs;

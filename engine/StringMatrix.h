@@ -13,6 +13,25 @@
 #include <string_view>
 #include <vector>
 
+// Bytes a table may share with others who hold them (a feed body also being kept, a mapped file), and what
+// keeps them: they stay as they are while any holder of the keeper lives.
+class TSharedText {
+  public:
+    TSharedText() = default;
+    // A string held elsewhere too (a null one reads as empty).
+    TSharedText(std::shared_ptr<const std::string> Text) // NOLINT: a shared string is shared text
+        : FBytes(Text ? std::string_view(*Text) : std::string_view()), FKeeper(std::move(Text)) {}
+    TSharedText(std::shared_ptr<const void> Keeper, std::string_view Bytes)
+        : FBytes(Bytes), FKeeper(std::move(Keeper)) {}
+
+    std::string_view Bytes() const { return FBytes; }
+    explicit operator bool() const { return FKeeper != nullptr; }
+
+  private:
+    std::string_view FBytes;
+    std::shared_ptr<const void> FKeeper;
+};
+
 // A row built by hand: its fields as strings (tests, and callers that assemble a table themselves).
 using TStringArray = std::vector<std::string>;
 
@@ -226,7 +245,7 @@ class TStringMatrix {
     // The rows of Index over Text, which the table shares with whoever else holds it (a feed body that is
     // also being kept) rather than copying it; the rows' spans are copied out instead when they cover less
     // than half of it.
-    TStringMatrix(std::shared_ptr<const std::string> Text, TRowIndex Index);
+    TStringMatrix(TSharedText Text, TRowIndex Index);
 
     std::size_t size() const { return FIndex.size(); }
     bool empty() const { return FIndex.size() == 0; }
@@ -247,9 +266,7 @@ class TStringMatrix {
     void clear();
 
     // Bytes the table holds: its text, the records and the row notes (less spare room).
-    std::size_t HeldBytes() const {
-        return FText.size() + (FShared ? FShared->size() : 0) + FIndex.IndexBytes();
-    }
+    std::size_t HeldBytes() const { return FText.size() + FShared.Bytes().size() + FIndex.IndexBytes(); }
     // Bytes its rows need, what a budget counts: the index and, per row, the text from its first field byte
     // to its last (the rest of a text the table holds is not counted).
     std::size_t NeededBytes() const { return FIndex.NeededBytes(); }
@@ -260,11 +277,11 @@ class TStringMatrix {
     // Copies the span of every row out of Text into FText, one after the other.
     void CopySpans(std::string_view Text);
 
-    const char* TextData() const { return FShared ? FShared->data() : FText.data(); }
+    const char* TextData() const { return FShared ? FShared.Bytes().data() : FText.data(); }
 
     std::string FText;
     // The text when it is shared (FText is then empty); a row appended to the table copies it into FText
     // first.
-    std::shared_ptr<const std::string> FShared;
+    TSharedText FShared;
     TRowIndex FIndex;
 };

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -40,7 +41,7 @@ TEST(RegexMatchAllLong, RecordsOnTheirOwnLinesComeOnceEachInOrder) {
                               "130;usdt trc20;k\xE2\x84\xAA;1;1;1\nbad\xFF;1;2\n";
     const TStringMatrix expected = RepeatedRows(block, kRatesPattern);
     EXPECT_EQ(RegexMatchAll(Repeated(block), kRatesPattern), expected);
-    EXPECT_EQ(FeedTableOver(kFeedRates, Repeated(block)), expected);
+    EXPECT_EQ(FeedTableShared(kFeedRates, std::make_shared<const std::string>(Repeated(block))), expected);
 }
 
 TEST(RegexMatchAllLong, RecordsAcrossLineEndsAreFoundWhereOneSearchFindsThem) {

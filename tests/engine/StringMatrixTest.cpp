@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -72,35 +73,21 @@ TEST(StringMatrix, ARowOfNinetyNineGroupsKeepsEveryColumn) {
     EXPECT_EQ(table[1][98], "98");
 }
 
-TEST(RegexMatchAllOver, GivesTheSameTableWhetherItKeepsTheSubjectOrNot) {
-    const std::string_view pattern = "([0-9]+);([^;\n]*);([0-9]*)";
-    const std::string records = "1;one;11\n2;;22\n3;\xD0\xAF;\n";
-    const std::string cases[] = {
-        records,                          // the rows cover it: kept whole
-        std::string(1000, ' ') + records, // they cover little of it: copied out
-        "1;a\xFF"
-        "b;7\n" +
-            records, // malformed: the decoded copy is kept
-        "no record at all",
-        "",
-    };
-    for (const std::string& subject : cases) {
-        const TStringMatrix copied = RegexMatchAll(subject, pattern);
-        std::string moved = subject;
-        const TStringMatrix kept = RegexMatchAllOver(std::move(moved), pattern, std::size_t{1} << 30);
-        EXPECT_EQ(kept, copied) << testing::PrintToString(subject);
-        EXPECT_LE(kept.HeldBytes(), 2 * copied.HeldBytes() + 1) << testing::PrintToString(subject);
-    }
-}
-
 TEST(RegexMatchAllShared, SharesTheSubjectWithoutEverChangingIt) {
     const std::string_view pattern = "([0-9]+);([^;\n]*);([0-9]*)";
     const std::string records = "1;one;11\n2;;22\n3;\xD0\xAF;\n";
-    for (const std::string& subject :
-         {records, std::string(1000, ' ') + records, "1;a\xFF" + records, std::string()}) {
+    for (const std::string& subject : {
+             records,                          // the rows cover it: shared
+             std::string(1000, ' ') + records, // they cover little of it: copied out
+             "1;a\xFF" + records,              // malformed: a decoded copy
+             std::string("no record at all"),
+             std::string(),
+         }) {
         const auto shared = std::make_shared<const std::string>(subject);
         TStringMatrix table = RegexMatchAllShared(shared, pattern, std::size_t{1} << 30);
-        EXPECT_EQ(table, RegexMatchAll(subject, pattern)) << testing::PrintToString(subject);
+        const TStringMatrix copied = RegexMatchAll(subject, pattern);
+        EXPECT_EQ(table, copied) << testing::PrintToString(subject);
+        EXPECT_LE(table.HeldBytes(), 2 * copied.HeldBytes() + 1) << testing::PrintToString(subject);
         // A copy reads the same rows; a row appended to one table shows neither in the copy nor in the
         // subject.
         const TStringMatrix copy = table;
@@ -115,7 +102,27 @@ TEST(RegexMatchAllShared, SharesTheSubjectWithoutEverChangingIt) {
     const TStringMatrix table = RegexMatchAllShared(whole, pattern, std::size_t{1} << 30);
     ASSERT_EQ(table.size(), 3u);
     EXPECT_EQ(table[1][2].data(), whole->data() + whole->find("22"));
-    EXPECT_EQ(RegexMatchAllShared(nullptr, pattern, std::size_t{1} << 30).size(), 0u);
+    EXPECT_EQ(RegexMatchAllShared(TSharedText(), pattern, std::size_t{1} << 30).size(), 0u);
+}
+
+TEST(RegexMatchAllShared, KeepsWhatHoldsTheBytesAliveAsLongAsTheTable) {
+    // Bytes that are not a string (as a mapped file's are), held by a keeper the caller lets go of.
+    const std::string_view pattern = "([0-9]+);([a-z]*)";
+    auto bytes = std::make_shared<std::vector<char>>();
+    for (const char c : std::string_view("1;one\n2;two\n")) {
+        bytes->push_back(c);
+    }
+    const std::weak_ptr<std::vector<char>> watch = bytes;
+    const std::string_view view(bytes->data(), bytes->size());
+    TStringMatrix table =
+        RegexMatchAllShared(TSharedText(std::move(bytes), view), pattern, std::size_t{1} << 30);
+    EXPECT_FALSE(watch.expired());
+    EXPECT_EQ(table, (TStringMatrix{{"1", "one"}, {"2", "two"}}));
+    EXPECT_EQ(table[1][1].data(), view.data() + view.find("two"));
+    const TStringMatrix copy = table;
+    table.clear();
+    EXPECT_FALSE(watch.expired()); // the copy shares them still
+    EXPECT_EQ(copy[0][1], "one");
 }
 
 TEST(RegexMatchAll, ATableOverItsBudgetIsRefused) {

@@ -49,12 +49,12 @@ int RunFeed(const std::vector<std::string>& Args) {
     if (news && format == "tsv")
         throw EUsage("the news feed has no table: --format tsv does not apply");
 
-    std::string body = FetchFeeds(source, {name}).front();
+    TSharedText body = FetchFeeds(source, {name}).front();
     if (news) {
-        const auto text = NewsText(body);
+        const auto text = NewsText(body.Bytes());
         std::cout << text << (text.empty() ? "" : "\n");
     } else if (format == "raw") {
-        std::cout << DecodeFeedBody(body);
+        std::cout << DecodeFeedBody(body.Bytes());
     } else {
         for (const auto row : FetchedFeedTable(source, name, std::move(body))) {
             for (std::size_t i = 0; i < row.size(); ++i)

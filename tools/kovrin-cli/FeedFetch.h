@@ -33,8 +33,8 @@ class EFeedUnavailable : public std::runtime_error {
 // The body bytes of each feed in Feeds, in that order. From the service, every request runs at once on its
 // own worker thread (TThreadCtrl) and the completions are pumped on the calling thread; an exchange that does
 // not bring a whole 200 answer fails. Throws EFeedUnavailable naming the first feed that failed and why.
-std::vector<std::string> FetchFeeds(const TFeedSource& Source, const std::vector<std::string_view>& Feeds);
+std::vector<TSharedText> FetchFeeds(const TFeedSource& Source, const std::vector<std::string_view>& Feeds);
 
-// The table of a fetched feed, over its body (FeedTableOver). Throws EFeedUnavailable (a failed feed) naming
-// the feed and where it came from when its table would pass the budget.
-TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, std::string&& Body);
+// The table of a fetched feed, over its body (FeedTableShared). Throws EFeedUnavailable (a failed feed)
+// naming the feed and where it came from when its table would pass the budget.
+TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, TSharedText Body);

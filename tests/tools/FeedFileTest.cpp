@@ -1,0 +1,60 @@
+#include "tools/kovrin-cli/FeedFile.h"
+
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+TEST(FeedFile, ReadsRegularFilesEmptyFilesAndPipesAlike) {
+    TTempDir dir;
+    const std::string body = "heading\n1;wmz;wmr;1;30.5;1000\n";
+    WriteFileBytes(dir / "rates.txt", body);
+    const TSharedText mapped = ReadFeedFile((dir / "rates.txt").string());
+    EXPECT_EQ(mapped.Bytes(), body);
+
+    WriteFileBytes(dir / "empty.txt", "");
+    EXPECT_EQ(ReadFeedFile((dir / "empty.txt").string()).Bytes(), "");
+
+    // A pipe cannot be mapped; it is read to its end (longer than one first read).
+    const std::string fifo = (dir / "fifo.txt").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string long_body(200 * 1024, 'x');
+    std::thread writer([&] {
+        const int fd = open(fifo.c_str(), O_WRONLY | O_CLOEXEC);
+        for (std::size_t at = 0; at < long_body.size();) {
+            const ssize_t put = write(fd, long_body.data() + at, long_body.size() - at);
+            if (put <= 0) {
+                break;
+            }
+            at += static_cast<std::size_t>(put);
+        }
+        close(fd);
+    });
+    const TSharedText piped = ReadFeedFile(fifo);
+    writer.join();
+    EXPECT_EQ(piped.Bytes(), long_body);
+
+    EXPECT_THROW(ReadFeedFile((dir / "missing.txt").string()), std::runtime_error);
+}
+
+TEST(FeedFileDeathTest, AFileCutShortAfterMappingEndsTheProgramWithAMessage) {
+    TTempDir dir;
+    const std::string path = (dir / "rates.txt").string();
+    WriteFileBytes(path, std::string(64 * 1024, '7'));
+    EXPECT_EXIT(
+        {
+            const TSharedText text = ReadFeedFile(path);
+            if (truncate(path.c_str(), 0) != 0) {
+                _exit(9);
+            }
+            volatile char last = text.Bytes().back(); // its page is gone with the truncation
+            (void)last;
+            _exit(0);
+        },
+        testing::ExitedWithCode(1), "a feed file was cut short while it was being read");
+}
