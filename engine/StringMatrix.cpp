@@ -61,8 +61,8 @@ bool operator==(const TStringRow& A, const TStringArray& B) {
 }
 
 TRowIndex::TRowIndex(const TRowIndex& Other)
-    : FRecordCount(Other.FRecordCount), FRecordCapacity(Other.FRecordCount), FRecordAt(Other.FRecordAt),
-      FTextAt(Other.FTextAt), FSpanBytes(Other.FSpanBytes) {
+    : FRecordCount(Other.FRecordCount), FRecordCapacity(Other.FRecordCount), FRows(Other.FRows),
+      FSpanBytes(Other.FSpanBytes) {
     if (FRecordCount > 0) {
         FRecords = std::make_unique_for_overwrite<unsigned char[]>(FRecordCount);
         std::memcpy(FRecords.get(), Other.FRecords.get(), FRecordCount);
@@ -71,10 +71,9 @@ TRowIndex::TRowIndex(const TRowIndex& Other)
 
 TRowIndex::TRowIndex(TRowIndex&& Other) noexcept
     : FRecords(std::move(Other.FRecords)), FRecordCount(std::exchange(Other.FRecordCount, 0)),
-      FRecordCapacity(std::exchange(Other.FRecordCapacity, 0)), FRecordAt(std::move(Other.FRecordAt)),
-      FTextAt(std::move(Other.FTextAt)), FSpanBytes(std::exchange(Other.FSpanBytes, 0)) {
-    Other.FRecordAt.clear();
-    Other.FTextAt.clear();
+      FRecordCapacity(std::exchange(Other.FRecordCapacity, 0)), FRows(std::move(Other.FRows)),
+      FSpanBytes(std::exchange(Other.FSpanBytes, 0)) {
+    Other.FRows.clear();
 }
 
 TRowIndex& TRowIndex::operator=(const TRowIndex& Other) {
@@ -89,11 +88,9 @@ TRowIndex& TRowIndex::operator=(TRowIndex&& Other) noexcept {
         FRecords = std::move(Other.FRecords);
         FRecordCount = std::exchange(Other.FRecordCount, 0);
         FRecordCapacity = std::exchange(Other.FRecordCapacity, 0);
-        FRecordAt = std::move(Other.FRecordAt);
-        FTextAt = std::move(Other.FTextAt);
+        FRows = std::move(Other.FRows);
         FSpanBytes = std::exchange(Other.FSpanBytes, 0);
-        Other.FRecordAt.clear();
-        Other.FTextAt.clear();
+        Other.FRows.clear();
     }
     return *this;
 }
@@ -114,19 +111,23 @@ void TRowIndex::AddRow(const std::size_t* Pairs, std::size_t Count) {
     }
     CheckOffset(FRecordCount);
     CheckOffset(base);
-    FRecordAt.push_back(static_cast<std::uint32_t>(FRecordCount));
-    FTextAt.push_back(static_cast<std::uint32_t>(base));
+    Room(kMaxNumberBytes * (1 + 2 * Count));
+    FRows.push_back({static_cast<std::uint32_t>(FRecordCount), static_cast<std::uint32_t>(base)});
     FSpanBytes += spanEnd - base;
 
-    unsigned char* out =
-        PutNumber(Room(FRecords.get() + FRecordCount, kMaxNumberBytes * (1 + 2 * Count)), Count);
+    // Most fields follow the one before and are shorter than 64 bytes: one byte each.
+    unsigned char* out = PutNumber(FRecords.get() + FRecordCount, Count);
     std::size_t nextStart = base;
     for (std::size_t i = 0; i < Count; ++i) {
         const std::size_t start = Pairs[2 * i];
         const std::size_t end = Pairs[2 * i + 1];
         const std::size_t size = start == kNoField || end < start ? 0 : end - start;
         if (start == kNoField || start == nextStart) {
-            out = PutNumber(out, size << 1);
+            if (size < 0x40) {
+                *out++ = static_cast<unsigned char>(size << 1);
+            } else {
+                out = PutNumber(out, size << 1);
+            }
             nextStart += size + 1;
         } else {
             out = PutNumber(PutNumber(out, (size << 1) | 1), start - base);
@@ -141,16 +142,16 @@ void TRowIndex::AddRows(const TRowIndex& Other, std::size_t From, std::string_vi
         return;
     }
     // The records go over as one piece; only where they start moves.
-    const std::size_t first = Other.FRecordAt[From];
+    const std::size_t first = Other.FRows[From].RecordAt;
     const std::size_t bytes = Other.FRecordCount - first;
-    CheckOffset(FRecordCount + (Other.FRecordAt.back() - first));
-    unsigned char* out = Room(FRecords.get() + FRecordCount, bytes);
-    std::memcpy(out, Other.FRecords.get() + first, bytes);
+    CheckOffset(FRecordCount + (Other.FRows.back().RecordAt - first));
+    Room(bytes);
+    std::memcpy(FRecords.get() + FRecordCount, Other.FRecords.get() + first, bytes);
+    FRows.reserve(FRows.size() + (Other.size() - From));
     for (std::size_t row = From; row < Other.size(); ++row) {
-        FRecordAt.push_back(static_cast<std::uint32_t>(FRecordCount + Other.FRecordAt[row] - first));
+        const TRowNote note = Other.FRows[row];
+        FRows.push_back({static_cast<std::uint32_t>(FRecordCount + note.RecordAt - first), note.TextAt});
     }
-    FTextAt.insert(FTextAt.end(), Other.FTextAt.begin() + static_cast<std::ptrdiff_t>(From),
-                   Other.FTextAt.end());
     FRecordCount += bytes;
     FSpanBytes += Other.FSpanBytes;
     for (std::size_t row = 0; row < From; ++row) {
@@ -159,9 +160,9 @@ void TRowIndex::AddRows(const TRowIndex& Other, std::size_t From, std::string_vi
 }
 
 std::string_view TRowIndex::Span(std::size_t Row, std::string_view Text) const {
-    const std::size_t base = FTextAt[Row];
+    const std::size_t base = FRows[Row].TextAt;
     std::size_t end = base;
-    const TStringRow fields(Text.data(), FRecords.get() + FRecordAt[Row], base);
+    const TStringRow fields(Text.data(), FRecords.get() + FRows[Row].RecordAt, base);
     for (const std::string_view field : fields) {
         if (!field.empty()) {
             end = std::max(end, static_cast<std::size_t>(field.data() - Text.data()) + field.size());
@@ -170,18 +171,14 @@ std::string_view TRowIndex::Span(std::size_t Row, std::string_view Text) const {
     return Text.substr(base, end - base);
 }
 
-unsigned char* TRowIndex::Room(unsigned char* Out, std::size_t Bytes) {
-    const auto used = static_cast<std::size_t>(Out - FRecords.get());
-    if (FRecordCapacity - used < Bytes) {
-        const std::size_t capacity = std::max(used + Bytes, FRecordCapacity + FRecordCapacity / 2);
-        auto records = std::make_unique_for_overwrite<unsigned char[]>(capacity);
-        if (used > 0) {
-            std::memcpy(records.get(), FRecords.get(), used);
-        }
-        FRecords = std::move(records);
-        FRecordCapacity = capacity;
+void TRowIndex::Grow(std::size_t Bytes) {
+    const std::size_t capacity = std::max(FRecordCount + Bytes, FRecordCapacity + FRecordCapacity / 2);
+    auto records = std::make_unique_for_overwrite<unsigned char[]>(capacity);
+    if (FRecordCount > 0) {
+        std::memcpy(records.get(), FRecords.get(), FRecordCount);
     }
-    return FRecords.get() + used;
+    FRecords = std::move(records);
+    FRecordCapacity = capacity;
 }
 
 void TRowIndex::ReserveScaled(double Factor) {
@@ -191,9 +188,8 @@ void TRowIndex::ReserveScaled(double Factor) {
     const auto more = [Factor](std::size_t Now) {
         return static_cast<std::size_t>(static_cast<double>(Now) * (Factor - 1));
     };
-    Room(FRecords.get() + FRecordCount, more(FRecordCount));
-    FRecordAt.reserve(FRecordAt.size() + more(FRecordAt.size()));
-    FTextAt.reserve(FTextAt.size() + more(FTextAt.size()));
+    Room(more(FRecordCount));
+    FRows.reserve(FRows.size() + more(FRows.size()));
 }
 
 TStringMatrix::TStringMatrix(std::initializer_list<TStringArray> Rows) {
@@ -239,7 +235,7 @@ void TStringMatrix::CopySpans(std::string_view Text) {
     for (std::size_t row = 0; row < FIndex.size(); ++row) {
         const std::string_view span = FIndex.Span(row, Text);
         CheckOffset(FText.size());
-        FIndex.FTextAt[row] = static_cast<std::uint32_t>(FText.size());
+        FIndex.FRows[row].TextAt = static_cast<std::uint32_t>(FText.size());
         FText.append(span);
     }
     FIndex.FSpanBytes = FText.size();

@@ -168,7 +168,7 @@ class TRowIndex {
     TRowIndex& operator=(TRowIndex&& Other) noexcept;
     ~TRowIndex() = default;
 
-    std::size_t size() const { return FRecordAt.size(); }
+    std::size_t size() const { return FRows.size(); }
     // Adds the row of Count fields: field i is Text[Pairs[2i], Pairs[2i+1]), or "" when Pairs[2i] is
     // kNoField. Throws std::length_error when it would lie past 4 GiB.
     void AddRow(const std::size_t* Pairs, std::size_t Count);
@@ -179,22 +179,31 @@ class TRowIndex {
     void ReserveScaled(double Factor);
 
     // Bytes of the records and row notes.
-    std::size_t IndexBytes() const { return FRecordCount + 2 * sizeof(std::uint32_t) * FRecordAt.size(); }
+    std::size_t IndexBytes() const { return FRecordCount + sizeof(TRowNote) * FRows.size(); }
     // Bytes the rows need: the index, and the text from each row's first field byte to its last.
     std::size_t NeededBytes() const { return IndexBytes() + FSpanBytes; }
 
   private:
     friend class TStringMatrix;
-    // Makes room for Bytes more record bytes at Out; gives Out anew (the records may move).
-    unsigned char* Room(unsigned char* Out, std::size_t Bytes);
+    // Makes room for Bytes more record bytes after the present ones.
+    void Room(std::size_t Bytes) {
+        if (FRecordCapacity - FRecordCount < Bytes) {
+            Grow(Bytes);
+        }
+    }
+    void Grow(std::size_t Bytes);
     // The bytes of Text from row Row's first field byte to its last.
     std::string_view Span(std::size_t Row, std::string_view Text) const;
 
     std::unique_ptr<unsigned char[]> FRecords;
     std::size_t FRecordCount = 0;
     std::size_t FRecordCapacity = 0;
-    std::vector<std::uint32_t> FRecordAt; // where each row's record starts in FRecords
-    std::vector<std::uint32_t> FTextAt;   // where each row's first field starts in the text
+    // Where a row's record starts in FRecords, and where its first field starts in the text.
+    struct TRowNote {
+        std::uint32_t RecordAt;
+        std::uint32_t TextAt;
+    };
+    std::vector<TRowNote> FRows;
     std::size_t FSpanBytes = 0;
 };
 
@@ -251,7 +260,8 @@ class TStringMatrix {
     bool empty() const { return FIndex.size() == 0; }
     // Row Row (< size()); const like a field.
     const TStringRow operator[](std::size_t Row) const {
-        return {TextData(), FIndex.FRecords.get() + FIndex.FRecordAt[Row], FIndex.FTextAt[Row]};
+        const TRowIndex::TRowNote note = FIndex.FRows[Row];
+        return {TextData(), FIndex.FRecords.get() + note.RecordAt, note.TextAt};
     }
     const TStringRow front() const { return (*this)[0]; }
     const TStringRow back() const { return (*this)[size() - 1]; }
