@@ -14,6 +14,9 @@ namespace {
 constexpr std::size_t kEstimateAfterRows = 256;
 // Subjects shorter than this are searched by one thread: a second one would cost more than it saves.
 constexpr std::size_t kSplitBytes = 1 << 20;
+// The second thread's searches whose starts are noted: where the first thread's search meets the second's,
+// it does so within a few records of the split, when it does at all (then it searches the rest alone).
+constexpr std::size_t kNotedSearches = 4096;
 
 // Where a second thread starts searching Subject: just after the first line end at or past its middle (a
 // character boundary, and in a feed the start of a record); 0 when Subject is not worth splitting.
@@ -80,7 +83,7 @@ TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subjec
     // What the second thread writes as it goes, on cache lines of its own.
     struct alignas(kCacheLineBytes) TTail {
         TMatchRun Run;
-        std::vector<std::size_t> Searches; // where each search began: row i came from the i-th
+        std::vector<std::size_t> Searches; // where the first searches began: row i came from the i-th
         bool Whole = false;                // the run went to its end (else its rows are not used)
     } tail{TMatchRun(Code, Jit, Subject, split, Budget), {}, false};
     std::optional<TSideThread> helper;
@@ -88,9 +91,12 @@ TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subjec
         try {
             helper.emplace([&tail, split](std::stop_token Stop) {
                 try {
+                    tail.Searches.reserve(kNotedSearches);
                     tail.Searches.push_back(split);
                     while (!Stop.stop_requested() && tail.Run.Step()) {
-                        tail.Searches.push_back(tail.Run.Offset());
+                        if (tail.Searches.size() < kNotedSearches) {
+                            tail.Searches.push_back(tail.Run.Offset());
+                        }
                     }
                     tail.Whole = !Stop.stop_requested();
                 } catch (...) {
