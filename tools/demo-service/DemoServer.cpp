@@ -115,15 +115,35 @@ struct TDemoServer::TImpl {
         return body;
     }
 
+    // A generated feed as the service holds it: written from that one copy, which lives as long as the
+    // service, rather than copied twice per request (megabytes for a big rates feed).
+    void AnswerWithHeldFeed(const std::string& action, httplib::Response& response) const {
+        response.status = 200;
+        const std::string* body = DemoFeedBody(Feeds, action);
+        if (!body || body->empty()) {
+            response.set_content("", kTextType);
+            return;
+        }
+        response.set_content_provider(
+            body->size(), kTextType, [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                return sink.write(body->data() + offset, length);
+            });
+    }
+
     void Callback(const httplib::Request& request, httplib::Response& response) const {
         if (Options.LatencyMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(Options.LatencyMs));
         bool failed = false;
         const std::string action = request.get_param_value("action");
+        const TDemoFault fault = Faults->For(action);
+        if (!Options.FeedsDir && !Options.Drift && fault == TDemoFault::None) {
+            AnswerWithHeldFeed(action, response);
+            return;
+        }
         auto body = Feed(action, failed);
         if (Options.Drift && action == "rates" && body && !failed)
             body = DriftDemoRates(*body, Options.Seed, ++RatesRequests);
-        if (const TDemoFault fault = Faults->For(action); fault != TDemoFault::None) {
+        if (fault != TDemoFault::None) {
             AnswerWithFault(*Faults, fault, request, body.value_or(std::string()), response);
             return;
         }
@@ -177,13 +197,18 @@ struct TDemoServer::TImpl {
         response.set_content(DemoClickPage(id, *name), kHtmlType);
     }
 
+    // A held feed is written by a content provider, which leaves the body empty and gives the length.
+    static std::size_t BodyBytes(const httplib::Response& response) {
+        return response.content_provider_ ? response.content_length_ : response.body.size();
+    }
+
     void Log(const httplib::Request& request, const httplib::Response& response) {
         const std::string line = LogField(request.method) + " " + LogField(request.path) +
                                  " action=" + LogField(request.get_param_value("action")) +
                                  " appguid=" + LogField(CookieValue(request, "appguid")) +
                                  " version=" + LogField(CookieValue(request, "version")) +
                                  " status=" + std::to_string(response.status) +
-                                 " bytes=" + std::to_string(response.body.size()) + "\n";
+                                 " bytes=" + std::to_string(BodyBytes(response)) + "\n";
         std::lock_guard lock(LogLock);
         std::fputs(line.c_str(), stderr);
         std::fflush(stderr);
