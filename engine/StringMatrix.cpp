@@ -33,12 +33,6 @@ void CheckOffset(std::size_t Offset) {
 using RowRecord::FieldAt;
 using RowRecord::GetNumber;
 
-TStringRow::TStringRow(const char* Text, const unsigned char* Record, std::size_t Base)
-    : FText(Text), FBase(Base) {
-    FCount = GetNumber(Record);
-    FFields = Record;
-}
-
 const std::string_view TStringRow::operator[](std::size_t Column) const {
     const unsigned char* at = FFields;
     std::size_t nextStart = FBase;

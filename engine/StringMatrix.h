@@ -132,9 +132,10 @@ class TStringRow {
     // const auto [id, name] = row.First<2>();
     template <std::size_t N> std::array<std::string_view, N> First() const {
         std::array<std::string_view, N> fields;
-        auto field = begin();
+        const unsigned char* at = FFields;
+        std::size_t nextStart = FBase;
         for (std::string_view& to : fields) {
-            to = *field++;
+            to = RowRecord::FieldAt(FText, FBase, at, nextStart);
         }
         return fields;
     }
@@ -147,7 +148,10 @@ class TStringRow {
   private:
     friend class TStringMatrix;
     friend class TRowIndex;
-    TStringRow(const char* Text, const unsigned char* Record, std::size_t Base);
+    TStringRow(const char* Text, const unsigned char* Record, std::size_t Base) : FText(Text), FBase(Base) {
+        FCount = RowRecord::GetNumber(Record);
+        FFields = Record;
+    }
 
     const char* FText = nullptr;            // the table's text
     const unsigned char* FFields = nullptr; // the first encoded field
