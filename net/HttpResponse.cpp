@@ -5,12 +5,39 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <optional>
+
+#include <sys/mman.h>
 
 namespace {
 
 // How many times what has arrived a counted body's room may grow to at once.
 constexpr std::size_t kBodyGrowth = 4;
+// A body's room from this size on is mapped in huge pages where the system has them: one fault for every
+// 2 MiB instead of one per 4 KiB page (on some virtual machines each of those costs up to 10 us).
+constexpr std::size_t kHugePageBytes = 2 * 1024 * 1024;
+
+// Gives Body room for Room bytes, or twice its room when that is more (a chunked body grows a chunk at a
+// time); room that spans whole huge pages is asked to be made of them before the bytes already read are
+// copied into it, as a page once touched is not made part of a huge one.
+void GrowBody(std::string& Body, std::size_t Room) {
+    if (Room < kHugePageBytes) {
+        Body.reserve(Room);
+        return;
+    }
+    std::string grown;
+    grown.reserve(std::max(Room, 2 * Body.capacity()));
+    const auto start = reinterpret_cast<std::uintptr_t>(grown.data());
+    const std::uintptr_t from = (start + kHugePageBytes - 1) & ~std::uintptr_t{kHugePageBytes - 1};
+    const std::uintptr_t to = (start + grown.capacity()) & ~std::uintptr_t{kHugePageBytes - 1};
+    if (to > from) {
+        // Only advice: where it fails or the system has no huge pages, the room is made of small ones.
+        madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+    }
+    grown.append(Body);
+    Body = std::move(grown);
+}
 
 template <typename TNumber> std::optional<TNumber> ParseWhole(std::string_view Text, int Base) {
     TNumber value{};
@@ -109,8 +136,8 @@ bool ReadCounted(TLineReader& Lines, std::uint64_t Count, const THttpLimits& Lim
         if (Body.capacity() < kept + size) {
             // Room grows with what has arrived, never past what is announced: growing by halves, as a string
             // does, would copy a large body over fresh memory a dozen times.
-            Body.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(
-                {kept + Count, std::uint64_t{kBodyGrowth} * kept + size, Limits.MaxBody})));
+            GrowBody(Body, static_cast<std::size_t>(std::min<std::uint64_t>(
+                               {kept + Count, std::uint64_t{kBodyGrowth} * kept + size, Limits.MaxBody})));
         }
         if (!Lines.ReadExact(size, Body)) {
             Body.resize(kept);

@@ -1,6 +1,7 @@
 #include "net/HttpResponse.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace {
 
@@ -110,6 +111,40 @@ TEST(HttpResponse, ReadsEachShapeWholeAndByteByByte) {
             EXPECT_TRUE(response.Document == c.Body);
         }
     }
+}
+
+// A body of several MiB grows its room in steps, the last ones in huge pages where the system has them: the
+// bytes that arrived before each step come through unchanged, and a body cut short keeps its whole pieces.
+TEST(HttpResponse, AMultiMegabyteBodyArrivesWholeOrInWholePieces) {
+    std::string body(5 * 1024 * 1024 + 123, '\0');
+    for (std::size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>('a' + (i * 7 + i / 4099) % 26);
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+    for (const std::size_t step : {std::size_t(1) << 20, std::size_t(4093)}) {
+        SCOPED_TRACE("step " + std::to_string(step));
+        TMemorySource whole(head + body, step);
+        THttpResponse response;
+        EXPECT_EQ(ReadHttpResponse(whole, "GET", THttpLimits(), response), THttpOutcome::Complete);
+        EXPECT_TRUE(response.Document == body);
+
+        const std::size_t cut = 3 * 1024 * 1024 + 5;
+        TMemorySource cutShort(head + body.substr(0, cut), step);
+        EXPECT_EQ(ReadHttpResponse(cutShort, "GET", THttpLimits(), response), THttpOutcome::BodyFailed);
+        EXPECT_TRUE(response.Document == body.substr(0, cut / kBodyPiece * kBodyPiece));
+    }
+
+    std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    const std::size_t chunk = 300000;
+    for (std::size_t at = 0; at < body.size(); at += chunk) {
+        const std::string piece = body.substr(at, chunk);
+        std::ostringstream size;
+        size << std::hex << piece.size();
+        chunked += size.str() + "\r\n" + piece + "\r\n";
+    }
+    TMemorySource source(chunked + "0\r\n\r\n");
+    THttpResponse response;
+    EXPECT_EQ(ReadHttpResponse(source, "GET", THttpLimits(), response), THttpOutcome::Complete);
+    EXPECT_TRUE(response.Document == body);
 }
 
 TEST(HttpResponse, CapsEndTheReadAsAFailedWait) {
