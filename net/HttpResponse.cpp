@@ -19,8 +19,9 @@ constexpr std::size_t kBodyGrowth = 4;
 constexpr std::size_t kHugePageBytes = 2 * 1024 * 1024;
 
 // Gives Body room for Room bytes, or twice its room when that is more (a chunked body grows a chunk at a
-// time); room that spans whole huge pages is asked to be made of them before the bytes already read are
-// copied into it, as a page once touched is not made part of a huge one.
+// time); the whole huge pages within the first Room bytes, which are to be filled, are asked for before the
+// bytes already read are copied in, as a page once touched is not made part of a huge one. Room past them is
+// left to small pages: a huge page there would hold memory no byte may ever use.
 void GrowBody(std::string& Body, std::size_t Room) {
     if (Room < kHugePageBytes) {
         Body.reserve(Room);
@@ -30,7 +31,7 @@ void GrowBody(std::string& Body, std::size_t Room) {
     grown.reserve(std::max(Room, 2 * Body.capacity()));
     const auto start = reinterpret_cast<std::uintptr_t>(grown.data());
     const std::uintptr_t from = (start + kHugePageBytes - 1) & ~std::uintptr_t{kHugePageBytes - 1};
-    const std::uintptr_t to = (start + grown.capacity()) & ~std::uintptr_t{kHugePageBytes - 1};
+    const std::uintptr_t to = (start + Room) & ~std::uintptr_t{kHugePageBytes - 1};
     if (to > from) {
         // Only advice: where it fails or the system has no huge pages, the room is made of small ones.
         madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
