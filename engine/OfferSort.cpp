@@ -42,7 +42,14 @@ std::optional<TSortKey> AmountOrder(std::string_view SrcAmountText, std::string_
 
 std::vector<TOfferRow> RebuiltOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                      const TStringMatrix& Exchangers, const TOfferControls& Controls) {
-    std::vector<TOfferRow> rows = FillOffers(Rates, Names, Exchangers, Controls);
+    TQuoteRows quotes;
+    return RebuiltOffers(Rates, Names, Exchangers, Controls, quotes);
+}
+
+std::vector<TOfferRow> RebuiltOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                     const TStringMatrix& Exchangers, const TOfferControls& Controls,
+                                     TQuoteRows& Quotes) {
+    std::vector<TOfferRow> rows = FillOffers(Rates, Names, Exchangers, Controls, Quotes);
     SortOffers(rows, {kDefaultOrder});
     return rows;
 }

@@ -52,8 +52,38 @@ long double RoundTo(long double Value, int Decimals) {
     return nearbyintl(Value * power) * (1.0L / power);
 }
 
+const std::vector<std::uint32_t>& TQuoteRows::Of(const TStringMatrix& Rates, std::string_view SrcCode,
+                                                 std::string_view DstCode) {
+    if (FGeneration == Rates.Generation() && FSrcCode == SrcCode && FDstCode == DstCode) {
+        return FRows;
+    }
+    FGeneration.reset(); // until the rows are found whole
+    FRows.clear();
+    FSrcCode = SrcCode;
+    FDstCode = DstCode;
+    for (std::size_t i = 0; i < Rates.size(); ++i) {
+        const TStringRow quote = Rates[i];
+        if (quote.size() < 6) {
+            continue;
+        }
+        const auto [id, src, dst] = quote.First<3>();
+        if (src == SrcCode && dst == DstCode) {
+            FRows.push_back(static_cast<std::uint32_t>(i));
+        }
+    }
+    FGeneration = Rates.Generation();
+    return FRows;
+}
+
 std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                   const TStringMatrix& Exchangers, const TOfferControls& Controls) {
+    TQuoteRows quotes;
+    return FillOffers(Rates, Names, Exchangers, Controls, quotes);
+}
+
+std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                  const TStringMatrix& Exchangers, const TOfferControls& Controls,
+                                  TQuoteRows& Quotes) {
     std::vector<TOfferRow> offers;
     if (!Controls.SrcName || !Controls.DstName) {
         return offers;
@@ -65,14 +95,9 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
     FindCodes(Names, Controls, srcCode, dstCode);
     TExchangerLookup lookup(Exchangers);
 
-    for (const TStringRow quote : Rates) {
-        if (quote.size() < 6) {
-            continue;
-        }
-        const auto [id, src, dst] = quote.First<3>();
-        if (src != srcCode || dst != dstCode) {
-            continue;
-        }
+    for (const std::uint32_t at : Quotes.Of(Rates, srcCode, dstCode)) {
+        const TStringRow quote = Rates[at];
+        const std::string_view id = quote.front();
         long double give = ParseDecimal(quote[3]).value_or(1);
         long double get = ParseDecimal(quote[4]).value_or(1);
         const long double reserve = ParseDecimal(quote[5]).value_or(0);

@@ -57,11 +57,31 @@ int ExchangerIndex(const TStringMatrix& Exchangers, std::string_view Id);
 // 10^-Decimals.
 long double RoundTo(long double Value, int Decimals);
 
+// The rates rows that quote one pair, kept for the next fill over the same rates table: a rebuild after the
+// names or exchangers arrive, or after an amount is typed, then visits those rows only.
+class TQuoteRows final {
+  public:
+    // Numbers of the rows of Rates with at least six fields whose give and get codes are SrcCode and DstCode,
+    // in table order; found again only when the table or a code changed since the last call.
+    const std::vector<std::uint32_t>& Of(const TStringMatrix& Rates, std::string_view SrcCode,
+                                         std::string_view DstCode);
+
+  private:
+    std::optional<std::uint64_t> FGeneration;
+    std::string FSrcCode;
+    std::string FDstCode;
+    std::vector<std::uint32_t> FRows;
+};
+
 // The offers for the controls, in rates-table order. Empty when either name is not selected or the names
 // match no currency. Quotes whose give or get reads as 0 are left out (they would divide by zero), and so are
 // quotes whose exchanger id does not fit 32 bits. Never throws beyond allocation.
 std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                   const TStringMatrix& Exchangers, const TOfferControls& Controls);
+// The same, finding the quoting rows through Quotes.
+std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                  const TStringMatrix& Exchangers, const TOfferControls& Controls,
+                                  TQuoteRows& Quotes);
 
 // True when a rebuild may run: all three tables have rows and both currencies are selected.
 bool CanRebuildOffers(const TStringMatrix& Rates, const TStringMatrix& Names, const TStringMatrix& Exchangers,
@@ -79,6 +99,9 @@ inline const TSortKey kDefaultOrder{TOfferField::SrcRate, false};
 // Never throws beyond allocation.
 std::vector<TOfferRow> RebuiltOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                      const TStringMatrix& Exchangers, const TOfferControls& Controls);
+std::vector<TOfferRow> RebuiltOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                     const TStringMatrix& Exchangers, const TOfferControls& Controls,
+                                     TQuoteRows& Quotes);
 
 // The offers for Controls as the rates tab shows them once its amounts are typed: RebuiltOffers, then sorted
 // stably by AmountOrder's key when the amounts give one (equal keys stay in kDefaultOrder), as the amount

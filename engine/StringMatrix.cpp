@@ -1,6 +1,7 @@
 #include "engine/StringMatrix.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
@@ -235,12 +236,18 @@ void TStringMatrix::CopySpans(std::string_view Text) {
     FIndex.FSpanBytes = FText.size();
 }
 
+std::uint64_t TTableGeneration::Next() {
+    static std::atomic<std::uint64_t> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 void TStringMatrix::push_back(const TStringArray& Row) {
     const std::vector<std::string_view> fields(Row.begin(), Row.end());
     AppendRow(fields);
 }
 
 void TStringMatrix::AppendRow(std::span<const std::string_view> Fields) {
+    FGeneration.Renew();
     if (FShared) {
         FText = FShared.Bytes(); // the shared text stays as others see it
         FShared = {};

@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Bytes a table may share with others who hold them (a feed body also being kept, a mapped file), and what
@@ -211,6 +212,30 @@ class TRowIndex {
     std::size_t FSpanBytes = 0;
 };
 
+// Tells one state of a table's rows from every other: a new table and every change take a number no table has
+// had before, a copy shares it (it holds the same rows), and a table moved from takes a new one.
+class TTableGeneration {
+  public:
+    TTableGeneration() : FValue(Next()) {}
+    TTableGeneration(const TTableGeneration&) = default;
+    TTableGeneration& operator=(const TTableGeneration&) = default;
+    TTableGeneration(TTableGeneration&& Other) noexcept : FValue(std::exchange(Other.FValue, Next())) {}
+    TTableGeneration& operator=(TTableGeneration&& Other) noexcept {
+        if (this != &Other) {
+            FValue = std::exchange(Other.FValue, Next());
+        }
+        return *this;
+    }
+    ~TTableGeneration() = default;
+
+    void Renew() { FValue = Next(); }
+    std::uint64_t Value() const { return FValue; }
+
+  private:
+    static std::uint64_t Next();
+    std::uint64_t FValue;
+};
+
 // A table of strings: rows in order, each a list of fields; rows need not have equal lengths. Indexed like a
 // vector of rows (table[row][column]); a row is a TStringRow view into the table. The fields are views into
 // one text the table holds: a subject it was cut from and took over, or the fields themselves, copied.
@@ -284,6 +309,8 @@ class TStringMatrix {
     // Bytes its rows need, what a budget counts: the index and, per row, the text from its first field byte
     // to its last (the rest of a text the table holds is not counted).
     std::size_t NeededBytes() const { return FIndex.NeededBytes(); }
+    // The state of the rows: equal for two reads only when the rows did not change in between.
+    std::uint64_t Generation() const { return FGeneration.Value(); }
 
     friend bool operator==(const TStringMatrix& A, const TStringMatrix& B);
 
@@ -298,4 +325,5 @@ class TStringMatrix {
     // first.
     TSharedText FShared;
     TRowIndex FIndex;
+    TTableGeneration FGeneration;
 };

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 void RebuildOffers(TDBGridRates& Grid, const TStringMatrix& Rates, const TStringMatrix& Names,
-                   const TStringMatrix& Exchangers, const TOfferControls& Controls) {
+                   const TStringMatrix& Exchangers, const TOfferControls& Controls, TQuoteRows& Quotes) {
     if (!CanRebuildOffers(Rates, Names, Exchangers, Controls))
         return;
     const int remembered = Grid.CurrentRowNumber();
@@ -15,7 +15,7 @@ void RebuildOffers(TDBGridRates& Grid, const TStringMatrix& Rates, const TString
         TUpdatesSuspended suspended(Grid);
         // Rows go in already in the order they will be shown, so the remembered number lands on the same
         // place on screen rather than on whatever offer happened to come N-th in the rates feed.
-        std::vector<TOfferRow> rows = RebuiltOffers(Rates, Names, Exchangers, Controls);
+        std::vector<TOfferRow> rows = RebuiltOffers(Rates, Names, Exchangers, Controls, Quotes);
         const int count = static_cast<int>(rows.size());
         Grid.Model().Fill(std::move(rows));
         // With no current row before (the first fill), start at the top rather than scroll to the bottom.

@@ -11,6 +11,6 @@ class TDBGridRates;
 // row keeps its number when the new table has that many rows, else the last row is current; with no current
 // row before, the first row is; none when the table is empty. Numbers count rows in the order shown. The grid
 // is repainted once, not per row. Throws only what RebuiltOffers throws, and then leaves the previous rows in
-// place.
+// place. Quotes keeps the quoting rows from one rebuild to the next.
 void RebuildOffers(TDBGridRates& Grid, const TStringMatrix& Rates, const TStringMatrix& Names,
-                   const TStringMatrix& Exchangers, const TOfferControls& Controls);
+                   const TStringMatrix& Exchangers, const TOfferControls& Controls, TQuoteRows& Quotes);

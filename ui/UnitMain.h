@@ -255,6 +255,8 @@ class TFormMain final : public QMainWindow {
     // The click comes from the timer, not from the user.
     bool FAutomaticClick = false;
     TFeedKeeper FFeedKeeper;
+    // The rates rows of the chosen pair, for the rebuilds over one rates table.
+    TQuoteRows FQuoteRows;
     std::vector<TRateAlert> FAlerts;
     TAlertWatch FAlertWatch;
     // The rates feed answered since the alerts were last checked.

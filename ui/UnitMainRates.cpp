@@ -35,7 +35,7 @@ TOfferControls TFormMain::OfferControls() const {
 }
 
 void TFormMain::RebuildOffers() {
-    ::RebuildOffers(*DBGridRates, RatesTable, NamesTable, ExchangersTable, OfferControls());
+    ::RebuildOffers(*DBGridRates, RatesTable, NamesTable, ExchangersTable, OfferControls(), FQuoteRows);
 }
 
 void TFormMain::ButtonedEditSrcChange(QObject* Sender) {

@@ -199,6 +199,37 @@ TEST(FillOffers, PairSelectionOrderAndLookups) {
     EXPECT_EQ(ExchangerIndex({}, "1"), -1);
 }
 
+TEST(FillOffers, KeptQuoteRowsAreFoundAgainWhenTheTableOrThePairChanges) {
+    TStringMatrix names = {{"a", "Alpha", "x"}, {"b", "Beta", "x"}};
+    const TStringMatrix exchangers = {{"1", "One", "", ""}, {"2", "Two", "", ""}, {"3", "Three", "", ""}};
+    TStringMatrix rates = {{"1", "a", "b", "1", "2", "100"}, {"2", "b", "a", "1", "3", "100"}};
+    TQuoteRows quotes;
+    const auto shown = [&](const TStringMatrix& Rates, const TOfferControls& Controls) {
+        std::vector<std::string> exchangerNames;
+        for (const TOfferRow& row : FillOffers(Rates, names, exchangers, Controls, quotes)) {
+            exchangerNames.push_back(row.Exchanger);
+        }
+        return exchangerNames;
+    };
+    using TNames = std::vector<std::string>;
+    const TOfferControls alphaToBeta{"Alpha", "Beta", "", ""};
+    EXPECT_EQ(shown(rates, alphaToBeta), TNames{"One"});
+    EXPECT_EQ(shown(rates, {"Beta", "Alpha", "", ""}), TNames{"Two"});
+    rates.push_back({"3", "a", "b", "1", "4", "100"});
+    EXPECT_EQ(shown(rates, alphaToBeta), (TNames{"One", "Three"}));
+    // The same number of rows, built where the last table may have been.
+    rates = TStringMatrix{
+        {"2", "a", "b", "1", "2", "100"}, {"1", "b", "a", "1", "3", "100"}, {"3", "b", "a", "1", "4", "100"}};
+    EXPECT_EQ(shown(rates, alphaToBeta), TNames{"Two"});
+    const TStringMatrix copy = rates;
+    EXPECT_EQ(shown(copy, alphaToBeta), TNames{"Two"});
+    // New names can give a display name another code.
+    names = {{"b", "Alpha", "x"}, {"a", "Beta", "x"}};
+    EXPECT_EQ(shown(rates, alphaToBeta), (TNames{"One", "Three"}));
+    rates.clear();
+    EXPECT_TRUE(shown(rates, alphaToBeta).empty());
+}
+
 TEST(TabOffers, ARebuildSortsByTheDefaultOrderAndTypedAmountsReSortFromThere) {
     const TStringMatrix names = {{"a", "Alpha", "x"}, {"b", "Beta", "x"}};
     const TStringMatrix exchangers = {{"1", "One", "", ""}, {"2", "Two", "", ""}, {"3", "Three", "", ""}};

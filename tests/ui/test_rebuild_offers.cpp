@@ -28,7 +28,8 @@ struct TFeeds {
 };
 
 void Rebuild(TDBGridRates& Grid, const TFeeds& Feeds) {
-    RebuildOffers(Grid, Feeds.Rates, Feeds.Names, Feeds.Exchangers, Feeds.Controls);
+    TQuoteRows quotes;
+    RebuildOffers(Grid, Feeds.Rates, Feeds.Names, Feeds.Exchangers, Feeds.Controls, quotes);
 }
 
 QStringList RowTexts(const TDBGridRates& Grid, int Row) {
