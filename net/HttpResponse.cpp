@@ -1,5 +1,6 @@
 #include "net/HttpResponse.h"
 
+#include "net/HugePages.h"
 #include "net/LineReader.h"
 #include "text/Ascii.h"
 
@@ -8,34 +9,36 @@
 #include <cstdint>
 #include <optional>
 
-#include <sys/mman.h>
-
 namespace {
 
 // How many times what has arrived a counted body's room may grow to at once.
 constexpr std::size_t kBodyGrowth = 4;
-// A body's room from this size on is mapped in huge pages where the system has them: one fault for every
-// 2 MiB instead of one per 4 KiB page (on some virtual machines each of those costs up to 10 us).
-constexpr std::size_t kHugePageBytes = 2 * 1024 * 1024;
+// Room a counted body is given at once for what it announces, at most: larger announcements get room as the
+// bytes arrive, so that a few bytes cannot make the reader hold a large room.
+constexpr std::size_t kTrustedRoom = 32 * 1024 * 1024;
+// What the allocator keeps beside a block it maps on its own, at most. A room this much short of whole huge
+// pages is mapped as whole huge pages, which the system may then place on a huge page boundary.
+constexpr std::size_t kAllocatorSlack = 64;
+
+// The room to reserve for Room bytes: whole huge pages less the allocator's slack when that leaves at most
+// half a huge page unused, else Room.
+std::size_t BodyRoom(std::size_t Room) {
+    const std::size_t whole =
+        (Room + kAllocatorSlack + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes - kAllocatorSlack;
+    return whole - Room <= kHugePageBytes / 2 ? whole : Room;
+}
 
 // Gives Body room for Room bytes, or twice its room when that is more (a chunked body grows a chunk at a
-// time); the whole huge pages within the first Room bytes, which are to be filled, are asked for before the
-// bytes already read are copied in, as a page once touched is not made part of a huge one. Room past them is
-// left to small pages: a huge page there would hold memory no byte may ever use.
+// time). A large room asks for huge pages over its first Room bytes before the bytes already read are copied
+// in; room past them is left to small pages, as it may never be used.
 void GrowBody(std::string& Body, std::size_t Room) {
-    if (Room < kHugePageBytes) {
+    if (Room < kHugePageBytes / 2) {
         Body.reserve(Room);
         return;
     }
     std::string grown;
-    grown.reserve(std::max(Room, 2 * Body.capacity()));
-    const auto start = reinterpret_cast<std::uintptr_t>(grown.data());
-    const std::uintptr_t from = (start + kHugePageBytes - 1) & ~std::uintptr_t{kHugePageBytes - 1};
-    const std::uintptr_t to = (start + Room) & ~std::uintptr_t{kHugePageBytes - 1};
-    if (to > from) {
-        // Only advice: where it fails or the system has no huge pages, the room is made of small ones.
-        madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-    }
+    grown.reserve(std::max(BodyRoom(Room), 2 * Body.capacity()));
+    AskHugePages(grown.data(), Room);
     grown.append(Body);
     Body = std::move(grown);
 }
@@ -135,10 +138,14 @@ bool ReadCounted(TLineReader& Lines, std::uint64_t Count, const THttpLimits& Lim
         if (kept + size > Limits.MaxBody)
             return false;
         if (Body.capacity() < kept + size) {
-            // Room grows with what has arrived, never past what is announced: growing by halves, as a string
-            // does, would copy a large body over fresh memory a dozen times.
-            GrowBody(Body, static_cast<std::size_t>(std::min<std::uint64_t>(
-                               {kept + Count, std::uint64_t{kBodyGrowth} * kept + size, Limits.MaxBody})));
+            // Room for all that is announced, up to kTrustedRoom; past that it grows with what has arrived,
+            // never past what is announced: growing by halves, as a string does, would copy a large body over
+            // fresh memory a dozen times.
+            GrowBody(Body,
+                     static_cast<std::size_t>(std::min<std::uint64_t>(
+                         {kept + Count,
+                          std::max<std::uint64_t>(std::uint64_t{kBodyGrowth} * kept + size, kTrustedRoom),
+                          Limits.MaxBody})));
         }
         if (!Lines.ReadExact(size, Body)) {
             Body.resize(kept);

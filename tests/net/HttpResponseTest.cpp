@@ -113,8 +113,9 @@ TEST(HttpResponse, ReadsEachShapeWholeAndByteByByte) {
     }
 }
 
-// A body of several MiB grows its room in steps, the last ones in huge pages where the system has them: the
-// bytes that arrived before each step come through unchanged, and a body cut short keeps its whole pieces.
+// A body of several MiB gets room for what it announces at once, in huge pages where the system has them, up
+// to a bound past which the room grows with what arrives: the bytes that arrived before each step come
+// through unchanged, and a body cut short keeps its whole pieces.
 TEST(HttpResponse, AMultiMegabyteBodyArrivesWholeOrInWholePieces) {
     std::string body(5 * 1024 * 1024 + 123, '\0');
     for (std::size_t i = 0; i < body.size(); ++i)
@@ -132,6 +133,14 @@ TEST(HttpResponse, AMultiMegabyteBodyArrivesWholeOrInWholePieces) {
         EXPECT_EQ(ReadHttpResponse(cutShort, "GET", THttpLimits(), response), THttpOutcome::BodyFailed);
         EXPECT_TRUE(response.Document == body.substr(0, cut / kBodyPiece * kBodyPiece));
     }
+
+    std::string large;
+    while (large.size() < 33 * 1024 * 1024)
+        large += body;
+    TMemorySource growing("HTTP/1.1 200 OK\r\nContent-Length: 50000000\r\n\r\n" + large, 1 << 20);
+    THttpResponse grown;
+    EXPECT_EQ(ReadHttpResponse(growing, "GET", THttpLimits(), grown), THttpOutcome::BodyFailed);
+    EXPECT_TRUE(grown.Document == large.substr(0, large.size() / kBodyPiece * kBodyPiece));
 
     std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
     const std::size_t chunk = 300000;
