@@ -67,7 +67,9 @@ const std::vector<std::uint32_t>& TQuoteRows::Of(const TStringMatrix& Rates, std
             continue;
         }
         const auto [id, src, dst] = quote.First<3>();
-        if (src == SrcCode && dst == DstCode) {
+        // Both lengths come from the row's record; the text is read only when both match.
+        if (src.size() == SrcCode.size() && dst.size() == DstCode.size() && src == SrcCode &&
+            dst == DstCode) {
             FRows.push_back(static_cast<std::uint32_t>(i));
         }
     }
