@@ -1,8 +1,8 @@
 #include "net/HttpResponse.h"
 
-#include "net/HugePages.h"
 #include "net/LineReader.h"
 #include "text/Ascii.h"
+#include "text/HugePages.h"
 
 #include <algorithm>
 #include <charconv>
@@ -29,18 +29,10 @@ std::size_t BodyRoom(std::size_t Room) {
 }
 
 // Gives Body room for Room bytes, or twice its room when that is more (a chunked body grows a chunk at a
-// time). A large room asks for huge pages over its first Room bytes before the bytes already read are copied
-// in; room past them is left to small pages, as it may never be used.
+// time); a large room asks for huge pages over its first Room bytes only, as room past them may never be
+// used.
 void GrowBody(std::string& Body, std::size_t Room) {
-    if (Room < kHugePageBytes / 2) {
-        Body.reserve(Room);
-        return;
-    }
-    std::string grown;
-    grown.reserve(std::max(BodyRoom(Room), 2 * Body.capacity()));
-    AskHugePages(grown.data(), Room);
-    grown.append(Body);
-    Body = std::move(grown);
+    ReserveInHugePages(Body, std::max(BodyRoom(Room), 2 * Body.capacity()), Room);
 }
 
 template <typename TNumber> std::optional<TNumber> ParseWhole(std::string_view Text, int Base) {

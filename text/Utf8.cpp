@@ -1,5 +1,7 @@
 #include "text/Utf8.h"
 
+#include "text/HugePages.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -39,11 +41,14 @@ bool IsValidUtf8(std::string_view Bytes) {
 
 std::string DecodeUtf8Lenient(std::string_view Bytes) {
     std::size_t valid = ValidUtf8Prefix(Bytes);
-    if (valid == Bytes.size()) {
-        return std::string(Bytes);
-    }
     std::string out;
-    out.reserve(Bytes.size() + Bytes.size() / 4);
+    if (valid == Bytes.size()) {
+        ReserveInHugePages(out, Bytes.size(), Bytes.size());
+        out.assign(Bytes);
+        return out;
+    }
+    // Most of the room is what the bytes take if few are malformed.
+    ReserveInHugePages(out, Bytes.size() + Bytes.size() / 4, Bytes.size());
     // Runs of well-formed text are copied whole; each malformed subpart between them becomes U+FFFD.
     for (;;) {
         out.append(Bytes.substr(0, valid));

@@ -1,8 +1,10 @@
-#include "net/HugePages.h"
+#include "text/HugePages.h"
+#include "text/Utf8.h"
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace {
@@ -39,4 +41,26 @@ TEST(HugePages, AskingKeepsEveryByteInAndAroundTheRoom) {
         bytes[i] = Pattern(i, 2);
     }
     EXPECT_TRUE(HoldsPattern(bytes, 2));
+}
+
+// Large rooms of text grown for huge pages keep what they held: a string given room, and the copies the
+// lenient decoding makes of a large valid text and of one with a malformed byte.
+TEST(HugePages, LargeRoomsKeepWhatTheyHold) {
+    std::string text(3 * kHugePageBytes / 2, '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char>('a' + Pattern(i, 3) % 26);
+    }
+    std::string grown = text.substr(0, 1000);
+    ReserveInHugePages(grown, 2 * text.size(), text.size());
+    EXPECT_GE(grown.capacity(), 2 * text.size());
+    EXPECT_EQ(grown, text.substr(0, 1000));
+    ReserveInHugePages(grown, 10, 10); // room enough already
+    EXPECT_EQ(grown, text.substr(0, 1000));
+
+    EXPECT_EQ(DecodeUtf8Lenient(text), text);
+    std::string malformed = text;
+    malformed[kHugePageBytes] = '\xFF';
+    std::string expected = text;
+    expected.replace(kHugePageBytes, 1, "\xEF\xBF\xBD");
+    EXPECT_EQ(DecodeUtf8Lenient(malformed), expected);
 }

@@ -3,6 +3,7 @@
 // which on some virtual machines costs up to 10 us each.
 
 #include <cstddef>
+#include <string>
 
 inline constexpr std::size_t kHugePageBytes = 2 * 1024 * 1024;
 
@@ -12,3 +13,8 @@ inline constexpr std::size_t kHugePageBytes = 2 * 1024 * 1024;
 // page wholly within the room is only marked, and becomes huge when it is first written. Only advice: where
 // the system refuses (no huge pages, an older kernel), the room stays in small pages. Never throws.
 void AskHugePages(const void* Room, std::size_t Bytes);
+
+// Gives Text room for Capacity bytes, asking for huge pages over its first Filled bytes (at most Capacity)
+// before the bytes it holds are copied in; a room of less than half a huge page is only reserved. Throws what
+// allocation throws.
+void ReserveInHugePages(std::string& Text, std::size_t Capacity, std::size_t Filled);

@@ -1,7 +1,8 @@
-#include "net/HugePages.h"
+#include "text/HugePages.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include <sys/mman.h>
 
@@ -27,4 +28,19 @@ void AskHugePages(const void* Room, std::size_t Bytes) {
             madvise(at, kHugePageBytes, MADV_COLLAPSE);
         }
     }
+}
+
+void ReserveInHugePages(std::string& Text, std::size_t Capacity, std::size_t Filled) {
+    if (Capacity <= Text.capacity()) {
+        return;
+    }
+    if (Filled < kHugePageBytes / 2) {
+        Text.reserve(Capacity);
+        return;
+    }
+    std::string grown;
+    grown.reserve(Capacity);
+    AskHugePages(grown.data(), std::min(Filled, Capacity));
+    grown.append(Text);
+    Text = std::move(grown);
 }
