@@ -98,8 +98,9 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
     TExchangerLookup lookup(Exchangers);
 
     for (const std::uint32_t at : Quotes.Of(Rates, srcCode, dstCode)) {
-        const TStringRow quote = Rates[at];
-        const std::string_view id = quote.front();
+        // Every quoting row has at least six fields; one walk of its record finds them.
+        const std::array<std::string_view, 6> quote = Rates[at].First<6>();
+        const std::string_view id = quote[0];
         long double give = ParseDecimal(quote[3]).value_or(1);
         long double get = ParseDecimal(quote[4]).value_or(1);
         const long double reserve = ParseDecimal(quote[5]).value_or(0);
