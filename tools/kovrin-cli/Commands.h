@@ -32,3 +32,5 @@ extern const TCommand kFeedCommand;
 extern const TCommand kGuidCommand;
 // watch: the best offer for a pair, polled until a level is crossed (WatchCommand.cpp).
 extern const TCommand kWatchCommand;
+// history: the rates recorded for a pair (HistoryCommand.cpp).
+extern const TCommand kHistoryCommand;

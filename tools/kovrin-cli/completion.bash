@@ -45,6 +45,7 @@ _kovrin_cli() {
         offers) offer="table csv json" ;;
         feed) offer="raw tsv" ;;
         watch) offer="text json" ;;
+        history) offer="text csv json" ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$offer" -- "$cur")
         return
@@ -54,12 +55,17 @@ _kovrin_cli() {
         COMPREPLY=()
         return
         ;;
+    --since)
+        mapfile -t COMPREPLY < <(compgen -W "24h 7d 30d 1y" -- "$cur")
+        return
+        ;;
     esac
 
     case $command in
-    "") offer="offers feed request guid watch --service --feeds --help --version" ;;
+    "") offer="offers feed request guid watch history --service --feeds --help --version" ;;
     offers) offer="--give-amount --get-amount --format --service --feeds --help" ;;
-    watch) offer="--interval --count --above --below --format --service --feeds --help" ;;
+    watch) offer="--interval --count --above --below --format --no-record --service --feeds --help" ;;
+    history) offer="--since --format --help" ;;
     feed)
         offer="--format --service --feeds --help"
         local word named=''
