@@ -1,10 +1,12 @@
 #include "history/HistoryStore.h"
 #include "history/Decimate.h"
+#include "history/HistoryRecorder.h"
 #include "history/RollUp.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <sys/stat.h>
 #include <thread>
 
@@ -131,19 +133,30 @@ TEST(HistoryWriters, TwoWritersAtOnceLoseNoPoint) {
     TTempDir dir;
     constexpr int kRefreshes = 150;
     const THistoryPair other{"Tether USDT", "Сбербанк RUB", "USDT", "SBERRUB"};
-    const auto writer = [&] {
+    // Both record the same moments: neither point may replace the other's.
+    std::thread watch([&] {
         auto store = OpenIn(dir);
         ASSERT_TRUE(store);
-        // Both record the same moments: neither point may replace the other's.
         for (int i = 0; i < kRefreshes; ++i) {
             const std::int64_t at = kStart + i * kMinute;
             ASSERT_TRUE(store->Record({{kPair, At(at, i)}, {other, At(at, i)}}, at));
         }
-    };
-    std::thread window(writer);
-    std::thread watch(writer);
-    window.join();
+    });
+    std::atomic<int> written = 0;
+    {
+        THistoryRecorder window(dir / "kovrin/history.sqlite",
+                                [](const std::string& Line) { ADD_FAILURE() << Line; });
+        for (int i = 0; i < kRefreshes; ++i) {
+            const std::int64_t at = kStart + i * kMinute;
+            window.Post(
+                [&, i, at](THistoryStore&) {
+                    return std::vector<TPairPoint>{{kPair, At(at, i)}, {other, At(at, i)}};
+                },
+                at, [&](bool Written) { written += Written; });
+        }
+    } // the recorder finishes what was posted before it goes
     watch.join();
+    EXPECT_EQ(written, kRefreshes);
     auto store = OpenIn(dir);
     ASSERT_TRUE(store);
     EXPECT_EQ(store->Read(kPair, 0).size(), 2u * kRefreshes);
