@@ -81,7 +81,7 @@ void BM_PostRefreshToRecorder(benchmark::State& State) {
         State.ResumeTiming();
     }
 }
-BENCHMARK(BM_PostRefreshToRecorder)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PostRefreshToRecorder)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
 // The recorder's own work per refresh: one transaction with 20 pairs' points.
 void BM_RecordRefreshOf20Pairs(benchmark::State& State) {
@@ -97,7 +97,7 @@ void BM_RecordRefreshOf20Pairs(benchmark::State& State) {
         store->Record(points, point.TimeMs);
     }
 }
-BENCHMARK(BM_RecordRefreshOf20Pairs)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RecordRefreshOf20Pairs)->Unit(benchmark::kMicrosecond)->Iterations(500);
 
 // A year of 5-minute refreshes over 20 pairs, recorded an hour at a time (the roll-ups come out the same as
 // per refresh): the file's size at the end, in MB.

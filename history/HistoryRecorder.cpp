@@ -1,5 +1,7 @@
 #include "history/HistoryRecorder.h"
 
+#include "history/FollowedPairs.h"
+
 #include <future>
 
 THistoryRecorder::THistoryRecorder(std::filesystem::path File, THistoryProblemSink Sink)
@@ -29,6 +31,36 @@ void THistoryRecorder::Post(TJob Job, std::int64_t NowMs, std::function<void(boo
     {
         std::lock_guard lock(FLock);
         FQueue.push_back(std::move(item));
+    }
+    FWake.notify_all();
+}
+
+void THistoryRecorder::PostRefresh(TStringMatrix Rates, TStringMatrix Names, TStringMatrix Exchangers,
+                                   std::optional<THistoryPair> Current, std::vector<TRateAlert> Alerts,
+                                   std::int64_t NowMs, std::int64_t SpanMs,
+                                   std::function<void(bool Written)> Done) {
+    Post(
+        [Rates = std::move(Rates), Names = std::move(Names), Exchangers = std::move(Exchangers),
+         Current = std::move(Current), Alerts = std::move(Alerts), NowMs, SpanMs](THistoryStore& Store) {
+            std::vector<TPairPoint> points;
+            for (THistoryPair pair :
+                 FollowedPairs(Current, Alerts, Store.ChosenSince(NowMs - kChosenPairDaysMs))) {
+                if (std::optional<TRatePoint> point =
+                        PairPoint(Rates, Names, Exchangers, pair, NowMs, SpanMs)) {
+                    points.push_back({std::move(pair), std::move(*point)});
+                }
+            }
+            return points;
+        },
+        NowMs, std::move(Done));
+}
+
+void THistoryRecorder::PostChosen(THistoryPair Pair, std::int64_t NowMs) {
+    {
+        std::lock_guard lock(FLock);
+        FQueue.push_back({[Pair = std::move(Pair), NowMs](THistoryStore* Store) {
+            return Store != nullptr && Store->NoteChosen(Pair, NowMs);
+        }});
     }
     FWake.notify_all();
 }
