@@ -8,14 +8,14 @@ std::vector<TChartColumn> DecimateToColumns(const std::vector<TRatePoint>& Point
         return {};
     }
     std::vector<TChartColumn> columns(static_cast<std::size_t>(Columns));
-    const long double width = static_cast<long double>(ToMs - FromMs) / Columns;
+    const std::int64_t span = ToMs - FromMs;
     const TRatePoint* previous = nullptr;
     for (const TRatePoint& point : Points) {
         if (point.TimeMs < FromMs || point.TimeMs >= ToMs) {
             continue;
         }
-        const auto at = std::min<std::size_t>(static_cast<std::size_t>((point.TimeMs - FromMs) / width),
-                                              columns.size() - 1);
+        // Integer arithmetic: a span of centuries in milliseconds times a few thousand columns fits 64 bits.
+        const auto at = static_cast<std::size_t>((point.TimeMs - FromMs) * Columns / span);
         TChartColumn& column = columns[at];
         if (!column.Filled) {
             column = {true,         point.Low,    point.High,

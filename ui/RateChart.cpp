@@ -20,6 +20,28 @@ QString Number(double Value) {
     return QString::fromStdString(RateText(Value));
 }
 
+// The values of the value axis's grid lines: round values (1, 2, 2.5 or 5 times a power of ten apart) within
+// [Low, High], about kHorizontalLines of them.
+std::vector<double> Ticks(double Low, double High) {
+    std::vector<double> ticks;
+    const double rough = (High - Low) / kHorizontalLines;
+    if (!(rough > 0) || !std::isfinite(rough)) {
+        return ticks;
+    }
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double step = 10 * power;
+    for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
+        if (rough <= factor * power) {
+            step = factor * power;
+            break;
+        }
+    }
+    for (double k = std::ceil(Low / step); k * step <= High; ++k) {
+        ticks.push_back(k * step);
+    }
+    return ticks;
+}
+
 } // namespace
 
 TRateChart::TRateChart(QWidget* Parent) : QWidget(Parent) {
@@ -57,8 +79,10 @@ void TRateChart::SetLevels(std::vector<double> Levels) {
 
 QRect TRateChart::PlotRect() const {
     const QFontMetrics metrics(font());
-    const int labelWidth =
-        std::max(metrics.horizontalAdvance(Number(FHigh)), metrics.horizontalAdvance(Number(FLow)));
+    int labelWidth = 0;
+    for (const double value : Ticks(FLow, FHigh)) {
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(Number(value)));
+    }
     return rect().adjusted(kMargin + labelWidth + kMargin, kMargin + metrics.height() / 2, -kMargin,
                            -(kMargin + metrics.height() + 2));
 }
@@ -150,9 +174,8 @@ void TRateChart::paintEvent(QPaintEvent*) {
     grid.setAlpha(40);
     const QFontMetrics metrics(font());
 
-    // The value axis: a few grid lines with their values, and the times at both ends and the middle.
-    for (int i = 0; i <= kHorizontalLines; ++i) {
-        const double value = FLow + (FHigh - FLow) * i / kHorizontalLines;
+    // The value axis: grid lines at round values, and the times at both ends and the middle.
+    for (const double value : Ticks(FLow, FHigh)) {
         const int y = static_cast<int>(std::lround(YOf(value, plot)));
         painter.setPen(grid);
         painter.drawLine(plot.left(), y, plot.right(), y);
