@@ -114,28 +114,27 @@ void ScanRates(const TStringMatrix& Rates, std::string_view SrcCode, std::string
     }
 }
 
-TRoute MakeRoute(const TFoundRoute& Found, const TStringMatrix& Rates, const TRouteGraph& Graph,
-                 TLegReader& Reader, bool AmountTyped) {
+TRoute MakeRoute(const TFoundRoute& Found, const TRouteGraph& Graph, TLegReader& Reader,
+                 const TOfferControls& Controls, bool AmountTyped) {
     TRoute route;
     route.Rate = Found.Rate;
     route.Give = static_cast<double>(RoundTo(Found.Flow[0], 4));
     route.Get = static_cast<double>(RoundTo(Found.Flow[static_cast<std::size_t>(Found.Count)], 4));
+    for (int i = 0; i + 1 < Found.Count; ++i) {
+        route.Via.emplace_back(Graph.ViaNames[static_cast<std::size_t>(Found.Legs[i]->To)]);
+    }
     for (int i = 0; i < Found.Count; ++i) {
         const TRouteCandidate& leg = *Found.Legs[i];
-        const auto [id, from, to] = Rates[leg.Row].First<3>();
         TRouteLeg& shown = route.Legs.emplace_back();
         shown.Row = leg.Row;
         shown.EID = Reader.EID(leg.Exchanger);
         shown.Exchanger = Reader.Name(leg.Exchanger);
-        shown.From = from;
-        shown.To = to;
+        shown.From = i == 0 ? *Controls.SrcName : route.Via[static_cast<std::size_t>(i - 1)];
+        shown.To = i + 1 == Found.Count ? *Controls.DstName : route.Via[static_cast<std::size_t>(i)];
         shown.Rate = leg.Rate;
         shown.SrcRate = static_cast<double>(RoundTo(AmountTyped ? Found.Flow[i] : leg.Give, 4));
         shown.DstRate = static_cast<double>(RoundTo(AmountTyped ? Found.Flow[i + 1] : leg.Get, 4));
         shown.Reserve = static_cast<double>(RoundTo(leg.Reserve, 2));
-        if (leg.To >= 0) {
-            route.Via.emplace_back(Graph.ViaNames[static_cast<std::size_t>(leg.To)]);
-        }
     }
     return route;
 }
@@ -191,11 +190,16 @@ TRoutes FindRoutes(const TStringMatrix& Rates, const TStringMatrix& Names, const
     SearchRoutes(graph, Options.MaxLegs, best);
     const bool amountTyped = amounts.Src > 0 || amounts.Dst > 0;
     for (const TFoundRoute& found : best.Take()) {
-        result.Routes.push_back(MakeRoute(found, Rates, graph, reader, amountTyped));
+        result.Routes.push_back(MakeRoute(found, graph, reader, Controls, amountTyped));
     }
     return result;
 }
 
 long double RouteGainPercent(long double Rate, long double Direct) {
     return (Rate / Direct - 1) * 100;
+}
+
+std::string RouteGainText(long double Rate, long double Direct) {
+    const long double percent = RoundTo(RouteGainPercent(Rate, Direct), 2);
+    return (percent > 0 ? "+" : "") + FormatGeneral(static_cast<double>(percent)) + " %";
 }

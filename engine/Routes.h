@@ -16,7 +16,7 @@ struct TRouteLeg {
     std::uint32_t Row = 0; // the rates row
     std::int32_t EID = 0;
     std::string Exchanger; // as an offer shows it
-    std::string From;      // currency codes
+    std::string From;      // display names of the currencies given and received
     std::string To;
     long double Rate = 0; // what one unit given buys: get / give of the quote
     // As an offer of this leg shows it: the leg's amounts for the route's typed amounts, else the quote's
@@ -63,3 +63,6 @@ TRoutes FindRoutes(const TStringMatrix& Rates, const TStringMatrix& Names, const
 
 // By how many percent Rate exceeds Direct (above 0). Never throws.
 long double RouteGainPercent(long double Rate, long double Direct);
+// The same as the window and kovrin-cli show it, to 2 decimals with its sign: "+1.27 %", "-0.5 %". Never
+// throws beyond allocation.
+std::string RouteGainText(long double Rate, long double Direct);

@@ -229,5 +229,7 @@ TEST(FindRoutes, HiddenCurrenciesAreNeverPassedThrough) {
     ASSERT_EQ(all.Routes.size(), 3u);
     EXPECT_EQ(all.Routes[0].Via, (std::vector<std::string>{"X", "Y"}));
     EXPECT_EQ(all.Routes[0].Rate, 90);
+    EXPECT_EQ(all.Routes[0].Legs[1].From + ">" + all.Routes[0].Legs[1].To + ">" + all.Routes[0].Legs[2].To,
+              "X>Y>B");
     EXPECT_EQ(RouteGainPercent(all.Routes[0].Rate, *all.Direct), 2900);
 }
