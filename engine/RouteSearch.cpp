@@ -54,6 +54,47 @@ std::optional<TRouteFlow> Flow(const TRouteLegs& Legs, int Count, TRouteAmounts 
     return at;
 }
 
+// The routes through currency X. With a source amount, what leg 1 pays grows with its rate, so the first legs
+// whose output a last leg's reserve covers are the tail of the list (sorted by rate, best first): found by
+// bisection per last leg. With a target amount, what leg 1 must pay shrinks as leg 2's rate grows, so the
+// last legs a first leg can feed are the head of their list.
+void SearchThrough(const std::vector<TRouteCandidate>& Firsts, const std::vector<TRouteCandidate>& Lasts,
+                   TBestRoutes& Best) {
+    const TRouteAmounts amounts = Best.Amounts();
+    if (amounts.Src > 0) {
+        for (const TRouteCandidate& last : Lasts) {
+            if (Best.Beaten(Firsts.front().Rate * last.Rate)) {
+                break;
+            }
+            // The same products Flow tests, so the cut is exact.
+            const auto from =
+                std::partition_point(Firsts.begin(), Firsts.end(), [&](const TRouteCandidate& first) {
+                    return last.Reserve < amounts.Src * first.Rate * last.Rate;
+                });
+            for (auto first = from; first != Firsts.end(); ++first) {
+                const long double rate = first->Rate * last.Rate;
+                if (Best.Beaten(rate)) {
+                    break;
+                }
+                Best.Offer({&*first, &last, nullptr}, 2, rate);
+            }
+        }
+        return;
+    }
+    for (const TRouteCandidate& first : Firsts) {
+        if (Best.Beaten(first.Rate * Lasts.front().Rate)) {
+            break;
+        }
+        for (const TRouteCandidate& last : Lasts) {
+            const long double rate = first.Rate * last.Rate;
+            if (Best.Beaten(rate) || (amounts.Dst > 0 && first.Reserve < amounts.Dst / last.Rate)) {
+                break;
+            }
+            Best.Offer({&first, &last, nullptr}, 2, rate);
+        }
+    }
+}
+
 void SearchTwoLegs(const TRouteGraph& Graph, TBestRoutes& Best) {
     // The currencies whose best pair of legs pays most are tried first, so the rest is soon cut off.
     std::vector<std::pair<long double, int>> order;
@@ -68,19 +109,7 @@ void SearchTwoLegs(const TRouteGraph& Graph, TBestRoutes& Best) {
         if (Best.Beaten(bound)) {
             break;
         }
-        const std::vector<TRouteCandidate>& lasts = Graph.Lasts[x];
-        for (const TRouteCandidate& first : Graph.Firsts[x]) {
-            if (Best.Beaten(first.Rate * lasts.front().Rate)) {
-                break;
-            }
-            for (const TRouteCandidate& last : lasts) {
-                const long double rate = first.Rate * last.Rate;
-                if (Best.Beaten(rate)) {
-                    break;
-                }
-                Best.Offer({&first, &last, nullptr}, 2, rate);
-            }
-        }
+        SearchThrough(Graph.Firsts[x], Graph.Lasts[x], Best);
     }
 }
 

@@ -61,6 +61,7 @@ class TBestRoutes final {
     bool Beaten(long double Bound) const { return FTop == 0 || (Full() && Bound < FHeap.front().Rate); }
     // Keeps the route of Count legs when it ranks among the best and its legs' reserves serve the amounts.
     void Offer(const TRouteLegs& Legs, int Count, long double Rate);
+    const TRouteAmounts& Amounts() const { return FAmounts; }
     // The routes kept, best first.
     std::vector<TFoundRoute> Take();
 

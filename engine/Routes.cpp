@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -14,7 +15,7 @@ namespace {
 class TLegReader final {
   public:
     TLegReader(const TStringMatrix& Rates, const TStringMatrix& Exchangers)
-        : FRates(Rates), FExchangers(Exchangers), FLookup(Exchangers), FState(Exchangers.size(), 0) {}
+        : FRates(Rates), FExchangers(Exchangers), FLookup(Exchangers) {}
 
     std::optional<TRouteCandidate> Read(std::uint32_t Row, int From, int To) {
         const std::array<std::string_view, 6> quote = FRates[Row].First<6>();
@@ -40,22 +41,26 @@ class TLegReader final {
   private:
     // The exchangers row an offer would show for Id, or -1.
     int Exchanger(std::string_view Id) {
-        const int index = FLookup.Find(Id);
-        if (index < 0) {
+        const auto [known, added] = FById.try_emplace(Id, -1);
+        if (added) {
+            known->second = Usable(FLookup.Find(Id));
+        }
+        return known->second;
+    }
+
+    // Index when an offer would show that exchangers row, else -1.
+    int Usable(int Index) const {
+        if (Index < 0) {
             return -1;
         }
-        signed char& state = FState[static_cast<std::size_t>(index)];
-        if (state == 0) {
-            const TStringRow row = FExchangers[static_cast<std::size_t>(index)];
-            state = row.size() >= 4 && ParseInt32(row[0]) ? 1 : -1;
-        }
-        return state > 0 ? index : -1;
+        const TStringRow row = FExchangers[static_cast<std::size_t>(Index)];
+        return row.size() >= 4 && ParseInt32(row[0]) ? Index : -1;
     }
 
     const TStringMatrix& FRates;
     const TStringMatrix& FExchangers;
     TExchangerLookup FLookup;
-    std::vector<signed char> FState; // per exchangers row: 0 not read yet, 1 usable, -1 not
+    std::unordered_map<std::string_view, int> FById; // ids met so far, with what Exchanger gave
 };
 
 // Whether a direct quote passes the amounts' reserve tests, computed as the offer table computes them.
@@ -65,6 +70,12 @@ bool DirectServes(const TRouteCandidate& Quote, TRouteAmounts Amounts) {
         return false;
     }
     return !(Amounts.Dst > 0 && Quote.Reserve < Amounts.Dst);
+}
+
+// Exact equality, with the lengths from the row's record and the first bytes compared before the rest: most
+// rows are told apart without a call to memcmp.
+bool SameCode(std::string_view A, std::string_view B) {
+    return A.size() == B.size() && (A.empty() || (A[0] == B[0] && A == B));
 }
 
 void ScanRates(const TStringMatrix& Rates, std::string_view SrcCode, std::string_view DstCode, int MaxLegs,
@@ -81,8 +92,8 @@ void ScanRates(const TStringMatrix& Rates, std::string_view SrcCode, std::string
         const auto [id, from, to] = row.First<3>();
         const auto at = static_cast<std::uint32_t>(i);
         // Both lengths come from the row's record: most rows are left without reading their text.
-        const bool fromSrc = from.size() == SrcCode.size() && from == SrcCode;
-        const bool toDst = to.size() == DstCode.size() && to == DstCode;
+        const bool fromSrc = SameCode(from, SrcCode);
+        const bool toDst = SameCode(to, DstCode);
         if (fromSrc && toDst) {
             const std::optional<TRouteCandidate> quote = Reader.Read(at, -1, -1);
             if (quote && DirectServes(*quote, Amounts) && (!Graph.Direct || quote->Rate > *Graph.Direct)) {
@@ -91,14 +102,18 @@ void ScanRates(const TStringMatrix& Rates, std::string_view SrcCode, std::string
         } else if (fromSrc) {
             const int x = via(to);
             if (x >= 0) {
-                if (const std::optional<TRouteCandidate> leg = Reader.Read(at, -1, x)) {
+                // A first leg that cannot pay out the source amount's worth serves no route; the same product
+                // as the route's own test.
+                const std::optional<TRouteCandidate> leg = Reader.Read(at, -1, x);
+                if (leg && !(Amounts.Src > 0 && leg->Reserve < Amounts.Src * leg->Rate)) {
                     Graph.Firsts[x].push_back(*leg);
                 }
             }
         } else if (toDst) {
             const int x = via(from);
             if (x >= 0) {
-                if (const std::optional<TRouteCandidate> leg = Reader.Read(at, x, -1)) {
+                const std::optional<TRouteCandidate> leg = Reader.Read(at, x, -1);
+                if (leg && !(Amounts.Dst > 0 && leg->Reserve < Amounts.Dst)) {
                     Graph.Lasts[x].push_back(*leg);
                 }
             }
