@@ -210,6 +210,16 @@ TRoutes FindRoutes(const TStringMatrix& Rates, const TStringMatrix& Names, const
     return result;
 }
 
+std::vector<TRoute> RoutesWorthShowing(const TRoutes& Routes) {
+    std::vector<TRoute> shown;
+    for (const TRoute& route : Routes.Routes) {
+        if (!Routes.Direct || route.Rate > *Routes.Direct) {
+            shown.push_back(route);
+        }
+    }
+    return shown;
+}
+
 long double RouteGainPercent(long double Rate, long double Direct) {
     return (Rate / Direct - 1) * 100;
 }

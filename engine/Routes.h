@@ -61,6 +61,10 @@ struct TRouteOptions {
 TRoutes FindRoutes(const TStringMatrix& Rates, const TStringMatrix& Names, const TStringMatrix& Exchangers,
                    const TOfferControls& Controls, const TRouteOptions& Options);
 
+// What the window lists: the routes that pay more than the best direct offer, or all of them when the pair
+// has no direct offer, best first. Never throws beyond allocation.
+std::vector<TRoute> RoutesWorthShowing(const TRoutes& Routes);
+
 // By how many percent Rate exceeds Direct (above 0). Never throws.
 long double RouteGainPercent(long double Rate, long double Direct);
 // The same as the window and kovrin-cli show it, to 2 decimals with its sign: "+1.27 %", "-0.5 %". Never

@@ -216,12 +216,12 @@ TEST(FindRoutes, HiddenCurrenciesAreNeverPassedThrough) {
     const TStringMatrix exchangers = {{"1", "One", "", ""}};
     const TStringMatrix rates = {{"1", "a", "x", "1", "5", "9"}, {"1", "x", "b", "1", "5", "9"},
                                  {"1", "a", "y", "1", "2", "9"}, {"1", "y", "b", "1", "2", "9"},
-                                 {"1", "x", "y", "1", "9", "9"}, {"1", "a", "b", "1", "3", "9"}};
+                                 {"1", "x", "y", "1", "9", "9"}, {"1", "a", "b", "1", "5", "9"}};
     TRouteOptions options;
     options.MaxLegs = 3;
     options.HiddenCodes = {"x"};
     const TRoutes found = FindRoutes(rates, names, exchangers, {"A", "B", "", ""}, options);
-    EXPECT_EQ(found.Direct, 3);
+    EXPECT_EQ(found.Direct, 5);
     ASSERT_EQ(found.Routes.size(), 1u);
     EXPECT_EQ(found.Routes[0].Via, std::vector<std::string>{"Y"});
     options.HiddenCodes.clear();
@@ -231,5 +231,8 @@ TEST(FindRoutes, HiddenCurrenciesAreNeverPassedThrough) {
     EXPECT_EQ(all.Routes[0].Rate, 90);
     EXPECT_EQ(all.Routes[0].Legs[1].From + ">" + all.Routes[0].Legs[1].To + ">" + all.Routes[0].Legs[2].To,
               "X>Y>B");
-    EXPECT_EQ(RouteGainPercent(all.Routes[0].Rate, *all.Direct), 2900);
+    EXPECT_EQ(RouteGainText(all.Routes[0].Rate, *all.Direct), "+1700 %");
+    // The window lists what beats the direct rate of 5; every route when there is no direct offer.
+    EXPECT_EQ(RoutesWorthShowing(all).size(), 2u);
+    EXPECT_EQ(RoutesWorthShowing({std::nullopt, all.Routes}).size(), 3u);
 }
