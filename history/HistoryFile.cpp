@@ -1,5 +1,6 @@
 #include "history/HistoryFile.h"
 
+#include "settings/PrivateFiles.h"
 #include "settings/SettingsLocation.h"
 
 #include <cerrno>
@@ -12,22 +13,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Checks (and tightens) one entry that must be the user's own: Folder a directory, else a regular file.
-bool OwnEntry(const fs::path& Path, bool Folder, std::string& Problem) {
+// Checks (and tightens) a file that must be the user's own: a regular file, not a link, 0600.
+bool OwnFile(const fs::path& Path, std::string& Problem) {
     struct stat info {};
     if (::lstat(Path.c_str(), &info) != 0) {
         Problem = Path.string() + ": " + std::strerror(errno);
         return false;
     }
-    const bool kindOk = Folder ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode);
-    if (!kindOk || info.st_uid != ::geteuid()) {
-        Problem = Path.string() + (S_ISLNK(info.st_mode) ? " is a symbolic link"
-                                   : !kindOk             ? (Folder ? " is no folder" : " is no regular file")
-                                                         : " belongs to another user");
+    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        Problem = Path.string() + (S_ISLNK(info.st_mode)    ? " is a symbolic link"
+                                   : !S_ISREG(info.st_mode) ? " is no regular file"
+                                                            : " belongs to another user");
         return false;
     }
-    const mode_t wanted = Folder ? 0700 : 0600;
-    if ((info.st_mode & 0777) != wanted && ::chmod(Path.c_str(), wanted) != 0) {
+    if ((info.st_mode & 0777) != 0600 && ::chmod(Path.c_str(), 0600) != 0) {
         Problem = Path.string() + ": " + std::strerror(errno);
         return false;
     }
@@ -42,14 +41,7 @@ fs::path HistoryFilePath() {
 
 bool PrepareHistoryFile(const fs::path& File, std::string& Problem) noexcept {
     try {
-        const fs::path folder = File.parent_path();
-        std::error_code error;
-        fs::create_directories(folder.parent_path(), error);
-        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-            Problem = folder.string() + ": " + std::strerror(errno);
-            return false;
-        }
-        if (!OwnEntry(folder, true, Problem)) {
+        if (!PreparePrivateFolder(File.parent_path(), Problem)) {
             return false;
         }
         const int fd = ::open(File.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -59,7 +51,7 @@ bool PrepareHistoryFile(const fs::path& File, std::string& Problem) noexcept {
             Problem = File.string() + ": " + std::strerror(errno);
             return false;
         }
-        return OwnEntry(File, false, Problem);
+        return OwnFile(File, Problem);
     } catch (...) {
         Problem = "out of memory";
         return false;

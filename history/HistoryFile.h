@@ -8,9 +8,10 @@
 // DataHome() / "kovrin" / "history.sqlite". Never throws.
 std::filesystem::path HistoryFilePath();
 
-// Makes File's folder (0700) and File (0600) when missing, and takes group and other permissions off both
-// when present. False, with Problem saying why, when the folder or the file is a symbolic link, is not a
-// folder or a regular file, or belongs to someone else, or cannot be made. Never throws.
+// Makes File's folder (PreparePrivateFolder: 0700, the user's own) and File (0600) when missing, and takes
+// group and other permissions off File when present. False, with Problem saying why, when the folder is not
+// a private folder, or the file is a symbolic link, no regular file, or someone else's, or cannot be made.
+// Never throws.
 bool PrepareHistoryFile(const std::filesystem::path& File, std::string& Problem) noexcept;
 
 // Moves a damaged File aside as File + ".damaged" (its journal files alike, replacing earlier ones), so a new

