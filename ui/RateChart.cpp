@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -175,10 +176,16 @@ void TRateChart::paintEvent(QPaintEvent*) {
     const QFontMetrics metrics(font());
 
     // The value axis: grid lines at round values, and the times at both ends and the middle.
+    // In a short chart only the labels that keep a line's height apart are written.
+    int labelledY = std::numeric_limits<int>::max();
     for (const double value : Ticks(FLow, FHigh)) {
         const int y = static_cast<int>(std::lround(YOf(value, plot)));
         painter.setPen(grid);
         painter.drawLine(plot.left(), y, plot.right(), y);
+        if (labelledY - y < metrics.height()) {
+            continue;
+        }
+        labelledY = y;
         painter.setPen(text);
         painter.drawText(
             QRect(kMargin, y - metrics.height() / 2, plot.left() - 2 * kMargin, metrics.height()),
