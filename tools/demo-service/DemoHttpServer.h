@@ -14,6 +14,8 @@
 #include <set>
 #include <string>
 
+struct ssl_ctx_st;
+
 struct TDemoServerLimits {
     int Backlog = 1024;                               // connections waiting to be accepted
     std::size_t MaxConnections = 1000;                // served at once; further ones wait to be accepted
@@ -30,6 +32,10 @@ class TDemoHttpServer final : public httplib::Server {
   public:
     explicit TDemoHttpServer(TDemoServerLimits Limits = {}) : FLimits(Limits) {}
     ~TDemoHttpServer() override;
+
+    // Serves https from now on, with the certificate chain in CertFile and its key in KeyFile (PEM). False,
+    // with Error saying why, when they cannot be loaded or do not match. Never throws but for memory.
+    bool UseTls(const std::string& CertFile, const std::string& KeyFile, std::string& Error);
 
     // Binds Host and Port (0: any free port) and listens with the deep backlog at once, so that a crowd
     // connecting before Serve runs is queued too. The port, or -1 when it cannot be bound. Never throws.
@@ -51,4 +57,5 @@ class TDemoHttpServer final : public httplib::Server {
     std::condition_variable FChanged;
     bool FStopping = false;
     std::set<int> FConnections; // sockets being served
+    ssl_ctx_st* FTls = nullptr; // set: every connection speaks TLS
 };
