@@ -2,6 +2,7 @@
 
 #include "app/QuitSignals.h"
 #include "engine/FeedCache.h"
+#include "engine/ServiceAddress.h"
 #include "globals/Globals.h"
 #include "settings/SettingsLocation.h"
 #include "ui/FeedKeeper.h"
@@ -139,10 +140,16 @@ void TProgram::ShowWindows() {
     FMain->LivePanel().Notifier().AddSink(new TTrayNoticeSink(FDM->TrayIcon));
     // The last feeds that arrived whole are kept for the next start, which shows them before its first
     // refresh.
+    // Each service keeps its own; a folder given by the caller is that run's service's.
     const std::filesystem::path feedCache = FOptions.FeedCache ? *FOptions.FeedCache : FeedCacheFolder();
     if (!feedCache.empty()) {
-        FMain->SetFeedKeeper(BackgroundFeedKeeper(feedCache));
-        FMain->ShowKeptFeeds(feedCache);
+        const std::filesystem::path folder =
+            FOptions.FeedCache ? feedCache : KeptFeedsFolderFor(feedCache, FMain->ServiceBaseUrl());
+        if (!FOptions.FeedCache) {
+            FMain->SetKeptFeedsRoot(feedCache);
+        }
+        FMain->SetFeedKeeper(BackgroundFeedKeeper(folder));
+        FMain->ShowKeptFeeds(folder);
     }
 
     QObject::connect(FMain.get(), &TFormMain::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -141,6 +141,7 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     Timer->start();
     FormCreate();
     FLivePanel->Restore();
+    FServiceBase = FNextServiceBase;
 }
 
 TFormMain::~TFormMain() = default;

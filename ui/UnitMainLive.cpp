@@ -3,6 +3,8 @@
 #include "ui/UnitMain.h"
 
 #include "engine/FeedCache.h"
+#include "engine/ServiceAddress.h"
+#include "ui/FeedKeeper.h"
 #include "ui/Guarded.h"
 #include "ui/LivePanel.h"
 #include "ui/RefreshController.h"
@@ -16,6 +18,28 @@ void TFormMain::ConnectParts() {
     connect(FLivePanel, &TLivePanel::NoticeUnshown, this,
             [this](const QString& Text) { FRefresher->AlertNoticed(Text.toStdString()); });
     connect(FLivePanel, &TLivePanel::AlertPairActivated, this, &TFormMain::ShowAlertPair);
+    connect(FLivePanel, &TLivePanel::ServiceBaseChanged, this,
+            [this](const std::string& Base) { FNextServiceBase = Base; });
+}
+
+void TFormMain::TakeNextServiceBase() {
+    if (FNextServiceBase == FServiceBase) {
+        return;
+    }
+    FServiceBase = FNextServiceBase;
+    FRefresher->ServiceChanged();
+    const auto nothing = std::make_shared<const std::string>();
+    Guarded("the other service's data not cleared", [&] {
+        for (const TFeed feed : kAllFeeds) {
+            ReplaceFeed(feed, nothing);
+        }
+        RebuildOffers();
+    });
+    if (!FKeptFeedsRoot.empty()) {
+        const std::filesystem::path folder = KeptFeedsFolderFor(FKeptFeedsRoot, FServiceBase);
+        SetFeedKeeper(BackgroundFeedKeeper(folder));
+        ShowKeptFeeds(folder);
+    }
 }
 
 bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
