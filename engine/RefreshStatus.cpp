@@ -113,7 +113,8 @@ std::string FailureCause(const TOData& Output) {
     case TExchangeFailure::Unreachable:
         return "нет связи с сервером (сеть недоступна)";
     case TExchangeFailure::Unsupported:
-        return "адрес сервера не поддерживается";
+        // A detail names the proxy's scheme: the proxy, not the service, is what cannot be spoken to.
+        return Output.FailureDetail.empty() ? "адрес сервера не поддерживается" : "прокси не поддерживается";
     case TExchangeFailure::SendFailed:
         return "связь оборвалась при отправке запроса";
     case TExchangeFailure::Timeout:
@@ -132,6 +133,8 @@ std::string FailureCause(const TOData& Output) {
         return "прокси отказал: " + Output.FailureDetail;
     case TExchangeFailure::ProxyUnreachable:
         return "прокси недоступен";
+    case TExchangeFailure::Malformed:
+        return "ответ сервера повреждён";
     }
     if (Output.ResultCode == 200) {
         return {};

@@ -31,6 +31,8 @@ std::string ExchangeFailureText(const TOData& Output, std::int64_t ElapsedMs) {
         return "proxy refused: " + Output.FailureDetail;
     case TExchangeFailure::ProxyUnreachable:
         return "proxy unreachable";
+    case TExchangeFailure::Malformed:
+        return "answer damaged (its framing is broken)";
     case TExchangeFailure::None:
         break;
     }

@@ -47,14 +47,18 @@ _kovrin_cli() {
         ;;
     --format)
         case $command in
-        offers) offer="table csv json" ;;
+        offers | routes) offer="table csv json" ;;
         feed) offer="raw tsv" ;;
         watch) offer="text json" ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$offer" -- "$cur")
         return
         ;;
-    --service | --give-amount | --get-amount | --get | --post | --cookie | --header | --user-agent | --timeout | \
+    --legs)
+        mapfile -t COMPREPLY < <(compgen -W "2 3" -- "$cur")
+        return
+        ;;
+    --service | --give-amount | --get-amount | --top | --get | --post | --cookie | --header | --user-agent | --timeout | \
         --interval | --count | --above | --below)
         COMPREPLY=()
         return
@@ -62,8 +66,9 @@ _kovrin_cli() {
     esac
 
     case $command in
-    "") offer="offers feed request guid watch --service --cacert --feeds --help --version" ;;
+    "") offer="offers feed request guid watch routes --service --cacert --feeds --help --version" ;;
     offers) offer="--give-amount --get-amount --format --service --cacert --feeds --help" ;;
+    routes) offer="--give-amount --get-amount --top --legs --format --service --cacert --feeds --help" ;;
     watch) offer="--interval --count --above --below --format --service --cacert --feeds --help" ;;
     feed)
         offer="--format --service --cacert --feeds --help"
