@@ -191,6 +191,8 @@ TEST_F(Watch, AnUnknownCurrencyEndsAtOnceAndABadCommandLineIsRefused) {
                                                 {"watch", "usd", "eur", "--interval", "0"},
                                                 {"watch", "usd", "eur", "--count", "0"},
                                                 {"watch", "usd", "eur", "--above", "abc"},
+                                                {"watch", "usd", "eur", "--above", "1e300"},
+                                                {"watch", "usd", "eur", "--below", "0"},
                                                 {"watch", "usd", "eur", "--format", "csv"},
                                                 {"watch", "usd", "eur", "--every", "5"}}) {
         const TChildResult result = Run(bad);

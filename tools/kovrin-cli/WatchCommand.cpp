@@ -2,6 +2,7 @@
 // is crossed, a number of polls is done, or SIGINT / SIGTERM arrives (at once, a poll under way included).
 
 #include "engine/Protocol.h"
+#include "engine/RateAlerts.h"
 #include "engine/Text.h"
 #include "tools/kovrin-cli/CliGlobals.h"
 #include "tools/kovrin-cli/Commands.h"
@@ -78,6 +79,8 @@ void WatchHelp(std::ostream& Out) {
            "  --count N            stop after N polls\n"
            "  --above RATE         exit 0 after the first poll whose best rate is at least RATE\n"
            "  --below RATE         exit 0 after the first poll whose best rate is at most RATE\n"
+           "                       (RATE as the window's alert level: digits with at most one \".\", above "
+           "0)\n"
            "  --format FORMAT      text (default): time, exchanger, rate, reserve; json: one object per "
            "line\n"
         << kGlobalOptionsHelp
@@ -95,11 +98,14 @@ void WatchHelp(std::ostream& Out) {
            "  4  --count polls were made and the level of --above or --below was never met\n";
 }
 
+// The same rule as the window's alert level, so that a level that works in one works in the other.
 long double RateValue(TArgReader& Args, std::string_view Option) {
     const std::string text = Args.Value();
-    const std::optional<long double> rate = ParseDecimal(text);
-    if (!rate || !(*rate >= 0) || *rate > 1e300L)
-        throw EUsage(std::string(Option) + " wants a number such as 3000000 or 0.5, got \"" + text + "\"");
+    const std::optional<long double> rate = AlertLevel(text);
+    if (!rate)
+        throw EUsage(std::string(Option) +
+                     " wants a number above 0 in digits with at most one \".\", such as " +
+                     "3000000 or 0.5, got \"" + text + "\"");
     return *rate;
 }
 
