@@ -7,6 +7,7 @@
 #include "ui/FeedKeeper.h"
 #include "ui/Guarded.h"
 #include "ui/LivePanel.h"
+#include "ui/OfferGrid.h"
 #include "ui/Opener.h"
 #include "ui/RefreshController.h"
 #include "ui/RoutesView.h"
@@ -39,7 +40,9 @@ void TFormMain::TakeNextServiceBase() {
         for (const TFeed feed : kAllFeeds) {
             ReplaceFeed(feed, nothing);
         }
-        RebuildOffers();
+        // A rebuild over empty tables leaves the grid as it was; the other service's offers must go.
+        DBGridRates->Model().Clear();
+        FRoutesView->ShowRoutes(TRoutes{});
     });
     if (!FKeptFeedsRoot.empty()) {
         const std::filesystem::path folder = KeptFeedsFolderFor(FKeptFeedsRoot, FServiceBase);

@@ -312,6 +312,7 @@ TEST_F(RefreshCycle, AServiceAddressSetOnTheSettingsTabIsAskedFromTheNextRefresh
     main.BitBtnRefresh->click();
     // What the first service sent is gone at once; the second's arrives.
     EXPECT_TRUE(RatesTable.empty());
+    EXPECT_TRUE(ShownOffers(*main.DBGridRates).empty());
     ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
     EXPECT_EQ(other.Requests(), 4u);
     EXPECT_EQ(Service.Requests(), 4u);
