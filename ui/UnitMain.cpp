@@ -149,6 +149,7 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     FormCreate();
     FLivePanel->Restore();
     FHistory->Restore();
+    FServiceBase = FNextServiceBase;
 }
 
 TFormMain::~TFormMain() = default;

@@ -62,6 +62,7 @@ void TFormMain::BitBtnRefreshClick() {
 }
 
 void TFormMain::Refresh(TRefreshTrigger Trigger) {
+    TakeNextServiceBase();
     FRefresher->RefreshStarted(Trigger);
     if (FormLoader != nullptr) {
         FormLoader->Reset();

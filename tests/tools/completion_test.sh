@@ -26,8 +26,9 @@ expect() {
     echo "FAIL: kovrin-cli has no completion"
     failures=$((failures + 1))
 }
-expect "offers feed request guid watch routes history --service --feeds --help --version" "kovrin-cli "
-expect "--service --feeds --help --version" "kovrin-cli --"
+expect "offers feed request guid watch routes history --service --cacert --feeds --help --version" "kovrin-cli "
+expect "--service --cacert --feeds --help --version" "kovrin-cli --"
+expect "offers" "kovrin-cli --cacert ca.pem off"
 expect "offers" "kovrin-cli --service http://127.0.0.1:8765 of"
 expect "offers" "kovrin-cli --service=http://127.0.0.1:8765 of"
 expect "--give-amount --get-amount" "kovrin-cli offers btc wmz --g"
