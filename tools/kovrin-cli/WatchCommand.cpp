@@ -65,9 +65,13 @@ void WatchHelp(std::ostream& Out) {
     Out << "Polls the service every SECONDS (the four feeds, as the window refreshes) and prints the best "
            "offer "
            "for\n"
-           "GIVE -> GET (the highest rate, got per one given; ties go to the earlier rates row) whenever it "
-           "differs\n"
-           "from the last line printed. GIVE and GET are display names or currency codes.\n"
+           "GIVE -> GET (the highest rate, got per one given, among offers with a reserve above 0; ties go "
+           "to "
+           "the\n"
+           "earlier rates row) whenever it differs from the last line printed. GIVE and GET are found as "
+           "for\n"
+           "offers: display names or codes, also without letter case, or a ticker one currency has "
+           "(\"BTC\").\n"
            "  --interval SECONDS   time between polls, at least 1 (default 60)\n"
            "  --count N            stop after N polls\n"
            "  --above RATE         exit 0 after the first poll whose best rate is at least RATE\n"
@@ -99,15 +103,18 @@ long double RateValue(TArgReader& Args, std::string_view Option) {
 std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOptions& Options, int& Exit) {
     auto bodies = FetchFeeds(Source, {kFeedNews, kFeedRates, kFeedNames, kFeedExchangers});
     const TStringMatrix names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[2]));
-    const std::optional<std::string> give = CurrencyDisplayName(names, Options.Give);
-    const std::optional<std::string> get = CurrencyDisplayName(names, Options.Get);
-    if (!give || !get) {
-        std::cerr << "kovrin-cli: unknown currency \"" << (give ? Options.Get : Options.Give) << "\"\n";
+    const TCurrencyMatch give = MatchCurrency(names, Options.Give);
+    const TCurrencyMatch get = MatchCurrency(names, Options.Get);
+    if (!give.Name || !get.Name) {
+        std::cerr << "kovrin-cli: "
+                  << (give.Name ? CurrencyProblem(get, Options.Get) : CurrencyProblem(give, Options.Give))
+                  << "\n";
         Exit = kExitFailed;
         return std::nullopt;
     }
     return BestOfferFor(FetchedFeedTable(Source, kFeedRates, std::move(bodies[1])), names,
-                        FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[3])), *give, *get);
+                        FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[3])), *give.Name,
+                        *get.Name);
 }
 
 int RunWatch(const std::vector<std::string>& Args) {
