@@ -97,11 +97,16 @@ std::optional<TOfferRow> TDBGridRates::CurrentOffer() const {
     return FModel.Rows()[static_cast<std::size_t>(number - 1)];
 }
 
-void TDBGridRates::SetOrder(const TSortOrder& Order) {
+void TDBGridRates::SetOrder(const TSortOrder& Order, TOrderBy By) {
     SetPending({});
+    const bool resorted = Order != FOrder;
     FOrder = Order;
+    FUserOrder = By == TOrderBy::User ? Order : TSortOrder{};
     FModel.Sort(FOrder);
     ShowMarkers();
+    // A new order puts the best offer by it at the top: that is the row to look at and act on.
+    if (resorted && !FModel.Rows().empty())
+        SetCurrentRowNumber(1);
     if (currentIndex().isValid())
         scrollTo(currentIndex());
     CurrentRowMoved();
@@ -130,7 +135,7 @@ void TDBGridRates::TitleClicked(int LogicalIndex) {
         return;
     }
     const bool again = FOrder.size() == 1 && FOrder.front().Field == *field;
-    SetOrder({TSortKey{*field, again && !FOrder.front().Descending}});
+    SetOrder({TSortKey{*field, again && !FOrder.front().Descending}}, TOrderBy::User);
 }
 
 void TDBGridRates::SetPending(TSortOrder Pending) {
@@ -148,7 +153,7 @@ void TDBGridRates::SetPending(TSortOrder Pending) {
 void TDBGridRates::ApplyPending() {
     if (FPending.empty())
         return;
-    SetOrder(TSortOrder(FPending));
+    SetOrder(TSortOrder(FPending), TOrderBy::User);
 }
 
 void TDBGridRates::ShowMarkers() {

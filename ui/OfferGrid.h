@@ -35,11 +35,16 @@ class TDBGridRates final : public QTableView {
     // The offer on the current row; nullopt when there is none.
     std::optional<TOfferRow> CurrentOffer() const;
 
-    // Sorts the table by Order (the current offer stays current) and puts markers on exactly its titles.
-    // Discards a Ctrl+click order still being built.
-    void SetOrder(const TSortOrder& Order);
+    // Who chose an order: the program (a rebuild, the amounts) or the user (title clicks).
+    enum class TOrderBy { Program, User };
+    // Sorts the table by Order and puts markers on exactly its titles. When the order changes, the first row
+    // becomes current and is scrolled into view; else the current row stays. Discards a Ctrl+click order
+    // still being built.
+    void SetOrder(const TSortOrder& Order, TOrderBy By = TOrderBy::Program);
     // The order last applied (empty before the first one).
     TSortOrder Order() const { return FOrder; }
+    // The order the user chose by title clicks, while no order of the program has replaced it (else empty).
+    const TSortOrder& UserOrder() const { return FUserOrder; }
     // The Ctrl+click order being built, applied when Ctrl is released (empty when none).
     const TSortOrder& PendingOrder() const { return FPending; }
 
@@ -79,6 +84,7 @@ class TDBGridRates final : public QTableView {
     TOrderHeader* FTitles;
     TRowMarkerHeader* FIndicator;
     TSortOrder FOrder;
+    TSortOrder FUserOrder;
     TSortOrder FPending;
     QPointer<TFindDialog> FFind;
 };

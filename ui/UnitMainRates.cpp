@@ -38,6 +38,11 @@ void TFormMain::RebuildOffers() {
     ::RebuildOffers(*DBGridRates, RatesTable, NamesTable, ExchangersTable, OfferControls(), FQuoteRows);
 }
 
+void TFormMain::RebuildOffersAfterFeed() {
+    ::RebuildOffersAfterFeed(*DBGridRates, RatesTable, NamesTable, ExchangersTable, OfferControls(),
+                             FQuoteRows);
+}
+
 void TFormMain::ButtonedEditSrcChange(QObject* Sender) {
     try {
         RebuildOffers();

@@ -161,7 +161,7 @@ void TFormMain::FeedReceived(TFeed Feed, TOData Output) {
         });
         StepLoader();
         if (replaced && Feed != TFeed::News) {
-            RebuildOffers();
+            RebuildOffersAfterFeed();
         }
         ShowStatus();
         if (replaced && FFeedKeeper) {
