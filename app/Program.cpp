@@ -5,6 +5,7 @@
 #include "globals/Globals.h"
 #include "settings/SettingsLocation.h"
 #include "ui/FeedKeeper.h"
+#include "ui/LivePanel.h"
 #include "ui/Notifier.h"
 #include "ui/QtDispatcher.h"
 #include "ui/QtTranslations.h"
@@ -134,8 +135,8 @@ void TProgram::ShowWindows() {
     }
 
     // Rate alerts reach the desktop's notification service, else the tray's balloon, else the status line.
-    FMain->Notifier().AddSink(new TDBusNoticeSink);
-    FMain->Notifier().AddSink(new TTrayNoticeSink(FDM->TrayIcon));
+    FMain->LivePanel().Notifier().AddSink(new TDBusNoticeSink);
+    FMain->LivePanel().Notifier().AddSink(new TTrayNoticeSink(FDM->TrayIcon));
     // The last feeds that arrived whole are kept for the next start, which shows them before its first
     // refresh.
     const std::filesystem::path feedCache = FOptions.FeedCache ? *FOptions.FeedCache : FeedCacheFolder();

@@ -52,10 +52,17 @@ std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows) {
 std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TStringMatrix& Names,
                                        const TStringMatrix& Exchangers, const std::string& Give,
                                        const std::string& Get) {
+    TQuoteRows quotes;
+    return BestOfferFor(Rates, Names, Exchangers, Give, Get, quotes);
+}
+
+std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                       const TStringMatrix& Exchangers, const std::string& Give,
+                                       const std::string& Get, TQuoteRows& Quotes) {
     TOfferControls controls;
     controls.SrcName = Give;
     controls.DstName = Get;
-    return BestOffer(FillOffers(Rates, Names, Exchangers, controls));
+    return BestOffer(FillOffers(Rates, Names, Exchangers, controls, Quotes));
 }
 
 bool RateReaches(long double Rate, long double Level) {

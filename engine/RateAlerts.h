@@ -40,6 +40,10 @@ std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows);
 std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TStringMatrix& Names,
                                        const TStringMatrix& Exchangers, const std::string& Give,
                                        const std::string& Get);
+// The same, finding the pair's quoting rows through Quotes: kept for the pair while the rates table stays.
+std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                       const TStringMatrix& Exchangers, const std::string& Give,
+                                       const std::string& Get, TQuoteRows& Quotes);
 
 // Whether Rate is at least (AtMost: at most) Level, compared as the doubles the grid shows: a rate shown as
 // 0.95 reaches a level typed as 0.95, whatever the extended digits beyond. Never throws.

@@ -17,6 +17,13 @@ bool TRefreshState::ShouldAutoRefresh(bool RefreshEnabled) const {
     return FAutoRefreshPending || (FAutoMinutes > 0 && FCooldownTicks >= 60 * FAutoMinutes);
 }
 
+std::optional<TRefreshTrigger> TRefreshState::DueRefresh(bool RefreshEnabled) const {
+    if (!ShouldAutoRefresh(RefreshEnabled)) {
+        return std::nullopt;
+    }
+    return FAutoRefreshPending ? TRefreshTrigger::First : TRefreshTrigger::Repeated;
+}
+
 void TRefreshState::SetAutoRefreshMinutes(int Minutes) {
     FAutoMinutes = std::clamp(Minutes, 0, 24 * 60);
 }

@@ -6,6 +6,20 @@
 #include <optional>
 #include <string>
 
+// Who starts a refresh: the user (the button or F5), the timer's automatic first refresh, or one of the
+// repeated refreshes the user asked for in the settings.
+enum class TRefreshTrigger { User, First, Repeated };
+
+// The loader pops up for every refresh but the repeated ones, which must not come up over whatever the user
+// is doing (the status line tells of them).
+constexpr bool RefreshShowsLoader(TRefreshTrigger Trigger) {
+    return Trigger != TRefreshTrigger::Repeated;
+}
+// Only a user's refresh says the alert on the status line has been read.
+constexpr bool RefreshDismissesAlert(TRefreshTrigger Trigger) {
+    return Trigger == TRefreshTrigger::User;
+}
+
 class TRefreshState final {
   public:
     // Ticks that must pass after a refresh before the button comes back (it returns when the count exceeds
@@ -19,6 +33,9 @@ class TRefreshState final {
     // interval set, once that many ticks have been counted since the last refresh. Never before the button is
     // back, so the cooldown stays the floor.
     bool ShouldAutoRefresh(bool RefreshEnabled) const;
+    // The same, telling which refresh the tick starts: First while the automatic first refresh is pending,
+    // else Repeated; nullopt when the tick starts none.
+    std::optional<TRefreshTrigger> DueRefresh(bool RefreshEnabled) const;
     // Refresh by itself every Minutes minutes after the first refresh; 0 (the default) only once.
     void SetAutoRefreshMinutes(int Minutes);
     int AutoRefreshMinutes() const { return FAutoMinutes; }

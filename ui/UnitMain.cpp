@@ -6,15 +6,18 @@
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
 #include "ui/HideList.h"
+#include "ui/LivePanel.h"
 #include "ui/NewsView.h"
 #include "ui/OfferGrid.h"
 #include "ui/Opener.h"
+#include "ui/RefreshController.h"
 #include "ui/RichEditURL.h"
 #include "ui/UnitDM.h"
 
 #include <QCloseEvent>
 #include <QResizeEvent>
 #include <QShortcut>
+#include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
@@ -125,12 +128,7 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     StatusBar->setSizeGripEnabled(true);
     StatusBar->setFixedHeight(kStatusBarHeight);
     setStatusBar(StatusBar);
-    LabelStatus = new QLabel(StatusBar);
-    LabelStatus->setObjectName(QStringLiteral("LabelStatus"));
-    // No accessible name of its own: the text is the name, and every change of it is announced.
-    LabelStatus->setAccessibleDescription(QStringLiteral("Состояние данных"));
-    LabelStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    StatusBar->addWidget(LabelStatus, 1);
+    FRefresher = new TRefreshController(*BitBtnRefresh, *StatusBar, this);
 
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));
@@ -139,10 +137,10 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     resize(kClientWidth, kClientHeight);
     ConnectHandlers();
     ConnectKeyboard();
-    ShowRefreshHint();
+    ConnectParts();
     Timer->start();
     FormCreate();
-    RestoreLiveSettings();
+    FLivePanel->Restore();
 }
 
 TFormMain::~TFormMain() = default;
@@ -202,12 +200,22 @@ void TFormMain::BuildRatesPage() {
     BitBtnRefresh->setGeometry(456, 8, kButtonWidth, 25);
     PanelGo->installEventFilter(this); // keeps Refresh at its distance to the right edge
 
-    auto* layout = new QVBoxLayout(TabSheetRates);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(PanelControls);
-    layout->addWidget(DBGridRates, 1);
-    layout->addWidget(PanelGo);
+    // The grid alone fills its area until parts join it under or beside it.
+    FGridColumn = new QSplitter(Qt::Vertical, TabSheetRates);
+    FGridColumn->setObjectName(QStringLiteral("SplitterGridColumn"));
+    FGridColumn->setChildrenCollapsible(false);
+    FGridRow = new QSplitter(Qt::Horizontal, FGridColumn);
+    FGridRow->setObjectName(QStringLiteral("SplitterGridRow"));
+    FGridRow->setChildrenCollapsible(false);
+    FGridRow->addWidget(DBGridRates);
+    FGridColumn->addWidget(FGridRow);
+
+    FRatesLayout = new QVBoxLayout(TabSheetRates);
+    FRatesLayout->setContentsMargins(0, 0, 0, 0);
+    FRatesLayout->setSpacing(0);
+    FRatesLayout->addWidget(PanelControls);
+    FRatesLayout->addWidget(FGridColumn, 1);
+    FRatesLayout->addWidget(PanelGo);
 
     setTabOrder(ButtonedEditSrc, ComboBoxSrc);
     setTabOrder(ComboBoxSrc, SpeedButtonSwap);
@@ -231,7 +239,13 @@ void TFormMain::BuildSettingsPage() {
     ListBoxHide->setUniformItemSizes(true);
     ListBoxHide->setGeometry(8, kListBoxHideTop, 249, 265);
     LabelHide->setBuddy(ListBoxHide);
-    BuildLivePanel();
+    // Right of the hide list: the live options, then whatever parts join them.
+    FSettingsSide = new QWidget(TabSheetSettings);
+    FSettingsSide->setObjectName(QStringLiteral("PanelSettingsSide"));
+    FSettingsColumn = new QVBoxLayout(FSettingsSide);
+    FSettingsColumn->setContentsMargins(0, 0, 0, 0);
+    FLivePanel = new TLivePanel(FSettingsSide);
+    FSettingsColumn->addWidget(FLivePanel, 1);
     TabSheetSettings->installEventFilter(this); // the lists follow the page's edges
 }
 
@@ -264,7 +278,6 @@ void TFormMain::ConnectHandlers() {
     RichEditURLHelp->OnURLClick = [this](QObject* sender, const QString& url) {
         RichEditURLHelpURLClick(sender, url);
     };
-    ConnectLivePanel();
 }
 
 void TFormMain::ConnectKeyboard() {
@@ -289,8 +302,8 @@ bool TFormMain::eventFilter(QObject* Watched, QEvent* Event) {
                 ListBoxHide->width(),
                 std::max(0, TabSheetSettings->height() - kListBoxHideTop - kListBoxHideBottomGap));
             const int left = ListBoxHide->x() + ListBoxHide->width() + kPanelLiveGap;
-            PanelLive->setGeometry(left, 0, std::max(0, TabSheetSettings->width() - left - kPanelLiveGap),
-                                   std::max(0, TabSheetSettings->height() - kListBoxHideBottomGap));
+            FSettingsSide->setGeometry(left, 0, std::max(0, TabSheetSettings->width() - left - kPanelLiveGap),
+                                       std::max(0, TabSheetSettings->height() - kListBoxHideBottomGap));
         }
     }
     return QMainWindow::eventFilter(Watched, Event);
@@ -301,6 +314,26 @@ void TFormMain::closeEvent(QCloseEvent* Event) {
     FormClose();
     Event->accept();
     emit Closed();
+}
+
+void TFormMain::AddAboveGrid(QWidget* Part) {
+    FRatesLayout->insertWidget(FRatesLayout->indexOf(FGridColumn), Part);
+}
+
+void TFormMain::AddUnderGrid(QWidget* Part) {
+    FGridColumn->addWidget(Part);
+}
+
+void TFormMain::AddBesideGrid(QWidget* Part) {
+    FGridRow->addWidget(Part);
+}
+
+void TFormMain::AddSettingsPart(QWidget* Part) {
+    FSettingsColumn->addWidget(Part);
+}
+
+int TFormMain::AddPage(QWidget* Page, const QIcon& Icon, const QString& Caption) {
+    return PageControl->addTab(Page, Icon, Caption);
 }
 
 void TFormMain::RichEditURLHelpURLClick(QObject* Sender, const QString& URL) {

@@ -2,15 +2,12 @@
 // The main window: news, exchange rates, settings and manual tabs, the status bar and the one-second timer of
 // the refresh cycle. FormCreate restores its state from the settings document, FormClose writes it back.
 
-#include "engine/FeedCache.h"
 #include "engine/Offers.h"
 #include "engine/Protocol.h"
-#include "engine/RateAlerts.h"
 #include "engine/RefreshState.h"
 #include "engine/RefreshStatus.h"
 #include "net/TCP.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,15 +25,18 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+class QSplitter;
+class QVBoxLayout;
 class TDBGridRates;
+class TLivePanel;
 class TNewsView;
-class TNotifier;
+class TRefreshController;
 class TRichEditURL;
-struct TNotice;
 
 class TFormMain final : public QMainWindow {
     Q_OBJECT
@@ -77,22 +77,10 @@ class TFormMain final : public QMainWindow {
 
     QLabel* LabelHide = nullptr;
     QListWidget* ListBoxHide = nullptr;
-    // Live rates, beside the hide list: kept feeds at start, automatic refresh, rate alerts.
-    QWidget* PanelLive = nullptr;
-    QCheckBox* CheckBoxUseSaved = nullptr;
-    QComboBox* ComboBoxAutoRefresh = nullptr;
-    QListWidget* ListBoxAlerts = nullptr;
-    QComboBox* ComboBoxAlertSrc = nullptr;
-    QLineEdit* EditAlertLevel = nullptr;
-    QComboBox* ComboBoxAlertDst = nullptr;
-    QPushButton* ButtonAlertAdd = nullptr;
-    QPushButton* ButtonAlertRemove = nullptr;
 
     TRichEditURL* RichEditURLHelp = nullptr;
 
     QStatusBar* StatusBar = nullptr;
-    // The status bar's one line about the data shown (its text is the label's accessible name).
-    QLabel* LabelStatus = nullptr;
     QTimer* Timer = nullptr;
 
     // Index of the selected tab among the visible tabs (0..3).
@@ -110,36 +98,38 @@ class TFormMain final : public QMainWindow {
 
     // Scheme and host the feed requests and exchanger pages use: ServiceBase unless set otherwise.
     const std::string& ServiceBaseUrl() const { return FServiceBase; }
-    // Points the next requests and exchanger pages at Base (no trailing slash); for tests and benchmarks.
+    // Points the next requests and exchanger pages at Base (no trailing slash).
     void SetServiceBaseUrl(std::string Base) { FServiceBase = std::move(Base); }
     // Longest single wait of the next feed requests, ms (30000 unless set otherwise); for tests that play a
     // silent or trickling service without waiting half a minute per feed.
     void SetFeedTimeout(std::int32_t Milliseconds) { FFeedTimeout = Milliseconds; }
-    // The automatic first refresh and the Refresh button's cooldown.
-    const TRefreshState& RefreshState() const { return FRefresh; }
-    // What the status line says about the data shown.
-    const TRefreshStatus& RefreshStatus() const { return FStatus; }
-    // The clock the status line reads (the local time unless set otherwise); for tests.
-    void SetClock(std::function<TWallClock()> Clock) { FClock = std::move(Clock); }
 
     // Where a feed answered with a whole 200 is kept for the next start (Feed, its body); none unless set.
     using TFeedKeeper = std::function<void(std::string_view Feed, std::shared_ptr<const std::string> Body)>;
     void SetFeedKeeper(TFeedKeeper Keeper) { FFeedKeeper = std::move(Keeper); }
-    // Before the first refresh: unless "Показывать сохранённые курсы при запуске" is off, the feeds kept in
-    // Folder go through the completions as fresh ones would (tables, lists, the saved pair, the grid),
-    // without the loader, and the status line says how old the rates are. A damaged or unreadable kept feed
-    // is left out (reported on stderr). True when any was shown. Never throws.
+    // Before the first refresh: unless the live panel says otherwise, the feeds kept in Folder go through the
+    // completions as fresh ones would (tables, lists, the saved pair, the grid), without the loader, and the
+    // status line says how old the rates are. A damaged or unreadable kept feed is left out (reported on
+    // stderr). True when any was shown. Never throws.
     bool ShowKeptFeeds(const std::filesystem::path& Folder);
 
-    // The rate alerts as the settings tab lists them.
-    const std::vector<TRateAlert>& RateAlerts() const { return FAlerts; }
-    // Replaces the alerts (the list and the settings document follow).
-    void SetRateAlerts(std::vector<TRateAlert> Alerts);
-    // Checks the alerts against the feed tables and notifies for each that fired. Run after every refresh in
-    // which the rates feed answered, shown or hidden. Never throws.
-    void CheckRateAlerts();
-    // The ways notifications are shown, tried in order; what none can show goes to the status line.
-    TNotifier& Notifier() const { return *FNotifier; }
+    // The parts beside the spec's form, owned by the window.
+    // The live options and rate alerts on the settings tab.
+    TLivePanel& LivePanel() const { return *FLivePanel; }
+    // The automatic refresh, the Refresh button's cooldown and the status line.
+    TRefreshController& Refresher() const { return *FRefresher; }
+    // Room for further parts. Each takes ownership of Part:
+    // a line between the currency controls and the grid (e.g. how fresh the rates are);
+    void AddAboveGrid(QWidget* Part);
+    // a view under the grid, sharing its height through a splitter (e.g. a chart); hide Part to toggle it;
+    void AddUnderGrid(QWidget* Part);
+    // a view beside the grid, sharing its width through a splitter; hide Part to toggle it;
+    void AddBesideGrid(QWidget* Part);
+    // a group on the settings tab, under the live options (e.g. the service's address);
+    void AddSettingsPart(QWidget* Part);
+    // a page of its own, after the visible tabs (its tab index follows theirs). The page's index.
+    int AddPage(QWidget* Page, const QIcon& Icon, const QString& Caption);
+
     // A notification was activated: the window comes up on the rates tab with the pair Give -> Get chosen
     // (as a user's pick) where both are in the lists.
     void ShowAlertPair(const QString& Give, const QString& Get);
@@ -207,10 +197,6 @@ class TFormMain final : public QMainWindow {
     // available screen area.
     void ApplyPlacement(std::optional<int> X, std::optional<int> Y, std::optional<int> Width,
                         std::optional<int> Height);
-    // Shows the status model's line.
-    void ShowStatus();
-    // The Refresh button's tooltip: when it comes back, while it rests.
-    void ShowRefreshHint();
     // Records Feed's outcome in the status model; when its exchange succeeded, runs Replace (which returns
     // the number of records taken) first. A Replace that throws ETableTooLarge has replaced nothing: the feed
     // failed as an answer too large. True when the feed replaced what was shown.
@@ -220,17 +206,9 @@ class TFormMain final : public QMainWindow {
     void FeedReceived(TFeed Feed, TOData Output);
     // Puts Body of Feed on screen (table, lists or news) as its completion does; the number of records.
     std::size_t ReplaceFeed(TFeed Feed, const std::shared_ptr<const std::string>& Body);
-    void BuildLivePanel();
-    void ConnectLivePanel();
-    // Reads the live settings and the alerts into the settings tab. Never throws.
-    void RestoreLiveSettings();
-    void FillAlertList();
-    void UpdateAlertAddButton();
-    void ButtonAlertAddClick();
-    void ButtonAlertRemoveClick();
-    void StoreRateAlerts();
-    // An alert that only the status line could show.
-    void NoticeOnStatusLine(const TNotice& Notice);
+    void ConnectParts();
+    // Starts a refresh for Trigger: a user's click and the timer's refreshes run the same steps.
+    void Refresh(TRefreshTrigger Trigger);
     // The user toggled hide-list items: their flags go into the settings document at once.
     void ListBoxHideToggled(const QItemSelection& Selected, const QItemSelection& Deselected);
 
@@ -247,23 +225,19 @@ class TFormMain final : public QMainWindow {
 
     std::string FServiceBase;
     std::int32_t FFeedTimeout = kFeedTimeout;
-    TRefreshState FRefresh;
-    TRefreshStatus FStatus;
-    std::function<TWallClock()> FClock = WallClockNow;
     // True while the names feed refills the lists: those selections are the stored flags, not the user's.
     bool FFillingLists = false;
-    // The next automatic refresh is one of the repeated ones: it runs without the loader.
-    bool FQuietRefresh = false;
-    // The click comes from the timer, not from the user.
-    bool FAutomaticClick = false;
     TFeedKeeper FFeedKeeper;
     // The rates rows of the chosen pair, for the rebuilds over one rates table.
     TQuoteRows FQuoteRows;
-    std::vector<TRateAlert> FAlerts;
-    TAlertWatch FAlertWatch;
-    // The rates feed answered since the alerts were last checked.
-    bool FAlertsDue = false;
-    TNotifier* FNotifier = nullptr;
+    TLivePanel* FLivePanel = nullptr;
+    TRefreshController* FRefresher = nullptr;
+    // The grid's area: the grid, and the parts under and beside it.
+    QSplitter* FGridColumn = nullptr;
+    QSplitter* FGridRow = nullptr;
+    QVBoxLayout* FRatesLayout = nullptr;
+    QVBoxLayout* FSettingsColumn = nullptr;
+    QWidget* FSettingsSide = nullptr;
 };
 
 // True when the hide flag of the currency Code is stored and reads as true. A flag that is missing, empty,

@@ -1,241 +1,25 @@
-// Live rates in the main window: the settings tab's panel (kept feeds at start, automatic refresh, rate
-// alerts), the kept feeds shown before the first refresh, and the alerts checked after each refresh.
+// The window's side of live rates: the kept feeds shown before the first refresh, and the live panel's and
+// the refresh controller's wiring.
 #include "ui/UnitMain.h"
 
-#include "engine/LiveSettings.h"
-#include "engine/RefreshState.h"
-#include "globals/Globals.h"
+#include "engine/FeedCache.h"
 #include "ui/Guarded.h"
-#include "ui/Notifier.h"
+#include "ui/LivePanel.h"
+#include "ui/RefreshController.h"
 
-#include <QHBoxLayout>
-#include <QRegularExpressionValidator>
-#include <QVBoxLayout>
+#include <optional>
+#include <string>
 
-#include <algorithm>
-#include <exception>
-
-namespace {
-
-// The captions of kAutoRefreshChoices, in the same order.
-const char* const kAutoRefreshCaptions[] = {"выключено", "каждую минуту", "каждые 5 минут", "каждые 15 минут",
-                                            "каждые 60 минут"};
-static_assert(std::size(kAutoRefreshCaptions) == kAutoRefreshChoices.size());
-
-constexpr int kLevelWidth = 90;
-
-QLabel* MakeCaption(const QString& Text, QWidget* Parent) {
-    auto* label = new QLabel(Text, Parent);
-    label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    return label;
-}
-
-QComboBox* MakeAlertCurrencyList(const QString& Name, const QString& Spoken, QWidget* Parent) {
-    auto* combo = new QComboBox(Parent);
-    combo->setObjectName(Name);
-    combo->setAccessibleName(Spoken);
-    combo->setMaxVisibleItems(20);
-    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    combo->setMinimumContentsLength(8);
-    return combo;
-}
-
-} // namespace
-
-void TFormMain::BuildLivePanel() {
-    PanelLive = new QWidget(TabSheetSettings);
-    PanelLive->setObjectName(QStringLiteral("PanelLive"));
-    PanelLive->setAccessibleName(QStringLiteral("Свежие курсы"));
-
-    CheckBoxUseSaved = new QCheckBox(QStringLiteral("Показывать сохранённые курсы при запуске"), PanelLive);
-    CheckBoxUseSaved->setObjectName(QStringLiteral("CheckBoxUseSaved"));
-    CheckBoxUseSaved->setChecked(true);
-
-    auto* autoLabel = MakeCaption(QStringLiteral("Обновлять автоматически:"), PanelLive);
-    ComboBoxAutoRefresh = new QComboBox(PanelLive);
-    ComboBoxAutoRefresh->setObjectName(QStringLiteral("ComboBoxAutoRefresh"));
-    ComboBoxAutoRefresh->setAccessibleName(QStringLiteral("Обновлять автоматически"));
-    for (const char* caption : kAutoRefreshCaptions) {
-        ComboBoxAutoRefresh->addItem(QString::fromUtf8(caption));
-    }
-    autoLabel->setBuddy(ComboBoxAutoRefresh);
-
-    auto* alertsLabel = new QLabel(QStringLiteral("Уведомления о курсах:"), PanelLive);
-    ListBoxAlerts = new QListWidget(PanelLive);
-    ListBoxAlerts->setObjectName(QStringLiteral("ListBoxAlerts"));
-    ListBoxAlerts->setAccessibleName(QStringLiteral("Уведомления о курсах"));
-    ListBoxAlerts->setWordWrap(true);
-    ListBoxAlerts->setResizeMode(QListView::Adjust);
-    alertsLabel->setBuddy(ListBoxAlerts);
-
-    ComboBoxAlertSrc =
-        MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertSrc"),
-                              QStringLiteral("Уведомить: валюта, которую вы отдаёте"), PanelLive);
-    EditAlertLevel = new QLineEdit(PanelLive);
-    EditAlertLevel->setObjectName(QStringLiteral("EditAlertLevel"));
-    EditAlertLevel->setAccessibleName(QStringLiteral("Уведомить: не меньше скольких единиц получаете"));
-    EditAlertLevel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    EditAlertLevel->setFixedWidth(kLevelWidth);
-    EditAlertLevel->setMaxLength(30);
-    EditAlertLevel->setPlaceholderText(QStringLiteral("уровень"));
-    EditAlertLevel->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral(R"([0-9]*\.?[0-9]*)")), EditAlertLevel));
-    ComboBoxAlertDst =
-        MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertDst"),
-                              QStringLiteral("Уведомить: валюта, которую вы получаете"), PanelLive);
-    ButtonAlertAdd = new QPushButton(QStringLiteral("Добавить"), PanelLive);
-    ButtonAlertAdd->setObjectName(QStringLiteral("ButtonAlertAdd"));
-    ButtonAlertAdd->setToolTip(
-        QStringLiteral("Выберите обе валюты и введите уровень, например 3000000 или 0.5"));
-    ButtonAlertRemove = new QPushButton(QStringLiteral("Удалить"), PanelLive);
-    ButtonAlertRemove->setObjectName(QStringLiteral("ButtonAlertRemove"));
-
-    auto* layout = new QVBoxLayout(PanelLive);
-    layout->setContentsMargins(0, 2, 0, 0);
-    layout->setSpacing(3);
-    layout->addWidget(CheckBoxUseSaved);
-    auto* autoRow = new QHBoxLayout;
-    autoRow->addWidget(autoLabel);
-    autoRow->addWidget(ComboBoxAutoRefresh, 1);
-    layout->addLayout(autoRow);
-    layout->addWidget(alertsLabel);
-    layout->addWidget(ListBoxAlerts, 1);
-    auto* giveRow = new QHBoxLayout;
-    auto* giveLabel = MakeCaption(QStringLiteral("За 1"), PanelLive);
-    giveLabel->setBuddy(ComboBoxAlertSrc);
-    giveRow->addWidget(giveLabel);
-    giveRow->addWidget(ComboBoxAlertSrc, 1);
-    layout->addLayout(giveRow);
-    auto* getRow = new QHBoxLayout;
-    auto* levelLabel = MakeCaption(QStringLiteral("дают не меньше"), PanelLive);
-    levelLabel->setBuddy(EditAlertLevel);
-    getRow->addWidget(levelLabel);
-    getRow->addWidget(EditAlertLevel);
-    getRow->addWidget(ComboBoxAlertDst, 1);
-    layout->addLayout(getRow);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(ButtonAlertAdd);
-    buttons->addWidget(ButtonAlertRemove);
-    buttons->addStretch(1);
-    layout->addLayout(buttons);
-
-    FNotifier = new TNotifier(this);
-    FNotifier->SetLastResort([this](const TNotice& Notice) { NoticeOnStatusLine(Notice); });
-    connect(FNotifier, &TNotifier::Activated, this,
-            [this](const TNotice& Notice) { ShowAlertPair(Notice.Give, Notice.Get); });
-}
-
-void TFormMain::ConnectLivePanel() {
-    connect(CheckBoxUseSaved, &QCheckBox::toggled, this, [](bool Checked) {
-        Guarded("Live/UseSaved not stored",
-                [&] { WriteUnlessDefault(ConfigDoc, kUseSavedKey, Checked, true); });
-    });
-    connect(ComboBoxAutoRefresh, &QComboBox::activated, this, [this](int Index) {
-        const int minutes = Index >= 0 && Index < static_cast<int>(kAutoRefreshChoices.size())
-                                ? kAutoRefreshChoices[static_cast<std::size_t>(Index)]
-                                : 0;
-        FRefresh.SetAutoRefreshMinutes(minutes);
-        Guarded("Live/AutoMinutes not stored",
-                [&] { WriteUnlessDefault(ConfigDoc, kAutoMinutesKey, minutes, 0); });
-    });
-    connect(ComboBoxAlertSrc, &QComboBox::currentIndexChanged, this, [this] { UpdateAlertAddButton(); });
-    connect(ComboBoxAlertDst, &QComboBox::currentIndexChanged, this, [this] { UpdateAlertAddButton(); });
-    connect(EditAlertLevel, &QLineEdit::textChanged, this, [this] { UpdateAlertAddButton(); });
-    connect(EditAlertLevel, &QLineEdit::returnPressed, this, [this] {
-        if (ButtonAlertAdd->isEnabled()) {
-            ButtonAlertAddClick();
-        }
-    });
-    connect(ButtonAlertAdd, &QPushButton::clicked, this, &TFormMain::ButtonAlertAddClick);
-    connect(ButtonAlertRemove, &QPushButton::clicked, this, &TFormMain::ButtonAlertRemoveClick);
-    connect(ListBoxAlerts, &QListWidget::currentRowChanged, this,
-            [this](int Row) { ButtonAlertRemove->setEnabled(Row >= 0); });
-    connect(ListBoxAlerts, &QListWidget::itemChanged, this, [this](QListWidgetItem* Item) {
-        const int row = ListBoxAlerts->row(Item);
-        if (row < 0 || row >= static_cast<int>(FAlerts.size())) {
-            return;
-        }
-        const bool enabled = Item->checkState() == Qt::Checked;
-        if (FAlerts[static_cast<std::size_t>(row)].Enabled != enabled) {
-            FAlerts[static_cast<std::size_t>(row)].Enabled = enabled;
-            StoreRateAlerts();
-        }
-    });
-}
-
-void TFormMain::RestoreLiveSettings() {
-    {
-        const QSignalBlocker silent(CheckBoxUseSaved);
-        CheckBoxUseSaved->setChecked(ReadUseSavedFeeds(ConfigDoc));
-    }
-    const int minutes = ReadAutoRefreshMinutes(ConfigDoc);
-    FRefresh.SetAutoRefreshMinutes(minutes);
-    const auto choice = std::find(kAutoRefreshChoices.begin(), kAutoRefreshChoices.end(), minutes);
-    ComboBoxAutoRefresh->setCurrentIndex(static_cast<int>(choice - kAutoRefreshChoices.begin()));
-    FAlerts = ReadRateAlerts(ConfigDoc);
-    FillAlertList();
-    UpdateAlertAddButton();
-}
-
-void TFormMain::FillAlertList() {
-    const QSignalBlocker silent(ListBoxAlerts);
-    const int current = ListBoxAlerts->currentRow();
-    ListBoxAlerts->clear();
-    for (const TRateAlert& alert : FAlerts) {
-        auto* item = new QListWidgetItem(QString::fromStdString(AlertDescription(alert)), ListBoxAlerts);
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        item->setCheckState(alert.Enabled ? Qt::Checked : Qt::Unchecked);
-    }
-    ListBoxAlerts->setCurrentRow(std::min(current, ListBoxAlerts->count() - 1));
-    ButtonAlertRemove->setEnabled(ListBoxAlerts->currentRow() >= 0);
-}
-
-void TFormMain::UpdateAlertAddButton() {
-    const bool valid = ComboBoxAlertSrc->currentIndex() >= 0 && ComboBoxAlertDst->currentIndex() >= 0 &&
-                       ComboBoxAlertSrc->currentText() != ComboBoxAlertDst->currentText() &&
-                       AlertLevel(EditAlertLevel->text().toStdString()).has_value();
-    ButtonAlertAdd->setEnabled(valid);
-}
-
-void TFormMain::ButtonAlertAddClick() {
-    TRateAlert alert;
-    alert.Give = ComboBoxAlertSrc->currentText().toStdString();
-    alert.Get = ComboBoxAlertDst->currentText().toStdString();
-    alert.Level = EditAlertLevel->text().toStdString();
-    if (alert.Give.empty() || alert.Get.empty() || !AlertLevel(alert.Level) ||
-        std::find(FAlerts.begin(), FAlerts.end(), alert) != FAlerts.end() ||
-        FAlerts.size() >= static_cast<std::size_t>(kMaxRateAlerts)) {
-        return;
-    }
-    FAlerts.push_back(std::move(alert));
-    StoreRateAlerts();
-    FillAlertList();
-    ListBoxAlerts->setCurrentRow(ListBoxAlerts->count() - 1);
-    EditAlertLevel->clear();
-}
-
-void TFormMain::ButtonAlertRemoveClick() {
-    const int row = ListBoxAlerts->currentRow();
-    if (row < 0 || row >= static_cast<int>(FAlerts.size())) {
-        return;
-    }
-    FAlerts.erase(FAlerts.begin() + row);
-    StoreRateAlerts();
-    FillAlertList();
-}
-
-void TFormMain::SetRateAlerts(std::vector<TRateAlert> Alerts) {
-    FAlerts = std::move(Alerts);
-    StoreRateAlerts();
-    FillAlertList();
-}
-
-void TFormMain::StoreRateAlerts() {
-    Guarded("alerts not stored", [&] { WriteRateAlerts(ConfigDoc, FAlerts); });
+void TFormMain::ConnectParts() {
+    connect(FLivePanel, &TLivePanel::AutoRefreshMinutesChanged, this,
+            [this](int Minutes) { FRefresher->SetAutoRefreshMinutes(Minutes); });
+    connect(FLivePanel, &TLivePanel::NoticeUnshown, this,
+            [this](const QString& Text) { FRefresher->AlertNoticed(Text.toStdString()); });
+    connect(FLivePanel, &TLivePanel::AlertPairActivated, this, &TFormMain::ShowAlertPair);
 }
 
 bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
-    if (!CheckBoxUseSaved->isChecked() || Folder.empty()) {
+    if (!FLivePanel->UseSavedFeeds() || Folder.empty()) {
         return false;
     }
     bool shown = false;
@@ -253,31 +37,12 @@ bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
             if (feed != TFeed::News) {
                 RebuildOffersAfterFeed();
             }
-            FStatus.FeedRestored(feed, WallClockAt(kept->ReceivedAt));
+            FRefresher->FeedRestored(feed, WallClockAt(kept->ReceivedAt));
             shown = true;
         });
     }
-    ShowStatus();
+    FRefresher->ShowStatus();
     return shown;
-}
-
-void TFormMain::CheckRateAlerts() {
-    Guarded("alerts not checked", [&] {
-        const std::vector<TAlertFired> fired =
-            FAlertWatch.Check(FAlerts, [](const std::string& Give, const std::string& Get) {
-                return BestOfferFor(RatesTable, NamesTable, ExchangersTable, Give, Get);
-            });
-        for (const TAlertFired& alert : fired) {
-            FNotifier->Notify(
-                TNotice{QStringLiteral("Kovrin"), QString::fromStdString(AlertNoticeText(alert)),
-                        QString::fromStdString(alert.Alert.Give), QString::fromStdString(alert.Alert.Get)});
-        }
-    });
-}
-
-void TFormMain::NoticeOnStatusLine(const TNotice& Notice) {
-    FStatus.AlertNoticed(Notice.Text.toStdString(), FClock());
-    ShowStatus();
 }
 
 void TFormMain::ShowAlertPair(const QString& Give, const QString& Get) {

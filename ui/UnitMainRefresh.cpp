@@ -9,13 +9,16 @@
 #include "settings/SettingsKeys.h"
 #include "ui/ErrorBox.h"
 #include "ui/Guarded.h"
+#include "ui/LivePanel.h"
 #include "ui/NewsView.h"
+#include "ui/RefreshController.h"
 #include "ui/UnitLoader.h"
 #include "ui/UpdatesSuspended.h"
 
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
+#include <QStringList>
 
 #include <exception>
 #include <memory>
@@ -47,34 +50,21 @@ bool IsCurrencyHidden(const std::string& Code) {
 }
 
 void TFormMain::TimerTimer() {
-    if (FRefresh.ShouldAutoRefresh(BitBtnRefresh->isEnabled())) {
-        // The repeated refreshes the user asked for run without the loader popping up over whatever the user
-        // is doing; the status line tells of them.
-        FQuietRefresh = !FRefresh.AutoRefreshPending();
-        FAutomaticClick = true;
-        BitBtnRefresh->click();
-        FAutomaticClick = false;
-        FQuietRefresh = false;
+    if (const std::optional<TRefreshTrigger> due = FRefresher->DueRefresh()) {
+        Refresh(*due);
     }
-    if (FRefresh.CountTick()) {
-        BitBtnRefresh->setEnabled(true);
-    }
-    ShowRefreshHint();
-    ShowStatus(); // a time from yesterday gains its date
+    FRefresher->CountTick();
 }
 
 void TFormMain::BitBtnRefreshClick() {
-    if (!FAutomaticClick) {
-        FStatus.AlertDismissed(); // the user is here and has read it
-    }
-    FRefresh.RefreshStarted();
-    BitBtnRefresh->setEnabled(false);
-    ShowRefreshHint();
-    FStatus.RefreshStarted();
-    ShowStatus();
+    Refresh(TRefreshTrigger::User);
+}
+
+void TFormMain::Refresh(TRefreshTrigger Trigger) {
+    FRefresher->RefreshStarted(Trigger);
     if (FormLoader != nullptr) {
         FormLoader->Reset();
-        if (!FQuietRefresh) {
+        if (RefreshShowsLoader(Trigger)) {
             FormLoader->show();
         }
     }
@@ -105,34 +95,21 @@ void TFormMain::RequestFeed(std::string_view Feed, TFeedCompletion Completion) {
 
 bool TFormMain::TakeFeed(TFeed Feed, const TOData& Output, const std::function<std::size_t()>& Replace) {
     if (!ExchangeSucceeded(Output)) {
-        FStatus.FeedFailed(Feed, Output);
+        FRefresher->FeedFailed(Feed, Output);
         return false;
     }
     try {
-        FStatus.FeedReplaced(Feed, Replace(), FClock());
+        FRefresher->FeedReplaced(Feed, Replace());
     } catch (const ETableTooLarge& error) {
         // Its table would pass the budget before it replaced anything: a failed feed, an answer too large.
         qWarning("Kovrin: feed refused: %s", error.what());
         TOData refused;
         refused.ResultCode = Output.ResultCode;
         refused.Failure = TExchangeFailure::TooLarge;
-        FStatus.FeedFailed(Feed, refused);
+        FRefresher->FeedFailed(Feed, refused);
         return false;
     }
     return true;
-}
-
-void TFormMain::ShowStatus() {
-    const QString line = QString::fromStdString(FStatus.Text(FClock()));
-    LabelStatus->setText(line);
-    LabelStatus->setToolTip(line);
-}
-
-void TFormMain::ShowRefreshHint() {
-    const QString hint = QString::fromStdString(
-        RefreshButtonHint(BitBtnRefresh->isEnabled() ? 0 : FRefresh.SecondsUntilRefresh()));
-    BitBtnRefresh->setToolTip(hint);
-    BitBtnRefresh->setAccessibleDescription(hint);
 }
 
 void TFormMain::NewsReceived(TOData Output) {
@@ -163,14 +140,15 @@ void TFormMain::FeedReceived(TFeed Feed, TOData Output) {
         if (replaced && Feed != TFeed::News) {
             RebuildOffersAfterFeed();
         }
-        ShowStatus();
+        FRefresher->ShowStatus();
         if (replaced && FFeedKeeper) {
             Guarded("keeping the feed", [&] { FFeedKeeper(FeedName(Feed), std::move(body)); });
         }
-        FAlertsDue = FAlertsDue || (replaced && Feed == TFeed::Rates);
-        if (FAlertsDue && !FStatus.Running()) {
-            FAlertsDue = false;
-            CheckRateAlerts();
+        if (replaced && Feed == TFeed::Rates) {
+            FLivePanel->RatesArrived();
+        }
+        if (!FRefresher->Running()) {
+            FLivePanel->CheckDueAlerts(); // once the refresh is complete
         }
     });
 }
@@ -197,6 +175,7 @@ std::size_t TFormMain::ReplaceFeed(TFeed Feed, const std::shared_ptr<const std::
 }
 
 void TFormMain::FillCurrencyLists() {
+    QStringList offered;
     {
         const QScopedValueRollback<bool> filling(FFillingLists, true);
         TUpdatesSuspended srcPaint(*ComboBoxSrc);
@@ -205,16 +184,9 @@ void TFormMain::FillCurrencyLists() {
         const QSignalBlocker srcSignals(ComboBoxSrc);
         const QSignalBlocker dstSignals(ComboBoxDst);
         const QSignalBlocker hideSignals(ListBoxHide);
-        const QSignalBlocker alertSrcSignals(ComboBoxAlertSrc);
-        const QSignalBlocker alertDstSignals(ComboBoxAlertDst);
         ComboBoxSrc->clear();
         ComboBoxDst->clear();
         ListBoxHide->clear();
-        // The alert lists offer what the rates tab offers; a pair being put together stays chosen.
-        const QString alertSrc = ComboBoxAlertSrc->currentText();
-        const QString alertDst = ComboBoxAlertDst->currentText();
-        ComboBoxAlertSrc->clear();
-        ComboBoxAlertDst->clear();
         for (const TStringRow row : NamesTable) {
             // Item i of the hide list must stand for row i, so a short row still gets its item.
             const QString name = row.size() > 1 ? QString::fromUtf8(row[1]) : QString();
@@ -224,14 +196,12 @@ void TFormMain::FillCurrencyLists() {
             } else {
                 ComboBoxSrc->addItem(name);
                 ComboBoxDst->addItem(name);
-                ComboBoxAlertSrc->addItem(name);
-                ComboBoxAlertDst->addItem(name);
+                offered << name;
             }
         }
-        ComboBoxAlertSrc->setCurrentIndex(ComboBoxAlertSrc->findText(alertSrc, Qt::MatchExactly));
-        ComboBoxAlertDst->setCurrentIndex(ComboBoxAlertDst->findText(alertDst, Qt::MatchExactly));
     }
-    UpdateAlertAddButton();
+    // The alert lists offer what the rates tab offers.
+    FLivePanel->SetCurrencyNames(offered);
     SelectSavedCurrency(*ComboBoxSrc, kSrcCurrKey);
     SelectSavedCurrency(*ComboBoxDst, kDstCurrKey);
 }

@@ -77,6 +77,24 @@ TEST(RefreshState, AutomaticRefreshWaitsForAnEnabledButton) {
     EXPECT_FALSE(state.ShouldAutoRefresh(true));
 }
 
+TEST(RefreshState, TheTickTellsWhichRefreshItStartsAndOnlyRepeatedOnesRunWithoutTheLoader) {
+    TRefreshState state;
+    state.SetAutoRefreshMinutes(1);
+    EXPECT_EQ(state.DueRefresh(false), std::nullopt);
+    EXPECT_EQ(state.DueRefresh(true), TRefreshTrigger::First);
+    state.RefreshStarted();
+    for (int tick = 0; tick < 60; ++tick) {
+        ASSERT_EQ(state.DueRefresh(true), std::nullopt) << "tick " << tick;
+        state.CountTick();
+    }
+    EXPECT_EQ(state.DueRefresh(true), TRefreshTrigger::Repeated);
+    EXPECT_TRUE(RefreshShowsLoader(TRefreshTrigger::User) && RefreshShowsLoader(TRefreshTrigger::First));
+    EXPECT_FALSE(RefreshShowsLoader(TRefreshTrigger::Repeated));
+    EXPECT_TRUE(RefreshDismissesAlert(TRefreshTrigger::User));
+    EXPECT_FALSE(RefreshDismissesAlert(TRefreshTrigger::First) ||
+                 RefreshDismissesAlert(TRefreshTrigger::Repeated));
+}
+
 TEST(RefreshState, TheButtonsHintCountsTheSecondsUntilItIsBack) {
     TWindow window;
     EXPECT_EQ(window.State.SecondsUntilRefresh(), 61); // not yet counted: 61 ticks would pass the cooldown

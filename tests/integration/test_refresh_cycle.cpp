@@ -1,6 +1,7 @@
 // A refresh end to end, in process: the window's timer ticks called by hand, the real job runner and Qt
 // hand-off, HTTP to a loopback feed service, and what the window then shows.
 #include "app/Program.h"
+#include "engine/FeedCache.h"
 #include "engine/Functions.h"
 #include "globals/Globals.h"
 #include "tests/integration/Pump.h"
@@ -12,6 +13,7 @@
 #include "ui/FeedKeeper.h"
 #include "ui/NewsView.h"
 #include "ui/Opener.h"
+#include "ui/RefreshController.h"
 #include "ui/UnitLoader.h"
 #include "ui/UnitMain.h"
 
@@ -184,7 +186,7 @@ TEST_F(RefreshCycle, TheButtonRestsSixtyTicksAfterAClickAndTheProgramRefreshesBy
     QTest::mouseClick(main.BitBtnRefresh, Qt::LeftButton); // disabled: nothing happens
     PumpFor(200ms);
     EXPECT_EQ(Service.Requests(), 8u);
-    EXPECT_EQ(main.RefreshState().CooldownTicks(), 30);
+    EXPECT_EQ(main.Refresher().State().CooldownTicks(), 30);
     EXPECT_EQ(TicksUntilEnabled(), 31); // tick 61 after the click
 
     for (int tick = 1; tick <= 100; ++tick) {
@@ -217,12 +219,12 @@ TEST_F(RefreshCycle, AnUnreachableServiceChangesNothingSaysSoAndStillCompletesTh
     main.SetServiceBaseUrl("http://127.0.0.1:1"); // nothing listens on port 1
     main.EditNews->SetNewsText("old news");
     main.TimerTimer();
-    EXPECT_EQ(main.LabelStatus->text(), QStringLiteral("Загрузка данных…"));
+    EXPECT_EQ(main.Refresher().StatusLine(), QStringLiteral("Загрузка данных…"));
     ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
     EXPECT_EQ(main.EditNews->toPlainText(), QStringLiteral("old news"));
     EXPECT_FALSE(main.ComboBoxSrc->isEnabled());
     EXPECT_EQ(main.ComboBoxSrc->count(), 0);
-    EXPECT_EQ(main.LabelStatus->text(),
+    EXPECT_EQ(main.Refresher().StatusLine(),
               QStringLiteral("Данные не получены: нет связи с сервером. Курсов пока нет"));
     EXPECT_TRUE(BoxTexts.isEmpty()) << BoxTexts.join('|').toStdString();
 }
@@ -318,13 +320,13 @@ TEST_F(RefreshCycle, AfterOneGoodRunAStartWithoutTheServiceShowsTheKeptOffersAnd
     ASSERT_TRUE(main.ShowKeptFeeds(cache));
     EXPECT_EQ(ShownOffers(*main.DBGridRates), offers);
     EXPECT_TRUE(main.ComboBoxSrc->isEnabled());
-    EXPECT_EQ(main.LabelStatus->text().left(21), QStringLiteral("Сохранённые курсы от "));
+    EXPECT_EQ(main.Refresher().StatusLine().left(21), QStringLiteral("Сохранённые курсы от "));
     main.TimerTimer();
     ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
     EXPECT_EQ(ShownOffers(*main.DBGridRates), offers);
-    EXPECT_TRUE(main.LabelStatus->text().startsWith(QStringLiteral("Данные не получены: ")))
-        << main.LabelStatus->text().toStdString();
-    EXPECT_TRUE(main.LabelStatus->text().contains(QStringLiteral(". Сохранённые курсы от ")));
+    EXPECT_TRUE(main.Refresher().StatusLine().startsWith(QStringLiteral("Данные не получены: ")))
+        << main.Refresher().StatusLine().toStdString();
+    EXPECT_TRUE(main.Refresher().StatusLine().contains(QStringLiteral(". Сохранённые курсы от ")));
     PumpFor(100ms);
     EXPECT_EQ(LoadKeptFeed(cache, "rates")->Body, feeds::kRates);
     EXPECT_TRUE(BoxTexts.isEmpty()) << BoxTexts.join('\n').toStdString();

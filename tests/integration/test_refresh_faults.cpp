@@ -15,6 +15,7 @@
 #include "ui/ErrorBox.h"
 #include "ui/NewsView.h"
 #include "ui/Opener.h"
+#include "ui/RefreshController.h"
 #include "ui/UnitLoader.h"
 #include "ui/UnitMain.h"
 
@@ -78,7 +79,7 @@ class RefreshAgainstFaults : public testing::TestWithParam<TFaultCase> {
         Loader = &Program->Loader();
         // Short waits, so a silent or trickling service costs a few seconds and not minutes.
         Main->SetFeedTimeout(300);
-        Main->SetClock([this] { return Now; });
+        Main->Refresher().SetClock([this] { return Now; });
     }
 
     void TearDown() override {
@@ -133,12 +134,12 @@ TEST_P(RefreshAgainstFaults, AFailureChangesNothingAndIsNamedAndTheHealedService
     ASSERT_FALSE(before.Rates.empty());
     ASSERT_FALSE(before.Offers.empty()) << "the demo pair shows no offers";
     ASSERT_FALSE(before.Hide.isEmpty());
-    EXPECT_EQ(Main->LabelStatus->text(), QStringLiteral("Курсы обновлены в 14:05:09"));
+    EXPECT_EQ(Main->Refresher().StatusLine(), QStringLiteral("Курсы обновлены в 14:05:09"));
 
     SetFault(fault.Mode);
     Now = kFaulty;
     Refresh();
-    const QString status = Main->LabelStatus->text();
+    const QString status = Main->Refresher().StatusLine();
     if (fault.Answered) {
         // The service's own word, handled as any answer: empty tables and lists; the rebuild stops at them,
         // so the grid keeps the last complete offers.
@@ -166,7 +167,7 @@ TEST_P(RefreshAgainstFaults, AFailureChangesNothingAndIsNamedAndTheHealedService
     EXPECT_EQ(Shown(*Main), before);
     EXPECT_EQ(Main->ComboBoxSrc->currentText().toStdString(), kGive);
     EXPECT_EQ(Main->ComboBoxDst->currentText().toStdString(), kGet);
-    EXPECT_EQ(Main->LabelStatus->text(), QStringLiteral("Курсы обновлены в 14:07:11"));
+    EXPECT_EQ(Main->Refresher().StatusLine(), QStringLiteral("Курсы обновлены в 14:07:11"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

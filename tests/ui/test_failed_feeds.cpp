@@ -4,9 +4,11 @@
 #include "tests/ui/RatesTabFixture.h"
 #include "tests/ui/WindowSnapshot.h"
 #include "ui/NewsView.h"
+#include "ui/RefreshController.h"
 #include "ui/UnitLoader.h"
 
 #include <QAccessible>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -24,7 +26,7 @@ class FailedFeeds : public TRatesTabTest {
         ConfigWrite(ConfigDoc, "HideCurrencies/btc", true);
         TFormMain& main = Open();
         Now = At;
-        main.SetClock([this] { return Now; });
+        main.Refresher().SetClock([this] { return Now; });
         return main;
     }
 
@@ -35,7 +37,7 @@ class FailedFeeds : public TRatesTabTest {
         Main->ExchangersReceived(Output);
     }
 
-    QString Status() const { return Main->LabelStatus->text(); }
+    QString Status() const { return Main->Refresher().StatusLine(); }
 
     TWallClock Now;
 };
@@ -54,7 +56,9 @@ TEST_F(FailedFeeds, AFailedRefreshReplacesNothingAndTheStatusSaysWhyAndHowOldThe
     EXPECT_EQ(Shown(main), before);
     EXPECT_EQ(Status(), "Данные не получены: нет связи с сервером. Показаны курсы от 14:05:09");
     // The line is what a screen reader reads out.
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(main.LabelStatus)->text(QAccessible::Name), Status());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(main.findChild<QLabel*>("LabelStatus"))
+                  ->text(QAccessible::Name),
+              Status());
     EXPECT_TRUE(BoxTexts.isEmpty()) << BoxTexts.join('|').toStdString();
 
     Deliver();

@@ -1,14 +1,20 @@
 // Live rates in the window: the kept feeds shown at start, the settings tab's live options (and a
 // settings.xml untouched by them until they are changed), and rate alerts with their notifications.
+#include "engine/FeedCache.h"
 #include "engine/LiveSettings.h"
 #include "tests/support/ExchangeOutcome.h"
 #include "tests/ui/RatesTabFixture.h"
 #include "tests/ui/WindowSnapshot.h"
 #include "ui/FeedKeeper.h"
+#include "ui/LivePanel.h"
 #include "ui/Notifier.h"
+#include "ui/RefreshController.h"
 #include "ui/UnitLoader.h"
 
+#include <QCheckBox>
 #include <QDBusConnection>
+#include <QLabel>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -54,6 +60,13 @@ class LiveRates : public TRatesTabTest {
         return text;
     }
 
+    // A control of the live panel, by its object name.
+    template <typename TControl> TControl* Live(const char* Name) const {
+        auto* control = Main->LivePanel().findChild<TControl*>(QString::fromLatin1(Name));
+        EXPECT_NE(control, nullptr) << Name;
+        return control;
+    }
+
     TTempDir Cache;
 };
 
@@ -80,9 +93,9 @@ TEST_F(LiveRates, KeptFeedsShowTheSavedPairAtOnceAsFreshFeedsWouldWithoutTheLoad
     EXPECT_TRUE(Main->ComboBoxSrc->isEnabled());
     EXPECT_FALSE(loader.isVisible());
     EXPECT_EQ(loader.ProgressBar->value(), 0);
-    EXPECT_EQ(Main->LabelStatus->text().toStdString(), KeptText());
+    EXPECT_EQ(Main->Refresher().StatusLine().toStdString(), KeptText());
     // Kept feeds are not a refresh: the first one still comes at the first tick.
-    EXPECT_TRUE(Main->RefreshState().AutoRefreshPending());
+    EXPECT_TRUE(Main->Refresher().State().AutoRefreshPending());
 }
 
 TEST_F(LiveRates, ADamagedKeptFeedIsLeftOutAndTheOthersAreStillShown) {
@@ -97,7 +110,7 @@ TEST_F(LiveRates, ADamagedKeptFeedIsLeftOutAndTheOthersAreStillShown) {
     EXPECT_EQ(NamesTable.size(), 4u);
     EXPECT_EQ(Main->ComboBoxSrc->currentText(), "US Dollar");
     EXPECT_TRUE(ShownOffers(*Main->DBGridRates).empty());
-    EXPECT_EQ(Main->LabelStatus->text(), ""); // no rates kept: no age to tell
+    EXPECT_EQ(Main->Refresher().StatusLine(), ""); // no rates kept: no age to tell
     EXPECT_TRUE(BoxTexts.isEmpty());
 }
 
@@ -126,7 +139,7 @@ TEST_F(LiveRates, TurningKeptFeedsOffShowsNothingAtStart) {
     KeepAll(Cache.Path());
     ConfigWrite(ConfigDoc, kUseSavedKey, false);
     Open();
-    EXPECT_FALSE(Main->CheckBoxUseSaved->isChecked());
+    EXPECT_FALSE(Live<QCheckBox>("CheckBoxUseSaved")->isChecked());
     EXPECT_FALSE(Main->ShowKeptFeeds(Cache.Path()));
     EXPECT_TRUE(NamesTable.empty());
     EXPECT_FALSE(Main->ComboBoxSrc->isEnabled());
@@ -139,64 +152,64 @@ TEST_F(LiveRates, UntouchedLiveOptionsLeaveSettingsXmlAsItWasAndChangedOnesAreSt
     EXPECT_EQ(untouched.find("<Live>"), std::string::npos) << untouched;
     EXPECT_EQ(untouched.find("<Alerts>"), std::string::npos) << untouched;
 
-    Main->ComboBoxAutoRefresh->setCurrentIndex(2);
-    emit Main->ComboBoxAutoRefresh->activated(2);
+    Live<QComboBox>("ComboBoxAutoRefresh")->setCurrentIndex(2);
+    emit Live<QComboBox>("ComboBoxAutoRefresh")->activated(2);
     EXPECT_EQ(Stored(kAutoMinutesKey), "5");
-    EXPECT_EQ(Main->RefreshState().AutoRefreshMinutes(), 5);
-    Main->CheckBoxUseSaved->click();
+    EXPECT_EQ(Main->Refresher().State().AutoRefreshMinutes(), 5);
+    Live<QCheckBox>("CheckBoxUseSaved")->click();
     EXPECT_EQ(Stored(kUseSavedKey), "false");
-    Main->CheckBoxUseSaved->click();
+    Live<QCheckBox>("CheckBoxUseSaved")->click();
     EXPECT_EQ(Stored(kUseSavedKey), "true"); // once stored, it follows
 }
 
 TEST_F(LiveRates, AStoredIntervalComesBackAndOneThatIsNoChoiceCountsAsOff) {
     ConfigWrite(ConfigDoc, kAutoMinutesKey, 15);
     Open();
-    EXPECT_EQ(Main->ComboBoxAutoRefresh->currentIndex(), 3);
-    EXPECT_EQ(Main->RefreshState().AutoRefreshMinutes(), 15);
+    EXPECT_EQ(Live<QComboBox>("ComboBoxAutoRefresh")->currentIndex(), 3);
+    EXPECT_EQ(Main->Refresher().State().AutoRefreshMinutes(), 15);
     Main.reset();
     ConfigWrite(ConfigDoc, kAutoMinutesKey, "abc");
     Open();
-    EXPECT_EQ(Main->ComboBoxAutoRefresh->currentIndex(), 0);
-    EXPECT_EQ(Main->RefreshState().AutoRefreshMinutes(), 0);
+    EXPECT_EQ(Live<QComboBox>("ComboBoxAutoRefresh")->currentIndex(), 0);
+    EXPECT_EQ(Main->Refresher().State().AutoRefreshMinutes(), 0);
     EXPECT_EQ(Stored(kAutoMinutesKey), "abc"); // left as the user wrote it until changed
 }
 
 TEST_F(LiveRates, AnAlertAddedOnTheSettingsTabIsStoredAndListed) {
     Open();
     Deliver();
-    EXPECT_FALSE(Main->ButtonAlertAdd->isEnabled());
-    Main->ComboBoxAlertSrc->setCurrentText("US Dollar");
-    Main->ComboBoxAlertDst->setCurrentText("Euro");
-    QTest::keyClicks(Main->EditAlertLevel, "0.9x7"); // the letter is refused
-    EXPECT_EQ(Main->EditAlertLevel->text(), "0.97");
-    ASSERT_TRUE(Main->ButtonAlertAdd->isEnabled());
-    Main->ButtonAlertAdd->click();
-    ASSERT_EQ(Main->RateAlerts().size(), 1u);
-    EXPECT_EQ(Main->RateAlerts()[0], (TRateAlert{"US Dollar", "Euro", "0.97", true}));
+    EXPECT_FALSE(Live<QPushButton>("ButtonAlertAdd")->isEnabled());
+    Live<QComboBox>("ComboBoxAlertSrc")->setCurrentText("US Dollar");
+    Live<QComboBox>("ComboBoxAlertDst")->setCurrentText("Euro");
+    QTest::keyClicks(Live<QLineEdit>("EditAlertLevel"), "0.9x7"); // the letter is refused
+    EXPECT_EQ(Live<QLineEdit>("EditAlertLevel")->text(), "0.97");
+    ASSERT_TRUE(Live<QPushButton>("ButtonAlertAdd")->isEnabled());
+    Live<QPushButton>("ButtonAlertAdd")->click();
+    ASSERT_EQ(Main->LivePanel().RateAlerts().size(), 1u);
+    EXPECT_EQ(Main->LivePanel().RateAlerts()[0], (TRateAlert{"US Dollar", "Euro", "0.97", true}));
     EXPECT_EQ(Stored("Alerts/Alert1/Give"), "US Dollar");
     EXPECT_EQ(Stored("Alerts/Alert1/Level"), "0.97");
-    ASSERT_EQ(Main->ListBoxAlerts->count(), 1);
-    EXPECT_EQ(Main->ListBoxAlerts->item(0)->text(),
+    ASSERT_EQ(Live<QListWidget>("ListBoxAlerts")->count(), 1);
+    EXPECT_EQ(Live<QListWidget>("ListBoxAlerts")->item(0)->text(),
               "уведомить, когда за 1 US Dollar дают не меньше 0.97 Euro");
 
-    Main->ListBoxAlerts->item(0)->setCheckState(Qt::Unchecked);
+    Live<QListWidget>("ListBoxAlerts")->item(0)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(Stored("Alerts/Alert1/Enabled"), "false");
-    Main->ListBoxAlerts->setCurrentRow(0);
-    Main->ButtonAlertRemove->click();
-    EXPECT_TRUE(Main->RateAlerts().empty());
+    Live<QListWidget>("ListBoxAlerts")->setCurrentRow(0);
+    Live<QPushButton>("ButtonAlertRemove")->click();
+    EXPECT_TRUE(Main->LivePanel().RateAlerts().empty());
     EXPECT_EQ(Stored("Alerts/Alert1/Give"), std::nullopt);
     // The same currency on both sides is no alert.
-    Main->ComboBoxAlertDst->setCurrentText("US Dollar");
-    Main->EditAlertLevel->setText("1");
-    EXPECT_FALSE(Main->ButtonAlertAdd->isEnabled());
+    Live<QComboBox>("ComboBoxAlertDst")->setCurrentText("US Dollar");
+    Live<QLineEdit>("EditAlertLevel")->setText("1");
+    EXPECT_FALSE(Live<QPushButton>("ButtonAlertAdd")->isEnabled());
 }
 
 TEST_F(LiveRates, AnAlertNotifiesOnCrossingOnceAndAgainAfterFallingEvenWhileHidden) {
     Open();
     auto* sink = new TRecordingSink(true);
-    Main->Notifier().AddSink(sink);
-    Main->SetRateAlerts({{"US Dollar", "Euro", "0.97", true}});
+    Main->LivePanel().Notifier().AddSink(sink);
+    Main->LivePanel().SetRateAlerts({{"US Dollar", "Euro", "0.97", true}});
     Main->show();
     Main->hide(); // sent to the tray
     Deliver();    // best: Beta at 0.95
@@ -222,7 +235,7 @@ TEST_F(LiveRates, AnAlertNotifiesOnCrossingOnceAndAgainAfterFallingEvenWhileHidd
 TEST_F(LiveRates, ActivatingANotificationOpensTheRatesTabWithItsPairChosen) {
     Open();
     auto* sink = new TRecordingSink(true);
-    Main->Notifier().AddSink(sink);
+    Main->LivePanel().Notifier().AddSink(sink);
     Deliver();
     Main->SetActiveTab(TFormMain::tabSettings);
     sink->Activate({QStringLiteral("Kovrin"), QStringLiteral("..."), QStringLiteral("Euro"),
@@ -237,23 +250,24 @@ TEST_F(LiveRates, ActivatingANotificationOpensTheRatesTabWithItsPairChosen) {
 
 TEST_F(LiveRates, WithoutANotificationServiceOrATrayTheAlertGoesToTheStatusLine) {
     Open();
-    Main->SetClock([] { return TWallClock{2026, 12, 9, 14, 5, 9}; });
+    Main->Refresher().SetClock([] { return TWallClock{2026, 12, 9, 14, 5, 9}; });
     // A session bus that is not there: the desktop's service cannot answer.
     const QDBusConnection nowhere = QDBusConnection::connectToBus(
         QStringLiteral("unix:path=/nonexistent/kovrin-test-bus"), QStringLiteral("kovrin-test-nowhere"));
     ASSERT_FALSE(nowhere.isConnected());
     auto* refusing = new TRecordingSink(false);
-    Main->Notifier().AddSink(new TDBusNoticeSink(nullptr, nowhere));
-    Main->Notifier().AddSink(new TTrayNoticeSink(nullptr));
-    Main->Notifier().AddSink(refusing);
-    Main->SetRateAlerts({{"US Dollar", "Euro", "0.9", true}});
+    Main->LivePanel().Notifier().AddSink(new TDBusNoticeSink(nullptr, nowhere));
+    Main->LivePanel().Notifier().AddSink(new TTrayNoticeSink(nullptr));
+    Main->LivePanel().Notifier().AddSink(refusing);
+    Main->LivePanel().SetRateAlerts({{"US Dollar", "Euro", "0.9", true}});
     Deliver();
     EXPECT_EQ(refusing->Shown.size(), 1u); // every way was tried in turn
     const QString line =
         "Уведомление в 14:05: За 1 US Dollar дают 0.95 Euro: обменник Beta, резерв 50 Euro (уровень 0.9). "
         "Курсы обновлены в 14:05:09";
-    EXPECT_EQ(Main->LabelStatus->text(), line);
-    EXPECT_EQ(Main->LabelStatus->toolTip(), line); // the whole of a line the window is too narrow for
+    EXPECT_EQ(Main->Refresher().StatusLine(), line);
+    EXPECT_EQ(Main->findChild<QLabel*>("LabelStatus")->toolTip(),
+              line); // the whole of a line the window is too narrow for
 }
 
 } // namespace

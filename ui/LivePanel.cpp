@@ -1,0 +1,298 @@
+#include "ui/LivePanel.h"
+
+#include "engine/LiveSettings.h"
+#include "engine/RefreshState.h"
+#include "globals/Globals.h"
+#include "ui/Guarded.h"
+#include "ui/Notifier.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <exception>
+
+namespace {
+
+// The captions of kAutoRefreshChoices, in the same order.
+const char* const kAutoRefreshCaptions[] = {"выключено", "каждую минуту", "каждые 5 минут", "каждые 15 минут",
+                                            "каждые 60 минут"};
+static_assert(std::size(kAutoRefreshCaptions) == kAutoRefreshChoices.size());
+
+constexpr int kLevelWidth = 90;
+
+QLabel* MakeCaption(const QString& Text, QWidget* Parent) {
+    auto* label = new QLabel(Text, Parent);
+    label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    return label;
+}
+
+QComboBox* MakeAlertCurrencyList(const QString& Name, const QString& Spoken, QWidget* Parent) {
+    auto* combo = new QComboBox(Parent);
+    combo->setObjectName(Name);
+    combo->setAccessibleName(Spoken);
+    combo->setMaxVisibleItems(20);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(8);
+    return combo;
+}
+
+} // namespace
+
+TLivePanel::TLivePanel(QWidget* Parent) : QWidget(Parent) {
+    setObjectName(QStringLiteral("PanelLive"));
+    setAccessibleName(QStringLiteral("Свежие курсы"));
+    Build();
+    Connect();
+}
+
+TLivePanel::~TLivePanel() = default;
+
+void TLivePanel::Build() {
+
+    CheckBoxUseSaved = new QCheckBox(QStringLiteral("Показывать сохранённые курсы при запуске"), this);
+    CheckBoxUseSaved->setObjectName(QStringLiteral("CheckBoxUseSaved"));
+    CheckBoxUseSaved->setChecked(true);
+
+    auto* autoLabel = MakeCaption(QStringLiteral("Обновлять автоматически:"), this);
+    ComboBoxAutoRefresh = new QComboBox(this);
+    ComboBoxAutoRefresh->setObjectName(QStringLiteral("ComboBoxAutoRefresh"));
+    ComboBoxAutoRefresh->setAccessibleName(QStringLiteral("Обновлять автоматически"));
+    for (const char* caption : kAutoRefreshCaptions) {
+        ComboBoxAutoRefresh->addItem(QString::fromUtf8(caption));
+    }
+    autoLabel->setBuddy(ComboBoxAutoRefresh);
+
+    auto* alertsLabel = new QLabel(QStringLiteral("Уведомления о курсах:"), this);
+    ListBoxAlerts = new QListWidget(this);
+    ListBoxAlerts->setObjectName(QStringLiteral("ListBoxAlerts"));
+    ListBoxAlerts->setAccessibleName(QStringLiteral("Уведомления о курсах"));
+    ListBoxAlerts->setWordWrap(true);
+    ListBoxAlerts->setResizeMode(QListView::Adjust);
+    alertsLabel->setBuddy(ListBoxAlerts);
+
+    ComboBoxAlertSrc = MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertSrc"),
+                                             QStringLiteral("Уведомить: валюта, которую вы отдаёте"), this);
+    EditAlertLevel = new QLineEdit(this);
+    EditAlertLevel->setObjectName(QStringLiteral("EditAlertLevel"));
+    EditAlertLevel->setAccessibleName(QStringLiteral("Уведомить: не меньше скольких единиц получаете"));
+    EditAlertLevel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    EditAlertLevel->setFixedWidth(kLevelWidth);
+    EditAlertLevel->setMaxLength(30);
+    EditAlertLevel->setPlaceholderText(QStringLiteral("уровень"));
+    EditAlertLevel->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral(R"([0-9]*\.?[0-9]*)")), EditAlertLevel));
+    ComboBoxAlertDst = MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertDst"),
+                                             QStringLiteral("Уведомить: валюта, которую вы получаете"), this);
+    ButtonAlertAdd = new QPushButton(QStringLiteral("Добавить"), this);
+    ButtonAlertAdd->setObjectName(QStringLiteral("ButtonAlertAdd"));
+    ButtonAlertAdd->setToolTip(
+        QStringLiteral("Выберите обе валюты и введите уровень, например 3000000 или 0.5"));
+    ButtonAlertRemove = new QPushButton(QStringLiteral("Удалить"), this);
+    ButtonAlertRemove->setObjectName(QStringLiteral("ButtonAlertRemove"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 2, 0, 0);
+    layout->setSpacing(3);
+    layout->addWidget(CheckBoxUseSaved);
+    auto* autoRow = new QHBoxLayout;
+    autoRow->addWidget(autoLabel);
+    autoRow->addWidget(ComboBoxAutoRefresh, 1);
+    layout->addLayout(autoRow);
+    layout->addWidget(alertsLabel);
+    layout->addWidget(ListBoxAlerts, 1);
+    auto* giveRow = new QHBoxLayout;
+    auto* giveLabel = MakeCaption(QStringLiteral("За 1"), this);
+    giveLabel->setBuddy(ComboBoxAlertSrc);
+    giveRow->addWidget(giveLabel);
+    giveRow->addWidget(ComboBoxAlertSrc, 1);
+    layout->addLayout(giveRow);
+    auto* getRow = new QHBoxLayout;
+    auto* levelLabel = MakeCaption(QStringLiteral("дают не меньше"), this);
+    levelLabel->setBuddy(EditAlertLevel);
+    getRow->addWidget(levelLabel);
+    getRow->addWidget(EditAlertLevel);
+    getRow->addWidget(ComboBoxAlertDst, 1);
+    layout->addLayout(getRow);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(ButtonAlertAdd);
+    buttons->addWidget(ButtonAlertRemove);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+
+    FNotifier = new TNotifier(this);
+    FNotifier->SetLastResort([this](const TNotice& Notice) { emit NoticeUnshown(Notice.Text); });
+    connect(FNotifier, &TNotifier::Activated, this,
+            [this](const TNotice& Notice) { emit AlertPairActivated(Notice.Give, Notice.Get); });
+}
+
+void TLivePanel::Connect() {
+    connect(CheckBoxUseSaved, &QCheckBox::toggled, this, [](bool Checked) {
+        Guarded("Live/UseSaved not stored",
+                [&] { WriteUnlessDefault(ConfigDoc, kUseSavedKey, Checked, true); });
+    });
+    connect(ComboBoxAutoRefresh, &QComboBox::activated, this, [this](int Index) {
+        const int minutes = Index >= 0 && Index < static_cast<int>(kAutoRefreshChoices.size())
+                                ? kAutoRefreshChoices[static_cast<std::size_t>(Index)]
+                                : 0;
+        emit AutoRefreshMinutesChanged(minutes);
+        Guarded("Live/AutoMinutes not stored",
+                [&] { WriteUnlessDefault(ConfigDoc, kAutoMinutesKey, minutes, 0); });
+    });
+    connect(ComboBoxAlertSrc, &QComboBox::currentIndexChanged, this, [this] { UpdateAlertAddButton(); });
+    connect(ComboBoxAlertDst, &QComboBox::currentIndexChanged, this, [this] { UpdateAlertAddButton(); });
+    connect(EditAlertLevel, &QLineEdit::textChanged, this, [this] { UpdateAlertAddButton(); });
+    connect(EditAlertLevel, &QLineEdit::returnPressed, this, [this] {
+        if (ButtonAlertAdd->isEnabled()) {
+            ButtonAlertAddClick();
+        }
+    });
+    connect(ButtonAlertAdd, &QPushButton::clicked, this, &TLivePanel::ButtonAlertAddClick);
+    connect(ButtonAlertRemove, &QPushButton::clicked, this, &TLivePanel::ButtonAlertRemoveClick);
+    connect(ListBoxAlerts, &QListWidget::currentRowChanged, this,
+            [this](int Row) { ButtonAlertRemove->setEnabled(Row >= 0); });
+    connect(ListBoxAlerts, &QListWidget::itemChanged, this, [this](QListWidgetItem* Item) {
+        const int row = ListBoxAlerts->row(Item);
+        if (row < 0 || row >= static_cast<int>(FAlerts.size())) {
+            return;
+        }
+        const bool enabled = Item->checkState() == Qt::Checked;
+        if (FAlerts[static_cast<std::size_t>(row)].Enabled != enabled) {
+            FAlerts[static_cast<std::size_t>(row)].Enabled = enabled;
+            StoreRateAlerts();
+        }
+    });
+}
+
+void TLivePanel::Restore() {
+    {
+        const QSignalBlocker silent(CheckBoxUseSaved);
+        CheckBoxUseSaved->setChecked(ReadUseSavedFeeds(ConfigDoc));
+    }
+    const int minutes = ReadAutoRefreshMinutes(ConfigDoc);
+    const auto choice = std::find(kAutoRefreshChoices.begin(), kAutoRefreshChoices.end(), minutes);
+    ComboBoxAutoRefresh->setCurrentIndex(static_cast<int>(choice - kAutoRefreshChoices.begin()));
+    FAlerts = ReadRateAlerts(ConfigDoc);
+    FillAlertList();
+    UpdateAlertAddButton();
+    emit AutoRefreshMinutesChanged(minutes);
+}
+
+bool TLivePanel::UseSavedFeeds() const {
+    return CheckBoxUseSaved->isChecked();
+}
+
+int TLivePanel::AutoRefreshMinutes() const {
+    const int index = ComboBoxAutoRefresh->currentIndex();
+    return index >= 0 && index < static_cast<int>(kAutoRefreshChoices.size())
+               ? kAutoRefreshChoices[static_cast<std::size_t>(index)]
+               : 0;
+}
+
+void TLivePanel::SetCurrencyNames(const QStringList& Names) {
+    {
+        const QSignalBlocker srcSignals(ComboBoxAlertSrc);
+        const QSignalBlocker dstSignals(ComboBoxAlertDst);
+        const QString give = ComboBoxAlertSrc->currentText();
+        const QString get = ComboBoxAlertDst->currentText();
+        ComboBoxAlertSrc->clear();
+        ComboBoxAlertDst->clear();
+        ComboBoxAlertSrc->addItems(Names);
+        ComboBoxAlertDst->addItems(Names);
+        ComboBoxAlertSrc->setCurrentIndex(ComboBoxAlertSrc->findText(give, Qt::MatchExactly));
+        ComboBoxAlertDst->setCurrentIndex(ComboBoxAlertDst->findText(get, Qt::MatchExactly));
+    }
+    UpdateAlertAddButton();
+}
+
+void TLivePanel::FillAlertList() {
+    const QSignalBlocker silent(ListBoxAlerts);
+    const int current = ListBoxAlerts->currentRow();
+    ListBoxAlerts->clear();
+    for (const TRateAlert& alert : FAlerts) {
+        auto* item = new QListWidgetItem(QString::fromStdString(AlertDescription(alert)), ListBoxAlerts);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(alert.Enabled ? Qt::Checked : Qt::Unchecked);
+    }
+    ListBoxAlerts->setCurrentRow(std::min(current, ListBoxAlerts->count() - 1));
+    ButtonAlertRemove->setEnabled(ListBoxAlerts->currentRow() >= 0);
+}
+
+void TLivePanel::UpdateAlertAddButton() {
+    const bool valid = ComboBoxAlertSrc->currentIndex() >= 0 && ComboBoxAlertDst->currentIndex() >= 0 &&
+                       ComboBoxAlertSrc->currentText() != ComboBoxAlertDst->currentText() &&
+                       AlertLevel(EditAlertLevel->text().toStdString()).has_value();
+    ButtonAlertAdd->setEnabled(valid);
+}
+
+void TLivePanel::ButtonAlertAddClick() {
+    TRateAlert alert;
+    alert.Give = ComboBoxAlertSrc->currentText().toStdString();
+    alert.Get = ComboBoxAlertDst->currentText().toStdString();
+    alert.Level = EditAlertLevel->text().toStdString();
+    if (alert.Give.empty() || alert.Get.empty() || !AlertLevel(alert.Level) ||
+        std::find(FAlerts.begin(), FAlerts.end(), alert) != FAlerts.end() ||
+        FAlerts.size() >= static_cast<std::size_t>(kMaxRateAlerts)) {
+        return;
+    }
+    FAlerts.push_back(std::move(alert));
+    StoreRateAlerts();
+    FillAlertList();
+    ListBoxAlerts->setCurrentRow(ListBoxAlerts->count() - 1);
+    EditAlertLevel->clear();
+}
+
+void TLivePanel::ButtonAlertRemoveClick() {
+    const int row = ListBoxAlerts->currentRow();
+    if (row < 0 || row >= static_cast<int>(FAlerts.size())) {
+        return;
+    }
+    FAlerts.erase(FAlerts.begin() + row);
+    StoreRateAlerts();
+    FillAlertList();
+}
+
+void TLivePanel::SetRateAlerts(std::vector<TRateAlert> Alerts) {
+    FAlerts = std::move(Alerts);
+    StoreRateAlerts();
+    FillAlertList();
+}
+
+void TLivePanel::StoreRateAlerts() {
+    Guarded("alerts not stored", [&] { WriteRateAlerts(ConfigDoc, FAlerts); });
+}
+
+void TLivePanel::CheckDueAlerts() {
+    if (FAlertsDue) {
+        FAlertsDue = false;
+        CheckRateAlerts();
+    }
+}
+
+void TLivePanel::CheckRateAlerts() {
+    Guarded("alerts not checked", [&] {
+        const std::vector<TAlertFired> fired = FAlertWatch.Check(FAlerts, [this](const std::string& Give,
+                                                                                 const std::string& Get) {
+            return BestOfferFor(RatesTable, NamesTable, ExchangersTable, Give, Get, FQuoteRows[{Give, Get}]);
+        });
+        // Rows of pairs no longer watched are not kept.
+        std::erase_if(FQuoteRows, [this](const auto& Pair) {
+            return std::none_of(FAlerts.begin(), FAlerts.end(), [&](const TRateAlert& Alert) {
+                return Alert.Give == Pair.first.first && Alert.Get == Pair.first.second;
+            });
+        });
+        for (const TAlertFired& alert : fired) {
+            FNotifier->Notify(
+                TNotice{QStringLiteral("Kovrin"), QString::fromStdString(AlertNoticeText(alert)),
+                        QString::fromStdString(alert.Alert.Give), QString::fromStdString(alert.Alert.Get)});
+        }
+    });
+}

@@ -1,0 +1,90 @@
+#pragma once
+// The settings tab's live options beside the hide list: the kept feeds shown at start, automatic refresh, and
+// rate alerts with their notifications. What it decides lives in engine/LiveSettings and engine/RateAlerts;
+// its controls are reached by their object names.
+
+#include "engine/Offers.h"
+#include "engine/RateAlerts.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class TNotifier;
+struct TNotice;
+
+class TLivePanel final : public QWidget {
+    Q_OBJECT
+  public:
+    explicit TLivePanel(QWidget* Parent);
+    ~TLivePanel() override;
+
+    // Reads the live options and the alerts from ConfigDoc into the controls and announces the interval of
+    // automatic refresh. Never throws.
+    void Restore();
+
+    // "Показывать сохранённые курсы при запуске" is on.
+    bool UseSavedFeeds() const;
+    // The interval of automatic refresh chosen, in minutes; 0 is off.
+    int AutoRefreshMinutes() const;
+
+    // The alert currency lists offer Names, in order; a currency being chosen there stays chosen while it is
+    // still offered.
+    void SetCurrencyNames(const QStringList& Names);
+
+    // The rate alerts as listed.
+    const std::vector<TRateAlert>& RateAlerts() const { return FAlerts; }
+    // Replaces the alerts (the list and the settings document follow).
+    void SetRateAlerts(std::vector<TRateAlert> Alerts);
+    // The rates feed replaced its table: the alerts are checked at the next CheckDueAlerts.
+    void RatesArrived() { FAlertsDue = true; }
+    // When the rates arrived since the last check: checks the alerts against the feed tables and notifies for
+    // each that fired. Never throws.
+    void CheckDueAlerts();
+    // Checks the alerts now. Never throws.
+    void CheckRateAlerts();
+    // The ways notifications are shown, tried in order; what none can show is announced by NoticeUnshown.
+    TNotifier& Notifier() const { return *FNotifier; }
+
+  signals:
+    // The user chose another interval of automatic refresh (also sent by Restore).
+    void AutoRefreshMinutesChanged(int Minutes);
+    // An alert's notice that no way could show.
+    void NoticeUnshown(const QString& Text);
+    // The user activated an alert's notice for the pair Give -> Get.
+    void AlertPairActivated(const QString& Give, const QString& Get);
+
+  private:
+    void Build();
+    void Connect();
+    void FillAlertList();
+    void UpdateAlertAddButton();
+    void ButtonAlertAddClick();
+    void ButtonAlertRemoveClick();
+    void StoreRateAlerts();
+
+    QCheckBox* CheckBoxUseSaved = nullptr;
+    QComboBox* ComboBoxAutoRefresh = nullptr;
+    QListWidget* ListBoxAlerts = nullptr;
+    QComboBox* ComboBoxAlertSrc = nullptr;
+    QLineEdit* EditAlertLevel = nullptr;
+    QComboBox* ComboBoxAlertDst = nullptr;
+    QPushButton* ButtonAlertAdd = nullptr;
+    QPushButton* ButtonAlertRemove = nullptr;
+
+    std::vector<TRateAlert> FAlerts;
+    TAlertWatch FAlertWatch;
+    // The rates rows of each alert's pair, kept across checks over one rates table.
+    std::map<std::pair<std::string, std::string>, TQuoteRows> FQuoteRows;
+    bool FAlertsDue = false;
+    TNotifier* FNotifier = nullptr;
+};

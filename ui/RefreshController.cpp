@@ -1,0 +1,74 @@
+#include "ui/RefreshController.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+
+TRefreshController::TRefreshController(QPushButton& Button, QStatusBar& Bar, QObject* Parent)
+    : QObject(Parent), FButton(Button) {
+    setObjectName(QStringLiteral("RefreshController"));
+    FLine = new QLabel(&Bar);
+    FLine->setObjectName(QStringLiteral("LabelStatus"));
+    // No accessible name of its own: the text is the name, and every change of it is announced.
+    FLine->setAccessibleDescription(QStringLiteral("Состояние данных"));
+    FLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Bar.addWidget(FLine, 1);
+    ShowRefreshHint();
+}
+
+std::optional<TRefreshTrigger> TRefreshController::DueRefresh() const {
+    return FState.DueRefresh(FButton.isEnabled());
+}
+
+void TRefreshController::CountTick() {
+    if (FState.CountTick()) {
+        FButton.setEnabled(true);
+    }
+    ShowRefreshHint();
+    ShowStatus();
+}
+
+void TRefreshController::RefreshStarted(TRefreshTrigger Trigger) {
+    if (RefreshDismissesAlert(Trigger)) {
+        FStatus.AlertDismissed(); // the user is here and has read it
+    }
+    FState.RefreshStarted();
+    FButton.setEnabled(false);
+    ShowRefreshHint();
+    FStatus.RefreshStarted();
+    ShowStatus();
+}
+
+void TRefreshController::FeedReplaced(TFeed Feed, std::size_t Records) {
+    FStatus.FeedReplaced(Feed, Records, FClock());
+}
+
+void TRefreshController::FeedFailed(TFeed Feed, const TOData& Output) {
+    FStatus.FeedFailed(Feed, Output);
+}
+
+void TRefreshController::FeedRestored(TFeed Feed, const TWallClock& At) {
+    FStatus.FeedRestored(Feed, At);
+}
+
+void TRefreshController::AlertNoticed(std::string Text) {
+    FStatus.AlertNoticed(std::move(Text), FClock());
+    ShowStatus();
+}
+
+QString TRefreshController::StatusLine() const {
+    return FLine->text();
+}
+
+void TRefreshController::ShowStatus() {
+    const QString line = QString::fromStdString(FStatus.Text(FClock()));
+    FLine->setText(line);
+    FLine->setToolTip(line); // the whole of a line the window is too narrow for
+}
+
+void TRefreshController::ShowRefreshHint() {
+    const QString hint =
+        QString::fromStdString(RefreshButtonHint(FButton.isEnabled() ? 0 : FState.SecondsUntilRefresh()));
+    FButton.setToolTip(hint);
+    FButton.setAccessibleDescription(hint);
+}
