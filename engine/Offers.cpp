@@ -155,3 +155,12 @@ bool CanRebuildOffers(const TStringMatrix& Rates, const TStringMatrix& Names, co
     return !Rates.empty() && !Names.empty() && !Exchangers.empty() && Controls.SrcName.has_value() &&
            Controls.DstName.has_value();
 }
+
+std::string EmptyOffersHint(const TStringMatrix& Rates, const TStringMatrix& Names,
+                            const TStringMatrix& Exchangers, const TOfferControls& Controls) {
+    if (!Controls.SrcName || !Controls.DstName)
+        return "Выберите, что отдаёте и что получаете";
+    if (Rates.empty() || Names.empty() || Exchangers.empty())
+        return "Курсы ещё не загружены";
+    return "Нет предложений для этой пары и суммы";
+}

@@ -83,6 +83,11 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
                                   const TStringMatrix& Exchangers, const TOfferControls& Controls,
                                   TQuoteRows& Quotes);
 
+// What an empty offer grid tells the user: to pick both currencies while one is missing, that the rates are
+// still to come while a table is empty, else that no exchanger serves the pair for the amount.
+std::string EmptyOffersHint(const TStringMatrix& Rates, const TStringMatrix& Names,
+                            const TStringMatrix& Exchangers, const TOfferControls& Controls);
+
 // True when a rebuild may run: all three tables have rows and both currencies are selected.
 bool CanRebuildOffers(const TStringMatrix& Rates, const TStringMatrix& Names, const TStringMatrix& Exchangers,
                       const TOfferControls& Controls);

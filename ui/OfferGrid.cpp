@@ -193,8 +193,42 @@ QRect TDBGridRates::CurrentRowFrame() const {
     return row.intersected(viewport()->rect());
 }
 
+void TDBGridRates::SetEmptyText(const QString& Text) {
+    if (Text == FEmptyText)
+        return;
+    FEmptyText = Text;
+    viewport()->update();
+}
+
+void TDBGridRates::resizeEvent(QResizeEvent* Event) {
+    QTableView::resizeEvent(Event);
+    FitNameColumn();
+}
+
+void TDBGridRates::FitNameColumn() {
+    // In a maximised window the name column takes the width the other columns leave (long names are the
+    // ones cut short); otherwise every column keeps its own width.
+    const int name = static_cast<int>(TOfferField::Exchanger);
+    if (!window()->isMaximized() && !window()->isFullScreen()) {
+        setColumnWidth(name, kColumnWidths[name]);
+        return;
+    }
+    int others = 0;
+    for (int column = 0; column < TMemTableRates::kColumnCount; ++column) {
+        if (column != name && !isColumnHidden(column))
+            others += columnWidth(column);
+    }
+    setColumnWidth(name, std::max(kColumnWidths[name], viewport()->width() - others));
+}
+
 void TDBGridRates::paintEvent(QPaintEvent* Event) {
     QTableView::paintEvent(Event);
+    if (FModel.rowCount() == 0 && !FEmptyText.isEmpty()) {
+        QPainter painter(viewport());
+        painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+        painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                         FEmptyText);
+    }
     const QRect frame = CurrentRowFrame();
     if (frame.isEmpty()) {
         return;

@@ -52,6 +52,10 @@ class TDBGridRates final : public QTableView {
     TOrderHeader& TitleHeader() const { return *FTitles; }
     // Opens the find dialog (as Ctrl+F does) and returns it.
     TFindDialog& OpenFindDialog();
+    // What the grid says while it has no rows (drawn in the middle of the empty table).
+    void SetEmptyText(const QString& Text);
+    const QString& EmptyText() const { return FEmptyText; }
+
     // Where the focus frame around the current row is drawn (viewport coordinates); empty while the grid has
     // no focus or no current row.
     QRect CurrentRowFrame() const;
@@ -68,6 +72,7 @@ class TDBGridRates final : public QTableView {
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void changeEvent(QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -79,6 +84,7 @@ class TDBGridRates final : public QTableView {
     void ShowMarkers();
     void CurrentRowMoved();
     void FitRowHeight();
+    void FitNameColumn();
 
     TMemTableRates FModel;
     TOrderHeader* FTitles;
@@ -87,4 +93,5 @@ class TDBGridRates final : public QTableView {
     TSortOrder FUserOrder;
     TSortOrder FPending;
     QPointer<TFindDialog> FFind;
+    QString FEmptyText;
 };

@@ -35,12 +35,17 @@ TOfferControls TFormMain::OfferControls() const {
 }
 
 void TFormMain::RebuildOffers() {
-    ::RebuildOffers(*DBGridRates, RatesTable, NamesTable, ExchangersTable, OfferControls(), FQuoteRows);
+    const TOfferControls controls = OfferControls();
+    ::RebuildOffers(*DBGridRates, RatesTable, NamesTable, ExchangersTable, controls, FQuoteRows);
+    DBGridRates->SetEmptyText(
+        QString::fromStdString(EmptyOffersHint(RatesTable, NamesTable, ExchangersTable, controls)));
 }
 
 void TFormMain::RebuildOffersAfterFeed() {
-    ::RebuildOffersAfterFeed(*DBGridRates, RatesTable, NamesTable, ExchangersTable, OfferControls(),
-                             FQuoteRows);
+    const TOfferControls controls = OfferControls();
+    ::RebuildOffersAfterFeed(*DBGridRates, RatesTable, NamesTable, ExchangersTable, controls, FQuoteRows);
+    DBGridRates->SetEmptyText(
+        QString::fromStdString(EmptyOffersHint(RatesTable, NamesTable, ExchangersTable, controls)));
 }
 
 void TFormMain::ButtonedEditSrcChange(QObject* Sender) {
