@@ -14,6 +14,7 @@
 #include "ui/Opener.h"
 #include "ui/RefreshController.h"
 #include "ui/RichEditURL.h"
+#include "ui/RoutesView.h"
 #include "ui/UnitDM.h"
 
 #include <QCloseEvent>
@@ -135,6 +136,10 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     StatusBar->setFixedHeight(kStatusBarHeight);
     setStatusBar(StatusBar);
     FRefresher = new TRefreshController(*BitBtnRefresh, *StatusBar, this);
+    FRoutesView = new TRoutesView();
+    AddUnderGrid(FRoutesView);
+    setTabOrder(DBGridRates, FRoutesView);
+    setTabOrder(FRoutesView, BitBtnExchange);
 
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));

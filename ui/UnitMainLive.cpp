@@ -5,7 +5,9 @@
 #include "engine/FeedCache.h"
 #include "ui/Guarded.h"
 #include "ui/LivePanel.h"
+#include "ui/Opener.h"
 #include "ui/RefreshController.h"
+#include "ui/RoutesView.h"
 
 #include <optional>
 #include <string>
@@ -16,6 +18,10 @@ void TFormMain::ConnectParts() {
     connect(FLivePanel, &TLivePanel::NoticeUnshown, this,
             [this](const QString& Text) { FRefresher->AlertNoticed(Text.toStdString()); });
     connect(FLivePanel, &TLivePanel::AlertPairActivated, this, &TFormMain::ShowAlertPair);
+    // A leg opens its exchanger's page as "Обменять" opens an offer's.
+    connect(FRoutesView, &TRoutesView::LegOpened, this, [this](std::int32_t EID) {
+        OpenUrl(QString::fromStdString(ExchangerPageUrl(FServiceBase, EID)));
+    });
 }
 
 bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
