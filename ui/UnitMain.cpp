@@ -296,11 +296,13 @@ void TFormMain::ConnectHandlers() {
 }
 
 void TFormMain::ConnectKeyboard() {
-    // F5 works like the button, so not while it rests.
+    // F5 works like the button, so not while it rests; then the status line says when it is back.
     auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
     connect(refresh, &QShortcut::activated, this, [this] {
         if (BitBtnRefresh->isEnabled()) {
             BitBtnRefresh->click();
+        } else {
+            Refresher().SayWhenRefreshIsBack();
         }
     });
     // The close box's way out: FormClose writes the settings.

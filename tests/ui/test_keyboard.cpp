@@ -2,6 +2,7 @@
 // and the hints at a refused keystroke and at the resting Refresh button.
 #include "tests/ui/RatesTabFixture.h"
 #include "ui/OfferGrid.h"
+#include "ui/RefreshController.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -91,6 +92,8 @@ TEST_F(Keyboard, F5RefreshesOnlyWhileTheButtonIsEnabledAndItsHintCountsDown) {
     EXPECT_EQ(main.BitBtnRefresh->accessibleDescription(), main.BitBtnRefresh->toolTip());
     QTest::keyClick(&main, Qt::Key_F5);
     EXPECT_EQ(clicks.count(), 1);
+    EXPECT_TRUE(main.Refresher().StatusLine().endsWith("Обновление будет доступно через 60 с"))
+        << main.Refresher().StatusLine().toStdString();
     while (!main.BitBtnRefresh->isEnabled()) {
         main.TimerTimer();
     }
