@@ -3,9 +3,11 @@
 #include "app/QuitSignals.h"
 #include "engine/FeedCache.h"
 #include "globals/Globals.h"
+#include "history/HistoryFile.h"
 #include "settings/PrivateFiles.h"
 #include "settings/SettingsLocation.h"
 #include "ui/FeedKeeper.h"
+#include "ui/HistoryPart.h"
 #include "ui/LivePanel.h"
 #include "ui/Notifier.h"
 #include "ui/QtDispatcher.h"
@@ -155,6 +157,9 @@ void TProgram::ShowWindows() {
         // neither kept nor shown from there.
         qWarning("Kovrin: feeds are not kept: %s", cacheProblem.c_str());
     }
+
+    // Each refresh's rates of the followed pairs are kept for the chart and kovrin-cli history.
+    FMain->History().SetHistoryFile(FOptions.HistoryFile ? *FOptions.HistoryFile : HistoryFilePath());
 
     QObject::connect(FMain.get(), &TFormMain::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     FMain->show();

@@ -124,6 +124,7 @@ struct TProgramRun {
         options.SettingsFile = Dir / "settings.xml";
         options.ServiceBase = Base;
         options.FeedCache = fs::path();
+        options.HistoryFile = fs::path();
         options.Timers = false;
         options.SaveSettings = false;
         options.QuitSignals = false;

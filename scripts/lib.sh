@@ -15,6 +15,7 @@ KOVRIN_PACKAGES=(
     scdoc                          # the manual pages
     clang-format                   # the layout check in the suite
     dbus-daemon                    # a private session bus for the desktop-notification tests
+    libsqlite3-dev                 # the rate history store
 )
 
 # What the package stage of scripts/test needs beyond those: the checks of the .deb and what it installs.

@@ -8,6 +8,7 @@
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
 #include "ui/HideList.h"
+#include "ui/HistoryPart.h"
 #include "ui/LivePanel.h"
 #include "ui/NewsView.h"
 #include "ui/OfferGrid.h"
@@ -149,9 +150,11 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     ConnectHandlers();
     ConnectKeyboard();
     ConnectParts();
+    FHistory = new THistoryPart(*this);
     Timer->start();
     FormCreate();
     FLivePanel->Restore();
+    FHistory->Restore();
 }
 
 TFormMain::~TFormMain() = default;

@@ -33,6 +33,7 @@
 class QSplitter;
 class QVBoxLayout;
 class TDBGridRates;
+class THistoryPart;
 class TLivePanel;
 class TNewsView;
 class TRefreshController;
@@ -121,6 +122,8 @@ class TFormMain final : public QMainWindow {
     TRefreshController& Refresher() const { return *FRefresher; }
     // The routes through another currency, under the grid.
     TRoutesView& RoutesView() const { return *FRoutesView; }
+    // The rate history: recording after each refresh and the chart under the grid.
+    THistoryPart& History() const { return *FHistory; }
     // Room for further parts. Each takes ownership of Part:
     // a line between the currency controls and the grid (e.g. how fresh the rates are);
     void AddAboveGrid(QWidget* Part);
@@ -242,6 +245,9 @@ class TFormMain final : public QMainWindow {
     TRefreshController* FRefresher = nullptr;
     TRoutesView* FRoutesView = nullptr;
     bool FRoutesDue = false;
+    THistoryPart* FHistory = nullptr;
+    // The rates feed was replaced in the refresh under way: its points are recorded once it is complete.
+    bool FHistoryDue = false;
     // The grid's area: the grid, and the parts under and beside it.
     QSplitter* FGridColumn = nullptr;
     QSplitter* FGridRow = nullptr;

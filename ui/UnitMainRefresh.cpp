@@ -9,6 +9,7 @@
 #include "settings/SettingsKeys.h"
 #include "ui/ErrorBox.h"
 #include "ui/Guarded.h"
+#include "ui/HistoryPart.h"
 #include "ui/LivePanel.h"
 #include "ui/NewsView.h"
 #include "ui/RefreshController.h"
@@ -146,9 +147,13 @@ void TFormMain::FeedReceived(TFeed Feed, TOData Output) {
         }
         if (replaced && Feed == TFeed::Rates) {
             FLivePanel->RatesArrived();
+            FHistoryDue = true;
         }
         if (!FRefresher->Running()) {
             FLivePanel->CheckDueAlerts(); // once the refresh is complete
+            if (std::exchange(FHistoryDue, false)) {
+                FHistory->RatesSettled();
+            }
         }
     });
 }

@@ -4,6 +4,7 @@
 #include "engine/FeedCache.h"
 #include "engine/Functions.h"
 #include "globals/Globals.h"
+#include "history/HistoryStore.h"
 #include "tests/integration/Pump.h"
 #include "tests/support/FeedService.h"
 #include "tests/support/ScopedEnv.h"
@@ -59,6 +60,7 @@ class RefreshCycle : public testing::Test {
         options.SettingsFile = FDir / "settings.xml";
         options.ServiceBase = Service.Base();
         options.FeedCache = std::filesystem::path();
+        options.HistoryFile = FDir / "history.sqlite";
         options.Timers = false;
         options.QuitSignals = false;
         return options;
@@ -146,6 +148,15 @@ TEST_F(RefreshCycle, TheFirstTickFetchesAllFourFeedsAndShowsTheSavedPairsOffers)
     EXPECT_EQ(actions, (std::multiset<std::string>{"exchangers", "names", "news", "rates"}));
     ASSERT_EQ(guids.size(), 1u);
     EXPECT_EQ(*guids.begin(), GetAppGuid()); // the one stored for this user
+
+    // The refresh's best offer of the pair went into the history (the recorder finishes as the program goes).
+    Program.reset();
+    const std::vector<TRatePoint> points =
+        THistoryStore::Open(FDir / "history.sqlite")->Read({"US Dollar", "Euro", {}, {}}, 0);
+    ASSERT_EQ(points.size(), 1u);
+    EXPECT_EQ(points[0].Exchanger, "Beta");
+    EXPECT_EQ(points[0].Rate, 0.95);
+    EXPECT_EQ(points[0].Offers, 4);
 }
 
 TEST_F(RefreshCycle, NamesArrivingLastBringTheOffersOnlyThen) {

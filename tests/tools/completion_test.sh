@@ -26,7 +26,7 @@ expect() {
     echo "FAIL: kovrin-cli has no completion"
     failures=$((failures + 1))
 }
-expect "offers feed request guid watch routes --service --feeds --help --version" "kovrin-cli "
+expect "offers feed request guid watch routes history --service --feeds --help --version" "kovrin-cli "
 expect "--service --feeds --help --version" "kovrin-cli --"
 expect "offers" "kovrin-cli --service http://127.0.0.1:8765 of"
 expect "offers" "kovrin-cli --service=http://127.0.0.1:8765 of"
@@ -37,6 +37,8 @@ expect "text json" "kovrin-cli watch btc wmz --format "
 expect "--top" "kovrin-cli routes btc wmz --t"
 expect "2 3" "kovrin-cli routes btc wmz --legs "
 expect "" "kovrin-cli routes btc wmz --top "
+expect "text csv json" "kovrin-cli history btc wmz --format "
+expect "7d" "kovrin-cli history btc wmz --since 7"
 expect "--above" "kovrin-cli watch btc wmz --ab"
 expect "" "kovrin-cli watch btc wmz --interval "
 expect "raw tsv" "kovrin-cli --feeds /tmp feed --format "

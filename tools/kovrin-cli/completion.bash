@@ -62,6 +62,7 @@ _kovrin_cli() {
         offers | routes) offer="table csv json" ;;
         feed) offer="raw tsv" ;;
         watch) offer="text json" ;;
+        history) offer="text csv json" ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$offer" -- "$cur")
         return
@@ -73,6 +74,10 @@ _kovrin_cli() {
     --service | --give-amount | --get-amount | --top | --get | --post | --cookie | --header | --user-agent | --timeout | \
         --interval | --count | --above | --below)
         COMPREPLY=()
+        return
+        ;;
+    --since)
+        mapfile -t COMPREPLY < <(compgen -W "24h 7d 30d 1y" -- "$cur")
         return
         ;;
     esac
@@ -125,10 +130,11 @@ _kovrin_cli() {
     fi
 
     case $command in
-    "") offer="offers feed request guid watch routes --service --feeds --help --version" ;;
+    "") offer="offers feed request guid watch routes history --service --feeds --help --version" ;;
     offers) offer="--give-amount --get-amount --format --service --feeds --help" ;;
     routes) offer="--give-amount --get-amount --top --legs --format --service --feeds --help" ;;
-    watch) offer="--interval --count --above --below --format --service --feeds --help" ;;
+    watch) offer="--interval --count --above --below --format --no-record --service --feeds --help" ;;
+    history) offer="--since --format --help" ;;
     feed)
         offer="--format --service --feeds --help"
         local word named=''
