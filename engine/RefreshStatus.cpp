@@ -20,9 +20,6 @@ constexpr std::array<TFeedName, kFeedCount> kFeedNames = {{
     {"обменники", "Обменники"},
 }};
 
-// The longest reason phrase the line repeats; a server may send anything there.
-constexpr std::size_t kMaxReason = 40;
-
 std::size_t IndexOf(TFeed Feed) {
     return static_cast<std::size_t>(Feed);
 }
@@ -43,26 +40,6 @@ std::string TwoDigits(int Value) {
     char text[8];
     std::snprintf(text, sizeof text, "%02d", Value);
     return text;
-}
-
-// Printable ASCII only, runs of blanks made one, cut to a sane length.
-std::string CleanReason(const std::string& Reason) {
-    std::string clean;
-    for (const char c : Reason) {
-        if (clean.size() >= kMaxReason) {
-            break;
-        }
-        const bool printable = c >= 0x21 && c <= 0x7E;
-        if (printable) {
-            clean += c;
-        } else if (!clean.empty() && clean.back() != ' ') {
-            clean += ' ';
-        }
-    }
-    while (!clean.empty() && clean.back() == ' ') {
-        clean.pop_back();
-    }
-    return clean;
 }
 
 // The TLS layer names a certificate's common problems in English words; the status line says them in Russian
@@ -142,11 +119,15 @@ std::string FailureCause(const TOData& Output) {
     if (Output.ResultCode == 0) {
         return "ответ не по протоколу HTTP";
     }
-    std::string cause = "HTTP " + std::to_string(Output.ResultCode);
-    if (const std::string reason = CleanReason(Output.ResultString); !reason.empty()) {
-        cause += " " + reason;
+    // Said in Russian, as the rest of the line: the server's English reason phrase is left out.
+    const std::string code = "(HTTP " + std::to_string(Output.ResultCode) + ")";
+    if (Output.ResultCode >= 500 && Output.ResultCode <= 599) {
+        return "ошибка сервера " + code;
     }
-    return cause;
+    if (Output.ResultCode >= 400 && Output.ResultCode <= 499) {
+        return "сервер отклонил запрос " + code;
+    }
+    return "неожиданный ответ сервера " + code;
 }
 
 void TRefreshStatus::RefreshStarted() {

@@ -47,7 +47,7 @@ constexpr std::string_view FeedName(TFeed Feed) {
 }
 
 // Why an exchange brought no usable answer, in words a person understands (Russian, lower case): "нет связи с
-// сервером", "сервер не ответил вовремя", "HTTP 503 Service Unavailable"...; empty when ExchangeSucceeded.
+// сервером", "сервер не ответил вовремя", "ошибка сервера (HTTP 503)"...; empty when ExchangeSucceeded.
 // Never throws (but std::bad_alloc).
 std::string FailureCause(const TOData& Output);
 

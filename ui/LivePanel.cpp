@@ -8,6 +8,7 @@
 #include "ui/Guarded.h"
 #include "ui/Notifier.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -26,7 +28,7 @@ namespace {
 
 // The captions of kAutoRefreshChoices, in the same order.
 const char* const kAutoRefreshCaptions[] = {"выключено", "каждую минуту", "каждые 5 минут", "каждые 15 минут",
-                                            "каждые 60 минут"};
+                                            "каждый час"};
 static_assert(std::size(kAutoRefreshCaptions) == kAutoRefreshChoices.size());
 
 constexpr int kLevelWidth = 90;
@@ -258,6 +260,13 @@ void TLivePanel::SetCurrencyNames(const QStringList& Names) {
         ComboBoxAlertDst->addItems(Names);
         ComboBoxAlertSrc->setCurrentIndex(ComboBoxAlertSrc->findText(give, Qt::MatchExactly));
         ComboBoxAlertDst->setCurrentIndex(ComboBoxAlertDst->findText(get, Qt::MatchExactly));
+    }
+    // The lists open wide enough for the longest display name, whatever the width of the box.
+    for (QComboBox* combo : {ComboBoxAlertSrc, ComboBoxAlertDst}) {
+        QAbstractItemView* view = combo->view();
+        view->setMinimumWidth(view->sizeHintForColumn(0) +
+                              view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                              2 * view->frameWidth());
     }
     UpdateAlertAddButton();
 }

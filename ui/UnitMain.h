@@ -172,6 +172,8 @@ class TFormMain final : public QMainWindow {
     // Recomputes the offer grid from the feed tables and the rates tab's controls (see ui/RebuildOffers.h),
     // and the routes view with it. Never throws beyond allocation.
     void RebuildOffers();
+    // The same after a feed: keeps the user's or the amounts' order (see ui/RebuildOffers.h).
+    void RebuildOffersAfterFeed();
 
   signals:
     // The window has been closed (after FormClose); the program ends on it.

@@ -68,7 +68,7 @@ bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
         Guarded("kept feed not shown", [&] {
             ReplaceFeed(feed, std::make_shared<const std::string>(std::move(kept->Body)));
             if (feed != TFeed::News) {
-                RebuildOffers();
+                RebuildOffersAfterFeed();
             }
             FRefresher->FeedRestored(feed, WallClockAt(kept->ReceivedAt));
             shown = true;

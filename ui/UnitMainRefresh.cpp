@@ -140,7 +140,7 @@ void TFormMain::FeedReceived(TFeed Feed, TOData Output) {
         });
         StepLoader();
         if (replaced && Feed != TFeed::News) {
-            RebuildOffers();
+            RebuildOffersAfterFeed();
         }
         FRefresher->ShowStatus();
         if (replaced && FFeedKeeper) {

@@ -58,6 +58,20 @@ expect "$folder/feeds-a $folder/feeds-b" "kovrin-cli --feeds $folder/fe"
 expect "$folder/feeds-a $folder/feeds-b" "kovrin-cli offers a b --feeds=$folder/fe"
 rm -rf "$folder"
 
+# Currencies come from the names feed the window keeps: its header line, then the body.
+export XDG_CACHE_HOME
+XDG_CACHE_HOME=$(mktemp -d)
+mkdir "$XDG_CACHE_HOME/kovrin"
+printf 'kovrin-feed 1 names 1 0 0\nbtc;Bitcoin BTC;x\r\nsberbank rub;Сбербанк RUB;x\ntinkoff rub;Тинькофф RUB;x\n' \
+    >"$XDG_CACHE_HOME/kovrin/names.feed"
+expect 'Bitcoin\ BTC' "kovrin-cli offers bi"
+expect "Сбербанк RUB" "kovrin-cli watch --interval 5 btc \"сбер"
+expect "Тинькофф RUB" "kovrin-cli watch \"Bitcoin BTC\" \"Тинькофф R"
+expect 'Bitcoin\ BTC' "kovrin-cli offers --format csv Bitcoin\\ B"
+expect "" "kovrin-cli offers btc wmz x"
+expect "--give-amount --get-amount" "kovrin-cli offers btc \"Сбербанк RUB\" --g"
+rm -rf "$XDG_CACHE_HOME"
+
 if [[ $failures -eq 0 ]]; then
     echo "completion: all cases passed"
 fi
