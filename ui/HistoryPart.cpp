@@ -54,7 +54,8 @@ THistoryPart::THistoryPart(TFormMain& Main)
                 FRecorder->PostChosen(*pair, NowMs());
             }
         });
-        connect(combo, &QComboBox::currentTextChanged, this, [this] { Reload(); });
+        // The index, not the text: typing a filter into the list changes no pair.
+        connect(combo, &QComboBox::currentIndexChanged, this, [this] { Reload(); });
     }
     // The swap exchanges the lists silently; the chart follows once it is done.
     connect(

@@ -5,6 +5,7 @@
 #include "engine/Protocol.h"
 #include "globals/Globals.h"
 #include "ui/AmountEdit.h"
+#include "ui/CurrencyList.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
 #include "ui/HideList.h"
@@ -19,6 +20,7 @@
 #include "ui/UnitDM.h"
 
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QResizeEvent>
 #include <QShortcut>
 #include <QSplitter>
@@ -73,10 +75,10 @@ QLineEdit* MakeAmountEdit(const QString& Name, const QString& Caption, const QSt
 
 QComboBox* MakeCurrencyList(const QString& Name, const QString& Caption, const QString& Spoken,
                             QWidget* Parent) {
-    auto* combo = new QComboBox(Parent);
+    auto* combo = new TCurrencyList(Parent);
     combo->setObjectName(Name);
     combo->setPlaceholderText(Caption); // shown while nothing is chosen
-    combo->setEditable(false);
+    combo->lineEdit()->setPlaceholderText(Caption);
     combo->setMaxVisibleItems(kComboVisibleItems);
     combo->setEnabled(false); // until the first names feed has been handled
     combo->setAccessibleName(Spoken);

@@ -6,6 +6,7 @@
 #include "engine/Routes.h"
 #include "globals/Globals.h"
 #include "settings/SettingsKeys.h"
+#include "ui/CurrencyList.h"
 #include "ui/ErrorBox.h"
 #include "ui/Guarded.h"
 #include "ui/OfferGrid.h"
@@ -23,7 +24,7 @@ std::optional<std::string> SelectedName(const QComboBox& Combo) {
     if (Combo.currentIndex() < 0) {
         return std::nullopt;
     }
-    return Combo.currentText().toStdString();
+    return ChosenCurrency(Combo).toStdString();
 }
 
 } // namespace
@@ -92,9 +93,9 @@ void TFormMain::ButtonedEditSrcChange(QObject* Sender) {
             }
         } else if (Sender == ComboBoxSrc || Sender == ComboBoxDst) {
             const QComboBox* combo = Sender == ComboBoxSrc ? ComboBoxSrc : ComboBoxDst;
-            if (combo->count() > 0 && !combo->currentText().isEmpty()) {
+            if (combo->count() > 0 && !ChosenCurrency(*combo).isEmpty()) {
                 ConfigWrite(ConfigDoc, Sender == ComboBoxSrc ? kSrcCurrKey : kDstCurrKey,
-                            combo->currentText().toStdString());
+                            ChosenCurrency(*combo).toStdString());
             }
         }
     } catch (const std::exception& error) {

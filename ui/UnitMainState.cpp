@@ -6,6 +6,7 @@
 #include "engine/WindowPlacement.h"
 #include "globals/Globals.h"
 #include "settings/SettingsKeys.h"
+#include "ui/CurrencyList.h"
 #include "ui/ErrorBox.h"
 #include "ui/RichEditURL.h"
 
@@ -144,11 +145,11 @@ void TFormMain::FormClose() {
     WriteSetting(kSrcAmountKey, StoredAmountText(ButtonedEditSrc->text().toStdString()));
     WriteSetting(kDstAmountKey, StoredAmountText(ButtonedEditDst->text().toStdString()));
     // Before the names feed the lists are empty: the stored choices must survive for the next run.
-    if (ComboBoxSrc->count() > 0 && !ComboBoxSrc->currentText().isEmpty()) {
-        WriteSetting(kSrcCurrKey, ComboBoxSrc->currentText().toStdString());
+    if (ComboBoxSrc->count() > 0 && !ChosenCurrency(*ComboBoxSrc).isEmpty()) {
+        WriteSetting(kSrcCurrKey, ChosenCurrency(*ComboBoxSrc).toStdString());
     }
-    if (ComboBoxDst->count() > 0 && !ComboBoxDst->currentText().isEmpty()) {
-        WriteSetting(kDstCurrKey, ComboBoxDst->currentText().toStdString());
+    if (ComboBoxDst->count() > 0 && !ChosenCurrency(*ComboBoxDst).isEmpty()) {
+        WriteSetting(kDstCurrKey, ChosenCurrency(*ComboBoxDst).toStdString());
     }
     for (int item = 0; item < ListBoxHide->count(); ++item) {
         // The list holds one item per names-table row, in table order.

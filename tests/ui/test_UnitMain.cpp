@@ -206,7 +206,8 @@ TEST_F(FormMain, FirstStartShowsTheSettingsPageAndEmptyDisabledLists) {
     }
     for (QComboBox* combo : {main.ComboBoxSrc, main.ComboBoxDst}) {
         EXPECT_FALSE(combo->isEnabled());
-        EXPECT_FALSE(combo->isEditable());
+        EXPECT_TRUE(combo->isEditable()); // typing filters the list
+        EXPECT_EQ(combo->insertPolicy(), QComboBox::NoInsert);
         EXPECT_EQ(combo->maxVisibleItems(), 20);
         EXPECT_EQ(combo->count(), 0);
     }

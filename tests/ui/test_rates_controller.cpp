@@ -5,6 +5,10 @@
 #include "tests/ui/RatesTabFixture.h"
 #include "ui/NewsView.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QLineEdit>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -198,6 +202,51 @@ TEST_F(RatesTab, AUsersPickSavesTheCurrencyAtOnceAndKeepsTheDefaultOrder) {
     // A selection made from code is no pick: nothing is written.
     main.ComboBoxSrc->setCurrentIndex(2);
     EXPECT_EQ(Stored("Rates/SrcCurr"), "US Dollar");
+}
+
+TEST_F(RatesTab, TypingFiltersTheListAndOnlyANameOfTheListIsChosen) {
+    TFormMain& main = OpenWithPair();
+    QComboBox& dst = *main.ComboBoxDst;
+    QCompleter& completer = *dst.completer();
+    QSignalSpy picks(&dst, &QComboBox::activated);
+    dst.setFocus();
+
+    // Any part of a name, without letter case.
+    dst.lineEdit()->selectAll();
+    QTest::keyClicks(&dst, "R");
+    QStringList offered;
+    for (bool more = completer.setCurrentRow(0); more;
+         more = completer.setCurrentRow(completer.currentRow() + 1)) {
+        offered << completer.currentCompletion();
+    }
+    EXPECT_EQ(offered, (QStringList{"US Dollar", "Euro"}));
+
+    // Choosing from the offered names is a pick like any other: stored and the offers rebuilt.
+    dst.lineEdit()->selectAll();
+    QTest::keyClicks(&dst, "doLL");
+    ASSERT_EQ(completer.completionCount(), 1);
+    completer.popup()->setCurrentIndex(completer.completionModel()->index(0, 0));
+    QTest::keyClick(completer.popup(), Qt::Key_Return);
+    EXPECT_EQ(picks.count(), 1);
+    EXPECT_EQ(dst.currentIndex(), 0);
+    EXPECT_EQ(Stored("Rates/DstCurr"), "US Dollar");
+    EXPECT_TRUE(ShownExchangers(*main.DBGridRates).empty()); // nobody quotes US Dollar for US Dollar
+
+    // A text that names no currency changes nothing and is put back when editing ends.
+    dst.lineEdit()->selectAll();
+    QTest::keyClicks(&dst, "zz");
+    QTest::keyClick(&dst, Qt::Key_Return);
+    EXPECT_EQ(picks.count(), 1);
+    EXPECT_EQ(dst.currentText(), QStringLiteral("US Dollar"));
+    EXPECT_EQ(Stored("Rates/DstCurr"), "US Dollar");
+
+    // However long the list, its popup takes at most half the screen.
+    for (int extra = 0; extra < 200; ++extra) {
+        dst.addItem(QStringLiteral("Валюта %1").arg(extra));
+    }
+    dst.showPopup();
+    EXPECT_LE(dst.view()->window()->height(), dst.screen()->availableGeometry().height() / 2);
+    dst.hidePopup();
 }
 
 TEST_F(RatesTab, SwapMovesTheAmountAcrossAndExchangesTheCurrencies) {
