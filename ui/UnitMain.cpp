@@ -3,6 +3,7 @@
 #include "engine/AmountInput.h"
 #include "engine/Protocol.h"
 #include "ui/AmountEdit.h"
+#include "ui/BitBtn.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
 #include "ui/HideList.h"
@@ -77,7 +78,7 @@ QComboBox* MakeCurrencyList(const QString& Name, const QString& Spoken, QWidget*
 
 QPushButton* MakeImageButton(const QString& Name, const QString& Caption, const QString& Image,
                              QWidget* Parent) {
-    auto* button = new QPushButton(QIcon(QStringLiteral(":/icons/%1.png").arg(Image)), Caption, Parent);
+    auto* button = new TBitBtn(QIcon(QStringLiteral(":/icons/%1.png").arg(Image)), Caption, Parent);
     button->setObjectName(Name);
     button->setIconSize(QSize(16, 16));
     button->setAccessibleName(Caption);
