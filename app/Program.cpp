@@ -3,6 +3,7 @@
 #include "app/QuitSignals.h"
 #include "engine/FeedCache.h"
 #include "globals/Globals.h"
+#include "settings/PrivateFiles.h"
 #include "settings/SettingsLocation.h"
 #include "ui/FeedKeeper.h"
 #include "ui/LivePanel.h"
@@ -18,7 +19,10 @@
 #include <QLocale>
 #include <QTimer>
 
+#include <cerrno>
 #include <clocale>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -140,9 +144,16 @@ void TProgram::ShowWindows() {
     // The last feeds that arrived whole are kept for the next start, which shows them before its first
     // refresh.
     const std::filesystem::path feedCache = FOptions.FeedCache ? *FOptions.FeedCache : FeedCacheFolder();
-    if (!feedCache.empty()) {
+    std::string cacheProblem;
+    if (feedCache.empty()) {
+        // Kept feeds are off (tests, benchmarks).
+    } else if (PreparePrivateFolder(feedCache, cacheProblem)) {
         FMain->SetFeedKeeper(BackgroundFeedKeeper(feedCache));
         FMain->ShowKeptFeeds(feedCache);
+    } else {
+        // Someone else's folder, or a link to one, could read or plant what the window shows: feeds are
+        // neither kept nor shown from there.
+        qWarning("Kovrin: feeds are not kept: %s", cacheProblem.c_str());
     }
 
     QObject::connect(FMain.get(), &TFormMain::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -162,7 +173,14 @@ void TProgram::EndLoop() noexcept {
         FQtDispatcher->Close();
     }
     if (FOptions.SaveSettings && FSettingsReplaceable && !SettingsFileReadOnly(SettingsFile)) {
-        ConfigSave(ConfigDoc, SettingsFile);
+        errno = 0;
+        if (!ConfigSave(ConfigDoc, SettingsFile)) {
+            // The window is gone by now: stderr (the session's log) is the one place left to say it.
+            const int error = errno;
+            std::fprintf(stderr,
+                         "Kovrin: the settings could not be saved to %s (%s); the file keeps what it held\n",
+                         SettingsFile.c_str(), error != 0 ? std::strerror(error) : "no room or no access");
+        }
     }
 }
 

@@ -1,11 +1,9 @@
 #include "engine/FeedCache.h"
 
-#include "settings/RegularFile.h"
+#include "settings/PrivateFiles.h"
 #include "settings/SettingsLocation.h"
 
 #include <charconv>
-#include <sys/stat.h>
-#include <system_error>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -105,16 +103,15 @@ bool KeepFeed(const fs::path& Folder, std::string_view Feed, std::string_view Bo
         if (Body.size() > kMaxKeptBody) {
             return false;
         }
-        std::error_code error;
-        if (!fs::is_directory(Folder, error)) {
-            fs::create_directories(Folder, error);
-            // What the service said is the user's own business.
-            ::chmod(Folder.c_str(), 0700);
+        // What the service said is the user's own business: never written into a folder others may touch.
+        std::string problem;
+        if (!PreparePrivateFolder(Folder, problem)) {
+            return false;
         }
         // Header and body go to the file one after the other: a 4 MB rates body is not copied once more.
         const std::string header = KeptFeedHeader(Feed, Body, ReceivedAt);
         const std::string_view pieces[] = {header, Body};
-        return AtomicWriteFile(KeptFeedFile(Folder, Feed), pieces);
+        return WritePrivateFile(KeptFeedFile(Folder, Feed), pieces);
     } catch (...) {
         return false;
     }
@@ -130,7 +127,13 @@ std::optional<TKeptFeed> LoadKeptFeed(const fs::path& Folder, std::string_view F
         std::string bytes;
         std::string error;
         std::string why;
-        switch (ReadRegularFile(file, bytes, error, kMaxKeptBody + kMaxHeader)) {
+        if (!PreparePrivateFolder(Folder, error)) {
+            if (Problem != nullptr) {
+                *Problem = file.string() + " is not used: " + error;
+            }
+            return std::nullopt;
+        }
+        switch (ReadPrivateFile(file, bytes, error, kMaxKeptBody + kMaxHeader)) {
         case TFileRead::Missing:
             return std::nullopt;
         case TFileRead::NotRegular:

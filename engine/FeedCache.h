@@ -39,13 +39,16 @@ std::string KeptFeedRecord(std::string_view Feed, std::string_view Body, std::in
 // over kMaxKeptBody). Never throws but for memory.
 std::optional<TKeptFeed> ParseKeptFeed(std::string_view Feed, std::string_view Bytes);
 
-// Keeps Body of Feed in Folder (created, readable by the user only, when missing), written atomically: a
-// crash keeps the previous file. False when it could not be written (nothing else happens). Never throws.
+// Keeps Body of Feed in Folder (created 0700 when missing; never a folder that is a link, another user's or
+// writable by others), in a file of mode 0600 written atomically: a crash keeps the previous file, and a link
+// in its place is replaced, not followed. False when it could not be written (nothing else happens). Never
+// throws.
 bool KeepFeed(const std::filesystem::path& Folder, std::string_view Feed, std::string_view Body,
               std::int64_t ReceivedAt) noexcept;
 
 // The feed kept in Folder, or nullopt when there is none or it cannot be used; Problem then says why (empty
-// when there simply is no file). Reads only a regular file, never waits on a FIFO. Never throws.
+// when there simply is no file). Reads only a regular file of the user's in a folder KeepFeed would write
+// to, following no link, never waiting on a FIFO. Never throws.
 std::optional<TKeptFeed> LoadKeptFeed(const std::filesystem::path& Folder, std::string_view Feed,
                                       std::string* Problem = nullptr) noexcept;
 

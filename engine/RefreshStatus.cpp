@@ -108,6 +108,8 @@ std::string FailureCause(const TOData& Output) {
         return "сервер оборвал ответ";
     case TExchangeFailure::TooLarge:
         return "ответ сервера слишком велик";
+    case TExchangeFailure::Malformed:
+        return "ответ сервера повреждён";
     }
     if (Output.ResultCode == 200) {
         return {};

@@ -1,8 +1,10 @@
 #include "engine/Text.h"
 
+#include <array>
 #include <charconv>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <locale.h>
 #include <string>
@@ -63,6 +65,36 @@ std::optional<long double> ReadOutOfRange(std::string_view Unsigned) {
     return value;
 }
 
+// Plain decimals of up to 19 digits without an exponent, read without the C library: the digits make an exact
+// 64-bit integer and 10^k (k <= 19) is exact in extended precision, so one division gives the correctly
+// rounded value that from_chars gives too. nullopt for any other text.
+std::optional<long double> ReadShortDecimal(std::string_view Text) {
+    static constexpr auto kPowers = [] {
+        std::array<long double, 20> powers{};
+        long double power = 1;
+        for (long double& at : powers) {
+            at = power;
+            power *= 10;
+        }
+        return powers;
+    }();
+    std::uint64_t mantissa = 0;
+    std::size_t digits = 0;
+    std::size_t decimals = 0;
+    bool point = false;
+    for (const char c : Text) {
+        if (c == '.') {
+            point = true;
+        } else if (IsDigit(c) && ++digits <= 19) {
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            decimals += point ? 1 : 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return static_cast<long double>(mantissa) / kPowers[decimals];
+}
+
 } // namespace
 
 std::optional<long double> ParseDecimal(std::string_view Text) {
@@ -73,6 +105,9 @@ std::optional<long double> ParseDecimal(std::string_view Text) {
     }
     if (!IsDecimalShape(Text)) {
         return std::nullopt;
+    }
+    if (const std::optional<long double> quick = ReadShortDecimal(Text)) {
+        return negative ? -*quick : *quick;
     }
     long double value = 0;
     const auto [end, ec] = std::from_chars(Text.data(), Text.data() + Text.size(), value);

@@ -14,5 +14,6 @@ enum class TExchangeFailure : std::uint8_t {
     SendFailed,  // the connection broke while the request was sent
     Timeout,     // a wait expired: for the connection, for the answer, or the exchange's deadline
     Closed,      // the server closed or reset the connection before the answer was whole
-    TooLarge     // the answer passed a bound on what a response may make the client hold
+    TooLarge,    // the answer passed a bound on what a response may make the client hold
+    Malformed    // the answer's framing is broken, so no one can tell where its body ends
 };

@@ -113,7 +113,9 @@ bool THttpClient::DoRequest(std::string_view Method, std::string_view URL) {
     TSocketSource source(socket, timeout, deadline);
     THttpResponse response;
     const THttpOutcome outcome = ReadHttpResponse(source, Method, Limits, response);
-    if (outcome != THttpOutcome::Complete) {
+    if (outcome == THttpOutcome::Malformed) {
+        Failure = TExchangeFailure::Malformed;
+    } else if (outcome != THttpOutcome::Complete) {
         // The reader stops on its own only at one of its limits; otherwise the socket says why it stopped.
         Failure = socket.LastFailure() == TExchangeFailure::None ? TExchangeFailure::TooLarge
                                                                  : socket.LastFailure();

@@ -32,7 +32,17 @@ template <typename TNumber> std::optional<TNumber> ParseWhole(std::string_view T
 struct THeaderFacts {
     std::optional<std::uint64_t> Length;
     bool Chunked = false;
+    // Framing a reader cannot trust: either way of reading it, one party or another gets the bytes wrong.
+    bool Conflict = false;
 };
+
+// A length that was meant as a number but cannot be one: negative, or past 64 bits. Other text is ignored.
+bool IsBrokenLength(std::string_view Value) {
+    if (!Value.empty() && (Value.front() == '-' || Value.front() == '+'))
+        Value.remove_prefix(1);
+    return !Value.empty() &&
+           std::all_of(Value.begin(), Value.end(), [](char C) { return C >= '0' && C <= '9'; });
+}
 
 // Reads lines before the body, charging every byte to the header-block budget.
 class THeadReader final {
@@ -98,13 +108,19 @@ THeaderFacts ReadFacts(const std::vector<std::string>& Headers) {
         const std::string_view value =
             colon == std::string::npos ? std::string_view() : Trim(std::string_view(line).substr(colon + 1));
         if (StartsWithNoCase(line, "CONTENT-LENGTH:")) {
-            if (const auto length = ParseWhole<std::uint64_t>(value, 10))
+            if (const auto length = ParseWhole<std::uint64_t>(value, 10)) {
+                facts.Conflict |= facts.Length && *facts.Length != *length;
                 facts.Length = length;
+            } else {
+                facts.Conflict |= IsBrokenLength(value);
+            }
         } else if (StartsWithNoCase(line, "TRANSFER-ENCODING:") &&
                    UpperAscii(value).find("CHUNKED") != std::string::npos) {
             facts.Chunked = true;
         }
     }
+    // A length beside chunked coding is how one request or answer is smuggled inside another.
+    facts.Conflict |= facts.Chunked && facts.Length;
     return facts;
 }
 
@@ -134,30 +150,46 @@ bool ReadCounted(TLineReader& Lines, std::uint64_t Count, const THttpLimits& Lim
     return true;
 }
 
-bool ReadChunked(TLineReader& Lines, const THttpLimits& Limits, std::string& Body) {
+THttpOutcome ReadChunked(TLineReader& Lines, const THttpLimits& Limits, std::string& Body) {
     std::string line;
     for (;;) {
         std::size_t consumed = 0;
         do {
             if (!Lines.ReadLine(line, Limits.MaxLine, consumed))
-                return false;
+                return THttpOutcome::BodyFailed;
         } while (line.empty());
         std::string_view size(line);
         size = size.substr(0, size.find(' '));
         size = Trim(size.substr(0, size.find(';')));
-        // Zero, text that is not a number and a size beyond 64 bits all end the body.
+        // Only a zero ends the body; a size that is not a number, or is past 64 bits, leaves no way to tell
+        // where the body ends, and taking what came before it as the whole body would pass off a part as
+        // whole.
         const auto count = ParseWhole<std::uint64_t>(size, 16);
-        if (!count || *count == 0)
-            return true;
+        if (!count)
+            return THttpOutcome::Malformed;
+        if (*count == 0)
+            return THttpOutcome::Complete;
         if (!ReadCounted(Lines, *count, Limits, Body))
-            return false;
+            return THttpOutcome::BodyFailed;
     }
 }
 
 bool ReadUntilClose(TLineReader& Lines, const THttpLimits& Limits, std::string& Body) {
+    std::string beyond;
     for (;;) {
-        if (Body.size() >= Limits.MaxBody)
-            return false;
+        if (Body.size() >= Limits.MaxBody) {
+            // A body of exactly the limit is whole when the close comes next, as a counted one of that size
+            // is.
+            return Lines.ReadSome(beyond, 1) == 0;
+        }
+        // The room grows by doubling as a string's would, but never past the limit, so that a body near the
+        // limit is never held in a room of twice its size (reserve itself would double past it).
+        if (Body.capacity() - Body.size() < kBodyPiece) {
+            std::string grown;
+            grown.reserve(std::min(Limits.MaxBody, std::max(2 * Body.capacity(), Body.size() + kBodyPiece)));
+            grown.append(Body);
+            Body.swap(grown);
+        }
         const std::ptrdiff_t got = Lines.ReadSome(Body, Limits.MaxBody - Body.size());
         if (got == 0)
             return true;
@@ -231,10 +263,12 @@ THttpOutcome ReadHttpResponse(TByteSource& Source, std::string_view Method, cons
     const int code = Response.ResultCode;
     if (EqualsNoCase(Method, "HEAD") || code == 204 || code == 304)
         return THttpOutcome::Complete;
-    bool ok = true;
+    if (facts.Conflict)
+        return THttpOutcome::Malformed;
     if (facts.Chunked)
-        ok = ReadChunked(lines, Limits, Response.Document);
-    else if (facts.Length)
+        return ReadChunked(lines, Limits, Response.Document);
+    bool ok = true;
+    if (facts.Length)
         ok = ReadCounted(lines, *facts.Length, Limits, Response.Document);
     else
         ok = ReadUntilClose(lines, Limits, Response.Document);

@@ -25,6 +25,8 @@ enum class THttpOutcome {
     NoResponse,   // no line arrived at all
     HeaderFailed, // a status line arrived, then a wait within the header block failed
     BodyFailed,   // the header block is complete (or there was none), then the body broke off
+    Malformed,    // the header block is complete, but its framing cannot be trusted: lengths that disagree or
+                  // cannot be one, a length beside chunked coding, a chunk size that is not a number
     Complete      // read to its end, or there was nothing to read
 };
 

@@ -51,6 +51,12 @@ bool MayFollow(std::string_view Location, const std::string& Address) {
     return !control && SplitUrl(Address).Scheme == "http";
 }
 
+// Only a redirect sends the exchange on: a Location on any other answer (a 201 naming what it made, a 200
+// that names its canonical address) belongs to that answer, whose own body is the result.
+bool IsRedirect(std::int32_t Code) {
+    return Code == 301 || Code == 302 || Code == 303 || Code == 307 || Code == 308;
+}
+
 } // namespace
 
 void HttpRequest(const TIData& Input, TOData& Output) {
@@ -88,7 +94,8 @@ void HttpRequest(const TIData& Input, TOData& Output) {
         }
         jar[origin] = std::move(client.Cookies);
         std::string location;
-        if (!client.HeaderValue("Location", location))
+        if (!IsRedirect(client.ResultCode) || client.Failure == TExchangeFailure::Malformed ||
+            !client.HeaderValue("Location", location))
             break;
         location = Trim(location);
         // An empty Location names no place to go; following it would reach localhost:80 instead.

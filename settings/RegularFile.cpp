@@ -33,16 +33,26 @@ TFileRead Fail(int Fd, std::string& Error) {
 } // namespace
 
 TFileRead ReadRegularFile(const std::filesystem::path& Path, std::string& Bytes, std::string& Error,
-                          std::size_t MaxBytes) {
+                          std::size_t MaxBytes, bool Private) {
     Bytes.clear();
     Error.clear();
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer, for good.
-    const int fd = ::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd =
+        ::open(Path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (Private ? O_NOFOLLOW : 0));
+    if (fd < 0 && Private && errno == ELOOP) {
+        Error = "a symbolic link";
+        return TFileRead::NotRegular;
+    }
     if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? TFileRead::Missing : Fail(-1, Error);
     struct stat info {};
     if (::fstat(fd, &info) != 0)
         return Fail(fd, Error);
+    if (Private && info.st_uid != ::geteuid()) {
+        Error = "owned by another user";
+        ::close(fd);
+        return TFileRead::Failed;
+    }
     if (!S_ISREG(info.st_mode)) {
         Error = KindOf(info.st_mode);
         ::close(fd);

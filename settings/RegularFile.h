@@ -18,5 +18,7 @@ enum class TFileRead {
 // file is opened without blocking, so a FIFO named Path never holds the caller. A file of more than MaxBytes
 // bytes is not read (Failed, "too large"). Error receives the system's message for Failed and the kind of
 // file for NotRegular. Never throws but for memory.
+// With Private, a symbolic link at Path is not followed (NotRegular, "a symbolic link") and a file owned by
+// another user is not read (Failed).
 TFileRead ReadRegularFile(const std::filesystem::path& Path, std::string& Bytes, std::string& Error,
-                          std::size_t MaxBytes = static_cast<std::size_t>(-1));
+                          std::size_t MaxBytes = static_cast<std::size_t>(-1), bool Private = false);

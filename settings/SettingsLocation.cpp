@@ -35,14 +35,14 @@ bool WriteAll(int Fd, std::string_view Bytes) {
     return true;
 }
 
-// Opens a new, unique file beside Target; -1 when none can be made. O_EXCL keeps an existing file safe, and
-// the 0666 mode lets the umask decide the permissions as for any new file.
-int CreateTemporary(const fs::path& Target, fs::path& Created) {
+// Opens a new, unique file beside Target; -1 when none can be made. O_EXCL keeps an existing file safe (and
+// follows no link); a Mode of 0666 lets the umask decide the permissions as for any new file.
+int CreateTemporary(const fs::path& Target, fs::path& Created, mode_t Mode) {
     static std::atomic<unsigned> counter{0};
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
         Created = Target.parent_path() / TemporaryName(Target, ::getpid(), counter++, random());
-        const int fd = ::open(Created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(Created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, Mode);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
@@ -131,10 +131,10 @@ bool AtomicWriteFile(const fs::path& Target, const std::string& Bytes) {
     return AtomicWriteFile(Target, pieces);
 }
 
-bool AtomicWriteFile(const fs::path& Target, std::span<const std::string_view> Pieces) {
+bool AtomicWriteFile(const fs::path& Target, std::span<const std::string_view> Pieces, int Mode) {
     const fs::path target = Target.has_parent_path() ? Target : fs::path(".") / Target;
     fs::path temporary;
-    const int fd = CreateTemporary(target, temporary);
+    const int fd = CreateTemporary(target, temporary, Mode >= 0 ? static_cast<mode_t>(Mode) : 0666);
     if (fd < 0) {
         return false;
     }
@@ -144,7 +144,9 @@ bool AtomicWriteFile(const fs::path& Target, std::span<const std::string_view> P
     }
     // Keep the permissions the old file had, so a save does not widen or narrow who may read it.
     struct stat old {};
-    if (ok && ::stat(target.c_str(), &old) == 0) {
+    if (Mode >= 0) {
+        ok = ok && ::fchmod(fd, static_cast<mode_t>(Mode)) == 0; // the umask may have taken bits away
+    } else if (ok && ::stat(target.c_str(), &old) == 0) {
         ok = ::fchmod(fd, old.st_mode & 07777) == 0;
     }
     ok = ok && ::fsync(fd) == 0;

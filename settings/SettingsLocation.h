@@ -28,5 +28,7 @@ std::filesystem::path CacheHome();
 // the temporary file removed. After a save, temporary files that interrupted saves of Target left behind are
 // removed. Never throws.
 bool AtomicWriteFile(const std::filesystem::path& Target, const std::string& Bytes);
-// The same for the bytes of Pieces one after the other, so a large file needs no copy joined in memory.
-bool AtomicWriteFile(const std::filesystem::path& Target, std::span<const std::string_view> Pieces);
+// The same for the bytes of Pieces one after the other, so a large file needs no copy joined in memory. With
+// Mode 0 or more, the new file gets exactly that mode (from its creation on) instead of Target's.
+bool AtomicWriteFile(const std::filesystem::path& Target, std::span<const std::string_view> Pieces,
+                     int Mode = -1);

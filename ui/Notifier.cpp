@@ -1,5 +1,7 @@
 #include "ui/Notifier.h"
 
+#include "net/SessionBusProbe.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -11,6 +13,8 @@ const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString kDesktopEntry = QStringLiteral("io.github.kovrin.Kovrin");
+// How long the session bus may take to answer its first word.
+constexpr int kBusAnswerMs = 1000;
 // A notification service is started on demand by the bus; give it that long.
 constexpr int kCallTimeoutMs = 5000;
 // How long the tray's balloon stays, ms.
@@ -23,7 +27,14 @@ TDBusNoticeSink::TDBusNoticeSink(QObject* Parent, std::optional<QDBusConnection>
 
 QDBusConnection& TDBusNoticeSink::Bus() {
     if (!FBus) {
-        FBus = QDBusConnection::sessionBus();
+        // Reaching a bus that accepts and never answers would hold the window for good: it is asked first,
+        // within a bound, and a silent one is left alone for the rest of the run.
+        if (BusStaysSilent(SessionBusAddress(), kBusAnswerMs)) {
+            qWarning("Kovrin: the session bus does not answer; alerts go to the tray or the status line");
+            FBus = QDBusConnection(QStringLiteral("kovrin-no-session-bus"));
+        } else {
+            FBus = QDBusConnection::sessionBus();
+        }
     }
     if (!FListening && FBus->isConnected()) {
         FListening = true;

@@ -42,8 +42,9 @@ class TNoticeSink : public QObject {
 
 // The desktop's notification service (org.freedesktop.Notifications) on the session bus, or on Bus when given
 // (tests). The session bus is first reached when the first notice is shown, so a run without alerts starts no
-// D-Bus thread. A bus that is not connected, or a call that fails or gets no answer within a few seconds,
-// counts as "cannot show". A notice carries the default action, so clicking it activates.
+// D-Bus thread; a session bus that does not answer within a second then is never reached. A bus that is not
+// connected, or a call that fails or gets no answer within a few seconds, counts as "cannot show". A notice
+// carries the default action, so clicking it activates.
 class TDBusNoticeSink final : public TNoticeSink {
     Q_OBJECT
   public:

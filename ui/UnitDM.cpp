@@ -3,8 +3,8 @@
 #include "ui/ErrorBox.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QWidget>
 
@@ -72,6 +72,9 @@ TTrayActivation ActivationOf(QSystemTrayIcon::ActivationReason Reason) {
     return TTrayActivation::Unknown;
 }
 
+// How long each tray question on the bus may take.
+constexpr int kTrayLookupMs = 1000;
+
 bool StatusNotifierHostRegistered() {
     // Virtual displays without a desktop (tests, screenshots) have no tray of either kind to ask about.
     const QString platform = QGuiApplication::platformName();
@@ -79,16 +82,28 @@ bool StatusNotifierHostRegistered() {
         return false;
     }
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || bus.interface() == nullptr) {
+    if (!bus.isConnected()) {
         return false;
     }
+    // Each question within a short bound: a tray service that hangs must not hold the start for the bus's
+    // default 25 seconds per call.
     const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-    if (!bus.interface()->isServiceRegistered(watcher)) {
+    QDBusMessage owned = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    owned << watcher;
+    const QDBusMessage hasOwner = bus.call(owned, QDBus::Block, kTrayLookupMs);
+    if (hasOwner.type() != QDBusMessage::ReplyMessage || !hasOwner.arguments().value(0).toBool()) {
         return false;
     }
     // The same question Qt asks before it chooses its D-Bus tray.
-    QDBusInterface host(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
-    return host.isValid() && host.property("IsStatusNotifierHostRegistered").toBool();
+    QDBusMessage get = QDBusMessage::createMethodCall(watcher, QStringLiteral("/StatusNotifierWatcher"),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get << watcher << QStringLiteral("IsStatusNotifierHostRegistered");
+    const QDBusMessage registered = bus.call(get, QDBus::Block, kTrayLookupMs);
+    return registered.type() == QDBusMessage::ReplyMessage &&
+           qvariant_cast<QDBusVariant>(registered.arguments().value(0)).variant().toBool();
 }
 
 } // namespace

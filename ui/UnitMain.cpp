@@ -13,6 +13,7 @@
 #include "ui/Opener.h"
 #include "ui/RefreshController.h"
 #include "ui/RichEditURL.h"
+#include "ui/RoutesView.h"
 #include "ui/UnitDM.h"
 
 #include <QCloseEvent>
@@ -130,6 +131,10 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     StatusBar->setFixedHeight(kStatusBarHeight);
     setStatusBar(StatusBar);
     FRefresher = new TRefreshController(*BitBtnRefresh, *StatusBar, this);
+    FRoutesView = new TRoutesView();
+    AddUnderGrid(FRoutesView);
+    setTabOrder(DBGridRates, FRoutesView);
+    setTabOrder(FRoutesView, BitBtnExchange);
 
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));

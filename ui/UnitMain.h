@@ -40,6 +40,7 @@ class TLivePanel;
 class TNewsView;
 class TRefreshController;
 class TRichEditURL;
+class TRoutesView;
 
 class TFormMain final : public QMainWindow {
     Q_OBJECT
@@ -123,6 +124,8 @@ class TFormMain final : public QMainWindow {
     TLivePanel& LivePanel() const { return *FLivePanel; }
     // The automatic refresh, the Refresh button's cooldown and the status line.
     TRefreshController& Refresher() const { return *FRefresher; }
+    // The routes through another currency, under the grid.
+    TRoutesView& RoutesView() const { return *FRoutesView; }
     // Room for further parts. Each takes ownership of Part:
     // a line between the currency controls and the grid (e.g. how fresh the rates are);
     void AddAboveGrid(QWidget* Part);
@@ -162,8 +165,8 @@ class TFormMain final : public QMainWindow {
     // What the rates tab's currency lists and amount fields hold now (a list without selection gives
     // nullopt).
     TOfferControls OfferControls() const;
-    // Recomputes the offer grid from the feed tables and the rates tab's controls (see ui/RebuildOffers.h).
-    // Never throws beyond allocation.
+    // Recomputes the offer grid from the feed tables and the rates tab's controls (see ui/RebuildOffers.h),
+    // and the routes view with it. Never throws beyond allocation.
     void RebuildOffers();
 
   signals:
@@ -214,6 +217,11 @@ class TFormMain final : public QMainWindow {
     void ConnectParts();
     // Starts a refresh for Trigger: a user's click and the timer's refreshes run the same steps.
     void Refresh(TRefreshTrigger Trigger);
+    // Recomputes the routes view for the controls, passing through no currency the hide list holds; nothing
+    // when a rebuild of the offers would do nothing.
+    void RebuildRoutes();
+    // RebuildRoutes at the next turn of the event loop, once however often it is asked for before.
+    void ScheduleRoutes();
     // The user toggled hide-list items: their flags go into the settings document at once.
     void ListBoxHideToggled(const QItemSelection& Selected, const QItemSelection& Deselected);
 
@@ -239,6 +247,8 @@ class TFormMain final : public QMainWindow {
     TQuoteRows FQuoteRows;
     TLivePanel* FLivePanel = nullptr;
     TRefreshController* FRefresher = nullptr;
+    TRoutesView* FRoutesView = nullptr;
+    bool FRoutesDue = false;
     // The grid's area: the grid, and the parts under and beside it.
     QSplitter* FGridColumn = nullptr;
     QSplitter* FGridRow = nullptr;

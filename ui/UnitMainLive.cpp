@@ -6,7 +6,9 @@
 #include "globals/Globals.h"
 #include "ui/Guarded.h"
 #include "ui/LivePanel.h"
+#include "ui/Opener.h"
 #include "ui/RefreshController.h"
+#include "ui/RoutesView.h"
 
 #include <QPointer>
 
@@ -22,6 +24,10 @@ void TFormMain::ConnectParts() {
     connect(FLivePanel, &TLivePanel::NoticeUnshown, this,
             [this](const QString& Text) { FRefresher->AlertNoticed(Text.toStdString()); });
     connect(FLivePanel, &TLivePanel::AlertPairActivated, this, &TFormMain::ShowAlertPair);
+    // A leg opens its exchanger's page as "Обменять" opens an offer's.
+    connect(FRoutesView, &TRoutesView::LegOpened, this, [this](std::int32_t EID) {
+        OpenUrl(QString::fromStdString(ExchangerPageUrl(FServiceBase, EID)));
+    });
 }
 
 // The kept feeds, read and cut as a refresh's answers would be; made on a worker.

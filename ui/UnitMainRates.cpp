@@ -3,12 +3,15 @@
 #include "ui/UnitMain.h"
 
 #include "engine/Protocol.h"
+#include "engine/Routes.h"
 #include "globals/Globals.h"
 #include "settings/SettingsKeys.h"
 #include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
 #include "ui/OfferGrid.h"
 #include "ui/Opener.h"
 #include "ui/RebuildOffers.h"
+#include "ui/RoutesView.h"
 
 #include <QSignalBlocker>
 
@@ -36,6 +39,35 @@ TOfferControls TFormMain::OfferControls() const {
 
 void TFormMain::RebuildOffers() {
     ::RebuildOffers(*DBGridRates, RatesTable, NamesTable, ExchangersTable, OfferControls(), FQuoteRows);
+    ScheduleRoutes();
+}
+
+void TFormMain::ScheduleRoutes() {
+    // Once per turn of the event loop: a refresh rebuilds the offers after each of its three data feeds, and
+    // the grid is filled without waiting for the routes.
+    if (!FRoutesDue) {
+        FRoutesDue = true;
+        QTimer::singleShot(0, this, [this] {
+            FRoutesDue = false;
+            Guarded("routes not shown", [this] { RebuildRoutes(); });
+        });
+    }
+}
+
+void TFormMain::RebuildRoutes() {
+    const TOfferControls controls = OfferControls();
+    if (!CanRebuildOffers(RatesTable, NamesTable, ExchangersTable, controls)) {
+        return;
+    }
+    TRouteOptions options;
+    // The hide list holds one item per names row, in table order.
+    for (const QModelIndex& index : ListBoxHide->selectionModel()->selectedIndexes()) {
+        const auto row = static_cast<std::size_t>(index.row());
+        if (row < NamesTable.size() && !NamesTable[row].empty()) {
+            options.HiddenCodes.emplace_back(NamesTable[row][0]);
+        }
+    }
+    FRoutesView->ShowRoutes(FindRoutes(RatesTable, NamesTable, ExchangersTable, controls, options));
 }
 
 void TFormMain::ButtonedEditSrcChange(QObject* Sender) {

@@ -227,6 +227,8 @@ void TFormMain::ListBoxHideToggled(const QItemSelection& Selected, const QItemSe
             }
         }
     }
+    // A currency just hidden is no longer passed through.
+    ScheduleRoutes();
 }
 
 void TFormMain::SelectSavedCurrency(QComboBox& Combo, const std::string& Key) {

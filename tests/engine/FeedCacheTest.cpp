@@ -81,6 +81,47 @@ TEST(FeedCache, AWriteThatCannotBeMadeFailsQuietlyAndLeavesTheKeptFileWhole) {
     EXPECT_EQ(LoadKeptFeed(dir / "cache", "rates")->Body, kRates);
 }
 
+TEST(FeedCache, LinksAndFoldersOthersMayWriteAreNeverUsed) {
+    TTempDir dir;
+    const std::filesystem::path cache = dir / "cache";
+    const std::filesystem::path elsewhere = dir / "elsewhere";
+    ASSERT_TRUE(KeepFeed(elsewhere, "rates", kRates, 7));
+    ASSERT_EQ(::chmod(KeptFeedFile(elsewhere, "rates").c_str(), 0644), 0);
+    std::filesystem::create_directory(cache);
+    ::chmod(cache.c_str(), 0700);
+
+    // A kept feed that is a link to a file elsewhere (another user's feed, /etc/shadow) is not read, and the
+    // next keep replaces the link with a file of the user's alone, leaving the target as it was.
+    std::filesystem::create_symlink(KeptFeedFile(elsewhere, "rates"), KeptFeedFile(cache, "rates"));
+    std::string problem;
+    EXPECT_FALSE(LoadKeptFeed(cache, "rates", &problem));
+    EXPECT_NE(problem.find("symbolic link"), std::string::npos) << problem;
+    ASSERT_TRUE(KeepFeed(cache, "rates", "new", 8));
+    struct stat info {};
+    ASSERT_EQ(::lstat(KeptFeedFile(cache, "rates").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(KeptFeedFile(elsewhere, "rates").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    EXPECT_EQ(LoadKeptFeed(elsewhere, "rates")->Body, kRates);
+
+    // The folder itself a link: nothing is read through it nor written through it.
+    const std::filesystem::path linked = dir / "linked";
+    std::filesystem::create_directory_symlink(elsewhere, linked);
+    EXPECT_FALSE(LoadKeptFeed(linked, "rates", &problem));
+    EXPECT_NE(problem.find("symbolic link"), std::string::npos) << problem;
+    EXPECT_FALSE(KeepFeed(linked, "names", kRates, 9));
+    EXPECT_FALSE(std::filesystem::exists(KeptFeedFile(elsewhere, "names")));
+
+    // A folder others may write to could hold files they planted.
+    ASSERT_EQ(::chmod(cache.c_str(), 0777), 0);
+    EXPECT_FALSE(LoadKeptFeed(cache, "rates", &problem));
+    EXPECT_NE(problem.find("written by other users"), std::string::npos) << problem;
+    EXPECT_FALSE(KeepFeed(cache, "rates", kRates, 10));
+    ASSERT_EQ(::chmod(cache.c_str(), 0700), 0);
+    EXPECT_EQ(LoadKeptFeed(cache, "rates")->Body, "new");
+}
+
 TEST(FeedCache, TheFolderFollowsTheCacheHome) {
     TScopedEnv home("HOME", "/home/someone");
     {

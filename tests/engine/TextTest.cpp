@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <random>
 
 namespace {
 
@@ -88,6 +90,15 @@ TEST(ParseDecimal, ReadsWholeTextOnly) {
     EXPECT_EQ(ParseDecimal("1e-99999"), 0.0L);
     // Extended precision: the text's value, not a double's.
     EXPECT_EQ(*ParseDecimal("0.1"), 0.1L);
+    // Plain decimals are read without the C library; they must round exactly as it does, up to 19 digits and
+    // past them.
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text = std::to_string(random() >> (random() % 64));
+        text.insert(random() % (text.size() + 1), ".");
+        text.insert(0, std::string(random() % 3, '0'));
+        EXPECT_EQ(*ParseDecimal(text), std::strtold(text.c_str(), nullptr)) << text;
+    }
 }
 
 TEST(ParseInt32, AcceptsExactly32BitDecimalIntegers) {

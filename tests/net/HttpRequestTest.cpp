@@ -113,8 +113,8 @@ TEST(HttpRequest, RedirectCarriesServerCookiesAndTheSameForm) {
                          "Set-Cookie: sid=abc; Path=/\r\nSet-Cookie: appguid=server\r\nSet-Cookie: x=1\r\n"
                          "Location: " +
                              server.Url("/second") + "\r\n")));
-    server.Enqueue(
-        TScript().Send(HttpResponseText("200 OK", "moved", "Set-Cookie: x=\r\nLocation: /third\r\n")));
+    server.Enqueue(TScript().Send(
+        HttpResponseText("307 Temporary Redirect", "moved", "Set-Cookie: x=\r\nLocation: /third\r\n")));
     server.Enqueue(TScript().Send(HttpResponseText("404 Not Found", "last")));
     TIData input = Request(server.Url("/first"));
     input.PostParams = {{"action", "news"}};
@@ -128,13 +128,30 @@ TEST(HttpRequest, RedirectCarriesServerCookiesAndTheSameForm) {
     EXPECT_NE(server.Received(1).find("POST /second HTTP/1.0\r\n"), std::string::npos);
     EXPECT_NE(server.Received(1).find("Cookie: appguid=G; sid=abc; x=1\r\n"), std::string::npos);
     EXPECT_NE(server.Received(1).find("\r\n\r\naction=news&"), std::string::npos);
-    // A 200 with a Location is followed too, relative to where it came from; "x=" removed that cookie.
+    // A relative Location is followed from where it came from; "x=" removed that cookie.
     EXPECT_NE(server.Received(2).find("POST /third HTTP/1.0\r\n"), std::string::npos);
     EXPECT_NE(server.Received(2).find("Cookie: appguid=G; sid=abc\r\n"), std::string::npos);
     EXPECT_EQ(output.ResultCode, 404);
     EXPECT_EQ(output.ResultString, "Not Found");
     EXPECT_EQ(output.Headers, "HTTP/1.0 404 Not Found\r\nContent-Length: 4\r\n\r\n");
     EXPECT_EQ(output.Body, "last");
+}
+
+TEST(HttpRequest, OnlyRedirectStatusesAreFollowed) {
+    for (const std::string status : {"200 OK", "201 Created", "300 Multiple Choices", "303 See Other"}) {
+        TScriptedServer server;
+        server.Enqueue(TScript().Send(HttpResponseText(status, "own body", "Location: /next\r\n")));
+        server.Enqueue(TScript().Send(HttpResponseText("200 OK", "there")));
+        TIData input = Request(server.Url("/"));
+        input.PostParams = {{"action", "rates"}};
+        const bool redirect = status[0] == '3' && status[2] == '3';
+        EXPECT_EQ(Exchange(input).Body, redirect ? "there" : "own body") << status;
+        // A redirect, 303 included, repeats the first pass's method and form.
+        EXPECT_EQ(server.ConnectionCount(), redirect ? 2u : 1u) << status;
+        if (redirect) {
+            EXPECT_EQ(server.Received(1).find("POST /next HTTP/1.0\r\n"), 0u);
+        }
+    }
 }
 
 TEST(HttpRequest, CookiesAndTheIdStayWithTheHostAndPortTheyBelongTo) {
@@ -204,10 +221,10 @@ TEST(HttpRequest, ABodyShortOfItsLengthOrAChunkedBodyCutEarlyFails) {
     EXPECT_EQ(silentBetweenChunks.Body, "hello");
     EXPECT_EQ(silentBetweenChunks.Failure, TExchangeFailure::Timeout);
 
-    // A size line that is no number ends the body: a whole answer.
+    // A size line that is no number leaves the body's end unknown: a damaged answer, not a whole one.
     const TOData notANumber = Exchange(Request(server.Url("/"), kShort));
-    EXPECT_EQ(notANumber.Body, "hello");
-    EXPECT_TRUE(ExchangeSucceeded(notANumber));
+    EXPECT_EQ(notANumber.Failure, TExchangeFailure::Malformed);
+    EXPECT_FALSE(ExchangeSucceeded(notANumber));
 }
 
 TEST(HttpRequest, ALocationThisClientCannotFollowOpensNoConnection) {

@@ -15,6 +15,7 @@ struct TReadCase {
     std::string Headers; // joined, each line + "\n"
     std::string Body;
     std::string Method = "GET";
+    std::size_t MaxBody = THttpLimits().MaxBody;
 };
 
 std::string Joined(const std::vector<std::string>& Lines) {
@@ -30,16 +31,36 @@ std::vector<TReadCase> ReadCases() {
     return {
         {"length", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhelloEXTRA", false, THttpOutcome::Complete,
          200, "OK", "HTTP/1.1 200 OK\nContent-Length: 5\n\n", "hello"},
-        {"chunked before length",
-         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n5\r\nhello\r\n6;x=1\r\n "
+        {"chunked with extensions",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6;x=1\r\n "
          "world\r\n0\r\n\r\n",
-         false, THttpOutcome::Complete, 200, "OK",
-         "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\nContent-Length: 3\n\n", "hello world"},
+         false, THttpOutcome::Complete, 200, "OK", "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n",
+         "hello world"},
+        {"chunked among codings",
+         "HTTP/1.1 200 OK\r\ntransfer-encoding: gzip, Chunked\r\n\r\n5 \r\nhello\r\n0\r\n", false,
+         THttpOutcome::Complete, 200, "OK", "HTTP/1.1 200 OK\ntransfer-encoding: gzip, Chunked\n\n", "hello"},
+        {"chunked before length",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n5\r\nhello\r\n0\r\n\r\n",
+         false, THttpOutcome::Malformed, 200, "OK",
+         "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\nContent-Length: 3\n\n", ""},
         {"chunked after length",
-         "HTTP/1.1 200 OK\r\ncontent-length: 3\r\ntransfer-encoding: gzip, Chunked\r\n\r\n5 "
-         "\r\nhello\r\n0\r\n",
+         "HTTP/1.1 200 OK\r\ncontent-length: 3\r\ntransfer-encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n",
+         false, THttpOutcome::Malformed, 200, "OK",
+         "HTTP/1.1 200 OK\ncontent-length: 3\ntransfer-encoding: chunked\n\n", ""},
+        {"two lengths that disagree",
+         "HTTP/1.1 200 OK\r\nContent-Length: 3\r\nContent-Length: 5\r\n\r\nhello", false,
+         THttpOutcome::Malformed, 200, "OK", "HTTP/1.1 200 OK\nContent-Length: 3\nContent-Length: 5\n\n", ""},
+        {"two lengths that agree", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 5\r\n\r\nhello",
          false, THttpOutcome::Complete, 200, "OK",
-         "HTTP/1.1 200 OK\ncontent-length: 3\ntransfer-encoding: gzip, Chunked\n\n", "hello"},
+         "HTTP/1.1 200 OK\nContent-Length: 5\nContent-Length: 5\n\n", "hello"},
+        {"negative length", "HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\nhello", false,
+         THttpOutcome::Malformed, 200, "OK", "HTTP/1.0 200 OK\nContent-Length: -5\n\n", ""},
+        {"length past 64 bits", "HTTP/1.0 200 OK\r\nContent-Length: 18446744073709551616\r\n\r\nhello", false,
+         THttpOutcome::Malformed, 200, "OK", "HTTP/1.0 200 OK\nContent-Length: 18446744073709551616\n\n", ""},
+        {"chunk size not a number mid-body",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\nZZZ\r\nworld\r\n0\r\n\r\n",
+         false, THttpOutcome::Malformed, 200, "OK", "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n",
+         "hello"},
         {"until close", "HTTP/1.0 200 OK\r\n\r\nabc\r\ndef", false, THttpOutcome::Complete, 200, "OK",
          "HTTP/1.0 200 OK\n\n", "abc\r\ndef"},
         {"until close, wait fails", "HTTP/1.0 200 OK\r\n\r\nabc", true, THttpOutcome::BodyFailed, 200, "OK",
@@ -76,9 +97,9 @@ std::vector<TReadCase> ReadCases() {
          THttpOutcome::Complete, 200, "OK", "HTTP/1.0 200 OK\nContent-Length: 12abc\n\n", "all of it"},
         {"chunk size past 64 bits",
          "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab\r\n10000000000000000\r\ncd", false,
-         THttpOutcome::Complete, 200, "OK", "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n", "ab"},
+         THttpOutcome::Malformed, 200, "OK", "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n", "ab"},
         {"chunk size not a number", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\ncd", false,
-         THttpOutcome::Complete, 200, "OK", "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n", ""},
+         THttpOutcome::Malformed, 200, "OK", "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n", ""},
         {"drop keeps whole pieces",
          "HTTP/1.0 200 OK\r\nContent-Length: 200000\r\n\r\n" + kPiece + kPiece + std::string(100, 'r'), false,
          THttpOutcome::BodyFailed, 200, "OK", "HTTP/1.0 200 OK\nContent-Length: 200000\n\n", kPiece + kPiece},
@@ -94,6 +115,23 @@ std::vector<TReadCase> ReadCases() {
         {"huge announced length", "HTTP/1.0 200 OK\r\nContent-Length: 18446744073709551615\r\n\r\nshort",
          false, THttpOutcome::BodyFailed, 200, "OK",
          "HTTP/1.0 200 OK\nContent-Length: 18446744073709551615\n\n", ""},
+        // A body of exactly the limit is whole whatever its framing; one byte more is too much for each.
+        {"counted, at the limit", "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\n123456789", false,
+         THttpOutcome::Complete, 200, "OK", "HTTP/1.0 200 OK\nContent-Length: 9\n\n", "123456789", "GET", 9},
+        {"counted, past the limit", "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n1234567890", false,
+         THttpOutcome::BodyFailed, 200, "OK", "HTTP/1.0 200 OK\nContent-Length: 10\n\n", "", "GET", 9},
+        {"until close, at the limit", "HTTP/1.0 200 OK\r\n\r\n123456789", false, THttpOutcome::Complete, 200,
+         "OK", "HTTP/1.0 200 OK\n\n", "123456789", "GET", 9},
+        {"until close, past the limit", "HTTP/1.0 200 OK\r\n\r\n1234567890", false, THttpOutcome::BodyFailed,
+         200, "OK", "HTTP/1.0 200 OK\n\n", "123456789", "GET", 9},
+        {"chunked, at the limit",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\n1234\r\n5\r\n56789\r\n0\r\n\r\n", false,
+         THttpOutcome::Complete, 200, "OK", "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n", "123456789",
+         "GET", 9},
+        {"chunked, past the limit",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\n1234\r\n6\r\n567890\r\n0\r\n\r\n", false,
+         THttpOutcome::BodyFailed, 200, "OK", "HTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n", "1234",
+         "GET", 9},
     };
 }
 
@@ -102,8 +140,10 @@ TEST(HttpResponse, ReadsEachShapeWholeAndByteByByte) {
         for (const std::size_t step : {std::size_t(1) << 20, std::size_t(1), std::size_t(7)}) {
             SCOPED_TRACE(std::string(c.Name) + ", step " + std::to_string(step));
             TMemorySource source(c.Input, step, c.FailAtEnd);
+            THttpLimits limits;
+            limits.MaxBody = c.MaxBody;
             THttpResponse response;
-            EXPECT_EQ(ReadHttpResponse(source, c.Method, THttpLimits(), response), c.Outcome);
+            EXPECT_EQ(ReadHttpResponse(source, c.Method, limits, response), c.Outcome);
             EXPECT_EQ(response.ResultCode, c.Code);
             EXPECT_EQ(response.ResultString, c.Reason);
             EXPECT_EQ(Joined(response.Headers), c.Headers);
@@ -181,6 +221,13 @@ TEST(HttpResponse, CapsEndTheReadAsAFailedWait) {
     TMemorySource untilClose("HTTP/1.0 200 OK\r\n\r\n01234567890123456789", 3);
     EXPECT_EQ(ReadHttpResponse(untilClose, "GET", limits, response), THttpOutcome::BodyFailed);
     EXPECT_EQ(response.Document, "0123456789");
+
+    // A body read to the close near the limit is never held in a room of twice the limit.
+    limits.MaxBody = 3 * kBodyPiece + 5;
+    TMemorySource nearLimit("HTTP/1.0 200 OK\r\n\r\n" + std::string(limits.MaxBody, 'n'), 4099);
+    EXPECT_EQ(ReadHttpResponse(nearLimit, "GET", limits, response), THttpOutcome::Complete);
+    EXPECT_EQ(response.Document.size(), limits.MaxBody);
+    EXPECT_LE(response.Document.capacity(), limits.MaxBody);
 }
 
 TEST(HttpResponse, StatusLineParts) {

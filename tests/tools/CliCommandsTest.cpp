@@ -3,9 +3,11 @@
 #include "engine/Functions.h"
 #include "engine/Offers.h"
 #include "engine/Protocol.h"
+#include "engine/Routes.h"
 #include "net/TCP.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
+#include "tools/kovrin-cli/RoutesOutput.h"
 
 #include <gtest/gtest.h>
 
@@ -287,6 +289,59 @@ TEST(CliOffers, AFeedWhoseTableWouldPassTheBudgetFailsLikeAnExchange) {
     EXPECT_EQ(refused.Err, "kovrin-cli: could not use feed \"exchangers\" from " +
                                (feeds / "exchangers.txt").string() + ": its table would pass 32 MiB\n");
     EXPECT_TRUE(refused.Out.empty());
+}
+
+TEST(CliRoutes, JsonAndCsvShapesAmountsAndExitCodes) {
+    TTempDir home;
+    TTempDir feeds;
+    WriteFileBytes(feeds / "names.txt", "a;Alpha;A\nx;Ex;X\nb;Beta;B\n");
+    WriteFileBytes(feeds / "exchangers.txt", "1;One;;\n2;Two, Ltd;4;1\n");
+    WriteFileBytes(feeds / "rates.txt", "1;a;b;1;10;100\n1;a;x;1;4;40\n2;x;b;1;3;90\n");
+    const std::string dir = feeds.Path().string();
+
+    const auto json = Cli({"--feeds", dir, "routes", "Alpha", "b", "--format", "json"}, home.Path());
+    ASSERT_EQ(json.ExitCode, 0) << json.Err;
+    EXPECT_EQ(json.Out, "{\"Direct\": 10, \"Routes\": [\n"
+                        "  {\"Via\": [\"Ex\"], \"Rate\": 12, \"Give\": 7.5, \"Get\": 90, \"Legs\": [\n"
+                        "    {\"EID\": 1, \"Exchanger\": \"One\", \"From\": \"Alpha\", \"To\": \"Ex\", "
+                        "\"SrcRate\": 1, \"DstRate\": 4, \"Reserve\": 40},\n"
+                        "    {\"EID\": 2, \"Exchanger\": \"Two, Ltd\", \"From\": \"Ex\", \"To\": \"Beta\", "
+                        "\"SrcRate\": 1, \"DstRate\": 3, \"Reserve\": 90}]}\n"
+                        "]}\n");
+    const auto csv = Cli({"--feeds", dir, "routes", "Alpha", "Beta", "--get-amount", "30", "--format", "csv"},
+                         home.Path());
+    ASSERT_EQ(csv.ExitCode, 0) << csv.Err;
+    EXPECT_EQ(csv.Out, "Route,Via,Rate,Give,Get,Leg,EID,Exchanger,From,To,SrcRate,DstRate,Reserve\n"
+                       "1,Ex,12,2.5,30,1,1,One,Alpha,Ex,2.5,10,40\n"
+                       "1,Ex,12,2.5,30,2,2,\"Two, Ltd\",Ex,Beta,10,30,90\n");
+    const auto none = Cli({"--feeds", dir, "routes", "Alpha", "Beta", "--get-amount", "101"}, home.Path());
+    EXPECT_EQ(none.Out, "Прямых предложений нет\nМаршрутов нет\n");
+
+    const auto unknown = Cli({"--feeds", dir, "routes", "Alpha", "Gamma"}, home.Path());
+    EXPECT_EQ(unknown.ExitCode, 1);
+    EXPECT_EQ(unknown.Err, "kovrin-cli: unknown currency \"Gamma\"\n");
+    EXPECT_EQ(Cli({"--feeds", dir, "routes", "Alpha", "Beta", "--legs", "4"}, home.Path()).ExitCode, 2);
+}
+
+// Against the demo service, bitcoins fetch more roubles through Tether than from any exchanger at once.
+TEST(CliRoutes, FromTheDemoServiceBeatTheDirectOfferAsTheEngineFinds) {
+    TTempDir home;
+    TTempDir feeds;
+    WriteDemoFeeds(feeds.Path());
+    TDemoService service;
+    ASSERT_FALSE(service.Url().empty()) << "the service printed no address";
+    const auto run = Cli({"--service", service.Url(), "routes", "Bitcoin BTC", "Сбербанк RUB", "--legs", "3",
+                          "--format", "json"},
+                         home.Path());
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    const TTables tables = ReadTables(feeds.Path());
+    TRouteOptions options;
+    options.MaxLegs = 3;
+    const TRoutes routes = FindRoutes(tables.Rates, tables.Names, tables.Exchangers,
+                                      {"Bitcoin BTC", "Сбербанк RUB", "", ""}, options);
+    ASSERT_EQ(routes.Routes.size(), 10u);
+    EXPECT_GT(routes.Routes[0].Rate, *routes.Direct);
+    EXPECT_EQ(run.Out, RoutesJson(routes));
 }
 
 TEST(CliCommands, VersionAndUnknownOptions) {

@@ -108,6 +108,43 @@ TEST(DemoHttpServer, ACrowdOfSlowClientsDoesNotStopANormalOne) {
         close(client);
 }
 
+TEST(DemoHttpServer, IdleConnectionsMakeWayForANewClientWhenEverySlotIsTaken) {
+    TDemoServerLimits limits;
+    limits.MaxConnections = 16;
+    TRunningServer server(limits);
+    // Kept-alive connections that had their answer and stay, and connections that never send a byte: each
+    // would hold its slot for seconds.
+    std::vector<int> crowd;
+    for (int i = 0; i < 120; ++i) {
+        const int client = Client(server.Port(), i % 2 == 0 ? "GET /hello HTTP/1.1\r\nHost: x\r\n\r\n" : "");
+        ASSERT_GE(client, 0) << "connection " << i;
+        crowd.push_back(client);
+    }
+    const auto start = TSteady::now();
+    const TOData answer = server.Get(3000);
+    EXPECT_EQ(answer.ResultCode, 200);
+    EXPECT_LT(TSteady::now() - start, 1500ms);
+    for (const int client : crowd)
+        close(client);
+}
+
+TEST(DemoHttpServer, ALengthGivenTwoWaysIsRefusedAndNothingBehindItIsAnswered) {
+    TRunningServer server;
+    const std::string smuggled = "GET /hello HTTP/1.1\r\nHost: x\r\n\r\n";
+    for (const std::string& head :
+         {"POST /hello HTTP/1.1\r\nHost: x\r\nContent-Length: 0\r\nContent-Length: " +
+              std::to_string(smuggled.size()) + "\r\n\r\n",
+          "POST /hello HTTP/1.1\r\nHost: x\r\nContent-Length: " + std::to_string(5 + smuggled.size()) +
+              "\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n"}) {
+        const int client = Client(server.Port(), head + smuggled);
+        const std::optional<std::string> answer = AnswerUntilClose(client, 5s);
+        close(client);
+        ASSERT_TRUE(answer) << "the connection was kept open: " << head;
+        EXPECT_EQ(answer->substr(0, 12), "HTTP/1.1 400") << head;
+        EXPECT_EQ(answer->find("HTTP/1.1", 1), std::string::npos) << *answer;
+    }
+}
+
 TEST(DemoHttpServer, AHeadPastItsLineCapIsRefused) {
     TDemoServerLimits limits;
     limits.MaxHeadLines = 100;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <atomic>
 #include <regex>
 
@@ -189,6 +191,8 @@ TEST_F(Watch, AnUnknownCurrencyEndsAtOnceAndABadCommandLineIsRefused) {
                                                 {"watch", "usd", "eur", "--interval", "0"},
                                                 {"watch", "usd", "eur", "--count", "0"},
                                                 {"watch", "usd", "eur", "--above", "abc"},
+                                                {"watch", "usd", "eur", "--above", "1e300"},
+                                                {"watch", "usd", "eur", "--below", "0"},
                                                 {"watch", "usd", "eur", "--format", "csv"},
                                                 {"watch", "usd", "eur", "--every", "5"}}) {
         const TChildResult result = Run(bad);
@@ -205,6 +209,19 @@ TEST_F(Watch, SigtermBetweenPollsEndsWith143AndOnlyWholeLines) {
     ASSERT_TRUE(line);
     EXPECT_NE(line->find("  Beta  0.95  50"), std::string::npos) << *line;
     EXPECT_EQ(watch.Stop(5s), 143);
+
+    // A poll whose answer never comes (the exchange's own bound is minutes away) ends at the signal too.
+    TScriptedServer silent;
+    silent.SetResponder([](const std::string&) { return TScript().Send("HTTP/1.0 200 OK\r\n").Hold(); });
+    TBackgroundChild waiting(kCli, {"watch", "usd", "eur", "--service", silent.Url("")},
+                             {{"XDG_CONFIG_HOME", Home.Path().string()}});
+    for (const auto until = std::chrono::steady_clock::now() + 20s;
+         silent.ConnectionCount() < 4 && std::chrono::steady_clock::now() < until;)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_EQ(silent.ConnectionCount(), 4u);
+    const auto signalled = std::chrono::steady_clock::now();
+    EXPECT_EQ(waiting.Stop(5s), 143);
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, 2s);
 }
 
 TEST_F(Watch, FeedFilesAreReadAgainAtEveryPoll) {

@@ -26,7 +26,7 @@ expect() {
     echo "FAIL: kovrin-cli has no completion"
     failures=$((failures + 1))
 }
-expect "offers feed request guid watch --service --feeds --help --version" "kovrin-cli "
+expect "offers feed request guid watch routes --service --feeds --help --version" "kovrin-cli "
 expect "--service --feeds --help --version" "kovrin-cli --"
 expect "offers" "kovrin-cli --service http://127.0.0.1:8765 of"
 expect "offers" "kovrin-cli --service=http://127.0.0.1:8765 of"
@@ -34,6 +34,9 @@ expect "--give-amount --get-amount" "kovrin-cli offers btc wmz --g"
 expect "table csv json" "kovrin-cli offers \"Bitcoin BTC\" wmz --format "
 expect "csv" "kovrin-cli offers btc wmz --format=c"
 expect "text json" "kovrin-cli watch btc wmz --format "
+expect "--top" "kovrin-cli routes btc wmz --t"
+expect "2 3" "kovrin-cli routes btc wmz --legs "
+expect "" "kovrin-cli routes btc wmz --top "
 expect "--above" "kovrin-cli watch btc wmz --ab"
 expect "" "kovrin-cli watch btc wmz --interval "
 expect "raw tsv" "kovrin-cli --feeds /tmp feed --format "

@@ -1,6 +1,7 @@
 // Desktop notifications over a private session bus with a stand-in for the desktop's notification service:
 // what is sent, how a click comes back, and the fall back to the next way when nobody answers.
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 #include "ui/Notifier.h"
 
@@ -12,7 +13,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -121,6 +127,30 @@ TEST_F(Notifications, ABusWithoutTheServiceFallsBackToTheNextWay) {
         {QStringLiteral("Kovrin"), QStringLiteral("text"), QStringLiteral("A"), QStringLiteral("B")});
     QTRY_COMPARE_WITH_TIMEOUT(lastResort.size(), 1, 8000);
     EXPECT_EQ(lastResort[0], "text");
+}
+
+TEST(SilentSessionBus, AnAlertFallsBackWithinTheBoundInsteadOfHoldingTheWindow) {
+    // A session bus that accepts and never says a word.
+    TTempDir dir;
+    const std::string path = (dir / "bus").string();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    const int silent = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_EQ(::bind(silent, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(silent, 8), 0);
+    TScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + path);
+
+    TNotifier notifier;
+    notifier.AddSink(new TDBusNoticeSink);
+    QStringList lastResort;
+    notifier.SetLastResort([&](const TNotice& Notice) { lastResort << Notice.Text; });
+    const auto start = std::chrono::steady_clock::now();
+    notifier.Notify(
+        {QStringLiteral("Kovrin"), QStringLiteral("text"), QStringLiteral("A"), QStringLiteral("B")});
+    QTRY_COMPARE_WITH_TIMEOUT(lastResort.size(), 1, 8000);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    ::close(silent);
 }
 
 } // namespace

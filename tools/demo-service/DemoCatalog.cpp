@@ -127,6 +127,14 @@ constexpr std::array kPopularPairs = {
     TDemoPair{"usdt trc20", "tinkoff rub"},  TDemoPair{"qiwi rub", "btc"},
 };
 
+// Tether buys roubles above the market at a few exchangers, as it often does where roubles are hard to buy
+// with coins directly: bitcoins for Tether, then Tether for roubles, pays about 1 % more than bitcoins for
+// roubles at once.
+constexpr std::array kPremiumQuotes = {
+    TDemoPremium{{"usdt trc20", "sberbank rub"}, {0.012, 0.008}},
+    TDemoPremium{{"usdt trc20", "tinkoff rub"}, {0.009, 0}},
+};
+
 } // namespace
 
 std::span<const TDemoCurrency> DemoCurrencies() {
@@ -149,4 +157,7 @@ std::span<const std::string_view> DemoCyrillicTails() {
 }
 std::span<const TDemoPair> DemoPopularPairs() {
     return kPopularPairs;
+}
+std::span<const TDemoPremium> DemoPremiumQuotes() {
+    return kPremiumQuotes;
 }

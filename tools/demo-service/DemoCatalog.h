@@ -33,3 +33,14 @@ std::span<const std::string_view> DemoCyrillicTails();
 
 // Pairs quoted by a hundred exchangers or more.
 std::span<const TDemoPair> DemoPopularPairs();
+
+// Quotes of a pair that pay above the market: Premiums[i] (a fraction of the market rate; 0 for none) for the
+// i-th exchanger that quotes the pair.
+struct TDemoPremium {
+    TDemoPair Pair;
+    double Premiums[2] = {};
+};
+
+// The pairs some exchangers quote above the market (Tether sold for roubles), so that routes through them
+// beat the direct offers of other pairs. Never throws.
+std::span<const TDemoPremium> DemoPremiumQuotes();

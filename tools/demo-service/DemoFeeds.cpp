@@ -156,11 +156,13 @@ struct TRateRow {
     std::string Line;
 };
 
+// A quote of Exchanger for Src -> Dst; Premium above 0 makes it pay that much above the market instead of its
+// spread below (drawing the same numbers, so that every other quote stays as it is).
 std::string QuoteLine(TDemoRandom& random, const TExchanger& exchanger, const TDemoCurrency& src,
-                      const TDemoCurrency& dst) {
+                      const TDemoCurrency& dst, double premium) {
     const double market = src.UsdValue / dst.UsdValue; // target units per source unit
     const double spread = std::clamp(exchanger.Spread + (random.Unit() - 0.5) * 0.01, 0.001, 0.08);
-    const double paid = market * (1 - spread);
+    const double paid = market * (premium > 0 ? 1 + premium : 1 - spread);
     // As real feeds do, one side is 1: the unit of whichever currency is worth more, so that every quote of
     // a pair reads in the same units and sorts by its rate.
     double give = 1;
@@ -175,8 +177,18 @@ std::string QuoteLine(TDemoRandom& random, const TExchanger& exchanger, const TD
         const double usd = std::pow(10.0, 1 + random.Unit() * 5.7); // $10 to about $5M
         reserve = usd / dst.UsdValue;
     }
+    if (premium > 0)
+        reserve = std::max(reserve, 50000 / dst.UsdValue); // a promotion worth its name
     return exchanger.Id + ";" + std::string(src.Code) + ";" + std::string(dst.Code) + ";" +
            FormatAmount(give) + ";" + FormatAmount(get) + ";" + FormatReserve(reserve) + "\n";
+}
+
+// What the I-th exchanger quoting Src -> Dst pays above the market; 0 for its ordinary quote.
+double Premium(std::string_view src, std::string_view dst, std::size_t i) {
+    for (const auto& quote : DemoPremiumQuotes())
+        if (quote.Pair.Src == src && quote.Pair.Dst == dst && i < std::size(quote.Premiums))
+            return quote.Premiums[i];
+    return 0;
 }
 
 std::string RatesBody(TDemoRandom& random, const std::vector<TExchanger>& exchangers, std::size_t rows) {
@@ -188,8 +200,9 @@ std::string RatesBody(TDemoRandom& random, const std::vector<TExchanger>& exchan
         std::iota(order.begin(), order.end(), std::size_t{0});
         random.ShuffleFirst(order, pair.Quotes);
         for (std::size_t i = 0; i < pair.Quotes; ++i)
-            lines.push_back({order[i], QuoteLine(random, exchangers[order[i]], currencies[pair.Src],
-                                                 currencies[pair.Dst])});
+            lines.push_back(
+                {order[i], QuoteLine(random, exchangers[order[i]], currencies[pair.Src], currencies[pair.Dst],
+                                     Premium(currencies[pair.Src].Code, currencies[pair.Dst].Code, i))});
     }
     // An exchanger publishes its quotes together.
     std::stable_sort(lines.begin(), lines.end(),

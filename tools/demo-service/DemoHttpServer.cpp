@@ -155,7 +155,29 @@ void RaiseOpenFileLimit(std::size_t Needed) {
     }
 }
 
+// Set by the check below for the connection its thread serves: the answer is the connection's last.
+thread_local bool CloseAfterAnswer = false;
+
+// A request framed two ways at once: a proxy in front may read it one way and this server another, so the
+// bytes behind it could pass for a request no one sent. Such a request is refused and its connection closed.
+httplib::Server::HandlerResponse RefuseAmbiguousFraming(const httplib::Request& Request,
+                                                        httplib::Response& Response) {
+    const std::size_t lengths = Request.get_header_value_count("Content-Length");
+    if (lengths > 1 || (lengths == 1 && Request.has_header("Transfer-Encoding"))) {
+        CloseAfterAnswer = true;
+        Response.status = 400;
+        Response.set_header("Connection", "close");
+        Response.set_content("the request's length is given more than one way\n", "text/plain");
+        return httplib::Server::HandlerResponse::Handled;
+    }
+    return httplib::Server::HandlerResponse::Unhandled;
+}
+
 } // namespace
+
+TDemoHttpServer::TDemoHttpServer(TDemoServerLimits Limits) : FLimits(Limits) {
+    set_pre_routing_handler(RefuseAmbiguousFraming);
+}
 
 TDemoHttpServer::~TDemoHttpServer() {
     const int listener = svr_sock_.exchange(INVALID_SOCKET);
@@ -212,20 +234,54 @@ void TDemoHttpServer::Stop() {
 
 bool TDemoHttpServer::WaitForSlot() {
     std::unique_lock<std::mutex> lock(FLock);
-    FChanged.wait(lock, [&] { return FStopping || FConnections.size() < FLimits.MaxConnections; });
+    const auto free = [&] { return FStopping || FConnections.size() < FLimits.MaxConnections; };
+    while (!free()) {
+        if (FIdle.empty()) {
+            FChanged.wait(lock, [&] { return free() || !FIdle.empty(); });
+            continue;
+        }
+        // Every slot taken: the connection idle longest makes way (the lowest number is the one open
+        // longest often enough; any idle one will do). Its thread sees the close and ends.
+        const int idle = *FIdle.begin();
+        FIdle.erase(FIdle.begin());
+        ::shutdown(idle, SHUT_RDWR);
+        FChanged.wait_for(lock, std::chrono::milliseconds(kAcceptTickMs), free);
+    }
     return !FStopping;
+}
+
+template <typename TWait> bool TDemoHttpServer::WaitIdle(int Socket, TWait&& Wait) {
+    {
+        const std::lock_guard<std::mutex> guard(FLock);
+        FIdle.insert(Socket);
+        FChanged.notify_all();
+    }
+    const bool arrived = Wait();
+    const std::lock_guard<std::mutex> guard(FLock);
+    // Not listed any more: the accept loop dropped it to make way.
+    return FIdle.erase(Socket) == 1 && arrived;
 }
 
 void TDemoHttpServer::ServeConnection(int Socket) {
     try {
+        CloseAfterAnswer = false;
         TBoundedStream stream(Socket, FLimits);
         for (std::size_t served = 0; served < FLimits.KeepAliveMaxCount; ++served) {
-            if (served > 0 && !stream.NextRequestArrives(FLimits.KeepAliveTimeout))
+            // The first request's time runs from the accept, so a client that sends nothing is bounded
+            // as one that trickles.
+            if (served == 0)
+                stream.StartRequest();
+            const bool arrives = WaitIdle(Socket, [&] {
+                return served == 0 ? stream.is_readable()
+                                   : stream.NextRequestArrives(FLimits.KeepAliveTimeout);
+            });
+            if (!arrives)
                 break;
-            stream.StartRequest();
+            if (served > 0)
+                stream.StartRequest();
             bool closed = false;
             const bool last = served + 1 == FLimits.KeepAliveMaxCount;
-            if (!process_request(stream, last, closed, nullptr) || closed)
+            if (!process_request(stream, last, closed, nullptr) || closed || CloseAfterAnswer)
                 break;
         }
     } catch (...) {
@@ -240,5 +296,6 @@ void TDemoHttpServer::Release(int Socket) {
     ::shutdown(Socket, SHUT_RDWR);
     ::close(Socket);
     FConnections.erase(Socket);
+    FIdle.erase(Socket);
     FChanged.notify_all();
 }

@@ -3,7 +3,11 @@
 // accepted and served by a loop of our own, because the library's loop (Debian 12 ships 0.11.4) listens with
 // a backlog of 5, serves from a fixed pool that a few dozen slow clients fill, and counts no header lines.
 // Here every connection has a thread of its own (up to a bound), a request's head and body must arrive within
-// a time limit, and its head within a line and byte cap.
+// a time limit, and its head within a line and byte cap. A connection that waits for a request (a new one
+// that has sent nothing yet, or a kept one between requests) makes way as soon as all threads are taken, so
+// a crowd of idle connections never keeps a new client waiting. A request whose length is given twice, or
+// given beside chunked coding, is answered 400 and its connection closed: what follows it is never taken for
+// a request of its own.
 
 #include <httplib.h>
 
@@ -28,7 +32,7 @@ struct TDemoServerLimits {
 
 class TDemoHttpServer final : public httplib::Server {
   public:
-    explicit TDemoHttpServer(TDemoServerLimits Limits = {}) : FLimits(Limits) {}
+    explicit TDemoHttpServer(TDemoServerLimits Limits = {});
     ~TDemoHttpServer() override;
 
     // Binds Host and Port (0: any free port) and listens with the deep backlog at once, so that a crowd
@@ -42,6 +46,9 @@ class TDemoHttpServer final : public httplib::Server {
 
   private:
     void ServeConnection(int Socket);
+    // Runs Wait (a wait for the next request on Socket) with Socket listed as idle, so that it can be
+    // dropped while all slots are taken; false when Wait failed or the connection was dropped meanwhile.
+    template <typename TWait> bool WaitIdle(int Socket, TWait&& Wait);
     // Waits for a free connection slot; false when the server stops first.
     bool WaitForSlot();
     void Release(int Socket);
@@ -51,4 +58,5 @@ class TDemoHttpServer final : public httplib::Server {
     std::condition_variable FChanged;
     bool FStopping = false;
     std::set<int> FConnections; // sockets being served
+    std::set<int> FIdle;        // those of them waiting for a request, which may be dropped
 };

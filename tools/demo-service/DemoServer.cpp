@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <sstream>
@@ -28,6 +29,22 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     if (in.bad())
         return std::nullopt;
     return out.str();
+}
+
+// The feed file Name of Dir, when it lies in Dir once every link is resolved; nullopt when a link leads out
+// of Dir, so that --feeds never serves a file the operator did not put there.
+std::optional<std::string> ReadFeedFile(const std::string& Dir, const std::string& Name) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path dir = fs::canonical(Dir, error);
+    if (error)
+        return std::nullopt;
+    const fs::path file = fs::canonical(dir / Name, error);
+    if (error)
+        return std::nullopt;
+    if (file.parent_path() != dir)
+        return std::nullopt;
+    return ReadWholeFile(file.string());
 }
 
 std::string HtmlEscape(std::string_view text) {
@@ -107,7 +124,7 @@ struct TDemoServer::TImpl {
         // Only the four feed names ever reach the file system.
         if (DemoFeedBody(Feeds, action) == nullptr)
             return std::nullopt;
-        auto body = ReadWholeFile(*Options.FeedsDir + "/" + action + ".txt");
+        auto body = ReadFeedFile(*Options.FeedsDir, action + ".txt");
         if (!body) {
             failed = true;
             return std::string("feed file " + action + ".txt cannot be read\n");
@@ -181,7 +198,7 @@ struct TDemoServer::TImpl {
         const std::string id = request.matches[1];
         std::optional<std::string> name;
         if (Options.FeedsDir) {
-            if (const auto body = ReadWholeFile(*Options.FeedsDir + "/exchangers.txt"))
+            if (const auto body = ReadFeedFile(*Options.FeedsDir, "exchangers.txt"))
                 name = FindExchangerName(*body, id);
         } else {
             name = FindExchangerName(Feeds.Exchangers, id);

@@ -1,5 +1,6 @@
 #include "tools/kovrin-cli/CliGlobals.h"
 
+#include "engine/AmountInput.h"
 #include "engine/Protocol.h"
 
 bool IsGlobalOption(std::string_view Arg) {
@@ -51,4 +52,11 @@ std::pair<std::string, std::string> CurrencyPair(const std::vector<std::string>&
     if (Words.size() != 2)
         throw EUsage("two currencies are needed, GIVE and GET; got " + std::to_string(Words.size()));
     return {Words[0], Words[1]};
+}
+
+std::string AmountOptionValue(TArgReader& Args, std::string_view Option) {
+    std::string text = Args.Value();
+    if (!IsAmountText(text))
+        throw EUsage(std::string(Option) + " wants 1 to 10 digits, got \"" + text + "\"");
+    return text;
 }

@@ -32,3 +32,5 @@ extern const TCommand kFeedCommand;
 extern const TCommand kGuidCommand;
 // watch: the best offer for a pair, polled until a level is crossed (WatchCommand.cpp).
 extern const TCommand kWatchCommand;
+// routes: the best routes for a pair through other currencies (RoutesCommand.cpp).
+extern const TCommand kRoutesCommand;

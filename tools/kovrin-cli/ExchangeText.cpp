@@ -20,6 +20,8 @@ std::string ExchangeFailureText(const TOData& Output, std::int64_t ElapsedMs) {
         return "connection closed before the answer was whole";
     case TExchangeFailure::TooLarge:
         return "answer too large";
+    case TExchangeFailure::Malformed:
+        return "answer damaged (its framing is broken)";
     case TExchangeFailure::None:
         break;
     }

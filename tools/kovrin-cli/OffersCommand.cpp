@@ -1,6 +1,5 @@
 // kovrin-cli offers: the offers for a pair, as the rates tab would show them once the amounts are typed.
 
-#include "engine/AmountInput.h"
 #include "engine/Protocol.h"
 #include "tools/kovrin-cli/CliGlobals.h"
 #include "tools/kovrin-cli/Commands.h"
@@ -25,13 +24,6 @@ void OffersHelp(std::ostream& Out) {
         << FeedExitCodesHelp("an unknown currency, ");
 }
 
-std::string AmountValue(TArgReader& args, std::string_view option) {
-    std::string text = args.Value();
-    if (!IsAmountText(text))
-        throw EUsage(std::string(option) + " wants 1 to 10 digits, got \"" + text + "\"");
-    return text;
-}
-
 int RunOffers(const std::vector<std::string>& Args) {
     TFeedSource source = DefaultFeedSource();
     TOffersQuery query;
@@ -45,9 +37,9 @@ int RunOffers(const std::vector<std::string>& Args) {
             return kExitDone;
         } else if (TakeGlobalOption(args, source)) {
         } else if (args.IsOption("--give-amount")) {
-            query.GiveAmount = AmountValue(args, "--give-amount");
+            query.GiveAmount = AmountOptionValue(args, "--give-amount");
         } else if (args.IsOption("--get-amount")) {
-            query.GetAmount = AmountValue(args, "--get-amount");
+            query.GetAmount = AmountOptionValue(args, "--get-amount");
         } else if (args.IsOption("--format")) {
             format = args.Value();
             if (format != "table" && format != "csv" && format != "json")

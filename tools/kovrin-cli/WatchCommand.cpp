@@ -1,7 +1,8 @@
 // kovrin-cli watch: polls the service and prints the best offer for a pair whenever it changes, until a level
-// is crossed, a number of polls is done, or SIGINT / SIGTERM arrives (honoured between polls).
+// is crossed, a number of polls is done, or SIGINT / SIGTERM arrives (at once, a poll under way included).
 
 #include "engine/Protocol.h"
+#include "engine/RateAlerts.h"
 #include "engine/Text.h"
 #include "tools/kovrin-cli/CliGlobals.h"
 #include "tools/kovrin-cli/Commands.h"
@@ -25,8 +26,14 @@ namespace {
 // The stop signal that arrived (0: none yet), and a pipe that wakes the wait between polls.
 volatile std::sig_atomic_t StopSignal = 0;
 int StopPipe[2] = {-1, -1};
+// Set while a poll runs: its exchanges may wait for minutes on a server that trickles, so a signal then ends
+// the process at once. Every line printed has been flushed already, and nothing else is left to write.
+volatile std::sig_atomic_t PollUnderWay = 0;
 
 void OnStopSignal(int Signal) {
+    if (PollUnderWay != 0) {
+        ::_exit(128 + Signal);
+    }
     if (StopSignal == 0) {
         StopSignal = Signal;
     }
@@ -36,7 +43,7 @@ void OnStopSignal(int Signal) {
     errno = saved;
 }
 
-// From here on SIGINT and SIGTERM only note themselves; the watch ends after the poll under way.
+// From here on SIGINT and SIGTERM end a poll under way at once, and otherwise end the wait for the next.
 bool CatchStopSignals() {
     if (StopPipe[0] < 0 && ::pipe2(StopPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return false;
@@ -72,6 +79,8 @@ void WatchHelp(std::ostream& Out) {
            "  --count N            stop after N polls\n"
            "  --above RATE         exit 0 after the first poll whose best rate is at least RATE\n"
            "  --below RATE         exit 0 after the first poll whose best rate is at most RATE\n"
+           "                       (RATE as the window's alert level: digits with at most one \".\", above "
+           "0)\n"
            "  --format FORMAT      text (default): time, exchanger, rate, reserve; json: one object per "
            "line\n"
         << kGlobalOptionsHelp
@@ -79,7 +88,8 @@ void WatchHelp(std::ostream& Out) {
            "A poll that fails prints one line on stderr and the watch goes on; with --feeds the files are "
            "read "
            "anew\n"
-           "at every poll. SIGINT and SIGTERM end the watch after the poll under way (exit 130 and 143).\n"
+           "at every poll. SIGINT and SIGTERM end the watch at once, a poll under way included (exit 130 "
+           "and 143).\n"
            "exit codes:\n"
            "  0  a level was crossed, or --count polls were made without --above or --below\n"
            "  1  GIVE or GET is no currency of the names feed, or output that cannot be written\n"
@@ -88,11 +98,14 @@ void WatchHelp(std::ostream& Out) {
            "  4  --count polls were made and the level of --above or --below was never met\n";
 }
 
+// The same rule as the window's alert level, so that a level that works in one works in the other.
 long double RateValue(TArgReader& Args, std::string_view Option) {
     const std::string text = Args.Value();
-    const std::optional<long double> rate = ParseDecimal(text);
-    if (!rate || !(*rate >= 0) || *rate > 1e300L)
-        throw EUsage(std::string(Option) + " wants a number such as 3000000 or 0.5, got \"" + text + "\"");
+    const std::optional<long double> rate = AlertLevel(text);
+    if (!rate)
+        throw EUsage(std::string(Option) +
+                     " wants a number above 0 in digits with at most one \".\", such as " +
+                     "3000000 or 0.5, got \"" + text + "\"");
     return *rate;
 }
 
@@ -155,13 +168,21 @@ int RunWatch(const std::vector<std::string>& Args) {
         TWatchStep step;
         try {
             int exit = kExitDone;
+            PollUnderWay = 1;
+            if (StopSignal != 0)
+                return 128 + StopSignal;
             const std::optional<TBestOffer> best = PollBest(source, options, exit);
+            PollUnderWay = 0;
             if (exit != kExitDone)
                 return exit;
             step = state.Answered(best, WatchTimeAt(at));
         } catch (const EFeedUnavailable& error) {
+            PollUnderWay = 0;
             std::cerr << "kovrin-cli: " << error.what() << "\n";
             step = state.Failed();
+        } catch (...) {
+            PollUnderWay = 0;
+            throw;
         }
         if (!step.Line.empty()) {
             // One write per line, so that a reader never sees half of one.

@@ -42,14 +42,18 @@ _kovrin_cli() {
         ;;
     --format)
         case $command in
-        offers) offer="table csv json" ;;
+        offers | routes) offer="table csv json" ;;
         feed) offer="raw tsv" ;;
         watch) offer="text json" ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$offer" -- "$cur")
         return
         ;;
-    --service | --give-amount | --get-amount | --get | --post | --cookie | --header | --user-agent | --timeout | \
+    --legs)
+        mapfile -t COMPREPLY < <(compgen -W "2 3" -- "$cur")
+        return
+        ;;
+    --service | --give-amount | --get-amount | --top | --get | --post | --cookie | --header | --user-agent | --timeout | \
         --interval | --count | --above | --below)
         COMPREPLY=()
         return
@@ -57,8 +61,9 @@ _kovrin_cli() {
     esac
 
     case $command in
-    "") offer="offers feed request guid watch --service --feeds --help --version" ;;
+    "") offer="offers feed request guid watch routes --service --feeds --help --version" ;;
     offers) offer="--give-amount --get-amount --format --service --feeds --help" ;;
+    routes) offer="--give-amount --get-amount --top --legs --format --service --feeds --help" ;;
     watch) offer="--interval --count --above --below --format --service --feeds --help" ;;
     feed)
         offer="--format --service --feeds --help"

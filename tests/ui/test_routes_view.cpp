@@ -1,0 +1,76 @@
+// The routes view under the grid, driven through the window as a user would.
+
+#include "tests/ui/RatesTabFixture.h"
+#include "ui/RoutesView.h"
+
+#include <QLabel>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+class RoutesView : public TRatesTabTest {
+  protected:
+    // The small feeds plus dollars for roubles at Alpha and roubles for euros at Gamma: 100 * 0.01 = 1 euro
+    // per dollar through roubles, more than Beta's best direct 0.95.
+    TFormMain& OpenWithRoute() {
+        ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
+        ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
+        TFormMain& main = Open();
+        main.SetServiceBaseUrl("http://127.0.0.1:9");
+        main.RatesReceived(Answer(feeds::kRates + "1;usd;rub;1;100;100000\n3;rub;eur;100;1;500\n"));
+        main.ExchangersReceived(Answer(feeds::kExchangers));
+        main.NamesReceived(Answer(feeds::kNames));
+        return main;
+    }
+    // The routes listed once the view has caught up (it follows at the next turn of the event loop).
+    static int Routes(TFormMain& Main) {
+        QCoreApplication::processEvents();
+        return Main.RoutesView().RouteCount();
+    }
+};
+
+} // namespace
+
+TEST_F(RoutesView, ListsTheRouteThatBeatsTheDirectOfferAndEnterOnALegOpensItsPage) {
+    TFormMain& main = OpenWithRoute();
+    main.show();
+    main.SetActiveTab(TFormMain::tabRates);
+    auto* tree = main.findChild<QTreeWidget*>(QStringLiteral("TreeRoutes"));
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(tree->accessibleName(), QStringLiteral("Маршруты через другую валюту"));
+    ASSERT_EQ(Routes(main), 1);
+    ASSERT_TRUE(main.RoutesView().isVisible());
+    const QTreeWidgetItem* route = tree->topLevelItem(0);
+    EXPECT_EQ(route->text(0), QStringLiteral("1. Через Рубль"));
+    EXPECT_EQ(route->text(1), QStringLiteral("1"));
+    EXPECT_EQ(route->text(2), QStringLiteral("+5.26 %"));
+    ASSERT_EQ(route->childCount(), 2);
+    EXPECT_EQ(route->child(1)->text(0).trimmed(), QStringLiteral("Gamma: Рубль → Euro"));
+    // The view says plainly that a route is separate exchanges whose rates can move.
+    EXPECT_TRUE(main.findChild<QLabel*>(QStringLiteral("LabelRoutes"))
+                    ->text()
+                    .contains(QStringLiteral("два обмена")));
+
+    tree->setFocus();
+    tree->setCurrentItem(route->child(1));
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_EQ(Opened, QStringList{QStringLiteral("http://127.0.0.1:9/click/3")});
+    tree->setCurrentItem(tree->topLevelItem(0));
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_EQ(Opened.size(), 1) << "a route itself has no page";
+
+    // A source amount beyond Gamma's reserve of 500 euros leaves the route out, and the view with it.
+    QTest::keyClicks(main.ButtonedEditSrc, "600");
+    EXPECT_EQ(Routes(main), 0);
+    EXPECT_FALSE(main.RoutesView().isVisible());
+}
+
+TEST_F(RoutesView, AHiddenCurrencyIsNoLongerPassedThrough) {
+    TFormMain& main = OpenWithRoute();
+    ASSERT_EQ(Routes(main), 1);
+    main.ListBoxHide->item(2)->setSelected(true); // Рубль
+    EXPECT_EQ(Routes(main), 0);
+    main.ListBoxHide->item(2)->setSelected(false);
+    EXPECT_EQ(Routes(main), 1);
+}
