@@ -28,7 +28,8 @@ struct TFileHandle {
 // Reads until the end, into room for Expected bytes (a regular file's size) or, when that is unknown, room
 // that doubles as bytes arrive.
 std::string ReadWhole(int Descriptor, std::size_t Expected) {
-    std::string body(Expected > 0 ? Expected : kFirstReadBytes, '\0');
+    // One byte beyond a known size, so that the read which meets the end finds room and nothing doubles.
+    std::string body(Expected > 0 ? Expected + 1 : kFirstReadBytes, '\0');
     std::size_t size = 0;
     for (;;) {
         if (size == body.size()) {
