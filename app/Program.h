@@ -34,6 +34,8 @@ struct TProgramOptions {
     // The folder the feeds are kept in for the next start; unset: FeedCacheFolder(); an empty path: no feed
     // is kept and none is shown at start.
     std::optional<std::filesystem::path> FeedCache;
+    // The rate history's file; unset: HistoryFilePath(); an empty path: no history is recorded or shown.
+    std::optional<std::filesystem::path> HistoryFile;
     // The job runner's hand-off; empty: the Qt hand-off of this thread, closed by EndLoop.
     TDispatcher Dispatcher;
     // False: no job runner at all (window tests that hand the feeds in themselves).

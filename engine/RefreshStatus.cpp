@@ -65,6 +65,20 @@ std::string CleanReason(const std::string& Reason) {
     return clean;
 }
 
+// The TLS layer names a certificate's common problems in English words; the status line says them in Russian
+// and shows any other problem as OpenSSL words it.
+std::string CertificateProblem(const std::string& Reason) {
+    if (Reason == "unknown issuer")
+        return "неизвестный издатель";
+    if (Reason == "name mismatch")
+        return "выдан на другое имя";
+    if (Reason == "expired")
+        return "срок действия истёк";
+    if (Reason == "not yet valid")
+        return "срок действия ещё не начался";
+    return Reason;
+}
+
 } // namespace
 
 TWallClock WallClockNow() {
@@ -99,7 +113,8 @@ std::string FailureCause(const TOData& Output) {
     case TExchangeFailure::Unreachable:
         return "нет связи с сервером (сеть недоступна)";
     case TExchangeFailure::Unsupported:
-        return "адрес сервера не поддерживается";
+        // A detail names the proxy's scheme: the proxy, not the service, is what cannot be spoken to.
+        return Output.FailureDetail.empty() ? "адрес сервера не поддерживается" : "прокси не поддерживается";
     case TExchangeFailure::SendFailed:
         return "связь оборвалась при отправке запроса";
     case TExchangeFailure::Timeout:
@@ -108,6 +123,16 @@ std::string FailureCause(const TOData& Output) {
         return "сервер оборвал ответ";
     case TExchangeFailure::TooLarge:
         return "ответ сервера слишком велик";
+    case TExchangeFailure::Certificate:
+        return "сертификат не прошёл проверку: " + CertificateProblem(Output.FailureDetail);
+    case TExchangeFailure::Handshake:
+        return "не удалось установить защищённое соединение";
+    case TExchangeFailure::Downgrade:
+        return "переадресация с https на http отклонена";
+    case TExchangeFailure::ProxyRefused:
+        return "прокси отказал: " + Output.FailureDetail;
+    case TExchangeFailure::ProxyUnreachable:
+        return "прокси недоступен";
     case TExchangeFailure::Malformed:
         return "ответ сервера повреждён";
     }

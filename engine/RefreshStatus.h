@@ -67,6 +67,11 @@ class TRefreshStatus final {
     void AlertNoticed(std::string Text, const TWallClock& At);
     // The user has seen the alert's line (pressed Refresh): it goes.
     void AlertDismissed() { FAlert.clear(); }
+    // Another service is asked from now on: the data shown so far was another's, so no time of it is told.
+    void ServiceChanged() {
+        FRatesTime.reset();
+        FRatesSaved = false;
+    }
 
     // True while a refresh has started and not every feed has answered.
     bool Running() const;

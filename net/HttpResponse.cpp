@@ -184,9 +184,11 @@ bool ReadUntilClose(TLineReader& Lines, const THttpLimits& Limits, std::string& 
         }
         // The room grows by doubling as a string's would, but never past the limit, so that a body near the
         // limit is never held in a room of twice its size (reserve itself would double past it).
-        if (Body.capacity() - Body.size() < kBodyPiece) {
+        const std::size_t room =
+            std::min(Limits.MaxBody, std::max(2 * Body.capacity(), Body.size() + kBodyPiece));
+        if (Body.capacity() - Body.size() < kBodyPiece && room > Body.capacity()) {
             std::string grown;
-            grown.reserve(std::min(Limits.MaxBody, std::max(2 * Body.capacity(), Body.size() + kBodyPiece)));
+            grown.reserve(room);
             grown.append(Body);
             Body.swap(grown);
         }

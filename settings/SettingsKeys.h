@@ -24,6 +24,13 @@ inline constexpr const char* kHideCurrenciesGroup = "HideCurrencies";
 inline constexpr const char* kUseSavedKey = "Live/UseSaved";
 inline constexpr const char* kAutoMinutesKey = "Live/AutoMinutes";
 
+// The rates tab's chart, in a group of its own: shown (boolean) and its range ("24h", "7d", "30d", "1y").
+inline constexpr const char* kChartShownKey = "Chart/Shown";
+inline constexpr const char* kChartRangeKey = "Chart/Range";
+
+// The rates service's address (scheme, host, optional port), in a group of its own; unset: the build's.
+inline constexpr const char* kServiceBaseKey = "Service/Base";
+
 // Rate alerts: kAlertsGroup/kAlertEntry<N>/<field>, N counting from 1.
 inline constexpr const char* kAlertsGroup = "Alerts";
 inline constexpr const char* kAlertEntry = "Alert";

@@ -115,6 +115,10 @@ fs::path CacheHome() {
     return XdgHome("XDG_CACHE_HOME", ".cache");
 }
 
+fs::path DataHome() {
+    return XdgHome("XDG_DATA_HOME", ".local/share");
+}
+
 fs::path SettingsFilePath(const fs::path& ExeDir) {
     if (IsPortableFolder(ExeDir)) {
         return ExeDir / kSettingsFileName;

@@ -23,6 +23,9 @@ std::filesystem::path ConfigHome();
 // The user's cache home: $XDG_CACHE_HOME when set and absolute, else $HOME/.cache. Never throws.
 std::filesystem::path CacheHome();
 
+// The user's data home: $XDG_DATA_HOME when set and absolute, else $HOME/.local/share. Never throws.
+std::filesystem::path DataHome();
+
 // Writes Bytes to Target atomically: a temporary file in the same folder, flushed and fsynced, then renamed
 // over Target (keeping Target's permissions). False on any failure; the previous file is then untouched and
 // the temporary file removed. After a save, temporary files that interrupted saves of Target left behind are

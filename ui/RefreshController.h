@@ -40,6 +40,8 @@ class TRefreshController final : public QObject {
     void FeedRestored(TFeed Feed, const TWallClock& At);
     // An alert that only the status line could show.
     void AlertNoticed(std::string Text);
+    // Another service is asked from now on (see TRefreshStatus::ServiceChanged).
+    void ServiceChanged() { FStatus.ServiceChanged(); }
     // True while a refresh has started and not every feed has answered.
     bool Running() const { return FStatus.Running(); }
 

@@ -7,6 +7,7 @@
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
 #include "ui/HideList.h"
+#include "ui/HistoryPart.h"
 #include "ui/LivePanel.h"
 #include "ui/NewsView.h"
 #include "ui/OfferGrid.h"
@@ -144,9 +145,12 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     ConnectHandlers();
     ConnectKeyboard();
     ConnectParts();
+    FHistory = new THistoryPart(*this);
     Timer->start();
     FormCreate();
     FLivePanel->Restore();
+    FHistory->Restore();
+    FServiceBase = FNextServiceBase;
 }
 
 TFormMain::~TFormMain() = default;

@@ -35,6 +35,7 @@
 class QSplitter;
 class QVBoxLayout;
 class TDBGridRates;
+class THistoryPart;
 struct TKeptAnswers;
 class TLivePanel;
 class TNewsView;
@@ -103,7 +104,13 @@ class TFormMain final : public QMainWindow {
     // Scheme and host the feed requests and exchanger pages use: ServiceBase unless set otherwise.
     const std::string& ServiceBaseUrl() const { return FServiceBase; }
     // Points the next requests and exchanger pages at Base (no trailing slash).
-    void SetServiceBaseUrl(std::string Base) { FServiceBase = std::move(Base); }
+    void SetServiceBaseUrl(std::string Base) {
+        FServiceBase = Base;
+        FNextServiceBase = std::move(Base);
+    }
+    // The kept feeds of each service live below Root (KeptFeedsFolderFor): when the service address changes,
+    // the next refresh keeps its feeds there and first shows what that service's folder holds.
+    void SetKeptFeedsRoot(std::filesystem::path Root) { FKeptFeedsRoot = std::move(Root); }
     // Longest single wait of the next feed requests, ms (30000 unless set otherwise); for tests that play a
     // silent or trickling service without waiting half a minute per feed.
     void SetFeedTimeout(std::int32_t Milliseconds) { FFeedTimeout = Milliseconds; }
@@ -118,6 +125,9 @@ class TFormMain final : public QMainWindow {
     // one, at once; true when any was shown. A damaged, unreadable or oversized kept feed is left out
     // (reported on stderr). Never throws.
     bool ShowKeptFeeds(const std::filesystem::path& Folder);
+    // Switches to the service address set on the settings tab, if it is another: what another service sent is
+    // no longer shown, and that service's kept feeds are, when there are any.
+    void TakeNextServiceBase();
 
     // The parts beside the spec's form, owned by the window.
     // The live options and rate alerts on the settings tab.
@@ -126,6 +136,8 @@ class TFormMain final : public QMainWindow {
     TRefreshController& Refresher() const { return *FRefresher; }
     // The routes through another currency, under the grid.
     TRoutesView& RoutesView() const { return *FRoutesView; }
+    // The rate history: recording after each refresh and the chart under the grid.
+    THistoryPart& History() const { return *FHistory; }
     // Room for further parts. Each takes ownership of Part:
     // a line between the currency controls and the grid (e.g. how fresh the rates are);
     void AddAboveGrid(QWidget* Part);
@@ -237,6 +249,8 @@ class TFormMain final : public QMainWindow {
     void SelectSavedCurrency(QComboBox& Combo, const std::string& Key);
 
     std::string FServiceBase;
+    std::string FNextServiceBase; // as set on the settings tab: becomes FServiceBase at the next refresh
+    std::filesystem::path FKeptFeedsRoot;
     std::int32_t FFeedTimeout = kFeedTimeout;
     // True while the names feed refills the lists: those selections are the stored flags, not the user's.
     bool FFillingLists = false;
@@ -249,6 +263,9 @@ class TFormMain final : public QMainWindow {
     TRefreshController* FRefresher = nullptr;
     TRoutesView* FRoutesView = nullptr;
     bool FRoutesDue = false;
+    THistoryPart* FHistory = nullptr;
+    // The rates feed was replaced in the refresh under way: its points are recorded once it is complete.
+    bool FHistoryDue = false;
     // The grid's area: the grid, and the parts under and beside it.
     QSplitter* FGridColumn = nullptr;
     QSplitter* FGridRow = nullptr;

@@ -3,9 +3,12 @@
 #include "ui/UnitMain.h"
 
 #include "engine/FeedCache.h"
+#include "engine/ServiceAddress.h"
 #include "globals/Globals.h"
+#include "ui/FeedKeeper.h"
 #include "ui/Guarded.h"
 #include "ui/LivePanel.h"
+#include "ui/OfferGrid.h"
 #include "ui/Opener.h"
 #include "ui/RefreshController.h"
 #include "ui/RoutesView.h"
@@ -28,6 +31,32 @@ void TFormMain::ConnectParts() {
     connect(FRoutesView, &TRoutesView::LegOpened, this, [this](std::int32_t EID) {
         OpenUrl(QString::fromStdString(ExchangerPageUrl(FServiceBase, EID)));
     });
+    connect(FLivePanel, &TLivePanel::ServiceBaseChanged, this,
+            [this](const std::string& Base) { FNextServiceBase = Base; });
+}
+
+void TFormMain::TakeNextServiceBase() {
+    if (FNextServiceBase == FServiceBase) {
+        return;
+    }
+    FServiceBase = FNextServiceBase;
+    FRefresher->ServiceChanged();
+    // The new service's kept feeds may show again until its fresh answers come.
+    FFreshFeeds.fill(false);
+    Guarded("the other service's data not cleared", [&] {
+        for (const TFeed feed : kAllFeeds) {
+            TFeedAnswer nothing;
+            InstallFeed(feed, nothing);
+        }
+        // A rebuild over empty tables leaves the grid as it was; the other service's offers must go.
+        DBGridRates->Model().Clear();
+        FRoutesView->ShowRoutes(TRoutes{});
+    });
+    if (!FKeptFeedsRoot.empty()) {
+        const std::filesystem::path folder = KeptFeedsFolderFor(FKeptFeedsRoot, FServiceBase);
+        SetFeedKeeper(BackgroundFeedKeeper(folder));
+        ShowKeptFeeds(folder);
+    }
 }
 
 // The kept feeds, read and cut as a refresh's answers would be; made on a worker.

@@ -10,6 +10,7 @@
 #include "settings/SettingsKeys.h"
 #include "ui/ErrorBox.h"
 #include "ui/Guarded.h"
+#include "ui/HistoryPart.h"
 #include "ui/LivePanel.h"
 #include "ui/NewsView.h"
 #include "ui/RefreshController.h"
@@ -62,6 +63,7 @@ void TFormMain::BitBtnRefreshClick() {
 }
 
 void TFormMain::Refresh(TRefreshTrigger Trigger) {
+    TakeNextServiceBase();
     FRefresher->RefreshStarted(Trigger);
     if (FormLoader != nullptr) {
         FormLoader->Reset();
@@ -148,9 +150,13 @@ void TFormMain::FeedReceived(TFeed Feed, TFeedAnswer Answer) {
         }
         if (replaced && Feed == TFeed::Rates) {
             FLivePanel->RatesArrived();
+            FHistoryDue = true;
         }
         if (!FRefresher->Running()) {
             FLivePanel->CheckDueAlerts(); // once the refresh is complete
+            if (std::exchange(FHistoryDue, false)) {
+                FHistory->RatesSettled();
+            }
         }
     });
 }

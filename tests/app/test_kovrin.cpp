@@ -74,6 +74,7 @@ class TKovrinCopy {
         setenv("HOME", Home().c_str(), 1);
         setenv("XDG_CONFIG_HOME", (Home() / ".config").c_str(), 1);
         setenv("XDG_CACHE_HOME", (Home() / ".cache").c_str(), 1);
+        setenv("XDG_DATA_HOME", (Home() / ".local/share").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", Runtime().c_str(), 1);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         const int log = open(Log().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);

@@ -31,6 +31,14 @@ TEST(FailureCause, SaysWhatWentWrongInWordsAndGivesHttpStatusesAsTheyCame) {
     EXPECT_EQ(FailureCause(Status(302, "")), "HTTP 302");
     EXPECT_EQ(FailureCause(Status(0, "")), "ответ не по протоколу HTTP");
     EXPECT_EQ(FailureCause(Status(200, "OK")), "");
+    TOData certificate = ExchangeOutcome(TExchangeFailure::Certificate);
+    certificate.FailureDetail = "expired";
+    EXPECT_EQ(FailureCause(certificate), "сертификат не прошёл проверку: срок действия истёк");
+    certificate.FailureDetail = "certificate revoked";
+    EXPECT_EQ(FailureCause(certificate), "сертификат не прошёл проверку: certificate revoked");
+    TOData proxy = ExchangeOutcome(TExchangeFailure::ProxyRefused, 407);
+    proxy.FailureDetail = "407";
+    EXPECT_EQ(FailureCause(proxy), "прокси отказал: 407");
     // Whatever a server puts in its reason phrase, the line gets printable ASCII of sane length.
     EXPECT_EQ(FailureCause(Status(500, "Bad\r\n\x1b[31m\xD0\x9E  x")), "HTTP 500 Bad [31m x");
     EXPECT_EQ(FailureCause(Status(500, std::string(5000, 'A'))).size(), std::string("HTTP 500 ").size() + 40);

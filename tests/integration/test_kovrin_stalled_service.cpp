@@ -132,6 +132,7 @@ TEST(KovrinStalledService, ClosingWithRequestsStillRunningEndsAtOnceAndSavesTheS
         setenv("HOME", (dir / "home").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (dir / "home" / ".config").c_str(), 1);
         setenv("XDG_CACHE_HOME", (dir / "home" / ".cache").c_str(), 1);
+        setenv("XDG_DATA_HOME", (dir / "home" / ".local/share").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", (dir / "runtime").c_str(), 1);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         const int log = open((dir / "log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);

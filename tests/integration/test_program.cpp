@@ -29,6 +29,7 @@ class Program : public testing::Test {
         options.SettingsFile = FDir / "settings.xml";
         options.ServiceBase = "http://127.0.0.1:1"; // nothing listens there; no test refreshes
         options.FeedCache = FDir / "cache";
+        options.HistoryFile = FDir / "history.sqlite";
         options.Timers = false;
         options.QuitSignals = false;
         return options;

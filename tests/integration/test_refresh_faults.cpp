@@ -68,6 +68,7 @@ class RefreshAgainstFaults : public testing::TestWithParam<TFaultCase> {
         options.SettingsFile = FDir / "settings.xml";
         options.ServiceBase = FBase;
         options.FeedCache = std::filesystem::path();
+        options.HistoryFile = std::filesystem::path();
         options.Timers = false;
         options.QuitSignals = false;
         Program = std::make_unique<TProgram>(options);

@@ -113,8 +113,10 @@ class ScriptedRates {
 
 class Watch : public testing::Test {
   protected:
-    TChildResult Run(const std::vector<std::string>& Args) {
-        return RunChild(kCli, Args, {{"XDG_CONFIG_HOME", Home.Path().string()}}, 60s);
+    TChildResult Run(const std::vector<std::string>& Args) { return RunChild(kCli, Args, Env(), 60s); }
+    // A home of its own: the watch records its polls in the history under the data home.
+    TChildEnv Env() const {
+        return {{"XDG_CONFIG_HOME", Home.Path().string()}, {"XDG_DATA_HOME", Home.Path().string()}};
     }
     TTempDir Home;
 };
@@ -204,7 +206,7 @@ TEST_F(Watch, AnUnknownCurrencyEndsAtOnceAndABadCommandLineIsRefused) {
 TEST_F(Watch, SigtermBetweenPollsEndsWith143AndOnlyWholeLines) {
     ScriptedRates service({"2;usd;eur;1;0.95;50\n"});
     TBackgroundChild watch(kCli, {"watch", "usd", "eur", "--interval", "60", "--service", service.Base()},
-                           {{"XDG_CONFIG_HOME", Home.Path().string()}});
+                           Env());
     const std::optional<std::string> line = watch.ReadOutLine(20s);
     ASSERT_TRUE(line);
     EXPECT_NE(line->find("  Beta  0.95  50"), std::string::npos) << *line;
@@ -231,7 +233,7 @@ TEST_F(Watch, FeedFilesAreReadAgainAtEveryPoll) {
     WriteFileBytes(feeds / "exchangers.txt", "1;Alpha;;\n2;Beta;;\n");
     WriteFileBytes(feeds / "rates.txt", "2;usd;eur;1;0.95;50\n");
     TBackgroundChild watch(kCli, {"watch", "usd", "eur", "--interval", "1", "--feeds", feeds.Path().string()},
-                           {{"XDG_CONFIG_HOME", Home.Path().string()}});
+                           Env());
     const std::optional<std::string> first = watch.ReadOutLine(20s);
     ASSERT_TRUE(first);
     EXPECT_NE(first->find("  Beta  0.95  50"), std::string::npos) << *first;
@@ -240,6 +242,41 @@ TEST_F(Watch, FeedFilesAreReadAgainAtEveryPoll) {
     ASSERT_TRUE(second);
     EXPECT_NE(second->find("  Alpha  0.99  10"), std::string::npos) << *second;
     EXPECT_EQ(watch.Stop(5s), 143);
+}
+
+TEST_F(Watch, EachPollIsRecordedAndHistoryPrintsThePointsUnlessNoRecordIsGiven) {
+    ScriptedRates service({"1;usd;eur;1;0.9;1000\n2;usd;eur;1;0.95;50\n", "3;usd;eur;2;3;7\n"});
+    ASSERT_EQ(
+        Run({"watch", "usd", "eur", "--interval", "1", "--count", "2", "--service", service.Base()}).ExitCode,
+        0);
+    TChildResult history = Run({"history", "US Dollar", "Euro", "--format", "csv", "--since", "24h"});
+    EXPECT_EQ(history.ExitCode, 0) << history.Err;
+    const std::vector<std::string> lines = Lines(history.Out);
+    ASSERT_EQ(lines.size(), 3u) << history.Out;
+    EXPECT_EQ(lines[0], "time,Rate,Median,Offers,EID,Exchanger,Reserve,Low,High");
+    EXPECT_TRUE(std::regex_match(
+        lines[1],
+        std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d,0.95,0.925,2,2,Beta,1000,0.95,0.95)")))
+        << lines[1];
+    EXPECT_NE(lines[2].find(",1.5,1.5,1,3,Gamma,7,"), std::string::npos) << lines[2];
+    history = Run({"history", "usd", "eur", "--format", "json"});
+    EXPECT_NE(
+        history.Out.find(R"("Rate": 0.95, "Median": 0.925, "Offers": 2, "EID": 2, "Exchanger": "Beta", )"
+                         R"("Reserve": 1000)"),
+        std::string::npos)
+        << history.Out;
+
+    // Nothing since a day to come: exit 0, nothing printed. An unknown pair: 1. A bad --since: 2.
+    history = Run({"history", "usd", "eur", "--since", "2999-01-01"});
+    EXPECT_EQ(history.ExitCode, 0);
+    EXPECT_EQ(history.Out, "");
+    EXPECT_EQ(Run({"history", "eur", "usd"}).ExitCode, 1);
+    EXPECT_EQ(Run({"history", "usd", "eur", "--since", "2026-02-30"}).ExitCode, 2);
+
+    ScriptedRates other({"1;eur;usd;1;1.1;10\n"});
+    ASSERT_EQ(Run({"watch", "eur", "usd", "--count", "1", "--no-record", "--service", other.Base()}).ExitCode,
+              0);
+    EXPECT_EQ(Run({"history", "eur", "usd"}).ExitCode, 1);
 }
 
 } // namespace

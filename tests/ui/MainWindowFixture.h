@@ -24,6 +24,7 @@ class TMainWindowTest : public testing::Test {
         options.JobRunner = false;
         options.SaveSettings = false;
         options.QuitSignals = false;
+        options.HistoryFile = std::filesystem::path();
         FProgram = std::make_unique<TProgram>(options);
         ASSERT_TRUE(FProgram->Open());
         FPreviousBox = SetErrorBox([this](const QString& caption, const QString& text) {

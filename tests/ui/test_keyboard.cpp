@@ -1,6 +1,7 @@
 // The window on the keyboard alone: the Tab walk, Enter on an offer, Space on the swap button, F5 and Ctrl+Q,
 // and the hints at a refused keystroke and at the resting Refresh button.
 #include "tests/ui/RatesTabFixture.h"
+#include "ui/HistoryPart.h"
 #include "ui/OfferGrid.h"
 
 #include <QApplication>
@@ -33,9 +34,10 @@ TEST_F(Keyboard, OneWalkFromTheFirstFieldReachesEveryControlAndLeavesTheGrid) {
     TFormMain& main = OpenOnRates();
     ASSERT_GT(main.DBGridRates->Model().rowCount(), 1);
     main.ButtonedEditSrc->setFocus();
-    const QList<QWidget*> forward = {main.ComboBoxSrc,   main.SpeedButtonSwap,      main.ButtonedEditDst,
-                                     main.ComboBoxDst,   main.DBGridRates,          main.BitBtnExchange,
-                                     main.BitBtnRefresh, main.PageControl->tabBar()};
+    const QList<QWidget*> forward = {
+        main.ComboBoxSrc,        main.SpeedButtonSwap, main.ButtonedEditDst,
+        main.ComboBoxDst,        main.DBGridRates,     main.BitBtnExchange,
+        main.History().Toggle(), main.BitBtnRefresh,   main.PageControl->tabBar()};
     for (QWidget* next : forward) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next)

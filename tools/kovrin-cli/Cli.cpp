@@ -10,8 +10,8 @@
 namespace {
 
 // One entry per command; a new command adds its declaration to Commands.h and its line here.
-const TCommand* const kCommands[] = {&kRequestCommand, &kOffersCommand, &kFeedCommand,
-                                     &kGuidCommand,    &kWatchCommand,  &kRoutesCommand};
+const TCommand* const kCommands[] = {&kRequestCommand, &kOffersCommand, &kFeedCommand,   &kGuidCommand,
+                                     &kWatchCommand,   &kRoutesCommand, &kHistoryCommand};
 
 constexpr const char* kUsageHint = "usage: kovrin-cli COMMAND [ARGS...] (see --help)";
 

@@ -34,3 +34,5 @@ extern const TCommand kGuidCommand;
 extern const TCommand kWatchCommand;
 // routes: the best routes for a pair through other currencies (RoutesCommand.cpp).
 extern const TCommand kRoutesCommand;
+// history: the rates recorded for a pair (HistoryCommand.cpp).
+extern const TCommand kHistoryCommand;

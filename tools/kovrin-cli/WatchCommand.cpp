@@ -4,6 +4,9 @@
 #include "engine/Protocol.h"
 #include "engine/RateAlerts.h"
 #include "engine/Text.h"
+#include "history/FollowedPairs.h"
+#include "history/HistoryFile.h"
+#include "history/HistoryStore.h"
 #include "tools/kovrin-cli/CliGlobals.h"
 #include "tools/kovrin-cli/Commands.h"
 #include "tools/kovrin-cli/OffersQuery.h"
@@ -83,6 +86,9 @@ void WatchHelp(std::ostream& Out) {
            "0)\n"
            "  --format FORMAT      text (default): time, exchanger, rate, reserve; json: one object per "
            "line\n"
+           "  --no-record          keep no history (by default each poll records the pair, and the pairs\n"
+           "                       chosen in the window in the last 30 days, as the window does; see "
+           "history)\n"
         << kGlobalOptionsHelp
         << "  --help               this text\n"
            "A poll that fails prints one line on stderr and the watch goes on; with --feeds the files are "
@@ -109,7 +115,24 @@ long double RateValue(TArgReader& Args, std::string_view Option) {
     return *rate;
 }
 
-std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOptions& Options, int& Exit) {
+// Records the poll's point of the watched pair and of the pairs chosen in the window lately. A failure is
+// told on stderr by the store; the watch goes on.
+void RecordPoll(THistoryStore& Store, const TStringMatrix& Rates, const TStringMatrix& Names,
+                const TStringMatrix& Exchangers, const TWatchOptions& Options, std::int64_t AtMs) {
+    const std::vector<THistoryPair> pairs = FollowedPairs(THistoryPair{Options.Give, Options.Get, {}, {}}, {},
+                                                          Store.ChosenSince(AtMs - kChosenPairDaysMs));
+    std::vector<TPairPoint> points;
+    for (THistoryPair pair : pairs) {
+        if (std::optional<TRatePoint> point =
+                PairPoint(Rates, Names, Exchangers, pair, AtMs, Options.IntervalSeconds * 1000LL)) {
+            points.push_back({std::move(pair), std::move(*point)});
+        }
+    }
+    Store.Record(points, AtMs);
+}
+
+std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOptions& Options,
+                                   THistoryStore* Store, std::int64_t AtMs, int& Exit) {
     auto bodies = FetchFeeds(Source, {kFeedNews, kFeedRates, kFeedNames, kFeedExchangers});
     const TStringMatrix names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[2]));
     const std::optional<std::string> give = CurrencyDisplayName(names, Options.Give);
@@ -119,8 +142,16 @@ std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOption
         Exit = kExitFailed;
         return std::nullopt;
     }
-    return BestOfferFor(FetchedFeedTable(Source, kFeedRates, std::move(bodies[1])), names,
-                        FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[3])), *give, *get);
+    const TStringMatrix rates = FetchedFeedTable(Source, kFeedRates, std::move(bodies[1]));
+    const TStringMatrix exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[3]));
+    if (Store != nullptr) {
+        // The history knows the pair by its display names, as the window chooses it.
+        TWatchOptions named = Options;
+        named.Give = *give;
+        named.Get = *get;
+        RecordPoll(*Store, rates, names, exchangers, named, AtMs);
+    }
+    return BestOfferFor(rates, names, exchangers, *give, *get);
 }
 
 int RunWatch(const std::vector<std::string>& Args) {
@@ -147,6 +178,8 @@ int RunWatch(const std::vector<std::string>& Args) {
             if (format != "text" && format != "json")
                 throw EUsage("--format wants text or json, got \"" + format + "\"");
             options.Json = format == "json";
+        } else if (args.IsOption("--no-record")) {
+            options.Record = false;
         } else if (args.AtOption()) {
             throw EUsage("unknown option " + args.Next());
         } else {
@@ -159,6 +192,8 @@ int RunWatch(const std::vector<std::string>& Args) {
         return kExitFailed;
     }
 
+    const std::unique_ptr<THistoryStore> store =
+        options.Record ? THistoryStore::Open(HistoryFilePath()) : nullptr;
     TWatchState state(options);
     const auto interval = std::chrono::seconds(options.IntervalSeconds);
     auto next = std::chrono::steady_clock::now();
@@ -171,7 +206,7 @@ int RunWatch(const std::vector<std::string>& Args) {
             PollUnderWay = 1;
             if (StopSignal != 0)
                 return 128 + StopSignal;
-            const std::optional<TBestOffer> best = PollBest(source, options, exit);
+            const std::optional<TBestOffer> best = PollBest(source, options, store.get(), at * 1000, exit);
             PollUnderWay = 0;
             if (exit != kExitDone)
                 return exit;
@@ -207,7 +242,7 @@ int RunWatch(const std::vector<std::string>& Args) {
 const TCommand kWatchCommand{
     "watch",
     "watch GIVE GET [--interval SECONDS] [--count N] [--above RATE] [--below RATE] [--format text|json] "
-    "[--service URL] [--feeds DIR]",
+    "[--no-record] [--service URL] [--feeds DIR]",
     WatchHelp,
     RunWatch,
 };

@@ -52,12 +52,20 @@ TWatchTime WatchTimeAt(std::int64_t UnixSeconds) {
         static_cast<int>(local.tm_gmtoff)};
 }
 
+std::string WatchTimeText(const TWatchTime& At) {
+    return DateTime(At.Local, ' ');
+}
+
+std::string WatchIsoTime(const TWatchTime& At) {
+    return DateTime(At.Local, 'T') + Offset(At.UtcOffsetSeconds);
+}
+
 std::string WatchTextLine(const std::optional<TBestOffer>& Best, const TWatchTime& At) {
-    return DateTime(At.Local, ' ') + "  " + OfferPart(Best) + "\n";
+    return WatchTimeText(At) + "  " + OfferPart(Best) + "\n";
 }
 
 std::string WatchJsonLine(const std::optional<TBestOffer>& Best, const TWatchTime& At) {
-    std::string line = "{\"time\": " + JsonString(DateTime(At.Local, 'T') + Offset(At.UtcOffsetSeconds));
+    std::string line = "{\"time\": " + JsonString(WatchIsoTime(At));
     if (!Best) {
         return line + R"(, "EID": null, "Exchanger": null, "SrcRate": null, "DstRate": null, "Rate": null, )"
                       R"("Reserve": null})"

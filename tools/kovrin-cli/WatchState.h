@@ -22,6 +22,7 @@ struct TWatchOptions {
     std::optional<long double> Above;
     std::optional<long double> Below;
     bool Json = false;
+    bool Record = true; // record each poll in the rate history
 };
 
 // A moment as the lines show it: local time and its offset from UTC.
@@ -32,6 +33,10 @@ struct TWatchTime {
 
 // The local time of UnixSeconds with its offset. Never throws.
 TWatchTime WatchTimeAt(std::int64_t UnixSeconds);
+
+// "2026-12-09 14:05:09", and the same in ISO 8601 with the offset: "2026-12-09T14:05:09+03:00".
+std::string WatchTimeText(const TWatchTime& At);
+std::string WatchIsoTime(const TWatchTime& At);
 
 // "2026-12-09 14:05:09  Exchanger  3050000  125000.5\n": the best offer's exchanger, its rate (DstRate /
 // SrcRate) and its reserve in the grid's number format, two spaces apart; "(no offers)" in place of the

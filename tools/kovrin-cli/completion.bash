@@ -20,11 +20,11 @@ _kovrin_cli() {
         cur=${cur#*=}
     fi
 
-    # The command is the first word that is neither an option nor the value of --service or --feeds.
+    # The command is the first word that is neither an option nor the value of --service, --cacert or --feeds.
     local command='' i=1
     while ((i < ${#words[@]} - 1)); do
         case ${words[i]} in
-        --service | --feeds) ((i += 2)) ;;
+        --service | --cacert | --feeds) ((i += 2)) ;;
         -*) ((i += 1)) ;;
         *)
             command=${words[i]}
@@ -40,11 +40,17 @@ _kovrin_cli() {
         mapfile -t COMPREPLY < <(compgen -d -- "$cur")
         return
         ;;
+    --cacert)
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+        return
+        ;;
     --format)
         case $command in
         offers | routes) offer="table csv json" ;;
         feed) offer="raw tsv" ;;
         watch) offer="text json" ;;
+        history) offer="text csv json" ;;
         esac
         mapfile -t COMPREPLY < <(compgen -W "$offer" -- "$cur")
         return
@@ -58,15 +64,20 @@ _kovrin_cli() {
         COMPREPLY=()
         return
         ;;
+    --since)
+        mapfile -t COMPREPLY < <(compgen -W "24h 7d 30d 1y" -- "$cur")
+        return
+        ;;
     esac
 
     case $command in
-    "") offer="offers feed request guid watch routes --service --feeds --help --version" ;;
-    offers) offer="--give-amount --get-amount --format --service --feeds --help" ;;
-    routes) offer="--give-amount --get-amount --top --legs --format --service --feeds --help" ;;
-    watch) offer="--interval --count --above --below --format --service --feeds --help" ;;
+    "") offer="offers feed request guid watch routes history --service --cacert --feeds --help --version" ;;
+    offers) offer="--give-amount --get-amount --format --service --cacert --feeds --help" ;;
+    routes) offer="--give-amount --get-amount --top --legs --format --service --cacert --feeds --help" ;;
+    watch) offer="--interval --count --above --below --format --no-record --service --cacert --feeds --help" ;;
+    history) offer="--since --format --help" ;;
     feed)
-        offer="--format --service --feeds --help"
+        offer="--format --service --cacert --feeds --help"
         local word named=''
         for word in "${words[@]:i+1:${#words[@]}-i-2}"; do
             case $word in news | rates | names | exchangers) named=1 ;; esac
@@ -75,7 +86,7 @@ _kovrin_cli() {
             offer+=" news rates names exchangers"
         fi
         ;;
-    request) offer="--get --post --cookie --header --user-agent --timeout --include --json --help" ;;
+    request) offer="--get --post --cookie --header --user-agent --timeout --cacert --include --json --help" ;;
     guid) offer="--help" ;;
     esac
     mapfile -t COMPREPLY < <(compgen -W "$offer" -- "$cur")

@@ -1,0 +1,19 @@
+#pragma once
+// Where the history lives and the checks before it is opened: the folder is the user's alone (0700, owned,
+// no symbolic link), the file too (0600, a regular file, no symbolic link).
+
+#include <filesystem>
+#include <string>
+
+// DataHome() / "kovrin" / "history.sqlite". Never throws.
+std::filesystem::path HistoryFilePath();
+
+// Makes File's folder (PreparePrivateFolder: 0700, the user's own) and File (0600) when missing, and takes
+// group and other permissions off File when present. False, with Problem saying why, when the folder is not
+// a private folder, or the file is a symbolic link, no regular file, or someone else's, or cannot be made.
+// Never throws.
+bool PrepareHistoryFile(const std::filesystem::path& File, std::string& Problem) noexcept;
+
+// Moves a damaged File aside as File + ".damaged" (its journal files alike, replacing earlier ones), so a new
+// store can start. False with Problem when it cannot be moved. Never throws.
+bool MoveDamagedAside(const std::filesystem::path& File, std::string& Problem) noexcept;

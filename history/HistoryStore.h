@@ -1,0 +1,86 @@
+#pragma once
+// The rate history on disk: one SQLite file (WAL, so the window and a kovrin-cli watch may write at once)
+// holding the followed pairs and their points. Every call is one short transaction; a damaged file is moved
+// aside and a new one started, so the program never stops over its history.
+//
+// Schema (PRAGMA user_version 1):
+//   pair(id INTEGER PRIMARY KEY, give TEXT, get TEXT, give_code TEXT, get_code TEXT, chosen_ms INTEGER,
+//        UNIQUE(give, get))
+//   point(pair, time_ms, writer, level, rate, low, high, median, offers, eid, exchanger, reserve, span_ms,
+//         PRIMARY KEY(pair, time_ms, writer)) WITHOUT ROWID
+//   rollup(level INTEGER PRIMARY KEY, done_ms INTEGER): how far each roll-up has gone
+// (writer: a random number per open store, so two writers recording in the same millisecond keep both points;
+// 0 for roll-ups. low and high are NULL on points of one refresh.)
+
+#include "history/RatePoint.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TSqliteDb;
+
+// A pair's point of one refresh, as Record takes it.
+struct TPairPoint {
+    THistoryPair Pair;
+    TRatePoint Point;
+};
+
+// Where a problem with the history is told (a damaged file moved aside, a file that cannot be used).
+using THistoryProblemSink = std::function<void(const std::string& Line)>;
+
+// Writes "kovrin: history: LINE" on stderr.
+void HistoryProblemToStderr(const std::string& Line);
+
+class THistoryStore final {
+  public:
+    // Opens File (made when missing, after PrepareHistoryFile's checks). nullptr when it cannot be used (a
+    // symbolic link, another user's, a schema newer than this program's, a folder that cannot be made); each
+    // problem goes to Sink. A damaged file is moved aside as File.damaged and a new one started. Never
+    // throws.
+    static std::unique_ptr<THistoryStore> Open(const std::filesystem::path& File,
+                                               THistoryProblemSink Sink = HistoryProblemToStderr) noexcept;
+    ~THistoryStore();
+    THistoryStore(const THistoryStore&) = delete;
+    THistoryStore& operator=(const THistoryStore&) = delete;
+
+    // Records Points in one transaction, then rolls up what NowMs has made old (in the same transaction).
+    // False when it could not be written (told to the sink). Never throws.
+    bool Record(const std::vector<TPairPoint>& Points, std::int64_t NowMs) noexcept;
+
+    // Pair's points from SinceMs on, oldest first: every level, Low and High filled. With Full false only
+    // the fields a chart needs (time, rates, median, span, level) are read. Empty on failure. Never throws.
+    std::vector<TRatePoint> Read(const THistoryPair& Pair, std::int64_t SinceMs, bool Full = true) noexcept;
+
+    // The recorded pair Give -> Get, each a display name or (when no pair has it as display name) a code;
+    // nullopt when the store holds no such pair. Never throws.
+    std::optional<THistoryPair> FindPair(std::string_view Give, std::string_view Get) noexcept;
+
+    // Notes that the user chose Pair at NowMs (the followed-pairs rule keeps recent choices). Never throws.
+    bool NoteChosen(const THistoryPair& Pair, std::int64_t NowMs) noexcept;
+    // The pairs chosen at SinceMs or later, the latest choice first. Never throws.
+    std::vector<THistoryPair> ChosenSince(std::int64_t SinceMs) noexcept;
+
+  private:
+    struct TStatements;
+    THistoryStore(std::filesystem::path File, THistoryProblemSink Sink);
+    // Opens the connection and makes the schema; throws ESqlite.
+    void Connect();
+    // Runs Work; a damaged file is moved aside, a new store started and Work run once more on it. False (told
+    // to the sink) when it still fails.
+    bool Guarded(std::string_view What, const std::function<void()>& Work) noexcept;
+    std::int64_t PairId(const THistoryPair& Pair);
+    void RollUpOld(std::int64_t NowMs);
+    void RollUpLevel(TPointLevel Level, std::int64_t FromMs, std::int64_t CutoffMs, std::int64_t BucketMs);
+
+    std::filesystem::path FFile;
+    THistoryProblemSink FSink;
+    std::int64_t FWriter = 0;
+    std::unique_ptr<TSqliteDb> FDb;
+    std::unique_ptr<TStatements> FSql;
+};

@@ -1,0 +1,100 @@
+// kovrin-cli history: the points the window and watch recorded for a pair, oldest first.
+
+#include "history/HistoryFile.h"
+#include "history/HistoryRange.h"
+#include "history/HistoryStore.h"
+#include "tools/kovrin-cli/Args.h"
+#include "tools/kovrin-cli/CliGlobals.h"
+#include "tools/kovrin-cli/Commands.h"
+#include "tools/kovrin-cli/HistoryOutput.h"
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <limits>
+
+namespace {
+
+void HistoryHelp(std::ostream& Out) {
+    Out << "Prints the rate history recorded for GIVE -> GET (by the window after each refresh and by watch\n"
+           "after each poll), oldest first: every point of the last 30 days, hourly points (lowest, highest\n"
+           "and last rate) for a year, daily ones before. GIVE and GET are display names or currency codes.\n"
+           "  --since WHEN         24h, 7d, 30d, 1y or YYYY-MM-DD (local midnight); default: everything\n"
+           "  --format FORMAT      text (default); csv: a header line, then one line per point; json: one\n"
+           "                       object per line (time, Rate, Median, Offers, EID, Exchanger, Reserve, "
+           "Low,\n"
+           "                       High)\n"
+           "  --help               this text\n"
+           "The history is $XDG_DATA_HOME/kovrin/history.sqlite (else ~/.local/share/kovrin/).\n"
+           "exit codes:\n"
+           "  0  done (also when the pair has no point in the span: nothing is printed)\n"
+           "  1  no history was recorded for the pair, or output that cannot be written\n"
+           "  2  a bad command line\n";
+}
+
+int RunHistory(const std::vector<std::string>& Args) {
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::system_clock::now().time_since_epoch())
+                                 .count();
+    std::int64_t since = std::numeric_limits<std::int64_t>::min();
+    THistoryFormat format = THistoryFormat::Text;
+    std::vector<std::string> currencies;
+    TArgReader args(Args);
+    while (args.More()) {
+        if (args.IsOption("--help")) {
+            std::cout << "usage: kovrin-cli " << kHistoryCommand.Usage << "\n";
+            HistoryHelp(std::cout);
+            return kExitDone;
+        } else if (args.IsOption("--since")) {
+            const std::string text = args.Value();
+            const std::optional<std::int64_t> from = SinceMs(text, now);
+            if (!from)
+                throw EUsage("--since wants 24h, 7d, 30d, 1y or YYYY-MM-DD, got \"" + text + "\"");
+            since = *from;
+        } else if (args.IsOption("--format")) {
+            const std::string text = args.Value();
+            if (text == "text")
+                format = THistoryFormat::Text;
+            else if (text == "csv")
+                format = THistoryFormat::Csv;
+            else if (text == "json")
+                format = THistoryFormat::Json;
+            else
+                throw EUsage("--format wants text, csv or json, got \"" + text + "\"");
+        } else if (args.AtOption()) {
+            throw EUsage("unknown option " + args.Next());
+        } else {
+            currencies.push_back(args.Next());
+        }
+    }
+    const auto [give, get] = CurrencyPair(currencies);
+    const std::filesystem::path file = HistoryFilePath();
+    std::error_code error;
+    // Reading makes no history where there is none.
+    std::unique_ptr<THistoryStore> store =
+        std::filesystem::exists(file, error) ? THistoryStore::Open(file) : nullptr;
+    const std::optional<THistoryPair> pair = store ? store->FindPair(give, get) : std::nullopt;
+    if (!pair) {
+        std::cerr << "kovrin-cli: no history recorded for \"" << give << "\" -> \"" << get << "\"\n";
+        return kExitFailed;
+    }
+    const std::vector<TRatePoint> points = store->Read(*pair, since);
+    std::string out;
+    if (format == THistoryFormat::Csv && !points.empty())
+        out = HistoryCsvHeader();
+    for (const TRatePoint& point : points) {
+        const std::int64_t seconds = point.TimeMs >= 0 ? point.TimeMs / 1000 : (point.TimeMs - 999) / 1000;
+        out += HistoryLine(point, WatchTimeAt(seconds), format);
+    }
+    std::cout << out << std::flush;
+    return std::cout ? kExitDone : kExitFailed;
+}
+
+} // namespace
+
+const TCommand kHistoryCommand{
+    "history",
+    "history GIVE GET [--since 24h|7d|30d|1y|YYYY-MM-DD] [--format text|csv|json]",
+    HistoryHelp,
+    RunHistory,
+};

@@ -1,0 +1,152 @@
+#include "ui/HistoryPart.h"
+
+#include "globals/Globals.h"
+#include "history/ChartSettings.h"
+#include "history/HistoryRecorder.h"
+#include "ui/Guarded.h"
+#include "ui/LivePanel.h"
+#include "ui/RateChart.h"
+#include "ui/RateChartPanel.h"
+#include "ui/UnitMain.h"
+
+#include <QDateTime>
+#include <QPointer>
+#include <QToolButton>
+
+namespace {
+
+std::int64_t NowMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+} // namespace
+
+THistoryPart::THistoryPart(TFormMain& Main)
+    : QObject(&Main), FMain(Main), FToggle(new QToolButton(Main.PanelGo)), FPanel(new TRateChartPanel) {
+    FToggle->setObjectName(QStringLiteral("ButtonChart"));
+    FToggle->setText(QStringLiteral("График"));
+    FToggle->setCheckable(true);
+    FToggle->setToolTip(QStringLiteral("Показать график лучшего курса под таблицей"));
+    FToggle->setAccessibleName(QStringLiteral("График курса"));
+    FToggle->setFocusPolicy(Qt::StrongFocus);
+    // Beside the Exchange button, as wide as it.
+    const QRect exchange = Main.BitBtnExchange->geometry();
+    FToggle->setGeometry(exchange.right() + 9, exchange.top(), exchange.width(), exchange.height());
+    QWidget::setTabOrder(Main.BitBtnExchange, FToggle);
+    QWidget::setTabOrder(FToggle, Main.BitBtnRefresh);
+
+    FPanel->setObjectName(QStringLiteral("PanelChart"));
+    FPanel->hide();
+    Main.AddUnderGrid(FPanel);
+
+    connect(FToggle, &QToolButton::toggled, this, [this](bool Shown) {
+        ToggleChart(Shown);
+        Guarded("Chart/Shown not stored", [&] { WriteChartShown(ConfigDoc, Shown); });
+    });
+    connect(FPanel, &TRateChartPanel::RangeChosen, this, [this](TChartRange Range) {
+        Guarded("Chart/Range not stored", [&] { WriteChartRange(ConfigDoc, Range); });
+        Reload();
+    });
+    for (QComboBox* combo : {Main.ComboBoxSrc, Main.ComboBoxDst}) {
+        // A user's pick is remembered for the followed pairs; any change of the pair redraws the chart.
+        connect(combo, &QComboBox::activated, this, [this] {
+            if (const std::optional<THistoryPair> pair = CurrentPair(); pair && FRecorder) {
+                FRecorder->PostChosen(*pair, NowMs());
+            }
+        });
+        connect(combo, &QComboBox::currentTextChanged, this, [this] { Reload(); });
+    }
+    // The swap exchanges the lists silently; the chart follows once it is done.
+    connect(
+        Main.SpeedButtonSwap, &QToolButton::clicked, this, [this] { Reload(); }, Qt::QueuedConnection);
+}
+
+THistoryPart::~THistoryPart() = default;
+
+void THistoryPart::SetHistoryFile(const std::filesystem::path& File) {
+    Guarded("no rate history", [&] {
+        FRecorder.reset();
+        FReader.reset();
+        FFile = File;
+        if (!File.empty()) {
+            FRecorder = std::make_unique<THistoryRecorder>(File);
+        }
+        Reload();
+    });
+}
+
+void THistoryPart::Restore() {
+    Guarded("chart settings not read", [&] {
+        FPanel->SetRange(ReadChartRange(ConfigDoc));
+        const QSignalBlocker silent(FToggle);
+        FToggle->setChecked(ReadChartShown(ConfigDoc));
+        ToggleChart(FToggle->isChecked());
+    });
+}
+
+std::optional<THistoryPair> THistoryPart::CurrentPair() const {
+    const TOfferControls controls = FMain.OfferControls();
+    if (!controls.SrcName || !controls.DstName || controls.SrcName->empty() || controls.DstName->empty()) {
+        return std::nullopt;
+    }
+    return THistoryPair{*controls.SrcName, *controls.DstName, {}, {}};
+}
+
+void THistoryPart::RatesSettled() {
+    if (!FRecorder) {
+        return;
+    }
+    Guarded("rates not recorded", [&] {
+        const int minutes = FMain.LivePanel().AutoRefreshMinutes();
+        // The window hears of the recording on its own thread, and only while it is there.
+        QPointer<THistoryPart> self(this);
+        FRecorder->PostRefresh(RatesTable, NamesTable, ExchangersTable, CurrentPair(),
+                               FMain.LivePanel().RateAlerts(), NowMs(), minutes * 60LL * 1000,
+                               [self](bool Written) {
+                                   if (Written) {
+                                       QMetaObject::invokeMethod(
+                                           self,
+                                           [self] {
+                                               if (self)
+                                                   self->Reload();
+                                           },
+                                           Qt::QueuedConnection);
+                                   }
+                               });
+    });
+}
+
+void THistoryPart::ToggleChart(bool Shown) {
+    FPanel->setVisible(Shown);
+    Reload();
+}
+
+void THistoryPart::Reload() {
+    if (FPanel->isHidden()) {
+        return;
+    }
+    Guarded("chart not read", [&] {
+        const std::optional<THistoryPair> pair = CurrentPair();
+        const TChartRange range = FPanel->Range();
+        const std::int64_t now = NowMs();
+        std::vector<TRatePoint> points;
+        if (pair && !FFile.empty()) {
+            if (!FReader) {
+                FReader = THistoryStore::Open(FFile);
+            }
+            if (FReader) {
+                points = FReader->Read(*pair, now - RangeMs(range), false);
+            }
+        }
+        std::vector<double> levels;
+        for (const TRateAlert& alert : FMain.LivePanel().RateAlerts()) {
+            const std::optional<long double> level = AlertLevel(alert.Level);
+            if (pair && level && alert.Give == pair->Give && alert.Get == pair->Get) {
+                levels.push_back(static_cast<double>(*level));
+            }
+        }
+        const QString name = pair ? QString::fromStdString(pair->Give + " → " + pair->Get) : QString();
+        FPanel->Chart()->SetLevels(std::move(levels));
+        FPanel->Chart()->SetSeries(name, range, std::move(points), now);
+    });
+}
