@@ -2,6 +2,7 @@
 
 #include "app/QuitSignals.h"
 #include "engine/FeedCache.h"
+#include "engine/ServiceAddress.h"
 #include "globals/Globals.h"
 #include "history/HistoryFile.h"
 #include "settings/PrivateFiles.h"
@@ -144,14 +145,19 @@ void TProgram::ShowWindows() {
     FMain->LivePanel().Notifier().AddSink(new TDBusNoticeSink);
     FMain->LivePanel().Notifier().AddSink(new TTrayNoticeSink(FDM->TrayIcon));
     // The last feeds that arrived whole are kept for the next start, which shows them before its first
-    // refresh.
+    // refresh. Each service keeps its own; a folder given by the caller is that run's service's.
     const std::filesystem::path feedCache = FOptions.FeedCache ? *FOptions.FeedCache : FeedCacheFolder();
     std::string cacheProblem;
     if (feedCache.empty()) {
         // Kept feeds are off (tests, benchmarks).
     } else if (PreparePrivateFolder(feedCache, cacheProblem)) {
-        FMain->SetFeedKeeper(BackgroundFeedKeeper(feedCache));
-        FMain->ShowKeptFeeds(feedCache);
+        const std::filesystem::path folder =
+            FOptions.FeedCache ? feedCache : KeptFeedsFolderFor(feedCache, FMain->ServiceBaseUrl());
+        if (!FOptions.FeedCache) {
+            FMain->SetKeptFeedsRoot(feedCache);
+        }
+        FMain->SetFeedKeeper(BackgroundFeedKeeper(folder));
+        FMain->ShowKeptFeeds(folder);
     } else {
         // Someone else's folder, or a link to one, could read or plant what the window shows: feeds are
         // neither kept nor shown from there.

@@ -1,26 +1,63 @@
 #include "engine/AmountInput.h"
 
+#include "engine/Text.h"
+
 #include <algorithm>
 
-TAmountInput CheckAmountInput(std::string_view Text, std::size_t MaxLength) {
-    if (!std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return TAmountInput::NotDigits;
+namespace {
+
+bool IsDigit(char C) {
+    return C >= '0' && C <= '9';
+}
+
+bool IsSeparator(char C) {
+    return C == ',' || C == '.';
+}
+
+} // namespace
+
+TAmountInput CheckAmountInput(std::string_view Text, std::size_t MaxDigits) {
+    std::size_t digits = 0;
+    std::size_t separators = 0;
+    for (const char c : Text) {
+        if (IsDigit(c)) {
+            ++digits;
+        } else if (IsSeparator(c) && separators == 0) {
+            ++separators;
+        } else {
+            return TAmountInput::NotDigits;
+        }
     }
-    return Text.size() > MaxLength ? TAmountInput::TooLong : TAmountInput::Accepted;
+    return digits > MaxDigits ? TAmountInput::TooLong : TAmountInput::Accepted;
+}
+
+long double AmountValue(std::string_view Text) {
+    std::string text(Text);
+    std::replace(text.begin(), text.end(), ',', '.');
+    return ParseDecimal(text).value_or(0);
+}
+
+std::string StoredAmountText(std::string_view Text) {
+    if (std::none_of(Text.begin(), Text.end(), IsDigit)) {
+        return {};
+    }
+    std::string text(Text);
+    std::replace(text.begin(), text.end(), ',', '.');
+    return text;
 }
 
 bool IsAmountText(std::string_view Text) {
-    return !Text.empty() && CheckAmountInput(Text, kAmountDigits) == TAmountInput::Accepted;
+    return !Text.empty() && Text.size() <= kAmountDigits && std::all_of(Text.begin(), Text.end(), IsDigit);
 }
 
-std::string RefusedAmountHint(TAmountInput Verdict, std::size_t MaxLength) {
+std::string RefusedAmountHint(TAmountInput Verdict, std::size_t MaxDigits) {
     switch (Verdict) {
     case TAmountInput::NotDigits:
-        return "Можно вводить только цифры";
+        return "Можно вводить только цифры и одну запятую или точку";
     case TAmountInput::TooLong: {
         // "не больше 1 цифры", "21 цифры"; "10 цифр", "11 цифр".
-        const bool singular = MaxLength % 10 == 1 && MaxLength % 100 != 11;
-        return "Не больше " + std::to_string(MaxLength) + (singular ? " цифры" : " цифр");
+        const bool singular = MaxDigits % 10 == 1 && MaxDigits % 100 != 11;
+        return "Не больше " + std::to_string(MaxDigits) + (singular ? " цифры" : " цифр");
     }
     case TAmountInput::Accepted:
         break;

@@ -1,5 +1,6 @@
 #pragma once
-// What the amount fields take (digits only, at most ten of them) and what they say when they refuse input.
+// What the amount fields take (digits and one decimal separator, "," or ".", at most ten digits), the number
+// such a text stands for, how it is stored, and what the fields say when they refuse input.
 
 #include <cstddef>
 #include <string>
@@ -11,13 +12,22 @@ inline constexpr std::size_t kAmountDigits = 10;
 // The verdict on a field's text after an edit.
 enum class TAmountInput { Accepted, NotDigits, TooLong };
 
-// Accepted for up to MaxLength ASCII digits (none included); NotDigits when any other character is there
-// (also when it is too long); else TooLong.
-TAmountInput CheckAmountInput(std::string_view Text, std::size_t MaxLength);
+// Accepted for ASCII digits with at most one decimal separator ("," or "."), at most MaxDigits digits in all
+// (none included); NotDigits when any other character or a second separator is there (also when there are
+// too many digits); else TooLong.
+TAmountInput CheckAmountInput(std::string_view Text, std::size_t MaxDigits);
 
-// The hint shown at the field for a refused input: "Можно вводить только цифры", or "Не больше 10 цифр";
-// empty for Accepted.
-std::string RefusedAmountHint(TAmountInput Verdict, std::size_t MaxLength);
+// The hint shown at the field for a refused input: "Можно вводить только цифры и одну запятую или точку",
+// or "Не больше 10 цифр"; empty for Accepted.
+std::string RefusedAmountHint(TAmountInput Verdict, std::size_t MaxDigits);
 
-// True when Text is a whole amount as the rates tab takes it: 1 to kAmountDigits ASCII digits.
+// The number an amount text stands for, "," read as ".": what the offers are computed for and what orders
+// them. 0 when the text does not read as a number (empty, a lone separator). Never throws.
+long double AmountValue(std::string_view Text);
+
+// An amount text as settings.xml keeps it: "," written as "."; a text without a digit is kept empty, so the
+// next start never meets a lone separator. Never throws beyond allocation.
+std::string StoredAmountText(std::string_view Text);
+
+// True when Text is a whole amount as kovrin-cli takes it: 1 to kAmountDigits ASCII digits.
 bool IsAmountText(std::string_view Text);

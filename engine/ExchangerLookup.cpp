@@ -48,3 +48,11 @@ const std::string& TExchangerLookup::Name(int Index) {
     }
     return at->second;
 }
+
+std::string ExchangerFullName(const TStringMatrix& Exchangers, std::int32_t Eid) {
+    for (const TStringRow row : Exchangers) {
+        if (row.size() >= 2 && ParseInt32(row[0]) == Eid)
+            return std::string(row[1]);
+    }
+    return {};
+}

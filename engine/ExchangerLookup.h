@@ -14,6 +14,10 @@
 // Never throws (but std::bad_alloc).
 std::string ExchangerName(std::string_view Name);
 
+// The whole name (column 1) of the first Exchangers row whose id (column 0) reads as Eid, for the cell's
+// tooltip; empty when there is none. Linear. Never throws (but std::bad_alloc).
+std::string ExchangerFullName(const TStringMatrix& Exchangers, std::int32_t Eid);
+
 // Looks exchangers rows up by id in O(log n) and converts each row's name once. Holds a reference to the
 // table, which must neither change nor go while the lookup is used.
 class TExchangerLookup final {

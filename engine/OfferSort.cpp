@@ -1,3 +1,4 @@
+#include "engine/AmountInput.h"
 #include "engine/Offers.h"
 #include "engine/Text.h"
 
@@ -29,15 +30,24 @@ int CompareBL(const std::optional<std::int32_t>& A, const std::optional<std::int
 } // namespace
 
 std::optional<TSortKey> AmountOrder(std::string_view SrcAmountText, std::string_view DstAmountText) {
-    const std::int32_t src = ParseInt32(SrcAmountText).value_or(0);
-    const std::int32_t dst = ParseInt32(DstAmountText).value_or(0);
-    if (dst > 0) {
+    // The same numbers the offers are computed for: an amount that selects offers also orders them.
+    if (AmountValue(DstAmountText) > 0) {
         return TSortKey{TOfferField::SrcRate, false};
     }
-    if (src > 0) {
+    if (AmountValue(SrcAmountText) > 0) {
         return TSortKey{TOfferField::DstRate, true};
     }
     return std::nullopt;
+}
+
+TSortOrder FeedRebuildOrder(const TSortOrder& UserOrder, const TOfferControls& Controls) {
+    if (!UserOrder.empty()) {
+        return UserOrder;
+    }
+    if (const std::optional<TSortKey> key = AmountOrder(Controls.SrcAmountText, Controls.DstAmountText)) {
+        return {*key};
+    }
+    return {kDefaultOrder};
 }
 
 std::vector<TOfferRow> RebuiltOffers(const TStringMatrix& Rates, const TStringMatrix& Names,

@@ -1,4 +1,5 @@
 #include "engine/Offers.h"
+#include "engine/AmountInput.h"
 #include "engine/ExchangerLookup.h"
 #include "engine/Text.h"
 
@@ -90,8 +91,8 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
     if (!Controls.SrcName || !Controls.DstName) {
         return offers;
     }
-    const long double srcAmount = ParseDecimal(Controls.SrcAmountText).value_or(0);
-    const long double dstAmount = ParseDecimal(Controls.DstAmountText).value_or(0);
+    const long double srcAmount = AmountValue(Controls.SrcAmountText);
+    const long double dstAmount = AmountValue(Controls.DstAmountText);
     std::string srcCode;
     std::string dstCode;
     FindCodes(Names, Controls, srcCode, dstCode);
@@ -153,4 +154,13 @@ bool CanRebuildOffers(const TStringMatrix& Rates, const TStringMatrix& Names, co
                       const TOfferControls& Controls) {
     return !Rates.empty() && !Names.empty() && !Exchangers.empty() && Controls.SrcName.has_value() &&
            Controls.DstName.has_value();
+}
+
+std::string EmptyOffersHint(const TStringMatrix& Rates, const TStringMatrix& Names,
+                            const TStringMatrix& Exchangers, const TOfferControls& Controls) {
+    if (!Controls.SrcName || !Controls.DstName)
+        return "Выберите, что отдаёте и что получаете";
+    if (Rates.empty() || Names.empty() || Exchangers.empty())
+        return "Курсы ещё не загружены";
+    return "Нет предложений для этой пары и суммы";
 }

@@ -83,17 +83,27 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
                                   const TStringMatrix& Exchangers, const TOfferControls& Controls,
                                   TQuoteRows& Quotes);
 
+// What an empty offer grid tells the user: to pick both currencies while one is missing, that the rates are
+// still to come while a table is empty, else that no exchanger serves the pair for the amount.
+std::string EmptyOffersHint(const TStringMatrix& Rates, const TStringMatrix& Names,
+                            const TStringMatrix& Exchangers, const TOfferControls& Controls);
+
 // True when a rebuild may run: all three tables have rows and both currencies are selected.
 bool CanRebuildOffers(const TStringMatrix& Rates, const TStringMatrix& Names, const TStringMatrix& Exchangers,
                       const TOfferControls& Controls);
 
-// The order an amount edit chooses (amount texts read as 32-bit integers, anything else 0): a target amount
-// above 0 gives SrcRate ascending; else a source amount above 0 gives DstRate descending; else nullopt (leave
-// the order as it is).
+// The order an amount edit chooses, the amounts read by AmountValue as the offers are: a target amount above
+// 0 gives SrcRate ascending; else a source amount above 0 gives DstRate descending; else nullopt (leave the
+// order as it is).
 std::optional<TSortKey> AmountOrder(std::string_view SrcAmountText, std::string_view DstAmountText);
 
 // The order every rebuild sets: SrcRate ascending.
 inline const TSortKey kDefaultOrder{TOfferField::SrcRate, false};
+
+// The order a rebuild after a feed leaves, so that a refresh never loses the order under the user: the user's
+// own sort while it stands (UserOrder, empty when none), else the amounts' order (AmountOrder of Controls),
+// else kDefaultOrder. Never throws beyond allocation.
+TSortOrder FeedRebuildOrder(const TSortOrder& UserOrder, const TOfferControls& Controls);
 
 // The offers for Controls as a rebuild of the rates tab leaves them: FillOffers's rows in kDefaultOrder.
 // Never throws beyond allocation.

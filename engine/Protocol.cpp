@@ -1,4 +1,6 @@
 #include "engine/Protocol.h"
+
+#include "net/Proxy.h"
 #include "text/Ascii.h"
 #include "text/Utf8.h"
 
@@ -19,6 +21,7 @@ TIData MakeFeedRequest(std::string_view Base, std::string_view Feed, const std::
     request.PostParams.push_back({"action", std::string(Feed)});
     request.Cookies.push_back({"appguid", Guid});
     request.Cookies.push_back({"version", std::string(kProtocolVersion)});
+    request.Proxies = ProxiesFromEnvironment();
     return request;
 }
 

@@ -32,7 +32,8 @@ inline constexpr std::string_view kNamesPattern = R"(([a-z0-9\.\- ]+);([^;]+);([
 inline constexpr std::string_view kExchangersPattern = R"(([0-9]+);([^;]+);([0-9]*);([0-9]*))";
 
 // The request record of one feed: Timeout 30000, URL Base + "/callback", PostParams ("action", Feed),
-// Cookies ("appguid", Guid) then ("version", "1.0.1"); everything else empty.
+// Cookies ("appguid", Guid) then ("version", "1.0.1"), the proxy variables of the environment as curl reads
+// them; everything else empty.
 TIData MakeFeedRequest(std::string_view Base, std::string_view Feed, const std::string& Guid);
 
 // A feed body's bytes decoded as text (lenient UTF-8).

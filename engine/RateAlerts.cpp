@@ -36,7 +36,8 @@ std::optional<long double> AlertLevel(std::string_view Text) {
 std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows) {
     std::optional<TBestOffer> best;
     for (const TOfferRow& row : Rows) {
-        if (!(row.SrcRate > 0)) {
+        // An exchanger with nothing in reserve cannot pay, however good its quote.
+        if (!(row.SrcRate > 0) || !(row.Reserve > 0)) {
             continue;
         }
         const long double rate = static_cast<long double>(row.DstRate) / row.SrcRate;
@@ -108,5 +109,6 @@ std::string AlertDescription(const TRateAlert& Alert) {
 
 std::string AlertNoticeText(const TAlertFired& Fired) {
     return "За 1 " + Fired.Alert.Give + " дают " + RateText(Fired.Best.Rate) + " " + Fired.Alert.Get +
-           ": обменник " + Fired.Best.Row.Exchanger + " (уровень " + Fired.Alert.Level + ")";
+           ": обменник " + Fired.Best.Row.Exchanger + ", резерв " + FormatGeneral(Fired.Best.Row.Reserve) +
+           " " + Fired.Alert.Get + " (уровень " + Fired.Alert.Level + ")";
 }

@@ -32,8 +32,8 @@ struct TBestOffer {
     long double Rate = 0; // DstRate / SrcRate
 };
 
-// The offer with the highest DstRate / SrcRate; of equal rates the earlier row. nullopt when Rows holds no
-// offer with SrcRate above 0. Never throws.
+// The offer with the highest DstRate / SrcRate among those with SrcRate and Reserve above 0 (one that holds
+// no reserve cannot pay); of equal rates the earlier row. nullopt when there is none. Never throws.
 std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows);
 
 // BestOffer of the offers FillOffers makes for the pair without amounts. Never throws beyond allocation.
@@ -80,6 +80,6 @@ class TAlertWatch final {
 // RUB".
 std::string AlertDescription(const TRateAlert& Alert);
 
-// The text of the notification: the pair, the rate and the exchanger ("За 1 Bitcoin BTC дают 3050000
-// Сбербанк RUB: обменник SuperObmen (уровень 3000000)").
+// The text of the notification: the pair, the rate, the exchanger and its reserve ("За 1 Bitcoin BTC дают
+// 3050000 Сбербанк RUB: обменник SuperObmen, резерв 145149.22 Сбербанк RUB (уровень 3000000)").
 std::string AlertNoticeText(const TAlertFired& Fired);

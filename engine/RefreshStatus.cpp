@@ -20,9 +20,6 @@ constexpr std::array<TFeedName, kFeedCount> kFeedNames = {{
     {"обменники", "Обменники"},
 }};
 
-// The longest reason phrase the line repeats; a server may send anything there.
-constexpr std::size_t kMaxReason = 40;
-
 std::size_t IndexOf(TFeed Feed) {
     return static_cast<std::size_t>(Feed);
 }
@@ -45,24 +42,18 @@ std::string TwoDigits(int Value) {
     return text;
 }
 
-// Printable ASCII only, runs of blanks made one, cut to a sane length.
-std::string CleanReason(const std::string& Reason) {
-    std::string clean;
-    for (const char c : Reason) {
-        if (clean.size() >= kMaxReason) {
-            break;
-        }
-        const bool printable = c >= 0x21 && c <= 0x7E;
-        if (printable) {
-            clean += c;
-        } else if (!clean.empty() && clean.back() != ' ') {
-            clean += ' ';
-        }
-    }
-    while (!clean.empty() && clean.back() == ' ') {
-        clean.pop_back();
-    }
-    return clean;
+// The TLS layer names a certificate's common problems in English words; the status line says them in Russian
+// and shows any other problem as OpenSSL words it.
+std::string CertificateProblem(const std::string& Reason) {
+    if (Reason == "unknown issuer")
+        return "неизвестный издатель";
+    if (Reason == "name mismatch")
+        return "выдан на другое имя";
+    if (Reason == "expired")
+        return "срок действия истёк";
+    if (Reason == "not yet valid")
+        return "срок действия ещё не начался";
+    return Reason;
 }
 
 } // namespace
@@ -99,7 +90,8 @@ std::string FailureCause(const TOData& Output) {
     case TExchangeFailure::Unreachable:
         return "нет связи с сервером (сеть недоступна)";
     case TExchangeFailure::Unsupported:
-        return "адрес сервера не поддерживается";
+        // A detail names the proxy's scheme: the proxy, not the service, is what cannot be spoken to.
+        return Output.FailureDetail.empty() ? "адрес сервера не поддерживается" : "прокси не поддерживается";
     case TExchangeFailure::SendFailed:
         return "связь оборвалась при отправке запроса";
     case TExchangeFailure::Timeout:
@@ -108,6 +100,16 @@ std::string FailureCause(const TOData& Output) {
         return "сервер оборвал ответ";
     case TExchangeFailure::TooLarge:
         return "ответ сервера слишком велик";
+    case TExchangeFailure::Certificate:
+        return "сертификат не прошёл проверку: " + CertificateProblem(Output.FailureDetail);
+    case TExchangeFailure::Handshake:
+        return "не удалось установить защищённое соединение";
+    case TExchangeFailure::Downgrade:
+        return "переадресация с https на http отклонена";
+    case TExchangeFailure::ProxyRefused:
+        return "прокси отказал: " + Output.FailureDetail;
+    case TExchangeFailure::ProxyUnreachable:
+        return "прокси недоступен";
     case TExchangeFailure::Malformed:
         return "ответ сервера повреждён";
     }
@@ -117,11 +119,15 @@ std::string FailureCause(const TOData& Output) {
     if (Output.ResultCode == 0) {
         return "ответ не по протоколу HTTP";
     }
-    std::string cause = "HTTP " + std::to_string(Output.ResultCode);
-    if (const std::string reason = CleanReason(Output.ResultString); !reason.empty()) {
-        cause += " " + reason;
+    // Said in Russian, as the rest of the line: the server's English reason phrase is left out.
+    const std::string code = "(HTTP " + std::to_string(Output.ResultCode) + ")";
+    if (Output.ResultCode >= 500 && Output.ResultCode <= 599) {
+        return "ошибка сервера " + code;
     }
-    return cause;
+    if (Output.ResultCode >= 400 && Output.ResultCode <= 499) {
+        return "сервер отклонил запрос " + code;
+    }
+    return "неожиданный ответ сервера " + code;
 }
 
 void TRefreshStatus::RefreshStarted() {

@@ -47,7 +47,7 @@ constexpr std::string_view FeedName(TFeed Feed) {
 }
 
 // Why an exchange brought no usable answer, in words a person understands (Russian, lower case): "нет связи с
-// сервером", "сервер не ответил вовремя", "HTTP 503 Service Unavailable"...; empty when ExchangeSucceeded.
+// сервером", "сервер не ответил вовремя", "ошибка сервера (HTTP 503)"...; empty when ExchangeSucceeded.
 // Never throws (but std::bad_alloc).
 std::string FailureCause(const TOData& Output);
 
@@ -67,6 +67,11 @@ class TRefreshStatus final {
     void AlertNoticed(std::string Text, const TWallClock& At);
     // The user has seen the alert's line (pressed Refresh): it goes.
     void AlertDismissed() { FAlert.clear(); }
+    // Another service is asked from now on: the data shown so far was another's, so no time of it is told.
+    void ServiceChanged() {
+        FRatesTime.reset();
+        FRatesSaved = false;
+    }
 
     // True while a refresh has started and not every feed has answered.
     bool Running() const;

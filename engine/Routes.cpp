@@ -1,5 +1,6 @@
 #include "engine/Routes.h"
 
+#include "engine/AmountInput.h"
 #include "engine/ExchangerLookup.h"
 #include "engine/RouteSearch.h"
 #include "engine/Text.h"
@@ -196,8 +197,7 @@ TRoutes FindRoutes(const TStringMatrix& Rates, const TStringMatrix& Names, const
     graph.Firsts.resize(graph.ViaNames.size());
     graph.Lasts.resize(graph.ViaNames.size());
 
-    const TRouteAmounts amounts{ParseDecimal(Controls.SrcAmountText).value_or(0),
-                                ParseDecimal(Controls.DstAmountText).value_or(0)};
+    const TRouteAmounts amounts{AmountValue(Controls.SrcAmountText), AmountValue(Controls.DstAmountText)};
     TLegReader reader(Rates, Exchangers);
     ScanRates(Rates, *srcCode, *dstCode, Options.MaxLegs, amounts, reader, graph);
     result.Direct = graph.Direct;

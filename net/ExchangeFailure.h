@@ -6,14 +6,19 @@
 #include <cstdint>
 
 enum class TExchangeFailure : std::uint8_t {
-    None,        // a whole response arrived, whatever its status
-    NoSuchHost,  // the host name did not resolve
-    Refused,     // the host refused the connection
-    Unreachable, // no connection for another reason (no route, network down)
-    Unsupported, // a scheme this client does not speak ("https" without TLS)
-    SendFailed,  // the connection broke while the request was sent
-    Timeout,     // a wait expired: for the connection, for the answer, or the exchange's deadline
-    Closed,      // the server closed or reset the connection before the answer was whole
-    TooLarge,    // the answer passed a bound on what a response may make the client hold
-    Malformed    // the answer's framing is broken, so no one can tell where its body ends
+    None,             // a whole response arrived, whatever its status
+    NoSuchHost,       // the host name did not resolve
+    Refused,          // the host refused the connection
+    Unreachable,      // no connection for another reason (no route, network down)
+    Unsupported,      // a scheme this client does not speak ("https" without TLS)
+    SendFailed,       // the connection broke while the request was sent
+    Timeout,          // a wait expired: for the connection, for the answer, or the exchange's deadline
+    Closed,           // the server closed or reset the connection before the answer was whole
+    TooLarge,         // the answer passed a bound on what a response may make the client hold
+    Certificate,      // the server's certificate did not pass the check (the reason is given beside)
+    Handshake,        // the TLS handshake failed for another reason
+    Downgrade,        // an https address redirected to a plain http one, which is not followed
+    ProxyRefused,     // the proxy answered with an error status (given beside), e.g. 407
+    ProxyUnreachable, // the proxy could not be reached or did not answer
+    Malformed         // the answer's framing is broken, so no one can tell where its body ends
 };

@@ -1,6 +1,8 @@
 #include "net/HttpClient.h"
 
+#include "net/ProxyTunnel.h"
 #include "net/Socket.h"
+#include "net/TlsStream.h"
 #include "text/Ascii.h"
 
 #include <algorithm>
@@ -82,55 +84,85 @@ bool THttpClient::DoRequest(std::string_view Method, std::string_view URL) {
     ResultCode = 500;
     ResultString.clear();
     Failure = TExchangeFailure::None;
+    FailureDetail.clear();
     const TUrlParts url = SplitUrl(URL);
-    const std::string head = RequestHead(Method, url);
+    const bool secure = url.Scheme == "https";
+    const std::optional<TProxy> proxy =
+        Proxies ? ProxyFor(*Proxies, url.Scheme, url.Host, url.Port) : std::optional<TProxy>();
+    std::string head = RequestHead(Method, url);
+    if (proxy && !secure)
+        head = ProxiedHead(std::move(head), url.Host, url.Port, *proxy);
     const std::string body = std::move(Document);
     Headers.clear();
     Document.clear();
+    if (proxy && proxy->Scheme != "http") {
+        Failure = TExchangeFailure::Unsupported;
+        FailureDetail = "proxy scheme " + proxy->Scheme;
+        return false;
+    }
 
     const int timeout = std::max<std::int32_t>(Timeout, 0);
     const auto deadline =
         Deadline ? *Deadline
                  : TClock::now() + std::chrono::milliseconds(std::int64_t{timeout} * kExchangeDeadlineFactor);
     TSocket socket;
-    if (!socket.Connect(url.Host, url.Port, timeout, deadline)) {
-        Failure = socket.LastFailure();
+    if (!socket.Connect(proxy ? proxy->Host : url.Host, proxy ? proxy->Port : url.Port, timeout, deadline)) {
+        Failure = proxy ? TExchangeFailure::ProxyUnreachable : socket.LastFailure();
         return false;
     }
-    // Without TLS an "https" server cannot be spoken to: it fails once connected, like an unreachable one.
-    if (url.Scheme != "http") {
+    // Any other scheme fails once connected, as an unreachable server does.
+    if (!secure && url.Scheme != "http") {
         Failure = TExchangeFailure::Unsupported;
         return false;
     }
-    const bool sent = body.size() < kBodyPiece ? socket.SendAll(head + body, timeout, deadline)
-                                               : socket.SendAll(head, timeout, deadline) &&
-                                                     socket.SendAll(body, timeout, deadline);
+    TPlainStream plain(socket);
+    TTlsStream tls(socket);
+    TStream* stream = &plain;
+    if (secure) {
+        if (proxy &&
+            !OpenTunnel(plain, url.Host, url.Port, *proxy, timeout, deadline, Failure, FailureDetail))
+            return false;
+        if (!tls.Handshake(url.Host, CaFile, timeout, deadline)) {
+            Failure = tls.LastFailure();
+            FailureDetail = tls.FailureReason();
+            return false;
+        }
+        stream = &tls;
+    }
+    const bool sent = body.size() < kBodyPiece ? stream->SendAll(head + body, timeout, deadline)
+                                               : stream->SendAll(head, timeout, deadline) &&
+                                                     stream->SendAll(body, timeout, deadline);
     if (!sent) {
-        Failure = socket.LastFailure();
+        Failure = stream->LastFailure();
         return false;
     }
 
-    TSocketSource source(socket, timeout, deadline);
+    TStreamSource source(*stream, timeout, deadline);
     THttpResponse response;
     const THttpOutcome outcome = ReadHttpResponse(source, Method, Limits, response);
     if (outcome == THttpOutcome::Malformed) {
         Failure = TExchangeFailure::Malformed;
     } else if (outcome != THttpOutcome::Complete) {
-        // The reader stops on its own only at one of its limits; otherwise the socket says why it stopped.
-        Failure = socket.LastFailure() == TExchangeFailure::None ? TExchangeFailure::TooLarge
-                                                                 : socket.LastFailure();
+        // The reader stops on its own only at one of its limits; otherwise the stream says why it stopped.
+        Failure = stream->LastFailure() == TExchangeFailure::None ? TExchangeFailure::TooLarge
+                                                                  : stream->LastFailure();
     }
     socket.Close();
     ResultCode = response.ResultCode;
     ResultString = std::move(response.ResultString);
     Headers = std::move(response.Headers);
     Document = std::move(response.Document);
+    // A plain request's proxy answers for itself only when it wants credentials.
+    if (proxy && ResultCode == 407) {
+        Failure = TExchangeFailure::ProxyRefused;
+        FailureDetail = "407";
+    }
     if ((outcome == THttpOutcome::BodyFailed || outcome == THttpOutcome::Complete) &&
         !TakeCookies(deadline)) {
         Failure = TExchangeFailure::Timeout;
         return false;
     }
-    return outcome == THttpOutcome::Complete;
+    return outcome == THttpOutcome::Complete && Failure == TExchangeFailure::None;
 }
 
 bool THttpClient::HeaderValue(std::string_view Name, std::string& Value) const {

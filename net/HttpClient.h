@@ -1,14 +1,17 @@
 #pragma once
 // THttpClient: the HTTP/1.0 client behind one HTTP exchange. Fixed settings: protocol "1.0", a Keep-Alive
-// line of 300 and "Connection: keep-alive", the port in the Host line unless it is 80, no proxy, no TLS, a
-// new connection per request. Network trouble never throws: it shows in ResultCode, Headers and Document.
+// line of 300 and "Connection: keep-alive", the port in the Host line unless it is 80, a new connection per
+// request. An "https" URL is spoken to over verified TLS; a proxy is used only when Proxies names one.
+// Network trouble never throws: it shows in ResultCode, Headers and Document.
 
 #include "net/Cookies.h"
 #include "net/ExchangeFailure.h"
 #include "net/HttpResponse.h"
+#include "net/Proxy.h"
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,7 +49,10 @@ class THttpClient final {
     std::int32_t ResultCode = 0;      // status code; 500: no connection or sending failed; 0: no status line
     std::string ResultString;         // reason phrase of the status line
     TExchangeFailure Failure = TExchangeFailure::None; // why the last response is not whole, if it is not
-    THttpLimits Limits;                                // bounds on what a response may make the client hold
+    std::string FailureDetail; // a certificate's problem, a proxy's status code; empty otherwise
+    std::string CaFile;        // the one CA that https servers are checked against; empty: the system's store
+    std::shared_ptr<const TProxySettings> Proxies; // the proxy variables to follow; null: no proxy
+    THttpLimits Limits;                            // bounds on what a response may make the client hold
     // When set, no request of this client waits past it (one deadline for all passes of an exchange);
     // otherwise each request gets kExchangeDeadlineFactor x Timeout of its own.
     std::optional<std::chrono::steady_clock::time_point> Deadline;

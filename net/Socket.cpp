@@ -83,6 +83,10 @@ int WaitBudget(int TimeoutMs, TClock::time_point Deadline) {
     return MillisecondsLeft(WaitEnd(TimeoutMs, Deadline));
 }
 
+bool WaitReady(int Handle, short Events, int TimeoutMs, TClock::time_point Deadline) {
+    return TClock::now() < Deadline && WaitFor(Handle, Events, WaitEnd(TimeoutMs, Deadline));
+}
+
 bool TSocket::Connect(const std::string& Host, const std::string& Port, int TimeoutMs,
                       TClock::time_point Deadline) {
     Close();

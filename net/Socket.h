@@ -17,6 +17,10 @@ using TClock = std::chrono::steady_clock;
 // Milliseconds a wait may last: TimeoutMs, shortened so that it ends by Deadline; 0 once Deadline has passed.
 int WaitBudget(int TimeoutMs, TClock::time_point Deadline);
 
+// Waits up to TimeoutMs (never past Deadline) until Handle is ready for Events (POLLIN, POLLOUT); true when
+// it is (an error state counts as ready, so that the following call reports it).
+bool WaitReady(int Handle, short Events, int TimeoutMs, TClock::time_point Deadline);
+
 class TSocket final {
   public:
     TSocket() = default;
@@ -41,6 +45,8 @@ class TSocket final {
     void Close();
 
     bool IsOpen() const { return FHandle >= 0; }
+    // The connected descriptor (-1 when none), for a layer that speaks through it, such as TLS.
+    int Handle() const { return FHandle; }
 
     // Why the last Connect, SendAll or Receive failed (Closed also after a Receive that saw the peer close);
     // None when it succeeded.

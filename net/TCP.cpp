@@ -40,15 +40,20 @@ std::string PairText(const THTTPData& Pairs) {
 
 namespace {
 
-// A Location the exchange may follow: plain http (a redirect to https or to another scheme is refused before
-// any connection, as this client speaks nothing else) and no control byte that would reach the request line
-// or the Host line.
+// A Location the exchange may follow: http or https (another scheme is refused before any connection, as
+// this client speaks nothing else) and no control byte that would reach the request line or the Host line.
 bool MayFollow(std::string_view Location, const std::string& Address) {
     const bool control = std::any_of(Location.begin(), Location.end(), [](char C) {
         const auto byte = static_cast<unsigned char>(C);
         return byte < 0x20 || byte == 0x7F;
     });
-    return !control && SplitUrl(Address).Scheme == "http";
+    const std::string scheme = SplitUrl(Address).Scheme;
+    return !control && (scheme == "http" || scheme == "https");
+}
+
+// From https to plain http: what was protected would go out in the open, so it is never followed.
+bool IsDowngrade(const std::string& From, const std::string& To) {
+    return SplitUrl(From).Scheme == "https" && SplitUrl(To).Scheme == "http";
 }
 
 // Only a redirect sends the exchange on: a Location on any other answer (a 201 naming what it made, a 200
@@ -63,6 +68,8 @@ void HttpRequest(const TIData& Input, TOData& Output) {
     THttpClient client;
     client.Timeout = Input.Timeout;
     client.UserAgent = Input.UserAgent;
+    client.CaFile = Input.CaFile;
+    client.Proxies = Input.Proxies;
     // One deadline for the whole exchange: a server that trickles bytes or redirects forever cannot hold the
     // worker longer than this, whatever it does within each pass.
     client.Deadline = std::chrono::steady_clock::now() +
@@ -104,6 +111,10 @@ void HttpRequest(const TIData& Input, TOData& Output) {
         const std::string next = ResolveLocation(address, location);
         if (!MayFollow(location, next))
             break;
+        if (IsDowngrade(address, next)) {
+            client.Failure = TExchangeFailure::Downgrade;
+            break;
+        }
         address = next;
     }
 
@@ -116,6 +127,7 @@ void HttpRequest(const TIData& Input, TOData& Output) {
     Output.ResultCode = client.ResultCode;
     Output.ResultString = client.ResultString;
     Output.Failure = client.Failure;
+    Output.FailureDetail = client.FailureDetail;
 }
 
 bool ExchangeSucceeded(const TOData& Output) {

@@ -3,8 +3,10 @@
 // throws: it arrives as values in TOData.
 
 #include "net/ExchangeFailure.h"
+#include "net/Proxy.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,12 +22,14 @@ using THTTPData = std::vector<TKeyValue>;
 // The request record.
 struct TIData {
     std::int32_t Timeout = 0; // longest single wait for data, ms
-    std::string URL;          // absolute "http" URL
+    std::string URL;          // absolute "http" or "https" URL
     std::string UserAgent;    // empty: no User-Agent line
     std::string Header;       // one extra header line; empty: none
     THTTPData GetParams;      // query string pairs
     THTTPData PostParams;     // form body pairs; non-empty makes the request a POST
     THTTPData Cookies;        // request cookies
+    std::string CaFile;       // the one CA https servers are checked against; empty: the system's store
+    std::shared_ptr<const TProxySettings> Proxies; // the proxy variables to follow; null: no proxy
 };
 
 // The response record.
@@ -35,6 +39,7 @@ struct TOData {
     std::int32_t ResultCode = 0;                       // 500: unreachable or send failed; 0: no status line
     std::string ResultString;                          // reason phrase of the final status line
     TExchangeFailure Failure = TExchangeFailure::None; // why the final response is not whole, if it is not
+    std::string FailureDetail; // a certificate's problem, a proxy's status code; empty otherwise
 };
 
 // True when the exchange brought a whole response with status 200: the service's own answer, which a feed

@@ -9,6 +9,7 @@ KOVRIN_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     qt6-translations-l10n # Qt's own texts (buttons, context menus) in Russian
     libpcre2-dev libpugixml-dev libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+    libssl-dev # TLS for https services (OpenSSL 3)
     xvfb xauth x11-utils imagemagick fonts-dejavu-core xdg-utils
     clang libclang-rt-14-dev
     time strace desktop-file-utils # bench/cli_offers.py and bench/report; the install check

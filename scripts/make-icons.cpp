@@ -1,5 +1,6 @@
-// Draws Kovrin's 16x16 tab and tray pictures and the program icon into the folder given as the first
-// argument. Built and run by scripts/make-icons; the PNGs it writes are committed under data/icons.
+// Draws Kovrin's 16x16 tab and tray pictures (each also at 32x32 as NAME@2x.png, which QIcon picks on a
+// screen at scale 2) and the program icon into the folder given as the first argument. Built and run by
+// scripts/make-icons; the PNGs it writes are committed under data/icons.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -175,11 +176,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    bool ok = Save(folder, "date", 16, Calendar) && Save(folder, "table", 16, Table) &&
-              Save(folder, "clock_red", 16, RedClock) && Save(folder, "wrench", 16, Wrench) &&
-              Save(folder, "help", 16, Help) && Save(folder, "16x16", 16, Mark) &&
-              Save(folder, "swap", 16, Swap) && Save(folder, "exchange", 16, Exchange) &&
-              Save(folder, "refresh", 16, Refresh);
+    const auto picture = [&](const QString& name, const TDraw& draw) {
+        return Save(folder, name, 16, draw) && Save(folder, name + "@2x", 32, draw);
+    };
+    bool ok = picture("date", Calendar) && picture("table", Table) && picture("clock_red", RedClock) &&
+              picture("wrench", Wrench) && picture("help", Help) && picture("16x16", Mark) &&
+              picture("swap", Swap) && picture("exchange", Exchange) && picture("refresh", Refresh);
     for (int size : {16, 32, 48, 256}) {
         ok = ok && Save(folder, QString("kovrin-%1").arg(size), size, Mark);
     }

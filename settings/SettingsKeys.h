@@ -28,6 +28,9 @@ inline constexpr const char* kAutoMinutesKey = "Live/AutoMinutes";
 inline constexpr const char* kChartShownKey = "Chart/Shown";
 inline constexpr const char* kChartRangeKey = "Chart/Range";
 
+// The rates service's address (scheme, host, optional port), in a group of its own; unset: the build's.
+inline constexpr const char* kServiceBaseKey = "Service/Base";
+
 // Rate alerts: kAlertsGroup/kAlertEntry<N>/<field>, N counting from 1.
 inline constexpr const char* kAlertsGroup = "Alerts";
 inline constexpr const char* kAlertEntry = "Alert";

@@ -1,9 +1,9 @@
 #include "ui/AmountEdit.h"
 
-#include "engine/AmountInput.h"
-
 #include <QLineEdit>
 #include <QToolTip>
+
+#include <utility>
 
 namespace {
 
@@ -12,33 +12,41 @@ constexpr int kHintMilliseconds = 2500;
 
 } // namespace
 
+TAmountValidator::TAmountValidator(std::size_t MaxDigits, QObject* Parent)
+    : QValidator(Parent), FMaxDigits(MaxDigits) {}
+
 QValidator::State TAmountValidator::validate(QString& Input, int& Position) const {
     Q_UNUSED(Position);
-    // The length is the field's maximum, checked by the field itself before this.
-    if (CheckAmountInput(Input.toStdString(), static_cast<std::size_t>(Input.size())) ==
-        TAmountInput::NotDigits) {
-        FRefused = true;
+    const TAmountInput verdict = CheckAmountInput(Input.toStdString(), FMaxDigits);
+    if (verdict != TAmountInput::Accepted) {
+        FRefusal = verdict;
         return Invalid;
     }
     return Acceptable;
 }
 
-bool TAmountValidator::TakeRefusal() const {
-    const bool refused = FRefused;
-    FRefused = false;
-    return refused;
+TAmountInput TAmountValidator::TakeRefusal() const {
+    return std::exchange(FRefusal, TAmountInput::Accepted);
 }
 
-void SetUpAmountEdit(QLineEdit& Edit, int MaxLength) {
-    Edit.setMaxLength(MaxLength);
-    auto* validator = new TAmountValidator(&Edit);
+void SetUpAmountEdit(QLineEdit& Edit, int MaxDigits) {
+    // The digits are counted by the validator; a length limit on the field would cut a paste to fit instead
+    // of refusing it.
+    const auto digits = static_cast<std::size_t>(MaxDigits);
+    auto* validator = new TAmountValidator(digits, &Edit);
     Edit.setValidator(validator);
-    QObject::connect(&Edit, &QLineEdit::inputRejected, &Edit, [&Edit, validator, MaxLength] {
-        const TAmountInput verdict =
-            validator->TakeRefusal() ? TAmountInput::NotDigits : TAmountInput::TooLong;
-        const QString hint =
-            QString::fromStdString(RefusedAmountHint(verdict, static_cast<std::size_t>(MaxLength)));
+    QObject::connect(&Edit, &QLineEdit::inputRejected, &Edit, [&Edit, validator, digits] {
+        const TAmountInput verdict = validator->TakeRefusal();
+        if (verdict == TAmountInput::Accepted) {
+            return;
+        }
+        const QString hint = QString::fromStdString(RefusedAmountHint(verdict, digits));
         QToolTip::showText(Edit.mapToGlobal(QPoint(0, Edit.height())), hint, &Edit, QRect(),
                            kHintMilliseconds);
+    });
+    QObject::connect(&Edit, &QLineEdit::textEdited, &Edit, [] {
+        if (QToolTip::isVisible()) {
+            QToolTip::hideText();
+        }
     });
 }

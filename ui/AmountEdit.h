@@ -1,24 +1,28 @@
 #pragma once
-// The amount fields' input rule: digits only, at most a number of them; a refused keystroke or paste shows a
-// short hint at the field instead of vanishing without a sign.
+// The amount fields' input rule: digits and one decimal separator, at most a number of digits; a refused
+// keystroke or paste shows a short hint at the field instead of vanishing without a sign.
+
+#include "engine/AmountInput.h"
 
 #include <QValidator>
 
 class QLineEdit;
 
-// Accepts the texts CheckAmountInput accepts (the length is the field's own limit) and remembers why it last
-// refused one.
+// Accepts the texts CheckAmountInput accepts for MaxDigits and remembers why it last refused one. A refused
+// edit is undone whole by the field (a paste is never cut to what fits).
 class TAmountValidator final : public QValidator {
     Q_OBJECT
   public:
-    using QValidator::QValidator;
+    TAmountValidator(std::size_t MaxDigits, QObject* Parent);
     State validate(QString& Input, int& Position) const override;
-    // True when the last refusal was for a character other than a digit; cleared by TakeRefusal.
-    bool TakeRefusal() const;
+    // Why the last edit was refused (Accepted when none was since the last call); resets it.
+    TAmountInput TakeRefusal() const;
 
   private:
-    mutable bool FRefused = false;
+    std::size_t FMaxDigits;
+    mutable TAmountInput FRefusal = TAmountInput::Accepted;
 };
 
-// Gives Edit the digits-only rule, MaxLength and the hint on refused input. Never throws.
-void SetUpAmountEdit(QLineEdit& Edit, int MaxLength);
+// Gives Edit the amount rule with MaxDigits, the hint on refused input, and hides the hint at the next
+// accepted edit. Never throws.
+void SetUpAmountEdit(QLineEdit& Edit, int MaxDigits);

@@ -1,11 +1,14 @@
 #include "ui/LivePanel.h"
 
 #include "engine/LiveSettings.h"
+#include "engine/Protocol.h"
 #include "engine/RefreshState.h"
+#include "engine/ServiceAddress.h"
 #include "globals/Globals.h"
 #include "ui/Guarded.h"
 #include "ui/Notifier.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -15,6 +18,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -24,7 +28,7 @@ namespace {
 
 // The captions of kAutoRefreshChoices, in the same order.
 const char* const kAutoRefreshCaptions[] = {"выключено", "каждую минуту", "каждые 5 минут", "каждые 15 минут",
-                                            "каждые 60 минут"};
+                                            "каждый час"};
 static_assert(std::size(kAutoRefreshCaptions) == kAutoRefreshChoices.size());
 
 constexpr int kLevelWidth = 90;
@@ -57,6 +61,19 @@ TLivePanel::TLivePanel(QWidget* Parent) : QWidget(Parent) {
 TLivePanel::~TLivePanel() = default;
 
 void TLivePanel::Build() {
+    auto* serviceLabel = MakeCaption(QStringLiteral("Адрес сервиса:"), this);
+    EditServiceBase = new QLineEdit(this);
+    EditServiceBase->setObjectName(QStringLiteral("EditServiceBase"));
+    EditServiceBase->setAccessibleName(QStringLiteral("Адрес сервиса"));
+    EditServiceBase->setMaxLength(300);
+    EditServiceBase->setPlaceholderText(QString::fromStdString(::ServiceBase));
+    EditServiceBase->setToolTip(QStringLiteral("http:// или https://, имя сервера и, если нужно, порт; "
+                                               "действует со следующего обновления"));
+    serviceLabel->setBuddy(EditServiceBase);
+    LabelServiceBaseProblem = new QLabel(this);
+    LabelServiceBaseProblem->setObjectName(QStringLiteral("LabelServiceBaseProblem"));
+    LabelServiceBaseProblem->setWordWrap(true);
+    LabelServiceBaseProblem->hide();
 
     CheckBoxUseSaved = new QCheckBox(QStringLiteral("Показывать сохранённые курсы при запуске"), this);
     CheckBoxUseSaved->setObjectName(QStringLiteral("CheckBoxUseSaved"));
@@ -102,6 +119,11 @@ void TLivePanel::Build() {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 2, 0, 0);
     layout->setSpacing(3);
+    auto* serviceRow = new QHBoxLayout;
+    serviceRow->addWidget(serviceLabel);
+    serviceRow->addWidget(EditServiceBase, 1);
+    layout->addLayout(serviceRow);
+    layout->addWidget(LabelServiceBaseProblem);
     layout->addWidget(CheckBoxUseSaved);
     auto* autoRow = new QHBoxLayout;
     autoRow->addWidget(autoLabel);
@@ -135,6 +157,9 @@ void TLivePanel::Build() {
 }
 
 void TLivePanel::Connect() {
+    connect(EditServiceBase, &QLineEdit::editingFinished, this, &TLivePanel::EditServiceBaseDone);
+    // The reason goes as soon as the text changes; it is judged again when the edit is done.
+    connect(EditServiceBase, &QLineEdit::textEdited, LabelServiceBaseProblem, &QLabel::hide);
     connect(CheckBoxUseSaved, &QCheckBox::toggled, this, [](bool Checked) {
         Guarded("Live/UseSaved not stored",
                 [&] { WriteUnlessDefault(ConfigDoc, kUseSavedKey, Checked, true); });
@@ -173,6 +198,10 @@ void TLivePanel::Connect() {
 }
 
 void TLivePanel::Restore() {
+    FServiceBase = ReadServiceBase(ConfigDoc);
+    EditServiceBase->setText(QString::fromStdString(FServiceBase));
+    LabelServiceBaseProblem->hide();
+    emit ServiceBaseChanged(FServiceBase);
     {
         const QSignalBlocker silent(CheckBoxUseSaved);
         CheckBoxUseSaved->setChecked(ReadUseSavedFeeds(ConfigDoc));
@@ -184,6 +213,28 @@ void TLivePanel::Restore() {
     FillAlertList();
     UpdateAlertAddButton();
     emit AutoRefreshMinutesChanged(minutes);
+}
+
+void TLivePanel::EditServiceBaseDone() {
+    const std::string typed = NormalizeServiceBase(EditServiceBase->text().toStdString());
+    // An emptied field means the build's service again.
+    const std::string base = typed.empty() ? ::ServiceBase : typed;
+    const std::string problem = ServiceBaseProblem(base);
+    if (!problem.empty()) {
+        const QString line = QStringLiteral("Адрес сервиса не принят: ") + QString::fromStdString(problem);
+        LabelServiceBaseProblem->setText(line);
+        LabelServiceBaseProblem->setAccessibleName(line);
+        LabelServiceBaseProblem->show();
+        return;
+    }
+    LabelServiceBaseProblem->hide();
+    EditServiceBase->setText(QString::fromStdString(base));
+    if (base == FServiceBase) {
+        return;
+    }
+    FServiceBase = base;
+    Guarded("Service/Base not stored", [&] { WriteServiceBase(ConfigDoc, base); });
+    emit ServiceBaseChanged(base);
 }
 
 bool TLivePanel::UseSavedFeeds() const {
@@ -209,6 +260,13 @@ void TLivePanel::SetCurrencyNames(const QStringList& Names) {
         ComboBoxAlertDst->addItems(Names);
         ComboBoxAlertSrc->setCurrentIndex(ComboBoxAlertSrc->findText(give, Qt::MatchExactly));
         ComboBoxAlertDst->setCurrentIndex(ComboBoxAlertDst->findText(get, Qt::MatchExactly));
+    }
+    // The lists open wide enough for the longest display name, whatever the width of the box.
+    for (QComboBox* combo : {ComboBoxAlertSrc, ComboBoxAlertDst}) {
+        QAbstractItemView* view = combo->view();
+        view->setMinimumWidth(view->sizeHintForColumn(0) +
+                              view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                              2 * view->frameWidth());
     }
     UpdateAlertAddButton();
 }

@@ -11,11 +11,13 @@
 #include <QWidget>
 
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -31,6 +33,9 @@ class TLivePanel final : public QWidget {
     // Reads the live options and the alerts from ConfigDoc into the controls and announces the interval of
     // automatic refresh. Never throws.
     void Restore();
+
+    // The service address as typed and accepted last (normalized); the build's unless stored otherwise.
+    const std::string& ServiceBase() const { return FServiceBase; }
 
     // "Показывать сохранённые курсы при запуске" is on.
     bool UseSavedFeeds() const;
@@ -56,6 +61,9 @@ class TLivePanel final : public QWidget {
     TNotifier& Notifier() const { return *FNotifier; }
 
   signals:
+    // The user entered another service address that passed the check (stored already); Restore sends the
+    // stored one.
+    void ServiceBaseChanged(const std::string& Base);
     // The user chose another interval of automatic refresh (also sent by Restore).
     void AutoRefreshMinutesChanged(int Minutes);
     // An alert's notice that no way could show.
@@ -71,7 +79,10 @@ class TLivePanel final : public QWidget {
     void ButtonAlertAddClick();
     void ButtonAlertRemoveClick();
     void StoreRateAlerts();
+    void EditServiceBaseDone();
 
+    QLineEdit* EditServiceBase = nullptr;
+    QLabel* LabelServiceBaseProblem = nullptr;
     QCheckBox* CheckBoxUseSaved = nullptr;
     QComboBox* ComboBoxAutoRefresh = nullptr;
     QListWidget* ListBoxAlerts = nullptr;
@@ -81,6 +92,7 @@ class TLivePanel final : public QWidget {
     QPushButton* ButtonAlertAdd = nullptr;
     QPushButton* ButtonAlertRemove = nullptr;
 
+    std::string FServiceBase;
     std::vector<TRateAlert> FAlerts;
     TAlertWatch FAlertWatch;
     // The rates rows of each alert's pair, kept across checks over one rates table.

@@ -97,11 +97,16 @@ std::optional<TOfferRow> TDBGridRates::CurrentOffer() const {
     return FModel.Rows()[static_cast<std::size_t>(number - 1)];
 }
 
-void TDBGridRates::SetOrder(const TSortOrder& Order) {
+void TDBGridRates::SetOrder(const TSortOrder& Order, TOrderBy By) {
     SetPending({});
+    const bool resorted = Order != FOrder;
     FOrder = Order;
+    FUserOrder = By == TOrderBy::User ? Order : TSortOrder{};
     FModel.Sort(FOrder);
     ShowMarkers();
+    // A new order puts the best offer by it at the top: that is the row to look at and act on.
+    if (resorted && !FModel.Rows().empty())
+        SetCurrentRowNumber(1);
     if (currentIndex().isValid())
         scrollTo(currentIndex());
     CurrentRowMoved();
@@ -130,7 +135,7 @@ void TDBGridRates::TitleClicked(int LogicalIndex) {
         return;
     }
     const bool again = FOrder.size() == 1 && FOrder.front().Field == *field;
-    SetOrder({TSortKey{*field, again && !FOrder.front().Descending}});
+    SetOrder({TSortKey{*field, again && !FOrder.front().Descending}}, TOrderBy::User);
 }
 
 void TDBGridRates::SetPending(TSortOrder Pending) {
@@ -148,7 +153,7 @@ void TDBGridRates::SetPending(TSortOrder Pending) {
 void TDBGridRates::ApplyPending() {
     if (FPending.empty())
         return;
-    SetOrder(TSortOrder(FPending));
+    SetOrder(TSortOrder(FPending), TOrderBy::User);
 }
 
 void TDBGridRates::ShowMarkers() {
@@ -188,8 +193,42 @@ QRect TDBGridRates::CurrentRowFrame() const {
     return row.intersected(viewport()->rect());
 }
 
+void TDBGridRates::SetEmptyText(const QString& Text) {
+    if (Text == FEmptyText)
+        return;
+    FEmptyText = Text;
+    viewport()->update();
+}
+
+void TDBGridRates::resizeEvent(QResizeEvent* Event) {
+    QTableView::resizeEvent(Event);
+    FitNameColumn();
+}
+
+void TDBGridRates::FitNameColumn() {
+    // In a maximised window the name column takes the width the other columns leave (long names are the
+    // ones cut short); otherwise every column keeps its own width.
+    const int name = static_cast<int>(TOfferField::Exchanger);
+    if (!window()->isMaximized() && !window()->isFullScreen()) {
+        setColumnWidth(name, kColumnWidths[name]);
+        return;
+    }
+    int others = 0;
+    for (int column = 0; column < TMemTableRates::kColumnCount; ++column) {
+        if (column != name && !isColumnHidden(column))
+            others += columnWidth(column);
+    }
+    setColumnWidth(name, std::max(kColumnWidths[name], viewport()->width() - others));
+}
+
 void TDBGridRates::paintEvent(QPaintEvent* Event) {
     QTableView::paintEvent(Event);
+    if (FModel.rowCount() == 0 && !FEmptyText.isEmpty()) {
+        QPainter painter(viewport());
+        painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+        painter.drawText(viewport()->rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                         FEmptyText);
+    }
     const QRect frame = CurrentRowFrame();
     if (frame.isEmpty()) {
         return;

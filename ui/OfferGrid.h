@@ -35,11 +35,16 @@ class TDBGridRates final : public QTableView {
     // The offer on the current row; nullopt when there is none.
     std::optional<TOfferRow> CurrentOffer() const;
 
-    // Sorts the table by Order (the current offer stays current) and puts markers on exactly its titles.
-    // Discards a Ctrl+click order still being built.
-    void SetOrder(const TSortOrder& Order);
+    // Who chose an order: the program (a rebuild, the amounts) or the user (title clicks).
+    enum class TOrderBy { Program, User };
+    // Sorts the table by Order and puts markers on exactly its titles. When the order changes, the first row
+    // becomes current and is scrolled into view; else the current row stays. Discards a Ctrl+click order
+    // still being built.
+    void SetOrder(const TSortOrder& Order, TOrderBy By = TOrderBy::Program);
     // The order last applied (empty before the first one).
     TSortOrder Order() const { return FOrder; }
+    // The order the user chose by title clicks, while no order of the program has replaced it (else empty).
+    const TSortOrder& UserOrder() const { return FUserOrder; }
     // The Ctrl+click order being built, applied when Ctrl is released (empty when none).
     const TSortOrder& PendingOrder() const { return FPending; }
 
@@ -47,6 +52,10 @@ class TDBGridRates final : public QTableView {
     TOrderHeader& TitleHeader() const { return *FTitles; }
     // Opens the find dialog (as Ctrl+F does) and returns it.
     TFindDialog& OpenFindDialog();
+    // What the grid says while it has no rows (drawn in the middle of the empty table).
+    void SetEmptyText(const QString& Text);
+    const QString& EmptyText() const { return FEmptyText; }
+
     // Where the focus frame around the current row is drawn (viewport coordinates); empty while the grid has
     // no focus or no current row.
     QRect CurrentRowFrame() const;
@@ -63,6 +72,7 @@ class TDBGridRates final : public QTableView {
     void mouseDoubleClickEvent(QMouseEvent* Event) override;
     void changeEvent(QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -74,11 +84,14 @@ class TDBGridRates final : public QTableView {
     void ShowMarkers();
     void CurrentRowMoved();
     void FitRowHeight();
+    void FitNameColumn();
 
     TMemTableRates FModel;
     TOrderHeader* FTitles;
     TRowMarkerHeader* FIndicator;
     TSortOrder FOrder;
+    TSortOrder FUserOrder;
     TSortOrder FPending;
     QPointer<TFindDialog> FFind;
+    QString FEmptyText;
 };

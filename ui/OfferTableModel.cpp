@@ -101,6 +101,12 @@ QVariant TMemTableRates::data(const QModelIndex& Index, int Role) const {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
         return QString::fromStdString(OfferCellText(row, *field));
+    case Qt::ToolTipRole: {
+        if (*field != TOfferField::Exchanger)
+            return QVariant();
+        const std::string full = FFullName ? FFullName(row) : std::string();
+        return QString::fromStdString(full.empty() ? row.Exchanger : full);
+    }
     case Qt::TextAlignmentRole:
         return IsNumberField(*field) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                      : QVariant(Qt::AlignLeft | Qt::AlignVCenter);

@@ -4,7 +4,9 @@
 #include "engine/Offers.h"
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 class TMemTableRates final : public QAbstractTableModel {
@@ -23,7 +25,11 @@ class TMemTableRates final : public QAbstractTableModel {
     int rowCount(const QModelIndex& Parent = QModelIndex()) const override;
     // Number of fields (0 under a valid parent).
     int columnCount(const QModelIndex& Parent = QModelIndex()) const override;
-    // Display text, raw key, alignment (numbers right-aligned); an invalid QVariant for anything else.
+    // The whole name of an offer's exchanger (the cell keeps its first 20 bytes); empty when unknown.
+    using TFullName = std::function<std::string(const TOfferRow& Row)>;
+
+    // Display text, raw key, alignment (numbers right-aligned), the whole name as the name cell's tooltip; an
+    // invalid QVariant for anything else.
     QVariant data(const QModelIndex& Index, int Role = Qt::DisplayRole) const override;
     // Column titles; rows have no title text (the grid draws its own row marker).
     QVariant headerData(int Section, Qt::Orientation Orientation, int Role = Qt::DisplayRole) const override;
@@ -41,6 +47,9 @@ class TMemTableRates final : public QAbstractTableModel {
     // Stable sort of the rows by Order in one layout change; persistent indexes follow their rows.
     void Sort(const TSortOrder& Order);
 
+    // Where the name cells' tooltips come from; none by default.
+    void SetFullName(TFullName FullName) { FFullName = std::move(FullName); }
+
     // The field a column shows; nullopt for a column outside the table.
     static std::optional<TOfferField> FieldOfColumn(int Column);
     // The column title of a field ("" for EID, which the grid hides).
@@ -48,4 +57,5 @@ class TMemTableRates final : public QAbstractTableModel {
 
   private:
     std::vector<TOfferRow> FRows;
+    TFullName FFullName;
 };

@@ -4,12 +4,20 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
+
+class QMessageBox;
 
 // Opens a URL or mail link; the outcome is not reported.
 using TUrlOpener = std::function<void(const QString& Url)>;
 
-// Opens Url with the current opener (by default the desktop's, through QDesktopServices / xdg-open).
+// Opens Url with the current opener (by default the desktop's, through QDesktopServices / xdg-open, which
+// shows OpenFailureBox when the desktop cannot open it).
 void OpenUrl(const QString& Url);
+
+// The error box for a link the desktop could not open (no browser): the address, selectable, and a button
+// "Скопировать адрес" that puts it on the clipboard and closes the box. Not shown yet. Never throws.
+std::unique_ptr<QMessageBox> OpenFailureBox(const QString& Url);
 
 // Replaces the opener; an empty function restores the desktop's. Returns the previous one.
 TUrlOpener SetUrlOpener(TUrlOpener Opener);

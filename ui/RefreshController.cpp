@@ -66,6 +66,14 @@ void TRefreshController::ShowStatus() {
     FLine->setToolTip(line); // the whole of a line the window is too narrow for
 }
 
+void TRefreshController::SayWhenRefreshIsBack() {
+    const QString status = QString::fromStdString(FStatus.Text(FClock()));
+    const QString hint = QString::fromStdString(RefreshButtonHint(FState.SecondsUntilRefresh()));
+    const QString line = status.isEmpty() ? hint : status + QStringLiteral(". ") + hint;
+    FLine->setText(line);
+    FLine->setToolTip(line);
+}
+
 void TRefreshController::ShowRefreshHint() {
     const QString hint =
         QString::fromStdString(RefreshButtonHint(FButton.isEnabled() ? 0 : FState.SecondsUntilRefresh()));

@@ -40,6 +40,8 @@ class TRefreshController final : public QObject {
     void FeedRestored(TFeed Feed, const TWallClock& At);
     // An alert that only the status line could show.
     void AlertNoticed(std::string Text);
+    // Another service is asked from now on (see TRefreshStatus::ServiceChanged).
+    void ServiceChanged() { FStatus.ServiceChanged(); }
     // True while a refresh has started and not every feed has answered.
     bool Running() const { return FStatus.Running(); }
 
@@ -51,6 +53,9 @@ class TRefreshController final : public QObject {
     const TRefreshStatus& Status() const { return FStatus; }
     // The status line as shown.
     QString StatusLine() const;
+    // Adds to the status line when Refresh is back ("Обновление будет доступно через 42 с"), for F5 pressed
+    // while it rests; the next status replaces it.
+    void SayWhenRefreshIsBack();
     // The clock the status line reads (the local time unless set otherwise); for tests.
     void SetClock(std::function<TWallClock()> Clock) { FClock = std::move(Clock); }
 

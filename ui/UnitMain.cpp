@@ -1,7 +1,9 @@
 #include "ui/UnitMain.h"
 
 #include "engine/AmountInput.h"
+#include "engine/ExchangerLookup.h"
 #include "engine/Protocol.h"
+#include "globals/Globals.h"
 #include "ui/AmountEdit.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
@@ -58,18 +60,22 @@ QWidget* MakePage(const QString& Name, QWidget* Parent) {
     return page;
 }
 
-QLineEdit* MakeAmountEdit(const QString& Name, const QString& Spoken, QWidget* Parent) {
+QLineEdit* MakeAmountEdit(const QString& Name, const QString& Caption, const QString& Spoken,
+                          QWidget* Parent) {
     auto* edit = new QLineEdit(Parent);
     edit->setObjectName(Name);
+    edit->setPlaceholderText(Caption); // says what the empty field is for
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     SetUpAmountEdit(*edit, static_cast<int>(kAmountDigits));
     edit->setAccessibleName(Spoken);
     return edit;
 }
 
-QComboBox* MakeCurrencyList(const QString& Name, const QString& Spoken, QWidget* Parent) {
+QComboBox* MakeCurrencyList(const QString& Name, const QString& Caption, const QString& Spoken,
+                            QWidget* Parent) {
     auto* combo = new QComboBox(Parent);
     combo->setObjectName(Name);
+    combo->setPlaceholderText(Caption); // shown while nothing is chosen
     combo->setEditable(false);
     combo->setMaxVisibleItems(kComboVisibleItems);
     combo->setEnabled(false); // until the first names feed has been handled
@@ -149,6 +155,7 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     FormCreate();
     FLivePanel->Restore();
     FHistory->Restore();
+    FServiceBase = FNextServiceBase;
 }
 
 TFormMain::~TFormMain() = default;
@@ -170,10 +177,10 @@ void TFormMain::BuildRatesPage() {
     PanelControls->setObjectName(QStringLiteral("PanelControls"));
     PanelControls->setAccessibleName(QStringLiteral("Валюты и суммы"));
     PanelControls->setFixedHeight(kPanelControlsHeight);
-    ButtonedEditSrc = MakeAmountEdit(QStringLiteral("ButtonedEditSrc"),
+    ButtonedEditSrc = MakeAmountEdit(QStringLiteral("ButtonedEditSrc"), QStringLiteral("Отдаю"),
                                      QStringLiteral("Сумма, которую вы отдаёте"), PanelControls);
     ButtonedEditSrc->setGeometry(8, 8, 81, 21);
-    ComboBoxSrc = MakeCurrencyList(QStringLiteral("ComboBoxSrc"),
+    ComboBoxSrc = MakeCurrencyList(QStringLiteral("ComboBoxSrc"), QStringLiteral("Отдаю: валюта"),
                                    QStringLiteral("Валюта, которую вы отдаёте"), PanelControls);
     ComboBoxSrc->setGeometry(96, 8, 161, 21);
     SpeedButtonSwap = new QToolButton(PanelControls);
@@ -185,16 +192,20 @@ void TFormMain::BuildRatesPage() {
     SpeedButtonSwap->setAccessibleName(QStringLiteral("Поменять валюты местами"));
     SpeedButtonSwap->setToolTip(QStringLiteral("Поменять валюты местами"));
     SpeedButtonSwap->setGeometry(264, 8, 25, 22);
-    ButtonedEditDst = MakeAmountEdit(QStringLiteral("ButtonedEditDst"),
+    ButtonedEditDst = MakeAmountEdit(QStringLiteral("ButtonedEditDst"), QStringLiteral("Получаю"),
                                      QStringLiteral("Сумма, которую вы получаете"), PanelControls);
     ButtonedEditDst->setGeometry(296, 8, 81, 21);
-    ComboBoxDst = MakeCurrencyList(QStringLiteral("ComboBoxDst"),
+    ComboBoxDst = MakeCurrencyList(QStringLiteral("ComboBoxDst"), QStringLiteral("Получаю: валюта"),
                                    QStringLiteral("Валюта, которую вы получаете"), PanelControls);
     ComboBoxDst->setGeometry(384, 8, 161, 21);
 
     DBGridRates = new TDBGridRates(TabSheetRates);
     DBGridRates->setObjectName(QStringLiteral("DBGridRates"));
     DBGridRates->setAccessibleName(QStringLiteral("Предложения обменников"));
+    DBGridRates->Model().SetFullName(
+        [](const TOfferRow& Row) { return ExchangerFullName(ExchangersTable, Row.EID); });
+    DBGridRates->SetEmptyText(
+        QString::fromStdString(EmptyOffersHint(RatesTable, NamesTable, ExchangersTable, TOfferControls{})));
 
     PanelGo = new QWidget(TabSheetRates);
     PanelGo->setObjectName(QStringLiteral("PanelGo"));
@@ -289,11 +300,13 @@ void TFormMain::ConnectHandlers() {
 }
 
 void TFormMain::ConnectKeyboard() {
-    // F5 works like the button, so not while it rests.
+    // F5 works like the button, so not while it rests; then the status line says when it is back.
     auto* refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
     connect(refresh, &QShortcut::activated, this, [this] {
         if (BitBtnRefresh->isEnabled()) {
             BitBtnRefresh->click();
+        } else {
+            Refresher().SayWhenRefreshIsBack();
         }
     });
     // The close box's way out: FormClose writes the settings.

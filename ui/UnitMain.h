@@ -101,7 +101,13 @@ class TFormMain final : public QMainWindow {
     // Scheme and host the feed requests and exchanger pages use: ServiceBase unless set otherwise.
     const std::string& ServiceBaseUrl() const { return FServiceBase; }
     // Points the next requests and exchanger pages at Base (no trailing slash).
-    void SetServiceBaseUrl(std::string Base) { FServiceBase = std::move(Base); }
+    void SetServiceBaseUrl(std::string Base) {
+        FServiceBase = Base;
+        FNextServiceBase = std::move(Base);
+    }
+    // The kept feeds of each service live below Root (KeptFeedsFolderFor): when the service address changes,
+    // the next refresh keeps its feeds there and first shows what that service's folder holds.
+    void SetKeptFeedsRoot(std::filesystem::path Root) { FKeptFeedsRoot = std::move(Root); }
     // Longest single wait of the next feed requests, ms (30000 unless set otherwise); for tests that play a
     // silent or trickling service without waiting half a minute per feed.
     void SetFeedTimeout(std::int32_t Milliseconds) { FFeedTimeout = Milliseconds; }
@@ -114,6 +120,9 @@ class TFormMain final : public QMainWindow {
     // status line says how old the rates are. A damaged or unreadable kept feed is left out (reported on
     // stderr). True when any was shown. Never throws.
     bool ShowKeptFeeds(const std::filesystem::path& Folder);
+    // Switches to the service address set on the settings tab, if it is another: what another service sent is
+    // no longer shown, and that service's kept feeds are, when there are any.
+    void TakeNextServiceBase();
 
     // The parts beside the spec's form, owned by the window.
     // The live options and rate alerts on the settings tab.
@@ -163,6 +172,8 @@ class TFormMain final : public QMainWindow {
     // Recomputes the offer grid from the feed tables and the rates tab's controls (see ui/RebuildOffers.h),
     // and the routes view with it. Never throws beyond allocation.
     void RebuildOffers();
+    // The same after a feed: keeps the user's or the amounts' order (see ui/RebuildOffers.h).
+    void RebuildOffersAfterFeed();
 
   signals:
     // The window has been closed (after FormClose); the program ends on it.
@@ -233,6 +244,8 @@ class TFormMain final : public QMainWindow {
     void SelectSavedCurrency(QComboBox& Combo, const std::string& Key);
 
     std::string FServiceBase;
+    std::string FNextServiceBase; // as set on the settings tab: becomes FServiceBase at the next refresh
+    std::filesystem::path FKeptFeedsRoot;
     std::int32_t FFeedTimeout = kFeedTimeout;
     // True while the names feed refills the lists: those selections are the stored flags, not the user's.
     bool FFillingLists = false;

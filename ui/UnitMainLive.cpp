@@ -3,8 +3,11 @@
 #include "ui/UnitMain.h"
 
 #include "engine/FeedCache.h"
+#include "engine/ServiceAddress.h"
+#include "ui/FeedKeeper.h"
 #include "ui/Guarded.h"
 #include "ui/LivePanel.h"
+#include "ui/OfferGrid.h"
 #include "ui/Opener.h"
 #include "ui/RefreshController.h"
 #include "ui/RoutesView.h"
@@ -22,6 +25,30 @@ void TFormMain::ConnectParts() {
     connect(FRoutesView, &TRoutesView::LegOpened, this, [this](std::int32_t EID) {
         OpenUrl(QString::fromStdString(ExchangerPageUrl(FServiceBase, EID)));
     });
+    connect(FLivePanel, &TLivePanel::ServiceBaseChanged, this,
+            [this](const std::string& Base) { FNextServiceBase = Base; });
+}
+
+void TFormMain::TakeNextServiceBase() {
+    if (FNextServiceBase == FServiceBase) {
+        return;
+    }
+    FServiceBase = FNextServiceBase;
+    FRefresher->ServiceChanged();
+    const auto nothing = std::make_shared<const std::string>();
+    Guarded("the other service's data not cleared", [&] {
+        for (const TFeed feed : kAllFeeds) {
+            ReplaceFeed(feed, nothing);
+        }
+        // A rebuild over empty tables leaves the grid as it was; the other service's offers must go.
+        DBGridRates->Model().Clear();
+        FRoutesView->ShowRoutes(TRoutes{});
+    });
+    if (!FKeptFeedsRoot.empty()) {
+        const std::filesystem::path folder = KeptFeedsFolderFor(FKeptFeedsRoot, FServiceBase);
+        SetFeedKeeper(BackgroundFeedKeeper(folder));
+        ShowKeptFeeds(folder);
+    }
 }
 
 bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
@@ -41,7 +68,7 @@ bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
         Guarded("kept feed not shown", [&] {
             ReplaceFeed(feed, std::make_shared<const std::string>(std::move(kept->Body)));
             if (feed != TFeed::News) {
-                RebuildOffers();
+                RebuildOffersAfterFeed();
             }
             FRefresher->FeedRestored(feed, WallClockAt(kept->ReceivedAt));
             shown = true;

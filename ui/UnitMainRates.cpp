@@ -38,7 +38,18 @@ TOfferControls TFormMain::OfferControls() const {
 }
 
 void TFormMain::RebuildOffers() {
-    ::RebuildOffers(*DBGridRates, RatesTable, NamesTable, ExchangersTable, OfferControls(), FQuoteRows);
+    const TOfferControls controls = OfferControls();
+    ::RebuildOffers(*DBGridRates, RatesTable, NamesTable, ExchangersTable, controls, FQuoteRows);
+    DBGridRates->SetEmptyText(
+        QString::fromStdString(EmptyOffersHint(RatesTable, NamesTable, ExchangersTable, controls)));
+    ScheduleRoutes();
+}
+
+void TFormMain::RebuildOffersAfterFeed() {
+    const TOfferControls controls = OfferControls();
+    ::RebuildOffersAfterFeed(*DBGridRates, RatesTable, NamesTable, ExchangersTable, controls, FQuoteRows);
+    DBGridRates->SetEmptyText(
+        QString::fromStdString(EmptyOffersHint(RatesTable, NamesTable, ExchangersTable, controls)));
     ScheduleRoutes();
 }
 

@@ -62,6 +62,7 @@ void TFormMain::BitBtnRefreshClick() {
 }
 
 void TFormMain::Refresh(TRefreshTrigger Trigger) {
+    TakeNextServiceBase();
     FRefresher->RefreshStarted(Trigger);
     if (FormLoader != nullptr) {
         FormLoader->Reset();
@@ -139,7 +140,7 @@ void TFormMain::FeedReceived(TFeed Feed, TOData Output) {
         });
         StepLoader();
         if (replaced && Feed != TFeed::News) {
-            RebuildOffers();
+            RebuildOffersAfterFeed();
         }
         FRefresher->ShowStatus();
         if (replaced && FFeedKeeper) {

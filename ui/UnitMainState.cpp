@@ -2,6 +2,7 @@
 // back; and the window's outer-size rules, which need the frame's thickness.
 #include "ui/UnitMain.h"
 
+#include "engine/AmountInput.h"
 #include "engine/WindowPlacement.h"
 #include "globals/Globals.h"
 #include "settings/SettingsKeys.h"
@@ -140,8 +141,8 @@ void TFormMain::FormClose() {
     WriteSetting(kWindowWidthKey, outer.width());
     WriteSetting(kWindowHeightKey, outer.height());
     WriteSetting(kDefaultTabKey, ActiveTab());
-    WriteSetting(kSrcAmountKey, ButtonedEditSrc->text().toStdString());
-    WriteSetting(kDstAmountKey, ButtonedEditDst->text().toStdString());
+    WriteSetting(kSrcAmountKey, StoredAmountText(ButtonedEditSrc->text().toStdString()));
+    WriteSetting(kDstAmountKey, StoredAmountText(ButtonedEditDst->text().toStdString()));
     // Before the names feed the lists are empty: the stored choices must survive for the next run.
     if (ComboBoxSrc->count() > 0 && !ComboBoxSrc->currentText().isEmpty()) {
         WriteSetting(kSrcCurrKey, ComboBoxSrc->currentText().toStdString());

@@ -56,6 +56,11 @@ TEST(FillOffers, QuotesAmountsAndReservesGiveTheShownRows) {
         {"zero reserve, source amount", "1", "30.5", "0", "1", "", std::nullopt},
         {"zero reserve, target amount", "1", "30.5", "0", "", "1", std::nullopt},
         {"amounts that are not numbers count as none", "1", "30.5", "0", "abc", "1.2.3", TShown{1, 30.5, 0}},
+        {"decimal source amount typed with a comma", "1", "30.5", "5000", "0,5", "",
+         TShown{0.5, 15.25, 5000}},
+        {"decimal target amount typed with a point", "1", "30.5", "5000", "", "15.25",
+         TShown{0.5, 15.25, 5000}},
+        {"a lone separator counts as no amount", "1", "30.5", "0", ",", ".", TShown{1, 30.5, 0}},
         {"10-digit amount beyond 32 bits still computes", "1", "30.5", "1000000000000", "9999999999", "",
          TShown{9999999999.0, 304999999969.5, 1e12}},
         {"fields that are not numbers take defaults", "1.2.3", ".", "1.2.3", "", "", TShown{1, 1, 0}},
@@ -339,16 +344,33 @@ TEST(AmountOrder, TargetAmountFirstThenSourceAmount) {
         {"", "5", srcAsc},
         {"", "", std::nullopt},
         {"0", "0", std::nullopt},
-        {"2147483648", "", std::nullopt},
-        {"2147483647", "", dstDesc},
-        {"9999999999", "", std::nullopt},
-        {"1.5", "", std::nullopt},
+        // The numbers the offers are computed for: beyond 32 bits and decimals order too.
+        {"2147483648", "", dstDesc},
+        {"9999999999", "", dstDesc},
+        {"0,5", "", dstDesc},
+        {"1.5", "", dstDesc},
+        {"100", "0.5", srcAsc},
+        {",", ".", std::nullopt},
         {"-3", "", std::nullopt},
         {"100", "abc", dstDesc},
     };
     for (const TCase& c : cases) {
         EXPECT_EQ(AmountOrder(c.Src, c.Dst), c.Expected) << c.Src << " / " << c.Dst;
     }
+}
+
+TEST(FeedRebuildOrder, KeepsTheUsersSortThenTheAmountsOrderAndOnlyThenTheDefault) {
+    const TSortOrder byName{{TOfferField::Exchanger, true}, {TOfferField::Reserve, false}};
+    const TSortOrder srcAsc{{TOfferField::SrcRate, false}};
+    const TSortOrder dstDesc{{TOfferField::DstRate, true}};
+    const TOfferControls none{"Alpha", "Beta", "", ""};
+    const TOfferControls source{"Alpha", "Beta", "0,5", ""};
+    const TOfferControls target{"Alpha", "Beta", "0,5", "3"};
+    EXPECT_EQ(FeedRebuildOrder({}, none), srcAsc);
+    EXPECT_EQ(FeedRebuildOrder({}, source), dstDesc); // most received first, as the amount edit chose
+    EXPECT_EQ(FeedRebuildOrder({}, target), srcAsc);
+    EXPECT_EQ(FeedRebuildOrder(byName, none), byName);
+    EXPECT_EQ(FeedRebuildOrder(byName, source), byName);
 }
 
 std::vector<std::string> Names(const std::vector<TOfferRow>& Rows) {

@@ -1,4 +1,5 @@
 #include "engine/Protocol.h"
+#include "engine/ServiceAddress.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +28,8 @@ TEST(Protocol, FeedRequestCarriesActionAndBothCookiesInOrder) {
 TEST(Protocol, ServiceBaseAndExchangerPage) {
     ASSERT_FALSE(ServiceBase.empty());
     EXPECT_NE(ServiceBase.back(), '/');
-    EXPECT_EQ(ServiceBase.rfind("http://", 0), 0u);
+    // The build's address passes the check a typed one must pass (http or https, host, optional port).
+    EXPECT_EQ(ServiceBaseProblem(ServiceBase), "");
     EXPECT_EQ(ExchangerPageUrl("http://rates.example", 42), "http://rates.example/click/42");
     EXPECT_EQ(ExchangerPageUrl(ServiceBase, 7), ServiceBase + "/click/7");
 }

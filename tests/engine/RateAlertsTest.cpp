@@ -23,15 +23,19 @@ TEST(BestOffer, IsTheHighestRateGotPerOneGivenAndTiesGoToTheEarlierRow) {
     // A quote given as "many for one" is compared by its rate, not by its numbers.
     EXPECT_EQ(BestOffer({Offer(1, "A", 1, 3000000), Offer(2, "B", 0.0000003, 1)})->Row.Exchanger, "B");
     EXPECT_FALSE(BestOffer({Offer(1, "Zero", 0, 5)})); // no rate without something given
+    // An exchanger holding no reserve cannot pay: the best rate among those that can.
+    EXPECT_EQ(BestOffer({Offer(1, "A", 1, 0.9), OfferRow(2, "Empty", 1, 0.99, 0)})->Row.Exchanger, "A");
+    EXPECT_FALSE(BestOffer({OfferRow(2, "Empty", 1, 0.99, 0)}));
 }
 
-TEST(BestOffer, OfAPairIsTakenFromTheOffersWithoutAmounts) {
+TEST(BestOffer, OfAPairIsTakenFromTheOffersWithoutAmountsThatCanPay) {
     const TStringMatrix names = {{"usd", "US Dollar", "x"}, {"eur", "Euro", "x"}};
     const TStringMatrix rates = {{"1", "usd", "eur", "1", "0.9", "1000"},
-                                 {"2", "usd", "eur", "1", "0.95", "0"}, // no reserve: still an offer
+                                 {"2", "usd", "eur", "1", "0.95", "0"},     // no reserve: cannot pay
+                                 {"3", "usd", "eur", "1", "0.92", "0.004"}, // shown as 0: cannot pay
                                  {"1", "eur", "usd", "1", "1.05", "800"}};
-    const TStringMatrix exchangers = {{"1", "Alpha", "", ""}, {"2", "Beta", "", ""}};
-    EXPECT_EQ(BestOfferFor(rates, names, exchangers, "US Dollar", "Euro")->Row.Exchanger, "Beta");
+    const TStringMatrix exchangers = {{"1", "Alpha", "", ""}, {"2", "Beta", "", ""}, {"3", "Gamma", "", ""}};
+    EXPECT_EQ(BestOfferFor(rates, names, exchangers, "US Dollar", "Euro")->Row.Exchanger, "Alpha");
     EXPECT_EQ(BestOfferFor(rates, names, exchangers, "Euro", "US Dollar")->Row.Exchanger, "Alpha");
     EXPECT_FALSE(BestOfferFor(rates, names, exchangers, "Euro", "Рубль"));
 }
@@ -97,13 +101,14 @@ TEST(AlertWatch, AnAlertAlreadyReachedFiresAtItsFirstCheckAndAgainWhenReEnabledO
     EXPECT_EQ(run.Check(), 0u);
 }
 
-TEST(AlertTexts, NameThePairTheExchangerAndTheRate) {
+TEST(AlertTexts, NameThePairTheExchangerTheRateAndTheReserve) {
     const TRateAlert alert{"Bitcoin BTC", "Сбербанк RUB", "3000000", true};
     EXPECT_EQ(AlertDescription(alert),
               "уведомить, когда за 1 Bitcoin BTC дают не меньше 3000000 Сбербанк RUB");
     const TAlertFired fired{alert, {Offer(5, "SuperObmen", 1, 3050000.5), 3050000.5}};
     EXPECT_EQ(AlertNoticeText(fired),
-              "За 1 Bitcoin BTC дают 3050000.5 Сбербанк RUB: обменник SuperObmen (уровень 3000000)");
+              "За 1 Bitcoin BTC дают 3050000.5 Сбербанк RUB: обменник SuperObmen, резерв 1000 Сбербанк RUB "
+              "(уровень 3000000)");
     EXPECT_EQ(RateText(1.0L / 3), "0.333333333333333");
 }
 

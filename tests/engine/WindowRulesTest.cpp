@@ -64,19 +64,31 @@ TEST(PlaceFrameOnScreens, ChoosesTheScreenTheFrameOverlapsMostOrTheNearestOne) {
     EXPECT_EQ(PlaceFrameOnScreens({1300, 1100, 500, 400}, two), (TFrame{780, 624, 500, 400}));
 }
 
-TEST(AmountInput, TakesUpToTenDigitsAndSaysWhyItRefusesTheRest) {
+TEST(AmountInput, TakesUpToTenDigitsWithOneSeparatorAndSaysWhyItRefusesTheRest) {
     EXPECT_EQ(CheckAmountInput("", 10), TAmountInput::Accepted);
     EXPECT_EQ(CheckAmountInput("0123456789", 10), TAmountInput::Accepted);
-    EXPECT_EQ(CheckAmountInput("1.5", 10), TAmountInput::NotDigits);
-    EXPECT_EQ(CheckAmountInput("1,5", 10), TAmountInput::NotDigits);
+    EXPECT_EQ(CheckAmountInput("1.5", 10), TAmountInput::Accepted);
+    EXPECT_EQ(CheckAmountInput("0,5", 10), TAmountInput::Accepted);
+    EXPECT_EQ(CheckAmountInput(",", 10), TAmountInput::Accepted); // on the way to ",5"
+    EXPECT_EQ(CheckAmountInput("12345,67890", 10), TAmountInput::Accepted);
+    EXPECT_EQ(CheckAmountInput("12345,678901", 10), TAmountInput::TooLong); // the separator is no digit
+    EXPECT_EQ(CheckAmountInput("1,5,", 10), TAmountInput::NotDigits);
+    EXPECT_EQ(CheckAmountInput("1.5,", 10), TAmountInput::NotDigits);
     EXPECT_EQ(CheckAmountInput("-1", 10), TAmountInput::NotDigits);
     EXPECT_EQ(CheckAmountInput("\xD9\xA3", 10), TAmountInput::NotDigits); // an Arabic-Indic digit
     EXPECT_EQ(CheckAmountInput("12345678901", 10), TAmountInput::TooLong);
     EXPECT_EQ(CheckAmountInput("1234567890x", 10), TAmountInput::NotDigits);
-    EXPECT_EQ(RefusedAmountHint(TAmountInput::NotDigits, 10), "Можно вводить только цифры");
+    EXPECT_EQ(RefusedAmountHint(TAmountInput::NotDigits, 10),
+              "Можно вводить только цифры и одну запятую или точку");
     EXPECT_EQ(RefusedAmountHint(TAmountInput::TooLong, 10), "Не больше 10 цифр");
     EXPECT_EQ(RefusedAmountHint(TAmountInput::TooLong, 21), "Не больше 21 цифры");
     EXPECT_EQ(RefusedAmountHint(TAmountInput::Accepted, 10), "");
+
+    // settings.xml keeps "."; a text without a digit is kept empty so the next start reads it.
+    EXPECT_EQ(StoredAmountText("0,5"), "0.5");
+    EXPECT_EQ(StoredAmountText("100"), "100");
+    EXPECT_EQ(StoredAmountText(","), "");
+    EXPECT_EQ(StoredAmountText(""), "");
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "app/Program.h"
 #include "engine/FeedCache.h"
 #include "engine/Functions.h"
+#include "engine/ServiceAddress.h"
 #include "globals/Globals.h"
 #include "history/HistoryStore.h"
 #include "tests/integration/Pump.h"
@@ -19,6 +20,8 @@
 #include "ui/UnitMain.h"
 
 #include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -273,6 +276,62 @@ bool AllKept(const std::filesystem::path& Folder) {
         }
     }
     return true;
+}
+
+TEST_F(RefreshCycle, AServiceAddressSetOnTheSettingsTabIsAskedFromTheNextRefreshAndKeepsItsOwnFeeds) {
+    ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
+    ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
+    TFormMain& main = Open();
+    const std::filesystem::path root = FDir / "cache";
+    main.SetKeptFeedsRoot(root);
+    main.SetFeedKeeper(BackgroundFeedKeeper(KeptFeedsFolderFor(root, Service.Base())));
+    main.TimerTimer();
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    ASSERT_EQ(ShownOffers(*main.DBGridRates).size(), 4u);
+
+    TFeedService other;
+    other.Answer("news", {"other news"});
+    other.Answer("rates", {"1;usd;eur;1;0.5;1000\n"});
+    other.Answer("names", {feeds::kNames});
+    other.Answer("exchangers", {feeds::kExchangers});
+    auto* edit = main.findChild<QLineEdit*>(QStringLiteral("EditServiceBase"));
+    auto* problem = main.findChild<QLabel*>(QStringLiteral("LabelServiceBaseProblem"));
+    ASSERT_TRUE(edit != nullptr && problem != nullptr);
+    const auto enter = [&](const QString& Text) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, Text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    };
+    enter(QString::fromStdString(other.Base()) + QStringLiteral("/feeds"));
+    EXPECT_FALSE(problem->isHidden());
+    EXPECT_EQ(problem->text(),
+              QStringLiteral("Адрес сервиса не принят: после имени сервера и порта ничего не допускается"));
+    std::string stored;
+    EXPECT_FALSE(ConfigRead(ConfigDoc, kServiceBaseKey, stored));
+
+    enter(QString::fromStdString(other.Base()) + QStringLiteral("/"));
+    EXPECT_TRUE(problem->isHidden());
+    ASSERT_TRUE(ConfigRead(ConfigDoc, kServiceBaseKey, stored));
+    EXPECT_EQ(stored, other.Base());
+    PumpFor(50ms);
+    EXPECT_EQ(other.Requests(), 0u); // from the next refresh on
+
+    ASSERT_TRUE(PumpUntil(
+        [&] { return LoadKeptFeed(KeptFeedsFolderFor(root, Service.Base()), "rates").has_value(); }));
+    ASSERT_GT(TicksUntilEnabled(), 0);
+    main.BitBtnRefresh->click();
+    // What the first service sent is gone at once; the second's arrives.
+    EXPECT_TRUE(RatesTable.empty());
+    EXPECT_TRUE(ShownOffers(*main.DBGridRates).empty());
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    EXPECT_EQ(other.Requests(), 4u);
+    EXPECT_EQ(Service.Requests(), 4u);
+    EXPECT_EQ(ShownOffers(*main.DBGridRates), std::vector<std::string>{"Alpha 1 0.5"});
+    ASSERT_TRUE(
+        PumpUntil([&] { return LoadKeptFeed(KeptFeedsFolderFor(root, other.Base()), "rates").has_value(); }));
+    EXPECT_EQ(LoadKeptFeed(KeptFeedsFolderFor(root, Service.Base()), "rates")->Body, feeds::kRates);
+    EXPECT_EQ(main.ServiceBaseUrl(), other.Base());
 }
 
 TEST_F(RefreshCycle, WithAOneMinuteIntervalItRefreshesByItselfWithoutTheLoaderAndKeepsEveryFeed) {

@@ -174,8 +174,9 @@ TEST_P(RefreshAgainstFaults, AFailureChangesNothingAndIsNamedAndTheHealedService
 INSTANTIATE_TEST_SUITE_P(
     EachMode, RefreshAgainstFaults,
     testing::Values(TFaultCase{"empty-body", true, ""}, TFaultCase{"garbage-body", true, ""},
-                    TFaultCase{"status-500", false, "Данные не получены: HTTP 500 Internal Server Error"},
-                    TFaultCase{"redirect-loop", false, "Данные не получены: HTTP 302 Found"},
+                    TFaultCase{"status-500", false, "Данные не получены: ошибка сервера (HTTP 500)"},
+                    TFaultCase{"redirect-loop", false,
+                               "Данные не получены: неожиданный ответ сервера (HTTP 302)"},
                     TFaultCase{"stall", false, "Данные не получены: сервер не ответил вовремя"},
                     TFaultCase{"close-mid-body", false, "не получены: сервер оборвал ответ"},
                     TFaultCase{"trickle", false, "Данные не получены: сервер не ответил вовремя"}),

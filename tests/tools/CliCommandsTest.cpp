@@ -7,6 +7,7 @@
 #include "net/TCP.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestCertificates.h"
 #include "tools/kovrin-cli/RoutesOutput.h"
 
 #include <gtest/gtest.h>
@@ -177,6 +178,32 @@ TEST(CliOffers, FromTheServiceMatchTheEngineOverTheWrittenFeeds) {
                          std::to_string(ReadFileBytes(feeds / (feed + ".txt")).size()));
     const auto log = service.Child().ReadErrUntil(HasAll(wanted), std::chrono::seconds(5));
     EXPECT_TRUE(HasAll(wanted)(log)) << "a feed request is missing from the log";
+}
+
+TEST(CliOffers, OverHttpsWithAPrivateCaTheSameAsOverHttp) {
+    TTempDir home;
+    TTempDir keys;
+    const TTestCertificates files = MakeTestCertificates(keys.Path());
+    TDemoService plain;
+    TDemoService secure({"--tls-cert", files.ServerCert.string(), "--tls-key", files.ServerKey.string()});
+    ASSERT_EQ(secure.Url().rfind("https://127.0.0.1:", 0), 0u) << secure.Url();
+
+    const std::vector<std::string> pair = {"offers", "Bitcoin BTC", "Сбербанк RUB"};
+    auto args = [&](std::vector<std::string> Global) {
+        Global.insert(Global.end(), pair.begin(), pair.end());
+        return Global;
+    };
+    const auto overHttp = Cli(args({"--service", plain.Url()}), home.Path());
+    const auto overHttps =
+        Cli(args({"--service", secure.Url(), "--cacert", files.CaFile.string()}), home.Path());
+    ASSERT_EQ(overHttps.ExitCode, 0) << overHttps.Err;
+    EXPECT_FALSE(overHttp.Out.empty());
+    EXPECT_EQ(overHttps.Out, overHttp.Out);
+
+    const auto untrusted = Cli(args({"--service", secure.Url()}), home.Path());
+    EXPECT_EQ(untrusted.ExitCode, 3);
+    EXPECT_NE(untrusted.Err.find("certificate not trusted: unknown issuer"), std::string::npos)
+        << untrusted.Err;
 }
 
 TEST(CliOffers, GiveAmountFromFilesOrdersByWhatIsReceived) {

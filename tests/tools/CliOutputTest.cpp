@@ -115,8 +115,29 @@ TEST(OffersQuery, NamesAndCodesResolve) {
     EXPECT_EQ(CurrencyDisplayName(names, "wmz"), "WebMoney WMZ");
     EXPECT_EQ(CurrencyDisplayName(names, "btc"), "btc") << "a display name wins over a code";
     EXPECT_EQ(CurrencyDisplayName(names, "eth"), "Ether 2") << "the last row with the code, as the lookup";
-    EXPECT_EQ(CurrencyDisplayName(names, "webmoney wmz"), std::nullopt);
     EXPECT_EQ(CurrencyDisplayName(names, ""), std::nullopt);
+}
+
+TEST(OffersQuery, NamesAsPeopleWriteThemAndAnAmbiguousTickerListsTheCandidates) {
+    const TStringMatrix names = {{"wmz", "WebMoney WMZ", "USD"},  {"btc", "Bitcoin BTC", "BTC"},
+                                 {"sbr", "Сбербанк RUB", "RUB"},  {"tcs", "Тинькофф RUB", "RUB"},
+                                 {"tcs2", "Тинькофф RUB", "RUB"}, {"RUB", "Рубль наличные", "RUB"}};
+    EXPECT_EQ(CurrencyDisplayName(names, "webmoney wmz"), "WebMoney WMZ");
+    EXPECT_EQ(CurrencyDisplayName(names, "сбербанк rub"), "Сбербанк RUB");
+    EXPECT_EQ(CurrencyDisplayName(names, "WMZ"), "WebMoney WMZ"); // a code without letter case
+    EXPECT_EQ(CurrencyDisplayName(names, "BTC"), "Bitcoin BTC");
+    EXPECT_EQ(CurrencyDisplayName(names, "RUB"), "Рубль наличные"); // a code exactly comes before tickers
+    const TCurrencyMatch rub = MatchCurrency(names, "rub");
+    EXPECT_FALSE(rub.Name); // a code without letter case and two tickers: three currencies
+    EXPECT_EQ(rub.Candidates, (std::vector<std::string>{"Сбербанк RUB", "Тинькофф RUB", "Рубль наличные"}));
+    EXPECT_EQ(CurrencyProblem(MatchCurrency(names, "Rub"), "Rub"),
+              "ambiguous currency \"Rub\": \"Сбербанк RUB\", \"Тинькофф RUB\", \"Рубль наличные\"");
+    EXPECT_EQ(CurrencyProblem(MatchCurrency(names, "Webmoney"), "Webmoney"), "unknown currency \"Webmoney\"");
+
+    const TStringMatrix rates = {{"1", "btc", "sbr", "1", "4000000", "10000000"}};
+    const TStringMatrix exchangers = {{"1", "One", "", ""}};
+    EXPECT_EQ(QueryOffers(rates, names, exchangers, {"btc", "сбербанк rub", "", ""}).size(), 1u);
+    EXPECT_THROW(QueryOffers(rates, names, exchangers, {"BTC", "rub", "", ""}), EUnknownCurrency);
 }
 
 TEST(OffersQuery, OrdersByAmountRuleAndNamesUnknownCurrency) {

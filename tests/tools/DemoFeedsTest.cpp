@@ -175,9 +175,17 @@ TEST(DemoOptions, ReadsValuesAndRejectsBadOnes) {
     EXPECT_EQ(ParseDemoOptions({}).RatesRows, kDefaultRatesRows);
 
     const std::vector<std::vector<std::string_view>> bad = {
-        {"--port", "65536"},        {"--port", "-1"},  {"--port"},
-        {"--rates-rows", "200001"}, {"--seed", "12x"}, {"--latency-ms", ""},
-        {"--frobnicate", "1"},      {"stray"},         {"--feeds", "a", "--write-feeds", "b"},
+        {"--port", "65536"},
+        {"--port", "-1"},
+        {"--port"},
+        {"--rates-rows", "200001"},
+        {"--seed", "12x"},
+        {"--latency-ms", ""},
+        {"--frobnicate", "1"},
+        {"stray"},
+        {"--feeds", "a", "--write-feeds", "b"},
+        {"--tls-cert", "c.pem"},
+        {"--tls-key", "k.pem"},
     };
     for (const auto& args : bad)
         EXPECT_THROW(ParseDemoOptions(args), EDemoUsage) << args.front();

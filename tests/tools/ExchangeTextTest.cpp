@@ -22,7 +22,7 @@ TEST(ExchangeFailureText, NamesEachCauseInWords) {
         {TExchangeFailure::NoSuchHost, "no such host"},
         {TExchangeFailure::Refused, "connection refused"},
         {TExchangeFailure::Unreachable, "host or network unreachable"},
-        {TExchangeFailure::Unsupported, "unsupported scheme (only http:// is spoken)"},
+        {TExchangeFailure::Unsupported, "unsupported scheme (only http:// and https:// are spoken)"},
         {TExchangeFailure::SendFailed, "connection broke while the request was sent"},
         {TExchangeFailure::Timeout, "time-out after 30004 ms"},
         {TExchangeFailure::Closed, "connection closed before the answer was whole"},

@@ -57,6 +57,20 @@ TEST(KovrinCliRequest, FailedExchangeStillExitsZero) {
     EXPECT_EQ(silent.Out, "{\"ResultCode\": 0, \"ResultString\": \"\", \"Headers\": \"\", \"Body\": \"\"}\n");
 }
 
+TEST(KovrinCliRequest, AnAnswerThatBreaksOffIsNamedAndExitsThree) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send("HTTP/1.0 200 OK\r\nContent-Length: 50\r\n\r\nshort"));
+    server.Enqueue(TScript().Send("HTTP/1.0 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n9\r\ncut"));
+    const TProgramResult counted = Cli({"request", server.Url("/"), "--json", "--timeout", "2000"});
+    EXPECT_EQ(counted.ExitCode, 3);
+    EXPECT_TRUE(counted.Out.ends_with(", \"Failure\": \"connection closed before the answer was whole\"}\n"))
+        << counted.Out;
+    EXPECT_NE(counted.Err.find("connection closed before the answer was whole"), std::string::npos);
+    const TProgramResult chunked = Cli({"request", server.Url("/"), "--timeout", "2000"});
+    EXPECT_EQ(chunked.ExitCode, 3);
+    EXPECT_NE(chunked.Err.find(server.Url("/")), std::string::npos) << chunked.Err;
+}
+
 TEST(KovrinCliRequest, BadArgumentsGiveOneUsageLineAndCode2) {
     const std::vector<std::vector<std::string>> cases = {
         {"request", "http://127.0.0.1:9/", "--bogus"},
@@ -64,6 +78,7 @@ TEST(KovrinCliRequest, BadArgumentsGiveOneUsageLineAndCode2) {
         {"request", "http://127.0.0.1:9/", "--cookie"},
         {"request", "http://127.0.0.1:9/", "--timeout", "soon"},
         {"request", "http://127.0.0.1:9/", "--timeout", "0"},
+        {"request", "http://127.0.0.1:9/", "--cacert", ""},
         {"request", "http://127.0.0.1:9/", "--header", "A: 1", "--header", "B: 2"},
         {"request", "http://127.0.0.1:9/", "http://127.0.0.1:9/again"},
         {"request"},

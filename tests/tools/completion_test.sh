@@ -26,8 +26,9 @@ expect() {
     echo "FAIL: kovrin-cli has no completion"
     failures=$((failures + 1))
 }
-expect "offers feed request guid watch routes history --service --feeds --help --version" "kovrin-cli "
-expect "--service --feeds --help --version" "kovrin-cli --"
+expect "offers feed request guid watch routes history --service --cacert --feeds --help --version" "kovrin-cli "
+expect "--service --cacert --feeds --help --version" "kovrin-cli --"
+expect "offers" "kovrin-cli --cacert ca.pem off"
 expect "offers" "kovrin-cli --service http://127.0.0.1:8765 of"
 expect "offers" "kovrin-cli --service=http://127.0.0.1:8765 of"
 expect "--give-amount --get-amount" "kovrin-cli offers btc wmz --g"
@@ -56,6 +57,20 @@ touch "$folder/feeds-file"
 expect "$folder/feeds-a $folder/feeds-b" "kovrin-cli --feeds $folder/fe"
 expect "$folder/feeds-a $folder/feeds-b" "kovrin-cli offers a b --feeds=$folder/fe"
 rm -rf "$folder"
+
+# Currencies come from the names feed the window keeps: its header line, then the body.
+export XDG_CACHE_HOME
+XDG_CACHE_HOME=$(mktemp -d)
+mkdir "$XDG_CACHE_HOME/kovrin"
+printf 'kovrin-feed 1 names 1 0 0\nbtc;Bitcoin BTC;x\r\nsberbank rub;Сбербанк RUB;x\ntinkoff rub;Тинькофф RUB;x\n' \
+    >"$XDG_CACHE_HOME/kovrin/names.feed"
+expect 'Bitcoin\ BTC' "kovrin-cli offers bi"
+expect "Сбербанк RUB" "kovrin-cli watch --interval 5 btc \"сбер"
+expect "Тинькофф RUB" "kovrin-cli watch \"Bitcoin BTC\" \"Тинькофф R"
+expect 'Bitcoin\ BTC' "kovrin-cli offers --format csv Bitcoin\\ B"
+expect "" "kovrin-cli offers btc wmz x"
+expect "--give-amount --get-amount" "kovrin-cli offers btc \"Сбербанк RUB\" --g"
+rm -rf "$XDG_CACHE_HOME"
 
 if [[ $failures -eq 0 ]]; then
     echo "completion: all cases passed"

@@ -1,6 +1,12 @@
 #include "ui/ErrorBox.h"
 
+#include "ui/Opener.h"
+
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -41,6 +47,22 @@ TEST(ErrorBox, ShowsTheTextUnderTheApplicationTitleInTheInjectedBox) {
     QCoreApplication::setApplicationName(previousName);
     EXPECT_EQ(caption, "Kovrin");
     EXPECT_EQ(text, "Element does not contain a single text node.");
+}
+
+} // namespace
+
+namespace {
+
+TEST(OpenFailureBox, ShowsTheAddressAndItsButtonCopiesIt) {
+    const QString url = QStringLiteral("http://127.0.0.1:8765/click/42");
+    const std::unique_ptr<QMessageBox> box = OpenFailureBox(url);
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_TRUE(box->text().endsWith(url));
+    QGuiApplication::clipboard()->clear();
+    ASSERT_NE(box->defaultButton(), nullptr);
+    EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("Скопировать адрес"));
+    box->defaultButton()->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), url);
 }
 
 } // namespace

@@ -219,13 +219,13 @@ TEST_F(FormMain, FirstStartShowsTheSettingsPageAndEmptyDisabledLists) {
     EXPECT_TRUE(BoxTexts.isEmpty());
 }
 
-TEST_F(FormMain, AmountFieldsTakeAtMostTenDigits) {
+TEST_F(FormMain, AmountFieldsTakeAtMostTenDigitsAndOneSeparator) {
     TFormMain main;
     main.show();
     for (QLineEdit* edit : {main.ButtonedEditSrc, main.ButtonedEditDst}) {
         EXPECT_TRUE(edit->alignment() & Qt::AlignRight);
-        QTest::keyClicks(edit, "1a2.3-4 56789012345");
-        EXPECT_EQ(edit->text(), "1234567890");
+        QTest::keyClicks(edit, "1a2.3-4 56,789012345");
+        EXPECT_EQ(edit->text(), "12.34567890");
     }
 }
 

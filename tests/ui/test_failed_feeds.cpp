@@ -83,8 +83,8 @@ TEST_F(FailedFeeds, AnHttpErrorOrACutBodyChangesNothingButAnEmptyAnswerIsTheServ
     main.ExchangersReceived(Answer(""));
     EXPECT_TRUE(ExchangersTable.empty());
     EXPECT_EQ(ShownOffers(*main.DBGridRates), before.Offers); // the rebuild stops at the empty table
-    EXPECT_EQ(Status(), "Новости не получены: сервер не ответил вовремя. Курсы не получены: HTTP 503 Service "
-                        "Unavailable. Названия валют не получены: сервер оборвал ответ. Показаны курсы от "
+    EXPECT_EQ(Status(), "Новости не получены: сервер не ответил вовремя. Курсы не получены: ошибка сервера "
+                        "(HTTP 503). Названия валют не получены: сервер оборвал ответ. Показаны курсы от "
                         "14:05:09. Без записей: обменники");
 }
 

@@ -3,6 +3,7 @@
 #include "tests/ui/RatesTabFixture.h"
 #include "ui/HistoryPart.h"
 #include "ui/OfferGrid.h"
+#include "ui/RefreshController.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -93,6 +94,8 @@ TEST_F(Keyboard, F5RefreshesOnlyWhileTheButtonIsEnabledAndItsHintCountsDown) {
     EXPECT_EQ(main.BitBtnRefresh->accessibleDescription(), main.BitBtnRefresh->toolTip());
     QTest::keyClick(&main, Qt::Key_F5);
     EXPECT_EQ(clicks.count(), 1);
+    EXPECT_TRUE(main.Refresher().StatusLine().endsWith("Обновление будет доступно через 60 с"))
+        << main.Refresher().StatusLine().toStdString();
     while (!main.BitBtnRefresh->isEnabled()) {
         main.TimerTimer();
     }
@@ -109,22 +112,33 @@ TEST_F(Keyboard, CtrlQClosesTheWindowAsItsCloseBoxDoes) {
     EXPECT_EQ(Stored("Defaults/Tab"), "1");
 }
 
-TEST_F(Keyboard, ARefusedKeystrokeShowsAHintAtTheFieldAndChangesNothingElse) {
+TEST_F(Keyboard, AmountsTakeOneSeparatorRefuseWholeKeysHintAndAreStoredWithAPoint) {
     TFormMain& main = OpenOnRates();
     QLineEdit* field = main.ButtonedEditSrc;
     field->setFocus();
-    QTest::keyClicks(field, "1.5");
-    EXPECT_EQ(field->text(), "15");
+    QTest::keyClicks(field, "0,5");
+    EXPECT_EQ(field->text(), "0,5"); // shown as typed
+    EXPECT_FALSE(QToolTip::isVisible());
+    QTest::keyClicks(field, ".");
+    EXPECT_EQ(field->text(), "0,5");
     EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), "Можно вводить только цифры");
+    EXPECT_EQ(QToolTip::text(), "Можно вводить только цифры и одну запятую или точку");
+    QTest::keyClicks(field, "1");
+    EXPECT_EQ(field->text(), "0,51");
+    // Gone at the next accepted key (the tip fades out on a short timer of its own).
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 1000));
+
+    // A paste that does not fit is refused whole, not cut to fit.
+    main.ButtonedEditDst->insert("12345,6789012");
+    EXPECT_EQ(main.ButtonedEditDst->text(), "");
+    EXPECT_EQ(QToolTip::text(), "Не больше 10 цифр");
+    main.ButtonedEditDst->insert("12345,67890");
+    EXPECT_EQ(main.ButtonedEditDst->text(), "12345,67890");
     QToolTip::hideText();
 
-    QTest::keyClicks(field, "34567890");
-    EXPECT_EQ(field->text(), "1534567890");
-    QTest::keyClicks(field, "1");
-    EXPECT_EQ(field->text(), "1534567890");
-    EXPECT_EQ(QToolTip::text(), "Не больше 10 цифр");
-    QToolTip::hideText();
+    QTest::keyClick(field, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(Stored("Rates/SrcAmount"), "0.51");
+    EXPECT_EQ(Stored("Rates/DstAmount"), "12345.67890");
 }
 
 } // namespace

@@ -218,13 +218,15 @@ TEST_F(LiveRates, AnAlertNotifiesOnCrossingOnceAndAgainAfterFallingEvenWhileHidd
     Main->RatesReceived(Answer("1;usd;eur;1;0.98;1000\n2;usd;eur;1;0.95;50\n"));
     ASSERT_EQ(sink->Shown.size(), 1u);
     EXPECT_EQ(sink->Shown[0].Title, "Kovrin");
-    EXPECT_EQ(sink->Shown[0].Text, "За 1 US Dollar дают 0.98 Euro: обменник Alpha (уровень 0.97)");
+    EXPECT_EQ(sink->Shown[0].Text,
+              "За 1 US Dollar дают 0.98 Euro: обменник Alpha, резерв 1000 Euro (уровень 0.97)");
     Main->RatesReceived(Answer("1;usd;eur;1;0.99;1000\n"));
     EXPECT_EQ(sink->Shown.size(), 1u); // still above: no repeat
     Main->RatesReceived(Answer("1;usd;eur;1;0.9;1000\n"));
     Main->RatesReceived(Answer("2;usd;eur;1;0.975;10\n"));
     ASSERT_EQ(sink->Shown.size(), 2u);
-    EXPECT_EQ(sink->Shown[1].Text, "За 1 US Dollar дают 0.975 Euro: обменник Beta (уровень 0.97)");
+    EXPECT_EQ(sink->Shown[1].Text,
+              "За 1 US Dollar дают 0.975 Euro: обменник Beta, резерв 10 Euro (уровень 0.97)");
     // A failed rates feed is no check.
     Main->RatesReceived(ExchangeOutcome(TExchangeFailure::Refused));
     EXPECT_EQ(sink->Shown.size(), 2u);
@@ -261,8 +263,8 @@ TEST_F(LiveRates, WithoutANotificationServiceOrATrayTheAlertGoesToTheStatusLine)
     Deliver();
     EXPECT_EQ(refusing->Shown.size(), 1u); // every way was tried in turn
     const QString line =
-        "Уведомление в 14:05: За 1 US Dollar дают 0.95 Euro: обменник Beta (уровень 0.9). Курсы "
-        "обновлены в 14:05:09";
+        "Уведомление в 14:05: За 1 US Dollar дают 0.95 Euro: обменник Beta, резерв 50 Euro (уровень 0.9). "
+        "Курсы обновлены в 14:05:09";
     EXPECT_EQ(Main->Refresher().StatusLine(), line);
     EXPECT_EQ(Main->findChild<QLabel*>("LabelStatus")->toolTip(),
               line); // the whole of a line the window is too narrow for

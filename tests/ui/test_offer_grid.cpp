@@ -66,15 +66,18 @@ TEST(DBGridRates, TitleClicksSortAscendingThenReverseAndMoveTheMarker) {
     EXPECT_EQ(grid.TitleHeader().TitleText(static_cast<int>(TOfferField::DstRate)), "Получаете");
 }
 
-TEST(DBGridRates, ASortKeepsTheCurrentOfferCurrent) {
+TEST(DBGridRates, ANewOrderMakesItsFirstRowCurrentAndTheSameOrderKeepsTheRow) {
     TShownGrid shown;
     TDBGridRates& grid = shown.Grid;
     grid.SetCurrentRowNumber(2); // alpha, EID 2
     ClickTitle(grid, TOfferField::DstRate);
-    EXPECT_EQ(grid.CurrentRowNumber(), 3);
+    EXPECT_EQ(grid.CurrentRowNumber(), 1);
     ASSERT_TRUE(grid.CurrentOffer());
-    EXPECT_EQ(grid.CurrentOffer()->EID, 2);
-    EXPECT_TRUE(grid.selectionModel()->isRowSelected(2, {}));
+    EXPECT_EQ(grid.CurrentOffer()->EID, grid.Model().Rows().front().EID);
+    EXPECT_TRUE(grid.selectionModel()->isRowSelected(0, {}));
+    grid.SetCurrentRowNumber(3);
+    grid.SetOrder(grid.Order());
+    EXPECT_EQ(grid.CurrentRowNumber(), 3);
 }
 
 TEST(DBGridRates, CtrlClicksBuildAnOrderAppliedOnlyWhenCtrlIsReleased) {

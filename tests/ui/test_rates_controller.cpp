@@ -142,14 +142,39 @@ TEST_F(RatesTab, ATargetAmountOrdersByLeastGivenAndDeletingItRestoresTheSourceRu
               (std::vector<std::string>{"Gamma 100 90.9091", "Alpha 100 90", "Delta 100 80"}));
 }
 
-TEST_F(RatesTab, AnAmountBeyondThirtyTwoBitsIsComputedButDoesNotChooseTheOrder) {
+TEST_F(RatesTab, DecimalAndLargeAmountsChooseTheOrderFromTheNumberTheOffersAreComputedFor) {
     TFormMain& main = OpenWithPair();
     main.DBGridRates->SetOrder({{TOfferField::Reserve, false}});
     main.ButtonedEditSrc->setText("3000000000");
-    // The offers are computed for it: no reserve covers billions.
+    // The offers are computed for it: no reserve covers billions; and it orders as any amount does.
     EXPECT_TRUE(ShownExchangers(*main.DBGridRates).empty());
-    // The rebuild sets the default order; the amount rule reads the text as 0 and leaves it.
-    EXPECT_EQ(main.DBGridRates->Order(), kSrcAscending);
+    EXPECT_EQ(main.DBGridRates->Order(), kDstDescending);
+    main.DBGridRates->SetOrder({{TOfferField::Reserve, false}});
+    main.ButtonedEditSrc->setText("0,5");
+    EXPECT_EQ(ShownOffers(*main.DBGridRates), (std::vector<std::string>{"Beta 0.5 0.475", "Gamma 0.5 0.4545",
+                                                                        "Alpha 0.5 0.45", "Delta 0.5 0.4"}));
+    EXPECT_EQ(main.DBGridRates->Order(), kDstDescending);
+}
+
+TEST_F(RatesTab, ASavedSourceAmountKeepsTheMostReceivedFirstThroughEveryRefresh) {
+    ConfigWrite(ConfigDoc, "Rates/SrcAmount", "0.5");
+    TFormMain& main = OpenWithPair(); // the first refresh
+    EXPECT_EQ(main.ButtonedEditSrc->text(), QStringLiteral("0.5"));
+    EXPECT_EQ(main.DBGridRates->Order(), kDstDescending);
+    EXPECT_EQ(ShownExchangers(*main.DBGridRates).front(), "Beta");
+    EXPECT_EQ(main.DBGridRates->CurrentRowNumber(), 1);
+    Deliver(); // F5
+    EXPECT_EQ(main.DBGridRates->Order(), kDstDescending);
+    EXPECT_EQ(main.DBGridRates->CurrentOffer()->Exchanger, "Beta");
+
+    // The user's own sort outlives refreshes until an amount sets the order again.
+    main.DBGridRates->SetOrder({{TOfferField::Reserve, true}}, TDBGridRates::TOrderBy::User);
+    Deliver();
+    EXPECT_EQ(main.DBGridRates->Order(), (TSortOrder{{TOfferField::Reserve, true}}));
+    EXPECT_EQ(ShownExchangers(*main.DBGridRates).front(), "Delta");
+    main.ButtonedEditSrc->setText("1");
+    Deliver();
+    EXPECT_EQ(main.DBGridRates->Order(), kDstDescending);
 }
 
 TEST_F(RatesTab, AUsersPickSavesTheCurrencyAtOnceAndKeepsTheDefaultOrder) {

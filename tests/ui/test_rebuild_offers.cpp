@@ -107,6 +107,47 @@ TEST(RebuildOffers, SetsTheDefaultOrderWithItsMarkerOnly) {
     EXPECT_EQ(Eids(grid.Model().Rows()), (std::vector<int>{14, 13, 12, 11}));
 }
 
+TEST(RebuildOffers, AfterAFeedKeepsTheAmountsOrTheUsersOrderAndANewOrderStartsAtTheTop) {
+    TShownGrid shown(std::vector<TOfferRow>{});
+    TDBGridRates& grid = shown.Grid;
+    TFeeds feeds = TFeeds::WithQuotes(4);
+    TQuoteRows quotes;
+    const auto afterFeed = [&] {
+        RebuildOffersAfterFeed(grid, feeds.Rates, feeds.Names, feeds.Exchangers, feeds.Controls, quotes);
+    };
+    afterFeed(); // neither amounts nor the user chose: the default order
+    EXPECT_EQ(grid.Order(), (TSortOrder{kDefaultOrder}));
+    grid.SetCurrentRowNumber(3);
+
+    // Half a unit given: everyone gives 0.5, so only the amounts' order puts the most received first.
+    feeds.Controls.SrcAmountText = "0,5";
+    afterFeed();
+    EXPECT_EQ(grid.Order(), (TSortOrder{{TOfferField::DstRate, true}}));
+    EXPECT_EQ(grid.TitleHeader().Markers(), (TSortOrder{{TOfferField::DstRate, true}}));
+    EXPECT_EQ(Eids(grid.Model().Rows()), (std::vector<int>{14, 13, 12, 11}));
+    EXPECT_EQ(grid.CurrentRowNumber(), 1); // the order changed: the best offer is current
+    EXPECT_EQ(RowTexts(grid, 0).mid(1, 2), (QStringList{"0.5", "0.5"}));
+
+    feeds.Controls.DstAmountText = "2";
+    afterFeed();
+    EXPECT_EQ(grid.Order(), (TSortOrder{kDefaultOrder}));
+
+    // The user's own sort outlives every refresh, and the row the user stands on stays.
+    ClickTitle(grid, TOfferField::Exchanger);
+    ClickTitle(grid, TOfferField::Exchanger);
+    EXPECT_EQ(grid.CurrentRowNumber(), 1);
+    grid.SetCurrentRowNumber(2);
+    afterFeed();
+    EXPECT_EQ(grid.Order(), (TSortOrder{{TOfferField::Exchanger, true}}));
+    EXPECT_EQ(grid.UserOrder(), grid.Order());
+    EXPECT_EQ(grid.CurrentRowNumber(), 2);
+    // Until the program sets an order: then the next refresh follows the amounts again.
+    grid.SetOrder({kDefaultOrder});
+    feeds.Controls.DstAmountText.clear();
+    afterFeed();
+    EXPECT_EQ(grid.Order(), (TSortOrder{{TOfferField::DstRate, true}}));
+}
+
 TEST(RebuildOffers, RefillsWithOneResetAndPaintingRestored) {
     TShownGrid shown(std::vector<TOfferRow>{});
     TDBGridRates& grid = shown.Grid;

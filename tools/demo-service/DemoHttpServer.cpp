@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <netdb.h>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <string>
 #include <sys/resource.h>
@@ -45,10 +47,12 @@ void Address(const sockaddr_storage& Storage, socklen_t Size, std::string& Ip, i
     }
 }
 
-// One connection as the library's stream, with the bounds of TDemoServerLimits on what a request may send.
+// One connection as the library's stream, with the bounds of TDemoServerLimits on what a request may send;
+// over TLS when Ssl is set (the socket then blocks, each call bounded by the socket's own time-outs).
 class TBoundedStream final : public httplib::Stream {
   public:
-    TBoundedStream(int Socket, const TDemoServerLimits& Limits) : FSocket(Socket), FLimits(Limits) {}
+    TBoundedStream(int Socket, const TDemoServerLimits& Limits, SSL* Ssl = nullptr)
+        : FSocket(Socket), FLimits(Limits), FSsl(Ssl) {}
 
     // Starts the next request: a new time limit for its bytes and a new count of its head.
     void StartRequest() {
@@ -61,10 +65,10 @@ class TBoundedStream final : public httplib::Stream {
 
     // True when bytes of a next request are waiting or arrive within Wait.
     bool NextRequestArrives(std::chrono::milliseconds Wait) {
-        return FPos < FBuffer.size() || WaitFor(FSocket, POLLIN, TSteady::now() + Wait);
+        return Buffered() || WaitFor(FSocket, POLLIN, TSteady::now() + Wait);
     }
 
-    bool is_readable() const override { return FPos < FBuffer.size() || WaitFor(FSocket, POLLIN, ReadEnd()); }
+    bool is_readable() const override { return Buffered() || WaitFor(FSocket, POLLIN, ReadEnd()); }
     bool is_writable() const override {
         return WaitFor(FSocket, POLLOUT, TSteady::now() + FLimits.WriteTimeout);
     }
@@ -86,6 +90,10 @@ class TBoundedStream final : public httplib::Stream {
     ssize_t write(const char* Ptr, size_t Size) override {
         if (!is_writable())
             return -1;
+        if (FSsl != nullptr) {
+            std::size_t written = 0;
+            return SSL_write_ex(FSsl, Ptr, Size, &written) == 1 ? static_cast<ssize_t>(written) : -1;
+        }
         return HandleEINTR([&] { return ::send(FSocket, Ptr, Size, MSG_NOSIGNAL | MSG_DONTWAIT); });
     }
 
@@ -104,6 +112,9 @@ class TBoundedStream final : public httplib::Stream {
     socket_t socket() const override { return FSocket; }
 
   private:
+    // Request bytes already here: in our buffer, or decrypted and waiting inside the TLS layer.
+    bool Buffered() const { return FPos < FBuffer.size() || (FSsl != nullptr && SSL_pending(FSsl) > 0); }
+
     TSteady::time_point ReadEnd() const { return std::min(TSteady::now() + FLimits.ReadTimeout, FDeadline); }
 
     // Receives more request bytes: the count, 0 when the client closed, -1 when the wait failed or the
@@ -112,8 +123,18 @@ class TBoundedStream final : public httplib::Stream {
         FBuffer.resize(kBufferSize);
         FPos = 0;
         ssize_t got = -1;
-        if (WaitFor(FSocket, POLLIN, ReadEnd()))
+        if (FSsl != nullptr) {
+            std::size_t read = 0;
+            if (SSL_pending(FSsl) > 0 || WaitFor(FSocket, POLLIN, ReadEnd())) {
+                if (SSL_read_ex(FSsl, FBuffer.data(), FBuffer.size(), &read) == 1)
+                    got = static_cast<ssize_t>(read);
+                else if (SSL_get_error(FSsl, 0) == SSL_ERROR_ZERO_RETURN)
+                    got = 0;
+                ERR_clear_error();
+            }
+        } else if (WaitFor(FSocket, POLLIN, ReadEnd())) {
             got = HandleEINTR([&] { return ::recv(FSocket, FBuffer.data(), FBuffer.size(), MSG_DONTWAIT); });
+        }
         FBuffer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
         return got;
     }
@@ -137,6 +158,7 @@ class TBoundedStream final : public httplib::Stream {
     static constexpr std::size_t kBufferSize = 16384;
     int FSocket;
     const TDemoServerLimits& FLimits;
+    SSL* FSsl;
     std::string FBuffer;
     std::size_t FPos = 0;
     TSteady::time_point FDeadline = TSteady::now();
@@ -183,6 +205,27 @@ TDemoHttpServer::~TDemoHttpServer() {
     const int listener = svr_sock_.exchange(INVALID_SOCKET);
     if (listener != INVALID_SOCKET)
         ::close(listener);
+    SSL_CTX_free(FTls);
+}
+
+bool TDemoHttpServer::UseTls(const std::string& CertFile, const std::string& KeyFile, std::string& Error) {
+    SSL_CTX* context = SSL_CTX_new(TLS_server_method());
+    const bool loaded = context != nullptr && SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION) == 1 &&
+                        SSL_CTX_use_certificate_chain_file(context, CertFile.c_str()) == 1 &&
+                        SSL_CTX_use_PrivateKey_file(context, KeyFile.c_str(), SSL_FILETYPE_PEM) == 1 &&
+                        SSL_CTX_check_private_key(context) == 1;
+    if (!loaded) {
+        const unsigned long code = ERR_get_error();
+        const char* reason = code != 0 ? ERR_reason_error_string(code) : nullptr;
+        Error = "cannot use " + CertFile + " and " + KeyFile +
+                (reason != nullptr ? std::string(": ") + reason : "");
+        ERR_clear_error();
+        SSL_CTX_free(context);
+        return false;
+    }
+    SSL_CTX_free(FTls);
+    FTls = context;
+    return true;
 }
 
 int TDemoHttpServer::Bind(const std::string& Host, int Port) {
@@ -263,9 +306,26 @@ template <typename TWait> bool TDemoHttpServer::WaitIdle(int Socket, TWait&& Wai
 }
 
 void TDemoHttpServer::ServeConnection(int Socket) {
+    SSL* ssl = nullptr;
+    if (FTls != nullptr) {
+        // A blocking socket for TLS, each call bounded: a client that stalls mid-record cannot hold a thread.
+        const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::max(FLimits.ReadTimeout, FLimits.WriteTimeout));
+        const timeval bound{static_cast<time_t>(wait.count() / 1000000),
+                            static_cast<suseconds_t>(wait.count() % 1000000)};
+        ::setsockopt(Socket, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
+        ::setsockopt(Socket, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof bound);
+        ssl = SSL_new(FTls);
+        if (ssl == nullptr || SSL_set_fd(ssl, Socket) != 1 || SSL_accept(ssl) != 1) {
+            ERR_clear_error();
+            SSL_free(ssl);
+            Release(Socket);
+            return;
+        }
+    }
     try {
         CloseAfterAnswer = false;
-        TBoundedStream stream(Socket, FLimits);
+        TBoundedStream stream(Socket, FLimits, ssl);
         for (std::size_t served = 0; served < FLimits.KeepAliveMaxCount; ++served) {
             // The first request's time runs from the accept, so a client that sends nothing is bounded
             // as one that trickles.
@@ -286,6 +346,10 @@ void TDemoHttpServer::ServeConnection(int Socket) {
         }
     } catch (...) {
         // The library answers a throwing handler itself; anything else only ends this connection.
+    }
+    if (ssl != nullptr) {
+        SSL_shutdown(ssl);
+        SSL_free(ssl);
     }
     Release(Socket);
 }

@@ -18,6 +18,8 @@
 #include <set>
 #include <string>
 
+struct ssl_ctx_st;
+
 struct TDemoServerLimits {
     int Backlog = 1024;                               // connections waiting to be accepted
     std::size_t MaxConnections = 1000;                // served at once; further ones wait to be accepted
@@ -34,6 +36,10 @@ class TDemoHttpServer final : public httplib::Server {
   public:
     explicit TDemoHttpServer(TDemoServerLimits Limits = {});
     ~TDemoHttpServer() override;
+
+    // Serves https from now on, with the certificate chain in CertFile and its key in KeyFile (PEM). False,
+    // with Error saying why, when they cannot be loaded or do not match. Never throws but for memory.
+    bool UseTls(const std::string& CertFile, const std::string& KeyFile, std::string& Error);
 
     // Binds Host and Port (0: any free port) and listens with the deep backlog at once, so that a crowd
     // connecting before Serve runs is queued too. The port, or -1 when it cannot be bound. Never throws.
@@ -59,4 +65,5 @@ class TDemoHttpServer final : public httplib::Server {
     bool FStopping = false;
     std::set<int> FConnections; // sockets being served
     std::set<int> FIdle;        // those of them waiting for a request, which may be dropped
+    ssl_ctx_st* FTls = nullptr; // set: every connection speaks TLS
 };

@@ -9,8 +9,8 @@
 namespace {
 
 // The options that take a value; every other word starting with "-" but --help, -h and --version is unknown.
-constexpr std::string_view kValueOptions[] = {"--bind",       "--port",        "--seed",
-                                              "--rates-rows", "--latency-ms",  "--fault",
+constexpr std::string_view kValueOptions[] = {"--bind",       "--port",        "--seed",      "--rates-rows",
+                                              "--latency-ms", "--fault",       "--tls-cert",  "--tls-key",
                                               "--feeds",      "--write-feeds", "--trickle-ms"};
 
 std::uint64_t ReadNumber(std::string_view option, std::string_view text, std::uint64_t most) {
@@ -30,6 +30,7 @@ std::string DemoUsage() {
            "                           [--fault SPEC]... [--trickle-ms N] [--drift] [--feeds DIR | "
            "--write-feeds "
            "DIR]\n"
+           "                           [--tls-cert FILE --tls-key FILE]\n"
            "  --bind ADDR        address to listen on (default 127.0.0.1)\n"
            "  --port N           port to listen on, 0 for any free one (default 8765)\n"
            "  --seed N           seed of the generated data (default " +
@@ -52,6 +53,8 @@ std::string DemoUsage() {
            "  --feeds DIR        serve news.txt, rates.txt, names.txt, exchangers.txt from DIR (read per "
            "request)\n"
            "  --write-feeds DIR  write the generated four files into DIR and exit\n"
+           "  --tls-cert FILE    with --tls-key: serve https, with this certificate chain (PEM)\n"
+           "  --tls-key FILE     the certificate's private key (PEM)\n"
            "  --help             this text\n"
            "  --version          the version\n";
 }
@@ -105,11 +108,17 @@ TDemoOptions ParseDemoOptions(const std::vector<std::string_view>& Args) {
             options.FeedsDir = std::string(value);
         } else if (option == "--write-feeds") {
             options.WriteDir = std::string(value);
+        } else if (option == "--tls-cert" || option == "--tls-key") {
+            if (value.empty())
+                throw EDemoUsage(std::string(option) + " needs a file");
+            (option == "--tls-cert" ? options.TlsCert : options.TlsKey) = std::string(value);
         } else {
             throw EDemoUsage("unknown option " + std::string(option));
         }
     }
     if (options.FeedsDir && options.WriteDir)
         throw EDemoUsage("--feeds and --write-feeds cannot be used together");
+    if (options.TlsCert.empty() != options.TlsKey.empty())
+        throw EDemoUsage("--tls-cert and --tls-key go together");
     return options;
 }

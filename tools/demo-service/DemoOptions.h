@@ -23,6 +23,8 @@ struct TDemoOptions {
     TDemoFaultPlan Faults;               // how POST /callback misbehaves at start (see DemoFaults.h)
     int TrickleMs = 200;                 // pause before each byte in the trickle mode
     bool Drift = false;                  // quotes move a little with every rates request
+    std::string TlsCert;                 // with TlsKey: serve https with this certificate chain (PEM)
+    std::string TlsKey;                  // the certificate's private key (PEM)
     bool Help = false;
     bool Version = false;
 };

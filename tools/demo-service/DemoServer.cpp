@@ -259,6 +259,9 @@ TDemoServer::~TDemoServer() = default;
 
 int TDemoServer::Bind() {
     const auto& options = FImpl->Options;
+    if (std::string error;
+        !options.TlsCert.empty() && !FImpl->Server.UseTls(options.TlsCert, options.TlsKey, error))
+        throw std::runtime_error(error);
     const int port = FImpl->Server.Bind(options.Bind, options.Port);
     if (port <= 0)
         throw std::runtime_error("cannot listen on " + DemoServiceUrl(options.Bind, options.Port));
@@ -275,9 +278,9 @@ void TDemoServer::Stop() {
     FImpl->Server.Stop();
 }
 
-std::string DemoServiceUrl(const std::string& Bind, int Port) {
+std::string DemoServiceUrl(const std::string& Bind, int Port, bool Tls) {
     const bool v6 = Bind.find(':') != std::string::npos;
-    return "http://" + (v6 ? "[" + Bind + "]" : Bind) + ":" + std::to_string(Port);
+    return (Tls ? "https://" : "http://") + (v6 ? "[" + Bind + "]" : Bind) + ":" + std::to_string(Port);
 }
 
 std::string DemoClickPage(const std::string& Id, const std::string& Name) {

@@ -19,7 +19,7 @@ class TDemoServer final {
     TDemoServer& operator=(const TDemoServer&) = delete;
 
     // Binds the listening socket and gives the port (the chosen one when Options.Port is 0). Throws
-    // std::runtime_error when the address cannot be bound.
+    // std::runtime_error when the address cannot be bound or the TLS certificate and key cannot be used.
     int Bind();
     // Serves on the bound socket until Stop(); false when serving failed.
     bool Serve();
@@ -31,8 +31,8 @@ class TDemoServer final {
     std::unique_ptr<TImpl> FImpl;
 };
 
-// "http://ADDR:PORT", with brackets around an IPv6 address.
-std::string DemoServiceUrl(const std::string& Bind, int Port);
+// "http://ADDR:PORT" ("https://" when Tls), with brackets around an IPv6 address.
+std::string DemoServiceUrl(const std::string& Bind, int Port, bool Tls = false);
 
 // The page of one exchanger, HTML with the name escaped.
 std::string DemoClickPage(const std::string& Id, const std::string& Name);

@@ -46,7 +46,7 @@ int Serve(const TDemoOptions& options) {
 
     TDemoServer server(options);
     const int port = server.Bind();
-    std::cout << "listening on " << DemoServiceUrl(options.Bind, port) << std::endl;
+    std::cout << "listening on " << DemoServiceUrl(options.Bind, port, !options.TlsCert.empty()) << std::endl;
 
     std::atomic<bool> served{false};
     std::thread stopper([&] {

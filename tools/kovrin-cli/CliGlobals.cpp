@@ -4,7 +4,7 @@
 #include "engine/Protocol.h"
 
 bool IsGlobalOption(std::string_view Arg) {
-    for (const std::string_view name : {"--service", "--feeds"})
+    for (const std::string_view name : {"--service", "--feeds", "--cacert"})
         if (Arg == name ||
             (Arg.size() > name.size() && Arg.substr(0, name.size()) == name && Arg[name.size()] == '='))
             return true;
@@ -22,6 +22,13 @@ bool TakeGlobalOption(TArgReader& Args, TFeedSource& Source) {
         Source.ServiceBase = std::move(url);
         return true;
     }
+    if (Args.IsOption("--cacert")) {
+        std::string file = Args.Value();
+        if (file.empty())
+            throw EUsage("--cacert needs a file");
+        Source.CaFile = std::move(file);
+        return true;
+    }
     if (Args.IsOption("--feeds")) {
         std::string dir = Args.Value();
         if (dir.empty())
@@ -33,7 +40,7 @@ bool TakeGlobalOption(TArgReader& Args, TFeedSource& Source) {
 }
 
 TFeedSource DefaultFeedSource() {
-    return TFeedSource{ServiceBase, std::nullopt};
+    return TFeedSource{ServiceBase, std::nullopt, {}};
 }
 
 std::string FeedExitCodesHelp(std::string_view Failed) {

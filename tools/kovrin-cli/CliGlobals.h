@@ -1,5 +1,6 @@
 #pragma once
-// The options every feed command takes, before or after the command name: --service URL and --feeds DIR.
+// The options every feed command takes, before or after the command name: --service URL, --cacert FILE and
+// --feeds DIR.
 
 #include "tools/kovrin-cli/Args.h"
 #include "tools/kovrin-cli/FeedFetch.h"
@@ -12,6 +13,7 @@
 // Help lines for the two options, indented like a command's own.
 inline constexpr const char* kGlobalOptionsHelp =
     "  --service URL        scheme and host of the rates service (default: the build's service)\n"
+    "  --cacert FILE        check an https service against this CA only (default: the system's)\n"
     "  --feeds DIR          read news.txt, rates.txt, names.txt and exchangers.txt from DIR instead\n";
 
 // The exit codes of a command that reads the feeds, for its --help. Failed is put before what else exit code
@@ -21,8 +23,8 @@ std::string FeedExitCodesHelp(std::string_view Failed = {});
 // True when Name is one of the global options (what main moves from before the command to after it).
 bool IsGlobalOption(std::string_view Arg);
 
-// When the next argument is --service or --feeds, consumes it with its value into Source and returns true.
-// Throws EUsage when the value is missing or empty.
+// When the next argument is --service, --cacert or --feeds, consumes it with its value into Source and
+// returns true. Throws EUsage when the value is missing or empty.
 bool TakeGlobalOption(TArgReader& Args, TFeedSource& Source);
 
 // The two currencies of a command (GIVE and GET) from its plain words. Throws EUsage for any other count.

@@ -11,7 +11,8 @@ std::string ExchangeFailureText(const TOData& Output, std::int64_t ElapsedMs) {
     case TExchangeFailure::Unreachable:
         return "host or network unreachable";
     case TExchangeFailure::Unsupported:
-        return "unsupported scheme (only http:// is spoken)";
+        return Output.FailureDetail.empty() ? "unsupported scheme (only http:// and https:// are spoken)"
+                                            : "unsupported " + Output.FailureDetail;
     case TExchangeFailure::SendFailed:
         return "connection broke while the request was sent";
     case TExchangeFailure::Timeout:
@@ -20,6 +21,16 @@ std::string ExchangeFailureText(const TOData& Output, std::int64_t ElapsedMs) {
         return "connection closed before the answer was whole";
     case TExchangeFailure::TooLarge:
         return "answer too large";
+    case TExchangeFailure::Certificate:
+        return "certificate not trusted: " + Output.FailureDetail;
+    case TExchangeFailure::Handshake:
+        return Output.FailureDetail.empty() ? "TLS handshake failed" : "TLS " + Output.FailureDetail;
+    case TExchangeFailure::Downgrade:
+        return "redirect from https to http refused";
+    case TExchangeFailure::ProxyRefused:
+        return "proxy refused: " + Output.FailureDetail;
+    case TExchangeFailure::ProxyUnreachable:
+        return "proxy unreachable";
     case TExchangeFailure::Malformed:
         return "answer damaged (its framing is broken)";
     case TExchangeFailure::None:

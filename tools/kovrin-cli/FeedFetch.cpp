@@ -13,7 +13,7 @@ std::string FeedFilePath(const std::string& dir, std::string_view feed) {
     return dir + "/" + std::string(feed) + ".txt";
 }
 
-std::vector<TSharedText> FetchFromService(const std::string& base,
+std::vector<TSharedText> FetchFromService(const TFeedSource& source,
                                           const std::vector<std::string_view>& feeds) {
     // The completions run on this thread, which stands in for a UI thread.
     TPumpedDispatcher completions;
@@ -22,7 +22,9 @@ std::vector<TSharedText> FetchFromService(const std::string& base,
     {
         TThreadCtrl control(completions.Dispatcher());
         for (std::size_t i = 0; i < feeds.size(); ++i) {
-            AddExchangeJob(control, MakeFeedRequest(base, feeds[i], GetAppGuid()),
+            TIData input = MakeFeedRequest(source.ServiceBase, feeds[i], GetAppGuid());
+            input.CaFile = source.CaFile;
+            AddExchangeJob(control, std::move(input),
                            [&completed, &done = records[i]](TExchangeRecords& Records) {
                                done = std::move(Records);
                                ++completed;
@@ -48,7 +50,7 @@ std::vector<TSharedText> FetchFromService(const std::string& base,
 
 std::vector<TSharedText> FetchFeeds(const TFeedSource& Source, const std::vector<std::string_view>& Feeds) {
     if (!Source.FeedsDir)
-        return FetchFromService(Source.ServiceBase, Feeds);
+        return FetchFromService(Source, Feeds);
     std::vector<TSharedText> bodies;
     for (const auto feed : Feeds) {
         const std::string path = FeedFilePath(*Source.FeedsDir, feed);

@@ -14,6 +14,7 @@
 struct TFeedSource {
     std::string ServiceBase;             // scheme and host of the service, no trailing slash
     std::optional<std::string> FeedsDir; // when set: DIR/news.txt, DIR/rates.txt, ... instead of the service
+    std::string CaFile; // the one CA an https service is checked against; empty: the system's
 };
 
 // A feed that could not be had; what() is the whole message, e.g. could not fetch feed "rates" from URL:

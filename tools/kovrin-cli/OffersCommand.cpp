@@ -15,7 +15,8 @@ namespace {
 void OffersHelp(std::ostream& Out) {
     Out << "Fetches rates, names and exchangers (side by side) and prints the offers for the pair GIVE -> "
            "GET.\n"
-           "GIVE and GET are display names as the names feed writes them, or currency codes.\n"
+           "GIVE and GET are display names or currency codes, also without letter case, or the last word of\n"
+           "a display name when only one currency has it (\"BTC\").\n"
            "  --give-amount DIGITS the amount you give (1 to 10 digits): offers must cover it, most received "
            "first\n"
            "  --get-amount DIGITS  the amount you get (1 to 10 digits): least given first\n"

@@ -2,6 +2,7 @@
 // The offers for a pair of currencies named on the command line, in the order the rates tab shows them.
 
 #include "engine/Offers.h"
+#include "tools/kovrin-cli/CurrencyNames.h"
 
 #include <optional>
 #include <stdexcept>
@@ -9,17 +10,15 @@
 #include <string_view>
 #include <vector>
 
-// A currency that is neither a display name nor a code of the names feed; what() names it.
+// A currency the names feed does not have, or a name that fits several (see MatchCurrency); what() says
+// which.
 class EUnknownCurrency : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
-// The display name Text stands for: Text itself when some names row carries it as display name, else the
-// display name of the last row whose code equals Text; nullopt when neither. Never throws.
-std::optional<std::string> CurrencyDisplayName(const TStringMatrix& Names, std::string_view Text);
-
-// What the command asks for: the two currencies (display names or codes) and the amount texts ("" for none).
+// What the command asks for: the two currencies (as MatchCurrency finds them) and the amount texts ("" for
+// none).
 struct TOffersQuery {
     std::string Give;
     std::string Get;

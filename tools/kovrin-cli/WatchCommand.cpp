@@ -75,9 +75,13 @@ void WatchHelp(std::ostream& Out) {
     Out << "Polls the service every SECONDS (the four feeds, as the window refreshes) and prints the best "
            "offer "
            "for\n"
-           "GIVE -> GET (the highest rate, got per one given; ties go to the earlier rates row) whenever it "
-           "differs\n"
-           "from the last line printed. GIVE and GET are display names or currency codes.\n"
+           "GIVE -> GET (the highest rate, got per one given, among offers with a reserve above 0; ties go "
+           "to "
+           "the\n"
+           "earlier rates row) whenever it differs from the last line printed. GIVE and GET are found as "
+           "for\n"
+           "offers: display names or codes, also without letter case, or a ticker one currency has "
+           "(\"BTC\").\n"
            "  --interval SECONDS   time between polls, at least 1 (default 60)\n"
            "  --count N            stop after N polls\n"
            "  --above RATE         exit 0 after the first poll whose best rate is at least RATE\n"
@@ -135,10 +139,12 @@ std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOption
                                    THistoryStore* Store, std::int64_t AtMs, int& Exit) {
     auto bodies = FetchFeeds(Source, {kFeedNews, kFeedRates, kFeedNames, kFeedExchangers});
     const TStringMatrix names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[2]));
-    const std::optional<std::string> give = CurrencyDisplayName(names, Options.Give);
-    const std::optional<std::string> get = CurrencyDisplayName(names, Options.Get);
-    if (!give || !get) {
-        std::cerr << "kovrin-cli: unknown currency \"" << (give ? Options.Get : Options.Give) << "\"\n";
+    const TCurrencyMatch give = MatchCurrency(names, Options.Give);
+    const TCurrencyMatch get = MatchCurrency(names, Options.Get);
+    if (!give.Name || !get.Name) {
+        std::cerr << "kovrin-cli: "
+                  << (give.Name ? CurrencyProblem(get, Options.Get) : CurrencyProblem(give, Options.Give))
+                  << "\n";
         Exit = kExitFailed;
         return std::nullopt;
     }
@@ -147,11 +153,11 @@ std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOption
     if (Store != nullptr) {
         // The history knows the pair by its display names, as the window chooses it.
         TWatchOptions named = Options;
-        named.Give = *give;
-        named.Get = *get;
+        named.Give = *give.Name;
+        named.Get = *get.Name;
         RecordPoll(*Store, rates, names, exchangers, named, AtMs);
     }
-    return BestOfferFor(rates, names, exchangers, *give, *get);
+    return BestOfferFor(rates, names, exchangers, *give.Name, *get.Name);
 }
 
 int RunWatch(const std::vector<std::string>& Args) {

@@ -1,7 +1,24 @@
-# Bash completion for kovrin-cli: commands, options, --format values, feed names, and folders for --feeds.
+# Bash completion for kovrin-cli: commands, options, --format values, feed names, folders for --feeds, and the
+# currencies of offers and watch, from the names feed the window keeps.
 # Installed as share/bash-completion/completions/kovrin-cli, where bash-completion loads it on first use; it
 # needs nothing from bash-completion itself.
 # shellcheck shell=bash
+
+# The display names of the kept names feed that start with $1 (letter case aside), one a line, escaped for the
+# command line unless $2 says the word is inside quotes. The kept file is a header line, then the feed's body.
+_kovrin_cli_currencies() {
+    local file=${XDG_CACHE_HOME:-$HOME/.cache}/kovrin/names.feed prefix=${1,,} quoted=$2 name
+    [[ -f $file && -r $file ]] || return 0
+    while IFS=';' read -r _ name _; do
+        name=${name%$'\r'}
+        [[ -n $name && ${name,,} == "$prefix"* ]] || continue
+        if [[ -n $quoted ]]; then
+            printf '%s\n' "$name"
+        else
+            printf '%q\n' "$name"
+        fi
+    done < <(tail -n +2 -- "$file") | sort -u
+}
 
 _kovrin_cli() {
     # The words up to the cursor, split at blanks only: bash's own COMP_WORDS are also split at "=" and ":",
@@ -20,11 +37,11 @@ _kovrin_cli() {
         cur=${cur#*=}
     fi
 
-    # The command is the first word that is neither an option nor the value of --service or --feeds.
+    # The command is the first word that is neither an option nor the value of --service, --cacert or --feeds.
     local command='' i=1
     while ((i < ${#words[@]} - 1)); do
         case ${words[i]} in
-        --service | --feeds) ((i += 2)) ;;
+        --service | --cacert | --feeds) ((i += 2)) ;;
         -*) ((i += 1)) ;;
         *)
             command=${words[i]}
@@ -38,6 +55,11 @@ _kovrin_cli() {
     --feeds)
         compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+        return
+        ;;
+    --cacert)
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return
         ;;
     --format)
@@ -65,14 +87,61 @@ _kovrin_cli() {
         ;;
     esac
 
+    # GIVE and GET: the first two words after offers or watch that are neither options nor their values. A
+    # name with blanks spans several of our words: inside quotes, or with each blank escaped.
+    if [[ $command == offers || $command == watch ]]; then
+        local word kind='' text='' skip='' open='' given=0
+        for word in "${words[@]:i+1}"; do
+            if [[ -n $open ]]; then
+                text+=" $word"
+                if [[ $open == "\\" ]]; then
+                    [[ $word == *"\\" ]] || open=''
+                elif [[ $word == *"$open" ]]; then
+                    open=''
+                fi
+                continue
+            fi
+            text=$word
+            if [[ -n $skip ]]; then
+                kind=value
+                skip=''
+            elif [[ $word == -*=* || $word == --help ]]; then
+                kind=option
+            elif [[ $word == -* ]]; then
+                kind=option
+                skip=1
+            else
+                kind=currency
+                ((given += 1))
+            fi
+            if [[ $word == [\"\']* ]]; then
+                open=${word:0:1}
+                [[ ${#word} -gt 1 && $word == *"$open" ]] && open=''
+            elif [[ $word == *"\\" ]]; then
+                open="\\"
+            fi
+        done
+        if [[ $kind == currency ]] && ((given <= 2)); then
+            local quoted=''
+            if [[ $text == [\"\']* ]]; then
+                quoted=1
+                text=${text:1}
+            else
+                text=${text//'\ '/ }
+            fi
+            mapfile -t COMPREPLY < <(_kovrin_cli_currencies "$text" "$quoted")
+            return
+        fi
+    fi
+
     case $command in
-    "") offer="offers feed request guid watch routes history --service --feeds --help --version" ;;
-    offers) offer="--give-amount --get-amount --format --service --feeds --help" ;;
-    routes) offer="--give-amount --get-amount --top --legs --format --service --feeds --help" ;;
-    watch) offer="--interval --count --above --below --format --no-record --service --feeds --help" ;;
+    "") offer="offers feed request guid watch routes history --service --cacert --feeds --help --version" ;;
+    offers) offer="--give-amount --get-amount --format --service --cacert --feeds --help" ;;
+    routes) offer="--give-amount --get-amount --top --legs --format --service --cacert --feeds --help" ;;
+    watch) offer="--interval --count --above --below --format --no-record --service --cacert --feeds --help" ;;
     history) offer="--since --format --help" ;;
     feed)
-        offer="--format --service --feeds --help"
+        offer="--format --service --cacert --feeds --help"
         local word named=''
         for word in "${words[@]:i+1:${#words[@]}-i-2}"; do
             case $word in news | rates | names | exchangers) named=1 ;; esac
@@ -81,7 +150,7 @@ _kovrin_cli() {
             offer+=" news rates names exchangers"
         fi
         ;;
-    request) offer="--get --post --cookie --header --user-agent --timeout --include --json --help" ;;
+    request) offer="--get --post --cookie --header --user-agent --timeout --cacert --include --json --help" ;;
     guid) offer="--help" ;;
     esac
     mapfile -t COMPREPLY < <(compgen -W "$offer" -- "$cur")

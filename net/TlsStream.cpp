@@ -1,0 +1,191 @@
+#include "net/TlsStream.h"
+
+#include <arpa/inet.h>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+#include <poll.h>
+
+namespace {
+
+struct TContextFree {
+    void operator()(SSL_CTX* Context) const { SSL_CTX_free(Context); }
+};
+
+// One client context per CA file ("" for the system's store), made once: loading a store costs more than a
+// handshake. A context is safe to share between threads once made.
+SSL_CTX* ClientContext(const std::string& CaFile, std::string& Error) {
+    static std::mutex lock;
+    static std::map<std::string, std::unique_ptr<SSL_CTX, TContextFree>> contexts;
+    const std::lock_guard<std::mutex> guard(lock);
+    if (const auto found = contexts.find(CaFile); found != contexts.end())
+        return found->second.get();
+    std::unique_ptr<SSL_CTX, TContextFree> context(SSL_CTX_new(TLS_client_method()));
+    if (!context) {
+        Error = "no TLS context";
+        return nullptr;
+    }
+    SSL_CTX_set_min_proto_version(context.get(), TLS1_2_VERSION);
+    SSL_CTX_set_verify(context.get(), SSL_VERIFY_PEER, nullptr);
+    // A close without close_notify is judged by the body's framing, as over plain HTTP.
+    SSL_CTX_set_options(context.get(), SSL_OP_IGNORE_UNEXPECTED_EOF);
+    SSL_CTX_set_mode(context.get(), SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+    const int loaded = CaFile.empty() ? SSL_CTX_set_default_verify_paths(context.get())
+                                      : SSL_CTX_load_verify_locations(context.get(), CaFile.c_str(), nullptr);
+    if (loaded != 1) {
+        ERR_clear_error();
+        // Not kept: the file may be put right before the next exchange.
+        Error = CaFile.empty() ? "the system's CA store cannot be read" : "CA file cannot be read: " + CaFile;
+        return nullptr;
+    }
+    return contexts.emplace(CaFile, std::move(context)).first->second.get();
+}
+
+std::string VerifyReason(long Result) {
+    switch (Result) {
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+        return "unknown issuer";
+    case X509_V_ERR_HOSTNAME_MISMATCH:
+    case X509_V_ERR_IP_ADDRESS_MISMATCH:
+        return "name mismatch";
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+        return "expired";
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+        return "not yet valid";
+    default:
+        return X509_verify_cert_error_string(Result);
+    }
+}
+
+bool IsIpLiteral(const std::string& Host) {
+    unsigned char address[16];
+    return inet_pton(AF_INET, Host.c_str(), address) == 1 || inet_pton(AF_INET6, Host.c_str(), address) == 1;
+}
+
+} // namespace
+
+TTlsStream::~TTlsStream() {
+    if (FSsl != nullptr)
+        SSL_free(FSsl);
+}
+
+bool TTlsStream::WaitAfter(int Result, int TimeoutMs, TClock::time_point Deadline) {
+    const int error = SSL_get_error(FSsl, Result);
+    short events = 0;
+    if (error == SSL_ERROR_WANT_READ)
+        events = POLLIN;
+    else if (error == SSL_ERROR_WANT_WRITE)
+        events = POLLOUT;
+    if (events == 0) {
+        FLastFailure = TExchangeFailure::Closed;
+        ERR_clear_error();
+        return false;
+    }
+    if (!WaitReady(FSocket.Handle(), events, TimeoutMs, Deadline)) {
+        FLastFailure = TExchangeFailure::Timeout;
+        return false;
+    }
+    return true;
+}
+
+bool TTlsStream::Handshake(const std::string& Host, const std::string& CaFile, int TimeoutMs,
+                           TClock::time_point Deadline) {
+    FReason.clear();
+    FLastFailure = TExchangeFailure::Certificate;
+    SSL_CTX* context = ClientContext(CaFile, FReason);
+    if (context == nullptr)
+        return false;
+    FSsl = SSL_new(context);
+    FLastFailure = TExchangeFailure::Handshake;
+    if (FSsl == nullptr || SSL_set_fd(FSsl, FSocket.Handle()) != 1) {
+        FReason = "handshake failed";
+        return false;
+    }
+    // An address is checked against the certificate's IP entries and is never sent as a server name.
+    const bool named =
+        IsIpLiteral(Host)
+            ? X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(FSsl), Host.c_str()) == 1
+            : SSL_set_tlsext_host_name(FSsl, Host.c_str()) == 1 && SSL_set1_host(FSsl, Host.c_str()) == 1;
+    if (!named) {
+        FReason = "handshake failed";
+        return false;
+    }
+    SSL_set_connect_state(FSsl);
+    for (;;) {
+        ERR_clear_error();
+        const int result = SSL_do_handshake(FSsl);
+        if (result == 1)
+            break;
+        const long verified = SSL_get_verify_result(FSsl);
+        if (verified != X509_V_OK) {
+            FLastFailure = TExchangeFailure::Certificate;
+            FReason = VerifyReason(verified);
+            ERR_clear_error();
+            return false;
+        }
+        const int error = SSL_get_error(FSsl, result);
+        if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE) {
+            const unsigned long code = ERR_peek_error();
+            const char* reason = code != 0 ? ERR_reason_error_string(code) : nullptr;
+            FReason = reason != nullptr ? std::string("handshake failed: ") + reason : "handshake failed";
+            FLastFailure = TExchangeFailure::Handshake;
+            ERR_clear_error();
+            return false;
+        }
+        if (!WaitAfter(result, TimeoutMs, Deadline))
+            return false;
+    }
+    FLastFailure = TExchangeFailure::None;
+    return true;
+}
+
+bool TTlsStream::SendAll(std::string_view Data, int TimeoutMs, TClock::time_point Deadline) {
+    FLastFailure = TExchangeFailure::SendFailed;
+    while (!Data.empty()) {
+        if (FSsl == nullptr || TClock::now() >= Deadline)
+            return false;
+        std::size_t sent = 0;
+        ERR_clear_error();
+        const int result = SSL_write_ex(FSsl, Data.data(), Data.size(), &sent);
+        if (result == 1) {
+            Data.remove_prefix(sent);
+            continue;
+        }
+        if (!WaitAfter(result, TimeoutMs, Deadline)) {
+            if (FLastFailure == TExchangeFailure::Closed)
+                FLastFailure = TExchangeFailure::SendFailed;
+            return false;
+        }
+    }
+    FLastFailure = TExchangeFailure::None;
+    return true;
+}
+
+std::ptrdiff_t TTlsStream::Receive(char* Buffer, std::size_t Size, int TimeoutMs,
+                                   TClock::time_point Deadline) {
+    FLastFailure = TExchangeFailure::Timeout;
+    if (FSsl == nullptr || TClock::now() >= Deadline)
+        return kReadFailed;
+    for (;;) {
+        std::size_t got = 0;
+        ERR_clear_error();
+        const int result = SSL_read_ex(FSsl, Buffer, Size, &got);
+        if (result == 1) {
+            FLastFailure = TExchangeFailure::None;
+            return static_cast<std::ptrdiff_t>(got);
+        }
+        if (SSL_get_error(FSsl, result) == SSL_ERROR_ZERO_RETURN) {
+            FLastFailure = TExchangeFailure::Closed;
+            return 0;
+        }
+        if (!WaitAfter(result, TimeoutMs, Deadline))
+            return kReadFailed;
+    }
+}

@@ -1,0 +1,77 @@
+#include "tools/kovrin-cli/CurrencyNames.h"
+
+#include "engine/Text.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+// The last blank-separated word of Name; empty when Name has a single word (then it is no ticker of its own).
+std::string_view Ticker(std::string_view Name) {
+    const std::size_t blank = Name.find_last_of(' ');
+    return blank == std::string_view::npos ? std::string_view() : Name.substr(blank + 1);
+}
+
+// The display names of the rows Fits accepts, each once, in feed order.
+std::vector<std::string>
+Fitting(const TStringMatrix& Names,
+        const std::function<bool(std::string_view Code, std::string_view Name)>& Fits) {
+    std::vector<std::string> found;
+    for (const auto& row : Names) {
+        if (row.size() < 2 || !Fits(row[0], row[1]))
+            continue;
+        const std::string name(row[1]);
+        if (std::find(found.begin(), found.end(), name) == found.end())
+            found.push_back(name);
+    }
+    return found;
+}
+
+TCurrencyMatch FromFound(std::vector<std::string> Found) {
+    TCurrencyMatch match;
+    if (Found.size() == 1)
+        match.Name = std::move(Found.front());
+    else
+        match.Candidates = std::move(Found);
+    return match;
+}
+
+} // namespace
+
+TCurrencyMatch MatchCurrency(const TStringMatrix& Names, std::string_view Text) {
+    if (Text.empty())
+        return {};
+    // As the rates tab finds a code: the name as the feed spells it, else the last row with the code.
+    std::optional<std::string> byCode;
+    for (const auto& row : Names) {
+        if (row.size() < 2)
+            continue;
+        if (row[1] == Text)
+            return {std::string(Text), {}};
+        if (row[0] == Text)
+            byCode = row[1];
+    }
+    if (byCode)
+        return {byCode, {}};
+    // Without letter case, every currency the text may mean counts, so "rub" is not quietly one of many.
+    std::vector<std::string> found = Fitting(Names, [&](std::string_view code, std::string_view name) {
+        const std::string_view ticker = Ticker(name);
+        return AnsiSameText(name, Text) || AnsiSameText(code, Text) ||
+               (!ticker.empty() && AnsiSameText(ticker, Text));
+    });
+    return FromFound(std::move(found));
+}
+
+std::optional<std::string> CurrencyDisplayName(const TStringMatrix& Names, std::string_view Text) {
+    return MatchCurrency(Names, Text).Name;
+}
+
+std::string CurrencyProblem(const TCurrencyMatch& Match, std::string_view Text) {
+    if (Match.Candidates.empty())
+        return "unknown currency \"" + std::string(Text) + "\"";
+    std::string line = "ambiguous currency \"" + std::string(Text) + "\": ";
+    for (std::size_t i = 0; i < Match.Candidates.size(); ++i)
+        line += (i == 0 ? "\"" : ", \"") + Match.Candidates[i] + "\"";
+    return line;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// How a currency named on the command line is found in the names feed: as people write it, not only as the
+// feed spells it.
+
+#include "engine/StringMatrix.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What a name on the command line stands for: the display name, or (when it fits several currencies) the
+// display names it could mean, in feed order.
+struct TCurrencyMatch {
+    std::optional<std::string> Name;
+    std::vector<std::string> Candidates;
+};
+
+// Finds Text, first rule that matches: a display name exactly; a code exactly (the last row with it); else,
+// without letter case (Latin and Cyrillic), a display name, a code or a ticker, the last word of a display
+// name ("btc" for "Bitcoin BTC"), when all that fit are one currency; when they are several, none of them
+// but them all as Candidates. Neither Name nor Candidates when nothing fits. Never throws beyond allocation.
+TCurrencyMatch MatchCurrency(const TStringMatrix& Names, std::string_view Text);
+
+// The display name MatchCurrency finds; nullopt when none or several. Never throws beyond allocation.
+std::optional<std::string> CurrencyDisplayName(const TStringMatrix& Names, std::string_view Text);
+
+// The line kovrin-cli writes when Text names no currency ("unknown currency \"X\"") or several
+// ("ambiguous currency \"RUB\": \"Сбербанк RUB\", \"Тинькофф RUB\""), without the program's prefix.
+std::string CurrencyProblem(const TCurrencyMatch& Match, std::string_view Text);
