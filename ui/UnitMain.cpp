@@ -5,6 +5,7 @@
 #include "engine/Protocol.h"
 #include "globals/Globals.h"
 #include "ui/AmountEdit.h"
+#include "ui/DataAgeBar.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
 #include "ui/HideList.h"
@@ -137,6 +138,9 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     StatusBar->setFixedHeight(kStatusBarHeight);
     setStatusBar(StatusBar);
     FRefresher = new TRefreshController(*BitBtnRefresh, *StatusBar, this);
+    auto* ageBar = new TDataAgeBar(*BitBtnRefresh);
+    AddAboveGrid(ageBar);
+    FRefresher->AttachAgeBar(*ageBar);
     FRoutesView = new TRoutesView();
     AddUnderGrid(FRoutesView);
     setTabOrder(DBGridRates, FRoutesView);
