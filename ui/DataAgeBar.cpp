@@ -23,7 +23,7 @@ QColor NoteBackground(const QPalette& Palette, TDataMark Mark) {
 TDataAgeBar::TDataAgeBar(QPushButton& Refresh, QWidget* Parent) : QWidget(Parent), FRefresh(Refresh) {
     setObjectName(QStringLiteral("DataAgeBar"));
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 2);
+    row->setContentsMargins(10, 0, 10, 2); // in line with the fields above
     FAge = new QLabel(this);
     FAge->setObjectName(QStringLiteral("LabelDataAge"));
     FNote = new QLabel(this);
@@ -39,6 +39,8 @@ TDataAgeBar::TDataAgeBar(QPushButton& Refresh, QWidget* Parent) : QWidget(Parent
     row->addStretch(1);
     FNote->hide();
     FRetry->hide();
+    // As tall with the button as without: the grid does not jump when the mark comes or goes.
+    setMinimumHeight(FRetry->sizeHint().height() + row->contentsMargins().bottom());
     FRetry->setEnabled(FRefresh.isEnabled());
     FRefresh.installEventFilter(this);
     connect(FRetry, &QPushButton::clicked, this, [this] {
