@@ -2,7 +2,14 @@
 #   cmake -DCLANG_FORMAT=<program> -DROOT=<source root> [-DCHECK=ON] -P ClangFormat.cmake
 # Without CHECK the files are rewritten in place; with CHECK nothing is written and every file that would change
 # is reported, failing the run.
-set(folders app bench engine globals net rtf scripts settings tests text tools ui)
+# The folders are the layers of cmake/Layers.txt, which the layering check reads too.
+file(STRINGS ${ROOT}/cmake/Layers.txt lines REGEX "^[^#].*:")
+set(folders)
+foreach(line IN LISTS lines)
+    string(REGEX REPLACE ":.*" "" folder "${line}")
+    string(STRIP "${folder}" folder)
+    list(APPEND folders ${folder})
+endforeach()
 set(patterns)
 foreach(folder IN LISTS folders)
     list(APPEND patterns ${ROOT}/${folder}/*.cpp ${ROOT}/${folder}/*.h)

@@ -1,7 +1,5 @@
 #include "engine/StringMatrix.h"
 
-#include "text/HugePages.h"
-
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -214,7 +212,6 @@ TStringMatrix::TStringMatrix(std::string_view Text, TRowIndex Index) : FIndex(st
     if (FIndex.FSpanBytes < Text.size() / 2) {
         CopySpans(Text);
     } else {
-        ReserveInHugePages(FText, Text.size(), Text.size());
         FText = Text;
     }
 }
@@ -229,7 +226,7 @@ TStringMatrix::TStringMatrix(TSharedText Text, TRowIndex Index) : FIndex(std::mo
 
 void TStringMatrix::CopySpans(std::string_view Text) {
     FText.clear();
-    ReserveInHugePages(FText, FIndex.FSpanBytes, FIndex.FSpanBytes);
+    FText.reserve(FIndex.FSpanBytes);
     for (std::size_t row = 0; row < FIndex.size(); ++row) {
         const std::string_view span = FIndex.Span(row, Text);
         CheckOffset(FText.size());

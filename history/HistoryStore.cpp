@@ -29,8 +29,9 @@ CREATE TABLE rollup(level INTEGER PRIMARY KEY, done_ms INTEGER NOT NULL);
 PRAGMA user_version = 1;
 )sql";
 
-#define KOVRIN_POINT_COLUMNS                                                                                 \
-    "time_ms, level, rate, low, high, median, span_ms, offers, eid, exchanger, reserve"
+// A refresh's point keeps low and high NULL: they read as its rate.
+#define KOVRIN_CHART_COLUMNS "time_ms, level, rate, ifnull(low, rate), ifnull(high, rate), median, span_ms"
+#define KOVRIN_POINT_COLUMNS KOVRIN_CHART_COLUMNS ", offers, eid, exchanger, reserve"
 
 // A newer program's file: left as it is, and no history this run.
 class ENewerSchema final : public std::runtime_error {
@@ -61,13 +62,14 @@ class TTransaction final {
     bool FDone = false;
 };
 
+// Columns 0..6 are what a chart needs (KOVRIN_CHART_COLUMNS); Full reads the rest too.
 TRatePoint PointFrom(const TStatement& Row, bool Full) {
     TRatePoint point;
     point.TimeMs = Row.Int(0);
     point.Level = static_cast<TPointLevel>(Row.Int(1));
     point.Rate = Row.Real(2);
-    point.Low = Row.IsNull(3) ? point.Rate : Row.Real(3);
-    point.High = Row.IsNull(4) ? point.Rate : Row.Real(4);
+    point.Low = Row.Real(3);
+    point.High = Row.Real(4);
     point.Median = Row.Real(5);
     point.SpanMs = Row.Int(6);
     if (Full) {
@@ -99,6 +101,8 @@ struct THistoryStore::TStatements {
                          "WHERE (give = ?1 OR give_code = ?1) AND (get = ?2 OR get_code = ?2) ORDER BY id"),
           ReadPoints(Db, "SELECT " KOVRIN_POINT_COLUMNS " FROM point WHERE pair = ? AND time_ms >= ? "
                          "ORDER BY time_ms"),
+          ReadChart(Db, "SELECT " KOVRIN_CHART_COLUMNS " FROM point WHERE pair = ? AND time_ms >= ? "
+                        "ORDER BY time_ms"),
           RangePoints(Db, "SELECT " KOVRIN_POINT_COLUMNS " FROM point "
                           "WHERE pair = ? AND time_ms >= ? AND time_ms < ? AND level <= ? ORDER BY time_ms"),
           DeleteRange(Db, "DELETE FROM point WHERE pair = ? AND time_ms >= ? AND time_ms < ? AND level <= ?"),
@@ -108,8 +112,8 @@ struct THistoryStore::TStatements {
           Chosen(Db, "SELECT give, get, give_code, get_code FROM pair WHERE chosen_ms >= ? "
                      "ORDER BY chosen_ms DESC, id") {}
 
-    TStatement InsertPoint, UpsertPair, FindByName, FindByCode, ReadPoints, RangePoints, DeleteRange,
-        AllPairs, RollUpDone, SetRollUpDone, SetChosen, Chosen;
+    TStatement InsertPoint, UpsertPair, FindByName, FindByCode, ReadPoints, ReadChart, RangePoints,
+        DeleteRange, AllPairs, RollUpDone, SetRollUpDone, SetChosen, Chosen;
 };
 
 void HistoryProblemToStderr(const std::string& Line) {
@@ -299,7 +303,7 @@ std::vector<TRatePoint> THistoryStore::Read(const THistoryPair& Pair, std::int64
         if (!id) {
             return;
         }
-        TStatement& read = FSql->ReadPoints.Reset().Bind(*id).Bind(SinceMs);
+        TStatement& read = (Full ? FSql->ReadPoints : FSql->ReadChart).Reset().Bind(*id).Bind(SinceMs);
         while (read.Step()) {
             points.push_back(PointFrom(read, Full));
         }

@@ -2,7 +2,6 @@
 
 #include "net/LineReader.h"
 #include "text/Ascii.h"
-#include "text/HugePages.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,23 +15,10 @@ constexpr std::size_t kBodyGrowth = 4;
 // Room a counted body is given at once for what it announces, at most: larger announcements get room as the
 // bytes arrive, so that a few bytes cannot make the reader hold a large room.
 constexpr std::size_t kTrustedRoom = 32 * 1024 * 1024;
-// What the allocator keeps beside a block it maps on its own, at most. A room this much short of whole huge
-// pages is mapped as whole huge pages, which the system may then place on a huge page boundary.
-constexpr std::size_t kAllocatorSlack = 64;
-
-// The room to reserve for Room bytes: whole huge pages less the allocator's slack when that leaves at most
-// half a huge page unused, else Room.
-std::size_t BodyRoom(std::size_t Room) {
-    const std::size_t whole =
-        (Room + kAllocatorSlack + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes - kAllocatorSlack;
-    return whole - Room <= kHugePageBytes / 2 ? whole : Room;
-}
-
 // Gives Body room for Room bytes, or twice its room when that is more (a chunked body grows a chunk at a
-// time); a large room asks for huge pages over its first Room bytes only, as room past them may never be
-// used.
+// time).
 void GrowBody(std::string& Body, std::size_t Room) {
-    ReserveInHugePages(Body, std::max(BodyRoom(Room), 2 * Body.capacity()), Room);
+    Body.reserve(std::max(Room, 2 * Body.capacity()));
 }
 
 template <typename TNumber> std::optional<TNumber> ParseWhole(std::string_view Text, int Base) {

@@ -3,6 +3,7 @@
 // completion calls and block; the thread that owns the completions runs them by pumping. After Close() every
 // call, queued or new, is refused (false) without running, as when a UI loop has ended.
 
+#include "net/HandOff.h"
 #include "net/ThreadCtrl.h"
 
 #include <chrono>
@@ -41,9 +42,5 @@ class TPumpedDispatcher final {
     void Close() noexcept;
 
   private:
-    struct TState;
-    // Runs the oldest queued call, first waiting for one when Wait; false when there was none or the
-    // dispatcher is closed.
-    bool RunOne(bool Wait);
-    std::shared_ptr<TState> FState;
+    std::shared_ptr<THandOff> FHandOff;
 };

@@ -13,23 +13,21 @@
 // the UI thread no longer takes calls (its loop has ended).
 using TDispatcher = std::function<bool(const std::function<void()>& Call)>;
 
-// A worker routine: (input, output), run on the job's own thread. May be empty.
-using TJobWorker = std::function<void(void* Input, void* Output)>;
-// A completion routine: (output), run on the UI thread after the worker has returned. May be empty.
-using TJobCallback = std::function<void(void* Output)>;
+// A worker routine, run on the job's own thread; it keeps what it makes where its completion finds it. May
+// be empty.
+using TJobWorker = std::function<void()>;
+// A completion routine, run on the UI thread after the worker has returned. May be empty.
+using TJobCallback = std::function<void()>;
 
 enum TJobState : std::uint8_t { jsCreated = 0, jsRunning = 1, jsFinished = 2 };
 
 // One submitted job.
 struct TThreadJob {
     std::int32_t ID = 0;
-    std::atomic<TJobState> State{
-        jsCreated};           // written by the job's thread (release), read by sweeps (acquire)
-    std::uint64_t Handle = 0; // the job's thread id once it runs; nothing reads it
+    // Written by the job's thread (release), read by sweeps (acquire).
+    std::atomic<TJobState> State{jsCreated};
     TJobWorker Worker;
-    void* Input = nullptr;
     TJobCallback Callback;
-    void* Output = nullptr;
 };
 
 class TThreadCtrl final {
@@ -40,12 +38,14 @@ class TThreadCtrl final {
     TThreadCtrl(const TThreadCtrl&) = delete;
     TThreadCtrl& operator=(const TThreadCtrl&) = delete;
 
-    // Records the job and starts its thread at once. Returns true once started. Throws std::runtime_error
-    // "Thread creation error: <system text>" when no thread can be made. Call on the UI thread.
-    bool AddJob(TJobWorker Worker, void* Input, TJobCallback Callback, void* Output);
+    // Records the job and starts its thread at once. Throws std::runtime_error "Thread creation error:
+    // <system text>" when no thread can be made (the job is then not recorded). Call on the UI thread.
+    void AddJob(TJobWorker Worker, TJobCallback Callback);
 
-    // The sweep: under the lock, from the last job to the first, runs the callback of every finished job,
-    // frees it and removes it. Runs on the UI thread (the dispatcher brings it there).
+    // The sweep: from the last job to the first, takes every finished job off the list and then runs its
+    // callback. A callback that throws ends its job all the same (named on stderr); one that runs a nested
+    // event loop may start a nested sweep, which completes the other finished jobs, each once. Runs on the UI
+    // thread (the dispatcher brings it there).
     void ThreadTerminated();
 
     // Jobs submitted and not yet completed by a sweep (for tests and diagnostics).

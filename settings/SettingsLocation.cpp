@@ -5,6 +5,7 @@
 #include "settings/LeftoverTemporaries.h"
 #include "text/Eintr.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -81,7 +82,30 @@ fs::path XdgHome(const char* Variable, const char* Fallback) {
     return fs::path(Fallback);
 }
 
+// The folders of installed software: a copy there belongs to the system, whoever may write into it.
+bool UnderSystemFolder(const fs::path& Folder) {
+    std::error_code error;
+    fs::path real = fs::weakly_canonical(Folder, error);
+    if (error) {
+        real = Folder.lexically_normal();
+    }
+    for (const char* system : {"/usr", "/opt"}) {
+        const fs::path root(system);
+        const auto [rootEnd, realAt] = std::mismatch(root.begin(), root.end(), real.begin(), real.end());
+        if (rootEnd == root.end()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
+
+bool IsPortableFolder(const fs::path& Folder) {
+    struct stat info {};
+    return FolderIsWritable(Folder) && ::stat(Folder.c_str(), &info) == 0 && info.st_uid == ::geteuid() &&
+           !UnderSystemFolder(Folder);
+}
 
 fs::path ConfigHome() {
     return XdgHome("XDG_CONFIG_HOME", ".config");
@@ -96,7 +120,7 @@ fs::path DataHome() {
 }
 
 fs::path SettingsFilePath(const fs::path& ExeDir) {
-    if (FolderIsWritable(ExeDir)) {
+    if (IsPortableFolder(ExeDir)) {
         return ExeDir / kSettingsFileName;
     }
     const fs::path folder = ConfigHome() / "kovrin";

@@ -1,14 +1,20 @@
 #pragma once
-// Where "settings.xml" lives: beside the executable when that folder can be written, else in the user's
-// configuration folder, so an installed copy does not lose its settings at every exit.
+// Where "settings.xml" lives: beside the executable when that folder is the user's own (a portable copy),
+// else in the user's configuration folder, so an installed copy neither loses its settings at every exit nor
+// writes them into a system folder.
 
 #include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
 
-// ExeDir / "settings.xml" when this process may create files in ExeDir (a save writes a new file there and
-// renames it); otherwise ConfigHome() / "kovrin" / "settings.xml", creating that folder. Never throws.
+// True when Folder is the user's own: this process may create files in it (a save writes a new file there
+// and renames it), its owner is this process's user, and it lies outside /usr and /opt (links resolved).
+// Never throws.
+bool IsPortableFolder(const std::filesystem::path& Folder);
+
+// ExeDir / "settings.xml" when IsPortableFolder(ExeDir); otherwise ConfigHome() / "kovrin" / "settings.xml",
+// creating that folder. Never throws.
 std::filesystem::path SettingsFilePath(const std::filesystem::path& ExeDir);
 
 // The user's configuration home: $XDG_CONFIG_HOME when set and absolute, else $HOME/.config. Never throws.

@@ -1,7 +1,5 @@
 #include "text/Utf8.h"
 
-#include "text/HugePages.h"
-
 #include <cstdint>
 #include <cstring>
 
@@ -43,12 +41,11 @@ std::string DecodeUtf8Lenient(std::string_view Bytes) {
     std::size_t valid = ValidUtf8Prefix(Bytes);
     std::string out;
     if (valid == Bytes.size()) {
-        ReserveInHugePages(out, Bytes.size(), Bytes.size());
         out.assign(Bytes);
         return out;
     }
     // Most of the room is what the bytes take if few are malformed.
-    ReserveInHugePages(out, Bytes.size() + Bytes.size() / 4, Bytes.size());
+    out.reserve(Bytes.size() + Bytes.size() / 4);
     // Runs of well-formed text are copied whole; each malformed subpart between them becomes U+FFFD.
     for (;;) {
         out.append(Bytes.substr(0, valid));

@@ -33,7 +33,7 @@ TFormMain::TFeedKeeper BackgroundFeedKeeper(std::filesystem::path Folder) {
         if (JobControl) {
             try {
                 // The job owns its record; the completion has nothing to do on the window's side.
-                JobControl->AddJob([job](void*, void*) { job->Write(); }, nullptr, [job](void*) {}, nullptr);
+                JobControl->AddJob([job] { job->Write(); }, [job] {});
                 return;
             } catch (const std::exception& error) {
                 qWarning("Kovrin: %s; the feed is kept at once", error.what());

@@ -17,7 +17,7 @@
 
 namespace {
 
-// The blank strip left of the text, shaded from the window colour to the button face.
+// The blank strip left of the text, shaded from the text area's colour to the button face.
 class TNewsGutter final : public QWidget {
   public:
     explicit TNewsGutter(QWidget* Parent) : QWidget(Parent) {}
@@ -26,7 +26,7 @@ class TNewsGutter final : public QWidget {
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         QLinearGradient gradient(0, 0, width(), 0);
-        gradient.setColorAt(0, palette().color(QPalette::Window));
+        gradient.setColorAt(0, palette().color(QPalette::Base)); // the text area's own colour
         gradient.setColorAt(1, palette().color(QPalette::Button));
         painter.fillRect(rect(), gradient);
     }

@@ -1,5 +1,9 @@
 #include "ui/RichEditURL.h"
 
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextFragment>
+
 #include "rtf/RtfCodePage.h"
 #include "rtf/RtfReader.h"
 #include "settings/RegularFile.h"
@@ -10,6 +14,9 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextFragment>
 #include <stdexcept>
 
 TRichEditURL::TRichEditURL(QWidget* Parent) : QTextBrowser(Parent) {
@@ -61,17 +68,54 @@ void TRichEditURL::LoadFromFile(const QString& FileName) {
     moveCursor(QTextCursor::Start);
 }
 
-void TRichEditURL::mousePressEvent(QMouseEvent* Event) {
-    if (Event->button() == Qt::LeftButton) {
-        // A faulty handler must not take the view down with it, nor leave the press half handled.
-        try {
-            const QString url = anchorAt(Event->position().toPoint());
-            if (!url.isEmpty() && OnURLClick)
-                OnURLClick(this, url);
-        } catch (...) {
+namespace {
+
+// The link at At as a selection: the run of characters around it that carry the anchor Href (a link may
+// span several formats).
+QTextCursor LinkRange(const QTextCursor& At, const QString& Href) {
+    const int position = At.position();
+    int start = -1;
+    int end = -1;
+    for (QTextBlock::iterator it = At.block().begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const int from = fragment.position();
+        const int to = from + fragment.length();
+        if (fragment.charFormat().anchorHref() != Href) {
+            if (start >= 0 && start <= position && position <= end)
+                break; // the run that holds the press has ended
+            start = -1;
+            continue;
         }
+        if (start < 0 || from != end)
+            start = from;
+        end = to;
     }
+    QTextCursor range(At);
+    if (start >= 0 && start <= position && position <= end) {
+        range.setPosition(start);
+        range.setPosition(end, QTextCursor::KeepAnchor);
+    }
+    return range;
+}
+
+} // namespace
+
+void TRichEditURL::mousePressEvent(QMouseEvent* Event) {
     QTextBrowser::mousePressEvent(Event);
+    if (Event->button() != Qt::LeftButton)
+        return;
+    // A faulty handler must not take the view down with it, nor leave the press half handled.
+    try {
+        const QPoint at = Event->position().toPoint();
+        const QString url = anchorAt(at);
+        if (url.isEmpty())
+            return;
+        // The link is selected before it is reported (and opened), as the news view's opener shows it.
+        setTextCursor(LinkRange(cursorForPosition(at), url));
+        if (OnURLClick)
+            OnURLClick(this, url);
+    } catch (...) {
+    }
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "engine/Protocol.h"
 #include "globals/Globals.h"
 #include "ui/AmountEdit.h"
+#include "ui/BitBtn.h"
 #include "ui/DataAgeBar.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
@@ -86,7 +87,7 @@ QComboBox* MakeCurrencyList(const QString& Name, const QString& Caption, const Q
 
 QPushButton* MakeImageButton(const QString& Name, const QString& Caption, const QString& Image,
                              QWidget* Parent) {
-    auto* button = new QPushButton(QIcon(QStringLiteral(":/icons/%1.png").arg(Image)), Caption, Parent);
+    auto* button = new TBitBtn(QIcon(QStringLiteral(":/icons/%1.png").arg(Image)), Caption, Parent);
     button->setObjectName(Name);
     button->setIconSize(QSize(16, 16));
     button->setAccessibleName(Caption);

@@ -2,6 +2,7 @@
 // The main window: news, exchange rates, settings and manual tabs, the status bar and the one-second timer of
 // the refresh cycle. FormCreate restores its state from the settings document, FormClose writes it back.
 
+#include "engine/FeedAnswer.h"
 #include "engine/Offers.h"
 #include "engine/Protocol.h"
 #include "engine/RefreshState.h"
@@ -22,6 +23,7 @@
 
 #include <QItemSelection>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -34,6 +36,7 @@ class QSplitter;
 class QVBoxLayout;
 class TDBGridRates;
 class THistoryPart;
+struct TKeptAnswers;
 class TLivePanel;
 class TNewsView;
 class TRefreshController;
@@ -115,10 +118,12 @@ class TFormMain final : public QMainWindow {
     // Where a feed answered with a whole 200 is kept for the next start (Feed, its body); none unless set.
     using TFeedKeeper = std::function<void(std::string_view Feed, std::shared_ptr<const std::string> Body)>;
     void SetFeedKeeper(TFeedKeeper Keeper) { FFeedKeeper = std::move(Keeper); }
-    // Before the first refresh: unless the live panel says otherwise, the feeds kept in Folder go through the
-    // completions as fresh ones would (tables, lists, the saved pair, the grid), without the loader, and the
-    // status line says how old the rates are. A damaged or unreadable kept feed is left out (reported on
-    // stderr). True when any was shown. Never throws.
+    // Before the first refresh: unless the live panel says otherwise, the feeds kept in Folder are installed
+    // as fresh ones would be (tables, lists, the saved pair, the grid), without the loader, and the status
+    // line says how old the rates are. With a job runner they are read and cut on a worker and installed when
+    // that ends, except a feed a fresh answer has replaced by then; true when they are being read. Without
+    // one, at once; true when any was shown. A damaged, unreadable or oversized kept feed is left out
+    // (reported on stderr). Never throws.
     bool ShowKeptFeeds(const std::filesystem::path& Folder);
     // Switches to the service address set on the settings tab, if it is another: what another service sent is
     // no longer shown, and that service's kept feeds are, when there are any.
@@ -156,6 +161,9 @@ class TFormMain final : public QMainWindow {
     // the job and are freed after the completion (or with the job runner, should it never complete). Throws
     // what AddJob throws (no thread could be made).
     void RequestFeed(std::string_view Feed, TFeedCompletion Completion);
+    // The same for the window's own completion of Feed: the answer is decoded and cut on the job's worker
+    // (within the feed's bound), and the completion installs it. Throws as above.
+    void RequestFeed(TFeed Feed);
 
     // The feed completions: each replaces its table (or the news text), steps the loader and, for the data
     // feeds, rebuilds the offers, and tells the status line. A feed whose exchange failed (anything but a
@@ -212,15 +220,14 @@ class TFormMain final : public QMainWindow {
     // available screen area.
     void ApplyPlacement(std::optional<int> X, std::optional<int> Y, std::optional<int> Width,
                         std::optional<int> Height);
-    // Records Feed's outcome in the status model; when its exchange succeeded, runs Replace (which returns
-    // the number of records taken) first. A Replace that throws ETableTooLarge has replaced nothing: the feed
-    // failed as an answer too large. True when the feed replaced what was shown.
-    bool TakeFeed(TFeed Feed, const TOData& Output, const std::function<std::size_t()>& Replace);
-    // One completion: Feed's answer replaces what is shown unless its exchange failed; the loader steps, the
-    // offers are rebuilt, a good body is kept, and the alerts are checked once the refresh is complete.
-    void FeedReceived(TFeed Feed, TOData Output);
-    // Puts Body of Feed on screen (table, lists or news) as its completion does; the number of records.
-    std::size_t ReplaceFeed(TFeed Feed, const std::shared_ptr<const std::string>& Body);
+    // One completion: Feed's answer replaces what is shown unless its exchange failed or it was refused;
+    // the loader steps, the offers are rebuilt, a usable body is kept, the status line tells, and the alerts
+    // are checked once the refresh is complete.
+    void FeedReceived(TFeed Feed, TFeedAnswer Answer);
+    // Puts a usable answer of Feed on screen (table, lists or news); the number of records.
+    std::size_t InstallFeed(TFeed Feed, TFeedAnswer& Answer);
+    // Installs the kept feeds read by ShowKeptFeeds; true when any was shown.
+    bool InstallKeptFeeds(TKeptAnswers& Kept);
     void ConnectParts();
     // Starts a refresh for Trigger: a user's click and the timer's refreshes run the same steps.
     void Refresh(TRefreshTrigger Trigger);
@@ -250,6 +257,8 @@ class TFormMain final : public QMainWindow {
     // True while the names feed refills the lists: those selections are the stored flags, not the user's.
     bool FFillingLists = false;
     TFeedKeeper FFeedKeeper;
+    // The feeds a fresh answer has replaced (in kAllFeeds order): a kept one arriving later stays out.
+    std::array<bool, kFeedCount> FFreshFeeds{};
     // The rates rows of the chosen pair, for the rebuilds over one rates table.
     TQuoteRows FQuoteRows;
     TLivePanel* FLivePanel = nullptr;

@@ -4,6 +4,7 @@
 
 #include "engine/FeedCache.h"
 #include "engine/ServiceAddress.h"
+#include "globals/Globals.h"
 #include "ui/FeedKeeper.h"
 #include "ui/Guarded.h"
 #include "ui/LivePanel.h"
@@ -12,8 +13,13 @@
 #include "ui/RefreshController.h"
 #include "ui/RoutesView.h"
 
+#include <QPointer>
+
+#include <array>
+#include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 void TFormMain::ConnectParts() {
     connect(FLivePanel, &TLivePanel::AutoRefreshMinutesChanged, this,
@@ -35,10 +41,12 @@ void TFormMain::TakeNextServiceBase() {
     }
     FServiceBase = FNextServiceBase;
     FRefresher->ServiceChanged();
-    const auto nothing = std::make_shared<const std::string>();
+    // The new service's kept feeds may show again until its fresh answers come.
+    FFreshFeeds.fill(false);
     Guarded("the other service's data not cleared", [&] {
         for (const TFeed feed : kAllFeeds) {
-            ReplaceFeed(feed, nothing);
+            TFeedAnswer nothing;
+            InstallFeed(feed, nothing);
         }
         // A rebuild over empty tables leaves the grid as it was; the other service's offers must go.
         DBGridRates->Model().Clear();
@@ -51,26 +59,83 @@ void TFormMain::TakeNextServiceBase() {
     }
 }
 
-bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
-    if (!FLivePanel->UseSavedFeeds() || Folder.empty()) {
-        return false;
-    }
-    bool shown = false;
+// The kept feeds, read and cut as a refresh's answers would be; made on a worker.
+struct TKeptAnswers {
+    std::array<std::optional<TFeedAnswer>, kFeedCount> Answers;
+    std::array<std::int64_t, kFeedCount> ReceivedAt{};
+    std::vector<std::string> Problems;
+};
+
+namespace {
+
+void ReadKeptFeeds(const std::filesystem::path& Folder, TKeptAnswers& Kept) {
     for (const TFeed feed : kAllFeeds) {
         std::string problem;
         std::optional<TKeptFeed> kept = LoadKeptFeed(Folder, FeedName(feed), &problem);
         if (!problem.empty()) {
-            qWarning("Kovrin: %s", problem.c_str());
+            Kept.Problems.push_back(std::move(problem));
         }
         if (!kept) {
             continue;
         }
+        TOData output;
+        output.ResultCode = 200;
+        output.Body = std::move(kept->Body);
+        TFeedAnswer answer = PrepareFeed(feed, std::move(output));
+        const auto at = static_cast<std::size_t>(feed);
+        if (!answer.Usable()) {
+            // Never written by this program (it keeps only what it showed), so an older bound or a hand.
+            Kept.Problems.push_back("kept feed \"" + std::string(FeedName(feed)) + "\" is beyond its bound");
+            continue;
+        }
+        Kept.Answers[at] = std::move(answer);
+        Kept.ReceivedAt[at] = kept->ReceivedAt;
+    }
+}
+
+} // namespace
+
+bool TFormMain::ShowKeptFeeds(const std::filesystem::path& Folder) {
+    if (!FLivePanel->UseSavedFeeds() || Folder.empty()) {
+        return false;
+    }
+    auto kept = std::make_shared<TKeptAnswers>();
+    if (JobControl) {
+        // Read and cut off the GUI thread: a large kept feed must not hold the window before it is painted.
+        QPointer<TFormMain> window(this);
+        try {
+            JobControl->AddJob([kept, Folder] { ReadKeptFeeds(Folder, *kept); },
+                               [window, kept] {
+                                   if (window) {
+                                       window->InstallKeptFeeds(*kept);
+                                   }
+                               });
+            return true;
+        } catch (const std::exception& error) {
+            qWarning("Kovrin: %s; the kept feeds are read at once", error.what());
+        }
+    }
+    ReadKeptFeeds(Folder, *kept);
+    return InstallKeptFeeds(*kept);
+}
+
+bool TFormMain::InstallKeptFeeds(TKeptAnswers& Kept) {
+    for (const std::string& problem : Kept.Problems) {
+        qWarning("Kovrin: %s", problem.c_str());
+    }
+    bool shown = false;
+    for (const TFeed feed : kAllFeeds) {
+        const auto at = static_cast<std::size_t>(feed);
+        // A fresh answer that arrived first is newer than anything kept.
+        if (!Kept.Answers[at] || FFreshFeeds[at]) {
+            continue;
+        }
         Guarded("kept feed not shown", [&] {
-            ReplaceFeed(feed, std::make_shared<const std::string>(std::move(kept->Body)));
+            InstallFeed(feed, *Kept.Answers[at]);
             if (feed != TFeed::News) {
                 RebuildOffersAfterFeed();
             }
-            FRefresher->FeedRestored(feed, WallClockAt(kept->ReceivedAt));
+            FRefresher->FeedRestored(feed, WallClockAt(Kept.ReceivedAt[at]));
             shown = true;
         });
     }

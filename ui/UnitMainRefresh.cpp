@@ -2,6 +2,7 @@
 // requests, and their completions filling the tables, the news, the currency lists and the loader.
 #include "ui/UnitMain.h"
 
+#include "engine/FeedAnswer.h"
 #include "engine/Protocol.h"
 #include "engine/Text.h"
 #include "globals/Globals.h"
@@ -71,10 +72,10 @@ void TFormMain::Refresh(TRefreshTrigger Trigger) {
         }
     }
     try {
-        RequestFeed(kFeedNews, [this](TOData Output) { NewsReceived(std::move(Output)); });
-        RequestFeed(kFeedRates, [this](TOData Output) { RatesReceived(std::move(Output)); });
-        RequestFeed(kFeedNames, [this](TOData Output) { NamesReceived(std::move(Output)); });
-        RequestFeed(kFeedExchangers, [this](TOData Output) { ExchangersReceived(std::move(Output)); });
+        // Each feed is cut on its job's worker; its completion installs the finished answer.
+        for (const TFeed feed : kAllFeeds) {
+            RequestFeed(feed);
+        }
     } catch (const std::exception& error) {
         ShowErrorBox(QString::fromUtf8(error.what()));
     }
@@ -95,56 +96,57 @@ void TFormMain::RequestFeed(std::string_view Feed, TFeedCompletion Completion) {
                    });
 }
 
-bool TFormMain::TakeFeed(TFeed Feed, const TOData& Output, const std::function<std::size_t()>& Replace) {
-    if (!ExchangeSucceeded(Output)) {
-        FRefresher->FeedFailed(Feed, Output);
-        return false;
+void TFormMain::RequestFeed(TFeed Feed) {
+    if (!JobControl) {
+        throw std::logic_error("Kovrin: no job runner for the feed requests");
     }
-    try {
-        FRefresher->FeedReplaced(Feed, Replace());
-    } catch (const ETableTooLarge& error) {
-        // Its table would pass the budget before it replaced anything: a failed feed, an answer too large.
-        qWarning("Kovrin: feed refused: %s", error.what());
-        TOData refused;
-        refused.ResultCode = Output.ResultCode;
-        refused.Failure = TExchangeFailure::TooLarge;
-        FRefresher->FeedFailed(Feed, refused);
-        return false;
-    }
-    return true;
+    TIData input = MakeFeedRequest(FServiceBase, FeedName(Feed), GetAppGuid());
+    input.Timeout = FFeedTimeout;
+    QPointer<TFormMain> window(this);
+    AddFeedJob(*JobControl, Feed, std::move(input), [window, Feed](TFeedAnswer& Answer) {
+        if (window) {
+            window->FeedReceived(Feed, std::move(Answer));
+        }
+    });
 }
 
 void TFormMain::NewsReceived(TOData Output) {
-    FeedReceived(TFeed::News, std::move(Output));
+    FeedReceived(TFeed::News, PrepareFeed(TFeed::News, std::move(Output)));
 }
 
 void TFormMain::RatesReceived(TOData Output) {
-    FeedReceived(TFeed::Rates, std::move(Output));
+    FeedReceived(TFeed::Rates, PrepareFeed(TFeed::Rates, std::move(Output)));
 }
 
 void TFormMain::ExchangersReceived(TOData Output) {
-    FeedReceived(TFeed::Exchangers, std::move(Output));
+    FeedReceived(TFeed::Exchangers, PrepareFeed(TFeed::Exchangers, std::move(Output)));
 }
 
 void TFormMain::NamesReceived(TOData Output) {
-    FeedReceived(TFeed::Names, std::move(Output));
+    FeedReceived(TFeed::Names, PrepareFeed(TFeed::Names, std::move(Output)));
 }
 
-void TFormMain::FeedReceived(TFeed Feed, TOData Output) {
+void TFormMain::FeedReceived(TFeed Feed, TFeedAnswer Answer) {
     Guarded("feed completion", [&] {
-        // One copy of the body: the table shares it with the feed cache's writer.
-        std::shared_ptr<const std::string> body;
-        const bool replaced = TakeFeed(Feed, Output, [&] {
-            body = std::make_shared<const std::string>(std::move(Output.Body));
-            return ReplaceFeed(Feed, body);
-        });
+        const bool replaced = Answer.Usable();
+        if (replaced) {
+            FFreshFeeds[static_cast<std::size_t>(Feed)] = true;
+            FRefresher->FeedReplaced(Feed, InstallFeed(Feed, Answer));
+        } else {
+            if (Answer.Refused) {
+                qWarning("Kovrin: feed \"%s\" refused: beyond its bound",
+                         std::string(FeedName(Feed)).c_str());
+            }
+            FRefresher->FeedFailed(Feed, Answer.Output);
+        }
         StepLoader();
         if (replaced && Feed != TFeed::News) {
             RebuildOffersAfterFeed();
         }
         FRefresher->ShowStatus();
+        // What a refresh would refuse is never kept; a usable body is shared with the keeper, not copied.
         if (replaced && FFeedKeeper) {
-            Guarded("keeping the feed", [&] { FFeedKeeper(FeedName(Feed), std::move(body)); });
+            Guarded("keeping the feed", [&] { FFeedKeeper(FeedName(Feed), std::move(Answer.Body)); });
         }
         if (replaced && Feed == TFeed::Rates) {
             FLivePanel->RatesArrived();
@@ -159,19 +161,19 @@ void TFormMain::FeedReceived(TFeed Feed, TOData Output) {
     });
 }
 
-std::size_t TFormMain::ReplaceFeed(TFeed Feed, const std::shared_ptr<const std::string>& Body) {
+std::size_t TFormMain::InstallFeed(TFeed Feed, TFeedAnswer& Answer) {
     switch (Feed) {
     case TFeed::News:
-        EditNews->SetNewsText(QString::fromStdString(NewsText(*Body)));
+        EditNews->SetNewsText(QString::fromStdString(Answer.News));
         return 0;
     case TFeed::Rates:
-        RatesTable = FeedTableShared(kFeedRates, Body);
+        RatesTable = std::move(Answer.Table);
         return RatesTable.size();
     case TFeed::Exchangers:
-        ExchangersTable = FeedTableShared(kFeedExchangers, Body);
+        ExchangersTable = std::move(Answer.Table);
         return ExchangersTable.size();
     case TFeed::Names:
-        NamesTable = FeedTableShared(kFeedNames, Body);
+        NamesTable = std::move(Answer.Table);
         FillCurrencyLists();
         ComboBoxSrc->setEnabled(true);
         ComboBoxDst->setEnabled(true);

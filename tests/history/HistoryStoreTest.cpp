@@ -65,6 +65,20 @@ TEST(HistoryRetention, RollUpsKeepLowHighAndLastAtTheirBoundaries) {
     EXPECT_EQ(points[0].Exchanger, "X4");
     EXPECT_EQ(points[0].SpanMs, kHourMs);
     EXPECT_EQ(points[1].Level, TPointLevel::Refresh);
+    // The chart's read gives the same chart fields (a refresh's low and high are its rate), and nothing else.
+    const std::vector<TRatePoint> chart = store->Read(kPair, 0, false);
+    ASSERT_EQ(chart.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(chart[i].TimeMs, points[i].TimeMs);
+        EXPECT_EQ(chart[i].Level, points[i].Level);
+        EXPECT_EQ(chart[i].Rate, points[i].Rate);
+        EXPECT_EQ(chart[i].Low, points[i].Low);
+        EXPECT_EQ(chart[i].High, points[i].High);
+        EXPECT_EQ(chart[i].Median, points[i].Median);
+        EXPECT_EQ(chart[i].SpanMs, points[i].SpanMs);
+        EXPECT_EQ(chart[i].Exchanger, "");
+    }
+    EXPECT_EQ(chart[1].Low, 7);
 
     // A year on, the day's hours roll into one day point that still knows 2, 9 and the last rate, 7.
     ASSERT_TRUE(store->Record({}, kStart + kKeepHourlyMs + kDayMs));

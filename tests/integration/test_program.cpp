@@ -4,6 +4,7 @@
 #include "globals/Globals.h"
 #include "net/PumpedDispatcher.h"
 #include "settings/SettingsLocation.h"
+#include "tests/integration/Pump.h"
 #include "tests/support/FeedService.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -56,6 +57,8 @@ TEST_F(Program, StartsWithTheKeptFeedsAndStopsWritingTheSettingsAndReleasingEver
     ASSERT_NE(DM, nullptr);
     EXPECT_TRUE(program.Main().isVisible());
     EXPECT_FALSE(program.Main().Timer->isActive());
+    // The kept feeds are read on a worker: the window is up first, and shows them when they are ready.
+    ASSERT_TRUE(PumpUntil([&] { return program.Main().ComboBoxSrc->isEnabled(); }));
     EXPECT_EQ(ShownOffers(*program.Main().DBGridRates),
               (std::vector<std::string>{"Alpha 1 0.9", "Beta 1 0.95", "Delta 1 0.8", "Gamma 1.1 1"}));
 

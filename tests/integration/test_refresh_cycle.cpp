@@ -388,6 +388,8 @@ TEST_F(RefreshCycle, AfterOneGoodRunAStartWithoutTheServiceShowsTheKeptOffersAnd
         main.SetServiceBaseUrl(gone.Url(""));
     }
     ASSERT_TRUE(main.ShowKeptFeeds(cache));
+    // Read on a worker, so the window is up before they are.
+    ASSERT_TRUE(PumpUntil([&] { return main.ComboBoxSrc->isEnabled(); }));
     EXPECT_EQ(ShownOffers(*main.DBGridRates), offers);
     EXPECT_TRUE(main.ComboBoxSrc->isEnabled());
     EXPECT_EQ(main.Refresher().StatusLine().left(21), QStringLiteral("Сохранённые курсы от "));

@@ -153,8 +153,8 @@ TEST(HttpResponse, ReadsEachShapeWholeAndByteByByte) {
     }
 }
 
-// A body of several MiB gets room for what it announces at once, in huge pages where the system has them, up
-// to a bound past which the room grows with what arrives: the bytes that arrived before each step come
+// A body of several MiB gets room for what it announces at once, up to a bound past which the room grows
+// with what arrives: the bytes that arrived before each step come
 // through unchanged, and a body cut short keeps its whole pieces.
 TEST(HttpResponse, AMultiMegabyteBodyArrivesWholeOrInWholePieces) {
     std::string body(5 * 1024 * 1024 + 123, '\0');

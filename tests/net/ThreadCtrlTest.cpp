@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -19,27 +20,27 @@ using namespace std::chrono_literals;
 struct TLog {
     std::vector<int> Calls;
     TJobCallback Callback(int Tag) {
-        return [this, Tag](void*) { Calls.push_back(Tag); };
+        return [this, Tag] { Calls.push_back(Tag); };
     }
 };
 
 // A worker that waits until Gate opens.
 TJobWorker Gated(std::shared_future<void> Gate) {
-    return [Gate](void*, void*) { Gate.wait(); };
+    return [Gate] { Gate.wait(); };
 }
 
 TEST(ThreadCtrl, NumbersJobsFromOne) {
     TPumpedDispatcher dispatcher;
     TThreadCtrl control(dispatcher.Dispatcher());
     EXPECT_EQ(control.LastID(), 0);
-    EXPECT_TRUE(control.AddJob(nullptr, nullptr, nullptr, nullptr));
+    control.AddJob(nullptr, nullptr);
     EXPECT_EQ(control.LastID(), 1);
-    EXPECT_TRUE(control.AddJob(nullptr, nullptr, nullptr, nullptr));
+    control.AddJob(nullptr, nullptr);
     EXPECT_EQ(control.LastID(), 2);
     ASSERT_TRUE(dispatcher.WaitForQueued(2));
     dispatcher.Pump();
     EXPECT_EQ(control.PendingJobs(), 0u);
-    EXPECT_TRUE(control.AddJob(nullptr, nullptr, nullptr, nullptr));
+    control.AddJob(nullptr, nullptr);
     EXPECT_EQ(control.LastID(), 3);
     ASSERT_TRUE(dispatcher.WaitForQueued(1));
     dispatcher.Pump();
@@ -48,16 +49,13 @@ TEST(ThreadCtrl, NumbersJobsFromOne) {
 TEST(ThreadCtrl, WorkerAndCallbackMayEachBeMissing) {
     TPumpedDispatcher dispatcher;
     TThreadCtrl control(dispatcher.Dispatcher());
-    int input = 5;
-    int output = 0;
-    void* seen = nullptr;
-    control.AddJob(
-        nullptr, &input, [&](void* Output) { seen = Output; }, &output);
-    control.AddJob([](void* In, void* Out) { *static_cast<int*>(Out) = *static_cast<int*>(In) * 2; }, &input,
-                   nullptr, &output);
+    std::atomic<int> output = 0;
+    bool called = false;
+    control.AddJob(nullptr, [&] { called = true; });
+    control.AddJob([&] { output = 10; }, nullptr);
     ASSERT_TRUE(dispatcher.WaitForQueued(2));
     dispatcher.Pump();
-    EXPECT_EQ(seen, &output);
+    EXPECT_TRUE(called);
     EXPECT_EQ(output, 10);
     EXPECT_EQ(control.PendingJobs(), 0u);
 }
@@ -67,7 +65,7 @@ TEST(ThreadCtrl, OneSweepCompletesEveryFinishedJobInReverseOrder) {
     TThreadCtrl control(dispatcher.Dispatcher());
     TLog log;
     for (int tag = 1; tag <= 3; ++tag)
-        control.AddJob(nullptr, nullptr, log.Callback(tag), nullptr);
+        control.AddJob(nullptr, log.Callback(tag));
     ASSERT_TRUE(dispatcher.WaitForQueued(3));
     EXPECT_EQ(dispatcher.Pump(), 3u); // three hand-offs: the first sweep does all the work
     EXPECT_EQ(log.Calls, (std::vector<int>{3, 2, 1}));
@@ -79,8 +77,8 @@ TEST(ThreadCtrl, RunningJobWaitsForALaterSweep) {
     TThreadCtrl control(dispatcher.Dispatcher());
     TLog log;
     std::promise<void> gate;
-    control.AddJob(Gated(gate.get_future().share()), nullptr, log.Callback(1), nullptr);
-    control.AddJob(nullptr, nullptr, log.Callback(2), nullptr);
+    control.AddJob(Gated(gate.get_future().share()), log.Callback(1));
+    control.AddJob(nullptr, log.Callback(2));
     ASSERT_TRUE(dispatcher.WaitForQueued(1));
     dispatcher.Pump();
     EXPECT_EQ(log.Calls, (std::vector<int>{2}));
@@ -98,18 +96,13 @@ TEST(ThreadCtrl, CallbackMayAddAJobThatTheRunningSweepLeaves) {
     TThreadCtrl control(dispatcher.Dispatcher());
     std::vector<std::string> events;
     bool firstReturned = false;
-    control.AddJob(
-        nullptr, nullptr,
-        [&](void*) {
-            events.push_back("first");
-            control.AddJob(
-                nullptr, nullptr,
-                [&](void*) { events.push_back(firstReturned ? "second after" : "second inside"); }, nullptr);
-            // The new job finishes and queues its hand-off, so only the sweep's bound keeps it out.
-            EXPECT_TRUE(dispatcher.WaitForQueued(1));
-            firstReturned = true;
-        },
-        nullptr);
+    control.AddJob(nullptr, [&] {
+        events.push_back("first");
+        control.AddJob(nullptr, [&] { events.push_back(firstReturned ? "second after" : "second inside"); });
+        // The new job finishes and queues its hand-off, so only the sweep's bound keeps it out.
+        EXPECT_TRUE(dispatcher.WaitForQueued(1));
+        firstReturned = true;
+    });
     ASSERT_TRUE(dispatcher.WaitForQueued(1));
     dispatcher.Pump();
     for (int i = 0; i < 100 && control.PendingJobs() > 0; ++i) {
@@ -124,27 +117,60 @@ TEST(ThreadCtrl, ThrowingWorkerLeavesItsJobUnfinished) {
     TPumpedDispatcher dispatcher;
     TThreadCtrl control(dispatcher.Dispatcher());
     TLog log;
-    control.AddJob([](void*, void*) { throw std::runtime_error("worker failed"); }, nullptr, log.Callback(1),
-                   nullptr);
+    control.AddJob([] { throw std::runtime_error("worker failed"); }, log.Callback(1));
     ASSERT_TRUE(dispatcher.WaitForQueued(1)); // the hand-off still happens
     dispatcher.Pump();
-    control.AddJob(nullptr, nullptr, log.Callback(2), nullptr);
+    control.AddJob(nullptr, log.Callback(2));
     ASSERT_TRUE(dispatcher.WaitForQueued(1));
     dispatcher.Pump();
     EXPECT_EQ(log.Calls, (std::vector<int>{2}));
     EXPECT_EQ(control.PendingJobs(), 1u);
 }
 
-TEST(ThreadCtrl, CallbackExceptionReleasesTheLockAndKeepsTheEntry) {
+TEST(ThreadCtrl, AThrowingCallbackEndsItsJobAndTheSweepGoesOn) {
     TPumpedDispatcher dispatcher;
     TThreadCtrl control(dispatcher.Dispatcher());
-    control.AddJob(
-        nullptr, nullptr, [](void*) { throw std::runtime_error("callback failed"); }, nullptr);
+    TLog log;
+    control.AddJob(nullptr, log.Callback(1));
+    control.AddJob(nullptr, [] { throw std::runtime_error("callback failed"); });
+    control.AddJob(nullptr, log.Callback(3));
+    ASSERT_TRUE(dispatcher.WaitForQueued(3));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(dispatcher.Pump(), 3u); // nothing escapes to the dispatcher
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Kovrin: completion of job 2 failed: callback failed\n");
+    EXPECT_EQ(log.Calls, (std::vector<int>{3, 1}));
+    EXPECT_EQ(control.PendingJobs(), 0u); // never run again
+}
+
+TEST(ThreadCtrl, ANestedSweepInsideACallbackRunsEveryOtherCompletionOnce) {
+    TPumpedDispatcher dispatcher;
+    TThreadCtrl control(dispatcher.Dispatcher());
+    std::vector<int> calls;
+    std::promise<void> gate;
+    const std::shared_future<void> open = gate.get_future().share();
+    // Job 3 finishes first; its callback, like a modal box, runs the loop until the others have completed.
+    control.AddJob(Gated(open), [&] { calls.push_back(1); });
+    control.AddJob(Gated(open), [&] { calls.push_back(2); });
+    control.AddJob(nullptr, [&] {
+        calls.push_back(3);
+        gate.set_value();
+        for (int i = 0; i < 200 && control.PendingJobs() > 0; ++i) {
+            dispatcher.WaitForQueued(1, 10ms);
+            dispatcher.Pump();
+        }
+    });
     ASSERT_TRUE(dispatcher.WaitForQueued(1));
-    EXPECT_THROW(dispatcher.Pump(), std::runtime_error);
-    auto pending = std::async(std::launch::async, [&] { return control.PendingJobs(); });
-    ASSERT_EQ(pending.wait_for(2s), std::future_status::ready) << "lock still held";
-    EXPECT_EQ(pending.get(), 1u);
+    dispatcher.Pump();
+    for (int i = 0; i < 200 && dispatcher.Queued() + control.PendingJobs() > 0; ++i) {
+        dispatcher.WaitForQueued(1, 10ms);
+        dispatcher.Pump();
+    }
+    std::vector<int> sorted = calls;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(calls.front(), 3);
+    EXPECT_EQ(control.PendingJobs(), 0u);
 }
 
 TEST(ThreadCtrl, LateWorkerAfterTheControllerIsGoneTouchesNothing) {
@@ -159,15 +185,14 @@ TEST(ThreadCtrl, LateWorkerAfterTheControllerIsGoneTouchesNothing) {
         auto open = gate.get_future().share();
         std::shared_ptr<void> sentinel(nullptr, [&jobGone](void*) { jobGone.set_value(); });
         control.AddJob(
-            [open, &workerDone, sentinel](void*, void*) {
+            [open, &workerDone, sentinel] {
                 open.wait();
                 workerDone.set_value();
             },
-            nullptr, [&](void*) { called = true; }, nullptr);
+            [&] { called = true; });
         sentinel.reset();
         // A second job whose hand-off is already queued when the controller goes.
-        control.AddJob(
-            nullptr, nullptr, [&](void*) { called = true; }, nullptr);
+        control.AddJob(nullptr, [&] { called = true; });
         ASSERT_TRUE(dispatcher.WaitForQueued(1));
     }
     gate.set_value();
@@ -190,10 +215,8 @@ TEST(ThreadCtrl, RefusingDispatcherEndsTheWorkerQuietly) {
     });
     bool called = false;
     std::promise<void> gate;
-    control.AddJob(
-        Gated(gate.get_future().share()), nullptr, [&](void*) { called = true; }, nullptr);
-    control.AddJob(
-        nullptr, nullptr, [&](void*) { called = true; }, nullptr);
+    control.AddJob(Gated(gate.get_future().share()), [&] { called = true; });
+    control.AddJob(nullptr, [&] { called = true; });
     ASSERT_TRUE(dispatcher.WaitForQueued(1));
     dispatcher.Close(); // releases the queued hand-off unrun, refuses the next
     gate.set_value();

@@ -100,4 +100,21 @@ TEST(SettingsFilePathTest, UnwritableFolderFallsBackToTheUserConfiguration) {
     EXPECT_EQ(SettingsFilePath(exe.Path()), config / "kovrin" / "settings.xml");
 }
 
+TEST(SettingsFilePathTest, SystemFoldersAndFoldersOfOthersFallBackToTheUserConfiguration) {
+    TTempDir exe, config;
+    TScopedEnv xdg("XDG_CONFIG_HOME", config.Path().string());
+    const fs::path fallback = config / "kovrin" / "settings.xml";
+    // Root may write there, and a package's copy run as root must still not put its settings there.
+    EXPECT_EQ(SettingsFilePath("/usr/bin"), fallback);
+    EXPECT_EQ(SettingsFilePath("/usr/local/bin/../bin"), fallback);
+    fs::create_directory_symlink("/usr/bin", exe / "linked");
+    EXPECT_EQ(SettingsFilePath(exe / "linked"), fallback);
+    fs::create_directories(exe / "opt");
+    EXPECT_EQ(SettingsFilePath(exe / "opt"), exe / "opt" / "settings.xml"); // only the root's /opt counts
+    if (!RunningAsRoot()) {
+        // Writable by everyone, owned by root: not the user's own folder.
+        EXPECT_EQ(SettingsFilePath("/tmp"), fallback);
+    }
+}
+
 } // namespace

@@ -42,19 +42,11 @@ TEST(FeedFile, ReadsRegularFilesEmptyFilesAndPipesAlike) {
     EXPECT_THROW(ReadFeedFile((dir / "missing.txt").string()), std::runtime_error);
 }
 
-TEST(FeedFileDeathTest, AFileCutShortAfterMappingEndsTheProgramWithAMessage) {
+TEST(FeedFile, AFileCutShortAfterItWasReadLeavesTheBytesWhole) {
     TTempDir dir;
     const std::string path = (dir / "rates.txt").string();
     WriteFileBytes(path, std::string(64 * 1024, '7'));
-    EXPECT_EXIT(
-        {
-            const TSharedText text = ReadFeedFile(path);
-            if (truncate(path.c_str(), 0) != 0) {
-                _exit(9);
-            }
-            volatile char last = text.Bytes().back(); // its page is gone with the truncation
-            (void)last;
-            _exit(0);
-        },
-        testing::ExitedWithCode(1), "a feed file was cut short while it was being read");
+    const TSharedText text = ReadFeedFile(path);
+    ASSERT_EQ(truncate(path.c_str(), 0), 0);
+    EXPECT_EQ(text.Bytes(), std::string(64 * 1024, '7')); // read, not mapped: nothing to fault on
 }

@@ -3,9 +3,12 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEvent>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -136,15 +139,48 @@ TEST(QtDispatcher, BringsTheJobRunnersCompletionsToTheGuiThread) {
     QThread* completedOn = nullptr;
     std::promise<void> completed;
     std::future<void> done = completed.get_future();
-    jobs.AddJob([](void*, void* out) { *static_cast<int*>(out) = 42; }, nullptr,
-                [&](void*) {
+    jobs.AddJob([&output] { output = 42; },
+                [&] {
                     completedOn = QThread::currentThread();
                     completed.set_value();
-                },
-                &output);
+                });
     ASSERT_TRUE(PumpUntilReady(done));
     EXPECT_EQ(output, 42);
     EXPECT_EQ(completedOn, QThread::currentThread());
+}
+
+TEST(QtDispatcher, AModalLoopInsideACompletionLetsTheOthersRunOnceEach) {
+    TQtDispatcher dispatcher;
+    TThreadCtrl jobs(dispatcher.Dispatcher());
+    std::vector<int> calls;
+    std::promise<void> gate;
+    const std::shared_future<void> open = gate.get_future().share();
+    std::promise<void> allDone;
+    std::future<void> done = allDone.get_future();
+    jobs.AddJob([open] { open.wait(); }, [&] { calls.push_back(1); });
+    jobs.AddJob([open] { open.wait(); }, [&] { calls.push_back(2); });
+    jobs.AddJob(nullptr, [&] {
+        calls.push_back(3);
+        gate.set_value();
+        // As a modal box would: a loop of its own until the other completions have come.
+        QEventLoop modal;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &modal, [&] {
+            if (jobs.PendingJobs() == 0) {
+                modal.quit();
+            }
+        });
+        poll.start(5);
+        QTimer::singleShot(5000, &modal, &QEventLoop::quit);
+        modal.exec();
+        allDone.set_value();
+    });
+    ASSERT_TRUE(PumpUntilReady(done));
+    QCoreApplication::processEvents(); // the hand-offs still queued find nothing more to do
+    EXPECT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls.front(), 3);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), 1) + std::count(calls.begin(), calls.end(), 2), 2);
+    EXPECT_EQ(jobs.PendingJobs(), 0u);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "ui/BitBtn.h"
 #include "ui/UnitMain.h"
 
 #include "tests/ui/MainWindowFixture.h"
@@ -240,6 +241,14 @@ TEST_F(FormMain, KeepsItsLayoutAnchorsAndMinimumOuterSize) {
     EXPECT_EQ(main.PanelControls->height(), 37);
     EXPECT_EQ(main.PanelGo->height(), 41);
     EXPECT_EQ(main.BitBtnExchange->geometry(), QRect(8, 8, 89, 25));
+    for (QPushButton* button : {main.BitBtnExchange, main.BitBtnRefresh}) {
+        // The image 5 pixels from the left edge, the caption after it (not both centred).
+        const auto* image = qobject_cast<TBitBtn*>(button);
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->ImageRect(), QRect(5, 4, 16, 16));
+        EXPECT_GE(image->CaptionRect().left(), 21);
+        EXPECT_GE(image->CaptionRect().width(), button->fontMetrics().horizontalAdvance(button->text()));
+    }
     EXPECT_EQ(main.LabelHide->geometry(), QRect(8, 0, 249, 21));
     EXPECT_EQ(main.SpeedButtonSwap->iconSize(), QSize(16, 16));
     EXPECT_TRUE(main.SpeedButtonSwap->autoRaise());

@@ -21,13 +21,16 @@ const QString kRtfSamples = QStringLiteral(KOVRIN_SOURCE_DIR "/tests/ui/rtf/");
 struct TClick {
     QObject* Sender = nullptr;
     QString Url;
+    QString Selected; // the view's selection when it reported the click
 };
 
 class RichEditURLTest : public testing::Test {
   protected:
     void SetUp() override {
         View.resize(500, 300);
-        View.OnURLClick = [this](QObject* sender, const QString& url) { Clicks.push_back({sender, url}); };
+        View.OnURLClick = [this](QObject* sender, const QString& url) {
+            Clicks.push_back({sender, url, View.textCursor().selectedText()});
+        };
     }
 
     void Show() {
@@ -161,12 +164,15 @@ TEST_F(RichEditURLTest, LeftPressOnALinkReportsItAtOnce) {
     ASSERT_EQ(Clicks.size(), 1u); // on the press, before any release
     EXPECT_EQ(Clicks[0].Sender, &View);
     EXPECT_EQ(Clicks[0].Url, "http://127.0.0.1:8765");
+    EXPECT_EQ(Clicks[0].Selected, "the service"); // selected before it is opened, and it stays so
+    EXPECT_EQ(View.textCursor().selectedText(), "the service");
     QTest::mouseRelease(View.viewport(), Qt::LeftButton, {}, At("today")); // released elsewhere: still counts
     EXPECT_EQ(Clicks.size(), 1u);
 
     QTest::mouseClick(View.viewport(), Qt::LeftButton, {}, At("bob@", 2));
     ASSERT_EQ(Clicks.size(), 2u);
     EXPECT_EQ(Clicks[1].Url, "mailto:bob@mail.example");
+    EXPECT_EQ(Clicks[1].Selected, "bob@mail.example");
 }
 
 TEST_F(RichEditURLTest, OtherButtonsPlainTextAndDoubleClicksReportNothing) {
@@ -202,7 +208,7 @@ TEST_F(RichEditURLTest, AThrowingHandlerIsDroppedAndTheViewKeepsWorking) {
     EXPECT_NO_THROW(QTest::mouseClick(View.viewport(), Qt::LeftButton, {}, link));
     View.OnURLClick = [&](QObject*, const QString& url) {
         ++calls;
-        Clicks.push_back({nullptr, url});
+        Clicks.push_back({nullptr, url, {}});
     };
     QTest::mouseClick(View.viewport(), Qt::LeftButton, {}, link);
     EXPECT_EQ(calls, 3);

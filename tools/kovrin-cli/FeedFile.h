@@ -5,9 +5,7 @@
 
 #include <string>
 
-// The bytes of the regular file at Path, mapped rather than read: a feed file is in the page cache, and
-// mapping it costs a small part of copying it into fresh memory. Anything else (a pipe, an empty file) is
-// read whole. Should a mapped file be cut short while the program runs, the program stops with a line on
-// stderr and exit code 1 rather than crashing. Throws std::runtime_error with the cause when the file cannot
-// be opened or read.
+// The bytes of the file at Path (a regular file, a pipe...), read whole. Throws std::runtime_error with the
+// cause when the file cannot be opened or read, or when a regular file ends before the size it had when it
+// was opened (cut short while it was read).
 TSharedText ReadFeedFile(const std::string& Path);
