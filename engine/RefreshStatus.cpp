@@ -141,6 +141,7 @@ void TRefreshStatus::FeedReplaced(TFeed Feed, std::size_t Records, const TWallCl
     if (Feed == TFeed::Rates) {
         FRatesTime = At;
         FRatesSaved = false;
+        FRatesFailed = false;
     }
 }
 
@@ -163,6 +164,9 @@ void TRefreshStatus::FeedFailed(TFeed Feed, const TOData& Output) {
             "ответ не принят"; // a caller's mistake: a good answer reported as failed still says something
     }
     FSlots[IndexOf(Feed)] = TSlot{TState::Failed, std::move(cause), 0};
+    if (Feed == TFeed::Rates) {
+        FRatesFailed = true;
+    }
 }
 
 bool TRefreshStatus::RatesAnswered() const {

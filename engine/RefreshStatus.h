@@ -71,12 +71,19 @@ class TRefreshStatus final {
     void ServiceChanged() {
         FRatesTime.reset();
         FRatesSaved = false;
+        FRatesFailed = false;
     }
 
     // True while a refresh has started and not every feed has answered.
     bool Running() const;
     // True when the last refresh's rates feed answered with a whole 200.
     bool RatesAnswered() const;
+    // When the rates on screen were received (by this run or, if RatesKept, an earlier one); none yet.
+    const std::optional<TWallClock>& RatesTime() const { return FRatesTime; }
+    // True while the rates on screen are the ones an earlier run kept.
+    bool RatesKept() const { return FRatesSaved; }
+    // True when the last refresh that asked for the rates did not get them, until one does.
+    bool RatesFailed() const { return FRatesFailed; }
     // The line for the status bar, with times relative to Now: empty before the first refresh, or
     // "Сохранённые курсы от 09.12.2026 14:05" when kept rates are shown; "Загрузка данных…" while one runs;
     // "Курсы обновлены в 14:05:09" when all four feeds answered; otherwise which feeds were not received and
@@ -99,6 +106,7 @@ class TRefreshStatus final {
     std::array<TSlot, kFeedCount> FSlots{};
     bool FStarted = false;
     std::optional<TWallClock> FRatesTime;
-    bool FRatesSaved = false; // the rates shown were kept by an earlier run
+    bool FRatesSaved = false;  // the rates shown were kept by an earlier run
+    bool FRatesFailed = false; // the last refresh's rates feed failed; a refresh that runs does not clear it
     std::string FAlert;
 };

@@ -1,5 +1,7 @@
 #include "ui/RefreshController.h"
 
+#include "ui/DataAgeBar.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -60,10 +62,19 @@ QString TRefreshController::StatusLine() const {
     return FLine->text();
 }
 
+void TRefreshController::AttachAgeBar(TDataAgeBar& Bar) {
+    FAgeBar = &Bar;
+    ShowStatus();
+}
+
 void TRefreshController::ShowStatus() {
-    const QString line = QString::fromStdString(FStatus.Text(FClock()));
+    const TWallClock now = FClock();
+    const QString line = QString::fromStdString(FStatus.Text(now));
     FLine->setText(line);
     FLine->setToolTip(line); // the whole of a line the window is too narrow for
+    if (FAgeBar != nullptr) {
+        FAgeBar->Show(DataAgeLine(FStatus, now));
+    }
 }
 
 void TRefreshController::SayWhenRefreshIsBack() {

@@ -15,6 +15,7 @@
 #include <string>
 
 class QLabel;
+class TDataAgeBar;
 class QPushButton;
 class QStatusBar;
 
@@ -59,6 +60,9 @@ class TRefreshController final : public QObject {
     // The clock the status line reads (the local time unless set otherwise); for tests.
     void SetClock(std::function<TWallClock()> Clock) { FClock = std::move(Clock); }
 
+    // Bar shows the age of the rates from now on, renewed with the status line.
+    void AttachAgeBar(TDataAgeBar& Bar);
+
     // Shows the status model's line (a time from yesterday gains its date).
     void ShowStatus();
 
@@ -67,6 +71,7 @@ class TRefreshController final : public QObject {
 
     QPushButton& FButton;
     QLabel* FLine = nullptr;
+    TDataAgeBar* FAgeBar = nullptr;
     TRefreshState FState;
     TRefreshStatus FStatus;
     std::function<TWallClock()> FClock = WallClockNow;

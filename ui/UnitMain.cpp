@@ -7,6 +7,7 @@
 #include "ui/AmountEdit.h"
 #include "ui/BitBtn.h"
 #include "ui/CurrencyList.h"
+#include "ui/DataAgeBar.h"
 #include "ui/ErrorBox.h"
 #include "ui/Fonts.h"
 #include "ui/HideList.h"
@@ -140,6 +141,9 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     StatusBar->setFixedHeight(kStatusBarHeight);
     setStatusBar(StatusBar);
     FRefresher = new TRefreshController(*BitBtnRefresh, *StatusBar, this);
+    auto* ageBar = new TDataAgeBar(*BitBtnRefresh);
+    AddAboveGrid(ageBar);
+    FRefresher->AttachAgeBar(*ageBar);
     FRoutesView = new TRoutesView();
     AddUnderGrid(FRoutesView);
     setTabOrder(DBGridRates, FRoutesView);

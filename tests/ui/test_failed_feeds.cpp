@@ -10,6 +10,8 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -64,6 +66,47 @@ TEST_F(FailedFeeds, AFailedRefreshReplacesNothingAndTheStatusSaysWhyAndHowOldThe
     Deliver();
     EXPECT_EQ(Shown(main), before);
     EXPECT_EQ(Status(), "Курсы обновлены в 14:06:10");
+}
+
+TEST_F(FailedFeeds, TheLineAboveTheGridAgesWithTheClockAndMarksFailedRatesWithARetryThatMirrorsRefresh) {
+    TFormMain& main = OpenAt(kFirst);
+    auto* bar = main.findChild<QWidget*>("DataAgeBar");
+    auto* age = main.findChild<QLabel*>("LabelDataAge");
+    auto* note = main.findChild<QLabel*>("LabelDataNote");
+    auto* retry = main.findChild<QPushButton*>("ButtonRetry");
+    ASSERT_TRUE(bar && age && note && retry);
+    EXPECT_TRUE(bar->isHidden()); // no rates yet: nothing to tell
+    Deliver();
+    EXPECT_EQ(age->text(), "Обновлено только что");
+    EXPECT_FALSE(bar->isHidden());
+    EXPECT_TRUE(note->isHidden());
+    EXPECT_TRUE(retry->isHidden());
+    Now = {2026, 12, 9, 14, 8, 9};
+    main.TimerTimer(); // every tick renews the words
+    EXPECT_EQ(age->text(), "Обновлено 3 мин назад");
+
+    while (!main.BitBtnRefresh->isEnabled()) {
+        main.TimerTimer();
+    }
+    QSignalSpy clicks(main.BitBtnRefresh, &QPushButton::clicked);
+    main.BitBtnRefresh->click(); // a refresh whose rates do not come
+    main.RatesReceived(ExchangeOutcome(TExchangeFailure::Refused));
+    EXPECT_FALSE(note->isHidden());
+    EXPECT_EQ(note->text(), "Не обновлены: последнее обновление не удалось");
+    EXPECT_FALSE(retry->isHidden());
+    EXPECT_NE(note->palette().color(QPalette::Window), main.palette().color(QPalette::Window));
+    // Retry rests while Refresh does and does nothing then.
+    EXPECT_FALSE(retry->isEnabled());
+    EXPECT_EQ(retry->toolTip(), main.BitBtnRefresh->toolTip());
+    retry->click();
+    EXPECT_EQ(clicks.count(), 1);
+    while (!main.BitBtnRefresh->isEnabled()) {
+        main.TimerTimer();
+    }
+    EXPECT_TRUE(retry->isEnabled());
+    retry->click();
+    EXPECT_EQ(clicks.count(), 2);
+    EXPECT_FALSE(retry->isEnabled());
 }
 
 TEST_F(FailedFeeds, AnHttpErrorOrACutBodyChangesNothingButAnEmptyAnswerIsTheServicesWord) {
