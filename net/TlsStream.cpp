@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <openssl/crypto.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
@@ -74,6 +75,9 @@ bool IsIpLiteral(const std::string& Host) {
 TTlsStream::~TTlsStream() {
     if (FSsl != nullptr)
         SSL_free(FSsl);
+    // The worker's thread may still be ending when a short-lived program exits; its share of OpenSSL (random
+    // generators, error queue) is given back now rather than at the thread's end, which may come too late.
+    OPENSSL_thread_stop();
 }
 
 bool TTlsStream::WaitAfter(int Result, int TimeoutMs, TClock::time_point Deadline) {
