@@ -129,7 +129,7 @@ class TFormMain final : public QMainWindow {
     // no longer shown, and that service's kept feeds are, when there are any.
     void TakeNextServiceBase();
 
-    // The parts beside the spec's form, owned by the window.
+    // The parts beside the form itself, owned by the window.
     // The live options and rate alerts on the settings tab.
     TLivePanel& LivePanel() const { return *FLivePanel; }
     // The automatic refresh, the Refresh button's cooldown and the status line.
