@@ -6,18 +6,6 @@
 
 namespace {
 
-std::optional<std::string> Stored(const TConfigDoc& Doc, const std::string& Key) {
-    try {
-        std::string value;
-        if (ConfigRead(Doc, Key, value)) {
-            return value;
-        }
-    } catch (const EConfigError&) {
-        // An element holding others is no value; the default stands.
-    }
-    return std::nullopt;
-}
-
 std::string AlertKey(int Number, const char* Field) {
     return std::string(kAlertsGroup) + "/" + kAlertEntry + std::to_string(Number) + "/" + Field;
 }
@@ -25,7 +13,7 @@ std::string AlertKey(int Number, const char* Field) {
 } // namespace
 
 bool ReadUseSavedFeeds(const TConfigDoc& Doc) {
-    const std::optional<std::string> text = Stored(Doc, kUseSavedKey);
+    const std::optional<std::string> text = ConfigReadStored(Doc, kUseSavedKey);
     if (!text) {
         return true;
     }
@@ -37,12 +25,12 @@ bool ReadUseSavedFeeds(const TConfigDoc& Doc) {
 }
 
 int ReadAutoRefreshMinutes(const TConfigDoc& Doc) {
-    return AutoRefreshMinutesFromText(Stored(Doc, kAutoMinutesKey));
+    return AutoRefreshMinutesFromText(ConfigReadStored(Doc, kAutoMinutesKey));
 }
 
 void WriteUnlessDefault(const TConfigDoc& Doc, const std::string& Key, const TConfigValue& Value,
                         const TConfigValue& Default) {
-    if (Value.Text() == Default.Text() && !Stored(Doc, Key)) {
+    if (Value.Text() == Default.Text() && !ConfigReadStored(Doc, Key)) {
         return;
     }
     ConfigWrite(Doc, Key, Value);
@@ -53,17 +41,17 @@ std::vector<TRateAlert> ReadRateAlerts(const TConfigDoc& Doc) {
     // Numbers need not be dense: a hand-removed entry does not hide the ones after it.
     for (int number = 1; number <= kMaxRateAlerts; ++number) {
         TRateAlert alert;
-        const std::optional<std::string> give = Stored(Doc, AlertKey(number, kAlertGiveField));
-        const std::optional<std::string> get = Stored(Doc, AlertKey(number, kAlertGetField));
+        const std::optional<std::string> give = ConfigReadStored(Doc, AlertKey(number, kAlertGiveField));
+        const std::optional<std::string> get = ConfigReadStored(Doc, AlertKey(number, kAlertGetField));
         if (!give || !get) {
             continue;
         }
         alert.Give = *give;
         alert.Get = *get;
-        alert.Level = Stored(Doc, AlertKey(number, kAlertLevelField)).value_or(std::string());
+        alert.Level = ConfigReadStored(Doc, AlertKey(number, kAlertLevelField)).value_or(std::string());
         try {
-            alert.Enabled =
-                ConfigTextToBool(Stored(Doc, AlertKey(number, kAlertEnabledField)).value_or("true"));
+            alert.Enabled = ConfigTextToBool(
+                ConfigReadStored(Doc, AlertKey(number, kAlertEnabledField)).value_or("true"));
         } catch (const EConfigError&) {
             alert.Enabled = false;
         }

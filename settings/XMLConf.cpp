@@ -319,3 +319,15 @@ bool ConfigRead(const TConfigDoc& Doc, const std::string& Key, std::string& Valu
     Value = text;
     return true;
 }
+
+std::optional<std::string> ConfigReadStored(const TConfigDoc& Doc, const std::string& Key) {
+    try {
+        std::string value;
+        if (ConfigRead(Doc, Key, value)) {
+            return value;
+        }
+    } catch (const EConfigError&) {
+        // An element holding others is no value; the default stands.
+    }
+    return std::nullopt;
+}

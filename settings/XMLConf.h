@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -89,6 +90,10 @@ bool ConfigDelete(const TConfigDoc& Doc, const std::string& Key);
 // True with Value set to the element's text when Key exists and its text is not empty; false (Value
 // unchanged) otherwise. Never creates anything. Throws EConfigError for an element that has element children.
 bool ConfigRead(const TConfigDoc& Doc, const std::string& Key, std::string& Value);
+
+// The text of Key for the settings beyond the form's own: nullopt when it is absent, empty, or an element
+// that holds others (its default stands then). Throws EConfigError only for a document that is not open.
+std::optional<std::string> ConfigReadStored(const TConfigDoc& Doc, const std::string& Key);
 
 // Reads a stored boolean / integer text the way the program's readers convert them. Throw EConfigError with a
 // message naming the text when it does not convert ("'abc' is not a valid integer value").
