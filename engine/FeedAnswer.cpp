@@ -2,6 +2,7 @@
 
 #include "engine/Functions.h"
 #include "engine/Protocol.h"
+#include "net/BodyRoom.h"
 #include "net/ExchangeJob.h"
 
 #include <utility>
@@ -12,7 +13,8 @@ std::size_t FeedTableBudget(TFeed Feed) {
 
 TFeedAnswer PrepareFeed(TFeed Feed, TOData Output) {
     TFeedAnswer answer;
-    answer.Body = std::make_shared<const std::string>(std::move(Output.Body));
+    // The body's room is kept for the next refresh once the last table over it has gone.
+    answer.Body = ShareBody(std::move(Output.Body));
     answer.Output = std::move(Output);
     answer.Output.Body.clear();
     if (!ExchangeSucceeded(answer.Output)) {

@@ -1,5 +1,6 @@
 #include "net/HttpResponse.h"
 
+#include "net/BodyRoom.h"
 #include "net/LineReader.h"
 #include "text/Ascii.h"
 
@@ -16,8 +17,12 @@ constexpr std::size_t kBodyGrowth = 4;
 // bytes arrive, so that a few bytes cannot make the reader hold a large room.
 constexpr std::size_t kTrustedRoom = 32 * 1024 * 1024;
 // Gives Body room for Room bytes, or twice its room when that is more (a chunked body grows a chunk at a
-// time).
+// time). A body not yet begun takes the room a gone body left, when one is kept.
 void GrowBody(std::string& Body, std::size_t Room) {
+    if (Body.empty() && Room >= kKeptBodyRoomMin) {
+        Body = TakeBodyRoom(Room);
+        return;
+    }
     Body.reserve(std::max(Room, 2 * Body.capacity()));
 }
 
