@@ -199,25 +199,28 @@ TStringMatrix::TStringMatrix(std::size_t Count, const TStringArray& Row) {
     }
 }
 
-TStringMatrix::TStringMatrix(std::string Text, TRowIndex Index) : FIndex(std::move(Index)) {
+TStringMatrix::TStringMatrix(std::string Text, TRowIndex Index)
+    : FIndex(std::make_shared<TRowIndex>(std::move(Index))) {
     // Rows that cover little of a long text would keep all of it: then they are worth copying out.
-    if (FIndex.FSpanBytes < Text.size() / 2) {
+    if (FIndex->FSpanBytes < Text.size() / 2) {
         CopySpans(Text);
     } else {
         FText = std::move(Text);
     }
 }
 
-TStringMatrix::TStringMatrix(std::string_view Text, TRowIndex Index) : FIndex(std::move(Index)) {
-    if (FIndex.FSpanBytes < Text.size() / 2) {
+TStringMatrix::TStringMatrix(std::string_view Text, TRowIndex Index)
+    : FIndex(std::make_shared<TRowIndex>(std::move(Index))) {
+    if (FIndex->FSpanBytes < Text.size() / 2) {
         CopySpans(Text);
     } else {
         FText = Text;
     }
 }
 
-TStringMatrix::TStringMatrix(TSharedText Text, TRowIndex Index) : FIndex(std::move(Index)) {
-    if (FIndex.FSpanBytes < Text.Bytes().size() / 2) {
+TStringMatrix::TStringMatrix(TSharedText Text, TRowIndex Index)
+    : FIndex(std::make_shared<TRowIndex>(std::move(Index))) {
+    if (FIndex->FSpanBytes < Text.Bytes().size() / 2) {
         CopySpans(Text.Bytes());
     } else if (Text) {
         FShared = std::move(Text);
@@ -225,15 +228,31 @@ TStringMatrix::TStringMatrix(TSharedText Text, TRowIndex Index) : FIndex(std::mo
 }
 
 void TStringMatrix::CopySpans(std::string_view Text) {
+    TRowIndex& index = OwnIndex();
     FText.clear();
-    FText.reserve(FIndex.FSpanBytes);
-    for (std::size_t row = 0; row < FIndex.size(); ++row) {
-        const std::string_view span = FIndex.Span(row, Text);
+    FText.reserve(index.FSpanBytes);
+    for (std::size_t row = 0; row < index.size(); ++row) {
+        const std::string_view span = index.Span(row, Text);
         CheckOffset(FText.size());
-        FIndex.FRows[row].TextAt = static_cast<std::uint32_t>(FText.size());
+        index.FRows[row].TextAt = static_cast<std::uint32_t>(FText.size());
         FText.append(span);
     }
-    FIndex.FSpanBytes = FText.size();
+    index.FSpanBytes = FText.size();
+}
+
+const TRowIndex& TStringMatrix::Index() const {
+    static const TRowIndex none;
+    return FIndex ? *FIndex : none;
+}
+
+TRowIndex& TStringMatrix::OwnIndex() {
+    // Only this thread can make a new copy of this table, so a count of one stays one until it returns.
+    if (!FIndex) {
+        FIndex = std::make_shared<TRowIndex>();
+    } else if (FIndex.use_count() > 1) {
+        FIndex = std::make_shared<TRowIndex>(*FIndex);
+    }
+    return *FIndex;
 }
 
 std::uint64_t TTableGeneration::Next() {
@@ -263,7 +282,7 @@ void TStringMatrix::AppendRow(std::span<const std::string_view> Fields) {
         FText += field;
         pairs.push_back(FText.size());
     }
-    FIndex.AddRow(pairs.data(), Fields.size());
+    OwnIndex().AddRow(pairs.data(), Fields.size());
 }
 
 void TStringMatrix::clear() {

@@ -285,12 +285,12 @@ class TStringMatrix {
     // than half of it.
     TStringMatrix(TSharedText Text, TRowIndex Index);
 
-    std::size_t size() const { return FIndex.size(); }
-    bool empty() const { return FIndex.size() == 0; }
+    std::size_t size() const { return FIndex ? FIndex->size() : 0; }
+    bool empty() const { return size() == 0; }
     // Row Row (< size()); const like a field.
     const TStringRow operator[](std::size_t Row) const {
-        const TRowIndex::TRowNote note = FIndex.FRows[Row];
-        return {TextData(), FIndex.FRecords.get() + note.RecordAt, note.TextAt};
+        const TRowIndex::TRowNote note = FIndex->FRows[Row];
+        return {TextData(), FIndex->FRecords.get() + note.RecordAt, note.TextAt};
     }
     const TStringRow front() const { return (*this)[0]; }
     const TStringRow back() const { return (*this)[size() - 1]; }
@@ -305,10 +305,10 @@ class TStringMatrix {
     void clear();
 
     // Bytes the table holds: its text, the records and the row notes (less spare room).
-    std::size_t HeldBytes() const { return FText.size() + FShared.Bytes().size() + FIndex.IndexBytes(); }
+    std::size_t HeldBytes() const { return FText.size() + FShared.Bytes().size() + Index().IndexBytes(); }
     // Bytes its rows need, what a budget counts: the index and, per row, the text from its first field byte
     // to its last (the rest of a text the table holds is not counted).
-    std::size_t NeededBytes() const { return FIndex.NeededBytes(); }
+    std::size_t NeededBytes() const { return Index().NeededBytes(); }
     // The state of the rows: equal for two reads only when the rows did not change in between.
     std::uint64_t Generation() const { return FGeneration.Value(); }
 
@@ -319,11 +319,17 @@ class TStringMatrix {
     void CopySpans(std::string_view Text);
 
     const char* TextData() const { return FShared ? FShared.Bytes().data() : FText.data(); }
+    // The rows (an empty index when there are none).
+    const TRowIndex& Index() const;
+    // The rows, for a change: copied first while other copies of the table share them.
+    TRowIndex& OwnIndex();
 
     std::string FText;
     // The text when it is shared (FText is then empty); a row appended to the table copies it into FText
     // first.
     TSharedText FShared;
-    TRowIndex FIndex;
+    // Shared by the copies of the table until one of them changes: handing a table of 100,000 rows over by
+    // value copies a pointer, not megabytes of records. Null for a table that never had rows.
+    std::shared_ptr<TRowIndex> FIndex;
     TTableGeneration FGeneration;
 };

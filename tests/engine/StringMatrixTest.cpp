@@ -44,6 +44,12 @@ TEST(StringMatrix, CopiesAndMovesStandAlone) {
     EXPECT_EQ(copy, moved);
     moved.clear();
     EXPECT_EQ(copy[2][1], "three");
+
+    // A copy shares the rows until one of the two changes them.
+    TStringMatrix grown = copy;
+    grown.push_back({"4", "four"});
+    EXPECT_EQ(copy, (TStringMatrix{{"1", "one"}, {"2", "two"}, {"3", "three"}}));
+    EXPECT_EQ(grown, (TStringMatrix{{"1", "one"}, {"2", "two"}, {"3", "three"}, {"4", "four"}}));
 }
 
 TEST(StringMatrix, RowsCutFromASubjectNeverReadPastIt) {
