@@ -102,18 +102,19 @@ void WriteServiceBase(const TConfigDoc& Doc, std::string_view Base) {
                        TConfigValue(ServiceBase));
 }
 
-std::filesystem::path KeptFeedsFolderFor(const std::filesystem::path& Root, std::string_view Base) {
+std::string ServiceKey(std::string_view Base) {
     const TUrlParts parts = SplitUrl(NormalizeServiceBase(Base));
-    const TUrlParts built = SplitUrl(ServiceBase);
-    const auto same = [](const TUrlParts& A, const TUrlParts& B) {
-        return A.Scheme == B.Scheme && LowerAscii(A.Host) == LowerAscii(B.Host) && A.Port == B.Port;
-    };
-    if (same(parts, built))
-        return Root;
-    // "https_rates.example_8443"; an IPv6 address's colons become "+", which no host name holds.
-    std::string name = parts.Scheme + "_" + LowerAscii(parts.Host) + "_" + parts.Port;
-    for (char& c : name)
+    // An IPv6 address's colons become "+", which no host name holds.
+    std::string key = parts.Scheme + "_" + LowerAscii(parts.Host) + "_" + parts.Port;
+    for (char& c : key)
         if (c == ':')
             c = '+';
-    return Root / "services" / name;
+    return key;
+}
+
+std::filesystem::path KeptFeedsFolderFor(const std::filesystem::path& Root, std::string_view Base) {
+    const std::string key = ServiceKey(Base);
+    if (key == ServiceKey(ServiceBase))
+        return Root;
+    return Root / "services" / key;
 }

@@ -25,6 +25,11 @@ std::string ReadServiceBase(const TConfigDoc& Doc);
 // ConfigWrite does.
 void WriteServiceBase(const TConfigDoc& Doc, std::string_view Base);
 
+// Which service Base names, as a name fit for a folder: "https_rates.example_8443" (scheme and host in lower
+// case, the port written out even when it is the scheme's own). Two bases name one service exactly when their
+// keys are equal. Never throws but for memory.
+std::string ServiceKey(std::string_view Base);
+
 // Where the feeds of the service at Base are kept under Root: Root itself for the build's service (as before
 // the address could be chosen), else a folder of its own below Root/"services", named after the scheme, host
 // and port, so that one service's kept rates never show as another's.
