@@ -13,9 +13,16 @@
 // memory.
 std::string NormalizeServiceBase(std::string_view Text);
 
-// Why the normalized Text cannot serve as the service base, in words for the settings tab: the scheme must be
-// http or https, then a host name, an IPv4 address or a bracketed IPv6 one, an optional port from 1 to 65535,
-// and nothing else. Empty when it can serve. Never throws but for memory.
+// Why a service base cannot serve: the scheme must be http or https, then a host name, an IPv4 address or a
+// bracketed IPv6 one, an optional port from 1 to 65535, and nothing else.
+enum class TServiceBaseFault { None, Missing, Scheme, Trailing, Host, Port };
+
+// What keeps the normalized Text from serving as the service base; None when it can. Never throws but for
+// memory.
+TServiceBaseFault ServiceBaseFault(std::string_view Text);
+
+// ServiceBaseFault in words for the settings tab ("порт должен быть числом от 1 до 65535"); empty when the
+// normalized Text can serve. Never throws but for memory.
 std::string ServiceBaseProblem(std::string_view Text);
 
 // The base stored under "Service/Base" when it can serve; the build's ServiceBase otherwise. Never throws.

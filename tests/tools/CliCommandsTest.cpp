@@ -419,6 +419,11 @@ TEST(CliCommands, BadArgumentsExitTwoWithUsage) {
         {"feed", "rates", "--format", "csv"},
         {"guid", "extra"},
         {"--service"},
+        // Every command that takes a service checks its address as the settings tab does.
+        {"offers", "a", "b", "--service", "ftp://127.0.0.1"},
+        {"--service", "127.0.0.1:8765", "routes", "a", "b"},
+        {"feed", "news", "--service=http://127.0.0.1/callback"},
+        {"watch", "a", "b", "--count", "1", "--service", "http://127.0.0.1:0"},
     };
     for (const auto& args : bad) {
         const auto run = Cli(args, home.Path());
@@ -426,6 +431,11 @@ TEST(CliCommands, BadArgumentsExitTwoWithUsage) {
         EXPECT_NE(run.Err.find("usage: kovrin-cli"), std::string::npos) << run.Err;
         EXPECT_TRUE(run.Out.empty());
     }
+    EXPECT_EQ(
+        Cli({"feed", "news", "--service", "https://user@host"}, home.Path())
+            .Err.rfind(
+                "kovrin-cli feed: --service \"https://user@host\": nothing may follow the host and port", 0),
+        0u);
     for (const char* command : {"offers", "feed", "guid"}) {
         const auto help = Cli({command, "--help"}, home.Path());
         EXPECT_EQ(help.ExitCode, 0) << command;
