@@ -369,6 +369,11 @@ TEST(CliRoutes, FromTheDemoServiceBeatTheDirectOfferAsTheEngineFinds) {
     ASSERT_EQ(routes.Routes.size(), 10u);
     EXPECT_GT(routes.Routes[0].Rate, *routes.Direct);
     EXPECT_EQ(run.Out, RoutesJson(routes));
+    // A name that fits several currencies is told as such, as offers tells it.
+    const auto ambiguous =
+        Cli({"--feeds", feeds.Path().string(), "routes", "Bitcoin BTC", "rub"}, home.Path());
+    EXPECT_EQ(ambiguous.ExitCode, 1);
+    EXPECT_EQ(ambiguous.Err.rfind("kovrin-cli: ambiguous currency \"rub\": ", 0), 0u) << ambiguous.Err;
 }
 
 TEST(CliCommands, VersionAndUnknownOptions) {
