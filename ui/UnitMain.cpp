@@ -319,6 +319,11 @@ void TFormMain::ConnectKeyboard() {
     // The close box's way out: FormClose writes the settings.
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
     connect(quit, &QShortcut::activated, this, &QWidget::close);
+    // While the loader shows a refresh, Esc here gives it up as the loader's "Отмена" does; at any other
+    // time Esc stays with whatever has the focus.
+    FCancelShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    FCancelShortcut->setEnabled(false);
+    connect(FCancelShortcut, &QShortcut::activated, this, &TFormMain::CancelRefresh);
 }
 
 bool TFormMain::eventFilter(QObject* Watched, QEvent* Event) {

@@ -20,6 +20,7 @@
 #include "ui/UnitMain.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -168,6 +169,46 @@ TEST_P(RefreshAgainstFaults, AFailureChangesNothingAndIsNamedAndTheHealedService
     EXPECT_EQ(Shown(*Main), before);
     EXPECT_EQ(Main->ComboBoxSrc->currentText().toStdString(), kGive);
     EXPECT_EQ(Main->ComboBoxDst->currentText().toStdString(), kGet);
+    EXPECT_EQ(Main->Refresher().StatusLine(), QStringLiteral("Курсы обновлены в 14:07:11"));
+}
+
+// The same service and program; the user gives up a refresh that stalls.
+class CancelledRefresh : public RefreshAgainstFaults {};
+
+TEST_F(CancelledRefresh, EndsAsAFailureOfTheFeedsNotInAndTheirLateAnswersChangeNothing) {
+    Refresh();
+    const TShown before = Shown(*Main);
+    ASSERT_FALSE(before.Offers.empty());
+
+    SetFault("stall");
+    Main->SetFeedTimeout(1500); // the abandoned requests still end by themselves, after the cancel
+    Now = kFaulty;
+    for (int tick = 0; tick < 200 && !Main->BitBtnRefresh->isEnabled(); ++tick) {
+        Main->TimerTimer();
+    }
+    Main->BitBtnRefresh->click();
+    ASSERT_TRUE(Loader->isVisible());
+    PumpFor(100ms);
+    QTest::keyClick(Loader, Qt::Key_Escape);
+    EXPECT_FALSE(Loader->isVisible());
+    const QString cancelled =
+        QStringLiteral("Обновление отменено: данные не получены. Показаны курсы от 14:05:09");
+    EXPECT_EQ(Main->Refresher().StatusLine(), cancelled);
+    auto* note = Main->findChild<QLabel*>(QStringLiteral("LabelDataNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->text(), QStringLiteral("Не обновлены: обновление отменено"));
+    EXPECT_FALSE(Main->BitBtnRefresh->isEnabled()); // the cooldown runs on, as after a failure
+    EXPECT_EQ(Shown(*Main), before);
+
+    // The stalled exchanges time out and complete: nothing they bring is counted or shown.
+    ASSERT_TRUE(PumpUntil([] { return JobControl->PendingJobs() == 0; }, 10s));
+    EXPECT_EQ(Main->Refresher().StatusLine(), cancelled);
+    EXPECT_EQ(Loader->ProgressBar->value(), 0);
+    EXPECT_EQ(Shown(*Main), before);
+
+    SetFault("none");
+    Now = kHealed;
+    Refresh();
     EXPECT_EQ(Main->Refresher().StatusLine(), QStringLiteral("Курсы обновлены в 14:07:11"));
 }
 
