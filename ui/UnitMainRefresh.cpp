@@ -138,6 +138,7 @@ void TFormMain::CancelRefresh() {
 void TFormMain::RefreshSettled() {
     FCancelShortcut->setEnabled(false);
     FLivePanel->CheckDueAlerts(); // once the refresh is complete
+    FLivePanel->ShowAlertStandings();
     if (std::exchange(FHistoryDue, false)) {
         FHistory->RatesSettled();
     }
