@@ -212,8 +212,11 @@ class TFormMain final : public QMainWindow {
     void moveEvent(QMoveEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
 
   private:
+    // The fields' placeholders in a colour that reads on the theme's field colour (see PlaceholderColour).
+    void ApplyPlaceholderColour();
     void BuildNewsPage();
     void BuildRatesPage();
     void BuildSettingsPage();
