@@ -94,6 +94,7 @@ void TLivePanel::Build() {
     ListBoxAlerts->setAccessibleName(QStringLiteral("Уведомления о курсах"));
     ListBoxAlerts->setWordWrap(true);
     ListBoxAlerts->setResizeMode(QListView::Adjust);
+    ListBoxAlerts->setSpacing(2); // an alert takes two lines: a gap tells one from the next
     alertsLabel->setBuddy(ListBoxAlerts);
 
     ComboBoxAlertSrc = MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertSrc"),

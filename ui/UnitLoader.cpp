@@ -130,6 +130,8 @@ void TFormLoader::ShowCount() {
         LoaderProgressText(in - failed, failed, ProgressBar->maximum() - ProgressBar->minimum()));
     LabelProgress->setText(text);
     ProgressBar->setAccessibleDescription(text);
+    // A full bar has nothing left to give up.
+    ButtonCancel->setEnabled(ProgressBar->value() < ProgressBar->maximum());
 }
 
 void TFormLoader::CancelClick() {
