@@ -34,7 +34,8 @@ bool IsIpv6(std::string_view Host) {
 
 std::string NormalizeServiceBase(std::string_view Text) {
     Text = Trim(Text);
-    while (!Text.empty() && Text.back() == '/')
+    // The slashes of "://" stay, so that "http://" is refused for its missing host, not for its scheme.
+    while (!Text.empty() && Text.back() == '/' && !Text.ends_with("://"))
         Text.remove_suffix(1);
     return std::string(Text);
 }

@@ -29,6 +29,7 @@ TEST(ServiceAddress, TakesSchemeHostAndPortAndNothingElse) {
     for (const auto& [text, problem] : bad)
         EXPECT_EQ(ServiceBaseProblem(text), problem) << text;
     EXPECT_EQ(NormalizeServiceBase("  https://rates.example:8443//  "), "https://rates.example:8443");
+    EXPECT_EQ(ServiceBaseProblem(NormalizeServiceBase("http:///")), "неверное имя сервера");
 }
 
 TEST(ServiceAddress, IsStoredOnlyOnceChangedAndAnUnusableOneReadsAsTheBuilds) {
