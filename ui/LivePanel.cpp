@@ -107,7 +107,7 @@ void TLivePanel::Build() {
     EditAlertLevel->setMaxLength(30);
     EditAlertLevel->setPlaceholderText(QStringLiteral("уровень"));
     EditAlertLevel->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral(R"([0-9]*\.?[0-9]*)")), EditAlertLevel));
+        QRegularExpression(QStringLiteral(R"([0-9]*[.,]?[0-9]*)")), EditAlertLevel));
     ComboBoxAlertDst = MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertDst"),
                                              QStringLiteral("Уведомить: валюта, которую вы получаете"), this);
     ButtonAlertAdd = new QPushButton(QStringLiteral("Добавить"), this);
@@ -328,7 +328,8 @@ TRateAlert TLivePanel::EditedAlert() const {
     TRateAlert alert;
     alert.Give = ComboBoxAlertSrc->currentText().toStdString();
     alert.Get = ComboBoxAlertDst->currentText().toStdString();
-    alert.Level = EditAlertLevel->text().toStdString();
+    // A decimal comma, as the amount fields take it; the level is kept with ".".
+    alert.Level = EditAlertLevel->text().replace(QLatin1Char(','), QLatin1Char('.')).toStdString();
     return alert;
 }
 
@@ -354,10 +355,10 @@ void TLivePanel::LoadSelectedAlert() {
 }
 
 void TLivePanel::UpdateAlertAddButton() {
+    const TRateAlert edited = EditedAlert();
     const bool valid = ComboBoxAlertSrc->currentIndex() >= 0 && ComboBoxAlertDst->currentIndex() >= 0 &&
                        ComboBoxAlertSrc->currentText() != ComboBoxAlertDst->currentText() &&
-                       AlertLevel(EditAlertLevel->text().toStdString()).has_value();
-    const TRateAlert edited = EditedAlert();
+                       AlertLevel(edited.Level).has_value();
     const auto listed = [&](const TRateAlert& Alert) {
         return Alert.Give == edited.Give && Alert.Get == edited.Get && Alert.Level == edited.Level;
     };

@@ -224,7 +224,7 @@ TEST_F(LiveRates, ASelectedAlertIsEditedInPlaceAndEachShowsItsBestRateAfterEvery
     EXPECT_FALSE(Live<QPushButton>("ButtonAlertSave")->isEnabled()); // nothing changed yet
     EXPECT_FALSE(Live<QPushButton>("ButtonAlertAdd")->isEnabled());  // it is listed already
     level->selectAll();
-    QTest::keyClicks(level, "1.05");
+    QTest::keyClicks(level, "1,05"); // a decimal comma is kept as "."
     EXPECT_TRUE(Live<QPushButton>("ButtonAlertSave")->isEnabled());
     QTest::keyClick(level, Qt::Key_Return);
     EXPECT_EQ(
