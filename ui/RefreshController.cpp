@@ -25,6 +25,7 @@ std::optional<TRefreshTrigger> TRefreshController::DueRefresh() const {
 void TRefreshController::CountTick() {
     if (FState.CountTick()) {
         FButton.setEnabled(true);
+        FSayWhenBack = false;
     }
     ShowRefreshHint();
     ShowStatus();
@@ -35,6 +36,7 @@ void TRefreshController::RefreshStarted(TRefreshTrigger Trigger) {
         FStatus.AlertDismissed(); // the user is here and has read it
     }
     FState.RefreshStarted();
+    FSayWhenBack = false;
     FButton.setEnabled(false);
     ShowRefreshHint();
     FStatus.RefreshStarted();
@@ -77,7 +79,12 @@ void TRefreshController::AttachAgeBar(TDataAgeBar& Bar) {
 
 void TRefreshController::ShowStatus() {
     const TWallClock now = FClock();
-    const QString line = QString::fromStdString(FStatus.Text(now));
+    QString line = QString::fromStdString(FStatus.Text(now));
+    // Kept and counting down until Refresh is back: the next second's status must not wipe it out.
+    if (FSayWhenBack && !FButton.isEnabled()) {
+        const QString hint = QString::fromStdString(RefreshButtonHint(FState.SecondsUntilRefresh()));
+        line = line.isEmpty() ? hint : line + QStringLiteral(". ") + hint;
+    }
     FLine->setText(line);
     FLine->setToolTip(line); // the whole of a line the window is too narrow for
     if (FAgeBar != nullptr) {
@@ -86,11 +93,8 @@ void TRefreshController::ShowStatus() {
 }
 
 void TRefreshController::SayWhenRefreshIsBack() {
-    const QString status = QString::fromStdString(FStatus.Text(FClock()));
-    const QString hint = QString::fromStdString(RefreshButtonHint(FState.SecondsUntilRefresh()));
-    const QString line = status.isEmpty() ? hint : status + QStringLiteral(". ") + hint;
-    FLine->setText(line);
-    FLine->setToolTip(line);
+    FSayWhenBack = true;
+    ShowStatus();
 }
 
 void TRefreshController::ShowRefreshHint() {

@@ -58,7 +58,7 @@ class TRefreshController final : public QObject {
     // The status line as shown.
     QString StatusLine() const;
     // Adds to the status line when Refresh is back ("Обновление будет доступно через 42 с"), for F5 pressed
-    // while it rests; the next status replaces it.
+    // while it rests; it stays, counting down, until Refresh is back or a refresh starts.
     void SayWhenRefreshIsBack();
     // The clock the status line reads (the local time unless set otherwise); for tests.
     void SetClock(std::function<TWallClock()> Clock) { FClock = std::move(Clock); }
@@ -75,6 +75,7 @@ class TRefreshController final : public QObject {
     QPushButton& FButton;
     QLabel* FLine = nullptr;
     TDataAgeBar* FAgeBar = nullptr;
+    bool FSayWhenBack = false; // F5 was pressed while Refresh rests
     TRefreshState FState;
     TRefreshStatus FStatus;
     std::function<TWallClock()> FClock = WallClockNow;

@@ -96,10 +96,14 @@ TEST_F(Keyboard, F5RefreshesOnlyWhileTheButtonIsEnabledAndItsHintCountsDown) {
     EXPECT_EQ(clicks.count(), 1);
     EXPECT_TRUE(main.Refresher().StatusLine().endsWith("Обновление будет доступно через 60 с"))
         << main.Refresher().StatusLine().toStdString();
+    main.TimerTimer(); // the next second's status keeps it
+    EXPECT_TRUE(main.Refresher().StatusLine().endsWith("Обновление будет доступно через 59 с"))
+        << main.Refresher().StatusLine().toStdString();
     while (!main.BitBtnRefresh->isEnabled()) {
         main.TimerTimer();
     }
     EXPECT_EQ(main.BitBtnRefresh->toolTip(), "Загрузить свежие курсы (F5)");
+    EXPECT_FALSE(main.Refresher().StatusLine().contains("будет доступно"));
 }
 
 TEST_F(Keyboard, CtrlQClosesTheWindowAsItsCloseBoxDoes) {
