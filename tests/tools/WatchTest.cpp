@@ -5,6 +5,7 @@
 #include "tests/support/FeedService.h"
 #include "tests/support/OfferRow.h"
 #include "tests/support/TempDir.h"
+#include "tests/tools/ToolPaths.h"
 #include "tools/kovrin-cli/WatchState.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-const std::string kCli = KOVRIN_CLI_PATH;
 
 const TWatchTime kAt{{2026, 12, 9, 14, 5, 9}, 3 * 3600};
 
