@@ -292,7 +292,7 @@ TEST(FillOffers, HostileTableSizesStayWithinTheHangBudget) {
     const TOfferControls controls{"Alpha", "Beta", "", ""};
     std::size_t offers = 0;
     EXPECT_LT(LeastSeconds(2, [&] { offers = FillOffers(rates, names, exchangers, controls).size(); }),
-              kHangBudgetSeconds);
+              kTableHangBudgetSeconds);
     EXPECT_EQ(offers, static_cast<std::size_t>(kRows));
 
     // One 5 MB name quoted 2,000 times.
