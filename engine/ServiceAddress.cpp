@@ -102,18 +102,23 @@ void WriteServiceBase(const TConfigDoc& Doc, std::string_view Base) {
                        TConfigValue(ServiceBase));
 }
 
-std::filesystem::path KeptFeedsFolderFor(const std::filesystem::path& Root, std::string_view Base) {
+std::string ServiceKey(std::string_view Base) {
     const TUrlParts parts = SplitUrl(NormalizeServiceBase(Base));
     const TUrlParts built = SplitUrl(ServiceBase);
     const auto same = [](const TUrlParts& A, const TUrlParts& B) {
         return A.Scheme == B.Scheme && LowerAscii(A.Host) == LowerAscii(B.Host) && A.Port == B.Port;
     };
     if (same(parts, built))
-        return Root;
+        return {};
     // "https_rates.example_8443"; an IPv6 address's colons become "+", which no host name holds.
     std::string name = parts.Scheme + "_" + LowerAscii(parts.Host) + "_" + parts.Port;
     for (char& c : name)
         if (c == ':')
             c = '+';
-    return Root / "services" / name;
+    return name;
+}
+
+std::filesystem::path KeptFeedsFolderFor(const std::filesystem::path& Root, std::string_view Base) {
+    const std::string key = ServiceKey(Base);
+    return key.empty() ? Root : Root / "services" / key;
 }

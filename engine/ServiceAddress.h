@@ -25,7 +25,12 @@ std::string ReadServiceBase(const TConfigDoc& Doc);
 // ConfigWrite does.
 void WriteServiceBase(const TConfigDoc& Doc, std::string_view Base);
 
-// Where the feeds of the service at Base are kept under Root: Root itself for the build's service (as before
-// the address could be chosen), else a folder of its own below Root/"services", named after the scheme, host
-// and port, so that one service's kept rates never show as another's.
+// Which service Base names, as what is kept per service (feeds, rate history) tells them apart: empty for the
+// build's service (what was kept before the address could be chosen is its), else the scheme, host and port,
+// such as "https_rates.example_8443". Never throws but for memory.
+std::string ServiceKey(std::string_view Base);
+
+// Where the feeds of the service at Base are kept under Root: Root itself for the build's service, else a
+// folder of its own below Root/"services" named ServiceKey(Base), so that one service's kept rates never
+// show as another's.
 std::filesystem::path KeptFeedsFolderFor(const std::filesystem::path& Root, std::string_view Base);

@@ -3,14 +3,16 @@
 // holding the followed pairs and their points. Every call is one short transaction; a damaged file is moved
 // aside and a new one started, so the program never stops over its history.
 //
-// Schema (PRAGMA user_version 1):
-//   pair(id INTEGER PRIMARY KEY, give TEXT, get TEXT, give_code TEXT, get_code TEXT, chosen_ms INTEGER,
-//        UNIQUE(give, get))
+// Schema (PRAGMA user_version 2; a version 1 file is moved on to it when opened, keeping every point):
+//   pair(id INTEGER PRIMARY KEY, service TEXT, give TEXT, get TEXT, give_code TEXT, get_code TEXT,
+//        chosen_ms INTEGER, UNIQUE(service, give, get))
 //   point(pair, time_ms, writer, level, rate, low, high, median, offers, eid, exchanger, reserve, span_ms,
 //         PRIMARY KEY(pair, time_ms, writer)) WITHOUT ROWID
-//   rollup(level INTEGER PRIMARY KEY, done_ms INTEGER): how far each roll-up has gone
-// (writer: a random number per open store, so two writers recording in the same millisecond keep both points;
-// 0 for roll-ups. low and high are NULL on points of one refresh.)
+//   point_chart: an index on point(pair, time_ms, level, rate, low, high, median, span_ms), what the chart
+//   reads rollup(level INTEGER PRIMARY KEY, done_ms INTEGER): how far each roll-up has gone
+// (service: the rates service the points came from, ServiceKey of its address: '' for the build's own, which
+// version 1's points all came from. writer: a random number per open store, so two writers recording in the
+// same millisecond keep both points; 0 for roll-ups. low and high are NULL on points of one refresh.)
 
 #include "history/RatePoint.h"
 
@@ -49,6 +51,11 @@ class THistoryStore final {
     THistoryStore(const THistoryStore&) = delete;
     THistoryStore& operator=(const THistoryStore&) = delete;
 
+    // The service whose pairs the calls below record, read and find (ServiceKey of its address; '' at first,
+    // the build's own). Roll-ups cover every service's points.
+    void SetService(std::string Service);
+    const std::string& Service() const { return FService; }
+
     // Records Points in one transaction, then rolls up what NowMs has made old (in the same transaction).
     // False when it could not be written (told to the sink). Never throws.
     bool Record(const std::vector<TPairPoint>& Points, std::int64_t NowMs) noexcept;
@@ -81,6 +88,7 @@ class THistoryStore final {
     std::filesystem::path FFile;
     THistoryProblemSink FSink;
     std::int64_t FWriter = 0;
+    std::string FService;
     std::unique_ptr<TSqliteDb> FDb;
     std::unique_ptr<TStatements> FSql;
 };

@@ -1,5 +1,6 @@
 // kovrin-cli history: the points the window and watch recorded for a pair, oldest first.
 
+#include "engine/ServiceAddress.h"
 #include "history/HistoryFile.h"
 #include "history/HistoryRange.h"
 #include "history/HistoryStore.h"
@@ -24,6 +25,8 @@ void HistoryHelp(std::ostream& Out) {
            "                       object per line (time, Rate, Median, Offers, EID, Exchanger, Reserve, "
            "Low,\n"
            "                       High)\n"
+           "  --service URL        the service whose points are printed, as it was given to the window or\n"
+           "                       watch (default: the build's service); each service keeps its own\n"
            "  --help               this text\n"
            "The history is $XDG_DATA_HOME/kovrin/history.sqlite (else ~/.local/share/kovrin/).\n"
            "exit codes:\n"
@@ -39,12 +42,15 @@ int RunHistory(const std::vector<std::string>& Args) {
     std::int64_t since = std::numeric_limits<std::int64_t>::min();
     THistoryFormat format = THistoryFormat::Text;
     std::vector<std::string> currencies;
+    // Only the service counts here: --cacert and --feeds, taken as every command takes them, ask nothing.
+    TFeedSource source = DefaultFeedSource();
     TArgReader args(Args);
     while (args.More()) {
         if (args.IsOption("--help")) {
             std::cout << "usage: kovrin-cli " << kHistoryCommand.Usage << "\n";
             HistoryHelp(std::cout);
             return kExitDone;
+        } else if (TakeGlobalOption(args, source)) {
         } else if (args.IsOption("--since")) {
             const std::string text = args.Value();
             const std::optional<std::int64_t> from = SinceMs(text, now);
@@ -73,6 +79,8 @@ int RunHistory(const std::vector<std::string>& Args) {
     // Reading makes no history where there is none.
     std::unique_ptr<THistoryStore> store =
         std::filesystem::exists(file, error) ? THistoryStore::Open(file) : nullptr;
+    if (store)
+        store->SetService(ServiceKey(source.ServiceBase));
     const std::optional<THistoryPair> pair = store ? store->FindPair(give, get) : std::nullopt;
     if (!pair) {
         std::cerr << "kovrin-cli: no history recorded for \"" << give << "\" -> \"" << get << "\"\n";
@@ -94,7 +102,7 @@ int RunHistory(const std::vector<std::string>& Args) {
 
 const TCommand kHistoryCommand{
     "history",
-    "history GIVE GET [--since 24h|7d|30d|1y|YYYY-MM-DD] [--format text|csv|json]",
+    "history GIVE GET [--since 24h|7d|30d|1y|YYYY-MM-DD] [--format text|csv|json] [--service URL]",
     HistoryHelp,
     RunHistory,
 };
