@@ -33,3 +33,14 @@ std::vector<TChartColumn> DecimateToColumns(const std::vector<TRatePoint>& Point
     }
     return columns;
 }
+
+std::int64_t ChartStartMs(const std::vector<TRatePoint>& Points, std::int64_t FromMs, std::int64_t ToMs) {
+    const auto first =
+        std::lower_bound(Points.begin(), Points.end(), FromMs,
+                         [](const TRatePoint& Point, std::int64_t Ms) { return Point.TimeMs < Ms; });
+    if (first == Points.end() || first->TimeMs >= ToMs) {
+        return FromMs;
+    }
+    const std::int64_t start = std::min(first->TimeMs - (ToMs - first->TimeMs) / 20, ToMs - kMinChartSpanMs);
+    return std::max(start, FromMs);
+}

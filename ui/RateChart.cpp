@@ -66,7 +66,7 @@ void TRateChart::SetSeries(const QString& PairName, TChartRange Range, std::vect
     FRange = Range;
     FPoints = std::move(Points);
     FToMs = NowMs + 1;
-    FFromMs = FToMs - RangeMs(Range);
+    FFromMs = ChartStartMs(FPoints, FToMs - RangeMs(Range), FToMs);
     Relayout();
     UpdateAccessibleText();
     update();

@@ -204,6 +204,19 @@ TEST(HistoryDecimation, EachColumnKeepsItsLowHighFirstAndLast) {
     EXPECT_FALSE(columns[2].JoinsPrevious);
     EXPECT_EQ(columns[2].Low, 6);
     EXPECT_TRUE(DecimateToColumns(points, kStart, kStart, 4).empty());
+
+    // Ten minutes of points in a day's range: the axis starts just before them, not a day back.
+    const std::int64_t end = kStart + kDayMs;
+    std::vector<TRatePoint> fresh;
+    for (int minute = 10; minute > 0; --minute)
+        fresh.push_back(At(end - minute * kMinute, 1, kMinute));
+    EXPECT_EQ(ChartStartMs(fresh, kStart, end), end - kMinChartSpanMs);
+    fresh.insert(fresh.begin(), At(end - 100 * kMinute, 1, kMinute));
+    EXPECT_EQ(ChartStartMs(fresh, kStart, end), end - 105 * kMinute);
+    fresh.insert(fresh.begin(), At(kStart - kMinute, 1, kMinute));
+    EXPECT_EQ(ChartStartMs(fresh, kStart, end), end - 105 * kMinute);
+    fresh.insert(fresh.begin() + 1, At(kStart + kMinute, 1, kMinute));
+    EXPECT_EQ(ChartStartMs(fresh, kStart, end), kStart);
 }
 
 TEST(HistorySchema, AVersion1FileKeepsEveryPointAndEachServiceKeepsItsOwn) {
