@@ -324,10 +324,7 @@ std::vector<TRatePoint> THistoryStore::Read(const THistoryPair& Pair, std::int64
     std::vector<TRatePoint> points;
     Guarded("read", [&] {
         points.clear();
-        TStatement& find =
-            FSql->FindByName.Reset().Bind(std::string_view(FService)).Bind(Pair.Give).Bind(Pair.Get);
-        const std::optional<std::int64_t> id = find.Step() ? std::optional(find.Int(4)) : std::nullopt;
-        find.Run();
+        const std::optional<std::int64_t> id = FoundPairId(Pair);
         if (!id) {
             return;
         }
@@ -338,6 +335,31 @@ std::vector<TRatePoint> THistoryStore::Read(const THistoryPair& Pair, std::int64
         read.Reset();
     });
     return points;
+}
+
+bool THistoryStore::ReadEach(const THistoryPair& Pair, std::int64_t SinceMs, bool Full,
+                             const std::function<void(const TRatePoint& Point)>& Each) noexcept {
+    return Guarded("read", [&] {
+        const std::optional<std::int64_t> id = FoundPairId(Pair);
+        if (!id) {
+            return;
+        }
+        TRatePoint point;
+        TStatement& read = (Full ? FSql->ReadPoints : FSql->ReadChart).Reset().Bind(*id).Bind(SinceMs);
+        while (read.Step()) {
+            PointFrom(read, Full, point);
+            Each(point);
+        }
+        read.Reset();
+    });
+}
+
+std::optional<std::int64_t> THistoryStore::FoundPairId(const THistoryPair& Pair) {
+    TStatement& find =
+        FSql->FindByName.Reset().Bind(std::string_view(FService)).Bind(Pair.Give).Bind(Pair.Get);
+    const std::optional<std::int64_t> id = find.Step() ? std::optional(find.Int(4)) : std::nullopt;
+    find.Run();
+    return id;
 }
 
 void THistoryStore::SetService(std::string Service) {

@@ -61,8 +61,13 @@ class THistoryStore final {
     bool Record(const std::vector<TPairPoint>& Points, std::int64_t NowMs) noexcept;
 
     // Pair's points from SinceMs on, oldest first: every level, Low and High filled. With Full false only
-    // the fields a chart needs (time, rates, median, span, level) are read. Empty on failure. Never throws.
+    // the fields a chart draws (time, rates, median, span; not the level) are read. Empty on failure. Never
+    // throws.
     std::vector<TRatePoint> Read(const THistoryPair& Pair, std::int64_t SinceMs, bool Full = true) noexcept;
+    // The same points handed to Each one at a time, none of them kept: for a reader that writes them out.
+    // False (told to the sink) on failure, also when Each throws. Never throws.
+    bool ReadEach(const THistoryPair& Pair, std::int64_t SinceMs, bool Full,
+                  const std::function<void(const TRatePoint& Point)>& Each) noexcept;
 
     // The recorded pair Give -> Get, each a display name or (when no pair has it as display name) a code;
     // nullopt when the store holds no such pair. Never throws.
@@ -82,6 +87,8 @@ class THistoryStore final {
     // to the sink) when it still fails.
     bool Guarded(std::string_view What, const std::function<void()>& Work) noexcept;
     std::int64_t PairId(const THistoryPair& Pair);
+    // The id of Pair of the current service, nullopt when it has none; adds none.
+    std::optional<std::int64_t> FoundPairId(const THistoryPair& Pair);
     void RollUpOld(std::int64_t NowMs);
     void RollUpLevel(TPointLevel Level, std::int64_t FromMs, std::int64_t CutoffMs, std::int64_t BucketMs);
 

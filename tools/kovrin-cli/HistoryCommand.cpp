@@ -86,16 +86,25 @@ int RunHistory(const std::vector<std::string>& Args) {
         std::cerr << "kovrin-cli: no history recorded for \"" << give << "\" -> \"" << get << "\"\n";
         return kExitFailed;
     }
-    const std::vector<TRatePoint> points = store->Read(*pair, since);
+    // Written out as read, in whole lines of about 64 KiB: a year of points is never held at once (growing a
+    // vector and a string of that size cost a fresh process more than reading them).
+    constexpr std::size_t kChunk = 1 << 16;
     std::string out;
-    if (format == THistoryFormat::Csv && !points.empty())
-        out = HistoryCsvHeader();
-    for (const TRatePoint& point : points) {
-        const std::int64_t seconds = point.TimeMs >= 0 ? point.TimeMs / 1000 : (point.TimeMs - 999) / 1000;
-        out += HistoryLine(point, WatchTimeAt(seconds), format);
-    }
+    out.reserve(kChunk + 512);
+    bool first = true;
+    const bool read = store->ReadEach(*pair, since, true, [&](const TRatePoint& Point) {
+        if (first && format == THistoryFormat::Csv)
+            out = HistoryCsvHeader();
+        first = false;
+        const std::int64_t seconds = Point.TimeMs >= 0 ? Point.TimeMs / 1000 : (Point.TimeMs - 999) / 1000;
+        out += HistoryLine(Point, WatchTimeAt(seconds), format);
+        if (out.size() >= kChunk) {
+            std::cout << out;
+            out.clear();
+        }
+    });
     std::cout << out << std::flush;
-    return std::cout ? kExitDone : kExitFailed;
+    return read && std::cout ? kExitDone : kExitFailed;
 }
 
 } // namespace
