@@ -1,9 +1,9 @@
 #include "engine/RateAlerts.h"
 
+#include "engine/ServiceAddress.h"
 #include "engine/Text.h"
 
 #include <algorithm>
-#include <set>
 
 namespace {
 
@@ -79,15 +79,14 @@ std::string RateText(long double Rate) {
 
 std::vector<TAlertFired> TAlertWatch::Check(const std::vector<TRateAlert>& Alerts,
                                             const TBestOfferLookup& BestFor) {
+    Forget(Alerts);
     std::vector<TAlertFired> fired;
-    std::set<std::tuple<std::string, std::string, std::string>> watched;
     for (const TRateAlert& alert : Alerts) {
         const std::optional<long double> level = AlertLevel(alert.Level);
         if (!alert.Enabled || !level) {
             continue;
         }
-        auto key = std::make_tuple(alert.Give, alert.Get, alert.Level);
-        watched.insert(key);
+        const auto key = std::make_tuple(alert.Give, alert.Get, alert.Level);
         const std::optional<TBestOffer> best = BestFor(alert.Give, alert.Get);
         if (!best) {
             continue;
@@ -99,8 +98,28 @@ std::vector<TAlertFired> TAlertWatch::Check(const std::vector<TRateAlert>& Alert
         }
         was = reached;
     }
-    std::erase_if(FReached, [&](const auto& entry) { return !watched.contains(entry.first); });
     return fired;
+}
+
+void TAlertWatch::Forget(const std::vector<TRateAlert>& Alerts) {
+    std::erase_if(FReached, [&](const auto& Entry) {
+        return std::none_of(Alerts.begin(), Alerts.end(), [&](const TRateAlert& Alert) {
+            return Alert.Enabled && AlertLevel(Alert.Level) &&
+                   std::tie(Alert.Give, Alert.Get, Alert.Level) == Entry.first;
+        });
+    });
+}
+
+std::vector<TAlertFired> TServiceAlertWatch::Check(std::string_view Base,
+                                                   const std::vector<TRateAlert>& Alerts,
+                                                   const TBestOfferLookup& BestFor) {
+    const std::string key = ServiceKey(Base);
+    for (auto& [service, watch] : FWatches) {
+        if (service != key) {
+            watch.Forget(Alerts);
+        }
+    }
+    return FWatches[key].Check(Alerts, BestFor);
 }
 
 std::string AlertDescription(const TRateAlert& Alert) {

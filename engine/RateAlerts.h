@@ -71,9 +71,27 @@ class TAlertWatch final {
     // changed or removed alert forgets it, so it may fire again once enabled. The first check of an alert
     // fires when the level is already reached. Never throws beyond allocation.
     std::vector<TAlertFired> Check(const std::vector<TRateAlert>& Alerts, const TBestOfferLookup& BestFor);
+    // Forgets what it knows of any alert that is not among the enabled ones of Alerts with a valid level (as
+    // Check does), without a check. Never throws.
+    void Forget(const std::vector<TRateAlert>& Alerts);
 
   private:
     std::map<std::tuple<std::string, std::string, std::string>, bool> FReached;
+};
+
+// A TAlertWatch per service: the rates of one service are compared with what the same service gave at its
+// previous check, so a switch of services neither fires an alert nor keeps one quiet through the other
+// service's rates, and coming back finds the state that service left.
+class TServiceAlertWatch final {
+  public:
+    // TAlertWatch::Check for rates that came from the service at Base (services told apart by ServiceKey);
+    // every other service's state forgets the alerts that are no longer watched, as this one's does. Never
+    // throws beyond allocation.
+    std::vector<TAlertFired> Check(std::string_view Base, const std::vector<TRateAlert>& Alerts,
+                                   const TBestOfferLookup& BestFor);
+
+  private:
+    std::map<std::string, TAlertWatch, std::less<>> FWatches;
 };
 
 // How the settings tab lists an alert: "уведомить, когда за 1 Bitcoin BTC дают не меньше 3000000 Сбербанк

@@ -39,46 +39,64 @@ std::string NormalizeServiceBase(std::string_view Text) {
     return std::string(Text);
 }
 
-std::string ServiceBaseProblem(std::string_view Text) {
+TServiceBaseFault ServiceBaseFault(std::string_view Text) {
     if (Text.empty())
-        return "адрес не указан";
+        return TServiceBaseFault::Missing;
     const std::size_t schemeEnd = Text.find("://");
     const std::string scheme =
         schemeEnd == std::string_view::npos ? "" : LowerAscii(Text.substr(0, schemeEnd));
     if (scheme != "http" && scheme != "https")
-        return "адрес должен начинаться с http:// или https://";
+        return TServiceBaseFault::Scheme;
     std::string_view rest = Text.substr(schemeEnd + 3);
     if (rest.find_first_of("/?#@ \t") != std::string_view::npos)
-        return "после имени сервера и порта ничего не допускается";
+        return TServiceBaseFault::Trailing;
     std::string_view host = rest;
     std::string_view port;
     if (!rest.empty() && rest.front() == '[') {
         const std::size_t close = rest.find(']');
         if (close == std::string_view::npos || !IsIpv6(rest.substr(1, close - 1)))
-            return "неверное имя сервера";
+            return TServiceBaseFault::Host;
         host = rest.substr(1, close - 1);
         const std::string_view after = rest.substr(close + 1);
         if (!after.empty() && after.front() != ':')
-            return "после имени сервера и порта ничего не допускается";
+            return TServiceBaseFault::Trailing;
         port = after.empty() ? std::string_view() : after.substr(1);
         if (after.size() == 1)
-            return "порт должен быть числом от 1 до 65535";
+            return TServiceBaseFault::Port;
     } else {
         const std::size_t colon = rest.find(':');
         if (colon != std::string_view::npos) {
             host = rest.substr(0, colon);
             port = rest.substr(colon + 1);
             if (port.empty())
-                return "порт должен быть числом от 1 до 65535";
+                return TServiceBaseFault::Port;
         }
         if (!IsHostName(host))
-            return "неверное имя сервера";
+            return TServiceBaseFault::Host;
     }
     if (!port.empty()) {
         unsigned value = 0;
         const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
         if (error != std::errc() || end != port.data() + port.size() || value < 1 || value > 65535)
-            return "порт должен быть числом от 1 до 65535";
+            return TServiceBaseFault::Port;
+    }
+    return TServiceBaseFault::None;
+}
+
+std::string ServiceBaseProblem(std::string_view Text) {
+    switch (ServiceBaseFault(Text)) {
+    case TServiceBaseFault::None:
+        return {};
+    case TServiceBaseFault::Missing:
+        return "адрес не указан";
+    case TServiceBaseFault::Scheme:
+        return "адрес должен начинаться с http:// или https://";
+    case TServiceBaseFault::Trailing:
+        return "после имени сервера и порта ничего не допускается";
+    case TServiceBaseFault::Host:
+        return "неверное имя сервера";
+    case TServiceBaseFault::Port:
+        return "порт должен быть числом от 1 до 65535";
     }
     return {};
 }
@@ -104,21 +122,17 @@ void WriteServiceBase(const TConfigDoc& Doc, std::string_view Base) {
 
 std::string ServiceKey(std::string_view Base) {
     const TUrlParts parts = SplitUrl(NormalizeServiceBase(Base));
-    const TUrlParts built = SplitUrl(ServiceBase);
-    const auto same = [](const TUrlParts& A, const TUrlParts& B) {
-        return A.Scheme == B.Scheme && LowerAscii(A.Host) == LowerAscii(B.Host) && A.Port == B.Port;
-    };
-    if (same(parts, built))
-        return {};
-    // "https_rates.example_8443"; an IPv6 address's colons become "+", which no host name holds.
-    std::string name = parts.Scheme + "_" + LowerAscii(parts.Host) + "_" + parts.Port;
-    for (char& c : name)
+    // An IPv6 address's colons become "+", which no host name holds.
+    std::string key = parts.Scheme + "_" + LowerAscii(parts.Host) + "_" + parts.Port;
+    for (char& c : key)
         if (c == ':')
             c = '+';
-    return name;
+    return key;
 }
 
 std::filesystem::path KeptFeedsFolderFor(const std::filesystem::path& Root, std::string_view Base) {
     const std::string key = ServiceKey(Base);
-    return key.empty() ? Root : Root / "services" / key;
+    if (key == ServiceKey(ServiceBase))
+        return Root;
+    return Root / "services" / key;
 }

@@ -13,9 +13,16 @@
 // memory.
 std::string NormalizeServiceBase(std::string_view Text);
 
-// Why the normalized Text cannot serve as the service base, in words for the settings tab: the scheme must be
-// http or https, then a host name, an IPv4 address or a bracketed IPv6 one, an optional port from 1 to 65535,
-// and nothing else. Empty when it can serve. Never throws but for memory.
+// Why a service base cannot serve: the scheme must be http or https, then a host name, an IPv4 address or a
+// bracketed IPv6 one, an optional port from 1 to 65535, and nothing else.
+enum class TServiceBaseFault { None, Missing, Scheme, Trailing, Host, Port };
+
+// What keeps the normalized Text from serving as the service base; None when it can. Never throws but for
+// memory.
+TServiceBaseFault ServiceBaseFault(std::string_view Text);
+
+// ServiceBaseFault in words for the settings tab ("порт должен быть числом от 1 до 65535"); empty when the
+// normalized Text can serve. Never throws but for memory.
 std::string ServiceBaseProblem(std::string_view Text);
 
 // The base stored under "Service/Base" when it can serve; the build's ServiceBase otherwise. Never throws.
@@ -25,12 +32,12 @@ std::string ReadServiceBase(const TConfigDoc& Doc);
 // ConfigWrite does.
 void WriteServiceBase(const TConfigDoc& Doc, std::string_view Base);
 
-// Which service Base names, as what is kept per service (feeds, rate history) tells them apart: empty for the
-// build's service (what was kept before the address could be chosen is its), else the scheme, host and port,
-// such as "https_rates.example_8443". Never throws but for memory.
+// Which service Base names, as a name fit for a folder: "https_rates.example_8443" (scheme and host in lower
+// case, the port written out even when it is the scheme's own). Two bases name one service exactly when their
+// keys are equal. Never throws but for memory.
 std::string ServiceKey(std::string_view Base);
 
-// Where the feeds of the service at Base are kept under Root: Root itself for the build's service, else a
-// folder of its own below Root/"services" named ServiceKey(Base), so that one service's kept rates never
-// show as another's.
+// Where the feeds of the service at Base are kept under Root: Root itself for the build's service (as before
+// the address could be chosen), else a folder of its own below Root/"services", named after the scheme, host
+// and port, so that one service's kept rates never show as another's.
 std::filesystem::path KeptFeedsFolderFor(const std::filesystem::path& Root, std::string_view Base);

@@ -1,5 +1,7 @@
 #include "history/HistoryStore.h"
 
+#include "engine/Protocol.h"
+#include "engine/ServiceAddress.h"
 #include "history/HistoryFile.h"
 #include "history/RollUp.h"
 #include "history/Sqlite.h"
@@ -34,14 +36,14 @@ CREATE TABLE point(pair INTEGER NOT NULL, time_ms INTEGER NOT NULL, writer INTEG
 CREATE TABLE rollup(level INTEGER PRIMARY KEY, done_ms INTEGER NOT NULL);
 )sql" KOVRIN_CHART_INDEX "PRAGMA user_version = 2;";
 
-// Version 1 knew one service: its pairs become the build's service's (service ''), keeping their ids and so
-// their points.
-constexpr const char* kFromVersion1 = KOVRIN_PAIR_TABLE("pair_v2") R"sql(
-INSERT INTO pair_v2(id, service, give, get, give_code, get_code, chosen_ms)
-    SELECT id, '', give, get, give_code, get_code, chosen_ms FROM pair;
-DROP TABLE pair;
-ALTER TABLE pair_v2 RENAME TO pair;
-)sql" KOVRIN_CHART_INDEX "PRAGMA user_version = 2;";
+// Version 1 knew one service: its pairs become the build's service's, keeping their ids and so their points.
+constexpr const char* kFromVersion1Table = KOVRIN_PAIR_TABLE("pair_v2");
+constexpr const char* kFromVersion1Copy =
+    "INSERT INTO pair_v2(id, service, give, get, give_code, get_code, "
+    "chosen_ms) SELECT id, ?, give, get, give_code, get_code, chosen_ms "
+    "FROM pair";
+constexpr const char* kFromVersion1Done =
+    "DROP TABLE pair; ALTER TABLE pair_v2 RENAME TO pair; " KOVRIN_CHART_INDEX "PRAGMA user_version = 2;";
 
 // A refresh's point keeps low and high NULL: they read as its rate (PointFrom).
 #define KOVRIN_CHART_COLUMNS "time_ms, rate, low, high, median, span_ms"
@@ -142,7 +144,7 @@ void HistoryProblemToStderr(const std::string& Line) {
 }
 
 THistoryStore::THistoryStore(std::filesystem::path File, THistoryProblemSink Sink)
-    : FFile(std::move(File)), FSink(std::move(Sink)) {
+    : FFile(std::move(File)), FSink(std::move(Sink)), FService(ServiceKey(ServiceBase)) {
     std::random_device random;
     FWriter = 1 + static_cast<std::int64_t>(random() % 0x7FFFFFFEu);
 }
@@ -186,7 +188,9 @@ void THistoryStore::Connect() {
         if (const std::int64_t found = version(); found == 0) {
             FDb->Exec(kSchema);
         } else if (found == 1) {
-            FDb->Exec(kFromVersion1);
+            FDb->Exec(kFromVersion1Table);
+            TStatement(*FDb, kFromVersion1Copy).Bind(std::string_view(ServiceKey(ServiceBase))).Run();
+            FDb->Exec(kFromVersion1Done);
         }
         transaction.Commit();
     }

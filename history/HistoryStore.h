@@ -10,8 +10,8 @@
 //         PRIMARY KEY(pair, time_ms, writer)) WITHOUT ROWID
 //   point_chart: an index on point(pair, time_ms, level, rate, low, high, median, span_ms), what the chart
 //   reads rollup(level INTEGER PRIMARY KEY, done_ms INTEGER): how far each roll-up has gone
-// (service: the rates service the points came from, ServiceKey of its address: '' for the build's own, which
-// version 1's points all came from. writer: a random number per open store, so two writers recording in the
+// (service: the rates service the points came from, ServiceKey of its address; version 1's points all came
+// from the build's service. writer: a random number per open store, so two writers recording in the
 // same millisecond keep both points; 0 for roll-ups. low and high are NULL on points of one refresh.)
 
 #include "history/RatePoint.h"
@@ -51,8 +51,8 @@ class THistoryStore final {
     THistoryStore(const THistoryStore&) = delete;
     THistoryStore& operator=(const THistoryStore&) = delete;
 
-    // The service whose pairs the calls below record, read and find (ServiceKey of its address; '' at first,
-    // the build's own). Roll-ups cover every service's points.
+    // The service whose pairs the calls below record, read and find (ServiceKey of its address; at first the
+    // build's service). Roll-ups cover every service's points.
     void SetService(std::string Service);
     const std::string& Service() const { return FService; }
 

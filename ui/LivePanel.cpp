@@ -51,7 +51,7 @@ QComboBox* MakeAlertCurrencyList(const QString& Name, const QString& Spoken, QWi
 
 } // namespace
 
-TLivePanel::TLivePanel(QWidget* Parent) : QWidget(Parent) {
+TLivePanel::TLivePanel(QWidget* Parent) : QWidget(Parent), FRatesService(::ServiceBase) {
     setObjectName(QStringLiteral("PanelLive"));
     setAccessibleName(QStringLiteral("Свежие курсы"));
     Build();
@@ -337,10 +337,11 @@ void TLivePanel::CheckDueAlerts() {
 
 void TLivePanel::CheckRateAlerts() {
     Guarded("alerts not checked", [&] {
-        const std::vector<TAlertFired> fired = FAlertWatch.Check(FAlerts, [this](const std::string& Give,
-                                                                                 const std::string& Get) {
-            return BestOfferFor(RatesTable, NamesTable, ExchangersTable, Give, Get, FQuoteRows[{Give, Get}]);
-        });
+        const std::vector<TAlertFired> fired = FAlertWatch.Check(
+            FRatesService, FAlerts, [this](const std::string& Give, const std::string& Get) {
+                return BestOfferFor(RatesTable, NamesTable, ExchangersTable, Give, Get,
+                                    FQuoteRows[{Give, Get}]);
+            });
         // Rows of pairs no longer watched are not kept.
         std::erase_if(FQuoteRows, [this](const auto& Pair) {
             return std::none_of(FAlerts.begin(), FAlerts.end(), [&](const TRateAlert& Alert) {

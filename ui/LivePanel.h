@@ -50,12 +50,16 @@ class TLivePanel final : public QWidget {
     const std::vector<TRateAlert>& RateAlerts() const { return FAlerts; }
     // Replaces the alerts (the list and the settings document follow).
     void SetRateAlerts(std::vector<TRateAlert> Alerts);
-    // The rates feed replaced its table: the alerts are checked at the next CheckDueAlerts.
-    void RatesArrived() { FAlertsDue = true; }
+    // The rates feed of the service at Base replaced its table: the alerts are checked at the next
+    // CheckDueAlerts, against what that service gave before.
+    void RatesArrived(std::string Base) {
+        FAlertsDue = true;
+        FRatesService = std::move(Base);
+    }
     // When the rates arrived since the last check: checks the alerts against the feed tables and notifies for
     // each that fired. Never throws.
     void CheckDueAlerts();
-    // Checks the alerts now. Never throws.
+    // Checks the alerts now, the rates being the last service's that arrived. Never throws.
     void CheckRateAlerts();
     // The ways notifications are shown, tried in order; what none can show is announced by NoticeUnshown.
     TNotifier& Notifier() const { return *FNotifier; }
@@ -94,7 +98,8 @@ class TLivePanel final : public QWidget {
 
     std::string FServiceBase;
     std::vector<TRateAlert> FAlerts;
-    TAlertWatch FAlertWatch;
+    TServiceAlertWatch FAlertWatch;
+    std::string FRatesService; // the address the rates tables came from
     // The rates rows of each alert's pair, kept across checks over one rates table.
     std::map<std::pair<std::string, std::string>, TQuoteRows> FQuoteRows;
     bool FAlertsDue = false;

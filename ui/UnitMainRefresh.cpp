@@ -149,7 +149,7 @@ void TFormMain::FeedReceived(TFeed Feed, TFeedAnswer Answer) {
             Guarded("keeping the feed", [&] { FFeedKeeper(FeedName(Feed), std::move(Answer.Body)); });
         }
         if (replaced && Feed == TFeed::Rates) {
-            FLivePanel->RatesArrived();
+            FLivePanel->RatesArrived(FServiceBase);
             FHistoryDue = true;
         }
         if (!FRefresher->Running()) {

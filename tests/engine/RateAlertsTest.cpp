@@ -101,6 +101,29 @@ TEST(AlertWatch, AnAlertAlreadyReachedFiresAtItsFirstCheckAndAgainWhenReEnabledO
     EXPECT_EQ(run.Check(), 0u);
 }
 
+TEST(ServiceAlertWatch, ComparesEachServicesRatesOnlyWithWhatThatServiceGaveBefore) {
+    TServiceAlertWatch watch;
+    std::vector<TRateAlert> alerts = {{"US Dollar", "Euro", "0.95", true}};
+    const auto check = [&](std::string_view Base, double Rate) {
+        return watch
+            .Check(Base, alerts,
+                   [&](const std::string&, const std::string&) {
+                       return std::optional<TBestOffer>(TBestOffer{Offer(7, "Beta", 1, Rate), Rate});
+                   })
+            .size();
+    };
+    EXPECT_EQ(check("http://a.example", 0.98), 1u);
+    EXPECT_EQ(check("https://b.example", 0.98), 1u); // its own first check, not kept quiet by a's
+    EXPECT_EQ(check("https://b.example", 0.90), 0u);
+    EXPECT_EQ(check("HTTP://A.example:80/", 0.99), 0u); // a stayed above: b's fall is not a's
+    EXPECT_EQ(check("https://b.example:443", 0.97), 1u);
+    // An alert removed and added again while another service is asked starts afresh everywhere.
+    alerts.clear();
+    EXPECT_EQ(check("https://b.example", 0.97), 0u);
+    alerts = {{"US Dollar", "Euro", "0.95", true}};
+    EXPECT_EQ(check("http://a.example", 0.99), 1u);
+}
+
 TEST(AlertTexts, NameThePairTheExchangerTheRateAndTheReserve) {
     const TRateAlert alert{"Bitcoin BTC", "Сбербанк RUB", "3000000", true};
     EXPECT_EQ(AlertDescription(alert),

@@ -1,4 +1,6 @@
 #include "history/HistoryStore.h"
+#include "engine/Protocol.h"
+#include "engine/ServiceAddress.h"
 #include "history/Decimate.h"
 #include "history/HistoryFile.h"
 #include "history/HistoryRecorder.h"
@@ -277,7 +279,7 @@ PRAGMA user_version = 1;
     EXPECT_TRUE(store->ChosenSince(0).empty());
     ASSERT_TRUE(store->Record({{kPair, At(kStart + kHourMs * 2, 99)}}, kStart + kHourMs * 2));
     ASSERT_EQ(store->Read(kPair, 0, false).size(), 1u);
-    store->SetService("");
+    store->SetService(ServiceKey(ServiceBase));
     EXPECT_EQ(store->Read(kPair, 0, false).size(), 2u);
     EXPECT_EQ(store->Read(kPair, 0).back().Rate, 7);
 }

@@ -369,6 +369,11 @@ TEST(CliRoutes, FromTheDemoServiceBeatTheDirectOfferAsTheEngineFinds) {
     ASSERT_EQ(routes.Routes.size(), 10u);
     EXPECT_GT(routes.Routes[0].Rate, *routes.Direct);
     EXPECT_EQ(run.Out, RoutesJson(routes));
+    // A name that fits several currencies is told as such, as offers tells it.
+    const auto ambiguous =
+        Cli({"--feeds", feeds.Path().string(), "routes", "Bitcoin BTC", "rub"}, home.Path());
+    EXPECT_EQ(ambiguous.ExitCode, 1);
+    EXPECT_EQ(ambiguous.Err.rfind("kovrin-cli: ambiguous currency \"rub\": ", 0), 0u) << ambiguous.Err;
 }
 
 TEST(CliCommands, VersionAndUnknownOptions) {
@@ -419,6 +424,11 @@ TEST(CliCommands, BadArgumentsExitTwoWithUsage) {
         {"feed", "rates", "--format", "csv"},
         {"guid", "extra"},
         {"--service"},
+        // Every command that takes a service checks its address as the settings tab does.
+        {"offers", "a", "b", "--service", "ftp://127.0.0.1"},
+        {"--service", "127.0.0.1:8765", "routes", "a", "b"},
+        {"feed", "news", "--service=http://127.0.0.1/callback"},
+        {"watch", "a", "b", "--count", "1", "--service", "http://127.0.0.1:0"},
     };
     for (const auto& args : bad) {
         const auto run = Cli(args, home.Path());
@@ -426,6 +436,11 @@ TEST(CliCommands, BadArgumentsExitTwoWithUsage) {
         EXPECT_NE(run.Err.find("usage: kovrin-cli"), std::string::npos) << run.Err;
         EXPECT_TRUE(run.Out.empty());
     }
+    EXPECT_EQ(
+        Cli({"feed", "news", "--service", "https://user@host"}, home.Path())
+            .Err.rfind(
+                "kovrin-cli feed: --service \"https://user@host\": nothing may follow the host and port", 0),
+        0u);
     for (const char* command : {"offers", "feed", "guid"}) {
         const auto help = Cli({command, "--help"}, home.Path());
         EXPECT_EQ(help.ExitCode, 0) << command;

@@ -232,6 +232,23 @@ TEST_F(LiveRates, AnAlertNotifiesOnCrossingOnceAndAgainAfterFallingEvenWhileHidd
     EXPECT_EQ(sink->Shown.size(), 2u);
 }
 
+TEST_F(LiveRates, AnAlertComparesAServicesRatesOnlyWithThatServicesEarlierOnes) {
+    Open();
+    auto* sink = new TRecordingSink(true);
+    Main->LivePanel().Notifier().AddSink(sink);
+    Main->LivePanel().SetRateAlerts({{"US Dollar", "Euro", "0.97", true}});
+    const std::string first = Main->ServiceBaseUrl();
+    Deliver();
+    Main->RatesReceived(Answer("1;usd;eur;1;0.98;1000\n"));
+    Main->SetServiceBaseUrl("https://127.0.0.2:8443");
+    Main->RatesReceived(Answer("1;usd;eur;1;0.98;1000\n")); // above at its first check, too
+    EXPECT_EQ(sink->Shown.size(), 2u);
+    Main->RatesReceived(Answer("1;usd;eur;1;0.9;1000\n"));
+    Main->SetServiceBaseUrl(first);
+    Main->RatesReceived(Answer("1;usd;eur;1;0.99;1000\n")); // the first one never fell
+    EXPECT_EQ(sink->Shown.size(), 2u);
+}
+
 TEST_F(LiveRates, ActivatingANotificationOpensTheRatesTabWithItsPairChosen) {
     Open();
     auto* sink = new TRecordingSink(true);

@@ -2,6 +2,30 @@
 
 #include "engine/AmountInput.h"
 #include "engine/Protocol.h"
+#include "engine/ServiceAddress.h"
+
+namespace {
+
+// Why a --service value was refused; nullptr when it was not.
+const char* ServiceBaseFaultText(TServiceBaseFault Fault) {
+    switch (Fault) {
+    case TServiceBaseFault::None:
+        return nullptr;
+    case TServiceBaseFault::Missing:
+        return "no address";
+    case TServiceBaseFault::Scheme:
+        return "the address must begin with http:// or https://";
+    case TServiceBaseFault::Trailing:
+        return "nothing may follow the host and port (no path, user or query)";
+    case TServiceBaseFault::Host:
+        return "not a host name or IP address";
+    case TServiceBaseFault::Port:
+        return "the port must be a number from 1 to 65535";
+    }
+    return nullptr;
+}
+
+} // namespace
 
 bool IsGlobalOption(std::string_view Arg) {
     for (const std::string_view name : {"--service", "--feeds", "--cacert"})
@@ -13,12 +37,14 @@ bool IsGlobalOption(std::string_view Arg) {
 
 bool TakeGlobalOption(TArgReader& Args, TFeedSource& Source) {
     if (Args.IsOption("--service")) {
-        std::string url = Args.Value();
+        const std::string typed = Args.Value();
         // The base is joined with "/callback": a trailing slash would double it.
-        while (!url.empty() && url.back() == '/')
-            url.pop_back();
+        std::string url = NormalizeServiceBase(typed);
         if (url.empty())
             throw EUsage("--service needs a URL");
+        // The window's check of the settings tab's address, so that both reach the same services.
+        if (const char* reason = ServiceBaseFaultText(ServiceBaseFault(url)))
+            throw EUsage("--service \"" + typed + "\": " + reason);
         Source.ServiceBase = std::move(url);
         return true;
     }

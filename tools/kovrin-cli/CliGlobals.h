@@ -12,7 +12,7 @@
 
 // Help lines for the two options, indented like a command's own.
 inline constexpr const char* kGlobalOptionsHelp =
-    "  --service URL        scheme and host of the rates service (default: the build's service)\n"
+    "  --service URL        http(s)://HOST[:PORT] of the rates service, nothing else (default: the build's)\n"
     "  --cacert FILE        check an https service against this CA only (default: the system's)\n"
     "  --feeds DIR          read news.txt, rates.txt, names.txt and exchangers.txt from DIR instead\n";
 

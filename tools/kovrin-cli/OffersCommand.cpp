@@ -1,14 +1,11 @@
 // kovrin-cli offers: the offers for a pair, as the rates tab would show them once the amounts are typed.
 
-#include "engine/Protocol.h"
 #include "tools/kovrin-cli/CliGlobals.h"
 #include "tools/kovrin-cli/Commands.h"
 #include "tools/kovrin-cli/OffersOutput.h"
-#include "tools/kovrin-cli/OffersQuery.h"
+#include "tools/kovrin-cli/PairCommandLine.h"
 
 #include <iostream>
-#include <tuple>
-#include <utility>
 
 namespace {
 
@@ -26,42 +23,18 @@ void OffersHelp(std::ostream& Out) {
 }
 
 int RunOffers(const std::vector<std::string>& Args) {
-    TFeedSource source = DefaultFeedSource();
-    TOffersQuery query;
-    std::vector<std::string> currencies;
-    std::string format = "table";
-    TArgReader args(Args);
-    while (args.More()) {
-        if (args.IsOption("--help")) {
-            std::cout << "usage: kovrin-cli " << kOffersCommand.Usage << "\n";
-            OffersHelp(std::cout);
-            return kExitDone;
-        } else if (TakeGlobalOption(args, source)) {
-        } else if (args.IsOption("--give-amount")) {
-            query.GiveAmount = AmountOptionValue(args, "--give-amount");
-        } else if (args.IsOption("--get-amount")) {
-            query.GetAmount = AmountOptionValue(args, "--get-amount");
-        } else if (args.IsOption("--format")) {
-            format = args.Value();
-            if (format != "table" && format != "csv" && format != "json")
-                throw EUsage("--format wants table, csv or json, got \"" + format + "\"");
-        } else if (args.AtOption()) {
-            throw EUsage("unknown option " + args.Next());
-        } else {
-            currencies.push_back(args.Next());
-        }
+    const TPairCommandLine line = ReadPairCommandLine(Args);
+    if (line.Help) {
+        std::cout << "usage: kovrin-cli " << kOffersCommand.Usage << "\n";
+        OffersHelp(std::cout);
+        return kExitDone;
     }
-    std::tie(query.Give, query.Get) = CurrencyPair(currencies);
-
-    auto bodies = FetchFeeds(source, {kFeedRates, kFeedNames, kFeedExchangers});
-    const TStringMatrix rates = FetchedFeedTable(source, kFeedRates, std::move(bodies[0]));
-    const TStringMatrix names = FetchedFeedTable(source, kFeedNames, std::move(bodies[1]));
-    const TStringMatrix exchangers = FetchedFeedTable(source, kFeedExchangers, std::move(bodies[2]));
+    const TPairFeeds feeds = FetchPairFeeds(line.Source);
     try {
-        const auto rows = QueryOffers(rates, names, exchangers, query);
-        std::cout << (format == "csv"    ? OffersCsv(rows)
-                      : format == "json" ? OffersJson(rows)
-                                         : OffersTable(rows));
+        const auto rows = QueryOffers(feeds.Rates, feeds.Names, feeds.Exchangers, line.Query);
+        std::cout << (line.Format == "csv"    ? OffersCsv(rows)
+                      : line.Format == "json" ? OffersJson(rows)
+                                              : OffersTable(rows));
     } catch (const EUnknownCurrency& error) {
         std::cerr << "kovrin-cli: " << error.what() << "\n";
         return kExitFailed;

@@ -11,12 +11,16 @@ std::string DisplayName(const TStringMatrix& Names, const std::string& Text) {
 
 } // namespace
 
-std::vector<TOfferRow> QueryOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
-                                   const TStringMatrix& Exchangers, const TOffersQuery& Query) {
+TOfferControls QueryControls(const TStringMatrix& Names, const TOffersQuery& Query) {
     TOfferControls controls;
     controls.SrcName = DisplayName(Names, Query.Give);
     controls.DstName = DisplayName(Names, Query.Get);
     controls.SrcAmountText = Query.GiveAmount;
     controls.DstAmountText = Query.GetAmount;
-    return TabOffers(Rates, Names, Exchangers, controls);
+    return controls;
+}
+
+std::vector<TOfferRow> QueryOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
+                                   const TStringMatrix& Exchangers, const TOffersQuery& Query) {
+    return TabOffers(Rates, Names, Exchangers, QueryControls(Names, Query));
 }

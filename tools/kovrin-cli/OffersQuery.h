@@ -26,6 +26,10 @@ struct TOffersQuery {
     std::string GetAmount;
 };
 
+// The rates tab's controls for the query: both names as MatchCurrency finds them, the amount texts. Throws
+// EUnknownCurrency.
+TOfferControls QueryControls(const TStringMatrix& Names, const TOffersQuery& Query);
+
 // TabOffers for the query: the offers as the rates tab shows them once those amounts are typed. Throws
 // EUnknownCurrency.
 std::vector<TOfferRow> QueryOffers(const TStringMatrix& Rates, const TStringMatrix& Names,

@@ -1,15 +1,12 @@
 // kovrin-cli routes: the best routes for a pair through one or two other currencies.
 
-#include "engine/Protocol.h"
 #include "engine/Routes.h"
 #include "tools/kovrin-cli/CliGlobals.h"
 #include "tools/kovrin-cli/Commands.h"
-#include "tools/kovrin-cli/OffersQuery.h"
+#include "tools/kovrin-cli/PairCommandLine.h"
 #include "tools/kovrin-cli/RoutesOutput.h"
 
 #include <iostream>
-#include <tuple>
-#include <utility>
 
 namespace {
 
@@ -31,58 +28,34 @@ void RoutesHelp(std::ostream& Out) {
 }
 
 int RunRoutes(const std::vector<std::string>& Args) {
-    TFeedSource source = DefaultFeedSource();
-    TOffersQuery query;
     TRouteOptions options;
-    std::vector<std::string> currencies;
-    std::string format = "table";
-    TArgReader args(Args);
-    while (args.More()) {
-        if (args.IsOption("--help")) {
-            std::cout << "usage: kovrin-cli " << kRoutesCommand.Usage << "\n";
-            RoutesHelp(std::cout);
-            return kExitDone;
-        } else if (TakeGlobalOption(args, source)) {
-        } else if (args.IsOption("--give-amount")) {
-            query.GiveAmount = AmountOptionValue(args, "--give-amount");
-        } else if (args.IsOption("--get-amount")) {
-            query.GetAmount = AmountOptionValue(args, "--get-amount");
-        } else if (args.IsOption("--top")) {
-            options.Top = static_cast<std::size_t>(ParseInteger(args.Value(), "--top", 1, 1000));
-        } else if (args.IsOption("--legs")) {
-            options.MaxLegs = static_cast<int>(ParseInteger(args.Value(), "--legs", 2, 3));
-        } else if (args.IsOption("--format")) {
-            format = args.Value();
-            if (format != "table" && format != "csv" && format != "json")
-                throw EUsage("--format wants table, csv or json, got \"" + format + "\"");
-        } else if (args.AtOption()) {
-            throw EUsage("unknown option " + args.Next());
+    const TPairCommandLine line = ReadPairCommandLine(Args, [&](TArgReader& Reader) {
+        if (Reader.IsOption("--top")) {
+            options.Top = static_cast<std::size_t>(ParseInteger(Reader.Value(), "--top", 1, 1000));
+        } else if (Reader.IsOption("--legs")) {
+            options.MaxLegs = static_cast<int>(ParseInteger(Reader.Value(), "--legs", 2, 3));
         } else {
-            currencies.push_back(args.Next());
+            return false;
         }
+        return true;
+    });
+    if (line.Help) {
+        std::cout << "usage: kovrin-cli " << kRoutesCommand.Usage << "\n";
+        RoutesHelp(std::cout);
+        return kExitDone;
     }
-    std::tie(query.Give, query.Get) = CurrencyPair(currencies);
-
-    auto bodies = FetchFeeds(source, {kFeedRates, kFeedNames, kFeedExchangers});
-    const TStringMatrix rates = FetchedFeedTable(source, kFeedRates, std::move(bodies[0]));
-    const TStringMatrix names = FetchedFeedTable(source, kFeedNames, std::move(bodies[1]));
-    const TStringMatrix exchangers = FetchedFeedTable(source, kFeedExchangers, std::move(bodies[2]));
+    const TPairFeeds feeds = FetchPairFeeds(line.Source);
     TOfferControls controls;
-    controls.SrcName = CurrencyDisplayName(names, query.Give);
-    controls.DstName = CurrencyDisplayName(names, query.Get);
-    for (const auto& [name, typed] :
-         {std::pair{controls.SrcName, query.Give}, {controls.DstName, query.Get}}) {
-        if (!name) {
-            std::cerr << "kovrin-cli: unknown currency \"" << typed << "\"\n";
-            return kExitFailed;
-        }
+    try {
+        controls = QueryControls(feeds.Names, line.Query);
+    } catch (const EUnknownCurrency& error) {
+        std::cerr << "kovrin-cli: " << error.what() << "\n";
+        return kExitFailed;
     }
-    controls.SrcAmountText = query.GiveAmount;
-    controls.DstAmountText = query.GetAmount;
-    const TRoutes routes = FindRoutes(rates, names, exchangers, controls, options);
-    std::cout << (format == "csv"    ? RoutesCsv(routes)
-                  : format == "json" ? RoutesJson(routes)
-                                     : RoutesTable(routes));
+    const TRoutes routes = FindRoutes(feeds.Rates, feeds.Names, feeds.Exchangers, controls, options);
+    std::cout << (line.Format == "csv"    ? RoutesCsv(routes)
+                  : line.Format == "json" ? RoutesJson(routes)
+                                          : RoutesTable(routes));
     std::cout.flush();
     return std::cout ? kExitDone : kExitFailed;
 }
