@@ -76,8 +76,13 @@ TDataAgeLine DataAgeLine(const TRefreshStatus& Status, const TWallClock& Now) {
     line.Age = Capitalised(DataAgeWords(*at, Now));
     if (Status.RatesFailed()) {
         line.Mark = TDataMark::Failed;
-        line.Note = Status.RatesKept() ? "Сохранённые курсы: обновить не удалось"
-                                       : "Не обновлены: последнее обновление не удалось";
+        if (Status.RatesCancelled()) {
+            line.Note = Status.RatesKept() ? "Сохранённые курсы: обновление отменено"
+                                           : "Не обновлены: обновление отменено";
+        } else {
+            line.Note = Status.RatesKept() ? "Сохранённые курсы: обновить не удалось"
+                                           : "Не обновлены: последнее обновление не удалось";
+        }
     } else if (Status.RatesKept()) {
         line.Mark = TDataMark::Kept;
         line.Note = "Сохранённые курсы, ещё не обновлены";

@@ -4,6 +4,7 @@
 #include "engine/Text.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -124,6 +125,34 @@ std::vector<TAlertFired> TServiceAlertWatch::Check(std::string_view Base,
 
 std::string AlertDescription(const TRateAlert& Alert) {
     return "уведомить, когда за 1 " + Alert.Give + " дают не меньше " + Alert.Level + " " + Alert.Get;
+}
+
+std::string AlertStanding(const TRateAlert& Alert, const std::optional<TBestOffer>& Best) {
+    const std::optional<long double> level = AlertLevel(Alert.Level);
+    if (!level) {
+        return {};
+    }
+    if (!Best) {
+        return "сейчас нет предложений с резервом";
+    }
+    const std::string now = "лучший курс сейчас " + RateText(Best->Rate) + " — ";
+    if (RateReaches(Best->Rate, *level)) {
+        return now + "уровень достигнут";
+    }
+    // The rise the best rate still needs, in percent of itself: one decimal below 10, whole ones above.
+    const double need = static_cast<double>((*level / Best->Rate - 1) * 100);
+    if (!(need >= 0.05)) {
+        return now + "ещё меньше 0,1 %";
+    }
+    char text[64];
+    if (need < 9.95) {
+        std::snprintf(text, sizeof text, "%.1f", need);
+    } else {
+        std::snprintf(text, sizeof text, "%.0f", std::min(need, 1e15));
+    }
+    std::string percent = text;
+    std::replace(percent.begin(), percent.end(), '.', ','); // as Russian writes a fraction
+    return now + "ещё " + percent + " %";
 }
 
 std::string AlertNoticeText(const TAlertFired& Fired) {

@@ -98,6 +98,13 @@ class TServiceAlertWatch final {
 // RUB".
 std::string AlertDescription(const TRateAlert& Alert);
 
+// How an alert stands now, for the alert list: the best rate of its pair (BestOffer's rule, so what the alert
+// would name) and how far the level is: "лучший курс сейчас 2998371 — ещё 0,2 %" (the rise the rate still
+// needs, at least "меньше 0,1 %"), "лучший курс сейчас 3050000 — уровень достигнут", or "сейчас нет
+// предложений с резервом" without such an offer. Empty for a level that does not read. Never throws (but
+// std::bad_alloc).
+std::string AlertStanding(const TRateAlert& Alert, const std::optional<TBestOffer>& Best);
+
 // The text of the notification: the pair, the rate, the exchanger and its reserve ("За 1 Bitcoin BTC дают
 // 3050000 Сбербанк RUB: обменник SuperObmen, резерв 145149.22 Сбербанк RUB (уровень 3000000)").
 std::string AlertNoticeText(const TAlertFired& Fired);

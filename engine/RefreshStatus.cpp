@@ -130,9 +130,38 @@ std::string FailureCause(const TOData& Output) {
     return "неожиданный ответ сервера " + code;
 }
 
+std::string LoaderProgressText(int Received, int Failed, int Total) {
+    const std::string total = " из " + std::to_string(Total);
+    if (Failed <= 0) {
+        return "Получено " + std::to_string(Received) + total;
+    }
+    // "1 из 4 не получен" agrees with the one, "2 из 4 не получены" with the many (21 as 1, 11 as many).
+    const bool one = Failed % 10 == 1 && Failed % 100 != 11;
+    return std::to_string(Failed) + total + (one ? " не получен" : " не получены");
+}
+
 void TRefreshStatus::RefreshStarted() {
     FStarted = true;
     FSlots.fill(TSlot{});
+    ++FRound;
+}
+
+bool TRefreshStatus::Cancel() {
+    if (!Running()) {
+        return false;
+    }
+    for (std::size_t feed = 0; feed < kFeedCount; ++feed) {
+        if (FSlots[feed].State == TState::Pending) {
+            FSlots[feed] = TSlot{TState::Cancelled, {}, 0};
+            if (feed == IndexOf(TFeed::Rates)) {
+                FRatesFailed = true;
+                FRatesCancelled = true;
+            }
+        }
+    }
+    // Whatever was asked until now and has not come is given up, a slower request of an earlier round too.
+    FAbandonedThrough = FRound;
+    return true;
 }
 
 void TRefreshStatus::FeedReplaced(TFeed Feed, std::size_t Records, const TWallClock& At) {
@@ -142,6 +171,7 @@ void TRefreshStatus::FeedReplaced(TFeed Feed, std::size_t Records, const TWallCl
         FRatesTime = At;
         FRatesSaved = false;
         FRatesFailed = false;
+        FRatesCancelled = false;
     }
 }
 
@@ -166,6 +196,7 @@ void TRefreshStatus::FeedFailed(TFeed Feed, const TOData& Output) {
     FSlots[IndexOf(Feed)] = TSlot{TState::Failed, std::move(cause), 0};
     if (Feed == TFeed::Rates) {
         FRatesFailed = true;
+        FRatesCancelled = false;
     }
 }
 
@@ -194,6 +225,9 @@ std::string TRefreshStatus::DataText(const TWallClock& Now) const {
         return "Загрузка данных…";
     }
     std::vector<std::string> sentences;
+    if (std::string cancelled = CancelledText(); !cancelled.empty()) {
+        sentences.push_back(std::move(cancelled));
+    }
     if (std::string failures = FailuresText(); !failures.empty()) {
         sentences.push_back(std::move(failures));
     }
@@ -229,6 +263,20 @@ std::string TRefreshStatus::FailuresText() const {
         text += (text.empty() ? "" : ". ") + subject + " не получены: " + cause;
     }
     return text;
+}
+
+std::string TRefreshStatus::CancelledText() const {
+    std::vector<std::string> names;
+    for (std::size_t feed = 0; feed < kFeedCount; ++feed) {
+        if (FSlots[feed].State == TState::Cancelled) {
+            names.push_back(kFeedNames[feed].Lower);
+        }
+    }
+    if (names.empty()) {
+        return {};
+    }
+    return "Обновление отменено: " + (names.size() == kFeedCount ? std::string("данные") : JoinNames(names)) +
+           " не получены";
 }
 
 std::string TRefreshStatus::EmptyFeedsText() const {

@@ -51,10 +51,23 @@ constexpr std::string_view FeedName(TFeed Feed) {
 // Never throws (but std::bad_alloc).
 std::string FailureCause(const TOData& Output);
 
+// The loader's words under its bar: "Получено 2 из 4" while none failed, else how many were not received
+// ("1 из 4 не получен", "2 из 4 не получены"), so the failed share is told in words, not by colour alone.
+// Never throws (but std::bad_alloc).
+std::string LoaderProgressText(int Received, int Failed, int Total);
+
 class TRefreshStatus final {
   public:
-    // A refresh has started: every feed is awaited again.
+    // A refresh has started: every feed is awaited again, and the requests it makes belong to a new round.
     void RefreshStarted();
+    // The user gave up waiting: every feed still awaited counts as not received, and every request made so
+    // far and not yet answered is abandoned (see Accepts). False, changing nothing, when no refresh runs.
+    bool Cancel();
+    // The round of the refresh started last (0 before the first); a request carries it to its completion.
+    std::uint64_t Round() const { return FRound; }
+    // Whether a completion of a request made in Round may still change anything: false once a cancel has
+    // abandoned it, so an answer arriving late after a cancel replaces nothing.
+    bool Accepts(std::uint64_t Round) const { return Round > FAbandonedThrough; }
     // Feed answered with a whole 200 and its data replaced what was shown; Records counts the table rows of a
     // data feed (ignored for the news).
     void FeedReplaced(TFeed Feed, std::size_t Records, const TWallClock& At);
@@ -72,6 +85,7 @@ class TRefreshStatus final {
         FRatesTime.reset();
         FRatesSaved = false;
         FRatesFailed = false;
+        FRatesCancelled = false;
     }
 
     // True while a refresh has started and not every feed has answered.
@@ -84,14 +98,17 @@ class TRefreshStatus final {
     bool RatesKept() const { return FRatesSaved; }
     // True when the last refresh that asked for the rates did not get them, until one does.
     bool RatesFailed() const { return FRatesFailed; }
+    // True when RatesFailed because the user cancelled the refresh before the rates came.
+    bool RatesCancelled() const { return FRatesCancelled; }
     // The line for the status bar, with times relative to Now: empty before the first refresh, or
     // "Сохранённые курсы от 09.12.2026 14:05" when kept rates are shown; "Загрузка данных…" while one runs;
     // "Курсы обновлены в 14:05:09" when all four feeds answered; otherwise which feeds were not received and
-    // why, and the time of the rates still shown. An alert noticed here comes first, the most urgent news.
+    // why ("Обновление отменено: курсы не получены" after a cancel), and the time of the rates still shown.
+    // An alert noticed here comes first, the most urgent news.
     std::string Text(const TWallClock& Now) const;
 
   private:
-    enum class TState { Pending, Replaced, Failed };
+    enum class TState { Pending, Replaced, Failed, Cancelled };
     struct TSlot {
         TState State = TState::Pending;
         std::string Cause;
@@ -99,6 +116,7 @@ class TRefreshStatus final {
     };
 
     std::string FailuresText() const;
+    std::string CancelledText() const;
     std::string EmptyFeedsText() const;
     std::string RatesTimeText(const TWallClock& Now) const;
     std::string DataText(const TWallClock& Now) const;
@@ -108,5 +126,8 @@ class TRefreshStatus final {
     std::optional<TWallClock> FRatesTime;
     bool FRatesSaved = false;  // the rates shown were kept by an earlier run
     bool FRatesFailed = false; // the last refresh's rates feed failed; a refresh that runs does not clear it
+    bool FRatesCancelled = false; // ...because the refresh was cancelled before they came
+    std::uint64_t FRound = 0;
+    std::uint64_t FAbandonedThrough = 0; // requests of this round and earlier are abandoned
     std::string FAlert;
 };

@@ -94,6 +94,7 @@ void TLivePanel::Build() {
     ListBoxAlerts->setAccessibleName(QStringLiteral("Уведомления о курсах"));
     ListBoxAlerts->setWordWrap(true);
     ListBoxAlerts->setResizeMode(QListView::Adjust);
+    ListBoxAlerts->setSpacing(2); // an alert takes two lines: a gap tells one from the next
     alertsLabel->setBuddy(ListBoxAlerts);
 
     ComboBoxAlertSrc = MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertSrc"),
@@ -113,6 +114,11 @@ void TLivePanel::Build() {
     ButtonAlertAdd->setObjectName(QStringLiteral("ButtonAlertAdd"));
     ButtonAlertAdd->setToolTip(
         QStringLiteral("Выберите обе валюты и введите уровень, например 3000000 или 0.5"));
+    ButtonAlertSave = new QPushButton(QStringLiteral("Сохранить"), this);
+    ButtonAlertSave->setObjectName(QStringLiteral("ButtonAlertSave"));
+    ButtonAlertSave->setToolTip(
+        QStringLiteral("Заменить выбранное уведомление тем, что задано ниже (Enter)"));
+    ButtonAlertSave->setEnabled(false);
     ButtonAlertRemove = new QPushButton(QStringLiteral("Удалить"), this);
     ButtonAlertRemove->setObjectName(QStringLiteral("ButtonAlertRemove"));
 
@@ -146,6 +152,7 @@ void TLivePanel::Build() {
     layout->addLayout(getRow);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(ButtonAlertAdd);
+    buttons->addWidget(ButtonAlertSave);
     buttons->addWidget(ButtonAlertRemove);
     buttons->addStretch(1);
     layout->addLayout(buttons);
@@ -175,15 +182,21 @@ void TLivePanel::Connect() {
     connect(ComboBoxAlertSrc, &QComboBox::currentIndexChanged, this, [this] { UpdateAlertAddButton(); });
     connect(ComboBoxAlertDst, &QComboBox::currentIndexChanged, this, [this] { UpdateAlertAddButton(); });
     connect(EditAlertLevel, &QLineEdit::textChanged, this, [this] { UpdateAlertAddButton(); });
+    // Enter applies a change to the selected alert; with none selected (or nothing changed) it adds one.
     connect(EditAlertLevel, &QLineEdit::returnPressed, this, [this] {
-        if (ButtonAlertAdd->isEnabled()) {
+        if (ButtonAlertSave->isEnabled()) {
+            ButtonAlertSaveClick();
+        } else if (ButtonAlertAdd->isEnabled()) {
             ButtonAlertAddClick();
         }
     });
     connect(ButtonAlertAdd, &QPushButton::clicked, this, &TLivePanel::ButtonAlertAddClick);
+    connect(ButtonAlertSave, &QPushButton::clicked, this, &TLivePanel::ButtonAlertSaveClick);
     connect(ButtonAlertRemove, &QPushButton::clicked, this, &TLivePanel::ButtonAlertRemoveClick);
-    connect(ListBoxAlerts, &QListWidget::currentRowChanged, this,
-            [this](int Row) { ButtonAlertRemove->setEnabled(Row >= 0); });
+    connect(ListBoxAlerts, &QListWidget::currentRowChanged, this, [this](int Row) {
+        ButtonAlertRemove->setEnabled(Row >= 0);
+        LoadSelectedAlert();
+    });
     connect(ListBoxAlerts, &QListWidget::itemChanged, this, [this](QListWidgetItem* Item) {
         const int row = ListBoxAlerts->row(Item);
         if (row < 0 || row >= static_cast<int>(FAlerts.size())) {
@@ -276,36 +289,107 @@ void TLivePanel::FillAlertList() {
     const int current = ListBoxAlerts->currentRow();
     ListBoxAlerts->clear();
     for (const TRateAlert& alert : FAlerts) {
-        auto* item = new QListWidgetItem(QString::fromStdString(AlertDescription(alert)), ListBoxAlerts);
+        auto* item = new QListWidgetItem(ListBoxAlerts);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(alert.Enabled ? Qt::Checked : Qt::Unchecked);
     }
+    ShowAlertStandings();
     ListBoxAlerts->setCurrentRow(std::min(current, ListBoxAlerts->count() - 1));
     ButtonAlertRemove->setEnabled(ListBoxAlerts->currentRow() >= 0);
+    UpdateAlertAddButton();
+}
+
+void TLivePanel::ShowAlertStandings() {
+    Guarded("alert rates not shown", [&] {
+        // Before the first feeds there is nothing to compare with: the alerts are listed as they are.
+        const bool known = !RatesTable.empty() && !NamesTable.empty() && !ExchangersTable.empty();
+        const int count = std::min(ListBoxAlerts->count(), static_cast<int>(FAlerts.size()));
+        const QSignalBlocker silent(ListBoxAlerts);
+        for (int row = 0; row < count; ++row) {
+            const TRateAlert& alert = FAlerts[static_cast<std::size_t>(row)];
+            std::string text = AlertDescription(alert);
+            if (known) {
+                const std::string standing =
+                    AlertStanding(alert, BestOfferFor(RatesTable, NamesTable, ExchangersTable, alert.Give,
+                                                      alert.Get, FQuoteRows[{alert.Give, alert.Get}]));
+                if (!standing.empty()) {
+                    text += "\n" + standing;
+                }
+            }
+            const QString shown = QString::fromStdString(text);
+            if (ListBoxAlerts->item(row)->text() != shown) {
+                ListBoxAlerts->item(row)->setText(shown);
+            }
+        }
+    });
+}
+
+TRateAlert TLivePanel::EditedAlert() const {
+    TRateAlert alert;
+    alert.Give = ComboBoxAlertSrc->currentText().toStdString();
+    alert.Get = ComboBoxAlertDst->currentText().toStdString();
+    alert.Level = EditAlertLevel->text().toStdString();
+    return alert;
+}
+
+void TLivePanel::LoadSelectedAlert() {
+    const int row = ListBoxAlerts->currentRow();
+    if (row < 0 || row >= static_cast<int>(FAlerts.size())) {
+        UpdateAlertAddButton();
+        return;
+    }
+    const TRateAlert& alert = FAlerts[static_cast<std::size_t>(row)];
+    {
+        const QSignalBlocker srcSignals(ComboBoxAlertSrc);
+        const QSignalBlocker dstSignals(ComboBoxAlertDst);
+        const QSignalBlocker levelSignals(EditAlertLevel);
+        // A currency hidden since is not offered: its list stays without a choice until one is made.
+        ComboBoxAlertSrc->setCurrentIndex(
+            ComboBoxAlertSrc->findText(QString::fromStdString(alert.Give), Qt::MatchExactly));
+        ComboBoxAlertDst->setCurrentIndex(
+            ComboBoxAlertDst->findText(QString::fromStdString(alert.Get), Qt::MatchExactly));
+        EditAlertLevel->setText(QString::fromStdString(alert.Level));
+    }
+    UpdateAlertAddButton();
 }
 
 void TLivePanel::UpdateAlertAddButton() {
     const bool valid = ComboBoxAlertSrc->currentIndex() >= 0 && ComboBoxAlertDst->currentIndex() >= 0 &&
                        ComboBoxAlertSrc->currentText() != ComboBoxAlertDst->currentText() &&
                        AlertLevel(EditAlertLevel->text().toStdString()).has_value();
-    ButtonAlertAdd->setEnabled(valid);
+    const TRateAlert edited = EditedAlert();
+    const auto listed = [&](const TRateAlert& Alert) {
+        return Alert.Give == edited.Give && Alert.Get == edited.Get && Alert.Level == edited.Level;
+    };
+    const bool known = std::any_of(FAlerts.begin(), FAlerts.end(), listed);
+    ButtonAlertAdd->setEnabled(valid && !known && FAlerts.size() < static_cast<std::size_t>(kMaxRateAlerts));
+    const int row = ListBoxAlerts->currentRow();
+    ButtonAlertSave->setEnabled(valid && !known && row >= 0 && row < static_cast<int>(FAlerts.size()));
+}
+
+void TLivePanel::ButtonAlertSaveClick() {
+    const int row = ListBoxAlerts->currentRow();
+    if (row < 0 || row >= static_cast<int>(FAlerts.size()) || !ButtonAlertSave->isEnabled()) {
+        return;
+    }
+    TRateAlert& alert = FAlerts[static_cast<std::size_t>(row)];
+    const TRateAlert edited = EditedAlert();
+    alert.Give = edited.Give;
+    alert.Get = edited.Get;
+    alert.Level = edited.Level; // whether it is on stays as it was
+    StoreRateAlerts();
+    FillAlertList();
 }
 
 void TLivePanel::ButtonAlertAddClick() {
-    TRateAlert alert;
-    alert.Give = ComboBoxAlertSrc->currentText().toStdString();
-    alert.Get = ComboBoxAlertDst->currentText().toStdString();
-    alert.Level = EditAlertLevel->text().toStdString();
-    if (alert.Give.empty() || alert.Get.empty() || !AlertLevel(alert.Level) ||
-        std::find(FAlerts.begin(), FAlerts.end(), alert) != FAlerts.end() ||
-        FAlerts.size() >= static_cast<std::size_t>(kMaxRateAlerts)) {
+    TRateAlert alert = EditedAlert();
+    if (alert.Give.empty() || alert.Get.empty() || !AlertLevel(alert.Level) || !ButtonAlertAdd->isEnabled()) {
         return;
     }
     FAlerts.push_back(std::move(alert));
     StoreRateAlerts();
     FillAlertList();
-    ListBoxAlerts->setCurrentRow(ListBoxAlerts->count() - 1);
-    EditAlertLevel->clear();
+    ListBoxAlerts->setCurrentRow(ListBoxAlerts->count() - 1); // and its fields show it, to be changed
 }
 
 void TLivePanel::ButtonAlertRemoveClick() {

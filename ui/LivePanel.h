@@ -61,6 +61,9 @@ class TLivePanel final : public QWidget {
     void CheckDueAlerts();
     // Checks the alerts now, the rates being the last service's that arrived. Never throws.
     void CheckRateAlerts();
+    // Each alert in the list says the best rate of its pair in the feed tables now and how far its level is
+    // (nothing while a table is empty); after every refresh. Never throws.
+    void ShowAlertStandings();
     // The ways notifications are shown, tried in order; what none can show is announced by NoticeUnshown.
     TNotifier& Notifier() const { return *FNotifier; }
 
@@ -79,8 +82,14 @@ class TLivePanel final : public QWidget {
     void Build();
     void Connect();
     void FillAlertList();
+    // "Добавить" takes a valid alert that is not listed yet; "Сохранить" puts one over the alert selected.
     void UpdateAlertAddButton();
+    // The alert the fields below the list describe.
+    TRateAlert EditedAlert() const;
+    // Selecting an alert puts it into the fields below the list, to be changed and saved there.
+    void LoadSelectedAlert();
     void ButtonAlertAddClick();
+    void ButtonAlertSaveClick();
     void ButtonAlertRemoveClick();
     void StoreRateAlerts();
     void EditServiceBaseDone();
@@ -94,6 +103,7 @@ class TLivePanel final : public QWidget {
     QLineEdit* EditAlertLevel = nullptr;
     QComboBox* ComboBoxAlertDst = nullptr;
     QPushButton* ButtonAlertAdd = nullptr;
+    QPushButton* ButtonAlertSave = nullptr;
     QPushButton* ButtonAlertRemove = nullptr;
 
     std::string FServiceBase;

@@ -49,6 +49,14 @@ void TRefreshController::FeedFailed(TFeed Feed, const TOData& Output) {
     FStatus.FeedFailed(Feed, Output);
 }
 
+bool TRefreshController::CancelRefresh() {
+    if (!FStatus.Cancel()) {
+        return false;
+    }
+    ShowStatus();
+    return true;
+}
+
 void TRefreshController::FeedRestored(TFeed Feed, const TWallClock& At) {
     FStatus.FeedRestored(Feed, At);
 }

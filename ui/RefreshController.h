@@ -37,6 +37,9 @@ class TRefreshController final : public QObject {
     void FeedReplaced(TFeed Feed, std::size_t Records);
     // Feed's exchange failed (Output tells why), or its answer was refused; what was shown stays.
     void FeedFailed(TFeed Feed, const TOData& Output);
+    // The user gave up the refresh under way (see TRefreshStatus::Cancel); the status line says so. The
+    // cooldown runs on. False when no refresh ran.
+    bool CancelRefresh();
     // Feed was shown from what an earlier run kept, received At.
     void FeedRestored(TFeed Feed, const TWallClock& At);
     // An alert that only the status line could show.

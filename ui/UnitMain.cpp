@@ -19,8 +19,10 @@
 #include "ui/RefreshController.h"
 #include "ui/RichEditURL.h"
 #include "ui/RoutesView.h"
+#include "ui/TextColours.h"
 #include "ui/UnitDM.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QResizeEvent>
@@ -107,6 +109,7 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     QPalette colours = palette();
     colours.setColor(QPalette::Window, colours.color(QPalette::Button));
     setPalette(colours);
+    ApplyPlaceholderColour();
     setAutoFillBackground(true);
 
     PageControl = new QTabWidget(this);
@@ -166,6 +169,24 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
 }
 
 TFormMain::~TFormMain() = default;
+
+void TFormMain::ApplyPlaceholderColour() {
+    // Judged on what the theme gives, not on the colour set here before.
+    QPalette theme = QApplication::palette(this);
+    const QColor wanted = PlaceholderColour(theme);
+    if (palette().color(QPalette::PlaceholderText) != wanted) {
+        QPalette colours = palette();
+        colours.setColor(QPalette::PlaceholderText, wanted);
+        setPalette(colours);
+    }
+}
+
+void TFormMain::changeEvent(QEvent* Event) {
+    if (Event->type() == QEvent::ApplicationPaletteChange || Event->type() == QEvent::PaletteChange) {
+        ApplyPlaceholderColour();
+    }
+    QMainWindow::changeEvent(Event);
+}
 
 void TFormMain::BuildNewsPage() {
     TabSheetNews = MakePage(QStringLiteral("TabSheetNews"), PageControl);
@@ -319,6 +340,11 @@ void TFormMain::ConnectKeyboard() {
     // The close box's way out: FormClose writes the settings.
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
     connect(quit, &QShortcut::activated, this, &QWidget::close);
+    // While the loader shows a refresh, Esc here gives it up as the loader's "Отмена" does; at any other
+    // time Esc stays with whatever has the focus.
+    FCancelShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    FCancelShortcut->setEnabled(false);
+    connect(FCancelShortcut, &QShortcut::activated, this, &TFormMain::CancelRefresh);
 }
 
 bool TFormMain::eventFilter(QObject* Watched, QEvent* Event) {

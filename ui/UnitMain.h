@@ -32,6 +32,7 @@
 #include <string>
 #include <string_view>
 
+class QShortcut;
 class QSplitter;
 class QVBoxLayout;
 class TDBGridRates;
@@ -192,6 +193,10 @@ class TFormMain final : public QMainWindow {
     void TimerTimer();
     // Starts a refresh.
     void BitBtnRefreshClick();
+    // Gives up the refresh under way (the loader's "Отмена", or Esc while the loader shows): the feeds not
+    // yet in count as not received, their late answers replace nothing, and the status line says so. The
+    // cooldown of Refresh runs on as after a failed refresh. Nothing when no refresh runs.
+    void CancelRefresh();
     // A change of an amount field (text) or a currency list (a user's pick); Sender tells which.
     void ButtonedEditSrcChange(QObject* Sender);
     // Swaps amounts and currencies.
@@ -207,8 +212,11 @@ class TFormMain final : public QMainWindow {
     void moveEvent(QMoveEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
 
   private:
+    // The fields' placeholders in a colour that reads on the theme's field colour (see PlaceholderColour).
+    void ApplyPlaceholderColour();
     void BuildNewsPage();
     void BuildRatesPage();
     void BuildSettingsPage();
@@ -224,6 +232,8 @@ class TFormMain final : public QMainWindow {
     // the loader steps, the offers are rebuilt, a usable body is kept, the status line tells, and the alerts
     // are checked once the refresh is complete.
     void FeedReceived(TFeed Feed, TFeedAnswer Answer);
+    // What follows once no feed of the refresh is awaited any more: the alerts and the history are due.
+    void RefreshSettled();
     // Puts a usable answer of Feed on screen (table, lists or news); the number of records.
     std::size_t InstallFeed(TFeed Feed, TFeedAnswer& Answer);
     // Installs the kept feeds read by ShowKeptFeeds; true when any was shown.
@@ -268,6 +278,8 @@ class TFormMain final : public QMainWindow {
     THistoryPart* FHistory = nullptr;
     // The rates feed was replaced in the refresh under way: its points are recorded once it is complete.
     bool FHistoryDue = false;
+    // Esc gives up a refresh while the loader shows it.
+    QShortcut* FCancelShortcut = nullptr;
     // The grid's area: the grid, and the parts under and beside it.
     QSplitter* FGridColumn = nullptr;
     QSplitter* FGridRow = nullptr;

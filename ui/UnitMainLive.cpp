@@ -145,6 +145,9 @@ bool TFormMain::InstallKeptFeeds(TKeptAnswers& Kept) {
         });
     }
     FRefresher->ShowStatus();
+    if (shown) {
+        FLivePanel->ShowAlertStandings();
+    }
     return shown;
 }
 

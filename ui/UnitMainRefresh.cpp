@@ -19,9 +19,11 @@
 
 #include <QPointer>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStringList>
 
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <stdexcept>
@@ -29,9 +31,14 @@
 
 namespace {
 
-void StepLoader() {
-    if (FormLoader != nullptr) {
+void StepLoader(bool Received) {
+    if (FormLoader == nullptr) {
+        return;
+    }
+    if (Received) {
         FormLoader->StepIt();
+    } else {
+        FormLoader->StepFailed();
     }
 }
 
@@ -66,9 +73,12 @@ void TFormMain::Refresh(TRefreshTrigger Trigger) {
     TakeNextServiceBase();
     FRefresher->RefreshStarted(Trigger);
     if (FormLoader != nullptr) {
+        connect(FormLoader, &TFormLoader::CancelRequested, this, &TFormMain::CancelRefresh,
+                Qt::UniqueConnection);
         FormLoader->Reset();
         if (RefreshShowsLoader(Trigger)) {
             FormLoader->show();
+            FCancelShortcut->setEnabled(true);
         }
     }
     try {
@@ -103,11 +113,35 @@ void TFormMain::RequestFeed(TFeed Feed) {
     TIData input = MakeFeedRequest(FServiceBase, FeedName(Feed), GetAppGuid());
     input.Timeout = FFeedTimeout;
     QPointer<TFormMain> window(this);
-    AddFeedJob(*JobControl, Feed, std::move(input), [window, Feed](TFeedAnswer& Answer) {
-        if (window) {
+    const std::uint64_t round = FRefresher->Status().Round();
+    AddFeedJob(*JobControl, Feed, std::move(input), [window, Feed, round](TFeedAnswer& Answer) {
+        // An answer that comes after its refresh was cancelled is dropped whole: nothing shown, kept or
+        // counted.
+        if (window && window->FRefresher->Status().Accepts(round)) {
             window->FeedReceived(Feed, std::move(Answer));
         }
     });
+}
+
+void TFormMain::CancelRefresh() {
+    if (FormLoader != nullptr) {
+        FormLoader->hide();
+    }
+    FCancelShortcut->setEnabled(false);
+    Guarded("cancelling the refresh", [&] {
+        if (FRefresher->CancelRefresh()) {
+            RefreshSettled();
+        }
+    });
+}
+
+void TFormMain::RefreshSettled() {
+    FCancelShortcut->setEnabled(false);
+    FLivePanel->CheckDueAlerts(); // once the refresh is complete
+    FLivePanel->ShowAlertStandings();
+    if (std::exchange(FHistoryDue, false)) {
+        FHistory->RatesSettled();
+    }
 }
 
 void TFormMain::NewsReceived(TOData Output) {
@@ -139,7 +173,7 @@ void TFormMain::FeedReceived(TFeed Feed, TFeedAnswer Answer) {
             }
             FRefresher->FeedFailed(Feed, Answer.Output);
         }
-        StepLoader();
+        StepLoader(replaced);
         if (replaced && Feed != TFeed::News) {
             RebuildOffersAfterFeed();
         }
@@ -153,10 +187,7 @@ void TFormMain::FeedReceived(TFeed Feed, TFeedAnswer Answer) {
             FHistoryDue = true;
         }
         if (!FRefresher->Running()) {
-            FLivePanel->CheckDueAlerts(); // once the refresh is complete
-            if (std::exchange(FHistoryDue, false)) {
-                FHistory->RatesSettled();
-            }
+            RefreshSettled();
         }
     });
 }

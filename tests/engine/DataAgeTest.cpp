@@ -47,6 +47,11 @@ TEST(DataAge, TellsTheAgeInWordsAndTheMarkOfKeptOrFailedRates) {
     EXPECT_EQ(DataAgeLine(status, kNow).Mark, TDataMark::Fresh);
     status.FeedFailed(TFeed::Rates, ExchangeOutcome(TExchangeFailure::Timeout));
     EXPECT_EQ(DataAgeLine(status, kNow).Note, "Не обновлены: последнее обновление не удалось");
+    // A refresh cancelled before the rates came says so.
+    status.RefreshStarted();
+    status.Cancel();
+    EXPECT_EQ(DataAgeLine(status, kNow).Mark, TDataMark::Failed);
+    EXPECT_EQ(DataAgeLine(status, kNow).Note, "Не обновлены: обновление отменено");
     status.ServiceChanged();
     EXPECT_EQ(DataAgeLine(status, kNow).Mark, TDataMark::None);
 }

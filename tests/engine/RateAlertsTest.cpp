@@ -133,6 +133,14 @@ TEST(AlertTexts, NameThePairTheExchangerTheRateAndTheReserve) {
               "За 1 Bitcoin BTC дают 3050000.5 Сбербанк RUB: обменник SuperObmen, резерв 1000 Сбербанк RUB "
               "(уровень 3000000)");
     EXPECT_EQ(RateText(1.0L / 3), "0.333333333333333");
+
+    const auto standing = [&](double Rate) { return AlertStanding(alert, TBestOffer{{}, Rate}); };
+    EXPECT_EQ(standing(2970000), "лучший курс сейчас 2970000 — ещё 1,0 %");
+    EXPECT_EQ(standing(2999999), "лучший курс сейчас 2999999 — ещё меньше 0,1 %");
+    EXPECT_EQ(standing(2000000), "лучший курс сейчас 2000000 — ещё 50 %");
+    EXPECT_EQ(standing(3050000.5), "лучший курс сейчас 3050000.5 — уровень достигнут");
+    EXPECT_EQ(AlertStanding(alert, std::nullopt), "сейчас нет предложений с резервом");
+    EXPECT_EQ(AlertStanding({"A", "B", "abc", true}, TBestOffer{{}, 1}), "");
 }
 
 } // namespace

@@ -102,6 +102,35 @@ TEST(RefreshStatus, AnsweredButEmptyDataFeedsAreNamedAfterTheTime) {
     EXPECT_EQ(status.Text(kMorning), "Курсы обновлены в 14:05:09. Без записей: курсы и обменники");
 }
 
+TEST(RefreshStatus, ACancelEndsTheRefreshAbandonsItsRequestsAndSaysWhatDidNotCome) {
+    TRefreshStatus status;
+    AllReplaced(status, kMorning);
+    const std::uint64_t first = status.Round();
+    EXPECT_FALSE(status.Cancel()); // nothing runs: nothing to cancel
+    status.RefreshStarted();
+    status.FeedReplaced(TFeed::News, 1, kLater);
+    status.FeedFailed(TFeed::Names, Status(503, ""));
+    ASSERT_TRUE(status.Cancel());
+    EXPECT_FALSE(status.Running());
+    // Late answers of the cancelled refresh, or of an earlier one still under way, change nothing.
+    EXPECT_FALSE(status.Accepts(status.Round()) || status.Accepts(first));
+    EXPECT_TRUE(status.RatesCancelled());
+    EXPECT_EQ(status.Text(kLater), "Обновление отменено: курсы и обменники не получены. Названия валют не "
+                                   "получены: ошибка сервера (HTTP 503). Показаны курсы от 14:05:09");
+    // The next refresh is heard again; its failure is a failure, no longer a cancel.
+    status.RefreshStarted();
+    EXPECT_TRUE(status.Accepts(status.Round()));
+    status.FeedFailed(TFeed::Rates, ExchangeOutcome(TExchangeFailure::Refused));
+    EXPECT_FALSE(status.RatesCancelled());
+    status.RefreshStarted();
+    ASSERT_TRUE(status.Cancel());
+    EXPECT_EQ(status.Text(kLater), "Обновление отменено: данные не получены. Показаны курсы от 14:05:09");
+
+    EXPECT_EQ(LoaderProgressText(3, 0, 4), "Получено 3 из 4");
+    EXPECT_EQ(LoaderProgressText(3, 1, 4), "1 из 4 не получен");
+    EXPECT_EQ(LoaderProgressText(2, 2, 4), "2 из 4 не получены");
+}
+
 TEST(WallClockNow, GivesAPlausibleLocalTime) {
     const TWallClock now = WallClockNow();
     EXPECT_GE(now.Year, 2024);

@@ -171,6 +171,40 @@ TEST_P(RefreshAgainstFaults, AFailureChangesNothingAndIsNamedAndTheHealedService
     EXPECT_EQ(Main->Refresher().StatusLine(), QStringLiteral("Курсы обновлены в 14:07:11"));
 }
 
+// The same service and program; the user gives up a refresh that stalls.
+class CancelledRefresh : public RefreshAgainstFaults {};
+
+TEST_F(CancelledRefresh, EndsAsAFailureOfTheFeedsNotInAndTheirLateAnswersChangeNothing) {
+    Refresh();
+    const TShown before = Shown(*Main);
+    SetFault("stall");
+    Main->SetFeedTimeout(1500); // the abandoned requests still end by themselves, after the cancel
+    Now = kFaulty;
+    for (int tick = 0; tick < 200 && !Main->BitBtnRefresh->isEnabled(); ++tick) {
+        Main->TimerTimer();
+    }
+    Main->BitBtnRefresh->click();
+    ASSERT_TRUE(Loader->isVisible());
+    PumpFor(100ms);
+    QTest::keyClick(Loader, Qt::Key_Escape);
+    EXPECT_FALSE(Loader->isVisible());
+    const QString cancelled =
+        QStringLiteral("Обновление отменено: данные не получены. Показаны курсы от 14:05:09");
+    EXPECT_EQ(Main->Refresher().StatusLine(), cancelled);
+    EXPECT_FALSE(Main->BitBtnRefresh->isEnabled()); // the cooldown runs on, as after a failure
+
+    // The stalled exchanges time out and complete: nothing they bring is counted or shown.
+    ASSERT_TRUE(PumpUntil([] { return JobControl->PendingJobs() == 0; }, 10s));
+    EXPECT_EQ(Main->Refresher().StatusLine(), cancelled);
+    EXPECT_EQ(Loader->ProgressBar->value(), 0);
+    EXPECT_EQ(Shown(*Main), before);
+
+    SetFault("none");
+    Now = kHealed;
+    Refresh();
+    EXPECT_EQ(Main->Refresher().StatusLine(), QStringLiteral("Курсы обновлены в 14:07:11"));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EachMode, RefreshAgainstFaults,
     testing::Values(TFaultCase{"empty-body", true, ""}, TFaultCase{"garbage-body", true, ""},

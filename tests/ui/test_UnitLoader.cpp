@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -39,8 +40,11 @@ TEST(FormLoader, IsAFixedAlwaysOnTopToolWindowWithAFourStepBar) {
     EXPECT_FALSE(loader.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(loader.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(loader.windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_EQ(loader.minimumSize(), QSize(313, 33));
-    EXPECT_EQ(loader.maximumSize(), QSize(313, 33));
+    // The bar's row at its place, the count and "Отмена" in a row under it.
+    EXPECT_EQ(loader.minimumSize(), loader.maximumSize());
+    EXPECT_EQ(loader.width(), 313);
+    EXPECT_EQ(loader.height(), loader.ButtonCancel->geometry().bottom() + 1 + 8);
+    EXPECT_EQ(loader.ButtonCancel->geometry().right(), loader.ProgressBar->geometry().right());
     EXPECT_EQ(loader.windowModality(), Qt::NonModal);
     EXPECT_FALSE(loader.isVisible());
     EXPECT_EQ(loader.ProgressBar->geometry(), QRect(8, 8, 297, 16));
@@ -78,6 +82,26 @@ TEST(FormLoader, TimerHidesTheWindowOnlyWhenTheBarIsFull) {
     loader.show();
     EXPECT_EQ(loader.ProgressBar->value(), 0);
     EXPECT_TRUE(loader.isVisible());
+}
+
+TEST(FormLoader, CountsFailedFeedsApartInWordsAndGivesUpOnCancelOrEsc) {
+    TFormLoader loader;
+    QSignalSpy cancelled(&loader, &TFormLoader::CancelRequested);
+    loader.show();
+    loader.StepIt();
+    loader.StepFailed();
+    loader.StepFailed();
+    EXPECT_EQ(loader.ProgressBar->value(), 3);
+    EXPECT_EQ(loader.ProgressBar->Failed(), 2);
+    EXPECT_EQ(loader.ProgressBar->accessibleDescription(), "2 из 4 не получены");
+    loader.Reset();
+    EXPECT_EQ(loader.LabelProgress->text(), "Получено 0 из 4");
+    QTest::mouseClick(loader.ButtonCancel, Qt::LeftButton);
+    EXPECT_FALSE(loader.isVisible());
+    loader.show();
+    QTest::keyClick(&loader, Qt::Key_Escape);
+    EXPECT_EQ(cancelled.count(), 2);
+    EXPECT_FALSE(loader.isVisible());
 }
 
 TEST(FormLoader, TheRealTimerClosesAFullLoaderWithinAboutASecond) {

@@ -191,7 +191,8 @@ TEST_F(LiveRates, AnAlertAddedOnTheSettingsTabIsStoredAndListed) {
     EXPECT_EQ(Stored("Alerts/Alert1/Level"), "0.97");
     ASSERT_EQ(Live<QListWidget>("ListBoxAlerts")->count(), 1);
     EXPECT_EQ(Live<QListWidget>("ListBoxAlerts")->item(0)->text(),
-              "уведомить, когда за 1 US Dollar дают не меньше 0.97 Euro");
+              "уведомить, когда за 1 US Dollar дают не меньше 0.97 Euro\n"
+              "лучший курс сейчас 0.95 — ещё 2,1 %");
 
     Live<QListWidget>("ListBoxAlerts")->item(0)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(Stored("Alerts/Alert1/Enabled"), "false");
@@ -203,6 +204,42 @@ TEST_F(LiveRates, AnAlertAddedOnTheSettingsTabIsStoredAndListed) {
     Live<QComboBox>("ComboBoxAlertDst")->setCurrentText("US Dollar");
     Live<QLineEdit>("EditAlertLevel")->setText("1");
     EXPECT_FALSE(Live<QPushButton>("ButtonAlertAdd")->isEnabled());
+}
+
+TEST_F(LiveRates, ASelectedAlertIsEditedInPlaceAndEachShowsItsBestRateAfterEveryRefresh) {
+    Open();
+    Main->LivePanel().SetRateAlerts(
+        {{"US Dollar", "Euro", "0.97", true}, {"Euro", "US Dollar", "1.2", false}});
+    auto* list = Live<QListWidget>("ListBoxAlerts");
+    Deliver();
+    EXPECT_EQ(list->item(1)->text(), "уведомить, когда за 1 Euro дают не меньше 1.2 US Dollar\n"
+                                     "лучший курс сейчас 1.1 — ещё 9,1 %"); // off, but still told
+
+    // Selecting an alert puts it into the fields; a change there is saved over it with Enter.
+    list->setCurrentRow(1);
+    EXPECT_EQ(Live<QComboBox>("ComboBoxAlertSrc")->currentText(), "Euro");
+    EXPECT_EQ(Live<QComboBox>("ComboBoxAlertDst")->currentText(), "US Dollar");
+    auto* level = Live<QLineEdit>("EditAlertLevel");
+    EXPECT_EQ(level->text(), "1.2");
+    EXPECT_FALSE(Live<QPushButton>("ButtonAlertSave")->isEnabled()); // nothing changed yet
+    EXPECT_FALSE(Live<QPushButton>("ButtonAlertAdd")->isEnabled());  // it is listed already
+    level->selectAll();
+    QTest::keyClicks(level, "1.05");
+    EXPECT_TRUE(Live<QPushButton>("ButtonAlertSave")->isEnabled());
+    QTest::keyClick(level, Qt::Key_Return);
+    EXPECT_EQ(
+        Main->LivePanel().RateAlerts(),
+        (std::vector<TRateAlert>{{"US Dollar", "Euro", "0.97", true}, {"Euro", "US Dollar", "1.05", false}}));
+    EXPECT_EQ(Stored("Alerts/Alert2/Level"), "1.05");
+    EXPECT_EQ(list->item(1)->text(), "уведомить, когда за 1 Euro дают не меньше 1.05 US Dollar\n"
+                                     "лучший курс сейчас 1.1 — уровень достигнут");
+
+    // The next refresh renews the rates in the list; without an offer that can pay it says so.
+    Main->RatesReceived(Answer("1;usd;eur;1;0.96;1000\n2;usd;eur;1;0.99;0\n"));
+    EXPECT_EQ(list->item(0)->text(), "уведомить, когда за 1 US Dollar дают не меньше 0.97 Euro\n"
+                                     "лучший курс сейчас 0.96 — ещё 1,0 %");
+    EXPECT_EQ(list->item(1)->text(), "уведомить, когда за 1 Euro дают не меньше 1.05 US Dollar\n"
+                                     "сейчас нет предложений с резервом");
 }
 
 TEST_F(LiveRates, AnAlertNotifiesOnCrossingOnceAndAgainAfterFallingEvenWhileHidden) {

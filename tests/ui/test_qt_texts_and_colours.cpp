@@ -1,11 +1,13 @@
 // Qt's own texts in the window's language, and colours that stay readable on a dark desktop theme.
 #include "rtf/RtfReader.h"
+#include "tests/ui/RatesTabFixture.h"
 #include "ui/NewsView.h"
 #include "ui/QtTranslations.h"
 #include "ui/RtfDocumentBuilder.h"
 #include "ui/TextColours.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -86,6 +88,30 @@ TEST(TextColours, TheManualKeepsItsOwnColoursOnlyOnALightPalette) {
     BuildRtfDocument(rtf.Document, dark, Dark());
     EXPECT_EQ(colourAt(dark, 0).style(), Qt::NoBrush); // the view's own text colour
     EXPECT_EQ(colourAt(dark, dark.toPlainText().indexOf("here")).color(), QColor(120, 170, 255));
+}
+
+// A dark theme that set the field and text colours but kept a light palette's grey placeholder.
+QPalette DarkWithLightPlaceholder() {
+    QPalette palette = Dark();
+    palette.setColor(QPalette::PlaceholderText, QColor(0, 0, 0, 128));
+    return palette;
+}
+
+class PlaceholderText : public TRatesTabTest {};
+
+TEST_F(PlaceholderText, ReadsOnADarkThemeAndAThemesOwnReadableColourStays) {
+    EXPECT_EQ(PlaceholderColour(Light()), Light().color(QPalette::PlaceholderText));
+    const QColor mended = PlaceholderColour(DarkWithLightPlaceholder());
+    const int base = QColor(30, 30, 30).lightness();
+    EXPECT_GT(mended.lightness(), base + 80) << mended.name().toStdString();
+    EXPECT_LT(mended.lightness(), QColor(230, 230, 230).lightness()); // still fainter than typed text
+
+    // The amount fields take it from the theme the window opens in.
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(DarkWithLightPlaceholder());
+    Open();
+    QApplication::setPalette(before);
+    EXPECT_EQ(Main->ButtonedEditSrc->palette().color(QPalette::PlaceholderText), mended);
 }
 
 } // namespace
