@@ -9,8 +9,8 @@
 #include <QPainterPath>
 
 #include <algorithm>
-#include <iterator>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
