@@ -1,14 +1,11 @@
 #include "engine/AmountInput.h"
+#include "text/Ascii.h"
 
 #include "engine/Text.h"
 
 #include <algorithm>
 
 namespace {
-
-bool IsDigit(char C) {
-    return C >= '0' && C <= '9';
-}
 
 bool IsSeparator(char C) {
     return C == ',' || C == '.';
@@ -20,7 +17,7 @@ TAmountInput CheckAmountInput(std::string_view Text, std::size_t MaxDigits) {
     std::size_t digits = 0;
     std::size_t separators = 0;
     for (const char c : Text) {
-        if (IsDigit(c)) {
+        if (IsAsciiDigit(c)) {
             ++digits;
         } else if (IsSeparator(c) && separators == 0) {
             ++separators;
@@ -38,7 +35,7 @@ long double AmountValue(std::string_view Text) {
 }
 
 std::string StoredAmountText(std::string_view Text) {
-    if (std::none_of(Text.begin(), Text.end(), IsDigit)) {
+    if (std::none_of(Text.begin(), Text.end(), IsAsciiDigit)) {
         return {};
     }
     std::string text(Text);
@@ -47,7 +44,8 @@ std::string StoredAmountText(std::string_view Text) {
 }
 
 bool IsAmountText(std::string_view Text) {
-    return !Text.empty() && Text.size() <= kAmountDigits && std::all_of(Text.begin(), Text.end(), IsDigit);
+    return !Text.empty() && Text.size() <= kAmountDigits &&
+           std::all_of(Text.begin(), Text.end(), IsAsciiDigit);
 }
 
 std::string RefusedAmountHint(TAmountInput Verdict, std::size_t MaxDigits) {

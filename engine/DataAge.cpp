@@ -26,12 +26,6 @@ std::int64_t ClockSeconds(const TWallClock& At) {
     return DayNumber(At) * 86400 + At.Hour * 3600 + At.Minute * 60 + At.Second;
 }
 
-std::string TwoDigits(int Value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", Value);
-    return text;
-}
-
 std::string HourMinute(const TWallClock& At) {
     return TwoDigits(At.Hour) + ":" + TwoDigits(At.Minute);
 }

@@ -36,12 +36,6 @@ std::string JoinNames(const std::vector<std::string>& Names) {
     return text;
 }
 
-std::string TwoDigits(int Value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", Value);
-    return text;
-}
-
 // The TLS layer names a certificate's common problems in English words; the status line says them in Russian
 // and shows any other problem as OpenSSL words it.
 std::string CertificateProblem(const std::string& Reason) {
@@ -57,6 +51,12 @@ std::string CertificateProblem(const std::string& Reason) {
 }
 
 } // namespace
+
+std::string TwoDigits(int Value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", Value);
+    return text;
+}
 
 TWallClock WallClockNow() {
     return WallClockAt(std::time(nullptr));

@@ -33,6 +33,8 @@ TWallClock WallClockAt(std::int64_t UnixSeconds);
 
 // "14:05:09" when At is on Today's date, else "09.12.2026 14:05:09".
 std::string WallClockText(const TWallClock& At, const TWallClock& Today);
+// Value with at least two digits: "05". Throws std::bad_alloc only.
+std::string TwoDigits(int Value);
 
 // The four feeds of a refresh, in the order a refresh requests them.
 enum class TFeed { News, Rates, Names, Exchangers };

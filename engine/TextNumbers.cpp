@@ -1,4 +1,5 @@
 #include "engine/Text.h"
+#include "text/Ascii.h"
 
 #include <array>
 #include <charconv>
@@ -11,10 +12,6 @@
 
 namespace {
 
-bool IsDigit(char C) {
-    return C >= '0' && C <= '9';
-}
-
 // Digits with at most one "." and at least one digit, then an optional exponent: the only shape accepted, so
 // "inf", "nan", hexadecimal and the like never read as amounts.
 bool IsDecimalShape(std::string_view Text) {
@@ -22,7 +19,7 @@ bool IsDecimalShape(std::string_view Text) {
     std::size_t digits = 0;
     bool point = false;
     for (; i < Text.size(); ++i) {
-        if (IsDigit(Text[i])) {
+        if (IsAsciiDigit(Text[i])) {
             ++digits;
         } else if (Text[i] == '.' && !point) {
             point = true;
@@ -47,7 +44,7 @@ bool IsDecimalShape(std::string_view Text) {
         return false;
     }
     for (; i < Text.size(); ++i) {
-        if (!IsDigit(Text[i])) {
+        if (!IsAsciiDigit(Text[i])) {
             return false;
         }
     }
@@ -85,7 +82,7 @@ std::optional<long double> ReadShortDecimal(std::string_view Text) {
     for (const char c : Text) {
         if (c == '.') {
             point = true;
-        } else if (IsDigit(c) && ++digits <= 19) {
+        } else if (IsAsciiDigit(c) && ++digits <= 19) {
             mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
             decimals += point ? 1 : 0;
         } else {
@@ -161,7 +158,7 @@ std::string FormatGeneral(double Value) {
     const bool negative = text.front() == '-';
     std::string digits;
     for (const char c : text.substr(0, ePos)) {
-        if (IsDigit(c)) {
+        if (IsAsciiDigit(c)) {
             digits += c;
         }
     }

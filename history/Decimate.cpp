@@ -10,13 +10,15 @@ std::vector<TChartColumn> DecimateToColumns(const std::vector<TRatePoint>& Point
     std::vector<TChartColumn> columns(static_cast<std::size_t>(Columns));
     const std::int64_t span = ToMs - FromMs;
     const TRatePoint* previous = nullptr;
-    for (const TRatePoint& point : Points) {
-        if (point.TimeMs < FromMs || point.TimeMs >= ToMs) {
-            continue;
-        }
+    // Oldest first: only the range's points are walked.
+    const auto first =
+        std::lower_bound(Points.begin(), Points.end(), FromMs,
+                         [](const TRatePoint& Point, std::int64_t Ms) { return Point.TimeMs < Ms; });
+    for (auto at = first; at != Points.end() && at->TimeMs < ToMs; ++at) {
+        const TRatePoint& point = *at;
         // Integer arithmetic: a span of centuries in milliseconds times a few thousand columns fits 64 bits.
-        const auto at = static_cast<std::size_t>((point.TimeMs - FromMs) * Columns / span);
-        TChartColumn& column = columns[at];
+        const auto index = static_cast<std::size_t>((point.TimeMs - FromMs) * Columns / span);
+        TChartColumn& column = columns[index];
         if (!column.Filled) {
             column = {true,         point.Low,    point.High,
                       point.Rate,   point.Rate,   point.Median,
@@ -32,4 +34,15 @@ std::vector<TChartColumn> DecimateToColumns(const std::vector<TRatePoint>& Point
         previous = &point;
     }
     return columns;
+}
+
+std::int64_t ChartStartMs(const std::vector<TRatePoint>& Points, std::int64_t FromMs, std::int64_t ToMs) {
+    const auto first =
+        std::lower_bound(Points.begin(), Points.end(), FromMs,
+                         [](const TRatePoint& Point, std::int64_t Ms) { return Point.TimeMs < Ms; });
+    if (first == Points.end() || first->TimeMs >= ToMs) {
+        return FromMs;
+    }
+    const std::int64_t start = std::min(first->TimeMs - (ToMs - first->TimeMs) / 20, ToMs - kMinChartSpanMs);
+    return std::max(start, FromMs);
 }

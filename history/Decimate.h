@@ -21,6 +21,15 @@ struct TChartColumn {
     bool JoinsPrevious = false;
 };
 
+// The least time the chart's axis spans: a history of minutes still reads as a line, not as one crowded mark.
+inline constexpr std::int64_t kMinChartSpanMs = 15 * 60 * 1000;
+
+// Where the chart's time axis starts when its range is [FromMs, ToMs): FromMs, unless the range's first
+// point (Points oldest first) came later, as after a fresh start; then a twentieth of what the points span
+// before that point, at least kMinChartSpanMs before ToMs and never before FromMs. A history younger than the
+// range is so spread over the width instead of squeezed into its right edge. Never throws.
+std::int64_t ChartStartMs(const std::vector<TRatePoint>& Points, std::int64_t FromMs, std::int64_t ToMs);
+
 // Points (oldest first) within [FromMs, ToMs) cut into Columns columns of equal time; points outside are left
 // out. Columns < 1 or ToMs <= FromMs give no columns. Never throws beyond allocation.
 std::vector<TChartColumn> DecimateToColumns(const std::vector<TRatePoint>& Points, std::int64_t FromMs,

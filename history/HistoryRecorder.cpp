@@ -35,13 +35,15 @@ void THistoryRecorder::Post(TJob Job, std::int64_t NowMs, std::function<void(boo
     FWake.notify_all();
 }
 
-void THistoryRecorder::PostRefresh(TStringMatrix Rates, TStringMatrix Names, TStringMatrix Exchangers,
-                                   std::optional<THistoryPair> Current, std::vector<TRateAlert> Alerts,
-                                   std::int64_t NowMs, std::int64_t SpanMs,
+void THistoryRecorder::PostRefresh(std::string Service, TStringMatrix Rates, TStringMatrix Names,
+                                   TStringMatrix Exchangers, std::optional<THistoryPair> Current,
+                                   std::vector<TRateAlert> Alerts, std::int64_t NowMs, std::int64_t SpanMs,
                                    std::function<void(bool Written)> Done) {
     Post(
-        [Rates = std::move(Rates), Names = std::move(Names), Exchangers = std::move(Exchangers),
-         Current = std::move(Current), Alerts = std::move(Alerts), NowMs, SpanMs](THistoryStore& Store) {
+        [Service = std::move(Service), Rates = std::move(Rates), Names = std::move(Names),
+         Exchangers = std::move(Exchangers), Current = std::move(Current), Alerts = std::move(Alerts), NowMs,
+         SpanMs](THistoryStore& Store) {
+            Store.SetService(Service);
             std::vector<TPairPoint> points;
             for (THistoryPair pair :
                  FollowedPairs(Current, Alerts, Store.ChosenSince(NowMs - kChosenPairDaysMs))) {
@@ -55,12 +57,17 @@ void THistoryRecorder::PostRefresh(TStringMatrix Rates, TStringMatrix Names, TSt
         NowMs, std::move(Done));
 }
 
-void THistoryRecorder::PostChosen(THistoryPair Pair, std::int64_t NowMs) {
+void THistoryRecorder::PostChosen(std::string Service, THistoryPair Pair, std::int64_t NowMs) {
     {
         std::lock_guard lock(FLock);
-        FQueue.push_back({[Pair = std::move(Pair), NowMs](THistoryStore* Store) {
-            return Store != nullptr && Store->NoteChosen(Pair, NowMs);
-        }});
+        FQueue.push_back(
+            {[Service = std::move(Service), Pair = std::move(Pair), NowMs](THistoryStore* Store) {
+                if (Store == nullptr) {
+                    return false;
+                }
+                Store->SetService(Service);
+                return Store->NoteChosen(Pair, NowMs);
+            }});
     }
     FWake.notify_all();
 }

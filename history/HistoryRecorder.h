@@ -30,14 +30,15 @@ class THistoryRecorder final {
     // are written (true) or could not be (false). Returns at once. Never throws beyond allocation.
     void Post(TJob Job, std::int64_t NowMs, std::function<void(bool Written)> Done = {});
 
-    // Records a refresh at NowMs: the followed pairs (Current, the alerts' pairs, the pairs chosen lately)
-    // and their points from the three tables, all worked out on the recorder's thread; SpanMs is when the
-    // next refresh is due (0: none planned). Done as for Post. The caller's cost is copying the tables.
-    void PostRefresh(TStringMatrix Rates, TStringMatrix Names, TStringMatrix Exchangers,
+    // Records a refresh at NowMs of the service Service (THistoryStore::SetService): the followed pairs
+    // (Current, the alerts' pairs, the pairs chosen lately of that service) and their points from the three
+    // tables, all worked out on the recorder's thread; SpanMs is when the next refresh is due (0: none
+    // planned). Done as for Post. The caller's cost is copying the tables.
+    void PostRefresh(std::string Service, TStringMatrix Rates, TStringMatrix Names, TStringMatrix Exchangers,
                      std::optional<THistoryPair> Current, std::vector<TRateAlert> Alerts, std::int64_t NowMs,
                      std::int64_t SpanMs, std::function<void(bool Written)> Done = {});
-    // Notes that the user chose Pair at NowMs, after the jobs posted before.
-    void PostChosen(THistoryPair Pair, std::int64_t NowMs);
+    // Notes that the user chose Pair of the service Service at NowMs, after the jobs posted before.
+    void PostChosen(std::string Service, THistoryPair Pair, std::int64_t NowMs);
 
     // Runs Work with the store on the recorder's thread, after the jobs posted before it, and waits for it:
     // for readers that want what was recorded so far. False when the store cannot be had.

@@ -1,5 +1,7 @@
 #include "history/HistoryStore.h"
 
+#include "engine/Protocol.h"
+#include "engine/ServiceAddress.h"
 #include "history/HistoryFile.h"
 #include "history/RollUp.h"
 #include "history/Sqlite.h"
@@ -10,28 +12,42 @@
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 // Long enough for the other writer's transaction (a refresh's points and, once an hour, a roll-up); the
 // window writes from a worker, so the wait never holds the GUI thread.
 constexpr int kBusyTimeoutMs = 5000;
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::min() / 4;
 
-constexpr const char* kSchema = R"sql(
-CREATE TABLE pair(id INTEGER PRIMARY KEY, give TEXT NOT NULL, get TEXT NOT NULL,
-                  give_code TEXT NOT NULL DEFAULT '', get_code TEXT NOT NULL DEFAULT '', chosen_ms INTEGER,
-                  UNIQUE(give, get));
+// The chart reads a year of one pair's points through point_chart alone: its entries hold every column the
+// chart draws, a third of a point's whole row, in time order.
+#define KOVRIN_PAIR_TABLE(NAME)                                                                              \
+    "CREATE TABLE " NAME "(id INTEGER PRIMARY KEY, service TEXT NOT NULL DEFAULT '', give TEXT NOT NULL, "   \
+    "get TEXT NOT NULL, give_code TEXT NOT NULL DEFAULT '', get_code TEXT NOT NULL DEFAULT '', "             \
+    "chosen_ms INTEGER, UNIQUE(service, give, get));"
+#define KOVRIN_CHART_INDEX                                                                                   \
+    "CREATE INDEX point_chart ON point(pair, time_ms, rate, low, high, median, span_ms);"
+
+constexpr const char* kSchema = KOVRIN_PAIR_TABLE("pair") R"sql(
 CREATE TABLE point(pair INTEGER NOT NULL, time_ms INTEGER NOT NULL, writer INTEGER NOT NULL,
                    level INTEGER NOT NULL, rate REAL NOT NULL, low REAL, high REAL, median REAL NOT NULL,
                    offers INTEGER NOT NULL, eid INTEGER NOT NULL, exchanger TEXT NOT NULL,
                    reserve REAL NOT NULL, span_ms INTEGER NOT NULL,
                    PRIMARY KEY(pair, time_ms, writer)) WITHOUT ROWID;
 CREATE TABLE rollup(level INTEGER PRIMARY KEY, done_ms INTEGER NOT NULL);
-PRAGMA user_version = 1;
-)sql";
+)sql" KOVRIN_CHART_INDEX "PRAGMA user_version = 2;";
 
-// A refresh's point keeps low and high NULL: they read as its rate.
-#define KOVRIN_CHART_COLUMNS "time_ms, level, rate, ifnull(low, rate), ifnull(high, rate), median, span_ms"
-#define KOVRIN_POINT_COLUMNS KOVRIN_CHART_COLUMNS ", offers, eid, exchanger, reserve"
+// Version 1 knew one service: its pairs become the build's service's, keeping their ids and so their points.
+constexpr const char* kFromVersion1Table = KOVRIN_PAIR_TABLE("pair_v2");
+constexpr const char* kFromVersion1Copy =
+    "INSERT INTO pair_v2(id, service, give, get, give_code, get_code, "
+    "chosen_ms) SELECT id, ?, give, get, give_code, get_code, chosen_ms "
+    "FROM pair";
+constexpr const char* kFromVersion1Done =
+    "DROP TABLE pair; ALTER TABLE pair_v2 RENAME TO pair; " KOVRIN_CHART_INDEX "PRAGMA user_version = 2;";
+
+// A refresh's point keeps low and high NULL: they read as its rate (PointFrom).
+#define KOVRIN_CHART_COLUMNS "time_ms, rate, low, high, median, span_ms"
+#define KOVRIN_POINT_COLUMNS KOVRIN_CHART_COLUMNS ", level, offers, eid, exchanger, reserve"
 
 // A newer program's file: left as it is, and no history this run.
 class ENewerSchema final : public std::runtime_error {
@@ -62,23 +78,28 @@ class TTransaction final {
     bool FDone = false;
 };
 
-// Columns 0..6 are what a chart needs (KOVRIN_CHART_COLUMNS); Full reads the rest too.
-TRatePoint PointFrom(const TStatement& Row, bool Full) {
-    TRatePoint point;
+// Columns 0..5 are what a chart needs (KOVRIN_CHART_COLUMNS); Full reads the rest too. Filled in place: a
+// year of points is read per chart.
+void PointFrom(const TStatement& Row, bool Full, TRatePoint& point) {
     point.TimeMs = Row.Int(0);
-    point.Level = static_cast<TPointLevel>(Row.Int(1));
-    point.Rate = Row.Real(2);
-    point.Low = Row.Real(3);
-    point.High = Row.Real(4);
-    point.Median = Row.Real(5);
-    point.SpanMs = Row.Int(6);
+    point.Rate = Row.Real(1);
+    // Low and high are NULL together (Record): a refresh's point, its range its rate. Two calls fewer per
+    // point than reading both.
+    if (Row.IsNull(2)) {
+        point.Low = point.High = point.Rate;
+    } else {
+        point.Low = Row.Real(2);
+        point.High = Row.Real(3);
+    }
+    point.Median = Row.Real(4);
+    point.SpanMs = Row.Int(5);
     if (Full) {
+        point.Level = static_cast<TPointLevel>(Row.Int(6));
         point.Offers = static_cast<std::int32_t>(Row.Int(7));
         point.EID = static_cast<std::int32_t>(Row.Int(8));
         point.Exchanger = Row.Text(9);
         point.Reserve = Row.Real(10);
     }
-    return point;
 }
 
 THistoryPair PairFrom(const TStatement& Row) {
@@ -92,16 +113,18 @@ struct THistoryStore::TStatements {
         : InsertPoint(Db,
                       "INSERT OR REPLACE INTO point(pair, time_ms, writer, level, rate, low, high, median, "
                       "offers, eid, exchanger, reserve, span_ms) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)"),
-          UpsertPair(Db, "INSERT INTO pair(give, get, give_code, get_code) VALUES(?,?,?,?) "
-                         "ON CONFLICT(give, get) DO UPDATE SET "
+          UpsertPair(Db, "INSERT INTO pair(service, give, get, give_code, get_code) VALUES(?,?,?,?,?) "
+                         "ON CONFLICT(service, give, get) DO UPDATE SET "
                          "give_code = iif(excluded.give_code <> '', excluded.give_code, give_code), "
                          "get_code = iif(excluded.get_code <> '', excluded.get_code, get_code) RETURNING id"),
-          FindByName(Db, "SELECT give, get, give_code, get_code, id FROM pair WHERE give = ? AND get = ?"),
-          FindByCode(Db, "SELECT give, get, give_code, get_code, id FROM pair "
-                         "WHERE (give = ?1 OR give_code = ?1) AND (get = ?2 OR get_code = ?2) ORDER BY id"),
+          FindByName(Db, "SELECT give, get, give_code, get_code, id FROM pair "
+                         "WHERE service = ?1 AND give = ?2 AND get = ?3"),
+          FindByCode(Db, "SELECT give, get, give_code, get_code, id FROM pair WHERE service = ?1 AND "
+                         "(give = ?2 OR give_code = ?2) AND (get = ?3 OR get_code = ?3) ORDER BY id"),
           ReadPoints(Db, "SELECT " KOVRIN_POINT_COLUMNS " FROM point WHERE pair = ? AND time_ms >= ? "
                          "ORDER BY time_ms"),
-          ReadChart(Db, "SELECT " KOVRIN_CHART_COLUMNS " FROM point WHERE pair = ? AND time_ms >= ? "
+          ReadChart(Db, "SELECT " KOVRIN_CHART_COLUMNS " FROM point INDEXED BY point_chart "
+                        "WHERE pair = ? AND time_ms >= ? "
                         "ORDER BY time_ms"),
           RangePoints(Db, "SELECT " KOVRIN_POINT_COLUMNS " FROM point "
                           "WHERE pair = ? AND time_ms >= ? AND time_ms < ? AND level <= ? ORDER BY time_ms"),
@@ -109,7 +132,7 @@ struct THistoryStore::TStatements {
           AllPairs(Db, "SELECT id FROM pair"), RollUpDone(Db, "SELECT done_ms FROM rollup WHERE level = ?"),
           SetRollUpDone(Db, "INSERT OR REPLACE INTO rollup(level, done_ms) VALUES(?, ?)"),
           SetChosen(Db, "UPDATE pair SET chosen_ms = ? WHERE id = ?"),
-          Chosen(Db, "SELECT give, get, give_code, get_code FROM pair WHERE chosen_ms >= ? "
+          Chosen(Db, "SELECT give, get, give_code, get_code FROM pair WHERE service = ? AND chosen_ms >= ? "
                      "ORDER BY chosen_ms DESC, id") {}
 
     TStatement InsertPoint, UpsertPair, FindByName, FindByCode, ReadPoints, ReadChart, RangePoints,
@@ -121,7 +144,7 @@ void HistoryProblemToStderr(const std::string& Line) {
 }
 
 THistoryStore::THistoryStore(std::filesystem::path File, THistoryProblemSink Sink)
-    : FFile(std::move(File)), FSink(std::move(Sink)) {
+    : FFile(std::move(File)), FSink(std::move(Sink)), FService(ServiceKey(ServiceBase)) {
     std::random_device random;
     FWriter = 1 + static_cast<std::int64_t>(random() % 0x7FFFFFFEu);
 }
@@ -161,9 +184,13 @@ void THistoryStore::Connect() {
     FDb->Exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA mmap_size = 268435456");
     if (version() < kSchemaVersion) {
         TTransaction transaction(*FDb);
-        // The other writer may have made the schema while this one waited for the lock.
-        if (version() == 0) {
+        // The other writer may have made or moved on the schema while this one waited for the lock.
+        if (const std::int64_t found = version(); found == 0) {
             FDb->Exec(kSchema);
+        } else if (found == 1) {
+            FDb->Exec(kFromVersion1Table);
+            TStatement(*FDb, kFromVersion1Copy).Bind(std::string_view(ServiceKey(ServiceBase))).Run();
+            FDb->Exec(kFromVersion1Done);
         }
         transaction.Commit();
     }
@@ -212,7 +239,11 @@ bool THistoryStore::Guarded(std::string_view What, const std::function<void()>& 
 
 std::int64_t THistoryStore::PairId(const THistoryPair& Pair) {
     TStatement& upsert = FSql->UpsertPair.Reset();
-    upsert.Bind(Pair.Give).Bind(Pair.Get).Bind(Pair.GiveCode).Bind(Pair.GetCode);
+    upsert.Bind(std::string_view(FService))
+        .Bind(Pair.Give)
+        .Bind(Pair.Get)
+        .Bind(Pair.GiveCode)
+        .Bind(Pair.GetCode);
     if (!upsert.Step()) {
         FDb->Fail(0, "pair");
     }
@@ -276,7 +307,7 @@ void THistoryStore::RollUpLevel(TPointLevel Level, std::int64_t FromMs, std::int
         std::vector<TRatePoint> points;
         for (TStatement& range = FSql->RangePoints.Reset().Bind(pair).Bind(FromMs).Bind(CutoffMs).Bind(level);
              range.Step();) {
-            points.push_back(PointFrom(range, true));
+            PointFrom(range, true, points.emplace_back());
         }
         if (points.empty()) {
             continue;
@@ -297,26 +328,53 @@ std::vector<TRatePoint> THistoryStore::Read(const THistoryPair& Pair, std::int64
     std::vector<TRatePoint> points;
     Guarded("read", [&] {
         points.clear();
-        TStatement& find = FSql->FindByName.Reset().Bind(Pair.Give).Bind(Pair.Get);
-        const std::optional<std::int64_t> id = find.Step() ? std::optional(find.Int(4)) : std::nullopt;
-        find.Run();
+        const std::optional<std::int64_t> id = FoundPairId(Pair);
         if (!id) {
             return;
         }
         TStatement& read = (Full ? FSql->ReadPoints : FSql->ReadChart).Reset().Bind(*id).Bind(SinceMs);
         while (read.Step()) {
-            points.push_back(PointFrom(read, Full));
+            PointFrom(read, Full, points.emplace_back());
         }
         read.Reset();
     });
     return points;
 }
 
+bool THistoryStore::ReadEach(const THistoryPair& Pair, std::int64_t SinceMs, bool Full,
+                             const std::function<void(const TRatePoint& Point)>& Each) noexcept {
+    return Guarded("read", [&] {
+        const std::optional<std::int64_t> id = FoundPairId(Pair);
+        if (!id) {
+            return;
+        }
+        TRatePoint point;
+        TStatement& read = (Full ? FSql->ReadPoints : FSql->ReadChart).Reset().Bind(*id).Bind(SinceMs);
+        while (read.Step()) {
+            PointFrom(read, Full, point);
+            Each(point);
+        }
+        read.Reset();
+    });
+}
+
+std::optional<std::int64_t> THistoryStore::FoundPairId(const THistoryPair& Pair) {
+    TStatement& find =
+        FSql->FindByName.Reset().Bind(std::string_view(FService)).Bind(Pair.Give).Bind(Pair.Get);
+    const std::optional<std::int64_t> id = find.Step() ? std::optional(find.Int(4)) : std::nullopt;
+    find.Run();
+    return id;
+}
+
+void THistoryStore::SetService(std::string Service) {
+    FService = std::move(Service);
+}
+
 std::optional<THistoryPair> THistoryStore::FindPair(std::string_view Give, std::string_view Get) noexcept {
     std::optional<THistoryPair> found;
     Guarded("read", [&] {
         for (TStatement* find : {&FSql->FindByName, &FSql->FindByCode}) {
-            find->Reset().Bind(Give).Bind(Get);
+            find->Reset().Bind(std::string_view(FService)).Bind(Give).Bind(Get);
             if (find->Step()) {
                 found = PairFrom(*find);
             }
@@ -341,7 +399,8 @@ std::vector<THistoryPair> THistoryStore::ChosenSince(std::int64_t SinceMs) noexc
     std::vector<THistoryPair> pairs;
     Guarded("read", [&] {
         pairs.clear();
-        for (TStatement& chosen = FSql->Chosen.Reset().Bind(SinceMs); chosen.Step();) {
+        for (TStatement& chosen = FSql->Chosen.Reset().Bind(std::string_view(FService)).Bind(SinceMs);
+             chosen.Step();) {
             pairs.push_back(PairFrom(chosen));
         }
     });

@@ -3,14 +3,16 @@
 // holding the followed pairs and their points. Every call is one short transaction; a damaged file is moved
 // aside and a new one started, so the program never stops over its history.
 //
-// Schema (PRAGMA user_version 1):
-//   pair(id INTEGER PRIMARY KEY, give TEXT, get TEXT, give_code TEXT, get_code TEXT, chosen_ms INTEGER,
-//        UNIQUE(give, get))
+// Schema (PRAGMA user_version 2; a version 1 file is moved on to it when opened, keeping every point):
+//   pair(id INTEGER PRIMARY KEY, service TEXT, give TEXT, get TEXT, give_code TEXT, get_code TEXT,
+//        chosen_ms INTEGER, UNIQUE(service, give, get))
 //   point(pair, time_ms, writer, level, rate, low, high, median, offers, eid, exchanger, reserve, span_ms,
 //         PRIMARY KEY(pair, time_ms, writer)) WITHOUT ROWID
-//   rollup(level INTEGER PRIMARY KEY, done_ms INTEGER): how far each roll-up has gone
-// (writer: a random number per open store, so two writers recording in the same millisecond keep both points;
-// 0 for roll-ups. low and high are NULL on points of one refresh.)
+//   point_chart: an index on point(pair, time_ms, level, rate, low, high, median, span_ms), what the chart
+//   reads rollup(level INTEGER PRIMARY KEY, done_ms INTEGER): how far each roll-up has gone
+// (service: the rates service the points came from, ServiceKey of its address; version 1's points all came
+// from the build's service. writer: a random number per open store, so two writers recording in the
+// same millisecond keep both points; 0 for roll-ups. low and high are NULL on points of one refresh.)
 
 #include "history/RatePoint.h"
 
@@ -49,13 +51,23 @@ class THistoryStore final {
     THistoryStore(const THistoryStore&) = delete;
     THistoryStore& operator=(const THistoryStore&) = delete;
 
+    // The service whose pairs the calls below record, read and find (ServiceKey of its address; at first the
+    // build's service). Roll-ups cover every service's points.
+    void SetService(std::string Service);
+    const std::string& Service() const { return FService; }
+
     // Records Points in one transaction, then rolls up what NowMs has made old (in the same transaction).
     // False when it could not be written (told to the sink). Never throws.
     bool Record(const std::vector<TPairPoint>& Points, std::int64_t NowMs) noexcept;
 
     // Pair's points from SinceMs on, oldest first: every level, Low and High filled. With Full false only
-    // the fields a chart needs (time, rates, median, span, level) are read. Empty on failure. Never throws.
+    // the fields a chart draws (time, rates, median, span; not the level) are read. Empty on failure. Never
+    // throws.
     std::vector<TRatePoint> Read(const THistoryPair& Pair, std::int64_t SinceMs, bool Full = true) noexcept;
+    // The same points handed to Each one at a time, none of them kept: for a reader that writes them out.
+    // False (told to the sink) on failure, also when Each throws. Never throws.
+    bool ReadEach(const THistoryPair& Pair, std::int64_t SinceMs, bool Full,
+                  const std::function<void(const TRatePoint& Point)>& Each) noexcept;
 
     // The recorded pair Give -> Get, each a display name or (when no pair has it as display name) a code;
     // nullopt when the store holds no such pair. Never throws.
@@ -75,12 +87,15 @@ class THistoryStore final {
     // to the sink) when it still fails.
     bool Guarded(std::string_view What, const std::function<void()>& Work) noexcept;
     std::int64_t PairId(const THistoryPair& Pair);
+    // The id of Pair of the current service, nullopt when it has none; adds none.
+    std::optional<std::int64_t> FoundPairId(const THistoryPair& Pair);
     void RollUpOld(std::int64_t NowMs);
     void RollUpLevel(TPointLevel Level, std::int64_t FromMs, std::int64_t CutoffMs, std::int64_t BucketMs);
 
     std::filesystem::path FFile;
     THistoryProblemSink FSink;
     std::int64_t FWriter = 0;
+    std::string FService;
     std::unique_ptr<TSqliteDb> FDb;
     std::unique_ptr<TStatements> FSql;
 };

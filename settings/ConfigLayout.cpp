@@ -4,7 +4,6 @@
 
 namespace {
 
-constexpr const char* kLineBreak = "\r\n";
 // Deeper nesting is left as loaded: the layout text of a level grows with its depth, so a hostile file of
 // deep nesting would cost memory quadratic in its size.
 constexpr std::size_t kMaxLaidOutDepth = 32;

@@ -7,6 +7,9 @@
 
 #include <string>
 
+// The line break settings.xml is written with.
+inline constexpr const char* kLineBreak = "\r\n";
+
 // Appends a new element named Name as the last child of Parent (an element), with the layout text that puts
 // it on a line of its own and keeps Parent's closing tag on a line of its own. Throws std::bad_alloc only.
 pugi::xml_node AppendWithLayout(pugi::xml_node Parent, const std::string& Name);

@@ -24,7 +24,6 @@ class TConfigDocument final {
 
 namespace {
 
-constexpr const char* kLineBreak = "\r\n";
 constexpr const char* kNotSingleText = "Element does not contain a single text node";
 // Whitespace-only text is dropped on load (no parse_ws_pcdata); the declaration is kept as it was. Line ends
 // are not normalized: the serializer writes a carriage return inside a value as it is (a currency name may

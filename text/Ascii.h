@@ -13,6 +13,11 @@ constexpr char AsciiLower(char C) {
     return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C;
 }
 
+// True for the ASCII digits 0-9 only.
+constexpr bool IsAsciiDigit(char C) {
+    return C >= '0' && C <= '9';
+}
+
 // ASCII upper-case / lower-case copy.
 std::string UpperAscii(std::string_view Text);
 std::string LowerAscii(std::string_view Text);

@@ -1,5 +1,6 @@
 #include "ui/HistoryPart.h"
 
+#include "engine/ServiceAddress.h"
 #include "globals/Globals.h"
 #include "history/ChartSettings.h"
 #include "history/HistoryRecorder.h"
@@ -51,7 +52,7 @@ THistoryPart::THistoryPart(TFormMain& Main)
         // A user's pick is remembered for the followed pairs; any change of the pair redraws the chart.
         connect(combo, &QComboBox::activated, this, [this] {
             if (const std::optional<THistoryPair> pair = CurrentPair(); pair && FRecorder) {
-                FRecorder->PostChosen(*pair, NowMs());
+                FRecorder->PostChosen(CurrentService(), *pair, NowMs());
             }
         });
         // The index, not the text: typing a filter into the list changes no pair.
@@ -85,6 +86,14 @@ void THistoryPart::Restore() {
     });
 }
 
+std::string THistoryPart::CurrentService() const {
+    return ServiceKey(FMain.ServiceBaseUrl());
+}
+
+void THistoryPart::ServiceChanged() {
+    Reload();
+}
+
 std::optional<THistoryPair> THistoryPart::CurrentPair() const {
     const TOfferControls controls = FMain.OfferControls();
     if (!controls.SrcName || !controls.DstName || controls.SrcName->empty() || controls.DstName->empty()) {
@@ -101,7 +110,7 @@ void THistoryPart::RatesSettled() {
         const int minutes = FMain.LivePanel().AutoRefreshMinutes();
         // The window hears of the recording on its own thread, and only while it is there.
         QPointer<THistoryPart> self(this);
-        FRecorder->PostRefresh(RatesTable, NamesTable, ExchangersTable, CurrentPair(),
+        FRecorder->PostRefresh(CurrentService(), RatesTable, NamesTable, ExchangersTable, CurrentPair(),
                                FMain.LivePanel().RateAlerts(), NowMs(), minutes * 60LL * 1000,
                                [self](bool Written) {
                                    if (Written) {
@@ -136,6 +145,7 @@ void THistoryPart::Reload() {
                 FReader = THistoryStore::Open(FFile);
             }
             if (FReader) {
+                FReader->SetService(CurrentService());
                 points = FReader->Read(*pair, now - RangeMs(range), false);
             }
         }

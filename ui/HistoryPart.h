@@ -32,6 +32,8 @@ class THistoryPart final : public QObject {
     void Restore();
     // A refresh whose rates feed answered has completed: its points are recorded. Never throws.
     void RatesSettled();
+    // The window now asks another service: the chart shows that service's points. Never throws.
+    void ServiceChanged();
 
     QToolButton* Toggle() const { return FToggle; }
     TRateChartPanel* Panel() const { return FPanel; }
@@ -39,6 +41,8 @@ class THistoryPart final : public QObject {
   private:
     // The rates tab's pair of the moment, when both currencies are chosen.
     std::optional<THistoryPair> CurrentPair() const;
+    // Which service the window asks (ServiceKey of its address): the points recorded and read are its.
+    std::string CurrentService() const;
     void ToggleChart(bool Shown);
     // Reads the chosen pair's points for the chart's range, when it is shown.
     void Reload();

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -66,7 +67,7 @@ void TRateChart::SetSeries(const QString& PairName, TChartRange Range, std::vect
     FRange = Range;
     FPoints = std::move(Points);
     FToMs = NowMs + 1;
-    FFromMs = FToMs - RangeMs(Range);
+    FFromMs = ChartStartMs(FPoints, FToMs - RangeMs(Range), FToMs);
     Relayout();
     UpdateAccessibleText();
     update();
@@ -89,6 +90,10 @@ QRect TRateChart::PlotRect() const {
 }
 
 void TRateChart::Relayout() {
+    // The columns' lowest and highest rates and medians are the range's points' whatever the number of
+    // columns: the axis is set from them, and the points cut again only when its labels' width moved the
+    // plot's edge. A year of points is so walked once per layout, not twice.
+    FColumns = DecimateToColumns(FPoints, FFromMs, FToMs, std::max(1, PlotRect().width()));
     FLow = 0;
     FHigh = 0;
     bool any = false;
@@ -100,11 +105,12 @@ void TRateChart::Relayout() {
         FHigh = any ? std::max(FHigh, Value) : Value;
         any = true;
     };
-    for (const TRatePoint& point : FPoints) {
-        if (point.TimeMs >= FFromMs && point.TimeMs < FToMs) {
-            take(point.Low);
-            take(point.High);
-            take(point.Median);
+    for (const TChartColumn& column : FColumns) {
+        if (column.Filled) {
+            take(column.Low);
+            take(column.High);
+            take(column.MedianLow);
+            take(column.MedianHigh);
         }
     }
     // Levels far from the rates would squash the line flat; only those near it widen the axis.
@@ -121,7 +127,10 @@ void TRateChart::Relayout() {
     const double pad = FHigh > FLow ? (FHigh - FLow) * 0.08 : std::max(std::abs(FHigh) * 0.01, 0.5);
     FLow -= pad;
     FHigh += pad;
-    FColumns = DecimateToColumns(FPoints, FFromMs, FToMs, std::max(1, PlotRect().width()));
+    if (const int columns = std::max(1, PlotRect().width());
+        static_cast<std::size_t>(columns) != FColumns.size()) {
+        FColumns = DecimateToColumns(FPoints, FFromMs, FToMs, columns);
+    }
 }
 
 double TRateChart::YOf(double Value, const QRect& Plot) const {
@@ -142,16 +151,21 @@ QString TRateChart::TimeText(std::int64_t TimeMs, bool Long) const {
 }
 
 void TRateChart::UpdateAccessibleText() {
-    const TRatePoint* last = nullptr;
+    // The lowest and highest from the columns (they hold the range's points), the latest found by its time.
+    const auto end =
+        std::lower_bound(FPoints.begin(), FPoints.end(), FToMs,
+                         [](const TRatePoint& Point, std::int64_t Ms) { return Point.TimeMs < Ms; });
+    const TRatePoint* last =
+        end != FPoints.begin() && std::prev(end)->TimeMs >= FFromMs ? &*std::prev(end) : nullptr;
     double low = 0;
     double high = 0;
-    for (const TRatePoint& point : FPoints) {
-        if (point.TimeMs < FFromMs || point.TimeMs >= FToMs) {
-            continue;
+    bool any = false;
+    for (const TChartColumn& column : FColumns) {
+        if (column.Filled) {
+            low = any ? std::min(low, column.Low) : column.Low;
+            high = any ? std::max(high, column.High) : column.High;
+            any = true;
         }
-        low = last != nullptr ? std::min(low, point.Low) : point.Low;
-        high = last != nullptr ? std::max(high, point.High) : point.High;
-        last = &point;
     }
     static const char* const kRangeText[] = {"24 часа", "7 дней", "30 дней", "год"};
     const QString range = QString::fromUtf8(kRangeText[static_cast<int>(FRange)]);

@@ -7,6 +7,7 @@
 #include "globals/Globals.h"
 #include "ui/FeedKeeper.h"
 #include "ui/Guarded.h"
+#include "ui/HistoryPart.h"
 #include "ui/LivePanel.h"
 #include "ui/OfferGrid.h"
 #include "ui/Opener.h"
@@ -56,6 +57,10 @@ void TFormMain::TakeNextServiceBase() {
         const std::filesystem::path folder = KeptFeedsFolderFor(FKeptFeedsRoot, FServiceBase);
         SetFeedKeeper(BackgroundFeedKeeper(folder));
         ShowKeptFeeds(folder);
+    }
+    // The rate history is kept per service too.
+    if (FHistory != nullptr) {
+        FHistory->ServiceChanged();
     }
 }
 

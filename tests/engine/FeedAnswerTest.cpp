@@ -17,19 +17,19 @@ TOData Answered(std::string Body) {
     return output;
 }
 
-const std::string kRates = "1;usd;eur;1;0.9;1000\n2;usd;eur;1;0.95;50\n";
-const std::string kNames = "usd;US Dollar;$\neur;Euro;E\n";
+const std::string kAnswerRates = "1;usd;eur;1;0.9;1000\n2;usd;eur;1;0.95;50\n";
+const std::string kAnswerNames = "usd;US Dollar;$\neur;Euro;E\n";
 
 TEST(FeedAnswer, TheWorkersCutGivesTheTablesAndTextTheCompletionsUsedToMakeAndRefusesBeyondTheBounds) {
-    const TFeedAnswer rates = PrepareFeed(TFeed::Rates, Answered(kRates));
+    const TFeedAnswer rates = PrepareFeed(TFeed::Rates, Answered(kAnswerRates));
     ASSERT_TRUE(rates.Usable());
-    EXPECT_EQ(rates.Table, FeedTable(kFeedRates, kRates));
-    EXPECT_EQ(*rates.Body, kRates); // kept as received
-    EXPECT_EQ(PrepareFeed(TFeed::Names, Answered(kNames)).Table, FeedTable(kFeedNames, kNames));
+    EXPECT_EQ(rates.Table, FeedTable(kFeedRates, kAnswerRates));
+    EXPECT_EQ(*rates.Body, kAnswerRates); // kept as received
+    EXPECT_EQ(PrepareFeed(TFeed::Names, Answered(kAnswerNames)).Table, FeedTable(kFeedNames, kAnswerNames));
     EXPECT_EQ(PrepareFeed(TFeed::News, Answered(" \r\nnews\n\n")).News, "news");
 
     // A failed exchange is carried, never cut.
-    TOData failed = Answered(kRates);
+    TOData failed = Answered(kAnswerRates);
     failed.ResultCode = 503;
     const TFeedAnswer refusedByServer = PrepareFeed(TFeed::Rates, failed);
     EXPECT_FALSE(refusedByServer.Usable());
@@ -51,7 +51,7 @@ TEST(FeedAnswer, TheWorkersCutGivesTheTablesAndTextTheCompletionsUsedToMakeAndRe
 
     // Through a job: the completion gets the finished table.
     TScriptedServer server;
-    server.Enqueue(TScript().Send(HttpResponseText("200 OK", kRates)));
+    server.Enqueue(TScript().Send(HttpResponseText("200 OK", kAnswerRates)));
     TPumpedDispatcher dispatcher;
     TThreadCtrl control(dispatcher.Dispatcher());
     TStringMatrix got;
@@ -62,7 +62,7 @@ TEST(FeedAnswer, TheWorkersCutGivesTheTablesAndTextTheCompletionsUsedToMakeAndRe
                    done = true;
                });
     dispatcher.PumpUntil([&] { return done; });
-    EXPECT_EQ(got, FeedTable(kFeedRates, kRates));
+    EXPECT_EQ(got, FeedTable(kFeedRates, kAnswerRates));
 }
 
 } // namespace

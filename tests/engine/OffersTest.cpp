@@ -15,7 +15,7 @@ struct TShown {
     std::optional<std::int32_t> BL = std::nullopt;
 };
 
-struct TCase {
+struct TOfferCase {
     const char* Label;
     std::string Give;
     std::string Get;
@@ -39,7 +39,7 @@ TEST(FillOffers, QuotesAmountsAndReservesGiveTheShownRows) {
         }
         return s;
     }();
-    const TCase cases[] = {
+    const TOfferCase cases[] = {
         {"quote alone", "1", "30.5", "5000", "", "", TShown{1, 30.5, 5000}},
         {"source amount", "1", "30.5", "5000", "100", "", TShown{100, 3050, 5000}},
         {"source amount beyond reserve", "1", "30.5", "3000", "100", "", std::nullopt},
@@ -159,7 +159,7 @@ TEST(FillOffers, QuotesAmountsAndReservesGiveTheShownRows) {
          "5",
          "webmoney wmz"},
     };
-    for (const TCase& c : cases) {
+    for (const TOfferCase& c : cases) {
         const TStringMatrix rates = {{c.RateId, "wmz", "wmr", c.Give, c.Get, c.Reserve}};
         const TStringMatrix exchangers = {c.Exchanger};
         const TOfferControls controls{c.SrcName, "WebMoney WMR", c.SrcAmount, c.DstAmount};
@@ -292,7 +292,7 @@ TEST(FillOffers, HostileTableSizesStayWithinTheHangBudget) {
     const TOfferControls controls{"Alpha", "Beta", "", ""};
     std::size_t offers = 0;
     EXPECT_LT(LeastSeconds(2, [&] { offers = FillOffers(rates, names, exchangers, controls).size(); }),
-              kHangBudgetSeconds);
+              kTableHangBudgetSeconds);
     EXPECT_EQ(offers, static_cast<std::size_t>(kRows));
 
     // One 5 MB name quoted 2,000 times.
@@ -330,14 +330,14 @@ TEST(RoundTo, HalfToEvenAtTheScaledValue) {
 }
 
 TEST(AmountOrder, TargetAmountFirstThenSourceAmount) {
-    struct TCase {
+    struct TOfferCase {
         const char* Src;
         const char* Dst;
         std::optional<TSortKey> Expected;
     };
     const TSortKey srcAsc{TOfferField::SrcRate, false};
     const TSortKey dstDesc{TOfferField::DstRate, true};
-    const TCase cases[] = {
+    const TOfferCase cases[] = {
         {"100", "", dstDesc},
         {"1", "", dstDesc},
         {"100", "5", srcAsc},
@@ -354,7 +354,7 @@ TEST(AmountOrder, TargetAmountFirstThenSourceAmount) {
         {"-3", "", std::nullopt},
         {"100", "abc", dstDesc},
     };
-    for (const TCase& c : cases) {
+    for (const TOfferCase& c : cases) {
         EXPECT_EQ(AmountOrder(c.Src, c.Dst), c.Expected) << c.Src << " / " << c.Dst;
     }
 }
@@ -395,11 +395,11 @@ TEST(SortOffers, StableMultiKeyWithNamesFoldedAndNullBLFirst) {
         make(6, "\xD0\xB5\xD0\xB6", 3, 5, 1), // еж
         make(7, "\xD0\xB6", 3, 5, 2),         // ж
     };
-    struct TCase {
+    struct TOfferCase {
         TSortOrder Order;
         std::vector<std::int32_t> Eids;
     };
-    const TCase cases[] = {
+    const TOfferCase cases[] = {
         {{{TOfferField::SrcRate, false}}, {2, 4, 1, 3, 5, 6, 7}}, // ties keep table order
         {{{TOfferField::SrcRate, true}}, {5, 6, 7, 1, 3, 2, 4}},
         {{{TOfferField::SrcRate, false}, {TOfferField::DstRate, true}}, {4, 2, 3, 1, 5, 6, 7}},
@@ -410,7 +410,7 @@ TEST(SortOffers, StableMultiKeyWithNamesFoldedAndNullBLFirst) {
         {{{TOfferField::EID, true}}, {7, 6, 5, 4, 3, 2, 1}},
         {{}, {1, 2, 3, 4, 5, 6, 7}},
     };
-    for (const TCase& c : cases) {
+    for (const TOfferCase& c : cases) {
         std::vector<TOfferRow> rows = base;
         SortOffers(rows, c.Order);
         std::vector<std::int32_t> eids;

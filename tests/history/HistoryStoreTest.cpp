@@ -1,7 +1,11 @@
 #include "history/HistoryStore.h"
+#include "engine/Protocol.h"
+#include "engine/ServiceAddress.h"
 #include "history/Decimate.h"
+#include "history/HistoryFile.h"
 #include "history/HistoryRecorder.h"
 #include "history/RollUp.h"
+#include "history/Sqlite.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -65,12 +69,12 @@ TEST(HistoryRetention, RollUpsKeepLowHighAndLastAtTheirBoundaries) {
     EXPECT_EQ(points[0].Exchanger, "X4");
     EXPECT_EQ(points[0].SpanMs, kHourMs);
     EXPECT_EQ(points[1].Level, TPointLevel::Refresh);
-    // The chart's read gives the same chart fields (a refresh's low and high are its rate), and nothing else.
+    // The chart's read gives the same chart fields (a refresh's low and high are its rate), and nothing else
+    // (not even the level: the chart draws none).
     const std::vector<TRatePoint> chart = store->Read(kPair, 0, false);
     ASSERT_EQ(chart.size(), 2u);
     for (std::size_t i = 0; i < 2; ++i) {
         EXPECT_EQ(chart[i].TimeMs, points[i].TimeMs);
-        EXPECT_EQ(chart[i].Level, points[i].Level);
         EXPECT_EQ(chart[i].Rate, points[i].Rate);
         EXPECT_EQ(chart[i].Low, points[i].Low);
         EXPECT_EQ(chart[i].High, points[i].High);
@@ -202,4 +206,80 @@ TEST(HistoryDecimation, EachColumnKeepsItsLowHighFirstAndLast) {
     EXPECT_FALSE(columns[2].JoinsPrevious);
     EXPECT_EQ(columns[2].Low, 6);
     EXPECT_TRUE(DecimateToColumns(points, kStart, kStart, 4).empty());
+
+    // Ten minutes of points in a day's range: the axis starts just before them, not a day back.
+    const std::int64_t end = kStart + kDayMs;
+    std::vector<TRatePoint> fresh;
+    for (int minute = 10; minute > 0; --minute)
+        fresh.push_back(At(end - minute * kMinute, 1, kMinute));
+    EXPECT_EQ(ChartStartMs(fresh, kStart, end), end - kMinChartSpanMs);
+    fresh.insert(fresh.begin(), At(end - 100 * kMinute, 1, kMinute));
+    EXPECT_EQ(ChartStartMs(fresh, kStart, end), end - 105 * kMinute);
+    fresh.insert(fresh.begin(), At(kStart - kMinute, 1, kMinute));
+    EXPECT_EQ(ChartStartMs(fresh, kStart, end), end - 105 * kMinute);
+    fresh.insert(fresh.begin() + 1, At(kStart + kMinute, 1, kMinute));
+    EXPECT_EQ(ChartStartMs(fresh, kStart, end), kStart);
+}
+
+TEST(HistorySchema, AVersion1FileKeepsEveryPointAndEachServiceKeepsItsOwn) {
+    TTempDir dir;
+    const std::filesystem::path file = dir / "kovrin/history.sqlite";
+    std::string problem;
+    ASSERT_TRUE(PrepareHistoryFile(file, problem)) << problem;
+    {
+        // What the first version wrote: one service, so no service column; a refresh and an hour's roll-up.
+        TSqliteDb v1(file);
+        v1.Exec(R"sql(
+CREATE TABLE pair(id INTEGER PRIMARY KEY, give TEXT NOT NULL, get TEXT NOT NULL,
+                  give_code TEXT NOT NULL DEFAULT '', get_code TEXT NOT NULL DEFAULT '', chosen_ms INTEGER,
+                  UNIQUE(give, get));
+CREATE TABLE point(pair INTEGER NOT NULL, time_ms INTEGER NOT NULL, writer INTEGER NOT NULL,
+                   level INTEGER NOT NULL, rate REAL NOT NULL, low REAL, high REAL, median REAL NOT NULL,
+                   offers INTEGER NOT NULL, eid INTEGER NOT NULL, exchanger TEXT NOT NULL,
+                   reserve REAL NOT NULL, span_ms INTEGER NOT NULL,
+                   PRIMARY KEY(pair, time_ms, writer)) WITHOUT ROWID;
+CREATE TABLE rollup(level INTEGER PRIMARY KEY, done_ms INTEGER NOT NULL);
+INSERT INTO pair VALUES(7, 'Bitcoin BTC', 'Сбербанк RUB', 'BTC', 'SBERRUB', 1765152000000);
+INSERT INTO point VALUES(7, 1765152000000, 0, 1, 4.5, 2, 9, 6, 3, 12, 'X12', 1000.5, 3600000);
+INSERT INTO point VALUES(7, 1765155600000, 42, 0, 7, NULL, NULL, 6.5, 4, 13, 'X13', 2000, 300000);
+PRAGMA user_version = 1;
+)sql");
+    }
+    auto store = OpenIn(dir);
+    ASSERT_TRUE(store);
+    const std::vector<TRatePoint> points = store->Read(kPair, 0);
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(points[0].Level, TPointLevel::Hour);
+    EXPECT_EQ(points[0].Rate, 4.5);
+    EXPECT_EQ(points[0].Low, 2);
+    EXPECT_EQ(points[0].High, 9);
+    EXPECT_EQ(points[0].Median, 6);
+    EXPECT_EQ(points[0].Offers, 3);
+    EXPECT_EQ(points[0].EID, 12);
+    EXPECT_EQ(points[0].Exchanger, "X12");
+    EXPECT_EQ(points[0].Reserve, 1000.5);
+    EXPECT_EQ(points[0].SpanMs, kHourMs);
+    EXPECT_EQ(points[1].Level, TPointLevel::Refresh);
+    EXPECT_EQ(points[1].Low, 7);
+    EXPECT_EQ(points[1].High, 7);
+    EXPECT_EQ(points[1].Exchanger, "X13");
+    ASSERT_EQ(store->ChosenSince(0).size(), 1u);
+    EXPECT_EQ(store->FindPair("BTC", "SBERRUB")->Give, "Bitcoin BTC");
+    {
+        TSqliteDb db(file);
+        TStatement version(db, "PRAGMA user_version");
+        ASSERT_TRUE(version.Step());
+        EXPECT_EQ(version.Int(0), 2);
+    }
+
+    // Another service has none of these points, nor the choice; what it records stays its own.
+    store->SetService("https_rates.example_443");
+    EXPECT_TRUE(store->Read(kPair, 0).empty());
+    EXPECT_FALSE(store->FindPair("BTC", "SBERRUB"));
+    EXPECT_TRUE(store->ChosenSince(0).empty());
+    ASSERT_TRUE(store->Record({{kPair, At(kStart + kHourMs * 2, 99)}}, kStart + kHourMs * 2));
+    ASSERT_EQ(store->Read(kPair, 0, false).size(), 1u);
+    store->SetService(ServiceKey(ServiceBase));
+    EXPECT_EQ(store->Read(kPair, 0, false).size(), 2u);
+    EXPECT_EQ(store->Read(kPair, 0).back().Rate, 7);
 }

@@ -13,8 +13,10 @@
 #include "tests/ui/RatesFeeds.h"
 #include "ui/ErrorBox.h"
 #include "ui/FeedKeeper.h"
+#include "ui/HistoryPart.h"
 #include "ui/NewsView.h"
 #include "ui/Opener.h"
+#include "ui/RateChart.h"
 #include "ui/RefreshController.h"
 #include "ui/UnitLoader.h"
 #include "ui/UnitMain.h"
@@ -23,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -154,8 +157,12 @@ TEST_F(RefreshCycle, TheFirstTickFetchesAllFourFeedsAndShowsTheSavedPairsOffers)
 
     // The refresh's best offer of the pair went into the history (the recorder finishes as the program goes).
     Program.reset();
-    const std::vector<TRatePoint> points =
-        THistoryStore::Open(FDir / "history.sqlite")->Read({"US Dollar", "Euro", {}, {}}, 0);
+    // It is the service's the window asked: each service keeps its own history.
+    const std::unique_ptr<THistoryStore> history = THistoryStore::Open(FDir / "history.sqlite");
+    ASSERT_TRUE(history);
+    EXPECT_TRUE(history->Read({"US Dollar", "Euro", {}, {}}, 0).empty());
+    history->SetService(ServiceKey(Service.Base()));
+    const std::vector<TRatePoint> points = history->Read({"US Dollar", "Euro", {}, {}}, 0);
     ASSERT_EQ(points.size(), 1u);
     EXPECT_EQ(points[0].Exchanger, "Beta");
     EXPECT_EQ(points[0].Rate, 0.95);
@@ -285,9 +292,15 @@ TEST_F(RefreshCycle, AServiceAddressSetOnTheSettingsTabIsAskedFromTheNextRefresh
     const std::filesystem::path root = FDir / "cache";
     main.SetKeptFeedsRoot(root);
     main.SetFeedKeeper(BackgroundFeedKeeper(KeptFeedsFolderFor(root, Service.Base())));
+    // The chart is open: it shows the points of the service asked, and only its.
+    auto* chart = main.findChild<TRateChart*>();
+    ASSERT_TRUE(chart != nullptr);
+    main.History().Toggle()->setChecked(true);
     main.TimerTimer();
     ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
     ASSERT_EQ(ShownOffers(*main.DBGridRates).size(), 4u);
+    ASSERT_TRUE(PumpUntil([&] { return chart->accessibleDescription().contains(QStringLiteral("95")); }))
+        << chart->accessibleDescription().toStdString();
 
     TFeedService other;
     other.Answer("news", {"other news"});
@@ -332,6 +345,10 @@ TEST_F(RefreshCycle, AServiceAddressSetOnTheSettingsTabIsAskedFromTheNextRefresh
         PumpUntil([&] { return LoadKeptFeed(KeptFeedsFolderFor(root, other.Base()), "rates").has_value(); }));
     EXPECT_EQ(LoadKeptFeed(KeptFeedsFolderFor(root, Service.Base()), "rates")->Body, feeds::kRates);
     EXPECT_EQ(main.ServiceBaseUrl(), other.Base());
+    ASSERT_TRUE(PumpUntil([&] {
+        return chart->accessibleDescription().startsWith(QStringLiteral("Последний курс")) &&
+               !chart->accessibleDescription().contains(QStringLiteral("95"));
+    })) << chart->accessibleDescription().toStdString();
 }
 
 TEST_F(RefreshCycle, WithAOneMinuteIntervalItRefreshesByItselfWithoutTheLoaderAndKeepsEveryFeed) {

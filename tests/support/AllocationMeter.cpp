@@ -29,12 +29,28 @@ void Release(void* p) noexcept {
 
 } // namespace
 
-// The aligned forms are left to the library; it pairs them with its own aligned delete.
+// Every form that pairs with the plain delete is replaced, the nothrow ones too (the library's temporary
+// buffers use them): a sanitizer's own nothrow new would otherwise meet this delete. The aligned forms are
+// left to the library; it pairs them with its own aligned delete.
 void* operator new(std::size_t Size) {
     return Allocate(Size);
 }
 void* operator new[](std::size_t Size) {
     return Allocate(Size);
+}
+void* operator new(std::size_t Size, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(Size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t Size, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(Size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 void operator delete(void* P) noexcept {
     Release(P);

@@ -8,6 +8,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestCertificates.h"
+#include "tests/tools/ToolPaths.h"
 #include "tools/kovrin-cli/RoutesOutput.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +25,6 @@
 
 namespace {
 
-const std::string kCli = KOVRIN_CLI_PATH;
-const std::string kService = KOVRIN_DEMO_SERVICE_PATH;
 constexpr const char* kSeed = "4242";
 constexpr const char* kRows = "3000";
 

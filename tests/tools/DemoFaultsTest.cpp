@@ -7,6 +7,7 @@
 #include "net/TCP.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempDir.h"
+#include "tests/tools/ToolPaths.h"
 #include "tools/demo-service/DemoOptions.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,6 @@
 
 namespace {
 
-const std::string kService = KOVRIN_DEMO_SERVICE_PATH;
 constexpr std::int32_t kShortTimeout = 300;
 
 class TFaultyService final {

@@ -27,7 +27,7 @@ TParsed Parse(const TDemoFeeds& feeds) {
             FeedTable(kFeedExchangers, feeds.Exchangers)};
 }
 
-std::size_t Lines(const std::string& body) {
+std::size_t LineCount(const std::string& body) {
     return static_cast<std::size_t>(std::count(body.begin(), body.end(), '\n'));
 }
 
@@ -51,9 +51,9 @@ TEST(DemoFeeds, EveryLineIsOneRowOfTheClientsTables) {
         const auto feeds = GenerateDemoFeeds(kDefaultDemoSeed, rows);
         const auto parsed = Parse(feeds);
         EXPECT_EQ(parsed.Rates.size(), rows);
-        EXPECT_EQ(Lines(feeds.Rates), rows + 1); // one heading line
-        EXPECT_EQ(parsed.Names.size() + 1, Lines(feeds.Names));
-        EXPECT_EQ(parsed.Exchangers.size() + 1, Lines(feeds.Exchangers));
+        EXPECT_EQ(LineCount(feeds.Rates), rows + 1); // one heading line
+        EXPECT_EQ(parsed.Names.size() + 1, LineCount(feeds.Names));
+        EXPECT_EQ(parsed.Exchangers.size() + 1, LineCount(feeds.Exchangers));
     }
     EXPECT_THROW(GenerateDemoFeeds(1, kMaxRatesRows + 1), std::invalid_argument);
 }

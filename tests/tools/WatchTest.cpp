@@ -5,6 +5,7 @@
 #include "tests/support/FeedService.h"
 #include "tests/support/OfferRow.h"
 #include "tests/support/TempDir.h"
+#include "tests/tools/ToolPaths.h"
 #include "tools/kovrin-cli/WatchState.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-const std::string kCli = KOVRIN_CLI_PATH;
 
 const TWatchTime kAt{{2026, 12, 9, 14, 5, 9}, 3 * 3600};
 
@@ -249,7 +248,10 @@ TEST_F(Watch, EachPollIsRecordedAndHistoryPrintsThePointsUnlessNoRecordIsGiven) 
     ASSERT_EQ(
         Run({"watch", "usd", "eur", "--interval", "1", "--count", "2", "--service", service.Base()}).ExitCode,
         0);
-    TChildResult history = Run({"history", "US Dollar", "Euro", "--format", "csv", "--since", "24h"});
+    // The points are that service's: the build's own has none of them.
+    EXPECT_EQ(Run({"history", "US Dollar", "Euro"}).ExitCode, 1);
+    TChildResult history = Run(
+        {"--service", service.Base(), "history", "US Dollar", "Euro", "--format", "csv", "--since", "24h"});
     EXPECT_EQ(history.ExitCode, 0) << history.Err;
     const std::vector<std::string> lines = Lines(history.Out);
     ASSERT_EQ(lines.size(), 3u) << history.Out;
@@ -259,7 +261,7 @@ TEST_F(Watch, EachPollIsRecordedAndHistoryPrintsThePointsUnlessNoRecordIsGiven) 
         std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d,0.95,0.925,2,2,Beta,1000,0.95,0.95)")))
         << lines[1];
     EXPECT_NE(lines[2].find(",1.5,1.5,1,3,Gamma,7,"), std::string::npos) << lines[2];
-    history = Run({"history", "usd", "eur", "--format", "json"});
+    history = Run({"history", "usd", "eur", "--format", "json", "--service", service.Base()});
     EXPECT_NE(
         history.Out.find(R"("Rate": 0.95, "Median": 0.925, "Offers": 2, "EID": 2, "Exchanger": "Beta", )"
                          R"("Reserve": 1000)"),
@@ -267,16 +269,17 @@ TEST_F(Watch, EachPollIsRecordedAndHistoryPrintsThePointsUnlessNoRecordIsGiven) 
         << history.Out;
 
     // Nothing since a day to come: exit 0, nothing printed. An unknown pair: 1. A bad --since: 2.
-    history = Run({"history", "usd", "eur", "--since", "2999-01-01"});
+    history = Run({"history", "usd", "eur", "--since", "2999-01-01", "--service", service.Base()});
     EXPECT_EQ(history.ExitCode, 0);
     EXPECT_EQ(history.Out, "");
     EXPECT_EQ(Run({"history", "eur", "usd"}).ExitCode, 1);
-    EXPECT_EQ(Run({"history", "usd", "eur", "--since", "2026-02-30"}).ExitCode, 2);
+    EXPECT_EQ(Run({"history", "usd", "eur", "--since", "2026-02-30", "--service", service.Base()}).ExitCode,
+              2);
 
     ScriptedRates other({"1;eur;usd;1;1.1;10\n"});
     ASSERT_EQ(Run({"watch", "eur", "usd", "--count", "1", "--no-record", "--service", other.Base()}).ExitCode,
               0);
-    EXPECT_EQ(Run({"history", "eur", "usd"}).ExitCode, 1);
+    EXPECT_EQ(Run({"history", "eur", "usd", "--service", other.Base()}).ExitCode, 1);
 }
 
 } // namespace

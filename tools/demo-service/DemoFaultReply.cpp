@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr const char* kTextType = "text/plain; charset=utf-8";
 // A stalled request holds one of the server's threads; after this long it lets go even if nobody heals it.
 constexpr std::chrono::minutes kLongestStall{10};
 
@@ -54,10 +53,10 @@ void AnswerWithFault(TDemoFaultState& State, TDemoFault Fault, const httplib::Re
                      const std::string& Body, httplib::Response& Response) {
     switch (Fault) {
     case TDemoFault::None:
-        Response.set_content(Body, kTextType);
+        Response.set_content(Body, kDemoTextType);
         return;
     case TDemoFault::EmptyBody:
-        Response.set_content("", kTextType);
+        Response.set_content("", kDemoTextType);
         return;
     case TDemoFault::GarbageBody:
         Response.set_content(DemoGarbageBody(), "application/octet-stream");
@@ -78,7 +77,7 @@ void AnswerWithFault(TDemoFaultState& State, TDemoFault Fault, const httplib::Re
         return;
     case TDemoFault::CloseMidBody: {
         auto body = std::make_shared<const std::string>(Body);
-        Response.set_content_provider(body->size(), kTextType,
+        Response.set_content_provider(body->size(), kDemoTextType,
                                       [body](std::size_t offset, std::size_t, httplib::DataSink& sink) {
                                           const std::size_t half = body->size() / 2;
                                           // Returning false makes the server drop the connection with the
@@ -92,7 +91,7 @@ void AnswerWithFault(TDemoFaultState& State, TDemoFault Fault, const httplib::Re
     case TDemoFault::Trickle: {
         auto body = std::make_shared<const std::string>(Body);
         Response.set_content_provider(
-            body->size(), kTextType,
+            body->size(), kDemoTextType,
             [body, &State](std::size_t offset, std::size_t, httplib::DataSink& sink) {
                 return State.TricklePause() && sink.write(body->data() + offset, 1);
             });

@@ -15,6 +15,9 @@ struct Request;
 struct Response;
 } // namespace httplib
 
+// The media type of every plain-text answer the service gives.
+inline constexpr const char* kDemoTextType = "text/plain; charset=utf-8";
+
 // The running service's fault plan, shared by the threads that serve requests.
 class TDemoFaultState final {
   public:

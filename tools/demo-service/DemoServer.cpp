@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr const char* kTextType = "text/plain; charset=utf-8";
 constexpr const char* kHtmlType = "text/html; charset=utf-8";
 
 // Whole file, or nullopt when it cannot be read.
@@ -138,11 +137,12 @@ struct TDemoServer::TImpl {
         response.status = 200;
         const std::string* body = DemoFeedBody(Feeds, action);
         if (!body || body->empty()) {
-            response.set_content("", kTextType);
+            response.set_content("", kDemoTextType);
             return;
         }
         response.set_content_provider(
-            body->size(), kTextType, [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+            body->size(), kDemoTextType,
+            [body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
                 return sink.write(body->data() + offset, length);
             });
     }
@@ -166,31 +166,31 @@ struct TDemoServer::TImpl {
         }
         if (!body) {
             response.status = 200;
-            response.set_content("", kTextType);
+            response.set_content("", kDemoTextType);
             return;
         }
         response.status = failed ? 500 : 200;
-        response.set_content(*body, kTextType);
+        response.set_content(*body, kDemoTextType);
     }
 
     // Changes the fault plan of the running service; only from this machine, as it can take the service down.
     void Control(const httplib::Request& request, httplib::Response& response) const {
         if (!IsLoopbackPeer(request)) {
             response.status = 403;
-            response.set_content("only loopback clients may change the fault mode\n", kTextType);
+            response.set_content("only loopback clients may change the fault mode\n", kDemoTextType);
             return;
         }
         if (!request.has_param("fault")) {
             response.status = 400;
-            response.set_content("the form field fault=SPEC is missing\n", kTextType);
+            response.set_content("the form field fault=SPEC is missing\n", kDemoTextType);
             return;
         }
         try {
             response.set_content("fault=" + Faults->Apply(request.get_param_value("fault")) + "\n",
-                                 kTextType);
+                                 kDemoTextType);
         } catch (const std::invalid_argument& error) {
             response.status = 400;
-            response.set_content(std::string(error.what()) + "\n", kTextType);
+            response.set_content(std::string(error.what()) + "\n", kDemoTextType);
         }
     }
 

@@ -1,5 +1,6 @@
 // kovrin-cli history: the points the window and watch recorded for a pair, oldest first.
 
+#include "engine/ServiceAddress.h"
 #include "history/HistoryFile.h"
 #include "history/HistoryRange.h"
 #include "history/HistoryStore.h"
@@ -24,6 +25,8 @@ void HistoryHelp(std::ostream& Out) {
            "                       object per line (time, Rate, Median, Offers, EID, Exchanger, Reserve, "
            "Low,\n"
            "                       High)\n"
+           "  --service URL        the service whose points are printed, as it was given to the window or\n"
+           "                       watch (default: the build's service); each service keeps its own\n"
            "  --help               this text\n"
            "The history is $XDG_DATA_HOME/kovrin/history.sqlite (else ~/.local/share/kovrin/).\n"
            "exit codes:\n"
@@ -39,12 +42,15 @@ int RunHistory(const std::vector<std::string>& Args) {
     std::int64_t since = std::numeric_limits<std::int64_t>::min();
     THistoryFormat format = THistoryFormat::Text;
     std::vector<std::string> currencies;
+    // Only the service counts here: --cacert and --feeds, taken as every command takes them, ask nothing.
+    TFeedSource source = DefaultFeedSource();
     TArgReader args(Args);
     while (args.More()) {
         if (args.IsOption("--help")) {
             std::cout << "usage: kovrin-cli " << kHistoryCommand.Usage << "\n";
             HistoryHelp(std::cout);
             return kExitDone;
+        } else if (TakeGlobalOption(args, source)) {
         } else if (args.IsOption("--since")) {
             const std::string text = args.Value();
             const std::optional<std::int64_t> from = SinceMs(text, now);
@@ -73,28 +79,39 @@ int RunHistory(const std::vector<std::string>& Args) {
     // Reading makes no history where there is none.
     std::unique_ptr<THistoryStore> store =
         std::filesystem::exists(file, error) ? THistoryStore::Open(file) : nullptr;
+    if (store)
+        store->SetService(ServiceKey(source.ServiceBase));
     const std::optional<THistoryPair> pair = store ? store->FindPair(give, get) : std::nullopt;
     if (!pair) {
         std::cerr << "kovrin-cli: no history recorded for \"" << give << "\" -> \"" << get << "\"\n";
         return kExitFailed;
     }
-    const std::vector<TRatePoint> points = store->Read(*pair, since);
+    // Written out as read, in whole lines of about 64 KiB: a year of points is never held at once (growing a
+    // vector and a string of that size cost a fresh process more than reading them).
+    constexpr std::size_t kChunk = 1 << 16;
     std::string out;
-    if (format == THistoryFormat::Csv && !points.empty())
-        out = HistoryCsvHeader();
-    for (const TRatePoint& point : points) {
-        const std::int64_t seconds = point.TimeMs >= 0 ? point.TimeMs / 1000 : (point.TimeMs - 999) / 1000;
-        out += HistoryLine(point, WatchTimeAt(seconds), format);
-    }
+    out.reserve(kChunk + 512);
+    bool first = true;
+    const bool read = store->ReadEach(*pair, since, true, [&](const TRatePoint& Point) {
+        if (first && format == THistoryFormat::Csv)
+            out = HistoryCsvHeader();
+        first = false;
+        const std::int64_t seconds = Point.TimeMs >= 0 ? Point.TimeMs / 1000 : (Point.TimeMs - 999) / 1000;
+        out += HistoryLine(Point, WatchTimeAt(seconds), format);
+        if (out.size() >= kChunk) {
+            std::cout << out;
+            out.clear();
+        }
+    });
     std::cout << out << std::flush;
-    return std::cout ? kExitDone : kExitFailed;
+    return read && std::cout ? kExitDone : kExitFailed;
 }
 
 } // namespace
 
 const TCommand kHistoryCommand{
     "history",
-    "history GIVE GET [--since 24h|7d|30d|1y|YYYY-MM-DD] [--format text|csv|json]",
+    "history GIVE GET [--since 24h|7d|30d|1y|YYYY-MM-DD] [--format text|csv|json] [--service URL]",
     HistoryHelp,
     RunHistory,
 };

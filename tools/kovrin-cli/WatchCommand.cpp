@@ -3,6 +3,7 @@
 
 #include "engine/Protocol.h"
 #include "engine/RateAlerts.h"
+#include "engine/ServiceAddress.h"
 #include "engine/Text.h"
 #include "history/FollowedPairs.h"
 #include "history/HistoryFile.h"
@@ -200,6 +201,8 @@ int RunWatch(const std::vector<std::string>& Args) {
 
     const std::unique_ptr<THistoryStore> store =
         options.Record ? THistoryStore::Open(HistoryFilePath()) : nullptr;
+    if (store)
+        store->SetService(ServiceKey(source.ServiceBase));
     TWatchState state(options);
     const auto interval = std::chrono::seconds(options.IntervalSeconds);
     auto next = std::chrono::steady_clock::now();

@@ -139,7 +139,7 @@ _kovrin_cli() {
     offers) offer="--give-amount --get-amount --format --service --cacert --feeds --help" ;;
     routes) offer="--give-amount --get-amount --top --legs --format --service --cacert --feeds --help" ;;
     watch) offer="--interval --count --above --below --format --no-record --service --cacert --feeds --help" ;;
-    history) offer="--since --format --help" ;;
+    history) offer="--since --format --service --help" ;;
     feed)
         offer="--format --service --cacert --feeds --help"
         local word named=''
