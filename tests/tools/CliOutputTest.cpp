@@ -119,25 +119,32 @@ TEST(OffersQuery, NamesAndCodesResolve) {
 }
 
 TEST(OffersQuery, NamesAsPeopleWriteThemAndAnAmbiguousTickerListsTheCandidates) {
-    const TStringMatrix names = {{"wmz", "WebMoney WMZ", "USD"},  {"btc", "Bitcoin BTC", "BTC"},
-                                 {"sbr", "Сбербанк RUB", "RUB"},  {"tcs", "Тинькофф RUB", "RUB"},
-                                 {"tcs2", "Тинькофф RUB", "RUB"}, {"RUB", "Рубль наличные", "RUB"}};
+    const TStringMatrix names = {{"wmz", "WebMoney WMZ", "USD"},
+                                 {"btc", "Bitcoin BTC", "BTC"},
+                                 {"BTC LN", "Bitcoin Lightning BTC", "BTC"},
+                                 {"sbr", "Сбербанк RUB", "RUB"},
+                                 {"tcs", "Тинькофф RUB", "RUB"},
+                                 {"tcs2", "Тинькофф RUB", "RUB"},
+                                 {"RUB", "Рубль наличные", "RUB"}};
     EXPECT_EQ(CurrencyDisplayName(names, "webmoney wmz"), "WebMoney WMZ");
     EXPECT_EQ(CurrencyDisplayName(names, "сбербанк rub"), "Сбербанк RUB");
-    EXPECT_EQ(CurrencyDisplayName(names, "WMZ"), "WebMoney WMZ"); // a code without letter case
-    EXPECT_EQ(CurrencyDisplayName(names, "BTC"), "Bitcoin BTC");
+    EXPECT_EQ(CurrencyDisplayName(names, "WMZ"), "WebMoney WMZ");   // a code without letter case
+    EXPECT_EQ(CurrencyDisplayName(names, "BTC"), "Bitcoin BTC");    // a code without case before two tickers
     EXPECT_EQ(CurrencyDisplayName(names, "RUB"), "Рубль наличные"); // a code exactly comes before tickers
-    const TCurrencyMatch rub = MatchCurrency(names, "rub");
-    EXPECT_FALSE(rub.Name); // a code without letter case and two tickers: three currencies
-    EXPECT_EQ(rub.Candidates, (std::vector<std::string>{"Сбербанк RUB", "Тинькофф RUB", "Рубль наличные"}));
-    EXPECT_EQ(CurrencyProblem(MatchCurrency(names, "Rub"), "Rub"),
-              "ambiguous currency \"Rub\": \"Сбербанк RUB\", \"Тинькофф RUB\", \"Рубль наличные\"");
+    EXPECT_EQ(CurrencyDisplayName(names, "rub"), "Рубль наличные"); // and without case too
+    const TStringMatrix banks = {{"sbr", "Сбербанк RUB", "RUB"}, {"tcs", "Тинькофф RUB", "RUB"}};
+    const TCurrencyMatch rub = MatchCurrency(banks, "rub");
+    EXPECT_FALSE(rub.Name); // a ticker two currencies share
+    EXPECT_EQ(rub.Candidates, (std::vector<std::string>{"Сбербанк RUB", "Тинькофф RUB"}));
+    EXPECT_EQ(CurrencyProblem(MatchCurrency(banks, "Rub"), "Rub"),
+              "ambiguous currency \"Rub\": \"Сбербанк RUB\", \"Тинькофф RUB\"");
     EXPECT_EQ(CurrencyProblem(MatchCurrency(names, "Webmoney"), "Webmoney"), "unknown currency \"Webmoney\"");
 
     const TStringMatrix rates = {{"1", "btc", "sbr", "1", "4000000", "10000000"}};
     const TStringMatrix exchangers = {{"1", "One", "", ""}};
     EXPECT_EQ(QueryOffers(rates, names, exchangers, {"btc", "сбербанк rub", "", ""}).size(), 1u);
-    EXPECT_THROW(QueryOffers(rates, names, exchangers, {"BTC", "rub", "", ""}), EUnknownCurrency);
+    EXPECT_EQ(QueryOffers(rates, names, exchangers, {"BTC", "сбербанк rub", "", ""}).size(), 1u);
+    EXPECT_THROW(QueryOffers(rates, banks, exchangers, {"btc", "rub", "", ""}), EUnknownCurrency);
 }
 
 TEST(OffersQuery, OrdersByAmountRuleAndNamesUnknownCurrency) {

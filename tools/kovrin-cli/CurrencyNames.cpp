@@ -54,12 +54,18 @@ TCurrencyMatch MatchCurrency(const TStringMatrix& Names, std::string_view Text) 
     }
     if (byCode)
         return {byCode, {}};
-    // Without letter case, every currency the text may mean counts, so "rub" is not quietly one of many.
+    // Without letter case a name or a code says which currency before a ticker does: "BTC" is the code of
+    // "Bitcoin BTC" even where "Bitcoin Lightning BTC" shares its ticker. Within each rule every currency the
+    // text may mean counts, so a ticker is not quietly one of many.
     std::vector<std::string> found = Fitting(Names, [&](std::string_view code, std::string_view name) {
-        const std::string_view ticker = Ticker(name);
-        return AnsiSameText(name, Text) || AnsiSameText(code, Text) ||
-               (!ticker.empty() && AnsiSameText(ticker, Text));
+        return AnsiSameText(name, Text) || AnsiSameText(code, Text);
     });
+    if (found.empty()) {
+        found = Fitting(Names, [&](std::string_view, std::string_view name) {
+            const std::string_view ticker = Ticker(name);
+            return !ticker.empty() && AnsiSameText(ticker, Text);
+        });
+    }
     return FromFound(std::move(found));
 }
 

@@ -16,10 +16,11 @@ struct TCurrencyMatch {
     std::vector<std::string> Candidates;
 };
 
-// Finds Text, first rule that matches: a display name exactly; a code exactly (the last row with it); else,
-// without letter case (Latin and Cyrillic), a display name, a code or a ticker, the last word of a display
-// name ("btc" for "Bitcoin BTC"), when all that fit are one currency; when they are several, none of them
-// but them all as Candidates. Neither Name nor Candidates when nothing fits. Never throws beyond allocation.
+// Finds Text, first rule that matches: a display name exactly; a code exactly (the last row with it); without
+// letter case (Latin and Cyrillic), a display name or a code; else, likewise, a ticker, the last word of a
+// display name ("rub" for "Сбербанк RUB"). Within a rule, when all that fit are one currency it is Name; when
+// they are several, none of them but them all as Candidates. Neither when nothing fits. Never throws beyond
+// allocation.
 TCurrencyMatch MatchCurrency(const TStringMatrix& Names, std::string_view Text);
 
 // The display name MatchCurrency finds; nullopt when none or several. Never throws beyond allocation.
