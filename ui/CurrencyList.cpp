@@ -7,6 +7,22 @@
 
 #include <algorithm>
 
+namespace {
+
+// Some styles ignore a list's visible-items limit and open it as tall as its items: the popup is cut to half
+// the screen it opens on.
+void CutPopupToHalfScreen(QComboBox& Combo) {
+    QWidget* popup = Combo.view()->window();
+    if (const QScreen* shown = Combo.screen()) {
+        const int limit = shown->availableGeometry().height() / 2;
+        if (popup->height() > limit) {
+            popup->resize(popup->width(), limit);
+        }
+    }
+}
+
+} // namespace
+
 TCurrencyList::TCurrencyList(QWidget* Parent) : QComboBox(Parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert); // typing never adds a currency
@@ -21,14 +37,12 @@ TCurrencyList::TCurrencyList(QWidget* Parent) : QComboBox(Parent) {
 void TCurrencyList::showPopup() {
     FitPopupsToScreen();
     QComboBox::showPopup();
-    // Some styles ignore the visible-items limit; the list is then cut to half the screen here.
-    QWidget* popup = view()->window();
-    if (const QScreen* shown = screen()) {
-        const int limit = shown->availableGeometry().height() / 2;
-        if (popup->height() > limit) {
-            popup->resize(popup->width(), limit);
-        }
-    }
+    CutPopupToHalfScreen(*this);
+}
+
+void THalfScreenList::showPopup() {
+    QComboBox::showPopup();
+    CutPopupToHalfScreen(*this);
 }
 
 void TCurrencyList::focusInEvent(QFocusEvent* Event) {

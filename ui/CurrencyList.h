@@ -20,5 +20,14 @@ class TCurrencyList : public QComboBox {
     int FWantedRows = 0; // the list's own limit, before the screen cuts it
 };
 
+// A plain list of currencies (no typing) whose popup is no taller than half the screen, whatever the style.
+class THalfScreenList : public QComboBox {
+    Q_OBJECT
+  public:
+    using QComboBox::QComboBox;
+
+    void showPopup() override;
+};
+
 // The chosen name, never the half-typed text of the edit field; empty while nothing is chosen.
 QString ChosenCurrency(const QComboBox& Combo);

@@ -5,6 +5,7 @@
 #include "engine/RefreshState.h"
 #include "engine/ServiceAddress.h"
 #include "globals/Globals.h"
+#include "ui/CurrencyList.h"
 #include "ui/Guarded.h"
 #include "ui/Notifier.h"
 
@@ -40,7 +41,7 @@ QLabel* MakeCaption(const QString& Text, QWidget* Parent) {
 }
 
 QComboBox* MakeAlertCurrencyList(const QString& Name, const QString& Spoken, QWidget* Parent) {
-    auto* combo = new QComboBox(Parent);
+    auto* combo = new THalfScreenList(Parent);
     combo->setObjectName(Name);
     combo->setAccessibleName(Spoken);
     combo->setMaxVisibleItems(20);
