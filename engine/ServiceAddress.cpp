@@ -123,8 +123,14 @@ void WriteServiceBase(const TConfigDoc& Doc, std::string_view Base) {
 
 std::string ServiceKey(std::string_view Base) {
     const TUrlParts parts = SplitUrl(NormalizeServiceBase(Base));
+    // The port as a number, so "0080" and "80" are one service.
+    std::string port = parts.Port;
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
+    if (error == std::errc() && end == port.data() + port.size())
+        port = std::to_string(value);
     // An IPv6 address's colons become "+", which no host name holds.
-    std::string key = parts.Scheme + "_" + LowerAscii(parts.Host) + "_" + parts.Port;
+    std::string key = parts.Scheme + "_" + LowerAscii(parts.Host) + "_" + port;
     for (char& c : key)
         if (c == ':')
             c = '+';

@@ -56,6 +56,7 @@ TEST(ServiceAddress, EachServiceKeepsItsFeedsInAFolderOfItsOwn) {
     const auto b = KeptFeedsFolderFor(root, "http://rates.example");
     EXPECT_EQ(a, root / "services" / "https_rates.example_443");
     EXPECT_EQ(KeptFeedsFolderFor(root, "HTTPS://Rates.Example:443/"), a);
+    EXPECT_EQ(KeptFeedsFolderFor(root, "https://rates.example:0443"), a);
     EXPECT_NE(a, b);
     EXPECT_NE(b, KeptFeedsFolderFor(root, "http://rates.example:8080"));
     EXPECT_EQ(KeptFeedsFolderFor(root, "http://[::1]:8765").filename(), "http_++1_8765");
