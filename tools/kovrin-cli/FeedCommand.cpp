@@ -70,7 +70,7 @@ int RunFeed(const std::vector<std::string>& Args) {
 
 const TCommand kFeedCommand{
     "feed",
-    "feed news|rates|names|exchangers [--format raw|tsv] [--service URL] [--feeds DIR]",
+    "feed news|rates|names|exchangers [--format raw|tsv] [--service URL] [--cacert FILE] [--feeds DIR]",
     FeedHelp,
     RunFeed,
 };

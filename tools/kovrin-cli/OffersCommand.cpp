@@ -48,7 +48,7 @@ int RunOffers(const std::vector<std::string>& Args) {
 const TCommand kOffersCommand{
     "offers",
     "offers GIVE GET [--give-amount DIGITS] [--get-amount DIGITS] [--format table|csv|json] [--service URL] "
-    "[--feeds DIR]",
+    "[--cacert FILE] [--feeds DIR]",
     OffersHelp,
     RunOffers,
 };

@@ -65,7 +65,7 @@ int RunRoutes(const std::vector<std::string>& Args) {
 const TCommand kRoutesCommand{
     "routes",
     "routes GIVE GET [--give-amount DIGITS] [--get-amount DIGITS] [--top K] [--legs 2|3] "
-    "[--format table|csv|json] [--service URL] [--feeds DIR]",
+    "[--format table|csv|json] [--service URL] [--cacert FILE] [--feeds DIR]",
     RoutesHelp,
     RunRoutes,
 };

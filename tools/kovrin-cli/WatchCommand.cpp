@@ -251,7 +251,7 @@ int RunWatch(const std::vector<std::string>& Args) {
 const TCommand kWatchCommand{
     "watch",
     "watch GIVE GET [--interval SECONDS] [--count N] [--above RATE] [--below RATE] [--format text|json] "
-    "[--no-record] [--service URL] [--feeds DIR]",
+    "[--no-record] [--service URL] [--cacert FILE] [--feeds DIR]",
     WatchHelp,
     RunWatch,
 };
