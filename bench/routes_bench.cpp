@@ -1,38 +1,13 @@
-#include "RatesBody.h"
-#include "engine/Protocol.h"
+#include "BenchFeeds.h"
 #include "engine/Routes.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-struct TFeeds {
-    TStringMatrix Rates;
-    TStringMatrix Names;
-    TStringMatrix Exchangers;
-};
-
-// The feeds of offers_bench: 100,000 rates rows over 506 pairs (about 200 quotes per pair, so about 4,200
-// first and 4,200 last legs for a pair) and 400 exchangers.
-const TFeeds& Feeds() {
-    static const TFeeds feeds = [] {
-        TFeeds f;
-        f.Rates = FeedTable(kFeedRates, MakeRatesBody(100000));
-        for (const std::string& code : BenchCodes()) {
-            f.Names.push_back({code, "Name of " + code, "-"});
-        }
-        for (int i = 0; i < 400; ++i) {
-            const int id = 1 + (i * 263) % 400;
-            f.Exchangers.push_back({std::to_string(id), "Exchanger number " + std::to_string(id),
-                                    std::to_string(i % 7), i % 3 == 0 ? "" : "1"});
-        }
-        return f;
-    }();
-    return feeds;
-}
-
+// About 200 quotes per pair: a pair has some 4,200 first and 4,200 last legs.
 void RunRoutes(benchmark::State& state, const TOfferControls& controls, int maxLegs) {
-    const TFeeds& feeds = Feeds();
+    const TBenchFeeds& feeds = BenchFeeds();
     TRouteOptions options;
     options.MaxLegs = maxLegs;
     std::size_t routes = 0;
