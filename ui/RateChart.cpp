@@ -12,6 +12,7 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -232,9 +233,13 @@ void TRateChart::paintEvent(QPaintEvent*) {
 
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(plot.adjusted(-2, -2, 2, 2));
-    // The median first, so the best rate lies over it; then the best rate with each column's range.
+    // The median first, so the best rate lies over it; then the best rate with each column's range. Each
+    // series is one drawLines call: a stroke per column segment would cost a rasterisation each.
+    std::vector<QLineF> segments;
+    segments.reserve(2 * FColumns.size());
     for (const bool best : {false, true}) {
-        painter.setPen(QPen(best ? line : median, best ? 1.6 : 1.2));
+        segments.clear();
+        std::vector<QPointF> dots;
         const TChartColumn* previous = nullptr;
         int previousX = 0;
         for (std::size_t i = 0; i < FColumns.size(); ++i) {
@@ -247,12 +252,12 @@ void TRateChart::paintEvent(QPaintEvent*) {
             const double low = best ? column.Low : column.MedianLow;
             const double high = best ? column.High : column.MedianHigh;
             if (previous != nullptr && column.JoinsPrevious) {
-                painter.drawLine(
+                segments.emplace_back(
                     QPointF(previousX + 0.5, YOf(best ? previous->Last : previous->MedianLast, plot)),
                     QPointF(x, YOf(first, plot)));
             }
             if (high > low) {
-                painter.drawLine(QPointF(x, YOf(low, plot)), QPointF(x, YOf(high, plot)));
+                segments.emplace_back(QPointF(x, YOf(low, plot)), QPointF(x, YOf(high, plot)));
             }
             const bool joinsNext = [&] {
                 for (std::size_t j = i + 1; j < FColumns.size(); ++j) {
@@ -264,13 +269,18 @@ void TRateChart::paintEvent(QPaintEvent*) {
             }();
             // A point with no neighbour on either side is a dot, not nothing.
             if (best && !column.JoinsPrevious && !joinsNext) {
-                painter.setBrush(line);
-                painter.drawEllipse(QPointF(x, YOf(column.Last, plot)), 2.2, 2.2);
-                painter.setBrush(Qt::NoBrush);
+                dots.emplace_back(x, YOf(column.Last, plot));
             }
             previous = &column;
             previousX = plot.left() + static_cast<int>(i);
         }
+        painter.setPen(QPen(best ? line : median, best ? 1.6 : 1.2));
+        painter.drawLines(segments.data(), static_cast<int>(segments.size()));
+        painter.setBrush(line);
+        for (const QPointF& dot : dots) {
+            painter.drawEllipse(dot, 2.2, 2.2);
+        }
+        painter.setBrush(Qt::NoBrush);
     }
     painter.setClipping(false);
 
