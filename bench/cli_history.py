@@ -17,29 +17,11 @@ import sys
 import tempfile
 import time
 
+from cli_offers import spawn_wall  # one timing of a spawned run for both
+
 GOAL_MS = 50
 FIVE_MINUTES = 5 * 60 * 1000
 HOUR = 3600 * 1000
-
-
-def spawn_wall(command, env):
-    read_end, write_end = os.pipe()
-    start = time.perf_counter()
-    pid = os.posix_spawn(command[0], command, env,
-                         file_actions=[(os.POSIX_SPAWN_DUP2, write_end, 1), (os.POSIX_SPAWN_CLOSE, read_end)])
-    os.close(write_end)
-    chunks = []
-    while True:
-        chunk = os.read(read_end, 1 << 16)
-        if not chunk:
-            break
-        chunks.append(chunk)
-    _, status, _ = os.wait4(pid, 0)
-    elapsed = (time.perf_counter() - start) * 1000
-    os.close(read_end)
-    if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit(f"cli_history: {command[0]} failed")
-    return elapsed, b"".join(chunks)
 
 
 def main():

@@ -25,11 +25,11 @@ GIVE, GET, GIVE_AMOUNT = "Сбербанк RUB", "Bitcoin BTC", "1000000"
 RATIO_GOAL, RSS_GOAL_MB = 10, 64
 
 
-def spawn_wall(command):
+def spawn_wall(command, env=None):
     """Milliseconds from just before the spawn to the exit of one run, and its standard output."""
     read_end, write_end = os.pipe()
     start = time.perf_counter()
-    pid = os.posix_spawn(command[0], command, os.environ,
+    pid = os.posix_spawn(command[0], command, os.environ if env is None else env,
                          file_actions=[(os.POSIX_SPAWN_DUP2, write_end, 1), (os.POSIX_SPAWN_CLOSE, read_end)])
     os.close(write_end)
     chunks = []
@@ -42,7 +42,7 @@ def spawn_wall(command):
     elapsed = (time.perf_counter() - start) * 1000
     os.close(read_end)
     if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit(f"cli_offers: {command[0]} failed")
+        sys.exit(f"{os.path.basename(sys.argv[0])}: {command[0]} failed")
     return elapsed, b"".join(chunks)
 
 
