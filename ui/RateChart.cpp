@@ -234,7 +234,9 @@ void TRateChart::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipRect(plot.adjusted(-2, -2, 2, 2));
     // The median first, so the best rate lies over it; then the best rate with each column's range. Each
-    // series is one drawLines call: a stroke per column segment would cost a rasterisation each.
+    // series is one drawLines call: a stroke per column segment would cost a rasterisation each. Both pens
+    // are one pixel wide, told apart by colour: a one-pixel line is drawn pixel by pixel, where a wider one
+    // is stroked into an outline and filled, several times the work for a year of columns.
     std::vector<QLineF> segments;
     segments.reserve(2 * FColumns.size());
     for (const bool best : {false, true}) {
@@ -274,7 +276,7 @@ void TRateChart::paintEvent(QPaintEvent*) {
             previous = &column;
             previousX = plot.left() + static_cast<int>(i);
         }
-        painter.setPen(QPen(best ? line : median, best ? 1.6 : 1.2));
+        painter.setPen(QPen(best ? line : median, 1.0));
         painter.drawLines(segments.data(), static_cast<int>(segments.size()));
         painter.setBrush(line);
         for (const QPointF& dot : dots) {
