@@ -18,6 +18,7 @@
 #include "ui/Opener.h"
 #include "ui/RefreshController.h"
 #include "ui/RichEditURL.h"
+#include "ui/RoutesSearch.h"
 #include "ui/RoutesView.h"
 #include "ui/TextColours.h"
 #include "ui/UnitDM.h"
@@ -148,6 +149,7 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     AddAboveGrid(ageBar);
     FRefresher->AttachAgeBar(*ageBar);
     FRoutesView = new TRoutesView();
+    FRoutesSearch = new TRoutesSearch(*FRoutesView, this);
     AddUnderGrid(FRoutesView);
     setTabOrder(DBGridRates, FRoutesView);
     setTabOrder(FRoutesView, BitBtnExchange);
