@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks an installed Kovrin: the layout under PREFIX, the desktop entry, AppStream metainfo and icons, the
-manual pages, kovrin-cli's completion, the licence and changelog, the versions the tools print, and one start
-and stop of the program as a user who cannot write the program's folder.
+manual pages, kovrin-cli's completion, the licence and changelog, the versions the tools print, the TLS module
+found by the installed kovrin-cli (and OpenSSL linked by neither program), and one start and stop of the
+program as a user who cannot write the program's folder.
 
 usage: tests/package/check_installed.py [--strict] PREFIX
        tests/package/check_installed.py [--strict] --install BUILD_DIR   (installs BUILD_DIR into a temporary
@@ -21,6 +22,7 @@ import os
 import pwd
 import shutil
 import signal
+import socket
 import struct
 import subprocess
 import sys
@@ -134,6 +136,26 @@ def check_cli(prefix):
             versions.append(words[1])
     check(len(set(versions)) <= 1, f"the tools print different versions: {versions}")
     return versions[0] if versions else ""
+
+
+def check_tls(prefix):
+    """The programs start without OpenSSL and kovrin-cli finds its TLS module when an https service is asked.
+
+    The module is loaded before anything is sent, so an https address whose port is closed tells the two apart:
+    a found module gets as far as the refused connection, a missing one is named instead."""
+    if shutil.which("readelf"):
+        for name in ("kovrin", "kovrin-cli"):
+            done = subprocess.run(["readelf", "-d", os.path.join(prefix, "bin", name)], capture_output=True,
+                                  text=True)
+            check("libssl" not in done.stdout and "libcrypto" not in done.stdout,
+                  f"{name} links OpenSSL, which only its TLS module should")
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        port = probe.getsockname()[1]
+    done = subprocess.run([os.path.join(prefix, "bin", "kovrin-cli"), "--service", f"https://127.0.0.1:{port}",
+                           "feed", "news"], capture_output=True, text=True, timeout=30)
+    check("connection refused" in done.stderr,
+          f"kovrin-cli over https did not get as far as the connection: {done.stderr.strip()!r}")
 
 
 def check_manual_pages(prefix):
@@ -328,6 +350,7 @@ def main():
 def check_prefix(prefix):
     check_layout(prefix)
     version = check_cli(prefix)
+    check_tls(prefix)
     check_manual_pages(prefix)
     check_metainfo(prefix, version)
     check_completion(prefix)
