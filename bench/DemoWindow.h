@@ -172,6 +172,14 @@ struct TProgramRun {
         return false;
     }
     void StartDeadline() { FDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(30); }
+    // Waits until the routes a refresh asked for are listed: they are found on a worker after the grid is
+    // filled, and one still running would share the cores with the next timed refresh.
+    void SettleRoutes() {
+        while (Main->RoutesPending() && std::chrono::steady_clock::now() < FDeadline) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        }
+        QCoreApplication::processEvents();
+    }
 
   private:
     std::chrono::steady_clock::time_point FDeadline;

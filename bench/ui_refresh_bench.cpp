@@ -88,6 +88,7 @@ void Run(benchmark::State& state, int EarlierRefreshes, bool Tls = false) {
             state.SkipWithError("the warm-up refresh did not fill the grid");
             return;
         }
+        program.SettleRoutes();
     }
     long faults = 0;
     double cpuMs = 0;
@@ -109,6 +110,9 @@ void Run(benchmark::State& state, int EarlierRefreshes, bool Tls = false) {
         }
         faults += MinorFaults() - faultsBefore;
         cpuMs += ProcessCpuMs() - cpuBefore;
+        state.PauseTiming();
+        program.SettleRoutes();
+        state.ResumeTiming();
     }
     // Fresh pages cost from a fraction of a microsecond to ten on virtual machines: this count explains a
     // figure that moves with the host.

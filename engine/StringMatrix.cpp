@@ -1,5 +1,7 @@
 #include "engine/StringMatrix.h"
 
+#include "text/Prefault.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -143,6 +145,7 @@ void TRowIndex::AddRows(const TRowIndex& Other, std::size_t From, std::string_vi
     Room(bytes);
     std::memcpy(FRecords.get() + FRecordCount, Other.FRecords.get() + first, bytes);
     FRows.reserve(FRows.size() + (Other.size() - From));
+    PrefaultForWriting(FRows.data() + FRows.size(), sizeof(TRowNote) * (Other.size() - From));
     for (std::size_t row = From; row < Other.size(); ++row) {
         const TRowNote note = Other.FRows[row];
         FRows.push_back({static_cast<std::uint32_t>(FRecordCount + note.RecordAt - first), note.TextAt});
@@ -169,6 +172,8 @@ std::string_view TRowIndex::Span(std::size_t Row, std::string_view Text) const {
 void TRowIndex::Grow(std::size_t Bytes) {
     const std::size_t capacity = std::max(FRecordCount + Bytes, FRecordCapacity + FRecordCapacity / 2);
     auto records = std::make_unique_for_overwrite<unsigned char[]>(capacity);
+    // What is copied now and what was asked room for are written at once.
+    PrefaultForWriting(records.get(), FRecordCount + Bytes);
     if (FRecordCount > 0) {
         std::memcpy(records.get(), FRecords.get(), FRecordCount);
     }
@@ -185,6 +190,8 @@ void TRowIndex::ReserveScaled(double Factor) {
     };
     Room(more(FRecordCount));
     FRows.reserve(FRows.size() + more(FRows.size()));
+    // The room is sized to be filled: its pages are mapped in with one request.
+    PrefaultForWriting(FRows.data() + FRows.size(), sizeof(TRowNote) * (FRows.capacity() - FRows.size()));
 }
 
 TStringMatrix::TStringMatrix(std::initializer_list<TStringArray> Rows) {

@@ -3,6 +3,7 @@
 #include "net/BodyRoom.h"
 #include "net/LineReader.h"
 #include "text/Ascii.h"
+#include "text/Prefault.h"
 
 #include <algorithm>
 #include <charconv>
@@ -146,6 +147,7 @@ bool ReadCounted(TLineReader& Lines, std::uint64_t Count, const THttpLimits& Lim
                           std::max<std::uint64_t>(std::uint64_t{kBodyGrowth} * kept + size, kTrustedRoom),
                           Limits.MaxBody})));
         }
+        PrefaultForWriting(Body.data() + kept, size);
         if (!Lines.ReadExact(size, Body)) {
             Body.resize(kept);
             return false;

@@ -227,8 +227,6 @@ void TRateChart::paintEvent(QPaintEvent*) {
         }
         painter.setPen(QPen(levelColour, 1, Qt::DashLine));
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-        painter.drawText(QRectF(plot.left() + 2, y - metrics.height(), plot.width() - 4, metrics.height()),
-                         Qt::AlignLeft | Qt::AlignBottom, Number(level));
     }
 
     painter.setRenderHint(QPainter::Antialiasing);
@@ -285,6 +283,22 @@ void TRateChart::paintEvent(QPaintEvent*) {
         painter.setBrush(Qt::NoBrush);
     }
     painter.setClipping(false);
+
+    // The levels' values over the series, on the background, so that a line crossing them cannot hide them.
+    QColor levelBackground = colours.color(QPalette::Base);
+    levelBackground.setAlpha(210);
+    for (const double level : FLevels) {
+        const double y = YOf(level, plot);
+        if (y < plot.top() || y > plot.bottom()) {
+            continue;
+        }
+        const QString value = Number(level);
+        const QRectF box(plot.left() + 2, y - metrics.height(), metrics.horizontalAdvance(value) + 4,
+                         metrics.height());
+        painter.fillRect(box, levelBackground);
+        painter.setPen(levelColour);
+        painter.drawText(box, Qt::AlignCenter, value);
+    }
 
     if (FPoints.empty() ||
         std::none_of(FColumns.begin(), FColumns.end(), [](const TChartColumn& C) { return C.Filled; })) {

@@ -18,6 +18,7 @@
 #include "ui/Opener.h"
 #include "ui/RefreshController.h"
 #include "ui/RichEditURL.h"
+#include "ui/RoutesSearch.h"
 #include "ui/RoutesView.h"
 #include "ui/TextColours.h"
 #include "ui/UnitDM.h"
@@ -104,7 +105,9 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     InitKovrinResources();
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Kovrin"));
-    setWindowIcon(ProgramIcon());
+    // The program's icon when the application has it (one copy of its four images, the 256-pixel one a
+    // quarter of a megabyte); read afresh only for a window made without the program around it.
+    setWindowIcon(QGuiApplication::windowIcon().isNull() ? ProgramIcon() : QGuiApplication::windowIcon());
     setFont(DesignFont(QStringLiteral("Verdana"), 8, QFont::SansSerif));
     QPalette colours = palette();
     colours.setColor(QPalette::Window, colours.color(QPalette::Button));
@@ -148,6 +151,7 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     AddAboveGrid(ageBar);
     FRefresher->AttachAgeBar(*ageBar);
     FRoutesView = new TRoutesView();
+    FRoutesSearch = new TRoutesSearch(*FRoutesView, this);
     AddUnderGrid(FRoutesView);
     setTabOrder(DBGridRates, FRoutesView);
     setTabOrder(FRoutesView, BitBtnExchange);

@@ -41,6 +41,7 @@ struct TKeptAnswers;
 class TLivePanel;
 class TNewsView;
 class TRefreshController;
+class TRoutesSearch;
 class TRichEditURL;
 class TRoutesView;
 
@@ -137,6 +138,8 @@ class TFormMain final : public QMainWindow {
     TRefreshController& Refresher() const { return *FRefresher; }
     // The routes through another currency, under the grid.
     TRoutesView& RoutesView() const { return *FRoutesView; }
+    // Routes asked for and not yet listed: they are found on a worker after the grid is filled.
+    bool RoutesPending() const;
     // The rate history: recording after each refresh and the chart under the grid.
     THistoryPart& History() const { return *FHistory; }
     // Room for further parts. Each takes ownership of Part:
@@ -274,6 +277,7 @@ class TFormMain final : public QMainWindow {
     TLivePanel* FLivePanel = nullptr;
     TRefreshController* FRefresher = nullptr;
     TRoutesView* FRoutesView = nullptr;
+    TRoutesSearch* FRoutesSearch = nullptr;
     bool FRoutesDue = false;
     THistoryPart* FHistory = nullptr;
     // The rates feed was replaced in the refresh under way: its points are recorded once it is complete.

@@ -12,6 +12,7 @@
 #include "ui/OfferGrid.h"
 #include "ui/Opener.h"
 #include "ui/RefreshController.h"
+#include "ui/RoutesSearch.h"
 #include "ui/RoutesView.h"
 
 #include <QPointer>
@@ -51,7 +52,7 @@ void TFormMain::TakeNextServiceBase() {
         }
         // A rebuild over empty tables leaves the grid as it was; the other service's offers must go.
         DBGridRates->Model().Clear();
-        FRoutesView->ShowRoutes(TRoutes{});
+        FRoutesSearch->Clear();
     });
     if (!FKeptFeedsRoot.empty()) {
         const std::filesystem::path folder = KeptFeedsFolderFor(FKeptFeedsRoot, FServiceBase);

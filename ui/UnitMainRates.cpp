@@ -12,11 +12,13 @@
 #include "ui/OfferGrid.h"
 #include "ui/Opener.h"
 #include "ui/RebuildOffers.h"
+#include "ui/RoutesSearch.h"
 #include "ui/RoutesView.h"
 
 #include <QSignalBlocker>
 
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -79,7 +81,11 @@ void TFormMain::RebuildRoutes() {
             options.HiddenCodes.emplace_back(NamesTable[row][0]);
         }
     }
-    FRoutesView->ShowRoutes(FindRoutes(RatesTable, NamesTable, ExchangersTable, controls, options));
+    FRoutesSearch->Start(RatesTable, NamesTable, ExchangersTable, controls, std::move(options));
+}
+
+bool TFormMain::RoutesPending() const {
+    return FRoutesDue || FRoutesSearch->Pending();
 }
 
 void TFormMain::ButtonedEditSrcChange(QObject* Sender) {

@@ -1,11 +1,17 @@
 // The routes view under the grid, driven through the window as a user would.
 
+#include "globals/Globals.h"
+#include "net/ThreadCtrl.h"
 #include "tests/ui/RatesTabFixture.h"
+#include "ui/QtDispatcher.h"
 #include "ui/RoutesView.h"
 
 #include <QLabel>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <chrono>
+#include <memory>
 
 namespace {
 
@@ -73,4 +79,29 @@ TEST_F(RoutesView, AHiddenCurrencyIsNoLongerPassedThrough) {
     EXPECT_EQ(Routes(main), 0);
     main.ListBoxHide->item(2)->setSelected(false);
     EXPECT_EQ(Routes(main), 1);
+}
+
+TEST_F(RoutesView, FoundOnAWorkerEachAmountGetsItsOwnRoutes) {
+    // The program's job runner: the routes are found off the window's thread and listed when they come.
+    TQtDispatcher dispatcher;
+    JobControl = std::make_unique<TThreadCtrl>(dispatcher.Dispatcher());
+    TFormMain& main = OpenWithRoute();
+    const auto listed = [&main] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (main.RoutesPending() && std::chrono::steady_clock::now() < deadline) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
+        return main.RoutesPending() ? -1 : main.RoutesView().RouteCount();
+    };
+    EXPECT_EQ(listed(), 1);
+    // A search started while another is on its way: only the last one's answer is listed.
+    QTest::keyClicks(main.ButtonedEditSrc, "6");
+    QCoreApplication::processEvents();
+    QTest::keyClicks(main.ButtonedEditSrc, "00");
+    EXPECT_TRUE(main.RoutesPending());
+    EXPECT_EQ(listed(), 0);
+    QTest::keyClick(main.ButtonedEditSrc, Qt::Key_Backspace);
+    EXPECT_EQ(listed(), 1);
+    Main.reset();
+    JobControl.reset();
 }

@@ -1,12 +1,14 @@
 #include "tools/kovrin-cli/FeedFile.h"
 
 #include "text/Eintr.h"
+#include "text/Prefault.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,17 +28,22 @@ struct TFileHandle {
 };
 
 // Reads until the end, into room for Expected bytes (a regular file's size) or, when that is unknown, room
-// that doubles as bytes arrive.
-std::string ReadWhole(int Descriptor, std::size_t Expected) {
+// that doubles as bytes arrive. The room is not cleared first: the reads write every byte that is kept, and
+// clearing megabytes only to overwrite them is a pass over memory for nothing.
+TSharedText ReadWhole(int Descriptor, std::size_t Expected) {
     // One byte beyond a known size, so that the read which meets the end finds room and nothing doubles.
-    std::string body(Expected > 0 ? Expected + 1 : kFirstReadBytes, '\0');
+    std::size_t room = Expected > 0 ? Expected + 1 : kFirstReadBytes;
+    auto bytes = std::make_unique_for_overwrite<char[]>(room);
+    PrefaultForWriting(bytes.get(), room);
     std::size_t size = 0;
     for (;;) {
-        if (size == body.size()) {
-            body.resize(body.size() * 2);
+        if (size == room) {
+            auto larger = std::make_unique_for_overwrite<char[]>(2 * room);
+            std::memcpy(larger.get(), bytes.get(), size);
+            bytes = std::move(larger);
+            room *= 2;
         }
-        const ssize_t got =
-            HandleEINTR([&] { return read(Descriptor, body.data() + size, body.size() - size); });
+        const ssize_t got = HandleEINTR([&] { return read(Descriptor, bytes.get() + size, room - size); });
         if (got < 0) {
             throw std::runtime_error(std::string("read error: ") + std::strerror(errno));
         }
@@ -48,8 +55,8 @@ std::string ReadWhole(int Descriptor, std::size_t Expected) {
     if (size < Expected) {
         throw std::runtime_error("the file was cut short while it was read");
     }
-    body.resize(size);
-    return body;
+    const std::string_view text(bytes.get(), size);
+    return TSharedText(std::shared_ptr<const char[]>(std::move(bytes)), text);
 }
 
 } // namespace
@@ -62,5 +69,5 @@ TSharedText ReadFeedFile(const std::string& Path) {
     struct stat status {};
     const bool regular = fstat(file.Descriptor, &status) == 0 && S_ISREG(status.st_mode);
     const std::size_t expected = regular && status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
-    return std::make_shared<const std::string>(ReadWhole(file.Descriptor, expected));
+    return ReadWhole(file.Descriptor, expected);
 }
