@@ -1,42 +1,13 @@
 #include "net/TlsModule.h"
 
-#include <dlfcn.h>
-#include <link.h>
-#include <unistd.h>
-#include <vector>
-
-namespace {
-
-// The folders the dynamic loader would search for a library the program itself asked for, in its order.
-std::vector<std::string> ProgramSearchPath() {
-    std::vector<std::string> folders;
-    void* program = dlopen(nullptr, RTLD_LAZY);
-    if (program == nullptr)
-        return folders;
-    Dl_serinfo size{};
-    if (dlinfo(program, RTLD_DI_SERINFOSIZE, &size) == 0 && size.dls_size >= sizeof(Dl_serinfo)) {
-        // Dl_serinfo is followed by the folders' names; the buffer keeps its alignment.
-        std::vector<Dl_serinfo> buffer(size.dls_size / sizeof(Dl_serinfo) + 1);
-        Dl_serinfo* info = buffer.data();
-        *info = size;
-        if (dlinfo(program, RTLD_DI_SERINFO, info) == 0) {
-            for (unsigned i = 0; i < info->dls_cnt; ++i)
-                folders.emplace_back(info->dls_serpath[i].dls_name);
-        }
-    }
-    dlclose(program);
-    return folders;
-}
-
-std::string LoaderError(const std::string& Fallback) {
-    const char* error = dlerror();
-    return error != nullptr ? error : Fallback;
-}
-
-} // namespace
+#include "net/PrivateModule.h"
 
 bool TTlsModule::Load(std::string& Error) {
-    std::call_once(FOnce, [this] { LoadOnce(); });
+    // Once, whatever the outcome; the module stays loaded, as OpenSSL's per-thread state and its clean-up at
+    // exit live in it.
+    std::call_once(FOnce, [this] {
+        FOpen = reinterpret_cast<TTlsOpen>(PrivateModuleEntry(FName, kTlsOpenSymbol, FError));
+    });
     if (FOpen == nullptr)
         Error = FError;
     return FOpen != nullptr;
@@ -44,31 +15,6 @@ bool TTlsModule::Load(std::string& Error) {
 
 std::unique_ptr<TTlsStream> TTlsModule::Open(TSocket& Socket) const {
     return std::unique_ptr<TTlsStream>(FOpen(Socket.Handle(), &WaitReady));
-}
-
-void TTlsModule::LoadOnce() {
-    std::string path = FName;
-    if (FName.find('/') == std::string::npos) {
-        for (const std::string& folder : ProgramSearchPath()) {
-            const std::string candidate = folder + "/" + FName;
-            if (access(candidate.c_str(), F_OK) == 0) {
-                path = candidate;
-                break;
-            }
-        }
-    }
-    // Not found: dlopen is asked for the bare name, and says so in its own words.
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
-        FError = LoaderError(path + ": cannot be loaded");
-        return;
-    }
-    // Kept loaded for the rest of the run: OpenSSL's per-thread state and its clean-up at exit live on.
-    FOpen = reinterpret_cast<TTlsOpen>(dlsym(module, kTlsOpenSymbol));
-    if (FOpen == nullptr) {
-        FError = LoaderError(path + ": no " + kTlsOpenSymbol);
-        dlclose(module);
-    }
 }
 
 TTlsModule& TTlsModule::Installed() {

@@ -1,8 +1,5 @@
 #pragma once
-// The TLS module, loaded once, on the first https exchange. A bare name is looked for along the program's own
-// library search path (LD_LIBRARY_PATH, then its RUNPATH: the build tree's tls/ folder, or the package's
-// private folder beside the programs' bin/), read from the program itself rather than left to dlopen, which
-// would search the path of whichever object called it (a sanitizer's runtime, for one).
+// The TLS module, loaded once, on the first https exchange, as a private module (net/PrivateModule.h).
 
 #include "net/Socket.h"
 #include "net/TlsStream.h"
@@ -28,8 +25,6 @@ class TTlsModule final {
     static TTlsModule& Installed();
 
   private:
-    void LoadOnce();
-
     std::string FName;
     std::once_flag FOnce;
     TTlsOpen FOpen = nullptr;
