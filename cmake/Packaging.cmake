@@ -14,16 +14,18 @@ if(TARGET kovrin-cli)
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kovrin-cli)
 endif()
 
-# The TLS module goes to the package's private folder; the programs that may speak https find it there through
-# a RUNPATH relative to their own place, so an installation under any prefix finds its own module.
+# The private modules (TLS, SQLite) go to the package's private folder; the programs find them there through a
+# RUNPATH relative to their own place, so an installation under any prefix finds its own modules.
 if(CMAKE_LIBRARY_ARCHITECTURE)
     set(KOVRIN_PRIVATE_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/kovrin)
 else()
     set(KOVRIN_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/kovrin)
 endif()
-if(TARGET kovrin-tls)
-    install(TARGETS kovrin-tls LIBRARY DESTINATION ${KOVRIN_PRIVATE_LIBDIR})
-endif()
+foreach(module kovrin-tls kovrin-sqlite)
+    if(TARGET ${module})
+        install(TARGETS ${module} LIBRARY DESTINATION ${KOVRIN_PRIVATE_LIBDIR})
+    endif()
+endforeach()
 foreach(program kovrin kovrin-cli)
     if(TARGET ${program})
         set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/../${KOVRIN_PRIVATE_LIBDIR}")
