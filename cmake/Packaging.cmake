@@ -14,6 +14,24 @@ if(TARGET kovrin-cli)
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kovrin-cli)
 endif()
 
+# The private modules (TLS, SQLite) go to the package's private folder; the programs find them there through a
+# RUNPATH relative to their own place, so an installation under any prefix finds its own modules.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+    set(KOVRIN_PRIVATE_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/kovrin)
+else()
+    set(KOVRIN_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/kovrin)
+endif()
+foreach(module kovrin-tls kovrin-sqlite)
+    if(TARGET ${module})
+        install(TARGETS ${module} LIBRARY DESTINATION ${KOVRIN_PRIVATE_LIBDIR})
+    endif()
+endforeach()
+foreach(program kovrin kovrin-cli)
+    if(TARGET ${program})
+        set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/../${KOVRIN_PRIVATE_LIBDIR}")
+    endif()
+endforeach()
+
 set(KOVRIN_PACKAGE_MAINTAINER "Kovrin developers <developers@kovrin.invalid>" CACHE STRING
     "Maintainer field of the .deb: a name and a mail address")
 

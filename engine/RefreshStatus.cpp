@@ -112,6 +112,8 @@ std::string FailureCause(const TOData& Output) {
         return "прокси недоступен";
     case TExchangeFailure::Malformed:
         return "ответ сервера повреждён";
+    case TExchangeFailure::TlsUnavailable:
+        return "TLS недоступен: " + Output.FailureDetail;
     }
     if (Output.ResultCode == 200) {
         return {};

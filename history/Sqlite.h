@@ -10,6 +10,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct TSqliteApi;
 
 // A call into SQLite that failed; Code() is its primary result code (SQLITE_BUSY, SQLITE_CORRUPT, ...).
 class ESqlite final : public std::runtime_error {
@@ -23,7 +24,8 @@ class ESqlite final : public std::runtime_error {
     int FCode;
 };
 
-// One connection. Throws ESqlite when the file cannot be opened.
+// One connection. Throws ESqlite when the file cannot be opened, or SQLite itself cannot be loaded
+// (history/SqliteApi.h).
 class TSqliteDb final {
   public:
     // Opens File for reading and writing, creating it; never follows a symbolic link.
@@ -37,10 +39,12 @@ class TSqliteDb final {
     // Waits up to Ms for another connection's lock before a call fails with SQLITE_BUSY.
     void BusyTimeout(int Ms);
     sqlite3* Handle() const { return FDb; }
+    const TSqliteApi& Api() const { return FApi; }
     // Throws ESqlite for Code with the connection's message, naming What.
     [[noreturn]] void Fail(int Code, std::string_view What) const;
 
   private:
+    const TSqliteApi& FApi;
     sqlite3* FDb = nullptr;
 };
 
@@ -70,6 +74,7 @@ class TStatement final {
 
   private:
     TSqliteDb& FDb;
+    const TSqliteApi& FApi;
     sqlite3_stmt* FStmt = nullptr;
     int FNext = 1;
 };

@@ -20,5 +20,6 @@ enum class TExchangeFailure : std::uint8_t {
     Downgrade,        // an https address redirected to a plain http one, which is not followed
     ProxyRefused,     // the proxy answered with an error status (given beside), e.g. 407
     ProxyUnreachable, // the proxy could not be reached or did not answer
-    Malformed         // the answer's framing is broken, so no one can tell where its body ends
+    Malformed,        // the answer's framing is broken, so no one can tell where its body ends
+    TlsUnavailable    // https, but the TLS module could not be loaded (the loader's words given beside)
 };

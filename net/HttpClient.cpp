@@ -2,7 +2,6 @@
 
 #include "net/ProxyTunnel.h"
 #include "net/Socket.h"
-#include "net/TlsStream.h"
 #include "text/Ascii.h"
 
 #include <algorithm>
@@ -101,6 +100,13 @@ bool THttpClient::DoRequest(std::string_view Method, std::string_view URL) {
         return false;
     }
 
+    // Without its TLS module an https exchange fails before anything is sent, never falling back to http.
+    TTlsModule& tlsModule = Tls != nullptr ? *Tls : TTlsModule::Installed();
+    if (secure && !tlsModule.Load(FailureDetail)) {
+        Failure = TExchangeFailure::TlsUnavailable;
+        return false;
+    }
+
     const int timeout = std::max<std::int32_t>(Timeout, 0);
     const auto deadline =
         Deadline ? *Deadline
@@ -116,18 +122,19 @@ bool THttpClient::DoRequest(std::string_view Method, std::string_view URL) {
         return false;
     }
     TPlainStream plain(socket);
-    TTlsStream tls(socket);
+    std::unique_ptr<TTlsStream> tls;
     TStream* stream = &plain;
     if (secure) {
         if (proxy &&
             !OpenTunnel(plain, url.Host, url.Port, *proxy, timeout, deadline, Failure, FailureDetail))
             return false;
-        if (!tls.Handshake(url.Host, CaFile, timeout, deadline)) {
-            Failure = tls.LastFailure();
-            FailureDetail = tls.FailureReason();
+        tls = tlsModule.Open(socket);
+        if (!tls->Handshake(url.Host, CaFile, timeout, deadline)) {
+            Failure = tls->LastFailure();
+            FailureDetail = tls->FailureReason();
             return false;
         }
-        stream = &tls;
+        stream = tls.get();
     }
     const bool sent = body.size() < kBodyPiece ? stream->SendAll(head + body, timeout, deadline)
                                                : stream->SendAll(head, timeout, deadline) &&

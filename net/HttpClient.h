@@ -8,6 +8,7 @@
 #include "net/ExchangeFailure.h"
 #include "net/HttpResponse.h"
 #include "net/Proxy.h"
+#include "net/TlsModule.h"
 
 #include <chrono>
 #include <cstdint>
@@ -56,6 +57,9 @@ class THttpClient final {
     // When set, no request of this client waits past it (one deadline for all passes of an exchange);
     // otherwise each request gets kExchangeDeadlineFactor x Timeout of its own.
     std::optional<std::chrono::steady_clock::time_point> Deadline;
+    // The TLS module an https exchange uses; null: the program's own (TTlsModule::Installed). Tests name
+    // another, such as one that cannot be loaded.
+    TTlsModule* Tls = nullptr;
 
     // Sends one request and reads its response. True when the response was read to its end and its cookies
     // taken before the deadline. Never throws for network trouble.

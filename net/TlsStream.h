@@ -1,43 +1,30 @@
 #pragma once
-// TLS (1.2 or later, OpenSSL) over a connected socket: the server's certificate checked against the system's
-// CA store, or against one CA file, and against the host name; every step under the exchange's time-out and
-// deadline.
+// TLS over a connected socket as an exchange sees it: a stream with a handshake. The code that speaks TLS
+// (OpenSSL) is a module of its own, loaded on the first https exchange (net/TlsModule.h), so that a program
+// which never speaks https never maps or starts OpenSSL.
 
 #include "net/Stream.h"
 
 #include <string>
 
-struct ssl_st;
-
-class TTlsStream final : public TStream {
+class TTlsStream : public TStream {
   public:
-    explicit TTlsStream(TSocket& Socket) : FSocket(Socket) {}
-    ~TTlsStream() override;
-    TTlsStream(const TTlsStream&) = delete;
-    TTlsStream& operator=(const TTlsStream&) = delete;
-
     // Shakes hands with the server, naming Host (SNI for a name) and checking the certificate against it and
     // against CaFile (empty: the system's store). False with LastFailure Certificate (FailureReason: "unknown
     // issuer", "name mismatch", "expired", "not yet valid", or OpenSSL's words), Handshake, or the socket's
     // own failure. Never throws but for memory.
-    bool Handshake(const std::string& Host, const std::string& CaFile, int TimeoutMs,
-                   TClock::time_point Deadline);
-
-    bool SendAll(std::string_view Data, int TimeoutMs, TClock::time_point Deadline) override;
-    // A server that closes without close_notify reads as a close: the body's framing judges what came.
-    std::ptrdiff_t Receive(char* Buffer, std::size_t Size, int TimeoutMs,
-                           TClock::time_point Deadline) override;
-    TExchangeFailure LastFailure() const override { return FLastFailure; }
+    virtual bool Handshake(const std::string& Host, const std::string& CaFile, int TimeoutMs,
+                           TClock::time_point Deadline) = 0;
     // Words for a Certificate or Handshake failure; empty otherwise.
-    const std::string& FailureReason() const { return FReason; }
-
-  private:
-    // Waits for what OpenSSL asked for after a call that returned Result; false (LastFailure set) when the
-    // call failed for good or the wait expired.
-    bool WaitAfter(int Result, int TimeoutMs, TClock::time_point Deadline);
-
-    TSocket& FSocket;
-    ssl_st* FSsl = nullptr;
-    TExchangeFailure FLastFailure = TExchangeFailure::None;
-    std::string FReason;
+    virtual const std::string& FailureReason() const = 0;
 };
+
+// How the module waits for its descriptor (WaitReady, handed over so that the module links nothing of net/).
+using TTlsWait = bool (*)(int Handle, short Events, int TimeoutMs, TClock::time_point Deadline);
+
+// The module's one entry: a new TLS stream over the connected descriptor Handle, which the caller deletes
+// (the descriptor stays the caller's). Throws only for memory. The symbol's name carries the version of this
+// interface, so a module built for another one is refused when loaded instead of being called wrongly.
+using TTlsOpen = TTlsStream* (*)(int Handle, TTlsWait Wait);
+inline constexpr const char* kTlsOpenSymbol = "KovrinTlsOpenV1";
+inline constexpr const char* kTlsModuleName = "kovrin-tls.so";

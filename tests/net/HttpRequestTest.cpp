@@ -1,6 +1,7 @@
 #include "net/HttpClient.h"
 #include "net/TCP.h"
 #include "tests/support/ScriptedServer.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -285,6 +286,38 @@ TEST(HttpRequest, NoConnectionGives500AndNothingElse) {
     ExpectEmpty(secure, 500);
     EXPECT_EQ(secure.Failure, TExchangeFailure::Handshake);
     EXPECT_FALSE(ExchangeSucceeded(secure));
+}
+
+// Without its TLS module an https exchange fails as a value naming the loader's trouble, and never goes out
+// as plain http; the same client speaks http as before.
+TEST(HttpRequest, HttpsWithoutALoadableTlsModuleFailsBeforeConnecting) {
+    TScriptedServer server;
+    server.Enqueue(TScript().Send(HttpResponseText("200 OK", "plain")));
+    const TTempDir folder;
+    WriteFileBytes(folder / "kovrin-tls.so", "not a module");
+    const std::pair<std::string, std::string> modules[] = {
+        {(folder / "missing" / "kovrin-tls.so").string(), "No such file"},
+        {(folder / "kovrin-tls.so").string(), "kovrin-tls.so"},
+    };
+    for (const auto& [path, words] : modules) {
+        TTlsModule module(path);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            THttpClient client;
+            client.Timeout = 2000;
+            client.Tls = &module;
+            EXPECT_FALSE(client.DoRequest("GET", "https://127.0.0.1:" + std::to_string(server.Port()) + "/"));
+            EXPECT_EQ(client.Failure, TExchangeFailure::TlsUnavailable) << path;
+            EXPECT_NE(client.FailureDetail.find(words), std::string::npos) << client.FailureDetail;
+            EXPECT_EQ(client.ResultCode, 500);
+            EXPECT_TRUE(client.Document.empty());
+        }
+    }
+    EXPECT_EQ(server.ConnectionCount(), 0u);
+    TTlsModule missing(modules[0].first);
+    THttpClient plain;
+    plain.Tls = &missing;
+    EXPECT_TRUE(plain.DoRequest("GET", server.Url("/")));
+    EXPECT_EQ(plain.Document, "plain");
 }
 
 TEST(HttpRequest, SilentOrClosingServerGivesZero) {

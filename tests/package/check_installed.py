@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Checks an installed Kovrin: the layout under PREFIX, the desktop entry, AppStream metainfo and icons, the
-manual pages, kovrin-cli's completion, the licence and changelog, the versions the tools print, and one start
-and stop of the program as a user who cannot write the program's folder.
+manual pages, kovrin-cli's completion, the licence and changelog, the versions the tools print, the TLS and
+SQLite modules found by the installed kovrin-cli (and neither linked by either program), and one start and stop
+of the program as a user who cannot write the program's folder.
 
 usage: tests/package/check_installed.py [--strict] PREFIX
        tests/package/check_installed.py [--strict] --install BUILD_DIR   (installs BUILD_DIR into a temporary
@@ -21,6 +22,7 @@ import os
 import pwd
 import shutil
 import signal
+import socket
 import struct
 import subprocess
 import sys
@@ -134,6 +136,37 @@ def check_cli(prefix):
             versions.append(words[1])
     check(len(set(versions)) <= 1, f"the tools print different versions: {versions}")
     return versions[0] if versions else ""
+
+
+def check_modules(prefix):
+    """The programs start without OpenSSL and SQLite, and kovrin-cli finds its modules when it needs them.
+
+    The TLS module is loaded before anything is sent, so an https address whose port is closed tells the two
+    apart: a found module gets as far as the refused connection, a missing one is named instead. SQLite is
+    loaded when an existing history file is opened; a missing module is named on stderr."""
+    cli = os.path.join(prefix, "bin", "kovrin-cli")
+    if shutil.which("readelf"):
+        for name in ("kovrin", "kovrin-cli"):
+            done = subprocess.run(["readelf", "-d", os.path.join(prefix, "bin", name)], capture_output=True,
+                                  text=True)
+            for library in ("libssl", "libcrypto", "libsqlite3"):
+                check(library not in done.stdout, f"{name} links {library}, which only its module should")
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        port = probe.getsockname()[1]
+    done = subprocess.run([cli, "--service", f"https://127.0.0.1:{port}", "feed", "news"], capture_output=True,
+                          text=True, timeout=30)
+    check("connection refused" in done.stderr,
+          f"kovrin-cli over https did not get as far as the connection: {done.stderr.strip()!r}")
+    with tempfile.TemporaryDirectory(prefix="kovrin-data-") as data:
+        folder = os.path.join(data, "kovrin")
+        os.mkdir(folder, 0o700)
+        history = os.path.join(folder, "history.sqlite")
+        os.close(os.open(history, os.O_CREAT | os.O_WRONLY, 0o600))
+        done = subprocess.run([cli, "history", "Bitcoin BTC", "Сбербанк RUB"], capture_output=True, text=True,
+                              timeout=30, env=dict(os.environ, XDG_DATA_HOME=data))
+        check(done.stderr.startswith("kovrin-cli: no history recorded") and os.path.getsize(history) > 0,
+              f"kovrin-cli history did not open the history file: {done.stderr.strip()!r}")
 
 
 def check_manual_pages(prefix):
@@ -328,6 +361,7 @@ def main():
 def check_prefix(prefix):
     check_layout(prefix)
     version = check_cli(prefix)
+    check_modules(prefix)
     check_manual_pages(prefix)
     check_metainfo(prefix, version)
     check_completion(prefix)

@@ -33,6 +33,8 @@ std::string ExchangeFailureText(const TOData& Output, std::int64_t ElapsedMs) {
         return "proxy unreachable";
     case TExchangeFailure::Malformed:
         return "answer damaged (its framing is broken)";
+    case TExchangeFailure::TlsUnavailable:
+        return "TLS unavailable: " + Output.FailureDetail;
     case TExchangeFailure::None:
         break;
     }

@@ -1,3 +1,6 @@
+// The TLS module: the one part of Kovrin that links OpenSSL, loaded by net/TlsModule on the first https
+// exchange.
+
 #include "net/TlsStream.h"
 
 #include <arpa/inet.h>
@@ -9,6 +12,7 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 #include <poll.h>
+#include <type_traits>
 
 namespace {
 
@@ -70,9 +74,43 @@ bool IsIpLiteral(const std::string& Host) {
     return inet_pton(AF_INET, Host.c_str(), address) == 1 || inet_pton(AF_INET6, Host.c_str(), address) == 1;
 }
 
+// TLS 1.2 or later over a connected descriptor, every step under the exchange's time-out and deadline.
+class TOpenSslStream final : public TTlsStream {
+  public:
+    TOpenSslStream(int Handle, TTlsWait Wait) : FHandle(Handle), FWait(Wait) {}
+    ~TOpenSslStream() override;
+    TOpenSslStream(const TOpenSslStream&) = delete;
+    TOpenSslStream& operator=(const TOpenSslStream&) = delete;
+
+    bool Handshake(const std::string& Host, const std::string& CaFile, int TimeoutMs,
+                   TClock::time_point Deadline) override;
+    bool SendAll(std::string_view Data, int TimeoutMs, TClock::time_point Deadline) override;
+    // A server that closes without close_notify reads as a close: the body's framing judges what came.
+    std::ptrdiff_t Receive(char* Buffer, std::size_t Size, int TimeoutMs,
+                           TClock::time_point Deadline) override;
+    TExchangeFailure LastFailure() const override { return FLastFailure; }
+    const std::string& FailureReason() const override { return FReason; }
+
+  private:
+    // Waits for what OpenSSL asked for after a call that returned Result; false (LastFailure set) when the
+    // call failed for good or the wait expired.
+    bool WaitAfter(int Result, int TimeoutMs, TClock::time_point Deadline);
+
+    int FHandle;
+    TTlsWait FWait;
+    ssl_st* FSsl = nullptr;
+    TExchangeFailure FLastFailure = TExchangeFailure::None;
+    std::string FReason;
+};
+
 } // namespace
 
-TTlsStream::~TTlsStream() {
+extern "C" __attribute__((visibility("default"))) TTlsStream* KovrinTlsOpenV1(int Handle, TTlsWait Wait) {
+    return new TOpenSslStream(Handle, Wait);
+}
+static_assert(std::is_same_v<decltype(&KovrinTlsOpenV1), TTlsOpen>, "the entry is what the loader calls");
+
+TOpenSslStream::~TOpenSslStream() {
     if (FSsl != nullptr)
         SSL_free(FSsl);
     // The worker's thread may still be ending when a short-lived program exits; its share of OpenSSL (random
@@ -80,7 +118,7 @@ TTlsStream::~TTlsStream() {
     OPENSSL_thread_stop();
 }
 
-bool TTlsStream::WaitAfter(int Result, int TimeoutMs, TClock::time_point Deadline) {
+bool TOpenSslStream::WaitAfter(int Result, int TimeoutMs, TClock::time_point Deadline) {
     const int error = SSL_get_error(FSsl, Result);
     short events = 0;
     if (error == SSL_ERROR_WANT_READ)
@@ -92,15 +130,15 @@ bool TTlsStream::WaitAfter(int Result, int TimeoutMs, TClock::time_point Deadlin
         ERR_clear_error();
         return false;
     }
-    if (!WaitReady(FSocket.Handle(), events, TimeoutMs, Deadline)) {
+    if (!FWait(FHandle, events, TimeoutMs, Deadline)) {
         FLastFailure = TExchangeFailure::Timeout;
         return false;
     }
     return true;
 }
 
-bool TTlsStream::Handshake(const std::string& Host, const std::string& CaFile, int TimeoutMs,
-                           TClock::time_point Deadline) {
+bool TOpenSslStream::Handshake(const std::string& Host, const std::string& CaFile, int TimeoutMs,
+                               TClock::time_point Deadline) {
     FReason.clear();
     FLastFailure = TExchangeFailure::Certificate;
     SSL_CTX* context = ClientContext(CaFile, FReason);
@@ -108,7 +146,7 @@ bool TTlsStream::Handshake(const std::string& Host, const std::string& CaFile, i
         return false;
     FSsl = SSL_new(context);
     FLastFailure = TExchangeFailure::Handshake;
-    if (FSsl == nullptr || SSL_set_fd(FSsl, FSocket.Handle()) != 1) {
+    if (FSsl == nullptr || SSL_set_fd(FSsl, FHandle) != 1) {
         FReason = "handshake failed";
         return false;
     }
@@ -150,7 +188,7 @@ bool TTlsStream::Handshake(const std::string& Host, const std::string& CaFile, i
     return true;
 }
 
-bool TTlsStream::SendAll(std::string_view Data, int TimeoutMs, TClock::time_point Deadline) {
+bool TOpenSslStream::SendAll(std::string_view Data, int TimeoutMs, TClock::time_point Deadline) {
     FLastFailure = TExchangeFailure::SendFailed;
     while (!Data.empty()) {
         if (FSsl == nullptr || TClock::now() >= Deadline)
@@ -172,8 +210,8 @@ bool TTlsStream::SendAll(std::string_view Data, int TimeoutMs, TClock::time_poin
     return true;
 }
 
-std::ptrdiff_t TTlsStream::Receive(char* Buffer, std::size_t Size, int TimeoutMs,
-                                   TClock::time_point Deadline) {
+std::ptrdiff_t TOpenSslStream::Receive(char* Buffer, std::size_t Size, int TimeoutMs,
+                                       TClock::time_point Deadline) {
     FLastFailure = TExchangeFailure::Timeout;
     if (FSsl == nullptr || TClock::now() >= Deadline)
         return kReadFailed;
