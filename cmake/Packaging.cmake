@@ -16,11 +16,6 @@ endif()
 
 # The private modules (TLS, SQLite) go to the package's private folder; the programs find them there through a
 # RUNPATH relative to their own place, so an installation under any prefix finds its own modules.
-if(CMAKE_LIBRARY_ARCHITECTURE)
-    set(KOVRIN_PRIVATE_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/kovrin)
-else()
-    set(KOVRIN_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/kovrin)
-endif()
 foreach(module kovrin-tls kovrin-sqlite)
     if(TARGET ${module})
         install(TARGETS ${module} LIBRARY DESTINATION ${KOVRIN_PRIVATE_LIBDIR})
@@ -62,7 +57,7 @@ exchange-rate aggregator and shows, for a chosen pair of currencies and an
 optional amount, every exchanger that quotes the pair and can serve the amount,
 in a sortable table. The package also holds kovrin-cli, the same engine without
 a window, and kovrin-demo-service, a local feed service for demonstrations.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${KOVRIN_PACKAGE_PREFIX})
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -25,6 +25,9 @@ std::vector<std::string> ProgramSearchPath() {
         }
     }
     dlclose(program);
+#ifdef KOVRIN_PRIVATE_MODULE_DIR
+    folders.emplace_back(KOVRIN_PRIVATE_MODULE_DIR);
+#endif
     return folders;
 }
 

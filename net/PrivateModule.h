@@ -3,7 +3,8 @@
 // what they hold. A bare name is looked for along the program's own library search path (LD_LIBRARY_PATH,
 // then its RUNPATH: the build tree's module folder, or the package's private folder beside the programs'
 // bin/), read from the program itself rather than left to dlopen, which would search the path of whichever
-// object called it (a sanitizer's runtime, for one).
+// object called it (a sanitizer's runtime, for one); then in the installed package's private folder, for a
+// copy of a program run from a folder of its own.
 
 #include <string>
 

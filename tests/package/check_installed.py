@@ -158,6 +158,14 @@ def check_modules(prefix):
                           text=True, timeout=30)
     check("connection refused" in done.stderr,
           f"kovrin-cli over https did not get as far as the connection: {done.stderr.strip()!r}")
+    if os.path.realpath(prefix) == "/usr":
+        # A copy run from a folder of its own (beside its own settings.xml) finds the package's modules too.
+        with tempfile.TemporaryDirectory(prefix="kovrin-copy-") as folder:
+            copy = shutil.copy(cli, folder)
+            done = subprocess.run([copy, "--service", f"https://127.0.0.1:{port}", "feed", "news"],
+                                  capture_output=True, text=True, timeout=30)
+            check("connection refused" in done.stderr,
+                  f"a copy of kovrin-cli did not find the TLS module: {done.stderr.strip()!r}")
     with tempfile.TemporaryDirectory(prefix="kovrin-data-") as data:
         folder = os.path.join(data, "kovrin")
         os.mkdir(folder, 0o700)
