@@ -7,6 +7,7 @@
 // (tools/demo-service/kovrin-demo-service).
 
 #include "app/Program.h"
+#include "engine/FeedCache.h"
 #include "engine/Functions.h"
 #include "engine/Protocol.h"
 #include "globals/Globals.h"
@@ -111,15 +112,28 @@ class TDemoService final {
     std::string FBase;
 };
 
+// Each feed as the service answers it now, kept in Folder as the program keeps what it showed.
+inline void KeepServiceFeeds(const std::string& Base, const fs::path& Folder) {
+    for (const std::string_view feed : {kFeedNews, kFeedRates, kFeedNames, kFeedExchangers}) {
+        TIData input = MakeFeedRequest(Base, feed, "{00000000-0000-4000-8000-000000000000}");
+        input.Timeout = 30000;
+        TOData output;
+        HttpRequest(input, output);
+        KeepFeed(Folder, feed, output.Body, 1765281909);
+    }
+}
+
 // The program as its start sequence makes it, with a private settings document and GUID store, pointed at the
-// service; no feed is kept, and the timers stand still (refreshes are started by the benchmark only).
+// service; the timers stand still (refreshes are started by the benchmark only). No feed is kept, unless
+// KeptFeeds: then, as for a user who has run it before, the feeds of an earlier run are kept and the program
+// shows them before its first refresh (and keeps each feed a refresh brings).
 struct TProgramRun {
     fs::path Dir;
     std::optional<TProgram> Program;
     TFormMain* Main = nullptr;
     TFormLoader* Loader = nullptr;
 
-    explicit TProgramRun(const std::string& Base) {
+    explicit TProgramRun(const std::string& Base, bool KeptFeeds = false) {
         char pattern[] = "/tmp/kovrin-window-bench-XXXXXX";
         Dir = mkdtemp(pattern);
         setenv("XDG_CONFIG_HOME", (Dir / "config").c_str(), 1);
@@ -127,6 +141,10 @@ struct TProgramRun {
         options.SettingsFile = Dir / "settings.xml";
         options.ServiceBase = Base;
         options.FeedCache = fs::path();
+        if (KeptFeeds) {
+            options.FeedCache = Dir / "feeds";
+            KeepServiceFeeds(Base, *options.FeedCache);
+        }
         options.HistoryFile = fs::path();
         options.Timers = false;
         options.SaveSettings = false;
@@ -144,6 +162,12 @@ struct TProgramRun {
         Main->SetActiveTab(TFormMain::tabRates);
         Main->resize(720, 520);
         QCoreApplication::processEvents();
+        // The kept feeds are read and cut on a worker: the window shows their offers once it is done.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (KeptFeeds && Main->DBGridRates->Model().rowCount() == 0 &&
+               std::chrono::steady_clock::now() < deadline) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        }
     }
     ~TProgramRun() {
         Program.reset();

@@ -1,9 +1,12 @@
 #include "engine/FeedCache.h"
 
+#include "net/BodyRoom.h"
 #include "settings/PrivateFiles.h"
 #include "settings/SettingsLocation.h"
 
 #include <charconv>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -76,7 +79,15 @@ std::string KeptFeedRecord(std::string_view Feed, std::string_view Body, std::in
     return KeptFeedHeader(Feed, Body, ReceivedAt).append(Body);
 }
 
-std::optional<TKeptFeed> ParseKeptFeed(std::string_view Feed, std::string_view Bytes) {
+namespace {
+
+// Where the body starts in a kept file's Bytes and when it was received, when the file is whole and of Feed.
+struct TKeptLayout {
+    std::size_t BodyAt = 0;
+    std::int64_t ReceivedAt = 0;
+};
+
+std::optional<TKeptLayout> KeptLayout(std::string_view Feed, std::string_view Bytes) {
     const std::size_t lineEnd = Bytes.substr(0, kMaxHeader).find('\n');
     if (lineEnd == std::string_view::npos) {
         return std::nullopt;
@@ -94,7 +105,17 @@ std::optional<TKeptFeed> ParseKeptFeed(std::string_view Feed, std::string_view B
         Fnv1a64(body) != *checksum) {
         return std::nullopt;
     }
-    return TKeptFeed{std::string(body), *at};
+    return TKeptLayout{lineEnd + 1, *at};
+}
+
+} // namespace
+
+std::optional<TKeptFeed> ParseKeptFeed(std::string_view Feed, std::string_view Bytes) {
+    const std::optional<TKeptLayout> layout = KeptLayout(Feed, Bytes);
+    if (!layout) {
+        return std::nullopt;
+    }
+    return TKeptFeed{std::string(Bytes.substr(layout->BodyAt)), layout->ReceivedAt};
 }
 
 bool KeepFeed(const fs::path& Folder, std::string_view Feed, std::string_view Body,
@@ -124,7 +145,13 @@ std::optional<TKeptFeed> LoadKeptFeed(const fs::path& Folder, std::string_view F
             Problem->clear();
         }
         const fs::path file = KeptFeedFile(Folder, Feed);
-        std::string bytes;
+        // A large body is read into a body room (net/BodyRoom.h): once the refresh has replaced it, the room
+        // takes the next body without fresh memory.
+        std::error_code sizeError;
+        const std::uintmax_t size = fs::file_size(file, sizeError);
+        std::string bytes = !sizeError && size >= kKeptBodyRoomMin && size <= kMaxKeptBody + kMaxHeader
+                                ? TakeBodyRoom(static_cast<std::size_t>(size))
+                                : std::string();
         std::string error;
         std::string why;
         if (!PreparePrivateFolder(Folder, error)) {
@@ -143,8 +170,10 @@ std::optional<TKeptFeed> LoadKeptFeed(const fs::path& Folder, std::string_view F
             why = "it cannot be read: " + error;
             break;
         case TFileRead::Read:
-            if (std::optional<TKeptFeed> kept = ParseKeptFeed(Feed, bytes)) {
-                return kept;
+            if (const std::optional<TKeptLayout> layout = KeptLayout(Feed, bytes)) {
+                // The header goes from the front in place: the body is not copied into memory of its own.
+                bytes.erase(0, layout->BodyAt);
+                return TKeptFeed{std::move(bytes), layout->ReceivedAt};
             }
             why = "it is damaged or cut short";
             break;

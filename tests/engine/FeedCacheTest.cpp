@@ -1,4 +1,5 @@
 #include "engine/FeedCache.h"
+#include "net/BodyRoom.h"
 
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
@@ -28,6 +29,22 @@ TEST(FeedCache, AKeptBodyComesBackByteForByteWithItsTime) {
     ASSERT_TRUE(KeepFeed(dir / "cache", "news", "", 5));
     ASSERT_TRUE(LoadKeptFeed(dir / "cache", "news"));
     EXPECT_EQ(LoadKeptFeed(dir / "cache", "news")->Body, "");
+}
+
+TEST(FeedCache, ALargeKeptBodyIsReadIntoARoomTheNextBodyTakesOnceTheBodyIsLetGo) {
+    std::string drained = TakeBodyRoom(1); // a room another test kept would be taken instead of this one
+    drained = std::string();
+    TTempDir dir;
+    const std::string body = std::string(3 << 20, '7') + "\n";
+    ASSERT_TRUE(KeepFeed(dir / "cache", "rates", body, 1));
+    std::optional<TKeptFeed> kept = LoadKeptFeed(dir / "cache", "rates");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->Body, body);
+    // Room to spare for a refreshed body a little larger, the header gone without a copy of the body.
+    EXPECT_GE(kept->Body.capacity(), body.size() + body.size() / 16);
+    const char* room = kept->Body.data();
+    ShareBody(std::move(kept->Body)).reset(); // the tables over the kept body have gone
+    EXPECT_EQ(TakeBodyRoom(body.size() + 4096).data(), room);
 }
 
 TEST(FeedCache, ATruncatedDamagedOrForeignRecordIsNotUsed) {
