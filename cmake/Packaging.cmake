@@ -14,16 +14,11 @@ if(TARGET kovrin-cli)
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kovrin-cli)
 endif()
 
-# The private modules (TLS, SQLite) go to the package's private folder; the programs find them there through a
-# RUNPATH relative to their own place, so an installation under any prefix finds its own modules.
+# The private modules (TLS, SQLite) go to the installation's private folder, where the programs look for them
+# beside their bin/ (net/PrivateModule.h), so an installation under any prefix finds its own modules.
 foreach(module kovrin-tls kovrin-sqlite)
     if(TARGET ${module})
         install(TARGETS ${module} LIBRARY DESTINATION ${KOVRIN_PRIVATE_LIBDIR})
-    endif()
-endforeach()
-foreach(program kovrin kovrin-cli)
-    if(TARGET ${program})
-        set_target_properties(${program} PROPERTIES INSTALL_RPATH "$ORIGIN/../${KOVRIN_PRIVATE_LIBDIR}")
     endif()
 endforeach()
 

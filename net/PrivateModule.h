@@ -1,10 +1,11 @@
 #pragma once
 // Kovrin's own modules (kovrin-tls.so, kovrin-sqlite.so): libraries a program maps only when it first needs
 // what they hold. A bare name is looked for along the program's own library search path (LD_LIBRARY_PATH,
-// then its RUNPATH: the build tree's module folder, or the package's private folder beside the programs'
-// bin/), read from the program itself rather than left to dlopen, which would search the path of whichever
-// object called it (a sanitizer's runtime, for one); then in the installed package's private folder, for a
-// copy of a program run from a folder of its own.
+// then its RUNPATH: the build tree's module folders), read from the program itself rather than left to
+// dlopen, which would search the path of whichever object called it (a sanitizer's runtime, for one); then
+// in the installation's private folder beside the program's bin/ (lib/<multiarch>/kovrin, under any prefix);
+// then in the package's, /usr/lib/<multiarch>/kovrin, for a copy of a program run from a folder of its own.
+// A module whose file or folder another user owns or may write is never loaded.
 
 #include <string>
 

@@ -4,11 +4,13 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 
 namespace {
 
@@ -295,9 +297,14 @@ TEST(HttpRequest, HttpsWithoutALoadableTlsModuleFailsBeforeConnecting) {
     server.Enqueue(TScript().Send(HttpResponseText("200 OK", "plain")));
     const TTempDir folder;
     WriteFileBytes(folder / "kovrin-tls.so", "not a module");
+    // A folder another user may write: whatever lies in it could be theirs, and is not even opened.
+    std::filesystem::create_directory(folder / "shared");
+    WriteFileBytes(folder / "shared" / "kovrin-tls.so", "not a module");
+    std::filesystem::permissions(folder / "shared", std::filesystem::perms::all);
     const std::pair<std::string, std::string> modules[] = {
         {(folder / "missing" / "kovrin-tls.so").string(), "No such file"},
         {(folder / "kovrin-tls.so").string(), "kovrin-tls.so"},
+        {(folder / "shared" / "kovrin-tls.so").string(), "shared may be written by another user"},
     };
     for (const auto& [path, words] : modules) {
         TTlsModule module(path);
