@@ -142,7 +142,14 @@ void THistoryPart::Reload() {
         std::vector<TRatePoint> points;
         if (pair && !FFile.empty()) {
             if (!FReader) {
-                FReader = THistoryStore::Open(FFile);
+                // Why it cannot be opened goes to stderr as always, and to the chart, which would otherwise
+                // say that nothing was recorded.
+                std::string problem;
+                FReader = THistoryStore::Open(FFile, [&problem](const std::string& Line) {
+                    HistoryProblemToStderr(Line);
+                    problem = Line;
+                });
+                FPanel->Chart()->SetUnavailable(FReader ? QString() : QString::fromStdString(problem));
             }
             if (FReader) {
                 FReader->SetService(CurrentService());

@@ -74,6 +74,14 @@ void TRateChart::SetSeries(const QString& PairName, TChartRange Range, std::vect
     update();
 }
 
+void TRateChart::SetUnavailable(const QString& Why) {
+    if (FUnavailable != Why) {
+        FUnavailable = Why;
+        UpdateAccessibleText();
+        update();
+    }
+}
+
 void TRateChart::SetLevels(std::vector<double> Levels) {
     FLevels = std::move(Levels);
     Relayout();
@@ -172,7 +180,9 @@ void TRateChart::UpdateAccessibleText() {
     const QString range = QString::fromUtf8(kRangeText[static_cast<int>(FRange)]);
     setAccessibleName(QStringLiteral("График курса %1 за %2").arg(FPair, range));
     if (last == nullptr) {
-        setAccessibleDescription(QStringLiteral("За %1 курсы не записаны").arg(range));
+        setAccessibleDescription(FUnavailable.isEmpty()
+                                     ? QStringLiteral("За %1 курсы не записаны").arg(range)
+                                     : QStringLiteral("История недоступна: %1").arg(FUnavailable));
         return;
     }
     setAccessibleDescription(
@@ -303,7 +313,9 @@ void TRateChart::paintEvent(QPaintEvent*) {
     if (FPoints.empty() ||
         std::none_of(FColumns.begin(), FColumns.end(), [](const TChartColumn& C) { return C.Filled; })) {
         painter.setPen(text);
-        painter.drawText(plot, Qt::AlignCenter, QStringLiteral("За этот период курсы не записаны"));
+        painter.drawText(plot, Qt::AlignCenter | Qt::TextWordWrap,
+                         FUnavailable.isEmpty() ? QStringLiteral("За этот период курсы не записаны")
+                                                : QStringLiteral("История недоступна: %1").arg(FUnavailable));
         return;
     }
 

@@ -23,6 +23,9 @@ class TRateChart final : public QWidget {
                    std::int64_t NowMs);
     // The alert levels drawn across the chart.
     void SetLevels(std::vector<double> Levels);
+    // Why the history cannot be read (empty when it can): said where the chart would say nothing was
+    // recorded.
+    void SetUnavailable(const QString& Why);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -45,6 +48,7 @@ class TRateChart final : public QWidget {
     QString TimeText(std::int64_t TimeMs, bool Long) const;
 
     QString FPair;
+    QString FUnavailable;
     TChartRange FRange = TChartRange::Day;
     std::vector<TRatePoint> FPoints;
     std::vector<double> FLevels;

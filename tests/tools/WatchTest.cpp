@@ -1,6 +1,7 @@
 // kovrin-cli watch: its pure part (lines, when to print, when to stop), and the built program polling a
 // scripted service whose rates change between polls.
 
+#include "history/Sqlite.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FeedService.h"
 #include "tests/support/OfferRow.h"
@@ -280,6 +281,13 @@ TEST_F(Watch, EachPollIsRecordedAndHistoryPrintsThePointsUnlessNoRecordIsGiven) 
     ASSERT_EQ(Run({"watch", "eur", "usd", "--count", "1", "--no-record", "--service", other.Base()}).ExitCode,
               0);
     EXPECT_EQ(Run({"history", "eur", "usd", "--service", other.Base()}).ExitCode, 1);
+
+    // A history this build cannot read (a newer Kovrin's) is said to be unreadable, not empty.
+    TSqliteDb(Home.Path() / "kovrin" / "history.sqlite").Exec("PRAGMA user_version = 99");
+    history = Run({"history", "usd", "eur", "--service", service.Base()});
+    EXPECT_EQ(history.ExitCode, 1);
+    EXPECT_NE(history.Err.find("cannot be read"), std::string::npos) << history.Err;
+    EXPECT_EQ(history.Err.find("no history recorded"), std::string::npos) << history.Err;
 }
 
 } // namespace

@@ -77,8 +77,14 @@ int RunHistory(const std::vector<std::string>& Args) {
     const std::filesystem::path file = HistoryFilePath();
     std::error_code error;
     // Reading makes no history where there is none.
-    std::unique_ptr<THistoryStore> store =
-        std::filesystem::exists(file, error) ? THistoryStore::Open(file) : nullptr;
+    const bool exists = std::filesystem::exists(file, error);
+    std::unique_ptr<THistoryStore> store = exists ? THistoryStore::Open(file) : nullptr;
+    if (exists && !store) {
+        // The line above says why (SQLite unavailable, a file of a newer Kovrin...): nothing is said recorded
+        // or not.
+        std::cerr << "kovrin-cli: the history in " << file.string() << " cannot be read\n";
+        return kExitFailed;
+    }
     if (store)
         store->SetService(ServiceKey(source.ServiceBase));
     const std::optional<THistoryPair> pair = store ? store->FindPair(give, get) : std::nullopt;
