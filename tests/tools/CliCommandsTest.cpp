@@ -297,6 +297,13 @@ TEST(CliOffers, FailuresExitWithTheirCodeAndOneLineNamingTheCause) {
     EXPECT_EQ(missing.ExitCode, 1);
     EXPECT_EQ(missing.Err, "kovrin-cli: could not read feed \"names\" from " +
                                (feeds / "names.txt").string() + ": No such file or directory\n");
+    // Nor is one larger than a service's answer may be (here a sparse terabyte): refused before it is read.
+    WriteFileBytes(feeds / "names.txt", "");
+    std::filesystem::resize_file(feeds / "names.txt", std::uintmax_t{1} << 40);
+    const auto huge = Cli({"--feeds", feeds.Path().string(), "offers", "a", "b"}, home.Path());
+    EXPECT_EQ(huge.ExitCode, 1);
+    EXPECT_EQ(huge.Err, "kovrin-cli: could not read feed \"names\" from " + (feeds / "names.txt").string() +
+                            ": larger than 256 MiB, more than an answer of the service may be\n");
 }
 
 TEST(CliOffers, AFeedWhoseTableWouldPassTheBudgetFailsLikeAnExchange) {

@@ -1,13 +1,16 @@
 #include "tools/kovrin-cli/FeedFile.h"
 
+#include "net/HttpResponse.h"
 #include "text/Eintr.h"
 #include "text/Prefault.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +19,14 @@ namespace {
 
 // What a file of unknown length is first read into.
 constexpr std::size_t kFirstReadBytes = 64 * 1024;
+// A feed file may be as large as an answer of the service may be, and no larger: /dev/zero or a sparse file
+// of a terabyte would otherwise take all the memory there is.
+const std::size_t kMaxFeedFileBytes = THttpLimits{}.MaxBody;
+
+[[noreturn]] void ThrowTooLarge() {
+    throw std::runtime_error("larger than " + std::to_string(kMaxFeedFileBytes >> 20) +
+                             " MiB, more than an answer of the service may be");
+}
 
 // Closes a file descriptor when it goes.
 struct TFileHandle {
@@ -31,6 +42,9 @@ struct TFileHandle {
 // that doubles as bytes arrive. The room is not cleared first: the reads write every byte that is kept, and
 // clearing megabytes only to overwrite them is a pass over memory for nothing.
 TSharedText ReadWhole(int Descriptor, std::size_t Expected) {
+    if (Expected > kMaxFeedFileBytes) {
+        ThrowTooLarge();
+    }
     // One byte beyond a known size, so that the read which meets the end finds room and nothing doubles.
     std::size_t room = Expected > 0 ? Expected + 1 : kFirstReadBytes;
     auto bytes = std::make_unique_for_overwrite<char[]>(room);
@@ -38,10 +52,12 @@ TSharedText ReadWhole(int Descriptor, std::size_t Expected) {
     std::size_t size = 0;
     for (;;) {
         if (size == room) {
-            auto larger = std::make_unique_for_overwrite<char[]>(2 * room);
+            // Never past one byte over the bound, which the next read then shows crossed.
+            const std::size_t larger_room = std::min(2 * room, kMaxFeedFileBytes + 1);
+            auto larger = std::make_unique_for_overwrite<char[]>(larger_room);
             std::memcpy(larger.get(), bytes.get(), size);
             bytes = std::move(larger);
-            room *= 2;
+            room = larger_room;
         }
         const ssize_t got = HandleEINTR([&] { return read(Descriptor, bytes.get() + size, room - size); });
         if (got < 0) {
@@ -51,6 +67,9 @@ TSharedText ReadWhole(int Descriptor, std::size_t Expected) {
             break;
         }
         size += static_cast<std::size_t>(got);
+        if (size > kMaxFeedFileBytes) {
+            ThrowTooLarge();
+        }
     }
     if (size < Expected) {
         throw std::runtime_error("the file was cut short while it was read");
