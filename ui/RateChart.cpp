@@ -77,6 +77,7 @@ void TRateChart::SetSeries(const QString& PairName, TChartRange Range, std::vect
 void TRateChart::SetUnavailable(const QString& Why) {
     if (FUnavailable != Why) {
         FUnavailable = Why;
+        setToolTip(Why.isEmpty() ? QString() : QStringLiteral("История недоступна: %1").arg(Why));
         UpdateAccessibleText();
         update();
     }
@@ -313,9 +314,10 @@ void TRateChart::paintEvent(QPaintEvent*) {
     if (FPoints.empty() ||
         std::none_of(FColumns.begin(), FColumns.end(), [](const TChartColumn& C) { return C.Filled; })) {
         painter.setPen(text);
-        painter.drawText(plot, Qt::AlignCenter | Qt::TextWordWrap,
+        // The reason, in the words of the part that failed, is the tooltip's: the chart may be a line high.
+        painter.drawText(plot, Qt::AlignCenter,
                          FUnavailable.isEmpty() ? QStringLiteral("За этот период курсы не записаны")
-                                                : QStringLiteral("История недоступна: %1").arg(FUnavailable));
+                                                : QStringLiteral("История недоступна"));
         return;
     }
 
