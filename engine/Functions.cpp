@@ -106,7 +106,7 @@ TStringMatrix RegexMatchAll(std::string_view Subject, std::string_view Pattern, 
 }
 
 TStringMatrix RegexMatchAllShared(TSharedText Subject, std::string_view Pattern, std::size_t Budget) {
-    if (!IsValidUtf8(Subject.Bytes())) {
+    if (!Subject.KnownValidUtf8() && !IsValidUtf8(Subject.Bytes())) {
         return DecodedTable(Subject.Bytes(), Pattern, Budget);
     }
     TRowIndex rows = TableRows(Subject.Bytes(), Pattern, Budget);

@@ -28,9 +28,15 @@ class TSharedText {
     std::string_view Bytes() const { return FBytes; }
     explicit operator bool() const { return FKeeper != nullptr; }
 
+    // Marks the bytes as checked well-formed UTF-8 by whoever read them (piece by piece, while each was in
+    // cache), so that cutting them need not check them again.
+    void MarkValidUtf8() { FKnownValidUtf8 = true; }
+    bool KnownValidUtf8() const { return FKnownValidUtf8; }
+
   private:
     std::string_view FBytes;
     std::shared_ptr<const void> FKeeper;
+    bool FKnownValidUtf8 = false;
 };
 
 // A row built by hand: its fields as strings (tests, and callers that assemble a table themselves).

@@ -130,7 +130,8 @@ THeaderFacts ReadFacts(const std::vector<std::string>& Headers) {
     return facts;
 }
 
-// Reads Count bytes in whole pieces straight into Body; a piece cut short is dropped and the body ends there.
+// Reads Count bytes into Body, a piece at a time, each piece's room mapped in first; a piece cut short is
+// dropped and the body ends there.
 bool ReadCounted(TLineReader& Lines, std::uint64_t Count, const THttpLimits& Limits, std::string& Body) {
     while (Count > 0) {
         const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(Count, kBodyPiece));

@@ -4,7 +4,9 @@
 
 namespace {
 constexpr std::size_t kChunk = 16 * 1024;
-}
+// What one read of a counted run asks for.
+constexpr std::size_t kPieceBytes = 64 * 1024;
+} // namespace
 
 std::ptrdiff_t TLineReader::Fill() {
     if (FPos >= FBuffer.size()) {
@@ -58,16 +60,17 @@ bool TLineReader::ReadExact(std::size_t Count, std::string& Out) {
     Out.append(FBuffer, FPos, buffered);
     FPos += buffered;
     Count -= buffered;
-    // The rest goes from the source straight into Out: through the buffer it would be copied twice.
-    std::size_t end = Out.size();
-    Out.resize(end + Count);
+    // The rest arrives in one small room, used again for every piece, and is copied on from there: the
+    // source writes into memory that stays in cache, and Out's memory is written once, by the copy.
+    if (Count > 0 && !FPiece) {
+        FPiece = std::make_unique_for_overwrite<char[]>(kPieceBytes);
+    }
     while (Count > 0) {
-        const std::ptrdiff_t got = FSource.Read(Out.data() + end, Count);
+        const std::ptrdiff_t got = FSource.Read(FPiece.get(), std::min(Count, kPieceBytes));
         if (got <= 0) {
-            Out.resize(end);
             return false;
         }
-        end += static_cast<std::size_t>(got);
+        Out.append(FPiece.get(), static_cast<std::size_t>(got));
         Count -= static_cast<std::size_t>(got);
     }
     return true;

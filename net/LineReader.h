@@ -4,6 +4,7 @@
 #include "net/ByteSource.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 class TLineReader final {
@@ -30,4 +31,5 @@ class TLineReader final {
     TByteSource& FSource;
     std::string FBuffer;
     std::size_t FPos = 0;
+    std::unique_ptr<char[]> FPiece; // where counted runs arrive, piece by piece
 };

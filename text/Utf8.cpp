@@ -33,6 +33,15 @@ std::size_t ValidUtf8Prefix(std::string_view Bytes) {
 
 } // namespace
 
+void TUtf8Check::Extend(std::string_view Bytes) {
+    if (FMalformed) {
+        return;
+    }
+    FChecked += ValidUtf8Prefix(Bytes.substr(FChecked));
+    // A sequence has at most four bytes: a stop further from the end is a malformed one, not one cut short.
+    FMalformed = Bytes.size() - FChecked >= 4;
+}
+
 bool IsValidUtf8(std::string_view Bytes) {
     return ValidUtf8Prefix(Bytes) == Bytes.size();
 }

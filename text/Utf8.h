@@ -10,6 +10,20 @@
 // True when Bytes are well-formed UTF-8. Never throws.
 bool IsValidUtf8(std::string_view Bytes);
 
+// The same check made as bytes arrive, each call given all the bytes so far (a sequence cut by the end of
+// one piece is checked when the rest arrives). Lets a reader check each piece while it is still in cache.
+class TUtf8Check {
+  public:
+    // Checks what Bytes holds beyond what earlier calls were given; Bytes begins with what they were given.
+    void Extend(std::string_view Bytes);
+    // True when all Size bytes given so far are well-formed UTF-8 (a sequence cut short at the end is not).
+    bool Valid(std::size_t Size) const { return !FMalformed && FChecked == Size; }
+
+  private:
+    std::size_t FChecked = 0;
+    bool FMalformed = false;
+};
+
 // Bytes -> valid UTF-8, each maximal malformed subpart replaced by U+FFFD. Never fails.
 std::string DecodeUtf8Lenient(std::string_view Bytes);
 

@@ -105,3 +105,29 @@ TEST(Utf8Codec, AppendWritesOnlyScalarValues) {
 }
 
 } // namespace
+
+// Checking as pieces arrive gives the one-pass answer wherever the pieces are cut, a sequence split between
+// two pieces and one cut short at the very end included.
+TEST(Utf8Check, PiecewiseCheckAgreesWithTheWholeWherePiecesAreCut) {
+    const std::string inputs[] = {
+        std::string(20, 'a') + "Я€😀" + std::string(20, 'b'),
+        std::string(20, 'a') + "\x80" + std::string(3, 'b'),
+        "ab\xE2\x82",                          // cut short at the end
+        std::string(30, 'a') + "\xF0\x9F\x98", // the same after a long ASCII run
+        "\xED\xA0\x80zzzz",                    // a surrogate
+        "zz\xC3",
+        "zz\xC3\xA9",
+    };
+    for (const std::string& bytes : inputs) {
+        for (std::size_t first = 0; first <= bytes.size(); ++first) {
+            for (std::size_t second = first; second <= bytes.size(); ++second) {
+                TUtf8Check check;
+                check.Extend(std::string_view(bytes).substr(0, first));
+                check.Extend(std::string_view(bytes).substr(0, second));
+                check.Extend(bytes);
+                ASSERT_EQ(check.Valid(bytes.size()), IsValidUtf8(bytes))
+                    << testing::PrintToString(bytes) << " cut at " << first << " and " << second;
+            }
+        }
+    }
+}

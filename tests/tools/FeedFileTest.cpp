@@ -42,6 +42,25 @@ TEST(FeedFile, ReadsRegularFilesEmptyFilesAndPipesAlike) {
     EXPECT_THROW(ReadFeedFile((dir / "missing.txt").string()), std::runtime_error);
 }
 
+// The reader checks the UTF-8 piece by piece; a character split between two reads, or a bad byte far from the
+// start, is judged as in one pass.
+TEST(FeedFile, MarksTheTextValidUtf8OnlyWhenAllOfItIs) {
+    TTempDir dir;
+    std::string body(128 * 1024 - 1, 'x');
+    body += "Я";
+    body += std::string(70 * 1024, 'y');
+    WriteFileBytes(dir / "split.txt", body);
+    const TSharedText split = ReadFeedFile((dir / "split.txt").string());
+    EXPECT_EQ(split.Bytes(), body);
+    EXPECT_TRUE(split.KnownValidUtf8());
+
+    body[150 * 1024] = '\xFF';
+    WriteFileBytes(dir / "bad.txt", body);
+    const TSharedText bad = ReadFeedFile((dir / "bad.txt").string());
+    EXPECT_EQ(bad.Bytes(), body);
+    EXPECT_FALSE(bad.KnownValidUtf8());
+}
+
 TEST(FeedFile, AFileCutShortAfterItWasReadLeavesTheBytesWhole) {
     TTempDir dir;
     const std::string path = (dir / "rates.txt").string();

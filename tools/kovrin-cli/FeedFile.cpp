@@ -3,6 +3,7 @@
 #include "net/HttpResponse.h"
 #include "text/Eintr.h"
 #include "text/Prefault.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,8 +18,12 @@
 
 namespace {
 
-// What a file of unknown length is first read into.
-constexpr std::size_t kFirstReadBytes = 64 * 1024;
+// What a file of unknown length is first given room for.
+constexpr std::size_t kFirstRoomBytes = 64 * 1024;
+// What one read asks for. The kernel writes each piece into the same small room, which stays in cache;
+// copying it on into the body and checking its UTF-8 there are then the body's one pass, instead of the
+// kernel's copy and a check of the whole body after it.
+constexpr std::size_t kPieceBytes = 128 * 1024;
 // A feed file may be as large as an answer of the service may be, and no larger: /dev/zero or a sparse file
 // of a terabyte would otherwise take all the memory there is.
 const std::size_t kMaxFeedFileBytes = THttpLimits{}.MaxBody;
@@ -39,43 +44,51 @@ struct TFileHandle {
 };
 
 // Reads until the end, into room for Expected bytes (a regular file's size) or, when that is unknown, room
-// that doubles as bytes arrive. The room is not cleared first: the reads write every byte that is kept, and
-// clearing megabytes only to overwrite them is a pass over memory for nothing.
+// that doubles as bytes arrive. The room is not cleared first: the copies write every byte that is kept, and
+// clearing megabytes only to overwrite them is a pass over memory for nothing. The text comes back marked
+// valid UTF-8 when it is.
 TSharedText ReadWhole(int Descriptor, std::size_t Expected) {
     if (Expected > kMaxFeedFileBytes) {
         ThrowTooLarge();
     }
-    // One byte beyond a known size, so that the read which meets the end finds room and nothing doubles.
-    std::size_t room = Expected > 0 ? Expected + 1 : kFirstReadBytes;
+    std::size_t room = Expected > 0 ? Expected : kFirstRoomBytes;
     auto bytes = std::make_unique_for_overwrite<char[]>(room);
     PrefaultForWriting(bytes.get(), room);
+    const auto piece = std::make_unique_for_overwrite<char[]>(kPieceBytes);
+    TUtf8Check check;
     std::size_t size = 0;
     for (;;) {
-        if (size == room) {
-            // Never past one byte over the bound, which the next read then shows crossed.
-            const std::size_t larger_room = std::min(2 * room, kMaxFeedFileBytes + 1);
-            auto larger = std::make_unique_for_overwrite<char[]>(larger_room);
-            std::memcpy(larger.get(), bytes.get(), size);
-            bytes = std::move(larger);
-            room = larger_room;
-        }
-        const ssize_t got = HandleEINTR([&] { return read(Descriptor, bytes.get() + size, room - size); });
+        const ssize_t got = HandleEINTR([&] { return read(Descriptor, piece.get(), kPieceBytes); });
         if (got < 0) {
             throw std::runtime_error(std::string("read error: ") + std::strerror(errno));
         }
         if (got == 0) {
             break;
         }
-        size += static_cast<std::size_t>(got);
-        if (size > kMaxFeedFileBytes) {
+        const auto count = static_cast<std::size_t>(got);
+        if (count > kMaxFeedFileBytes - size) {
             ThrowTooLarge();
         }
+        if (size + count > room) {
+            const std::size_t larger_room = std::min(std::max(2 * room, size + count), kMaxFeedFileBytes);
+            auto larger = std::make_unique_for_overwrite<char[]>(larger_room);
+            std::memcpy(larger.get(), bytes.get(), size);
+            bytes = std::move(larger);
+            room = larger_room;
+        }
+        std::memcpy(bytes.get() + size, piece.get(), count);
+        size += count;
+        check.Extend(std::string_view(bytes.get(), size));
     }
     if (size < Expected) {
         throw std::runtime_error("the file was cut short while it was read");
     }
     const std::string_view text(bytes.get(), size);
-    return TSharedText(std::shared_ptr<const char[]>(std::move(bytes)), text);
+    TSharedText shared(std::shared_ptr<const char[]>(std::move(bytes)), text);
+    if (check.Valid(size)) {
+        shared.MarkValidUtf8();
+    }
+    return shared;
 }
 
 } // namespace
