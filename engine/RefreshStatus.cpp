@@ -211,6 +211,12 @@ bool TRefreshStatus::Running() const {
                                    [](const TSlot& slot) { return slot.State == TState::Pending; });
 }
 
+bool TRefreshStatus::DataFeedsPending() const {
+    return FStarted && std::any_of(kAllFeeds.begin(), kAllFeeds.end(), [this](TFeed Feed) {
+               return Feed != TFeed::News && FSlots[IndexOf(Feed)].State == TState::Pending;
+           });
+}
+
 std::string TRefreshStatus::Text(const TWallClock& Now) const {
     const std::string data = DataText(Now);
     if (FAlert.empty()) {

@@ -92,6 +92,9 @@ class TRefreshStatus final {
 
     // True while a refresh has started and not every feed has answered.
     bool Running() const;
+    // True while a refresh has started and one of the data feeds (rates, names, exchangers) has not answered:
+    // what is built from all three tables would be built again when it does.
+    bool DataFeedsPending() const;
     // True when the last refresh's rates feed answered with a whole 200.
     bool RatesAnswered() const;
     // When the rates on screen were received (by this run or, if RatesKept, an earlier one); none yet.

@@ -249,6 +249,8 @@ class TFormMain final : public QMainWindow {
     void RebuildRoutes();
     // RebuildRoutes at the next turn of the event loop, once however often it is asked for before.
     void ScheduleRoutes();
+    // ScheduleRoutes for the routes a feed's arrival held back, once no data feed is awaited.
+    void ReleaseHeldRoutes();
     // The user toggled hide-list items: their flags go into the settings document at once.
     void ListBoxHideToggled(const QItemSelection& Selected, const QItemSelection& Deselected);
 
@@ -279,6 +281,7 @@ class TFormMain final : public QMainWindow {
     TRoutesView* FRoutesView = nullptr;
     TRoutesSearch* FRoutesSearch = nullptr;
     bool FRoutesDue = false;
+    bool FRoutesHeld = false; // a feed's routes wait for the refresh's other data feeds
     THistoryPart* FHistory = nullptr;
     // The rates feed was replaced in the refresh under way: its points are recorded once it is complete.
     bool FHistoryDue = false;

@@ -12,6 +12,7 @@
 #include "ui/OfferGrid.h"
 #include "ui/Opener.h"
 #include "ui/RebuildOffers.h"
+#include "ui/RefreshController.h"
 #include "ui/RoutesSearch.h"
 #include "ui/RoutesView.h"
 
@@ -53,7 +54,20 @@ void TFormMain::RebuildOffersAfterFeed() {
     ::RebuildOffersAfterFeed(*DBGridRates, RatesTable, NamesTable, ExchangersTable, controls, FQuoteRows);
     DBGridRates->SetEmptyText(
         QString::fromStdString(EmptyOffersHint(RatesTable, NamesTable, ExchangersTable, controls)));
-    ScheduleRoutes();
+    // While the refresh still awaits a data feed, the routes wait for it: a search over tables about to be
+    // replaced would take a core from the cutting of the next feed, and its answer would be dropped.
+    if (FRefresher->Status().DataFeedsPending()) {
+        FRoutesHeld = true;
+    } else {
+        ScheduleRoutes();
+    }
+}
+
+void TFormMain::ReleaseHeldRoutes() {
+    if (FRoutesHeld && !FRefresher->Status().DataFeedsPending()) {
+        FRoutesHeld = false;
+        ScheduleRoutes();
+    }
 }
 
 void TFormMain::ScheduleRoutes() {
@@ -85,7 +99,7 @@ void TFormMain::RebuildRoutes() {
 }
 
 bool TFormMain::RoutesPending() const {
-    return FRoutesDue || FRoutesSearch->Pending();
+    return FRoutesDue || FRoutesHeld || FRoutesSearch->Pending();
 }
 
 void TFormMain::ButtonedEditSrcChange(QObject* Sender) {

@@ -130,6 +130,7 @@ void TFormMain::CancelRefresh() {
     FCancelShortcut->setEnabled(false);
     Guarded("cancelling the refresh", [&] {
         if (FRefresher->CancelRefresh()) {
+            ReleaseHeldRoutes();
             RefreshSettled();
         }
     });
@@ -186,6 +187,7 @@ void TFormMain::FeedReceived(TFeed Feed, TFeedAnswer Answer) {
             FLivePanel->RatesArrived(FServiceBase);
             FHistoryDue = true;
         }
+        ReleaseHeldRoutes();
         if (!FRefresher->Running()) {
             RefreshSettled();
         }

@@ -2,6 +2,7 @@
 
 #include "globals/Globals.h"
 #include "net/ThreadCtrl.h"
+#include "tests/support/ScriptedServer.h"
 #include "tests/ui/RatesTabFixture.h"
 #include "ui/QtDispatcher.h"
 #include "ui/RoutesView.h"
@@ -103,5 +104,36 @@ TEST_F(RoutesView, FoundOnAWorkerEachAmountGetsItsOwnRoutes) {
     QTest::keyClick(main.ButtonedEditSrc, Qt::Key_Backspace);
     EXPECT_EQ(listed(), 1);
     Main.reset();
+    JobControl.reset();
+}
+
+TEST_F(RoutesView, ARefreshsRoutesWaitForAllItsDataFeeds) {
+    TQtDispatcher dispatcher;
+    JobControl = std::make_unique<TThreadCtrl>(dispatcher.Dispatcher());
+    auto server = std::make_unique<TScriptedServer>();
+    server->Enqueue(TScript().Hold()); // the refresh's own requests are never answered
+    TFormMain& main = OpenWithRoute();
+    const auto settle = [&main](std::chrono::milliseconds Longest) {
+        const auto deadline = std::chrono::steady_clock::now() + Longest;
+        while (main.RoutesPending() && std::chrono::steady_clock::now() < deadline) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        }
+        return main.RoutesPending() ? -1 : main.RoutesView().RouteCount();
+    };
+    ASSERT_EQ(settle(std::chrono::seconds(10)), 1);
+    main.SetServiceBaseUrl(server->Url("/"));
+    main.BitBtnRefreshClick();
+    // The exchangers come first: the routes wait for the rates and the names, which would replace the tables
+    // a search would run over.
+    main.ExchangersReceived(Answer(feeds::kExchangers));
+    EXPECT_EQ(settle(std::chrono::milliseconds(300)), -1);
+    EXPECT_EQ(main.RoutesView().RouteCount(), 1);
+    // New rates without Gamma's leg: once the names are in too, the routes follow them.
+    main.RatesReceived(Answer(feeds::kRates + "1;usd;rub;1;100;100000\n"));
+    EXPECT_TRUE(main.RoutesPending());
+    main.NamesReceived(Answer(feeds::kNames));
+    EXPECT_EQ(settle(std::chrono::seconds(10)), 0);
+    Main.reset();
+    server.reset();
     JobControl.reset();
 }
