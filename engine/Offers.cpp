@@ -16,7 +16,8 @@ long double PowerOfTen(int Decimals) {
     return power;
 }
 
-// Both currency codes of the controls; the last names row with a display name wins, as for a duplicated name.
+} // namespace
+
 void FindCodes(const TStringMatrix& Names, const TOfferControls& Controls, std::string& SrcCode,
                std::string& DstCode) {
     for (const TStringRow row : Names) {
@@ -31,8 +32,6 @@ void FindCodes(const TStringMatrix& Names, const TOfferControls& Controls, std::
         }
     }
 }
-
-} // namespace
 
 int ExchangerIndex(const TStringMatrix& Exchangers, std::string_view Id) {
     for (std::size_t i = 0; i < Exchangers.size(); ++i) {

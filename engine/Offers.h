@@ -73,6 +73,11 @@ class TQuoteRows final {
     std::vector<std::uint32_t> FRows;
 };
 
+// Both currency codes of the controls' names (both set), left as they are for a name no row has; the last
+// names row with a display name wins, as for a duplicated name.
+void FindCodes(const TStringMatrix& Names, const TOfferControls& Controls, std::string& SrcCode,
+               std::string& DstCode);
+
 // The offers for the controls, in rates-table order. Empty when either name is not selected or the names
 // match no currency. Quotes whose give or get reads as 0 are left out (they would divide by zero), and so are
 // quotes whose exchanger id does not fit 32 bits. Never throws beyond allocation.

@@ -6,9 +6,11 @@
 
 #include <fcntl.h>
 #include <stdexcept>
+#include <string>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 TEST(FeedFile, ReadsRegularFilesEmptyFilesAndPipesAlike) {
     TTempDir dir;
@@ -59,6 +61,22 @@ TEST(FeedFile, MarksTheTextValidUtf8OnlyWhenAllOfItIs) {
     const TSharedText bad = ReadFeedFile((dir / "bad.txt").string());
     EXPECT_EQ(bad.Bytes(), body);
     EXPECT_FALSE(bad.KnownValidUtf8());
+}
+
+TEST(FeedFile, LinesComeInPiecesOfWholeLinesAndALongLineWhole) {
+    TTempDir dir;
+    const std::string body = "ab\ncdefghijk\nl\nmn";
+    WriteFileBytes(dir / "rates.txt", body);
+    std::vector<std::string> pieces;
+    TFeedFileLines((dir / "rates.txt").string()).ReadAll(4, [&](std::string_view Lines) {
+        pieces.emplace_back(Lines);
+    });
+    // A line longer than the room comes whole (the room grows); the last piece is what follows the last end.
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0], "ab\n");
+    EXPECT_EQ(pieces[1], "cdefghijk\nl\n");
+    EXPECT_EQ(pieces[2], "mn");
+    EXPECT_THROW(TFeedFileLines((dir / "missing.txt").string()), std::runtime_error);
 }
 
 TEST(FeedFile, AFileCutShortAfterItWasReadLeavesTheBytesWhole) {

@@ -7,11 +7,11 @@
 #include "tools/kovrin-cli/ExchangeText.h"
 #include "tools/kovrin-cli/FeedFile.h"
 
-namespace {
-
-std::string FeedFilePath(const std::string& dir, std::string_view feed) {
-    return dir + "/" + std::string(feed) + ".txt";
+std::string FeedFilePath(const std::string& Dir, std::string_view Feed) {
+    return Dir + "/" + std::string(Feed) + ".txt";
 }
+
+namespace {
 
 std::vector<TSharedText> FetchFromService(const TFeedSource& source,
                                           const std::vector<std::string_view>& feeds) {
@@ -57,22 +57,31 @@ std::vector<TSharedText> FetchFeeds(const TFeedSource& Source, const std::vector
         try {
             bodies.push_back(ReadFeedFile(path));
         } catch (const std::runtime_error& error) {
-            throw EFeedUnavailable("could not read feed \"" + std::string(feed) + "\" from " + path + ": " +
-                                       error.what(),
-                                   false);
+            throw FeedFileUnreadable(path, feed, error);
         }
     }
     return bodies;
+}
+
+EFeedUnavailable FeedFileUnreadable(const std::string& Path, std::string_view Feed,
+                                    const std::runtime_error& Cause) {
+    return EFeedUnavailable(
+        "could not read feed \"" + std::string(Feed) + "\" from " + Path + ": " + Cause.what(), false);
+}
+
+EFeedUnavailable FeedTableTooLarge(const TFeedSource& Source, std::string_view Feed,
+                                   const ETableTooLarge& Cause) {
+    const std::string from =
+        Source.FeedsDir ? FeedFilePath(*Source.FeedsDir, Feed) : Source.ServiceBase + "/callback";
+    return EFeedUnavailable("could not use feed \"" + std::string(Feed) + "\" from " + from +
+                                ": its table would pass " + std::to_string(Cause.Budget() >> 20) + " MiB",
+                            true);
 }
 
 TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, TSharedText Body) {
     try {
         return FeedTableShared(Feed, std::move(Body));
     } catch (const ETableTooLarge& error) {
-        const std::string from =
-            Source.FeedsDir ? FeedFilePath(*Source.FeedsDir, Feed) : Source.ServiceBase + "/callback";
-        throw EFeedUnavailable("could not use feed \"" + std::string(Feed) + "\" from " + from +
-                                   ": its table would pass " + std::to_string(error.Budget() >> 20) + " MiB",
-                               true);
+        throw FeedTableTooLarge(Source, Feed, error);
     }
 }

@@ -2,6 +2,7 @@
 // Feed bodies for kovrin-cli: fetched from the service side by side through the job runner, or read from
 // files.
 
+#include "engine/Functions.h"
 #include "engine/StringMatrix.h"
 
 #include <optional>
@@ -35,6 +36,15 @@ class EFeedUnavailable : public std::runtime_error {
 // own worker thread (TThreadCtrl) and the completions are pumped on the calling thread; an exchange that does
 // not bring a whole 200 answer fails. Throws EFeedUnavailable naming the first feed that failed and why.
 std::vector<TSharedText> FetchFeeds(const TFeedSource& Source, const std::vector<std::string_view>& Feeds);
+
+// DIR/FEED.txt, where --feeds DIR keeps a feed.
+std::string FeedFilePath(const std::string& Dir, std::string_view Feed);
+// The failure of a feed file that could not be opened or read (Cause says why).
+EFeedUnavailable FeedFileUnreadable(const std::string& Path, std::string_view Feed,
+                                    const std::runtime_error& Cause);
+// The failure of a feed whose table would pass its budget.
+EFeedUnavailable FeedTableTooLarge(const TFeedSource& Source, std::string_view Feed,
+                                   const ETableTooLarge& Cause);
 
 // The table of a fetched feed, over its body (FeedTableShared). Throws EFeedUnavailable (a failed feed)
 // naming the feed and where it came from when its table would pass the budget.

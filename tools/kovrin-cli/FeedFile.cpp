@@ -91,15 +91,80 @@ TSharedText ReadWhole(int Descriptor, std::size_t Expected) {
     return shared;
 }
 
+// Opens Path for reading; throws std::runtime_error with the cause.
+int OpenFeedFile(const std::string& Path) {
+    const int descriptor = HandleEINTR([&] { return open(Path.c_str(), O_RDONLY | O_CLOEXEC); });
+    if (descriptor < 0) {
+        throw std::runtime_error(std::strerror(errno));
+    }
+    return descriptor;
+}
+
+// A regular file's size, 0 for anything else: what the reads must come to.
+std::size_t ExpectedSize(int Descriptor) {
+    struct stat status {};
+    const bool regular = fstat(Descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    return regular && status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
+}
+
 } // namespace
 
 TSharedText ReadFeedFile(const std::string& Path) {
-    const TFileHandle file{HandleEINTR([&] { return open(Path.c_str(), O_RDONLY | O_CLOEXEC); })};
-    if (file.Descriptor < 0) {
-        throw std::runtime_error(std::strerror(errno));
+    const TFileHandle file{OpenFeedFile(Path)};
+    return ReadWhole(file.Descriptor, ExpectedSize(file.Descriptor));
+}
+
+TFeedFileLines::TFeedFileLines(const std::string& Path) : FDescriptor(OpenFeedFile(Path)) {
+    FExpected = ExpectedSize(FDescriptor);
+}
+
+TFeedFileLines::~TFeedFileLines() {
+    close(FDescriptor);
+}
+
+void TFeedFileLines::ReadAll(std::size_t PieceBytes, const std::function<void(std::string_view)>& Lines) {
+    if (FExpected > kMaxFeedFileBytes) {
+        ThrowTooLarge();
     }
-    struct stat status {};
-    const bool regular = fstat(file.Descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    const std::size_t expected = regular && status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
-    return ReadWhole(file.Descriptor, expected);
+    // One room, used again for every piece: what is left after the last line end moves to its front.
+    std::size_t room = std::max<std::size_t>(PieceBytes, 1);
+    auto bytes = std::make_unique_for_overwrite<char[]>(room);
+    std::size_t held = 0;
+    std::size_t total = 0;
+    for (;;) {
+        if (held == room) {
+            // A line longer than the room: it grows until the line fits.
+            const std::size_t larger_room = std::min(2 * room, kMaxFeedFileBytes + 1);
+            auto larger = std::make_unique_for_overwrite<char[]>(larger_room);
+            std::memcpy(larger.get(), bytes.get(), held);
+            bytes = std::move(larger);
+            room = larger_room;
+        }
+        const ssize_t got = HandleEINTR([&] { return read(FDescriptor, bytes.get() + held, room - held); });
+        if (got < 0) {
+            throw std::runtime_error(std::string("read error: ") + std::strerror(errno));
+        }
+        if (got == 0) {
+            break;
+        }
+        held += static_cast<std::size_t>(got);
+        total += static_cast<std::size_t>(got);
+        if (total > kMaxFeedFileBytes) {
+            ThrowTooLarge();
+        }
+        const std::string_view read_so_far(bytes.get(), held);
+        const std::size_t last_end = read_so_far.rfind('\n');
+        if (last_end == std::string_view::npos) {
+            continue;
+        }
+        Lines(read_so_far.substr(0, last_end + 1));
+        held -= last_end + 1;
+        std::memmove(bytes.get(), bytes.get() + last_end + 1, held);
+    }
+    if (total < FExpected) {
+        throw std::runtime_error("the file was cut short while it was read");
+    }
+    if (held > 0) {
+        Lines(std::string_view(bytes.get(), held));
+    }
 }

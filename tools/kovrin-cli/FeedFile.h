@@ -3,9 +3,32 @@
 
 #include "engine/StringMatrix.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
+#include <string_view>
 
 // The bytes of the file at Path (a regular file, a pipe...), read whole. Throws std::runtime_error with the
 // cause when the file cannot be opened or read, or when a regular file ends before the size it had when it
 // was opened (cut short while it was read).
 TSharedText ReadFeedFile(const std::string& Path);
+
+// A feed file read a piece of whole lines at a time, for a command that keeps only some rows of a large feed
+// (kovrin-cli offers keeps one pair's rates rows): the file is never held whole.
+class TFeedFileLines final {
+  public:
+    // Opens the file at Path. Throws std::runtime_error with the cause.
+    explicit TFeedFileLines(const std::string& Path);
+    ~TFeedFileLines();
+    TFeedFileLines(const TFeedFileLines&) = delete;
+    TFeedFileLines& operator=(const TFeedFileLines&) = delete;
+
+    // Reads to the end, handing Lines one piece at a time: the whole lines of about PieceBytes read, a line
+    // longer than that whole, and last what follows the last line end. Throws std::runtime_error as
+    // ReadFeedFile does, and whatever Lines throws.
+    void ReadAll(std::size_t PieceBytes, const std::function<void(std::string_view)>& Lines);
+
+  private:
+    int FDescriptor;
+    std::size_t FExpected; // a regular file's size when it was opened, else 0
+};

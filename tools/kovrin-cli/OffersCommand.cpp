@@ -29,8 +29,9 @@ int RunOffers(const std::vector<std::string>& Args) {
         OffersHelp(std::cout);
         return kExitDone;
     }
-    const TPairFeeds feeds = FetchPairFeeds(line.Source);
     try {
+        const TPairFeeds feeds =
+            line.Source.FeedsDir ? ReadPairFeedFiles(line.Source, line.Query) : FetchPairFeeds(line.Source);
         const auto rows = QueryOffers(feeds.Rates, feeds.Names, feeds.Exchangers, line.Query);
         std::cout << (line.Format == "csv"    ? OffersCsv(rows)
                       : line.Format == "json" ? OffersJson(rows)

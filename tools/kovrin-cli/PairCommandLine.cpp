@@ -1,8 +1,12 @@
 #include "tools/kovrin-cli/PairCommandLine.h"
 
+#include "engine/Offers.h"
+#include "engine/PairRates.h"
 #include "engine/Protocol.h"
 #include "tools/kovrin-cli/CliGlobals.h"
+#include "tools/kovrin-cli/FeedFile.h"
 
+#include <optional>
 #include <tuple>
 #include <utility>
 
@@ -42,5 +46,36 @@ TPairFeeds FetchPairFeeds(const TFeedSource& Source) {
     feeds.Rates = FetchedFeedTable(Source, kFeedRates, std::move(bodies[0]));
     feeds.Names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[1]));
     feeds.Exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[2]));
+    return feeds;
+}
+
+TPairFeeds ReadPairFeedFiles(const TFeedSource& Source, const TOffersQuery& Query) {
+    // Read in the order a whole fetch reads them, so that the same missing file is named first.
+    const std::string ratesPath = FeedFilePath(*Source.FeedsDir, kFeedRates);
+    std::optional<TFeedFileLines> rates;
+    try {
+        rates.emplace(ratesPath);
+    } catch (const std::runtime_error& error) {
+        throw FeedFileUnreadable(ratesPath, kFeedRates, error);
+    }
+    auto bodies = FetchFeeds(Source, {kFeedNames, kFeedExchangers});
+    TPairFeeds feeds;
+    feeds.Names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[0]));
+    feeds.Exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[1]));
+
+    std::string srcCode;
+    std::string dstCode;
+    FindCodes(feeds.Names, QueryControls(feeds.Names, Query), srcCode, dstCode);
+    // A megabyte a piece: the pieces' memory is used again, and each is still cut by two threads.
+    constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+    TPairRatesCut cut(srcCode, dstCode);
+    try {
+        rates->ReadAll(kPieceBytes, [&cut](std::string_view Lines) { cut.Add(Lines); });
+    } catch (const ETableTooLarge& error) {
+        throw FeedTableTooLarge(Source, kFeedRates, error);
+    } catch (const std::runtime_error& error) {
+        throw FeedFileUnreadable(ratesPath, kFeedRates, error);
+    }
+    feeds.Rates = cut.Rows();
     return feeds;
 }

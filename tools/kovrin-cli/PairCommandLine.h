@@ -32,3 +32,7 @@ struct TPairFeeds {
     TStringMatrix Exchangers;
 };
 TPairFeeds FetchPairFeeds(const TFeedSource& Source);
+// The same for one query, read from Source's feed files: of the rates file, read a piece at a time, only the
+// rows of the query's pair are kept, so that a large one is never held whole; the offers are those of the
+// whole tables. Throws EFeedUnavailable, and EUnknownCurrency for a currency the names do not have.
+TPairFeeds ReadPairFeedFiles(const TFeedSource& Source, const TOffersQuery& Query);
