@@ -31,8 +31,9 @@ std::size_t SplitPoint(std::string_view Subject) {
 } // namespace
 
 TMatchRun::TMatchRun(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Start,
-                     std::size_t Budget)
-    : FCode(Code), FJit(Jit), FSubject(Subject), FStart(Start), FBudget(Budget), FOffset(Start),
+                     std::size_t Budget, std::size_t EstimateEnd)
+    : FCode(Code), FJit(Jit), FSubject(Subject), FStart(Start), FBudget(Budget),
+      FEstimateEnd(std::min(EstimateEnd, Subject.size())), FOffset(Start),
       FData(pcre2_match_data_create(kOvectorPairs, nullptr)) {}
 
 bool TMatchRun::Step() {
@@ -68,18 +69,19 @@ bool TMatchRun::Step() {
     FOffset = ovector[1];
     // Growing a table of a big feed as it comes copies it several times; size it once from the density of the
     // first records instead, within the budget.
-    if (FRows.size() == kEstimateAfterRows && FOffset < length) {
+    if (FRows.size() == kEstimateAfterRows && FOffset < FEstimateEnd) {
         const auto searched = static_cast<double>(FOffset - FStart);
         FRows.ReserveScaled(
-            std::min(static_cast<double>(length - FStart) / searched * 1.1,
+            std::min(static_cast<double>(FEstimateEnd - FStart) / searched * 1.1,
                      static_cast<double>(FBudget) / static_cast<double>(FRows.NeededBytes())));
     }
     return true;
 }
 
 TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Budget) {
-    TMatchRun head(Code, Jit, Subject, 0, Budget);
     const std::size_t split = SplitPoint(Subject);
+    // The head's rows are sized for its half; should it search on alone, they grow.
+    TMatchRun head(Code, Jit, Subject, 0, Budget, split > 0 ? split : std::string_view::npos);
     // What the second thread writes as it goes, on cache lines of its own.
     struct alignas(kCacheLineBytes) TTail {
         TMatchRun Run;
@@ -119,8 +121,8 @@ TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subjec
         // Once the head searches from where the tail did, every search after is the tail's.
         const auto at = std::lower_bound(tail.Searches.begin(), tail.Searches.end(), head.Offset());
         if (tail.Whole && at != tail.Searches.end() && *at == head.Offset()) {
-            head.Rows().AddRows(tail.Run.Rows(), static_cast<std::size_t>(at - tail.Searches.begin()),
-                                Subject);
+            head.Rows().Append(std::move(tail.Run.Rows()),
+                               static_cast<std::size_t>(at - tail.Searches.begin()), Subject);
             if (head.Rows().NeededBytes() > Budget) {
                 throw ETableTooLarge(Budget);
             }

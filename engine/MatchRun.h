@@ -25,8 +25,9 @@ inline constexpr std::size_t kCacheLineBytes = 128;
 class alignas(kCacheLineBytes) TMatchRun final {
   public:
     // Subject must be valid UTF-8 (it is not checked again) and outlive the run. Jit: Code is JIT-compiled.
+    // The rows' room is sized for a run to EstimateEnd (the subject's end when npos).
     TMatchRun(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Start,
-              std::size_t Budget);
+              std::size_t Budget, std::size_t EstimateEnd = std::string_view::npos);
 
     // Searches once from Offset(). When a match is found its row is added and the search moves to its end;
     // true when the run may go on from there, false when it has ended (no match, a matching error, the end of
@@ -48,6 +49,7 @@ class alignas(kCacheLineBytes) TMatchRun final {
     std::string_view FSubject;
     std::size_t FStart;
     std::size_t FBudget;
+    std::size_t FEstimateEnd;
     std::size_t FOffset;
     bool FEnded = false;
     std::unique_ptr<pcre2_match_data, TMatchDataDeleter> FData;

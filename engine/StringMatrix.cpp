@@ -58,18 +58,22 @@ bool operator==(const TStringRow& A, const TStringArray& B) {
 }
 
 TRowIndex::TRowIndex(const TRowIndex& Other)
-    : FRecordCount(Other.FRecordCount), FRecordCapacity(Other.FRecordCount), FRows(Other.FRows),
-      FSpanBytes(Other.FSpanBytes) {
+    : FRecordCount(Other.FRecordCount), FRecordCapacity(Other.FRecordCount),
+      FUnusedRecordBytes(Other.FUnusedRecordBytes), FRows(Other.FRows), FSpanBytes(Other.FSpanBytes) {
     if (FRecordCount > 0) {
         FRecords = std::make_unique_for_overwrite<unsigned char[]>(FRecordCount);
         std::memcpy(FRecords.get(), Other.FRecords.get(), FRecordCount);
+    }
+    if (Other.FLater) {
+        FLater = std::make_unique<TRowIndex>(*Other.FLater);
     }
 }
 
 TRowIndex::TRowIndex(TRowIndex&& Other) noexcept
     : FRecords(std::move(Other.FRecords)), FRecordCount(std::exchange(Other.FRecordCount, 0)),
-      FRecordCapacity(std::exchange(Other.FRecordCapacity, 0)), FRows(std::move(Other.FRows)),
-      FSpanBytes(std::exchange(Other.FSpanBytes, 0)) {
+      FRecordCapacity(std::exchange(Other.FRecordCapacity, 0)),
+      FUnusedRecordBytes(std::exchange(Other.FUnusedRecordBytes, 0)), FRows(std::move(Other.FRows)),
+      FSpanBytes(std::exchange(Other.FSpanBytes, 0)), FLater(std::move(Other.FLater)) {
     Other.FRows.clear();
 }
 
@@ -85,14 +89,20 @@ TRowIndex& TRowIndex::operator=(TRowIndex&& Other) noexcept {
         FRecords = std::move(Other.FRecords);
         FRecordCount = std::exchange(Other.FRecordCount, 0);
         FRecordCapacity = std::exchange(Other.FRecordCapacity, 0);
+        FUnusedRecordBytes = std::exchange(Other.FUnusedRecordBytes, 0);
         FRows = std::move(Other.FRows);
         FSpanBytes = std::exchange(Other.FSpanBytes, 0);
+        FLater = std::move(Other.FLater);
         Other.FRows.clear();
     }
     return *this;
 }
 
 void TRowIndex::AddRow(const std::size_t* Pairs, std::size_t Count) {
+    if (FLater) {
+        FLater->AddRow(Pairs, Count); // rows go after the last ones
+        return;
+    }
     // The row's fields are given from its first byte of text on, so that its span can be moved whole.
     std::size_t base = kNoField;
     std::size_t spanEnd = 0;
@@ -134,33 +144,27 @@ void TRowIndex::AddRow(const std::size_t* Pairs, std::size_t Count) {
     FRecordCount = static_cast<std::size_t>(out - FRecords.get());
 }
 
-void TRowIndex::AddRows(const TRowIndex& Other, std::size_t From, std::string_view Text) {
-    if (From >= Other.size()) {
+void TRowIndex::Append(TRowIndex&& Later, std::size_t From, std::string_view Text) {
+    if (From >= Later.size()) {
         return;
     }
-    // The records go over as one piece; only where they start moves.
-    const std::size_t first = Other.FRows[From].RecordAt;
-    const std::size_t bytes = Other.FRecordCount - first;
-    CheckOffset(FRecordCount + (Other.FRows.back().RecordAt - first));
-    Room(bytes);
-    std::memcpy(FRecords.get() + FRecordCount, Other.FRecords.get() + first, bytes);
-    FRows.reserve(FRows.size() + (Other.size() - From));
-    PrefaultForWriting(FRows.data() + FRows.size(), sizeof(TRowNote) * (Other.size() - From));
-    for (std::size_t row = From; row < Other.size(); ++row) {
-        const TRowNote note = Other.FRows[row];
-        FRows.push_back({static_cast<std::uint32_t>(FRecordCount + note.RecordAt - first), note.TextAt});
+    if (FLater) {
+        FLater->Append(std::move(Later), From, Text);
+        return;
     }
-    FRecordCount += bytes;
-    FSpanBytes += Other.FSpanBytes;
+    // The rows before From are already these rows' last ones: they go from Later, their records left unused.
     for (std::size_t row = 0; row < From; ++row) {
-        FSpanBytes -= Other.Span(row, Text).size();
+        Later.FSpanBytes -= Later.Span(row, Text).size();
     }
+    Later.FUnusedRecordBytes = Later.FRows[From].RecordAt;
+    Later.FRows.erase(Later.FRows.begin(), Later.FRows.begin() + static_cast<std::ptrdiff_t>(From));
+    FLater = std::make_unique<TRowIndex>(std::move(Later));
 }
 
 std::string_view TRowIndex::Span(std::size_t Row, std::string_view Text) const {
-    const std::size_t base = FRows[Row].TextAt;
+    const auto [record, base] = RowAt(Row);
     std::size_t end = base;
-    const TStringRow fields(Text.data(), FRecords.get() + FRows[Row].RecordAt, base);
+    const TStringRow fields(Text.data(), record, base);
     for (const std::string_view field : fields) {
         if (!field.empty()) {
             end = std::max(end, static_cast<std::size_t>(field.data() - Text.data()) + field.size());
@@ -209,7 +213,7 @@ TStringMatrix::TStringMatrix(std::size_t Count, const TStringArray& Row) {
 TStringMatrix::TStringMatrix(std::string Text, TRowIndex Index)
     : FIndex(std::make_shared<TRowIndex>(std::move(Index))) {
     // Rows that cover little of a long text would keep all of it: then they are worth copying out.
-    if (FIndex->FSpanBytes < Text.size() / 2) {
+    if (FIndex->SpanBytes() < Text.size() / 2) {
         CopySpans(Text);
     } else {
         FText = std::move(Text);
@@ -218,7 +222,7 @@ TStringMatrix::TStringMatrix(std::string Text, TRowIndex Index)
 
 TStringMatrix::TStringMatrix(std::string_view Text, TRowIndex Index)
     : FIndex(std::make_shared<TRowIndex>(std::move(Index))) {
-    if (FIndex->FSpanBytes < Text.size() / 2) {
+    if (FIndex->SpanBytes() < Text.size() / 2) {
         CopySpans(Text);
     } else {
         FText = Text;
@@ -227,7 +231,7 @@ TStringMatrix::TStringMatrix(std::string_view Text, TRowIndex Index)
 
 TStringMatrix::TStringMatrix(TSharedText Text, TRowIndex Index)
     : FIndex(std::make_shared<TRowIndex>(std::move(Index))) {
-    if (FIndex->FSpanBytes < Text.Bytes().size() / 2) {
+    if (FIndex->SpanBytes() < Text.Bytes().size() / 2) {
         CopySpans(Text.Bytes());
     } else if (Text) {
         FShared = std::move(Text);
@@ -237,14 +241,14 @@ TStringMatrix::TStringMatrix(TSharedText Text, TRowIndex Index)
 void TStringMatrix::CopySpans(std::string_view Text) {
     TRowIndex& index = OwnIndex();
     FText.clear();
-    FText.reserve(index.FSpanBytes);
+    FText.reserve(index.SpanBytes());
     for (std::size_t row = 0; row < index.size(); ++row) {
         const std::string_view span = index.Span(row, Text);
         CheckOffset(FText.size());
-        index.FRows[row].TextAt = static_cast<std::uint32_t>(FText.size());
+        index.NoteAt(row).TextAt = static_cast<std::uint32_t>(FText.size());
         FText.append(span);
     }
-    index.FSpanBytes = FText.size();
+    index.SetSpanBytes(FText.size());
 }
 
 const TRowIndex& TStringMatrix::Index() const {

@@ -179,23 +179,33 @@ class TRowIndex {
     TRowIndex& operator=(TRowIndex&& Other) noexcept;
     ~TRowIndex() = default;
 
-    std::size_t size() const { return FRows.size(); }
+    std::size_t size() const { return FRows.size() + (FLater ? FLater->size() : 0); }
     // Adds the row of Count fields: field i is Text[Pairs[2i], Pairs[2i+1]), or "" when Pairs[2i] is
     // kNoField. Throws std::length_error when it would lie past 4 GiB.
     void AddRow(const std::size_t* Pairs, std::size_t Count);
     static constexpr std::size_t kNoField = ~std::size_t{0};
-    // Adds Other's rows from row From (<= Other.size()) on; both index Text.
-    void AddRows(const TRowIndex& Other, std::size_t From, std::string_view Text);
+    // Takes Later's rows from row From (<= Later.size()) on as the rows after these; both index Text. They
+    // stay where Later wrote them: a second thread's rows are not copied over.
+    void Append(TRowIndex&& Later, std::size_t From, std::string_view Text);
     // Makes room for Factor times the present rows (nothing for Factor <= 1).
     void ReserveScaled(double Factor);
 
     // Bytes of the records and row notes.
-    std::size_t IndexBytes() const { return FRecordCount + sizeof(TRowNote) * FRows.size(); }
+    std::size_t IndexBytes() const {
+        return FRecordCount - FUnusedRecordBytes + sizeof(TRowNote) * FRows.size() +
+               (FLater ? FLater->IndexBytes() : 0);
+    }
     // Bytes the rows need: the index, and the text from each row's first field byte to its last.
-    std::size_t NeededBytes() const { return IndexBytes() + FSpanBytes; }
+    std::size_t NeededBytes() const { return IndexBytes() + SpanBytes(); }
 
   private:
     friend class TStringMatrix;
+    // Where a row's record starts in FRecords, and where its first field starts in the text.
+    struct TRowNote {
+        std::uint32_t RecordAt;
+        std::uint32_t TextAt;
+    };
+
     // Makes room for Bytes more record bytes after the present ones.
     void Room(std::size_t Bytes) {
         if (FRecordCapacity - FRecordCount < Bytes) {
@@ -203,19 +213,36 @@ class TRowIndex {
         }
     }
     void Grow(std::size_t Bytes);
+    // Row Row's record and where its first field starts in the text.
+    std::pair<const unsigned char*, std::size_t> RowAt(std::size_t Row) const {
+        if (Row < FRows.size()) {
+            return {FRecords.get() + FRows[Row].RecordAt, FRows[Row].TextAt};
+        }
+        return FLater->RowAt(Row - FRows.size());
+    }
+    // The note of row Row, to move its text.
+    TRowNote& NoteAt(std::size_t Row) {
+        return Row < FRows.size() ? FRows[Row] : FLater->NoteAt(Row - FRows.size());
+    }
     // The bytes of Text from row Row's first field byte to its last.
     std::string_view Span(std::size_t Row, std::string_view Text) const;
+    std::size_t SpanBytes() const { return FSpanBytes + (FLater ? FLater->SpanBytes() : 0); }
+    // Sets what the rows' spans take, all of it counted here.
+    void SetSpanBytes(std::size_t Bytes) {
+        FSpanBytes = Bytes;
+        if (FLater) {
+            FLater->SetSpanBytes(0);
+        }
+    }
 
     std::unique_ptr<unsigned char[]> FRecords;
     std::size_t FRecordCount = 0;
     std::size_t FRecordCapacity = 0;
-    // Where a row's record starts in FRecords, and where its first field starts in the text.
-    struct TRowNote {
-        std::uint32_t RecordAt;
-        std::uint32_t TextAt;
-    };
+    std::size_t FUnusedRecordBytes = 0; // records at the front of rows that are not these rows'
     std::vector<TRowNote> FRows;
     std::size_t FSpanBytes = 0;
+    // The rows after these, as another index wrote them (Append); null when there are none.
+    std::unique_ptr<TRowIndex> FLater;
 };
 
 // Tells one state of a table's rows from every other: a new table and every change take a number no table has
@@ -295,8 +322,8 @@ class TStringMatrix {
     bool empty() const { return size() == 0; }
     // Row Row (< size()); const like a field.
     const TStringRow operator[](std::size_t Row) const {
-        const TRowIndex::TRowNote note = FIndex->FRows[Row];
-        return {TextData(), FIndex->FRecords.get() + note.RecordAt, note.TextAt};
+        const auto [record, base] = FIndex->RowAt(Row);
+        return {TextData(), record, base};
     }
     const TStringRow front() const { return (*this)[0]; }
     const TStringRow back() const { return (*this)[size() - 1]; }

@@ -42,6 +42,17 @@ TEST(RegexMatchAllLong, RecordsOnTheirOwnLinesComeOnceEachInOrder) {
     const TStringMatrix expected = RepeatedRows(block, kRatesPattern);
     EXPECT_EQ(RegexMatchAll(Repeated(block), kRatesPattern), expected);
     EXPECT_EQ(FeedTableShared(kFeedRates, std::make_shared<const std::string>(Repeated(block))), expected);
+
+    // Rows that cover less than half the subject are copied out of it, the second thread's as the first's;
+    // a copy of the table that gains a row leaves the table as it was.
+    const std::string sparse = block + std::string(300, '#') + "\n";
+    const TStringMatrix copied = RegexMatchAll(Repeated(sparse), kRatesPattern);
+    EXPECT_EQ(copied, RepeatedRows(sparse, kRatesPattern));
+    TStringMatrix grown = copied;
+    grown.push_back({"x"});
+    ASSERT_EQ(grown.size(), copied.size() + 1);
+    EXPECT_EQ(grown.back(), TStringArray{"x"});
+    EXPECT_EQ(copied, RepeatedRows(sparse, kRatesPattern));
 }
 
 TEST(RegexMatchAllLong, RecordsAcrossLineEndsAreFoundWhereOneSearchFindsThem) {
