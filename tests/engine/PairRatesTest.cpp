@@ -5,78 +5,50 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace {
 
-// Rows of the pair among others, a CR LF, bytes that are not UTF-8, codes in capitals (another pair to an
+// The pair's rows among others, a CR LF, bytes that are not UTF-8, codes in capitals (another pair to an
 // exact comparison), a row short of fields and a last line without its end.
-const std::string kBody = "demo rates: exchanger, from, to, give, get, reserve\n"
-                          "1;wmz;btc;1;2;3\n"
-                          "2;wmz;btc;4;5;6\r\n"
-                          "3;WMZ;btc;7;8;9\n"
-                          "4;wmz;btc;1\xFF;2;3\n"
-                          "5;wmz;btc;10;11;12\xFE\n"
-                          "6;btc;wmz;1;2;3\n"
-                          "7;wmz;btc;1;2\n"
-                          "8;wmz;btc;13;14;15";
+const std::vector<std::string> kLines = {
+    "demo rates\n",      "1;wmz;btc;1;2;3\n",     "2;wmz;btc;4;5;6\r\n",
+    "3;WMZ;btc;7;8;9\n", "4;wmz;btc;1\xFF;2;3\n", "5;wmz;btc;1;1;1\xFE\n",
+    "6;btc;wmz;1;2;3\n", "7;wmz;btc;1;2\n",       "8;wmz;btc;13;14;15"};
 
-std::vector<std::vector<std::string>> PairRows(const TStringMatrix& Rates) {
-    std::vector<std::vector<std::string>> rows;
+std::vector<TStringArray> PairRows(const TStringMatrix& Rates) {
+    std::vector<TStringArray> rows;
     TQuoteRows quotes;
-    for (const std::uint32_t at : quotes.Of(Rates, "wmz", "btc")) {
-        const auto fields = Rates[at].ToArray();
-        rows.emplace_back(fields.begin(), fields.end());
-    }
+    for (const std::uint32_t at : quotes.Of(Rates, "wmz", "btc"))
+        rows.push_back(Rates[at].ToArray());
     return rows;
-}
-
-std::vector<std::string> Lines(const std::string& Body) {
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < Body.size();) {
-        const std::size_t end = Body.find('\n', at);
-        const std::size_t next = end == std::string::npos ? Body.size() : end + 1;
-        lines.push_back(Body.substr(at, next - at));
-        at = next;
-    }
-    return lines;
 }
 
 } // namespace
 
-TEST(PairRatesCut, PiecesOfAnyNumberOfLinesKeepTheRowsTheWholeBodyGives) {
-    const auto expected = PairRows(FeedTable(kFeedRates, kBody));
-    ASSERT_EQ(expected.size(), 4u);
-    const std::vector<std::string> lines = Lines(kBody);
-    for (std::size_t perPiece = 1; perPiece <= lines.size(); ++perPiece) {
+TEST(PairRatesCut, KeepsTheRowsOfTheWholeBodyInPiecesOfAnyLinesAndItsBudget) {
+    std::string body;
+    for (const std::string& line : kLines)
+        body += line;
+    const TStringMatrix whole = FeedTable(kFeedRates, body);
+    ASSERT_EQ(PairRows(whole).size(), 4u);
+    for (std::size_t perPiece = 1; perPiece <= kLines.size(); ++perPiece) {
         TPairRatesCut cut("wmz", "btc");
-        for (std::size_t at = 0; at < lines.size(); at += perPiece) {
+        TPairRatesCut short_of_budget("wmz", "btc", whole.NeededBytes() - 1);
+        for (std::size_t at = 0; at < kLines.size(); at += perPiece) {
             std::string piece;
-            for (std::size_t i = at; i < std::min(lines.size(), at + perPiece); ++i) {
-                piece += lines[i];
-            }
+            for (std::size_t i = at; i < std::min(kLines.size(), at + perPiece); ++i)
+                piece += kLines[i];
             cut.Add(piece);
+            // The whole table passes the budget by one byte: only the last piece tips it.
+            if (at + perPiece < kLines.size())
+                short_of_budget.Add(piece);
+            else
+                try {
+                    short_of_budget.Add(piece);
+                    ADD_FAILURE() << "not refused";
+                } catch (const ETableTooLarge& error) {
+                    EXPECT_EQ(error.Budget(), whole.NeededBytes() - 1); // the whole budget, not what was left
+                }
         }
-        EXPECT_EQ(PairRows(cut.Rows()), expected) << perPiece << " lines a piece";
-    }
-}
-
-TEST(PairRatesCut, RefusesABodyOnceTheWholeTableWouldPassTheBudget) {
-    const std::size_t needed = FeedTable(kFeedRates, kBody).NeededBytes();
-    EXPECT_THROW(FeedTable(kFeedRates, kBody, needed - 1), ETableTooLarge);
-    const std::vector<std::string> lines = Lines(kBody);
-    TPairRatesCut exact("wmz", "btc", needed);
-    TPairRatesCut short_of_it("wmz", "btc", needed - 1);
-    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-        exact.Add(lines[i]);
-        short_of_it.Add(lines[i]);
-    }
-    exact.Add(lines.back());
-    try {
-        short_of_it.Add(lines.back());
-        FAIL() << "the last row passes the budget";
-    } catch (const ETableTooLarge& error) {
-        EXPECT_EQ(error.Budget(), needed - 1);
+        EXPECT_EQ(PairRows(cut.Rows()), PairRows(whole)) << perPiece << " lines a piece";
     }
 }
