@@ -16,12 +16,14 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <filesystem>
 #include <regex>
+#include <thread>
 
 namespace {
 
@@ -322,6 +324,38 @@ TEST(CliOffers, AFeedWhoseTableWouldPassTheBudgetFailsLikeAnExchange) {
     EXPECT_EQ(refused.Err, "kovrin-cli: could not use feed \"exchangers\" from " +
                                (feeds / "exchangers.txt").string() + ": its table would pass 32 MiB\n");
     EXPECT_TRUE(refused.Out.empty());
+
+    // Rates read a piece at a time fail as the whole file would: before the exchangers, and before a currency
+    // the names do not have.
+    std::string shortRates;
+    for (int i = 0; i < 1'400'000; ++i)
+        shortRates += "1;a;b;1;1;1\n";
+    WriteFileBytes(feeds / "rates.txt", shortRates);
+    const auto rates =
+        Cli({"--feeds", feeds.Path().string(), "offers", "Bitcoin BTC", "Dogecoin"}, home.Path());
+    EXPECT_EQ(rates.ExitCode, 3);
+    EXPECT_EQ(rates.Err, "kovrin-cli: could not use feed \"rates\" from " + (feeds / "rates.txt").string() +
+                             ": its table would pass 32 MiB\n");
+}
+
+TEST(CliOffers, FeedFilesMayBePipesWrittenOneAfterTheOther) {
+    TTempDir home;
+    TTempDir demo;
+    WriteDemoFeeds(demo.Path());
+    TTempDir feeds;
+    std::filesystem::copy_file(demo / "exchangers.txt", feeds / "exchangers.txt");
+    ASSERT_EQ(mkfifo((feeds / "rates.txt").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((feeds / "names.txt").c_str(), 0600), 0);
+    // The writer gives the names only once the rates are read: they must be read first.
+    std::thread writer([&] {
+        for (const char* name : {"rates.txt", "names.txt"})
+            WriteFileBytes(feeds / name, ReadFileBytes(demo / name));
+    });
+    const auto run =
+        Cli({"--feeds", feeds.Path().string(), "offers", "Bitcoin BTC", "Сбербанк RUB"}, home.Path());
+    writer.join();
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_FALSE(run.Out.empty());
 }
 
 TEST(CliRoutes, JsonAndCsvShapesAmountsAndExitCodes) {

@@ -61,12 +61,12 @@ TEST(FeedFile, LinesComeInPiecesOfWholeLinesAndALongLineWhole) {
     const std::string body = "ab\ncdefghijk\nl\nmn";
     WriteFileBytes(dir / "rates.txt", body);
     std::vector<std::string> pieces;
-    TFeedFileLines((dir / "rates.txt").string()).ReadAll(4, [&](std::string_view Lines) {
+    TFeedFile((dir / "rates.txt").string()).ReadLines(4, [&](std::string_view Lines) {
         pieces.emplace_back(Lines);
     });
     // A line longer than the room comes whole (the room grows); the last piece is what follows the last end.
     EXPECT_EQ(pieces, (std::vector<std::string>{"ab\n", "cdefghijk\nl\n", "mn"}));
-    EXPECT_THROW(TFeedFileLines((dir / "missing.txt").string()), std::runtime_error);
+    EXPECT_THROW(TFeedFile((dir / "missing.txt").string()), std::runtime_error);
 }
 
 TEST(FeedFile, AFileCutShortAfterItWasReadLeavesTheBytesWhole) {

@@ -100,10 +100,13 @@ int OpenFeedFile(const std::string& Path) {
     return descriptor;
 }
 
-// A regular file's size, 0 for anything else: what the reads must come to.
-std::size_t ExpectedSize(int Descriptor) {
+// Whether Descriptor is a regular file, and its size (0 for anything else): what the reads must come to.
+std::size_t ExpectedSize(int Descriptor, bool* Regular = nullptr) {
     struct stat status {};
     const bool regular = fstat(Descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    if (Regular != nullptr) {
+        *Regular = regular;
+    }
     return regular && status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
 }
 
@@ -114,18 +117,23 @@ TSharedText ReadFeedFile(const std::string& Path) {
     return ReadWhole(file.Descriptor, ExpectedSize(file.Descriptor));
 }
 
-TFeedFileLines::TFeedFileLines(const std::string& Path) : FDescriptor(OpenFeedFile(Path)) {
-    FExpected = ExpectedSize(FDescriptor);
+TFeedFile::TFeedFile(const std::string& Path) : FDescriptor(OpenFeedFile(Path)) {
+    FExpected = ExpectedSize(FDescriptor, &FRegular);
+    if (FExpected > kMaxFeedFileBytes) {
+        close(FDescriptor);
+        ThrowTooLarge();
+    }
 }
 
-TFeedFileLines::~TFeedFileLines() {
+TFeedFile::~TFeedFile() {
     close(FDescriptor);
 }
 
-void TFeedFileLines::ReadAll(std::size_t PieceBytes, const std::function<void(std::string_view)>& Lines) {
-    if (FExpected > kMaxFeedFileBytes) {
-        ThrowTooLarge();
-    }
+TSharedText TFeedFile::ReadWhole() {
+    return ::ReadWhole(FDescriptor, FExpected);
+}
+
+void TFeedFile::ReadLines(std::size_t PieceBytes, const std::function<void(std::string_view)>& Lines) {
     // One room, used again for every piece: what is left after the last line end moves to its front.
     std::size_t room = std::max<std::size_t>(PieceBytes, 1);
     auto bytes = std::make_unique_for_overwrite<char[]>(room);
@@ -147,16 +155,19 @@ void TFeedFileLines::ReadAll(std::size_t PieceBytes, const std::function<void(st
         if (got == 0) {
             break;
         }
-        held += static_cast<std::size_t>(got);
-        total += static_cast<std::size_t>(got);
+        const auto count = static_cast<std::size_t>(got);
+        held += count;
+        total += count;
         if (total > kMaxFeedFileBytes) {
             ThrowTooLarge();
         }
+        // Only what just came can hold a line end: what was held before is the rest of a line.
         const std::string_view read_so_far(bytes.get(), held);
-        const std::size_t last_end = read_so_far.rfind('\n');
-        if (last_end == std::string_view::npos) {
+        const std::size_t new_end = read_so_far.substr(held - count).rfind('\n');
+        if (new_end == std::string_view::npos) {
             continue;
         }
+        const std::size_t last_end = held - count + new_end;
         Lines(read_so_far.substr(0, last_end + 1));
         held -= last_end + 1;
         std::memmove(bytes.get(), bytes.get() + last_end + 1, held);

@@ -6,6 +6,7 @@
 #include "tools/kovrin-cli/CliGlobals.h"
 #include "tools/kovrin-cli/FeedFile.h"
 
+#include <exception>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -50,31 +51,75 @@ TPairFeeds FetchPairFeeds(const TFeedSource& Source) {
 }
 
 TPairFeeds ReadPairFeedFiles(const TFeedSource& Source, const TOffersQuery& Query) {
-    // Read in the order a whole fetch reads them, so that the same missing file is named first.
     const std::string ratesPath = FeedFilePath(*Source.FeedsDir, kFeedRates);
-    std::optional<TFeedFileLines> rates;
+    std::optional<TFeedFile> rates;
     try {
         rates.emplace(ratesPath);
     } catch (const std::runtime_error& error) {
         throw FeedFileUnreadable(ratesPath, kFeedRates, error);
     }
-    auto bodies = FetchFeeds(Source, {kFeedNames, kFeedExchangers});
     TPairFeeds feeds;
-    feeds.Names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[0]));
-    feeds.Exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[1]));
+    if (!rates->Regular()) {
+        // A pipe's writer may wait for the rates to be read before it writes the names: read them first,
+        // whole, as a whole fetch does.
+        TSharedText body;
+        try {
+            body = rates->ReadWhole();
+        } catch (const std::runtime_error& error) {
+            throw FeedFileUnreadable(ratesPath, kFeedRates, error);
+        }
+        auto bodies = FetchFeeds(Source, {kFeedNames, kFeedExchangers});
+        feeds.Rates = FetchedFeedTable(Source, kFeedRates, std::move(body));
+        feeds.Names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[0]));
+        feeds.Exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[1]));
+        return feeds;
+    }
 
+    // The pair's codes come from the names, read first here. Their failures are told in the order a whole
+    // fetch meets them: a names or exchangers file that cannot be read after a rates file that cannot, and
+    // before a rates table too large; their tables too large, and an unknown currency, after it.
+    std::exception_ptr readFailure;
+    std::exception_ptr laterFailure;
     std::string srcCode;
     std::string dstCode;
-    FindCodes(feeds.Names, QueryControls(feeds.Names, Query), srcCode, dstCode);
-    // A megabyte a piece: the pieces' memory is used again, and each is still cut by two threads.
-    constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
-    TPairRatesCut cut(srcCode, dstCode);
     try {
-        rates->ReadAll(kPieceBytes, [&cut](std::string_view Lines) { cut.Add(Lines); });
-    } catch (const ETableTooLarge& error) {
-        throw FeedTableTooLarge(Source, kFeedRates, error);
+        auto bodies = FetchFeeds(Source, {kFeedNames, kFeedExchangers});
+        try {
+            feeds.Names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[0]));
+            feeds.Exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[1]));
+            FindCodes(feeds.Names, QueryControls(feeds.Names, Query), srcCode, dstCode);
+        } catch (const std::runtime_error&) {
+            laterFailure = std::current_exception();
+        }
+    } catch (const EFeedUnavailable&) {
+        readFailure = std::current_exception();
+    }
+    // A megabyte a piece: the pieces' memory is used again, and each is still cut by two threads. Without the
+    // codes no row is kept, but the pieces are cut all the same, for the budget.
+    constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+    TPairRatesCut cut(laterFailure ? std::string() : srcCode, laterFailure ? std::string() : dstCode);
+    std::optional<ETableTooLarge> tooLarge;
+    try {
+        rates->ReadLines(kPieceBytes, [&](std::string_view Lines) {
+            if (!tooLarge) {
+                try {
+                    cut.Add(Lines);
+                } catch (const ETableTooLarge& error) {
+                    tooLarge = error; // read on: a file that cannot be read to its end is told first
+                }
+            }
+        });
     } catch (const std::runtime_error& error) {
         throw FeedFileUnreadable(ratesPath, kFeedRates, error);
+    }
+    if (readFailure) {
+        std::rethrow_exception(readFailure);
+    }
+    if (tooLarge) {
+        throw FeedTableTooLarge(Source, kFeedRates, *tooLarge);
+    }
+    if (laterFailure) {
+        std::rethrow_exception(laterFailure);
     }
     feeds.Rates = cut.Rows();
     return feeds;
