@@ -13,7 +13,7 @@ struct TFeedName {
 };
 
 // Nominative plural, so every list of them takes "не получены".
-constexpr std::array<TFeedName, kFeedCount> kFeedNames = {{
+constexpr std::array<TFeedName, kFeedCount> kFeedWords = {{
     {"новости", "Новости"},
     {"курсы", "Курсы"},
     {"названия валют", "Названия валют"},
@@ -264,7 +264,7 @@ std::string TRefreshStatus::FailuresText() const {
         std::vector<std::string> names;
         for (std::size_t feed = 0; feed < kFeedCount; ++feed) {
             if (FSlots[feed].State == TState::Failed && FSlots[feed].Cause == cause) {
-                names.push_back(names.empty() ? kFeedNames[feed].Capital : kFeedNames[feed].Lower);
+                names.push_back(names.empty() ? kFeedWords[feed].Capital : kFeedWords[feed].Lower);
             }
         }
         const std::string subject = names.size() == kFeedCount ? "Данные" : JoinNames(names);
@@ -277,7 +277,7 @@ std::string TRefreshStatus::CancelledText() const {
     std::vector<std::string> names;
     for (std::size_t feed = 0; feed < kFeedCount; ++feed) {
         if (FSlots[feed].State == TState::Cancelled) {
-            names.push_back(kFeedNames[feed].Lower);
+            names.push_back(kFeedWords[feed].Lower);
         }
     }
     if (names.empty()) {
@@ -292,7 +292,7 @@ std::string TRefreshStatus::EmptyFeedsText() const {
     for (TFeed feed : {TFeed::Rates, TFeed::Names, TFeed::Exchangers}) {
         const TSlot& slot = FSlots[IndexOf(feed)];
         if (slot.State == TState::Replaced && slot.Records == 0) {
-            names.push_back(kFeedNames[IndexOf(feed)].Lower);
+            names.push_back(kFeedWords[IndexOf(feed)].Lower);
         }
     }
     return names.empty() ? std::string() : "Без записей: " + JoinNames(names);
