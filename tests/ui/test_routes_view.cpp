@@ -35,6 +35,14 @@ class RoutesView : public TRatesTabTest {
         QCoreApplication::processEvents();
         return Main.RoutesView().RouteCount();
     }
+    // The same once no search is pending, found on a worker; -1 while one still is after Longest.
+    static int Settled(TFormMain& Main, std::chrono::milliseconds Longest = std::chrono::seconds(10)) {
+        const auto deadline = std::chrono::steady_clock::now() + Longest;
+        while (Main.RoutesPending() && std::chrono::steady_clock::now() < deadline) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        }
+        return Main.RoutesPending() ? -1 : Main.RoutesView().RouteCount();
+    }
 };
 
 } // namespace
@@ -87,22 +95,15 @@ TEST_F(RoutesView, FoundOnAWorkerEachAmountGetsItsOwnRoutes) {
     TQtDispatcher dispatcher;
     JobControl = std::make_unique<TThreadCtrl>(dispatcher.Dispatcher());
     TFormMain& main = OpenWithRoute();
-    const auto listed = [&main] {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (main.RoutesPending() && std::chrono::steady_clock::now() < deadline) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        }
-        return main.RoutesPending() ? -1 : main.RoutesView().RouteCount();
-    };
-    EXPECT_EQ(listed(), 1);
+    EXPECT_EQ(Settled(main), 1);
     // A search started while another is on its way: only the last one's answer is listed.
     QTest::keyClicks(main.ButtonedEditSrc, "6");
     QCoreApplication::processEvents();
     QTest::keyClicks(main.ButtonedEditSrc, "00");
     EXPECT_TRUE(main.RoutesPending());
-    EXPECT_EQ(listed(), 0);
+    EXPECT_EQ(Settled(main), 0);
     QTest::keyClick(main.ButtonedEditSrc, Qt::Key_Backspace);
-    EXPECT_EQ(listed(), 1);
+    EXPECT_EQ(Settled(main), 1);
     Main.reset();
     JobControl.reset();
 }
@@ -113,26 +114,19 @@ TEST_F(RoutesView, ARefreshsRoutesWaitForAllItsDataFeeds) {
     auto server = std::make_unique<TScriptedServer>();
     server->Enqueue(TScript().Hold()); // the refresh's own requests are never answered
     TFormMain& main = OpenWithRoute();
-    const auto settle = [&main](std::chrono::milliseconds Longest) {
-        const auto deadline = std::chrono::steady_clock::now() + Longest;
-        while (main.RoutesPending() && std::chrono::steady_clock::now() < deadline) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-        }
-        return main.RoutesPending() ? -1 : main.RoutesView().RouteCount();
-    };
-    ASSERT_EQ(settle(std::chrono::seconds(10)), 1);
+    ASSERT_EQ(Settled(main), 1);
     main.SetServiceBaseUrl(server->Url("/"));
     main.BitBtnRefreshClick();
     // The exchangers come first: the routes wait for the rates and the names, which would replace the tables
     // a search would run over.
     main.ExchangersReceived(Answer(feeds::kExchangers));
-    EXPECT_EQ(settle(std::chrono::milliseconds(300)), -1);
+    EXPECT_EQ(Settled(main, std::chrono::milliseconds(300)), -1);
     EXPECT_EQ(main.RoutesView().RouteCount(), 1);
     // New rates without Gamma's leg: once the names are in too, the routes follow them.
     main.RatesReceived(Answer(feeds::kRates + "1;usd;rub;1;100;100000\n"));
     EXPECT_TRUE(main.RoutesPending());
     main.NamesReceived(Answer(feeds::kNames));
-    EXPECT_EQ(settle(std::chrono::seconds(10)), 0);
+    EXPECT_EQ(Settled(main), 0);
     Main.reset();
     server.reset();
     JobControl.reset();
