@@ -33,24 +33,19 @@ const std::size_t kMaxFeedFileBytes = THttpLimits{}.MaxBody;
                              " MiB, more than an answer of the service may be");
 }
 
-// Closes a file descriptor when it goes.
-struct TFileHandle {
-    int Descriptor;
-    ~TFileHandle() {
-        if (Descriptor >= 0) {
-            close(Descriptor);
-        }
-    }
-};
+// Moves the Kept bytes of Bytes into a larger room of Larger bytes.
+void GrowRoom(std::unique_ptr<char[]>& Bytes, std::size_t& Room, std::size_t Kept, std::size_t Larger) {
+    auto larger = std::make_unique_for_overwrite<char[]>(Larger);
+    std::memcpy(larger.get(), Bytes.get(), Kept);
+    Bytes = std::move(larger);
+    Room = Larger;
+}
 
-// Reads until the end, into room for Expected bytes (a regular file's size) or, when that is unknown, room
-// that doubles as bytes arrive. The room is not cleared first: the copies write every byte that is kept, and
-// clearing megabytes only to overwrite them is a pass over memory for nothing. The text comes back marked
-// valid UTF-8 when it is.
+// Reads until the end, into room for Expected bytes (a regular file's size, within the bound) or, when that
+// is unknown, room that doubles as bytes arrive. The room is not cleared first: the copies write every byte
+// that is kept, and clearing megabytes only to overwrite them is a pass over memory for nothing. The text
+// comes back marked valid UTF-8 when it is.
 TSharedText ReadWhole(int Descriptor, std::size_t Expected) {
-    if (Expected > kMaxFeedFileBytes) {
-        ThrowTooLarge();
-    }
     std::size_t room = Expected > 0 ? Expected : kFirstRoomBytes;
     auto bytes = std::make_unique_for_overwrite<char[]>(room);
     PrefaultForWriting(bytes.get(), room);
@@ -70,11 +65,7 @@ TSharedText ReadWhole(int Descriptor, std::size_t Expected) {
             ThrowTooLarge();
         }
         if (size + count > room) {
-            const std::size_t larger_room = std::min(std::max(2 * room, size + count), kMaxFeedFileBytes);
-            auto larger = std::make_unique_for_overwrite<char[]>(larger_room);
-            std::memcpy(larger.get(), bytes.get(), size);
-            bytes = std::move(larger);
-            room = larger_room;
+            GrowRoom(bytes, room, size, std::min(std::max(2 * room, size + count), kMaxFeedFileBytes));
         }
         std::memcpy(bytes.get() + size, piece.get(), count);
         size += count;
@@ -101,24 +92,21 @@ int OpenFeedFile(const std::string& Path) {
 }
 
 // Whether Descriptor is a regular file, and its size (0 for anything else): what the reads must come to.
-std::size_t ExpectedSize(int Descriptor, bool* Regular = nullptr) {
+std::size_t ExpectedSize(int Descriptor, bool& Regular) {
     struct stat status {};
     const bool regular = fstat(Descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    if (Regular != nullptr) {
-        *Regular = regular;
-    }
+    Regular = regular;
     return regular && status.st_size > 0 ? static_cast<std::size_t>(status.st_size) : 0;
 }
 
 } // namespace
 
 TSharedText ReadFeedFile(const std::string& Path) {
-    const TFileHandle file{OpenFeedFile(Path)};
-    return ReadWhole(file.Descriptor, ExpectedSize(file.Descriptor));
+    return TFeedFile(Path).ReadWhole();
 }
 
 TFeedFile::TFeedFile(const std::string& Path) : FDescriptor(OpenFeedFile(Path)) {
-    FExpected = ExpectedSize(FDescriptor, &FRegular);
+    FExpected = ExpectedSize(FDescriptor, FRegular);
     if (FExpected > kMaxFeedFileBytes) {
         close(FDescriptor);
         ThrowTooLarge();
@@ -142,11 +130,7 @@ void TFeedFile::ReadLines(std::size_t PieceBytes, const std::function<void(std::
     for (;;) {
         if (held == room) {
             // A line longer than the room: it grows until the line fits.
-            const std::size_t larger_room = std::min(2 * room, kMaxFeedFileBytes + 1);
-            auto larger = std::make_unique_for_overwrite<char[]>(larger_room);
-            std::memcpy(larger.get(), bytes.get(), held);
-            bytes = std::move(larger);
-            room = larger_room;
+            GrowRoom(bytes, room, held, std::min(2 * room, kMaxFeedFileBytes + 1));
         }
         const ssize_t got = HandleEINTR([&] { return read(FDescriptor, bytes.get() + held, room - held); });
         if (got < 0) {
