@@ -96,11 +96,11 @@ TPairFeeds ReadPairFeedFiles(const TFeedSource& Source, const TOffersQuery& Quer
     }
     // A megabyte a piece: the pieces' memory is used again, and each is still cut by two threads. Without the
     // codes no row is kept, but the pieces are cut all the same, for the budget.
-    constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+    constexpr std::size_t kRatesPieceBytes = std::size_t{1} << 20;
     TPairRatesCut cut(laterFailure ? std::string() : srcCode, laterFailure ? std::string() : dstCode);
     std::optional<ETableTooLarge> tooLarge;
     try {
-        rates->ReadLines(kPieceBytes, [&](std::string_view Lines) {
+        rates->ReadLines(kRatesPieceBytes, [&](std::string_view Lines) {
             if (!tooLarge) {
                 try {
                     cut.Add(Lines);
