@@ -32,10 +32,13 @@ struct TFeedAnswer {
     bool Usable() const { return !Refused && ExchangeSucceeded(Output); }
 };
 
+class TEarlyCut;
+
 // Makes Output of Feed ready: for a usable exchange, the news text (NewsText) or the table (FeedTableShared
-// with FeedTableBudget); an answer beyond its bound is Refused, with Output's Failure set to TooLarge. A
-// failed exchange is only carried along. Never throws but std::bad_alloc.
-TFeedAnswer PrepareFeed(TFeed Feed, TOData Output);
+// with FeedTableBudget, or the rows Early cut while the body arrived); an answer beyond its bound is Refused,
+// with Output's Failure set to TooLarge. A failed exchange is only carried along. Never throws but
+// std::bad_alloc.
+TFeedAnswer PrepareFeed(TFeed Feed, TOData Output, TEarlyCut* Early = nullptr);
 
 // Runs the exchange of Input and PrepareFeed on a job of Control; Completion gets the answer on the
 // dispatcher's thread. Throws what TThreadCtrl::AddJob throws (then Completion never runs).

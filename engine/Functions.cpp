@@ -7,24 +7,11 @@
 
 namespace {
 
-struct TTablesDeleter {
-    void operator()(const std::uint8_t* Tables) const { pcre2_maketables_free(nullptr, Tables); }
-};
 struct TContextDeleter {
     void operator()(pcre2_compile_context* Context) const { pcre2_compile_context_free(Context); }
 };
-struct TCodeDeleter {
-    void operator()(pcre2_code* Code) const { pcre2_code_free(Code); }
-};
 struct TMatchDataDeleter {
     void operator()(pcre2_match_data* Data) const { pcre2_match_data_free(Data); }
-};
-
-// A compiled pattern with the character tables it points into; members go in reverse order, code first.
-struct TCompiled {
-    std::unique_ptr<const std::uint8_t, TTablesDeleter> Tables;
-    std::unique_ptr<pcre2_code, TCodeDeleter> Code;
-    bool Jit = false; // also compiled to machine code
 };
 
 // Compiles Pattern with character tables made for this call, or throws ERegexError.
@@ -56,14 +43,6 @@ TCompiled Compile(std::string_view Pattern, std::uint32_t Options, bool NewlineA
     return compiled;
 }
 
-// Pattern compiled as RegexMatchAll uses it: UTF, CASELESS, MULTILINE, any newline, and JIT where it can be
-// had (without it the interpreter serves; the table is the same).
-TCompiled CompileForTables(std::string_view Pattern) {
-    TCompiled compiled = Compile(Pattern, PCRE2_UTF | PCRE2_CASELESS | PCRE2_MULTILINE, true);
-    compiled.Jit = pcre2_jit_compile(compiled.Code.get(), PCRE2_JIT_COMPLETE) == 0;
-    return compiled;
-}
-
 // The rows of every match of Pattern in Text, which must be valid UTF-8.
 TRowIndex TableRows(std::string_view Text, std::string_view Pattern, std::size_t Budget) {
     const TCompiled compiled = CompileForTables(Pattern);
@@ -79,6 +58,14 @@ TStringMatrix DecodedTable(std::string_view Subject, std::string_view Pattern, s
 }
 
 } // namespace
+
+// UTF, CASELESS, MULTILINE, any newline, and JIT where it can be had (without it the interpreter serves; the
+// table is the same).
+TCompiled CompileForTables(std::string_view Pattern) {
+    TCompiled compiled = Compile(Pattern, PCRE2_UTF | PCRE2_CASELESS | PCRE2_MULTILINE, true);
+    compiled.Jit = pcre2_jit_compile(compiled.Code.get(), PCRE2_JIT_COMPLETE) == 0;
+    return compiled;
+}
 
 bool RegexTest(std::string_view Pattern, std::string_view Subject) {
     const TCompiled compiled = Compile(Pattern, 0, false);

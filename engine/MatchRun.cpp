@@ -12,28 +12,25 @@ namespace {
 
 // Rows matched before the table's final size is estimated.
 constexpr std::size_t kEstimateAfterRows = 256;
-// Subjects shorter than this are searched by one thread: a second one would cost more than it saves.
-constexpr std::size_t kSplitBytes = 1 << 20;
 // The second thread's searches whose starts are noted: where the first thread's search meets the second's,
 // it does so within a few records of the split, when it does at all (then it searches the rest alone).
 constexpr std::size_t kNotedSearches = 4096;
 
-// Where a second thread starts searching Subject: just after the first line end at or past its middle (a
-// character boundary, and in a feed the start of a record); 0 when Subject is not worth splitting.
-std::size_t SplitPoint(std::string_view Subject) {
-    if (Subject.size() < kSplitBytes) {
+} // namespace
+
+std::size_t SplitPoint(std::string_view Subject, std::size_t From) {
+    const std::size_t left = Subject.size() - std::min(From, Subject.size());
+    if (left < kSplitBytes) {
         return 0;
     }
-    const std::size_t lineEnd = Subject.find('\n', Subject.size() / 2);
+    const std::size_t lineEnd = Subject.find('\n', From + left / 2);
     return lineEnd == std::string_view::npos || lineEnd + 1 >= Subject.size() ? 0 : lineEnd + 1;
 }
-
-} // namespace
 
 TMatchRun::TMatchRun(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Start,
                      std::size_t Budget, std::size_t EstimateEnd)
     : FCode(Code), FJit(Jit), FSubject(Subject), FStart(Start), FBudget(Budget),
-      FEstimateEnd(std::min(EstimateEnd, Subject.size())), FOffset(Start),
+      FEstimateEnd(EstimateEnd == std::string_view::npos ? Subject.size() : EstimateEnd), FOffset(Start),
       FData(pcre2_match_data_create(kOvectorPairs, nullptr)) {}
 
 bool TMatchRun::Step() {
@@ -53,6 +50,7 @@ bool TMatchRun::Step() {
     }
     if (rc <= 0) {
         FEnded = true;
+        FNoMatch = rc == PCRE2_ERROR_NOMATCH;
         return false;
     }
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(FData.get());
@@ -78,33 +76,62 @@ bool TMatchRun::Step() {
     return true;
 }
 
+bool TMatchRun::Resume(std::string_view Longer) {
+    if (FEnded && !FNoMatch) {
+        return false;
+    }
+    FSubject = Longer;
+    FEnded = false;
+    FNoMatch = false;
+    return true;
+}
+
+TLaterRun::TLaterRun(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Start,
+                     std::size_t Budget)
+    : Run(Code, Jit, Subject, Start, Budget) {}
+
+void TLaterRun::Search(std::stop_token Stop) noexcept {
+    try {
+        Searches.reserve(kNotedSearches);
+        Searches.push_back(Run.Offset());
+        while (!Stop.stop_requested() && Run.Step()) {
+            if (Searches.size() < kNotedSearches) {
+                Searches.push_back(Run.Offset());
+            }
+        }
+        Whole = !Stop.stop_requested();
+    } catch (...) {
+        // Over the budget or out of memory: the earlier run searches on by itself and finds out.
+    }
+}
+
+void TakeOverLaterRun(TMatchRun& Head, TLaterRun& Later, std::string_view Subject, std::size_t Budget) {
+    bool going = true;
+    while (going) {
+        // Once the head searches from where the later run did, every search after is the later run's.
+        const auto at = std::lower_bound(Later.Searches.begin(), Later.Searches.end(), Head.Offset());
+        if (Later.Whole && at != Later.Searches.end() && *at == Head.Offset()) {
+            Head.Rows().Append(std::move(Later.Run.Rows()),
+                               static_cast<std::size_t>(at - Later.Searches.begin()), Subject);
+            if (Head.Rows().NeededBytes() > Budget) {
+                throw ETableTooLarge(Budget);
+            }
+            return;
+        }
+        going = Head.Step();
+    }
+}
+
 TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subject, std::size_t Budget) {
     const std::size_t split = SplitPoint(Subject);
     // The head's rows are sized for its half; should it search on alone, they grow.
     TMatchRun head(Code, Jit, Subject, 0, Budget, split > 0 ? split : std::string_view::npos);
     // What the second thread writes as it goes, on cache lines of its own.
-    struct alignas(kCacheLineBytes) TTail {
-        TMatchRun Run;
-        std::vector<std::size_t> Searches; // where the first searches began: row i came from the i-th
-        bool Whole = false;                // the run went to its end (else its rows are not used)
-    } tail{TMatchRun(Code, Jit, Subject, split, Budget), {}, false};
+    TLaterRun tail(Code, Jit, Subject, split, Budget);
     std::optional<TSideThread> helper;
     if (split > 0) {
         try {
-            helper.emplace([&tail, split](std::stop_token Stop) {
-                try {
-                    tail.Searches.reserve(kNotedSearches);
-                    tail.Searches.push_back(split);
-                    while (!Stop.stop_requested() && tail.Run.Step()) {
-                        if (tail.Searches.size() < kNotedSearches) {
-                            tail.Searches.push_back(tail.Run.Offset());
-                        }
-                    }
-                    tail.Whole = !Stop.stop_requested();
-                } catch (...) {
-                    // Over the budget or out of memory: the head searches on by itself and finds out.
-                }
-            });
+            helper.emplace([&tail](std::stop_token Stop) { tail.Search(Stop); });
         } catch (const std::system_error&) {
             // No thread to be had: the head searches the whole subject.
         }
@@ -117,18 +144,8 @@ TRowIndex MatchAllRows(const pcre2_code* Code, bool Jit, std::string_view Subjec
     if (helper) {
         helper->Join();
     }
-    while (going) {
-        // Once the head searches from where the tail did, every search after is the tail's.
-        const auto at = std::lower_bound(tail.Searches.begin(), tail.Searches.end(), head.Offset());
-        if (tail.Whole && at != tail.Searches.end() && *at == head.Offset()) {
-            head.Rows().Append(std::move(tail.Run.Rows()),
-                               static_cast<std::size_t>(at - tail.Searches.begin()), Subject);
-            if (head.Rows().NeededBytes() > Budget) {
-                throw ETableTooLarge(Budget);
-            }
-            break;
-        }
-        going = head.Step();
+    if (going) {
+        TakeOverLaterRun(head, tail, Subject, Budget);
     }
     return std::move(head.Rows());
 }

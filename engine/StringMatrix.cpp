@@ -14,6 +14,9 @@ namespace {
 constexpr std::size_t kOffsetLimit = std::numeric_limits<std::uint32_t>::max();
 // Most bytes one written number takes (a number below 2^35).
 constexpr std::size_t kMaxNumberBytes = 5;
+// How far ahead of the rows written the room's pages are mapped in, with one request: the room of a table
+// sized in advance may never be filled, and pages not written should not be taken.
+constexpr std::size_t kMapAheadBytes = 256 * 1024;
 
 // Writes Value in groups of 7 bits, lowest first, the top bit set on every byte but the last; gives the end.
 unsigned char* PutNumber(unsigned char* Out, std::size_t Value) {
@@ -59,7 +62,8 @@ bool operator==(const TStringRow& A, const TStringArray& B) {
 
 TRowIndex::TRowIndex(const TRowIndex& Other)
     : FRecordCount(Other.FRecordCount), FRecordCapacity(Other.FRecordCount),
-      FUnusedRecordBytes(Other.FUnusedRecordBytes), FRows(Other.FRows), FSpanBytes(Other.FSpanBytes) {
+      FRecordsMapped(Other.FRecordCount), FUnusedRecordBytes(Other.FUnusedRecordBytes), FRows(Other.FRows),
+      FRowsMapped(FRows.size()), FSpanBytes(Other.FSpanBytes) {
     if (FRecordCount > 0) {
         FRecords = std::make_unique_for_overwrite<unsigned char[]>(FRecordCount);
         std::memcpy(FRecords.get(), Other.FRecords.get(), FRecordCount);
@@ -72,8 +76,10 @@ TRowIndex::TRowIndex(const TRowIndex& Other)
 TRowIndex::TRowIndex(TRowIndex&& Other) noexcept
     : FRecords(std::move(Other.FRecords)), FRecordCount(std::exchange(Other.FRecordCount, 0)),
       FRecordCapacity(std::exchange(Other.FRecordCapacity, 0)),
+      FRecordsMapped(std::exchange(Other.FRecordsMapped, 0)),
       FUnusedRecordBytes(std::exchange(Other.FUnusedRecordBytes, 0)), FRows(std::move(Other.FRows)),
-      FSpanBytes(std::exchange(Other.FSpanBytes, 0)), FLater(std::move(Other.FLater)) {
+      FRowsMapped(std::exchange(Other.FRowsMapped, 0)), FSpanBytes(std::exchange(Other.FSpanBytes, 0)),
+      FLater(std::move(Other.FLater)) {
     Other.FRows.clear();
 }
 
@@ -89,8 +95,10 @@ TRowIndex& TRowIndex::operator=(TRowIndex&& Other) noexcept {
         FRecords = std::move(Other.FRecords);
         FRecordCount = std::exchange(Other.FRecordCount, 0);
         FRecordCapacity = std::exchange(Other.FRecordCapacity, 0);
+        FRecordsMapped = std::exchange(Other.FRecordsMapped, 0);
         FUnusedRecordBytes = std::exchange(Other.FUnusedRecordBytes, 0);
         FRows = std::move(Other.FRows);
+        FRowsMapped = std::exchange(Other.FRowsMapped, 0);
         FSpanBytes = std::exchange(Other.FSpanBytes, 0);
         FLater = std::move(Other.FLater);
         Other.FRows.clear();
@@ -119,6 +127,12 @@ void TRowIndex::AddRow(const std::size_t* Pairs, std::size_t Count) {
     CheckOffset(FRecordCount);
     CheckOffset(base);
     Room(kMaxNumberBytes * (1 + 2 * Count));
+    if (FRows.size() == FRows.capacity()) {
+        FRows.reserve(std::max<std::size_t>(16, 2 * FRows.capacity()));
+        MapRowsAhead();
+    } else if (FRows.size() >= FRowsMapped) {
+        MapRowsAhead();
+    }
     FRows.push_back({static_cast<std::uint32_t>(FRecordCount), static_cast<std::uint32_t>(base)});
     FSpanBytes += spanEnd - base;
 
@@ -176,13 +190,26 @@ std::string_view TRowIndex::Span(std::size_t Row, std::string_view Text) const {
 void TRowIndex::Grow(std::size_t Bytes) {
     const std::size_t capacity = std::max(FRecordCount + Bytes, FRecordCapacity + FRecordCapacity / 2);
     auto records = std::make_unique_for_overwrite<unsigned char[]>(capacity);
-    // What is copied now and what was asked room for are written at once.
-    PrefaultForWriting(records.get(), FRecordCount + Bytes);
+    // What is copied now and the next rows' room are written at once.
+    FRecordsMapped = std::min(capacity, FRecordCount + kMapAheadBytes);
+    PrefaultForWriting(records.get(), FRecordsMapped);
     if (FRecordCount > 0) {
         std::memcpy(records.get(), FRecords.get(), FRecordCount);
     }
     FRecords = std::move(records);
     FRecordCapacity = capacity;
+}
+
+void TRowIndex::MapRecordsAhead(std::size_t Bytes) {
+    const std::size_t to = std::min(FRecordCapacity, FRecordCount + std::max(Bytes, kMapAheadBytes));
+    PrefaultForWriting(FRecords.get() + FRecordsMapped, to - FRecordsMapped);
+    FRecordsMapped = to;
+}
+
+void TRowIndex::MapRowsAhead() {
+    const std::size_t to = std::min(FRows.capacity(), FRows.size() + kMapAheadBytes / sizeof(TRowNote));
+    PrefaultForWriting(FRows.data() + FRows.size(), sizeof(TRowNote) * (to - FRows.size()));
+    FRowsMapped = to;
 }
 
 void TRowIndex::ReserveScaled(double Factor) {
@@ -194,8 +221,7 @@ void TRowIndex::ReserveScaled(double Factor) {
     };
     Room(more(FRecordCount));
     FRows.reserve(FRows.size() + more(FRows.size()));
-    // The room is sized to be filled: its pages are mapped in with one request.
-    PrefaultForWriting(FRows.data() + FRows.size(), sizeof(TRowNote) * (FRows.capacity() - FRows.size()));
+    MapRowsAhead();
 }
 
 TStringMatrix::TStringMatrix(std::initializer_list<TStringArray> Rows) {

@@ -206,13 +206,19 @@ class TRowIndex {
         std::uint32_t TextAt;
     };
 
-    // Makes room for Bytes more record bytes after the present ones.
+    // Makes room for Bytes more record bytes after the present ones, its pages mapped in.
     void Room(std::size_t Bytes) {
         if (FRecordCapacity - FRecordCount < Bytes) {
             Grow(Bytes);
+        } else if (FRecordsMapped - FRecordCount < Bytes) {
+            MapRecordsAhead(Bytes);
         }
     }
     void Grow(std::size_t Bytes);
+    // Maps in the pages of the room's next bytes, at least Bytes of them, with one request rather than a
+    // fault a page; the rest of the room is left until rows come near it.
+    void MapRecordsAhead(std::size_t Bytes);
+    void MapRowsAhead();
     // Row Row's record and where its first field starts in the text.
     std::pair<const unsigned char*, std::size_t> RowAt(std::size_t Row) const {
         if (Row < FRows.size()) {
@@ -238,8 +244,10 @@ class TRowIndex {
     std::unique_ptr<unsigned char[]> FRecords;
     std::size_t FRecordCount = 0;
     std::size_t FRecordCapacity = 0;
+    std::size_t FRecordsMapped = 0;     // record bytes whose pages are mapped in
     std::size_t FUnusedRecordBytes = 0; // records at the front of rows that are not these rows'
     std::vector<TRowNote> FRows;
+    std::size_t FRowsMapped = 0; // notes whose pages are mapped in
     std::size_t FSpanBytes = 0;
     // The rows after these, as another index wrote them (Append); null when there are none.
     std::unique_ptr<TRowIndex> FLater;

@@ -146,7 +146,7 @@ bool THttpClient::DoRequest(std::string_view Method, std::string_view URL) {
 
     TStreamSource source(*stream, timeout, deadline);
     THttpResponse response;
-    const THttpOutcome outcome = ReadHttpResponse(source, Method, Limits, response);
+    const THttpOutcome outcome = ReadHttpResponse(source, Method, Limits, response, BodyWatch);
     if (outcome == THttpOutcome::Malformed) {
         Failure = TExchangeFailure::Malformed;
     } else if (outcome != THttpOutcome::Complete) {

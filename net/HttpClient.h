@@ -60,6 +60,8 @@ class THttpClient final {
     // The TLS module an https exchange uses; null: the program's own (TTlsModule::Installed). Tests name
     // another, such as one that cannot be loaded.
     TTlsModule* Tls = nullptr;
+    // Told of a 200 body of a given length as it arrives (TBodyWatch); null: no one.
+    TBodyWatch* BodyWatch = nullptr;
 
     // Sends one request and reads its response. True when the response was read to its end and its cookies
     // taken before the deadline. Never throws for network trouble.

@@ -130,9 +130,40 @@ THeaderFacts ReadFacts(const std::vector<std::string>& Headers) {
     return facts;
 }
 
+// Tells a watch that its body's reading ended, however it ends.
+class TWatchedReading {
+  public:
+    explicit TWatchedReading(TBodyWatch* Watch) : FWatch(Watch) {}
+    ~TWatchedReading() {
+        if (FWatch) {
+            FWatch->Ended(FWhole);
+        }
+    }
+    TWatchedReading(const TWatchedReading&) = delete;
+    TWatchedReading& operator=(const TWatchedReading&) = delete;
+
+    void Begin(TBodyWatch* Watch, const char* Data, std::size_t Size) {
+        Watch->Began(Data, Size);
+        FWatch = Watch;
+    }
+    void Arrived(std::size_t Bytes) {
+        if (FWatch) {
+            FWatch->Arrived(Bytes);
+        }
+    }
+    void Whole() { FWhole = true; }
+
+  private:
+    TBodyWatch* FWatch;
+    bool FWhole = false;
+};
+
 // Reads Count bytes into Body, a piece at a time, each piece's room mapped in first; a piece cut short is
-// dropped and the body ends there.
-bool ReadCounted(TLineReader& Lines, std::uint64_t Count, const THttpLimits& Limits, std::string& Body) {
+// dropped and the body ends there. Watch, when given, follows the body once its room holds all of it.
+bool ReadCounted(TLineReader& Lines, std::uint64_t Count, const THttpLimits& Limits, std::string& Body,
+                 TBodyWatch* Watch = nullptr) {
+    TWatchedReading watched(nullptr);
+    const std::uint64_t whole = Count;
     while (Count > 0) {
         const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(Count, kBodyPiece));
         const std::size_t kept = Body.size();
@@ -148,13 +179,20 @@ bool ReadCounted(TLineReader& Lines, std::uint64_t Count, const THttpLimits& Lim
                           std::max<std::uint64_t>(std::uint64_t{kBodyGrowth} * kept + size, kTrustedRoom),
                           Limits.MaxBody})));
         }
+        if (Watch && kept == 0 && Body.capacity() >= whole) {
+            // The room will not move again: its bytes can be read while the rest arrives.
+            watched.Begin(Watch, Body.data(), static_cast<std::size_t>(whole));
+            Watch = nullptr;
+        }
         PrefaultForWriting(Body.data() + kept, size);
         if (!Lines.ReadExact(size, Body)) {
             Body.resize(kept);
             return false;
         }
         Count -= size;
+        watched.Arrived(Body.size());
     }
+    watched.Whole();
     return true;
 }
 
@@ -220,7 +258,7 @@ void ParseStatusLine(std::string_view Line, std::int32_t& Code, std::string& Rea
 }
 
 THttpOutcome ReadHttpResponse(TByteSource& Source, std::string_view Method, const THttpLimits& Limits,
-                              THttpResponse& Response) {
+                              THttpResponse& Response, TBodyWatch* Watch) {
     Response = THttpResponse();
     TLineReader lines(Source);
     THeadReader head(lines, Limits);
@@ -279,7 +317,7 @@ THttpOutcome ReadHttpResponse(TByteSource& Source, std::string_view Method, cons
         return ReadChunked(lines, Limits, Response.Document);
     bool ok = true;
     if (facts.Length)
-        ok = ReadCounted(lines, *facts.Length, Limits, Response.Document);
+        ok = ReadCounted(lines, *facts.Length, Limits, Response.Document, code == 200 ? Watch : nullptr);
     else
         ok = ReadUntilClose(lines, Limits, Response.Document);
     return ok ? THttpOutcome::Complete : THttpOutcome::BodyFailed;

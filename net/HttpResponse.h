@@ -2,6 +2,7 @@
 // Reading one HTTP response (status line, header block, body) from a byte source, as the client does it.
 // Separate from the socket so that it can be fed bytes from memory.
 
+#include "net/BodyWatch.h"
 #include "net/ByteSource.h"
 
 #include <cstddef>
@@ -38,9 +39,10 @@ struct THttpResponse {
     std::string Document;             // body bytes
 };
 
-// Reads one response to a request made with Method. Never throws for anything the bytes contain.
+// Reads one response to a request made with Method. Never throws for anything the bytes contain. Watch, when
+// given, is told of a 200 body of a given length as it arrives (TBodyWatch).
 THttpOutcome ReadHttpResponse(TByteSource& Source, std::string_view Method, const THttpLimits& Limits,
-                              THttpResponse& Response);
+                              THttpResponse& Response, TBodyWatch* Watch = nullptr);
 
 // Code and reason phrase of a status line ("HTTP/1.1 200 OK"): code 0 when it is not a number.
 void ParseStatusLine(std::string_view Line, std::int32_t& Code, std::string& Reason);

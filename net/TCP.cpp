@@ -70,6 +70,7 @@ void HttpRequest(const TIData& Input, TOData& Output) {
     client.UserAgent = Input.UserAgent;
     client.CaFile = Input.CaFile;
     client.Proxies = Input.Proxies;
+    client.BodyWatch = Input.BodyWatch.get();
     // One deadline for the whole exchange: a server that trickles bytes or redirects forever cannot hold the
     // worker longer than this, whatever it does within each pass.
     client.Deadline = std::chrono::steady_clock::now() +

@@ -2,6 +2,7 @@
 // One HTTP exchange described by a request record, answered in a response record. Network trouble never
 // throws: it arrives as values in TOData.
 
+#include "net/BodyWatch.h"
 #include "net/ExchangeFailure.h"
 #include "net/Proxy.h"
 
@@ -30,6 +31,8 @@ struct TIData {
     THTTPData Cookies;        // request cookies
     std::string CaFile;       // the one CA https servers are checked against; empty: the system's store
     std::shared_ptr<const TProxySettings> Proxies; // the proxy variables to follow; null: no proxy
+    std::shared_ptr<TBodyWatch>
+        BodyWatch; // told of the answer's body as it arrives (TBodyWatch); null: no one
 };
 
 // The response record.

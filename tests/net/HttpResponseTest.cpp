@@ -196,6 +196,57 @@ TEST(HttpResponse, AMultiMegabyteBodyArrivesWholeOrInWholePieces) {
     EXPECT_TRUE(response.Document == body);
 }
 
+// Writes down what a watch is told.
+class TRecordingWatch final : public TBodyWatch {
+  public:
+    void Began(const char* Data, std::size_t Size) override {
+        Said += "began " + std::to_string(Size) + ";";
+        Start = Data;
+    }
+    void Arrived(std::size_t Bytes) override {
+        Said += "in " + std::to_string(Bytes) + ";";
+        // What has arrived is where it will stay.
+        Seen = std::string(Start, Bytes);
+    }
+    void Ended(bool Whole) noexcept override { Said += Whole ? "whole;" : "broken off;"; }
+
+    std::string Said;
+    std::string Seen;
+
+  private:
+    const char* Start = nullptr;
+};
+
+TEST(HttpResponse, TellsAWatchOfA200BodyOfAGivenLengthOnly) {
+    const std::string body(kBodyPiece + 10, 'b');
+    const std::string counted = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+    const std::string piece = std::to_string(kBodyPiece);
+    const std::string all = std::to_string(body.size());
+    struct TCase {
+        std::string Input;
+        std::string Said;
+    } cases[] = {
+        {"HTTP/1.1 200 OK\r\n" + counted + body, "began " + all + ";in " + piece + ";in " + all + ";whole;"},
+        {"HTTP/1.1 200 OK\r\n" + counted + body.substr(0, 100), "began " + all + ";broken off;"},
+        {"HTTP/1.1 404 Not Found\r\n" + counted + body, ""},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n", ""},
+        {"HTTP/1.1 200 OK\r\n\r\n" + body, ""},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Input.substr(0, 40));
+        TMemorySource source(c.Input, 4093);
+        TRecordingWatch watch;
+        THttpResponse response;
+        ReadHttpResponse(source, "GET", THttpLimits(), response, &watch);
+        EXPECT_EQ(watch.Said, c.Said);
+        if (c.Said.find("whole") != std::string::npos) {
+            EXPECT_TRUE(watch.Seen == body);
+            EXPECT_TRUE(response.Document == body);
+        }
+    }
+}
+
 TEST(HttpResponse, CapsEndTheReadAsAFailedWait) {
     THttpLimits limits;
     limits.MaxLine = 32;
