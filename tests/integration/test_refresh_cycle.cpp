@@ -34,6 +34,7 @@
 #include <memory>
 #include <set>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -186,6 +187,36 @@ TEST_F(RefreshCycle, NamesArrivingLastBringTheOffersOnlyThen) {
     EXPECT_TRUE(main.ComboBoxSrc->isEnabled());
     EXPECT_EQ(ShownExchangers(*main.DBGridRates),
               (std::vector<std::string>{"Alpha", "Beta", "Delta", "Gamma"}));
+}
+
+TEST_F(RefreshCycle, ARatesFeedOfMegabytesArrivingInPiecesShowsTheOffersItHolds) {
+    ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
+    ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
+    // The pair's rows at both ends of a megabyte and more of other pairs' (cut while it arrives), then the
+    // same with a malformed byte among them (left to the cut of the whole body, read leniently).
+    std::string others;
+    for (int row = 0; others.size() < (std::size_t{3} << 19); ++row) {
+        others += std::to_string(row % 97) + ";gbp;jpy;1;" + std::to_string(150 + row % 13) + ";10\n";
+    }
+    const std::size_t half = feeds::kRates.find("42;");
+    const std::string head = feeds::kRates.substr(0, half);
+    const std::string tail = feeds::kRates.substr(half);
+    const std::vector<std::string> offers = {"Alpha 1 0.9", "Beta 1 0.95", "Delta 1 0.8", "Gamma 1.1 1"};
+    TFormMain& main = Open();
+    bool first = true;
+    for (const std::string& middle : {others, others + "\xFF\n" + others}) {
+        Service.Answer("rates", {.Body = head + middle + tail, .Pieces = 16});
+        RatesTable.clear();
+        if (std::exchange(first, false)) {
+            main.TimerTimer(); // the automatic refresh
+        } else {
+            ASSERT_GT(TicksUntilEnabled(), 0);
+            QTest::mouseClick(main.BitBtnRefresh, Qt::LeftButton);
+        }
+        ASSERT_TRUE(PumpUntil([&] { return !RatesTable.empty() && Bar() == 4; }));
+        EXPECT_GT(RatesTable.size(), 20000u);
+        EXPECT_EQ(ShownOffers(*main.DBGridRates), offers);
+    }
 }
 
 TEST_F(RefreshCycle, TheButtonRestsSixtyTicksAfterAClickAndTheProgramRefreshesByItselfOnce) {

@@ -4,6 +4,7 @@
 
 #include "tests/support/ScriptedServer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -17,6 +18,7 @@ class TFeedService final {
         std::string Body;
         std::chrono::milliseconds Delay{0};
         bool Hold = false; // never answer
+        int Pieces = 1;    // the answer sent in this many pieces, a few milliseconds apart
     };
 
     TFeedService() {
@@ -33,7 +35,14 @@ class TFeedService final {
             if (reply->second.Delay.count() > 0) {
                 script.Wait(reply->second.Delay);
             }
-            return script.Send(HttpResponseText("200 OK", reply->second.Body));
+            const std::string answer = HttpResponseText("200 OK", reply->second.Body);
+            const std::size_t piece =
+                answer.size() / static_cast<std::size_t>(std::max(reply->second.Pieces, 1)) + 1;
+            for (std::size_t at = 0; at < answer.size(); at += piece) {
+                script.Send(answer.substr(at, piece))
+                    .Wait(std::chrono::milliseconds(at + piece < answer.size() ? 3 : 0));
+            }
+            return script;
         });
     }
 
