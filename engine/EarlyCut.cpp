@@ -19,8 +19,8 @@ struct TEarlyCut::TCut {
     bool Done = false;     // the whole body is cut
 };
 
-TEarlyCut::TEarlyCut(std::string Pattern, std::size_t Budget, std::size_t MinBytes)
-    : FPattern(std::move(Pattern)), FBudget(Budget), FMinBytes(MinBytes) {}
+TEarlyCut::TEarlyCut(std::string Pattern, std::size_t Budget, std::size_t MinBytes, std::size_t SplitBytes)
+    : FPattern(std::move(Pattern)), FBudget(Budget), FMinBytes(MinBytes), FSplitBytes(SplitBytes) {}
 
 TEarlyCut::~TEarlyCut() {
     Stop();
@@ -81,7 +81,7 @@ void TEarlyCut::Ended(bool Whole) noexcept {
         if (!FStopped && FArrived == body.size()) {
             // What the cut has not yet taken up is searched from its middle on this thread meanwhile, as a
             // body that came all at once would be.
-            split = SplitPoint(body, FTakenTo);
+            split = SplitPoint(body, FTakenTo, FSplitBytes);
             FSplit = split;
         }
     }

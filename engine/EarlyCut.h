@@ -18,6 +18,8 @@
 
 // Bodies shorter than this are cut when they are whole: a thread of its own would cost more than it saves.
 inline constexpr std::size_t kEarlyCutMinBytes = std::size_t{1} << 20;
+// When the body is whole and at least this much of it is still to be cut, the reading thread cuts half of it.
+inline constexpr std::size_t kEarlyCutSplitBytes = std::size_t{1} << 20;
 
 // Cuts a body by Pattern a run of whole lines at a time, as each run arrives. Only for a pattern none of
 // whose matches holds a line end (the rates feed's): a search of the lines that have arrived then finds, from
@@ -26,7 +28,8 @@ inline constexpr std::size_t kEarlyCutMinBytes = std::size_t{1} << 20;
 class TEarlyCut final : public TBodyWatch {
   public:
     // Budget: as RegexMatchAll's. Bodies shorter than MinBytes are not followed.
-    TEarlyCut(std::string Pattern, std::size_t Budget, std::size_t MinBytes = kEarlyCutMinBytes);
+    TEarlyCut(std::string Pattern, std::size_t Budget, std::size_t MinBytes = kEarlyCutMinBytes,
+              std::size_t SplitBytes = kEarlyCutSplitBytes);
     ~TEarlyCut() override;
     TEarlyCut(const TEarlyCut&) = delete;
     TEarlyCut& operator=(const TEarlyCut&) = delete;
@@ -55,6 +58,7 @@ class TEarlyCut final : public TBodyWatch {
     const std::string FPattern;
     const std::size_t FBudget;
     const std::size_t FMinBytes;
+    const std::size_t FSplitBytes;
     std::unique_ptr<TCut> FCut; // what the thread works on, from Began
 
     std::mutex FMutex;

@@ -18,9 +18,9 @@ constexpr std::size_t kNotedSearches = 4096;
 
 } // namespace
 
-std::size_t SplitPoint(std::string_view Subject, std::size_t From) {
+std::size_t SplitPoint(std::string_view Subject, std::size_t From, std::size_t MinBytes) {
     const std::size_t left = Subject.size() - std::min(From, Subject.size());
-    if (left < kSplitBytes) {
+    if (left < std::max<std::size_t>(MinBytes, 1)) {
         return 0;
     }
     const std::size_t lineEnd = Subject.find('\n', From + left / 2);

@@ -85,9 +85,9 @@ class alignas(kCacheLineBytes) TMatchRun final {
 inline constexpr std::size_t kSplitBytes = 1 << 20;
 
 // Where a second thread starts searching what is left of Subject from From on: just after the first line end
-// at or past its middle (a character boundary, and in a feed the start of a record); 0 when it is not worth
-// splitting.
-std::size_t SplitPoint(std::string_view Subject, std::size_t From = 0);
+// at or past its middle (a character boundary, and in a feed the start of a record); 0 when less than
+// MinBytes is left, not worth splitting.
+std::size_t SplitPoint(std::string_view Subject, std::size_t From = 0, std::size_t MinBytes = kSplitBytes);
 
 // A run from a later offset, searched on a second thread while an earlier run goes on, with where its first
 // searches began: the earlier run takes its rows over from where it reaches one of those places.

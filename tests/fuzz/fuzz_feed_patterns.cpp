@@ -3,6 +3,7 @@
 // last field ends where its class ends), so a record that starts at a given place is found by walking
 // forward; the table is the leftmost records, each search resuming where the previous record ended.
 
+#include "engine/EarlyCut.h"
 #include "engine/Functions.h"
 #include "engine/Protocol.h"
 #include "tests/fuzz/FuzzCheck.h"
@@ -11,9 +12,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -130,6 +133,30 @@ void Compare(std::string_view feed, std::string_view raw, const std::string& tex
     FUZZ_CHECK(FeedTable(feed, raw) == actual, "FeedTable does not give the pattern's table");
 }
 
+// The rates table cut while the bytes arrive, in pieces and with waits chosen by the bytes themselves, must
+// be the table of the whole: given whenever the bytes are well-formed UTF-8, left to the usual cut otherwise.
+void CompareEarlyCut(std::string_view raw) {
+    const auto body = std::make_shared<const std::string>(raw);
+    const std::size_t piece = raw.empty() ? 1 : 1 + static_cast<unsigned char>(raw.back()) % 61;
+    TEarlyCut cut(std::string(kRatesPattern), kFeedTableBudget, 0, 1 + raw.size() % 97);
+    cut.Began(body->data(), body->size());
+    for (std::size_t in = piece; in < body->size(); in += piece) {
+        cut.Arrived(in);
+        while (in % 3 == 0 && cut.Looked() < in) {
+            std::this_thread::yield();
+        }
+    }
+    cut.Arrived(body->size());
+    cut.Ended(true);
+    auto rows = cut.TakeRows(*body);
+    FUZZ_CHECK(rows.has_value() == (!raw.empty() && FuzzIsUtf8(raw)),
+               "the early cut gave up on well-formed bytes, or vouched for malformed ones");
+    if (rows) {
+        FUZZ_CHECK(TStringMatrix(TSharedText(body), std::move(*rows)) == FeedTable(kFeedRates, raw),
+                   "the early cut and the cut of the whole body disagree");
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
@@ -146,6 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
              {DigitOrDot, false},
              {DigitOrDot, false},
              {DigitOrDot, false}});
+    CompareEarlyCut(raw);
     Compare(kFeedNames, raw, text, kNamesPattern,
             {{CodeChar, false}, {NotSemicolon, false}, {NotLineFeed, false}});
     Compare(kFeedExchangers, raw, text, kExchangersPattern,
