@@ -78,7 +78,8 @@ void TEarlyCut::Ended(bool Whole) noexcept {
         std::lock_guard lock(FMutex);
         FEnded = true;
         FStopped = FStopped || !Whole;
-        if (!FStopped && FArrived == body.size()) {
+        // A cut that has given up (npos, unless it went through the whole body) is not helped on.
+        if (!FStopped && FArrived == body.size() && Looked() != std::string_view::npos) {
             // What the cut has not yet taken up is searched from its middle on this thread meanwhile, as a
             // body that came all at once would be.
             split = SplitPoint(body, FTakenTo, FSplitBytes);
@@ -96,18 +97,18 @@ void TEarlyCut::Ended(bool Whole) noexcept {
         later.reset(); // out of memory: the cut is left to the usual one
     }
     FThread.join();
-    if (split == 0 || FCut->CutTo != split) {
-        return;
-    }
     try {
-        TMatchRun& head = *FCut->Run;
-        if (later && head.Resume(body)) {
-            TakeOverLaterRun(head, *later, body, FBudget);
+        if (later && FCut->CutTo == split && FCut->Run->Resume(body)) {
+            TakeOverLaterRun(*FCut->Run, *later, body, FBudget);
             FCut->CutTo = body.size();
             FCut->Done = true;
         }
     } catch (...) {
         // Over the budget or out of memory: the usual cut finds out for itself.
+    }
+    if (!FCut->Done) {
+        // Rows that will not be used go now, not once the usual cut has made its own beside them.
+        FCut.reset();
     }
 }
 
@@ -141,6 +142,7 @@ void TEarlyCut::Cut() noexcept {
 void TEarlyCut::CutWhatArrives() noexcept {
     TCut& cut = *FCut;
     std::size_t seen = 0;
+    std::size_t scanned = 0; // the bytes looked over for line ends
     try {
         for (;;) {
             std::size_t upTo = 0;
@@ -158,10 +160,14 @@ void TEarlyCut::CutWhatArrives() noexcept {
                 seen = FArrived;
                 upTo = std::min(FArrived, limit);
                 // Whole lines only, until the body is whole: a search ended by the end of what has arrived
-                // then ends where the whole body's would, at a line end no match holds.
+                // then ends where the whole body's would, at a line end no match holds. Only the bytes come
+                // since the last look can hold a line end past CutTo: looking back over all of them each
+                // time would make a body of few line ends cost its size for every piece.
                 if (upTo < limit) {
-                    const std::size_t lineEnd = std::string_view(cut.Data, upTo).rfind('\n');
-                    upTo = lineEnd == std::string_view::npos || lineEnd < cut.CutTo ? cut.CutTo : lineEnd + 1;
+                    const std::size_t from = std::max(scanned, cut.CutTo);
+                    const std::size_t lineEnd = std::string_view(cut.Data + from, upTo - from).rfind('\n');
+                    scanned = upTo;
+                    upTo = lineEnd == std::string_view::npos ? cut.CutTo : from + lineEnd + 1;
                 }
                 FTakenTo = std::max(FTakenTo, upTo);
             }
