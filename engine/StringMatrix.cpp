@@ -219,7 +219,11 @@ void TRowIndex::ReserveScaled(double Factor) {
     const auto more = [Factor](std::size_t Now) {
         return static_cast<std::size_t>(static_cast<double>(Now) * (Factor - 1));
     };
-    Room(more(FRecordCount));
+    // Room only: its pages are mapped in as the rows come near them (Room), as the estimate may be high.
+    const std::size_t records = more(FRecordCount);
+    if (FRecordCapacity - FRecordCount < records) {
+        Grow(records);
+    }
     FRows.reserve(FRows.size() + more(FRows.size()));
     MapRowsAhead();
 }
