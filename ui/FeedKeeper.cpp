@@ -5,21 +5,21 @@
 
 #include <QtGlobal>
 
-#include <ctime>
 #include <exception>
 #include <memory>
+#include <vector>
 
 namespace {
 
 struct TKeepJob {
     std::filesystem::path Folder;
-    std::string Feed;
-    std::shared_ptr<const std::string> Body;
-    std::int64_t At = 0;
+    std::vector<TFormMain::TFeedToKeep> Feeds;
 
     void Write() const {
-        if (!KeepFeed(Folder, Feed, *Body, At)) {
-            qWarning("Kovrin: feed %s not kept in %s", Feed.c_str(), Folder.c_str());
+        for (const TFormMain::TFeedToKeep& feed : Feeds) {
+            if (!KeepFeed(Folder, feed.Feed, *feed.Body, feed.ReceivedAt)) {
+                qWarning("Kovrin: feed %s not kept in %s", feed.Feed.c_str(), Folder.c_str());
+            }
         }
     }
 };
@@ -27,16 +27,15 @@ struct TKeepJob {
 } // namespace
 
 TFormMain::TFeedKeeper BackgroundFeedKeeper(std::filesystem::path Folder) {
-    return [Folder = std::move(Folder)](std::string_view Feed, std::shared_ptr<const std::string> Body) {
-        auto job = std::make_shared<TKeepJob>(
-            TKeepJob{Folder, std::string(Feed), std::move(Body), std::time(nullptr)});
+    return [Folder = std::move(Folder)](std::vector<TFormMain::TFeedToKeep> Feeds) {
+        auto job = std::make_shared<TKeepJob>(TKeepJob{Folder, std::move(Feeds)});
         if (JobControl) {
             try {
                 // The job owns its record; the completion has nothing to do on the window's side.
                 JobControl->AddJob([job] { job->Write(); }, [job] {});
                 return;
             } catch (const std::exception& error) {
-                qWarning("Kovrin: %s; the feed is kept at once", error.what());
+                qWarning("Kovrin: %s; the feeds are kept at once", error.what());
             }
         }
         job->Write();

@@ -31,6 +31,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QShortcut;
 class QSplitter;
@@ -117,9 +118,17 @@ class TFormMain final : public QMainWindow {
     // silent or trickling service without waiting half a minute per feed.
     void SetFeedTimeout(std::int32_t Milliseconds) { FFeedTimeout = Milliseconds; }
 
-    // Where a feed answered with a whole 200 is kept for the next start (Feed, its body); none unless set.
-    using TFeedKeeper = std::function<void(std::string_view Feed, std::shared_ptr<const std::string> Body)>;
-    void SetFeedKeeper(TFeedKeeper Keeper) { FFeedKeeper = std::move(Keeper); }
+    // A feed answered with a whole 200, to be kept for the next start: its name, its body, when it came.
+    struct TFeedToKeep {
+        std::string Feed;
+        std::shared_ptr<const std::string> Body;
+        std::int64_t ReceivedAt = 0;
+    };
+    // Where a refresh's feeds are kept, all at once when it is over (so that writing them takes no core from
+    // the refresh); none unless set.
+    using TFeedKeeper = std::function<void(std::vector<TFeedToKeep> Feeds)>;
+    // Feeds still to keep go to the keeper before now first.
+    void SetFeedKeeper(TFeedKeeper Keeper);
     // Before the first refresh: unless the live panel says otherwise, the feeds kept in Folder are installed
     // as fresh ones would be (tables, lists, the saved pair, the grid), without the loader, and the status
     // line says how old the rates are. With a job runner they are read and cut on a worker and installed when
@@ -235,8 +244,10 @@ class TFormMain final : public QMainWindow {
     // the loader steps, the offers are rebuilt, a usable body is kept, the status line tells, and the alerts
     // are checked once the refresh is complete.
     void FeedReceived(TFeed Feed, TFeedAnswer Answer);
-    // What follows once no feed of the refresh is awaited any more: the alerts and the history are due.
+    // What follows once no feed of the refresh is awaited any more: the feeds are kept, the alerts and the
+    // history are due.
     void RefreshSettled();
+    void KeepReceivedFeeds();
     // Puts a usable answer of Feed on screen (table, lists or news); the number of records.
     std::size_t InstallFeed(TFeed Feed, TFeedAnswer& Answer);
     // Installs the kept feeds read by ShowKeptFeeds; true when any was shown.
@@ -272,6 +283,8 @@ class TFormMain final : public QMainWindow {
     // True while the names feed refills the lists: those selections are the stored flags, not the user's.
     bool FFillingLists = false;
     TFeedKeeper FFeedKeeper;
+    // The feeds of the refresh under way that are to be kept once it is over.
+    std::vector<TFeedToKeep> FFeedsToKeep;
     // The feeds a fresh answer has replaced (in kAllFeeds order): a kept one arriving later stays out.
     std::array<bool, kFeedCount> FFreshFeeds{};
     // The rates rows of the chosen pair, for the rebuilds over one rates table.

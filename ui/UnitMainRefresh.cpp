@@ -24,6 +24,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <ctime>
 #include <exception>
 #include <memory>
 #include <stdexcept>
@@ -138,11 +139,24 @@ void TFormMain::CancelRefresh() {
 
 void TFormMain::RefreshSettled() {
     FCancelShortcut->setEnabled(false);
+    KeepReceivedFeeds();
     FLivePanel->CheckDueAlerts(); // once the refresh is complete
     FLivePanel->ShowAlertStandings();
     if (std::exchange(FHistoryDue, false)) {
         FHistory->RatesSettled();
     }
+}
+
+void TFormMain::KeepReceivedFeeds() {
+    if (!FFeedsToKeep.empty() && FFeedKeeper) {
+        Guarded("keeping the feeds", [&] { FFeedKeeper(std::exchange(FFeedsToKeep, {})); });
+    }
+    FFeedsToKeep.clear();
+}
+
+void TFormMain::SetFeedKeeper(TFeedKeeper Keeper) {
+    KeepReceivedFeeds();
+    FFeedKeeper = std::move(Keeper);
 }
 
 void TFormMain::NewsReceived(TOData Output) {
@@ -181,7 +195,7 @@ void TFormMain::FeedReceived(TFeed Feed, TFeedAnswer Answer) {
         FRefresher->ShowStatus();
         // What a refresh would refuse is never kept; a usable body is shared with the keeper, not copied.
         if (replaced && FFeedKeeper) {
-            Guarded("keeping the feed", [&] { FFeedKeeper(FeedName(Feed), std::move(Answer.Body)); });
+            FFeedsToKeep.push_back({std::string(FeedName(Feed)), std::move(Answer.Body), std::time(nullptr)});
         }
         if (replaced && Feed == TFeed::Rates) {
             FLivePanel->RatesArrived(FServiceBase);

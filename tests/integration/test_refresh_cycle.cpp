@@ -382,6 +382,20 @@ TEST_F(RefreshCycle, AServiceAddressSetOnTheSettingsTabIsAskedFromTheNextRefresh
     })) << chart->accessibleDescription().toStdString();
 }
 
+TEST_F(RefreshCycle, ARefreshsFeedsAreKeptOnceItIsOver) {
+    const std::filesystem::path cache = FDir / "cache";
+    Service.Answer("names", {feeds::kNames, 600ms});
+    TFormMain& main = Open();
+    main.SetFeedKeeper(BackgroundFeedKeeper(cache));
+    main.TimerTimer();
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 3; }));
+    PumpFor(100ms);
+    // Writing them now would take a core from the feeds still awaited.
+    EXPECT_FALSE(LoadKeptFeed(cache, "rates").has_value());
+    ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    ASSERT_TRUE(PumpUntil([&] { return AllKept(cache); }));
+}
+
 TEST_F(RefreshCycle, WithAOneMinuteIntervalItRefreshesByItselfWithoutTheLoaderAndKeepsEveryFeed) {
     ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
     ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
@@ -392,7 +406,7 @@ TEST_F(RefreshCycle, WithAOneMinuteIntervalItRefreshesByItselfWithoutTheLoaderAn
     main.TimerTimer();
     ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
     Loader->TimerTimer();
-    // The bodies are written on jobs of their own, in whatever order they end.
+    // The bodies are written on a job of its own once the refresh is over.
     ASSERT_TRUE(PumpUntil([&] { return AllKept(cache); }));
     EXPECT_EQ(LoadKeptFeed(cache, "rates")->Body, feeds::kRates);
 
