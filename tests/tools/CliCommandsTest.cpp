@@ -23,9 +23,21 @@
 #include <array>
 #include <filesystem>
 #include <regex>
+#include <string>
+#include <string_view>
 #include <thread>
 
 namespace {
+
+// Count copies of Row, one after the other.
+std::string Repeated(std::string_view Row, int Count) {
+    std::string text;
+    text.reserve(Row.size() * static_cast<std::size_t>(Count));
+    for (int i = 0; i < Count; ++i) {
+        text += Row;
+    }
+    return text;
+}
 
 constexpr const char* kSeed = "4242";
 constexpr const char* kRows = "3000";
@@ -313,10 +325,7 @@ TEST(CliOffers, AFeedWhoseTableWouldPassTheBudgetFailsLikeAnExchange) {
     TTempDir feeds;
     WriteDemoFeeds(feeds.Path());
     // Short exchangers rows make a table of almost twice their bytes: 21 MB of them would pass 32 MiB.
-    std::string shortRows;
-    for (int i = 0; i < 3'500'000; ++i)
-        shortRows += "1;a;;\n";
-    WriteFileBytes(feeds / "exchangers.txt", shortRows);
+    WriteFileBytes(feeds / "exchangers.txt", Repeated("1;a;;\n", 3'500'000));
 
     const auto refused =
         Cli({"--feeds", feeds.Path().string(), "offers", "Bitcoin BTC", "Сбербанк RUB"}, home.Path());
@@ -327,10 +336,7 @@ TEST(CliOffers, AFeedWhoseTableWouldPassTheBudgetFailsLikeAnExchange) {
 
     // Rates read a piece at a time fail as the whole file would: before the exchangers, and before a currency
     // the names do not have.
-    std::string shortRates;
-    for (int i = 0; i < 1'400'000; ++i)
-        shortRates += "1;a;b;1;1;1\n";
-    WriteFileBytes(feeds / "rates.txt", shortRates);
+    WriteFileBytes(feeds / "rates.txt", Repeated("1;a;b;1;1;1\n", 1'400'000));
     const auto rates =
         Cli({"--feeds", feeds.Path().string(), "offers", "Bitcoin BTC", "Dogecoin"}, home.Path());
     EXPECT_EQ(rates.ExitCode, 3);
