@@ -133,7 +133,7 @@ THeaderFacts ReadFacts(const std::vector<std::string>& Headers) {
 // Tells a watch that its body's reading ended, however it ends.
 class TWatchedReading {
   public:
-    explicit TWatchedReading(TBodyWatch* Watch) : FWatch(Watch) {}
+    TWatchedReading() = default;
     ~TWatchedReading() {
         if (FWatch) {
             FWatch->Ended(FWhole);
@@ -154,7 +154,7 @@ class TWatchedReading {
     void Whole() { FWhole = true; }
 
   private:
-    TBodyWatch* FWatch;
+    TBodyWatch* FWatch = nullptr; // from Begin on
     bool FWhole = false;
 };
 
@@ -162,7 +162,7 @@ class TWatchedReading {
 // dropped and the body ends there. Watch, when given, follows the body once its room holds all of it.
 bool ReadCounted(TLineReader& Lines, std::uint64_t Count, const THttpLimits& Limits, std::string& Body,
                  TBodyWatch* Watch = nullptr) {
-    TWatchedReading watched(nullptr);
+    TWatchedReading watched;
     const std::uint64_t whole = Count;
     while (Count > 0) {
         const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(Count, kBodyPiece));
