@@ -1,5 +1,7 @@
 #include "engine/WindowPlacement.h"
 
+#include "engine/DesignScale.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -64,4 +66,16 @@ TFrame PlaceFrameOnScreens(const TFrame& Frame, const std::vector<TFrame>& Areas
     placed.Y =
         static_cast<int>(std::clamp<TWide>(Frame.Y, area.Y, TWide{area.Y} + area.Height - placed.Height));
     return placed;
+}
+
+TExtent MinimumOuterSize(TExtent DesignMinimum, double Scale, TExtent Needed, TExtent Area) {
+    const auto side = [Scale](int Design, int Needs, int Room) {
+        int least = std::max(ScaledPixels(Design, Scale), Needs);
+        if (Room > 0) {
+            least = std::min(least, Room);
+        }
+        return std::max(least, Design);
+    };
+    return {side(DesignMinimum.Width, Needed.Width, Area.Width),
+            side(DesignMinimum.Height, Needed.Height, Area.Height)};
 }

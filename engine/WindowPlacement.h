@@ -19,3 +19,17 @@ struct TFrame {
 // (and are at least 1); the frame is then moved the least distance that puts it inside. Without areas Frame
 // comes back unchanged. Never throws; any int input is safe.
 TFrame PlaceFrameOnScreens(const TFrame& Frame, const std::vector<TFrame>& Areas);
+
+// A width and a height in desktop pixels.
+struct TExtent {
+    int Width = 0;
+    int Height = 0;
+
+    bool operator==(const TExtent&) const = default;
+};
+
+// The least outer size the window may be dragged or restored to, each way: the larger of its design minimum
+// grown by Scale (engine/DesignScale.h) and what its layout needs to show its contents (Needed, frame
+// included); then cut to Area, the available area of its screen, so that the window can still be seen whole,
+// though never below the design minimum itself. An Area of 0 (not known) cuts nothing.
+TExtent MinimumOuterSize(TExtent DesignMinimum, double Scale, TExtent Needed, TExtent Area);

@@ -1,5 +1,6 @@
 #include "ui/HistoryPart.h"
 
+#include "engine/DesignScale.h"
 #include "engine/ServiceAddress.h"
 #include "globals/Globals.h"
 #include "history/ChartSettings.h"
@@ -30,9 +31,10 @@ THistoryPart::THistoryPart(TFormMain& Main)
     FToggle->setToolTip(QStringLiteral("Показать график лучшего курса под таблицей"));
     FToggle->setAccessibleName(QStringLiteral("График курса"));
     FToggle->setFocusPolicy(Qt::StrongFocus);
-    // Beside the Exchange button, as wide as it.
+    // Beside the Exchange button, as wide as it; the gap grows with the text as the buttons do.
     const QRect exchange = Main.BitBtnExchange->geometry();
-    FToggle->setGeometry(exchange.right() + 9, exchange.top(), exchange.width(), exchange.height());
+    const int gap = ScaledPixels(9, DesignScaleForDpi(Main.logicalDpiY()));
+    FToggle->setGeometry(exchange.right() + gap, exchange.top(), exchange.width(), exchange.height());
     QWidget::setTabOrder(Main.BitBtnExchange, FToggle);
     QWidget::setTabOrder(FToggle, Main.BitBtnRefresh);
 

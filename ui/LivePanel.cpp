@@ -1,5 +1,6 @@
 #include "ui/LivePanel.h"
 
+#include "engine/DesignScale.h"
 #include "engine/LiveSettings.h"
 #include "engine/Protocol.h"
 #include "engine/RefreshState.h"
@@ -104,7 +105,7 @@ void TLivePanel::Build() {
     EditAlertLevel->setObjectName(QStringLiteral("EditAlertLevel"));
     EditAlertLevel->setAccessibleName(QStringLiteral("Уведомить: не меньше скольких единиц получаете"));
     EditAlertLevel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    EditAlertLevel->setFixedWidth(kLevelWidth);
+    EditAlertLevel->setFixedWidth(ScaledPixels(kLevelWidth, DesignScaleForDpi(logicalDpiY())));
     EditAlertLevel->setMaxLength(30);
     EditAlertLevel->setPlaceholderText(QStringLiteral("уровень"));
     EditAlertLevel->setValidator(new QRegularExpressionValidator(

@@ -1,5 +1,6 @@
 #include "ui/OfferGrid.h"
 
+#include "engine/DesignScale.h"
 #include "ui/FindDialog.h"
 #include "ui/OfferGridHeaders.h"
 
@@ -50,7 +51,7 @@ TDBGridRates::TDBGridRates(QWidget* Parent)
     FitRowHeight();
 
     for (int column = 0; column < TMemTableRates::kColumnCount; ++column)
-        setColumnWidth(column, kColumnWidths[column]);
+        setColumnWidth(column, ColumnDesignWidth(column));
     setColumnHidden(static_cast<int>(TOfferField::EID), true);
 
     connect(FTitles, &QHeaderView::sectionClicked, this, &TDBGridRates::TitleClicked);
@@ -210,7 +211,7 @@ void TDBGridRates::FitNameColumn() {
     // ones cut short); otherwise every column keeps its own width.
     const int name = static_cast<int>(TOfferField::Exchanger);
     if (!window()->isMaximized() && !window()->isFullScreen()) {
-        setColumnWidth(name, kColumnWidths[name]);
+        setColumnWidth(name, ColumnDesignWidth(name));
         return;
     }
     int others = 0;
@@ -218,7 +219,11 @@ void TDBGridRates::FitNameColumn() {
         if (column != name && !isColumnHidden(column))
             others += columnWidth(column);
     }
-    setColumnWidth(name, std::max(kColumnWidths[name], viewport()->width() - others));
+    setColumnWidth(name, std::max(ColumnDesignWidth(name), viewport()->width() - others));
+}
+
+int TDBGridRates::ColumnDesignWidth(int Column) const {
+    return ScaledPixels(kColumnWidths[Column], DesignScaleForDpi(logicalDpiY()));
 }
 
 void TDBGridRates::paintEvent(QPaintEvent* Event) {

@@ -16,7 +16,7 @@ class TDBGridRates final : public QTableView {
     Q_OBJECT
 
   public:
-    // Pixel widths of the columns, in TOfferField order.
+    // Pixel widths of the columns, in TOfferField order, for text at 96 dpi (they grow with larger text).
     static constexpr int kColumnWidths[TMemTableRates::kColumnCount] = {50, 160, 100, 100, 100, 50};
 
     // An empty grid with no order. Never throws.
@@ -87,6 +87,9 @@ class TDBGridRates final : public QTableView {
     void FitNameColumn();
 
     TMemTableRates FModel;
+    // A column's design width grown with the text (engine/DesignScale.h).
+    int ColumnDesignWidth(int Column) const;
+
     TOrderHeader* FTitles;
     TRowMarkerHeader* FIndicator;
     TSortOrder FOrder;

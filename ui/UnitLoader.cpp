@@ -1,5 +1,6 @@
 #include "ui/UnitLoader.h"
 
+#include "engine/DesignScale.h"
 #include "engine/RefreshStatus.h"
 #include "ui/Fonts.h"
 
@@ -72,7 +73,10 @@ TFormLoader::TFormLoader(QWidget* MainWindow) : QWidget(nullptr), FMainWindow(Ma
 
     ProgressBar = new TProgressBar(this);
     ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
-    ProgressBar->setGeometry(8, 8, 297, 16);
+    // Fixed measures for text at 96 dpi, grown with larger text (engine/DesignScale.h).
+    const double scale = DesignScaleForDpi(logicalDpiY());
+    const auto px = [scale](int Pixels) { return ScaledPixels(Pixels, scale); };
+    ProgressBar->setGeometry(px(8), px(8), px(297), px(16));
     ProgressBar->setRange(0, 4);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
@@ -83,14 +87,14 @@ TFormLoader::TFormLoader(QWidget* MainWindow) : QWidget(nullptr), FMainWindow(Ma
     ButtonCancel->setObjectName(QStringLiteral("ButtonCancel"));
     ButtonCancel->setToolTip(
         QStringLiteral("Прекратить ожидание: то, что ещё не получено, не изменится (Esc)"));
-    const QSize button = ButtonCancel->sizeHint().expandedTo(QSize(75, 0));
-    constexpr int kRowTop = 30;
-    ButtonCancel->setGeometry(8 + 297 - button.width(), kRowTop, button.width(), button.height());
+    const QSize button = ButtonCancel->sizeHint().expandedTo(QSize(px(75), 0));
+    const int rowTop = px(30);
+    ButtonCancel->setGeometry(px(8) + px(297) - button.width(), rowTop, button.width(), button.height());
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormLoader::CancelClick);
     LabelProgress = new QLabel(this);
     LabelProgress->setObjectName(QStringLiteral("LabelProgress"));
-    LabelProgress->setGeometry(8, kRowTop, 297 - button.width() - 6, button.height());
-    setFixedSize(kClientWidth, kRowTop + button.height() + 8);
+    LabelProgress->setGeometry(px(8), rowTop, px(297) - button.width() - px(6), button.height());
+    setFixedSize(px(kClientWidth), rowTop + button.height() + px(8));
     ShowCount();
 
     Timer = new QTimer(this);

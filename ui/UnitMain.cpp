@@ -1,6 +1,7 @@
 #include "ui/UnitMain.h"
 
 #include "engine/AmountInput.h"
+#include "engine/DesignScale.h"
 #include "engine/ExchangerLookup.h"
 #include "engine/Protocol.h"
 #include "globals/Globals.h"
@@ -40,6 +41,8 @@ constexpr int kStatusBarHeight = 19;
 constexpr int kPanelControlsHeight = 37;
 constexpr int kPanelGoHeight = 41;
 constexpr int kButtonWidth = 89;
+// The pictures of the tabs and buttons; each has a twice as large copy for larger text.
+constexpr int kImageSize = 16;
 constexpr int kRefreshRightGap = 7;
 constexpr int kListBoxHideTop = 24;
 // Distance of the hide list's bottom edge to its page's bottom edge, kept as the window grows and shrinks.
@@ -90,11 +93,11 @@ QComboBox* MakeCurrencyList(const QString& Name, const QString& Caption, const Q
     return combo;
 }
 
-QPushButton* MakeImageButton(const QString& Name, const QString& Caption, const QString& Image,
+QPushButton* MakeImageButton(const QString& Name, const QString& Caption, const QString& Image, int ImageSize,
                              QWidget* Parent) {
     auto* button = new TBitBtn(QIcon(QStringLiteral(":/icons/%1.png").arg(Image)), Caption, Parent);
     button->setObjectName(Name);
-    button->setIconSize(QSize(16, 16));
+    button->setIconSize(QSize(ImageSize, ImageSize));
     button->setAccessibleName(Caption);
     return button;
 }
@@ -109,6 +112,8 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     // quarter of a megabyte); read afresh only for a window made without the program around it.
     setWindowIcon(QGuiApplication::windowIcon().isNull() ? ProgramIcon() : QGuiApplication::windowIcon());
     setFont(DesignFont(QStringLiteral("Verdana"), 8, QFont::SansSerif));
+    // Before any control is placed: every fixed measure below grows with it.
+    FDesignScale = DesignScaleForDpi(logicalDpiY());
     QPalette colours = palette();
     colours.setColor(QPalette::Window, colours.color(QPalette::Button));
     setPalette(colours);
@@ -118,7 +123,7 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     PageControl = new QTabWidget(this);
     PageControl->setObjectName(QStringLiteral("PageControl"));
     PageControl->setAccessibleName(QStringLiteral("Разделы программы"));
-    PageControl->setIconSize(QSize(16, 16));
+    PageControl->setIconSize(QSize(Px(kImageSize), Px(kImageSize)));
     setCentralWidget(PageControl);
 
     BuildNewsPage();
@@ -144,7 +149,7 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->setAccessibleName(QStringLiteral("Строка состояния"));
     StatusBar->setSizeGripEnabled(true);
-    StatusBar->setFixedHeight(kStatusBarHeight);
+    StatusBar->setFixedHeight(Px(kStatusBarHeight));
     setStatusBar(StatusBar);
     FRefresher = new TRefreshController(*BitBtnRefresh, *StatusBar, this);
     auto* ageBar = new TDataAgeBar(*BitBtnRefresh);
@@ -160,7 +165,7 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     Timer->setObjectName(QStringLiteral("Timer"));
     Timer->setInterval(1000);
 
-    resize(kClientWidth, kClientHeight);
+    resize(Px(kClientWidth), Px(kClientHeight));
     ConnectHandlers();
     ConnectKeyboard();
     ConnectParts();
@@ -208,28 +213,28 @@ void TFormMain::BuildRatesPage() {
     PanelControls = new QWidget(TabSheetRates);
     PanelControls->setObjectName(QStringLiteral("PanelControls"));
     PanelControls->setAccessibleName(QStringLiteral("Валюты и суммы"));
-    PanelControls->setFixedHeight(kPanelControlsHeight);
+    PanelControls->setFixedHeight(Px(kPanelControlsHeight));
     ButtonedEditSrc = MakeAmountEdit(QStringLiteral("ButtonedEditSrc"), QStringLiteral("Отдаю"),
                                      QStringLiteral("Сумма, которую вы отдаёте"), PanelControls);
-    ButtonedEditSrc->setGeometry(8, 8, 81, 21);
+    ButtonedEditSrc->setGeometry(Px(8), Px(8), Px(81), Px(21));
     ComboBoxSrc = MakeCurrencyList(QStringLiteral("ComboBoxSrc"), QStringLiteral("Отдаю: валюта"),
                                    QStringLiteral("Валюта, которую вы отдаёте"), PanelControls);
-    ComboBoxSrc->setGeometry(96, 8, 161, 21);
+    ComboBoxSrc->setGeometry(Px(96), Px(8), Px(161), Px(21));
     SpeedButtonSwap = new QToolButton(PanelControls);
     SpeedButtonSwap->setObjectName(QStringLiteral("SpeedButtonSwap"));
     SpeedButtonSwap->setAutoRaise(true);
     SpeedButtonSwap->setIcon(QIcon(QStringLiteral(":/icons/swap.png")));
-    SpeedButtonSwap->setIconSize(QSize(16, 16));
+    SpeedButtonSwap->setIconSize(QSize(Px(kImageSize), Px(kImageSize)));
     SpeedButtonSwap->setFocusPolicy(Qt::StrongFocus); // reachable with Tab, pressed with Space
     SpeedButtonSwap->setAccessibleName(QStringLiteral("Поменять валюты местами"));
     SpeedButtonSwap->setToolTip(QStringLiteral("Поменять валюты местами"));
-    SpeedButtonSwap->setGeometry(264, 8, 25, 22);
+    SpeedButtonSwap->setGeometry(Px(264), Px(8), Px(25), Px(22));
     ButtonedEditDst = MakeAmountEdit(QStringLiteral("ButtonedEditDst"), QStringLiteral("Получаю"),
                                      QStringLiteral("Сумма, которую вы получаете"), PanelControls);
-    ButtonedEditDst->setGeometry(296, 8, 81, 21);
+    ButtonedEditDst->setGeometry(Px(296), Px(8), Px(81), Px(21));
     ComboBoxDst = MakeCurrencyList(QStringLiteral("ComboBoxDst"), QStringLiteral("Получаю: валюта"),
                                    QStringLiteral("Валюта, которую вы получаете"), PanelControls);
-    ComboBoxDst->setGeometry(384, 8, 161, 21);
+    ComboBoxDst->setGeometry(Px(384), Px(8), Px(161), Px(21));
 
     DBGridRates = new TDBGridRates(TabSheetRates);
     DBGridRates->setObjectName(QStringLiteral("DBGridRates"));
@@ -242,13 +247,13 @@ void TFormMain::BuildRatesPage() {
     PanelGo = new QWidget(TabSheetRates);
     PanelGo->setObjectName(QStringLiteral("PanelGo"));
     PanelGo->setAccessibleName(QStringLiteral("Действия"));
-    PanelGo->setFixedHeight(kPanelGoHeight);
+    PanelGo->setFixedHeight(Px(kPanelGoHeight));
     BitBtnExchange = MakeImageButton(QStringLiteral("BitBtnExchange"), QStringLiteral("Обменять"),
-                                     QStringLiteral("exchange"), PanelGo);
-    BitBtnExchange->setGeometry(8, 8, kButtonWidth, 25);
+                                     QStringLiteral("exchange"), Px(kImageSize), PanelGo);
+    BitBtnExchange->setGeometry(Px(8), Px(8), Px(kButtonWidth), Px(25));
     BitBtnRefresh = MakeImageButton(QStringLiteral("BitBtnRefresh"), QStringLiteral("Обновить"),
-                                    QStringLiteral("refresh"), PanelGo);
-    BitBtnRefresh->setGeometry(456, 8, kButtonWidth, 25);
+                                    QStringLiteral("refresh"), Px(kImageSize), PanelGo);
+    BitBtnRefresh->setGeometry(Px(456), Px(8), Px(kButtonWidth), Px(25));
     PanelGo->installEventFilter(this); // keeps Refresh at its distance to the right edge
 
     // The grid alone fills its area until parts join it under or beside it.
@@ -282,13 +287,13 @@ void TFormMain::BuildSettingsPage() {
     LabelHide = new QLabel(QStringLiteral("Скрывать ненужные валюты:"), TabSheetSettings);
     LabelHide->setObjectName(QStringLiteral("LabelHide"));
     LabelHide->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    LabelHide->setGeometry(8, 0, 249, 21);
+    LabelHide->setGeometry(Px(8), 0, Px(249), Px(21));
     ListBoxHide = new THideList(TabSheetSettings);
     ListBoxHide->setObjectName(QStringLiteral("ListBoxHide"));
     ListBoxHide->setAccessibleName(QStringLiteral("Скрывать ненужные валюты"));
-    ListBoxHide->setItemDelegate(new TFixedRowDelegate(kListItemHeight, ListBoxHide));
+    ListBoxHide->setItemDelegate(new TFixedRowDelegate(Px(kListItemHeight), ListBoxHide));
     ListBoxHide->setUniformItemSizes(true);
-    ListBoxHide->setGeometry(8, kListBoxHideTop, 249, 265);
+    ListBoxHide->setGeometry(Px(8), Px(kListBoxHideTop), Px(249), Px(265));
     LabelHide->setBuddy(ListBoxHide);
     // Right of the hide list: the live options, then whatever parts join them.
     FSettingsSide = new QWidget(TabSheetSettings);
@@ -354,14 +359,16 @@ void TFormMain::ConnectKeyboard() {
 bool TFormMain::eventFilter(QObject* Watched, QEvent* Event) {
     if (Event->type() == QEvent::Resize) {
         if (Watched == PanelGo) {
-            BitBtnRefresh->move(PanelGo->width() - kRefreshRightGap - kButtonWidth, BitBtnRefresh->y());
+            BitBtnRefresh->move(PanelGo->width() - Px(kRefreshRightGap) - BitBtnRefresh->width(),
+                                BitBtnRefresh->y());
         } else if (Watched == TabSheetSettings) {
             ListBoxHide->resize(
                 ListBoxHide->width(),
-                std::max(0, TabSheetSettings->height() - kListBoxHideTop - kListBoxHideBottomGap));
-            const int left = ListBoxHide->x() + ListBoxHide->width() + kPanelLiveGap;
-            FSettingsSide->setGeometry(left, 0, std::max(0, TabSheetSettings->width() - left - kPanelLiveGap),
-                                       std::max(0, TabSheetSettings->height() - kListBoxHideBottomGap));
+                std::max(0, TabSheetSettings->height() - Px(kListBoxHideTop) - Px(kListBoxHideBottomGap)));
+            const int left = ListBoxHide->x() + ListBoxHide->width() + Px(kPanelLiveGap);
+            FSettingsSide->setGeometry(left, 0,
+                                       std::max(0, TabSheetSettings->width() - left - Px(kPanelLiveGap)),
+                                       std::max(0, TabSheetSettings->height() - Px(kListBoxHideBottomGap)));
         }
     }
     return QMainWindow::eventFilter(Watched, Event);

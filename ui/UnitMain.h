@@ -236,6 +236,12 @@ class TFormMain final : public QMainWindow {
     void ConnectHandlers();
     void ConnectKeyboard();
     void ApplyFrameExtents();
+    // A design measure in pixels, grown with the text where it is drawn larger than designed
+    // (engine/DesignScale.h).
+    int Px(int DesignPixels) const;
+    // The least outer size the window takes: the design minimum grown with the text, or what its layout
+    // needs, whichever is larger, within the available area of its screen (Frame: the frame's thickness).
+    QSize LeastOuterSize(QSize Frame) const;
     // Moves and, if need be, shrinks the restored outer frame (the parts of it that were read) onto an
     // available screen area.
     void ApplyPlacement(std::optional<int> X, std::optional<int> Y, std::optional<int> Width,
@@ -269,6 +275,8 @@ class TFormMain final : public QMainWindow {
     // no size was restored.
     QSize FWantedOuterSize{-1, -1};
     QSize FFrameExtents{-1, -1};
+    // How much larger than designed the text is drawn, from 1 (engine/DesignScale.h); read once, at creation.
+    double FDesignScale = 1.0;
 
     // Fills the three currency lists from NamesTable and selects the saved pair, all without change events.
     void FillCurrencyLists();

@@ -3,6 +3,7 @@
 #include "ui/UnitMain.h"
 
 #include "engine/AmountInput.h"
+#include "engine/DesignScale.h"
 #include "engine/WindowPlacement.h"
 #include "globals/Globals.h"
 #include "settings/SettingsKeys.h"
@@ -120,10 +121,12 @@ void TFormMain::ApplyPlacement(std::optional<int> X, std::optional<int> Y, std::
     }
     // Before the window is shown its frame is not known; the outer size is what was saved.
     const QRect outer = frameGeometry();
-    // The window never gets smaller than its minimum, so that is the least it needs room for.
+    // The window never gets smaller than its minimum, so that is the least it needs room for: a size saved
+    // while the text was drawn smaller comes back large enough for the text of this run.
+    const QSize least = LeastOuterSize(QSize(0, 0));
     const TFrame wanted{X.value_or(outer.x()), Y.value_or(outer.y()),
-                        std::max(Width.value_or(outer.width()), kMinOuterWidth),
-                        std::max(Height.value_or(outer.height()), kMinOuterHeight)};
+                        std::max(Width.value_or(outer.width()), least.width()),
+                        std::max(Height.value_or(outer.height()), least.height())};
     const TFrame frame = PlaceFrameOnScreens(wanted, areas);
     if (X || Y) {
         move(frame.X, frame.Y);
@@ -199,6 +202,20 @@ void TFormMain::resizeEvent(QResizeEvent* Event) {
     ApplyFrameExtents();
 }
 
+int TFormMain::Px(int DesignPixels) const {
+    return ScaledPixels(DesignPixels, FDesignScale);
+}
+
+QSize TFormMain::LeastOuterSize(QSize Frame) const {
+    // What the layout asks for, not the minimum set here before (minimumSizeHint ignores that).
+    const QSize needed = minimumSizeHint().expandedTo(QSize(0, 0)) + Frame;
+    const QScreen* place = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect area = place ? place->availableGeometry() : QRect();
+    const TExtent least = MinimumOuterSize({kMinOuterWidth, kMinOuterHeight}, FDesignScale,
+                                           {needed.width(), needed.height()}, {area.width(), area.height()});
+    return {least.Width, least.Height};
+}
+
 void TFormMain::ApplyFrameExtents() {
     if (!isVisible()) {
         return;
@@ -211,8 +228,8 @@ void TFormMain::ApplyFrameExtents() {
         return;
     }
     FFrameExtents = frame;
-    setMinimumSize(std::max(0, kMinOuterWidth - frame.width()),
-                   std::max(0, kMinOuterHeight - frame.height()));
+    const QSize least = LeastOuterSize(frame);
+    setMinimumSize(std::max(0, least.width() - frame.width()), std::max(0, least.height() - frame.height()));
     if (FWantedOuterSize.width() >= 0 || FWantedOuterSize.height() >= 0) {
         resize(FWantedOuterSize.width() >= 0 ? FWantedOuterSize.width() - frame.width() : width(),
                FWantedOuterSize.height() >= 0 ? FWantedOuterSize.height() - frame.height() : height());

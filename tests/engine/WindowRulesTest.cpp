@@ -1,12 +1,14 @@
-// The small rules the window follows: the tray's toggle per host kind, where a restored frame goes, and what
-// the amount fields refuse.
+// The small rules the window follows: the tray's toggle per host kind, where a restored frame goes, how large
+// the window must be for its text, and what the amount fields refuse.
 #include "engine/AmountInput.h"
+#include "engine/DesignScale.h"
 #include "engine/TrayRule.h"
 #include "engine/WindowPlacement.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <limits>
 
 namespace {
 
@@ -62,6 +64,21 @@ TEST(PlaceFrameOnScreens, ChoosesTheScreenTheFrameOverlapsMostOrTheNearestOne) {
     EXPECT_EQ(PlaceFrameOnScreens({2500, 100, 500, 400}, two), (TFrame{1580, 100, 500, 400}));
     // Below the left-hand one, under the gap the smaller screen leaves.
     EXPECT_EQ(PlaceFrameOnScreens({1300, 1100, 500, 400}, two), (TFrame{780, 624, 500, 400}));
+}
+
+TEST(MinimumOuterSize, GrowsWithTheTextAndTheLayoutWithinTheScreenButNeverBelowTheDesign) {
+    EXPECT_EQ(DesignScaleForDpi(72), 1.0);
+    EXPECT_EQ(DesignScaleForDpi(120), 1.25);
+    EXPECT_EQ(DesignScaleForDpi(std::numeric_limits<double>::quiet_NaN()), 1.0);
+    EXPECT_EQ(ScaledPixels(37, 1.5), 56);
+    EXPECT_EQ(ScaledPixels(INT_MAX, 4.0), INT_MAX);
+    const TExtent design{568, 347};
+    EXPECT_EQ(MinimumOuterSize(design, 1.0, {127, 199}, {1600, 1200}), design);
+    EXPECT_EQ(MinimumOuterSize(design, DesignScaleForDpi(192), {159, 288}, {1600, 1200}),
+              (TExtent{1136, 694}));
+    EXPECT_EQ(MinimumOuterSize(design, 1.0, {700, 100}, {}), (TExtent{700, 347}));
+    EXPECT_EQ(MinimumOuterSize(design, 2.0, {}, {1024, 600}), (TExtent{1024, 600}));
+    EXPECT_EQ(MinimumOuterSize(design, 2.0, {}, {500, 300}), design);
 }
 
 TEST(AmountInput, TakesUpToTenDigitsWithOneSeparatorAndSaysWhyItRefusesTheRest) {
