@@ -6,6 +6,7 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QGuiApplication>
+#include <QPixmap>
 #include <QWidget>
 
 TDM* DM = nullptr;
@@ -20,11 +21,25 @@ void InitKovrinResources() {
     (void)done;
 }
 
+QIcon PictureIcon(const QString& Name) {
+    InitKovrinResources();
+    QIcon icon(QStringLiteral(":/icons/%1.png").arg(Name));
+    // Qt adds the twice as large copy by itself only on a screen that scales pixels, for twice the pixels at
+    // the same size; text drawn larger without that needs it at twice the size, so it goes in as plain
+    // pixels.
+    QPixmap large(QStringLiteral(":/icons/%1@2x.png").arg(Name));
+    if (!large.isNull()) {
+        large.setDevicePixelRatio(1.0);
+        icon.addPixmap(large);
+    }
+    return icon;
+}
+
 TImageList::TImageList(const QStringList& Names) : FNames(Names) {
     InitKovrinResources();
     FIcons.reserve(Names.size());
     for (const QString& name : Names) {
-        FIcons.push_back(QIcon(QStringLiteral(":/icons/%1.png").arg(name)));
+        FIcons.push_back(PictureIcon(name));
     }
 }
 

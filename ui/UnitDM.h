@@ -38,6 +38,10 @@ class TImageList final {
 void InitKovrinResources();
 
 // The tab pictures, in order: "date", "table", "clock_red", "wrench", "help".
+// The program's picture Name (":/icons/<Name>.png") with its twice as large copy, when there is one, so that
+// it stays sharp at any icon size up to twice its own.
+QIcon PictureIcon(const QString& Name);
+
 TImageList MakeImageListTabs();
 // The tray picture: "16x16".
 TImageList MakeImageListTray();

@@ -95,7 +95,7 @@ QComboBox* MakeCurrencyList(const QString& Name, const QString& Caption, const Q
 
 QPushButton* MakeImageButton(const QString& Name, const QString& Caption, const QString& Image, int ImageSize,
                              QWidget* Parent) {
-    auto* button = new TBitBtn(QIcon(QStringLiteral(":/icons/%1.png").arg(Image)), Caption, Parent);
+    auto* button = new TBitBtn(PictureIcon(Image), Caption, Parent);
     button->setObjectName(Name);
     button->setIconSize(QSize(ImageSize, ImageSize));
     button->setAccessibleName(Caption);
@@ -223,7 +223,7 @@ void TFormMain::BuildRatesPage() {
     SpeedButtonSwap = new QToolButton(PanelControls);
     SpeedButtonSwap->setObjectName(QStringLiteral("SpeedButtonSwap"));
     SpeedButtonSwap->setAutoRaise(true);
-    SpeedButtonSwap->setIcon(QIcon(QStringLiteral(":/icons/swap.png")));
+    SpeedButtonSwap->setIcon(PictureIcon(QStringLiteral("swap")));
     SpeedButtonSwap->setIconSize(QSize(Px(kImageSize), Px(kImageSize)));
     SpeedButtonSwap->setFocusPolicy(Qt::StrongFocus); // reachable with Tab, pressed with Space
     SpeedButtonSwap->setAccessibleName(QStringLiteral("Поменять валюты местами"));
