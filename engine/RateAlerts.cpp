@@ -34,6 +34,14 @@ std::optional<long double> AlertLevel(std::string_view Text) {
     return level;
 }
 
+bool SameAlert(const TRateAlert& A, const TRateAlert& B) {
+    if (A.Give != B.Give || A.Get != B.Get) {
+        return false;
+    }
+    const std::optional<long double> a = AlertLevel(A.Level);
+    return a ? a == AlertLevel(B.Level) : A.Level == B.Level;
+}
+
 std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows) {
     std::optional<TBestOffer> best;
     for (const TOfferRow& row : Rows) {

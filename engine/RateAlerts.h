@@ -26,6 +26,10 @@ struct TRateAlert {
 // nullopt for anything else. Never throws.
 std::optional<long double> AlertLevel(std::string_view Text);
 
+// Whether A and B watch the same pair at the same level, the levels compared as numbers: "1.5" and "1.50"
+// would fire together, so they are one alert. Never throws.
+bool SameAlert(const TRateAlert& A, const TRateAlert& B);
+
 // The best offer of a pair and its rate: what one unit given buys.
 struct TBestOffer {
     TOfferRow Row;

@@ -361,9 +361,7 @@ void TLivePanel::UpdateAlertAddButton() {
     const bool valid = ComboBoxAlertSrc->currentIndex() >= 0 && ComboBoxAlertDst->currentIndex() >= 0 &&
                        ComboBoxAlertSrc->currentText() != ComboBoxAlertDst->currentText() &&
                        AlertLevel(edited.Level).has_value();
-    const auto listed = [&](const TRateAlert& Alert) {
-        return Alert.Give == edited.Give && Alert.Get == edited.Get && Alert.Level == edited.Level;
-    };
+    const auto listed = [&](const TRateAlert& Alert) { return SameAlert(Alert, edited); };
     const bool known = std::any_of(FAlerts.begin(), FAlerts.end(), listed);
     ButtonAlertAdd->setEnabled(valid && !known && FAlerts.size() < static_cast<std::size_t>(kMaxRateAlerts));
     const int row = ListBoxAlerts->currentRow();

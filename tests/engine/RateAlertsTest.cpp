@@ -48,6 +48,11 @@ TEST(AlertLevel, ReadsPlainDecimalsAboveZeroOnly) {
          {"", ".", "0", "0.0", "-1", "1e5", "1,5", "1.2.3", " 1", "abc", "1234567890123456789012345678901"}) {
         EXPECT_FALSE(AlertLevel(bad)) << bad;
     }
+    // Levels that read as one number make one alert; the pair must match too.
+    const TRateAlert alert{"US Dollar", "Euro", "1.5", true};
+    EXPECT_TRUE(SameAlert(alert, {"US Dollar", "Euro", "01.50", false}));
+    EXPECT_FALSE(SameAlert(alert, {"US Dollar", "Euro", "1.51", true}));
+    EXPECT_FALSE(SameAlert(alert, {"Euro", "US Dollar", "1.5", true}));
 }
 
 // A watch over one alert whose pair's best rate the test sets.

@@ -233,6 +233,10 @@ TEST_F(LiveRates, ASelectedAlertIsEditedInPlaceAndEachShowsItsBestRateAfterEvery
     EXPECT_EQ(Stored("Alerts/Alert2/Level"), "1.05");
     EXPECT_EQ(list->item(1)->text(), "уведомить, когда за 1 Euro дают не меньше 1.05 US Dollar\n"
                                      "лучший курс сейчас 1.1 — уровень достигнут");
+    level->selectAll();
+    QTest::keyClicks(level, "1.050"); // the same level written otherwise: the same alert
+    EXPECT_FALSE(Live<QPushButton>("ButtonAlertSave")->isEnabled());
+    EXPECT_FALSE(Live<QPushButton>("ButtonAlertAdd")->isEnabled());
 
     // The next refresh renews the rates in the list; without an offer that can pay it says so.
     Main->RatesReceived(Answer("1;usd;eur;1;0.96;1000\n2;usd;eur;1;0.99;0\n"));
