@@ -107,6 +107,28 @@ std::string RootProblem(const pugi::xml_document& Doc, const std::string& RootNa
     return name == RootName ? std::string() : "its root element is <" + name + ">, not <" + RootName + ">";
 }
 
+// Where the bytes of a damaged FileName go: FileName.damaged, or, when an earlier run kept a copy there
+// already, the first free FileName.damaged.N, so that no damaged file ever replaces another. Empty when all
+// the names are taken.
+std::filesystem::path FreeDamagedCopyName(const std::filesystem::path& FileName) {
+    constexpr int kMaxCopies = 1000;
+    std::filesystem::path first = FileName;
+    first += ".damaged";
+    for (int number = 0; number < kMaxCopies; ++number) {
+        std::filesystem::path candidate = first;
+        if (number > 0) {
+            candidate += "." + std::to_string(number);
+        }
+        std::error_code error;
+        // A link there, even a dangling one, is somebody's file too.
+        if (std::filesystem::symlink_status(candidate, error).type() ==
+            std::filesystem::file_type::not_found) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 bool ConfigOpen(TConfigDoc& Doc, const std::filesystem::path& FileName, const std::string& RootName) {
@@ -183,16 +205,16 @@ bool ConfigKeepDamaged(const TConfigDoc& Doc, const std::filesystem::path& FileN
             Message = name + " was not read: " + Doc->FProblem + "; new settings replace it at exit";
             return true;
         }
-        std::filesystem::path copy = FileName;
-        copy += ".damaged";
-        if (state == TConfigFileState::Damaged && AtomicWriteFile(copy, Doc->FUnusedBytes)) {
+        const std::filesystem::path copy = FreeDamagedCopyName(FileName);
+        if (state == TConfigFileState::Damaged && !copy.empty() && AtomicWriteFile(copy, Doc->FUnusedBytes)) {
             Doc->FUnusedBytes = std::string();
             Message = name + " could not be used: " + Doc->FProblem + "; its contents are kept in " +
                       copy.string() + ", and new settings replace it at exit";
             return true;
         }
-        Message = name + " could not be used: " + Doc->FProblem + "; no copy of it could be kept in " +
-                  copy.string() + "; it is left as it is";
+        Message = name + " could not be used: " + Doc->FProblem + "; no copy of it could be kept" +
+                  (copy.empty() ? std::string(" (too many copies kept already)") : " in " + copy.string()) +
+                  "; it is left as it is";
         return false;
     } catch (...) {
         return false;

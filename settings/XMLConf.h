@@ -65,7 +65,8 @@ enum class TConfigFileState {
 TConfigFileState ConfigFileState(const TConfigDoc& Doc);
 
 // After ConfigOpen, before a save replaces a file that the load could not use: keeps the bytes of a damaged
-// file beside it as FileName + ".damaged" (replacing an older copy) and sets Message to a line that says what
+// file beside it as FileName + ".damaged" (or ".damaged.1", ".damaged.2", ... when that is taken: an
+// older copy is never replaced) and sets Message to a line that says what
 // was wrong and where the copy is; names a file that is not a regular file in Message too. Message stays
 // empty for a loaded or missing file. False when the file should be left as it is at exit, because no copy of
 // it could be kept (or it could not be read at all). Never throws.

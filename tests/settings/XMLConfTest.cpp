@@ -223,17 +223,20 @@ TEST_F(XMLConfTest, UnusableFilesFailToLoadAndOpenStartsAfresh) {
     EXPECT_FALSE(ConfigLoad(doc, FDir / "missing.xml", "settings"));
 }
 
-TEST_F(XMLConfTest, ADamagedFileIsKeptBesideItBeforeItIsReplaced) {
-    const std::filesystem::path copy = FDir / "settings.xml.damaged";
+TEST_F(XMLConfTest, ADamagedFileIsKeptBesideItBeforeItIsReplacedAndNoCopyReplacesAnother) {
     const std::vector<std::pair<const char*, std::string>> cases = {
         {"one NUL byte", std::string(1, '\0')},
         {"truncated", kDecl + "<settings>\r\n\t<Window>\r\n\t\t<X>12"},
         {"two roots", "<settings><A>1</A></settings><settings/>"},
         {"foreign root", "<config><A>1</A></config>"},
     };
-    WriteFileBytes(copy, "a copy from an earlier run");
-    for (const auto& [name, bytes] : cases) {
+    WriteFileBytes(FDir / "settings.xml.damaged", "a copy from an earlier run");
+    std::filesystem::create_symlink("nowhere", FDir / "settings.xml.damaged.2"); // taken, though dangling
+    const std::vector<std::string> names = {".damaged.1", ".damaged.3", ".damaged.4", ".damaged.5"};
+    for (std::size_t index = 0; index < cases.size(); ++index) {
+        const auto& [name, bytes] = cases[index];
         SCOPED_TRACE(name);
+        const std::filesystem::path copy = FDir / ("settings.xml" + names[index]);
         WriteFileBytes(FFile, bytes);
         TConfigDoc doc;
         ASSERT_TRUE(ConfigOpen(doc, FFile, "settings"));
@@ -246,6 +249,8 @@ TEST_F(XMLConfTest, ADamagedFileIsKeptBesideItBeforeItIsReplaced) {
         ASSERT_TRUE(ConfigSave(doc, FFile));
         EXPECT_EQ(ReadFileBytes(FFile), kDecl + "<settings/>\r\n");
     }
+    EXPECT_EQ(ReadFileBytes(FDir / "settings.xml.damaged"), "a copy from an earlier run");
+    EXPECT_EQ(ReadFileBytes(FDir / "settings.xml.damaged.1"), cases[0].second);
 }
 
 TEST_F(XMLConfTest, OnlyAFileThatCouldNotBeUsedIsKept) {
