@@ -170,11 +170,13 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     ConnectKeyboard();
     ConnectParts();
     FHistory = new THistoryPart(*this);
-    Timer->start();
     FormCreate();
     FLivePanel->Restore();
     FHistory->Restore();
     FServiceBase = FNextServiceBase;
+    // Only now: an error box shown while restoring runs its own event loop, and a tick in there would start
+    // the first refresh against a service and a state not restored yet.
+    Timer->start();
 }
 
 TFormMain::~TFormMain() = default;

@@ -13,10 +13,12 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace {
 
@@ -174,6 +176,24 @@ TEST_F(FormMain, AnAmountThatIsNoNumberIsReported) {
     EXPECT_EQ(main.ButtonedEditDst->text(), "");
     ASSERT_EQ(BoxTexts.size(), 1);
     EXPECT_TRUE(BoxTexts[0].contains("1,5")) << BoxTexts[0].toStdString();
+}
+
+TEST_F(FormMain, NoRefreshTickCanRunWhileARestoringErrorIsShown) {
+    ConfigWrite(ConfigDoc, "Rates/SrcAmount", "abc");
+    std::optional<bool> tickingDuringBox;
+    SetErrorBox([&](const QString&, const QString&) {
+        // The box's own event loop would run the timer of the window being made.
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* timer = window->findChild<QTimer*>("Timer");
+                timer && window->objectName() == "FormMain") {
+                tickingDuringBox = timer->isActive();
+            }
+        }
+    });
+    TFormMain main;
+    ASSERT_TRUE(tickingDuringBox.has_value());
+    EXPECT_FALSE(*tickingDuringBox);
+    EXPECT_TRUE(main.Timer->isActive()); // once restored, the first refresh comes as usual
 }
 
 TEST_F(FormMain, StoredTabSelectsOnlyAVisibleTab) {
