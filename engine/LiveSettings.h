@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-// How many alerts are read back at most.
+// How many alerts are read back at most (entries "Alert1" to "Alert100").
 inline constexpr int kMaxRateAlerts = 100;
 
 // "Live/UseSaved" as stored; true when missing or not a boolean. Never throws.
@@ -34,6 +34,10 @@ void WriteUnlessDefault(const TConfigDoc& Doc, const std::string& Key, const TCo
 // The alerts stored under "Alerts", in their order; an entry without a pair is skipped, an unreadable one
 // too. Never throws but for memory.
 std::vector<TRateAlert> ReadRateAlerts(const TConfigDoc& Doc);
+// How many stored entries ReadRateAlerts leaves out because their number is past kMaxRateAlerts. Never
+// throws but for memory.
+int CountRateAlertsPastTheLimit(const TConfigDoc& Doc);
 // Replaces the stored alerts with Alerts: the "Alerts" group is written anew, or removed when Alerts is
-// empty. Throws EConfigError as ConfigWrite does.
+// empty and no entry past kMaxRateAlerts is stored; such entries, never read, are kept as they were, after
+// the others. Throws EConfigError as ConfigWrite does.
 void WriteRateAlerts(const TConfigDoc& Doc, const std::vector<TRateAlert>& Alerts);

@@ -341,6 +341,24 @@ bool ConfigRead(const TConfigDoc& Doc, const std::string& Key, std::string& Valu
     return true;
 }
 
+std::vector<std::string> ConfigChildNames(const TConfigDoc& Doc, const std::string& Key) {
+    const std::vector<std::string> segments = CutKey(Key);
+    pugi::xml_node current = StartOf(Doc, segments, Key);
+    for (const std::string& segment : segments) {
+        current = FirstElementNamed(current, segment);
+        if (!current) {
+            return {};
+        }
+    }
+    std::vector<std::string> names;
+    for (pugi::xml_node child : current.children()) {
+        if (child.type() == pugi::node_element) {
+            names.emplace_back(child.name());
+        }
+    }
+    return names;
+}
+
 std::optional<std::string> ConfigReadStored(const TConfigDoc& Doc, const std::string& Key) {
     try {
         std::string value;

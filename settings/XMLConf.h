@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 // Opaque document object (wraps a pugixml document and its layout rules).
 class TConfigDocument;
@@ -91,6 +92,10 @@ bool ConfigDelete(const TConfigDoc& Doc, const std::string& Key);
 // True with Value set to the element's text when Key exists and its text is not empty; false (Value
 // unchanged) otherwise. Never creates anything. Throws EConfigError for an element that has element children.
 bool ConfigRead(const TConfigDoc& Doc, const std::string& Key, std::string& Value);
+
+// The names of the elements directly inside Key, in document order; none when Key is absent or holds no
+// element. Throws EConfigError for an empty key or a document that is not open.
+std::vector<std::string> ConfigChildNames(const TConfigDoc& Doc, const std::string& Key);
 
 // The text of Key for the settings beyond the form's own: nullopt when it is absent, empty, or an element
 // that holds others (its default stands then). Throws EConfigError only for a document that is not open.
