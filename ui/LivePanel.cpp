@@ -114,8 +114,6 @@ void TLivePanel::Build() {
                                              QStringLiteral("Уведомить: валюта, которую вы получаете"), this);
     ButtonAlertAdd = new QPushButton(QStringLiteral("Добавить"), this);
     ButtonAlertAdd->setObjectName(QStringLiteral("ButtonAlertAdd"));
-    ButtonAlertAdd->setToolTip(
-        QStringLiteral("Выберите обе валюты и введите уровень, например 3000000 или 0.5"));
     ButtonAlertSave = new QPushButton(QStringLiteral("Сохранить"), this);
     ButtonAlertSave->setObjectName(QStringLiteral("ButtonAlertSave"));
     ButtonAlertSave->setToolTip(
@@ -181,8 +179,14 @@ void TLivePanel::Connect() {
         Guarded("Live/AutoMinutes not stored",
                 [&] { WriteUnlessDefault(ConfigDoc, kAutoMinutesKey, minutes, 0); });
     });
-    connect(ComboBoxAlertSrc, &QComboBox::currentIndexChanged, this, [this] { UpdateAlertAddButton(); });
-    connect(ComboBoxAlertDst, &QComboBox::currentIndexChanged, this, [this] { UpdateAlertAddButton(); });
+    connect(ComboBoxAlertSrc, &QComboBox::currentIndexChanged, this, [this] {
+        FAlertGiveChoice = ComboBoxAlertSrc->currentText();
+        UpdateAlertAddButton();
+    });
+    connect(ComboBoxAlertDst, &QComboBox::currentIndexChanged, this, [this] {
+        FAlertGetChoice = ComboBoxAlertDst->currentText();
+        UpdateAlertAddButton();
+    });
     connect(EditAlertLevel, &QLineEdit::textChanged, this, [this] { UpdateAlertAddButton(); });
     // Enter applies a change to the selected alert; with none selected (or nothing changed) it adds one.
     connect(EditAlertLevel, &QLineEdit::returnPressed, this, [this] {
@@ -225,6 +229,10 @@ void TLivePanel::Restore() {
     const auto choice = std::find(kAutoRefreshChoices.begin(), kAutoRefreshChoices.end(), minutes);
     ComboBoxAutoRefresh->setCurrentIndex(static_cast<int>(choice - kAutoRefreshChoices.begin()));
     FAlerts = ReadRateAlerts(ConfigDoc);
+    if (const int unread = CountRateAlertsPastTheLimit(ConfigDoc); unread > 0) {
+        qWarning("Kovrin: %d rate alerts past the first %d are not loaded; settings.xml keeps them", unread,
+                 kMaxRateAlerts);
+    }
     FillAlertList();
     UpdateAlertAddButton();
     emit AutoRefreshMinutesChanged(minutes);
@@ -267,14 +275,14 @@ void TLivePanel::SetCurrencyNames(const QStringList& Names) {
     {
         const QSignalBlocker srcSignals(ComboBoxAlertSrc);
         const QSignalBlocker dstSignals(ComboBoxAlertDst);
-        const QString give = ComboBoxAlertSrc->currentText();
-        const QString get = ComboBoxAlertDst->currentText();
+        // The choice made last, not what the lists show: a feed that came without a currency (or empty) must
+        // not lose it for good.
         ComboBoxAlertSrc->clear();
         ComboBoxAlertDst->clear();
         ComboBoxAlertSrc->addItems(Names);
         ComboBoxAlertDst->addItems(Names);
-        ComboBoxAlertSrc->setCurrentIndex(ComboBoxAlertSrc->findText(give, Qt::MatchExactly));
-        ComboBoxAlertDst->setCurrentIndex(ComboBoxAlertDst->findText(get, Qt::MatchExactly));
+        ComboBoxAlertSrc->setCurrentIndex(ComboBoxAlertSrc->findText(FAlertGiveChoice, Qt::MatchExactly));
+        ComboBoxAlertDst->setCurrentIndex(ComboBoxAlertDst->findText(FAlertGetChoice, Qt::MatchExactly));
     }
     // The lists open wide enough for the longest display name, whatever the width of the box.
     for (QComboBox* combo : {ComboBoxAlertSrc, ComboBoxAlertDst}) {
@@ -342,15 +350,15 @@ void TLivePanel::LoadSelectedAlert() {
         return;
     }
     const TRateAlert& alert = FAlerts[static_cast<std::size_t>(row)];
+    FAlertGiveChoice = QString::fromStdString(alert.Give);
+    FAlertGetChoice = QString::fromStdString(alert.Get);
     {
         const QSignalBlocker srcSignals(ComboBoxAlertSrc);
         const QSignalBlocker dstSignals(ComboBoxAlertDst);
         const QSignalBlocker levelSignals(EditAlertLevel);
         // A currency hidden since is not offered: its list stays without a choice until one is made.
-        ComboBoxAlertSrc->setCurrentIndex(
-            ComboBoxAlertSrc->findText(QString::fromStdString(alert.Give), Qt::MatchExactly));
-        ComboBoxAlertDst->setCurrentIndex(
-            ComboBoxAlertDst->findText(QString::fromStdString(alert.Get), Qt::MatchExactly));
+        ComboBoxAlertSrc->setCurrentIndex(ComboBoxAlertSrc->findText(FAlertGiveChoice, Qt::MatchExactly));
+        ComboBoxAlertDst->setCurrentIndex(ComboBoxAlertDst->findText(FAlertGetChoice, Qt::MatchExactly));
         EditAlertLevel->setText(QString::fromStdString(alert.Level));
     }
     UpdateAlertAddButton();
@@ -363,7 +371,14 @@ void TLivePanel::UpdateAlertAddButton() {
                        AlertLevel(edited.Level).has_value();
     const auto listed = [&](const TRateAlert& Alert) { return SameAlert(Alert, edited); };
     const bool known = std::any_of(FAlerts.begin(), FAlerts.end(), listed);
-    ButtonAlertAdd->setEnabled(valid && !known && FAlerts.size() < static_cast<std::size_t>(kMaxRateAlerts));
+    const bool full = FAlerts.size() >= static_cast<std::size_t>(kMaxRateAlerts);
+    ButtonAlertAdd->setEnabled(valid && !known && !full);
+    // A disabled button says what keeps it so.
+    ButtonAlertAdd->setToolTip(
+        full ? QStringLiteral("Уведомлений уже %1 — больше нельзя. Удалите ненужное, чтобы добавить новое")
+                   .arg(kMaxRateAlerts)
+        : valid && known ? QStringLiteral("Такое уведомление уже есть в списке")
+                         : QStringLiteral("Выберите обе валюты и введите уровень, например 3000000 или 0.5"));
     const int row = ListBoxAlerts->currentRow();
     ButtonAlertSave->setEnabled(valid && !known && row >= 0 && row < static_cast<int>(FAlerts.size()));
 }
@@ -401,6 +416,23 @@ void TLivePanel::ButtonAlertRemoveClick() {
     FAlerts.erase(FAlerts.begin() + row);
     StoreRateAlerts();
     FillAlertList();
+    // The list selects the next alert without telling: the fields show it, or nothing when none is left, so
+    // that "Сохранить" never puts the removed alert over another.
+    if (ListBoxAlerts->currentRow() >= 0) {
+        LoadSelectedAlert();
+        return;
+    }
+    FAlertGiveChoice.clear();
+    FAlertGetChoice.clear();
+    {
+        const QSignalBlocker srcSignals(ComboBoxAlertSrc);
+        const QSignalBlocker dstSignals(ComboBoxAlertDst);
+        const QSignalBlocker levelSignals(EditAlertLevel);
+        ComboBoxAlertSrc->setCurrentIndex(-1);
+        ComboBoxAlertDst->setCurrentIndex(-1);
+        EditAlertLevel->clear();
+    }
+    UpdateAlertAddButton();
 }
 
 void TLivePanel::SetRateAlerts(std::vector<TRateAlert> Alerts) {

@@ -43,7 +43,7 @@ class TLivePanel final : public QWidget {
     int AutoRefreshMinutes() const;
 
     // The alert currency lists offer Names, in order; a currency being chosen there stays chosen while it is
-    // still offered.
+    // still offered, and is chosen again when a later list offers it again.
     void SetCurrencyNames(const QStringList& Names);
 
     // The rate alerts as listed.
@@ -106,6 +106,9 @@ class TLivePanel final : public QWidget {
     QPushButton* ButtonAlertSave = nullptr;
     QPushButton* ButtonAlertRemove = nullptr;
 
+    // The currencies last chosen for an alert, chosen again when a names feed offers them again.
+    QString FAlertGiveChoice;
+    QString FAlertGetChoice;
     std::string FServiceBase;
     std::vector<TRateAlert> FAlerts;
     TServiceAlertWatch FAlertWatch;
