@@ -96,7 +96,25 @@ bool TProgram::Open() {
     SettingsFile = FOptions.SettingsFile.empty()
                        ? SettingsFilePath(std::filesystem::path(exeDir.toStdString()))
                        : FOptions.SettingsFile;
-    const bool opened = ConfigOpen(ConfigDoc, SettingsFile, "settings");
+    // A copy in a folder it may not write keeps its settings in the user's folder; the first start there
+    // begins with the settings that came with it, if any.
+    const std::filesystem::path seed =
+        FOptions.SettingsFile.empty()
+            ? SettingsSeedFile(std::filesystem::path(exeDir.toStdString()), SettingsFile)
+            : std::filesystem::path();
+    bool opened = false;
+    if (!seed.empty() && ConfigOpen(ConfigDoc, seed, "settings") &&
+        ConfigFileState(ConfigDoc) == TConfigFileState::Loaded) {
+        std::cerr << "kovrin: settings read from " << seed.string() << "; they are saved to "
+                  << SettingsFile.string() << std::endl;
+        opened = true;
+    } else {
+        if (!seed.empty()) {
+            std::cerr << "kovrin: " << seed.string() << " could not be used; starting from the defaults"
+                      << std::endl;
+        }
+        opened = ConfigOpen(ConfigDoc, SettingsFile, "settings");
+    }
     // A file that could not be used is replaced at exit: its bytes are kept beside it first, or it stays.
     std::string settingsNote;
     FSettingsReplaceable = ConfigKeepDamaged(ConfigDoc, SettingsFile, settingsNote);

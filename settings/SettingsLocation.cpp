@@ -130,6 +130,22 @@ fs::path SettingsFilePath(const fs::path& ExeDir) {
     return folder / kSettingsFileName;
 }
 
+fs::path SettingsSeedFile(const fs::path& ExeDir, const fs::path& SettingsFile) {
+    const fs::path seed = ExeDir / kSettingsFileName;
+    std::error_code error;
+    if (seed == SettingsFile || fs::symlink_status(SettingsFile, error).type() != fs::file_type::not_found) {
+        return {};
+    }
+    const auto trusted = [](const fs::path& Path, bool Folder) {
+        struct stat info {};
+        // The file itself is never reached through a link; the folder may be.
+        return (Folder ? ::stat(Path.c_str(), &info) : ::lstat(Path.c_str(), &info)) == 0 &&
+               (Folder ? S_ISDIR(info.st_mode) : S_ISREG(info.st_mode)) &&
+               (info.st_uid == ::geteuid() || info.st_uid == 0) && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+    };
+    return trusted(ExeDir, true) && trusted(seed, false) ? seed : fs::path();
+}
+
 bool AtomicWriteFile(const fs::path& Target, const std::string& Bytes) {
     const std::string_view pieces[] = {Bytes};
     return AtomicWriteFile(Target, pieces);

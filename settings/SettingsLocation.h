@@ -17,6 +17,13 @@ bool IsPortableFolder(const std::filesystem::path& Folder);
 // creating that folder. Never throws.
 std::filesystem::path SettingsFilePath(const std::filesystem::path& ExeDir);
 
+// The file a first start from the user's configuration folder begins with: ExeDir / "settings.xml", when
+// SettingsFile lies elsewhere and does not exist yet, and that file is a regular file in a folder both owned
+// by this user or by root and neither writable by others (so nobody else could have planted the service it
+// names). Empty otherwise. Never throws.
+std::filesystem::path SettingsSeedFile(const std::filesystem::path& ExeDir,
+                                       const std::filesystem::path& SettingsFile);
+
 // The user's configuration home: $XDG_CONFIG_HOME when set and absolute, else $HOME/.config. Never throws.
 std::filesystem::path ConfigHome();
 
