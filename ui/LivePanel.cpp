@@ -356,7 +356,8 @@ void TLivePanel::LoadSelectedAlert() {
         const QSignalBlocker srcSignals(ComboBoxAlertSrc);
         const QSignalBlocker dstSignals(ComboBoxAlertDst);
         const QSignalBlocker levelSignals(EditAlertLevel);
-        // A currency hidden since is not offered: its list stays without a choice until one is made.
+        // A currency hidden since is not offered: its list stays without a choice until one is made or the
+        // currency is offered again.
         ComboBoxAlertSrc->setCurrentIndex(ComboBoxAlertSrc->findText(FAlertGiveChoice, Qt::MatchExactly));
         ComboBoxAlertDst->setCurrentIndex(ComboBoxAlertDst->findText(FAlertGetChoice, Qt::MatchExactly));
         EditAlertLevel->setText(QString::fromStdString(alert.Level));
