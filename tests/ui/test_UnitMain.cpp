@@ -13,12 +13,10 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 namespace {
 
@@ -180,20 +178,17 @@ TEST_F(FormMain, AnAmountThatIsNoNumberIsReported) {
 
 TEST_F(FormMain, NoRefreshTickCanRunWhileARestoringErrorIsShown) {
     ConfigWrite(ConfigDoc, "Rates/SrcAmount", "abc");
-    std::optional<bool> tickingDuringBox;
+    int ticking = -1; // the box's own event loop would run the timer of the window being made
     SetErrorBox([&](const QString&, const QString&) {
-        // The box's own event loop would run the timer of the window being made.
         for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (auto* timer = window->findChild<QTimer*>("Timer");
-                timer && window->objectName() == "FormMain") {
-                tickingDuringBox = timer->isActive();
+            for (QTimer* timer : window->findChildren<QTimer*>("Timer")) {
+                ticking = timer->isActive();
             }
         }
     });
     TFormMain main;
-    ASSERT_TRUE(tickingDuringBox.has_value());
-    EXPECT_FALSE(*tickingDuringBox);
-    EXPECT_TRUE(main.Timer->isActive()); // once restored, the first refresh comes as usual
+    EXPECT_EQ(ticking, 0);
+    EXPECT_TRUE(main.Timer->isActive());
 }
 
 TEST_F(FormMain, StoredTabSelectsOnlyAVisibleTab) {
