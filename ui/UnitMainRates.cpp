@@ -85,6 +85,10 @@ void TFormMain::ScheduleRoutes() {
 void TFormMain::RebuildRoutes() {
     const TOfferControls controls = OfferControls();
     if (!CanRebuildOffers(RatesTable, NamesTable, ExchangersTable, controls)) {
+        // The routes go with the offers when those were of another pair than the one chosen.
+        if (!DBGridRates->Model().ShownFor()) {
+            FRoutesSearch->Clear();
+        }
         return;
     }
     TRouteOptions options;
