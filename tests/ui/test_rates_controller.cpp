@@ -267,8 +267,9 @@ TEST_F(RatesTab, SwapMovesTheAmountAcrossAndExchangesTheCurrencies) {
     // 100 dollars wanted for euros: Beta's reserve of 30 is too small.
     EXPECT_EQ(ShownOffers(*main.DBGridRates), (std::vector<std::string>{"Alpha 95.2381 100"}));
     EXPECT_EQ(main.DBGridRates->Order(), kSrcAscending);
-    // Not saved by the swap; the window saves both when it closes.
-    EXPECT_EQ(Stored("Rates/SrcCurr"), "US Dollar");
+    // Stored as a pick is: a refresh restores the stored pair, and must not turn 100 dollars into 100 euros.
+    EXPECT_EQ(Stored("Rates/SrcCurr"), "Euro");
+    EXPECT_EQ(Stored("Rates/DstCurr"), "US Dollar");
 }
 
 TEST_F(RatesTab, SwapWithoutAmountsFiresNoFieldChange) {
