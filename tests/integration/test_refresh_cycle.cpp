@@ -373,9 +373,11 @@ TEST_F(RefreshCycle, AServiceAddressSetOnTheSettingsTabIsAskedFromTheNextRefresh
         [&] { return LoadKeptFeed(KeptFeedsFolderFor(root, Service.Base()), "rates").has_value(); }));
     ASSERT_GT(TicksUntilEnabled(), 0);
     main.BitBtnRefresh->click();
-    // What the first service sent is gone at once; the second's arrives.
+    // What the first service sent is gone at once, and the grid does not claim the pair has no offers; the
+    // second's arrives.
     EXPECT_TRUE(RatesTable.empty());
     EXPECT_TRUE(ShownOffers(*main.DBGridRates).empty());
+    EXPECT_NE(main.DBGridRates->EmptyText(), QStringLiteral("Нет предложений для этой пары и суммы"));
     ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
     EXPECT_EQ(other.Requests(), 4u);
     EXPECT_EQ(Service.Requests(), 4u);
