@@ -155,6 +155,13 @@ bool CanRebuildOffers(const TStringMatrix& Rates, const TStringMatrix& Names, co
            Controls.DstName.has_value();
 }
 
+bool ShownOffersStay(const std::optional<TOfferPair>& Shown, const TOfferControls& Controls) {
+    if (!Shown || !Controls.SrcName || !Controls.DstName) {
+        return true;
+    }
+    return Shown->Src == *Controls.SrcName && Shown->Dst == *Controls.DstName;
+}
+
 std::string EmptyOffersHint(const TStringMatrix& Rates, const TStringMatrix& Names,
                             const TStringMatrix& Exchangers, const TOfferControls& Controls) {
     if (!Controls.SrcName || !Controls.DstName)

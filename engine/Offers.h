@@ -97,6 +97,19 @@ std::string EmptyOffersHint(const TStringMatrix& Rates, const TStringMatrix& Nam
 bool CanRebuildOffers(const TStringMatrix& Rates, const TStringMatrix& Names, const TStringMatrix& Exchangers,
                       const TOfferControls& Controls);
 
+// The currencies offers were computed for: the display names given and received.
+struct TOfferPair {
+    std::string Src;
+    std::string Dst;
+    bool operator==(const TOfferPair&) const = default;
+};
+
+// Whether offers computed for Shown may stay on screen when a rebuild cannot run under Controls. They stay
+// while no other pair is chosen: the last offers of the pair asked about, or of the last pair when none is
+// chosen. Offers of another pair than the one chosen would answer a question the user did not ask. Never
+// throws.
+bool ShownOffersStay(const std::optional<TOfferPair>& Shown, const TOfferControls& Controls);
+
 // The order an amount edit chooses, the amounts read by AmountValue as the offers are: a target amount above
 // 0 gives SrcRate ascending; else a source amount above 0 gives DstRate descending; else nullopt (leave the
 // order as it is).

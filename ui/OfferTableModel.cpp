@@ -160,7 +160,13 @@ void TMemTableRates::sort(int Column, Qt::SortOrder Order) {
 void TMemTableRates::Fill(std::vector<TOfferRow> Rows) {
     beginResetModel();
     FRows = std::move(Rows);
+    FShownFor.reset();
     endResetModel();
+}
+
+void TMemTableRates::Fill(std::vector<TOfferRow> Rows, TOfferPair Pair) {
+    Fill(std::move(Rows));
+    FShownFor = std::move(Pair);
 }
 
 void TMemTableRates::Clear() {

@@ -40,10 +40,14 @@ class TMemTableRates final : public QAbstractTableModel {
 
     // Replaces every row with Rows in one model reset.
     void Fill(std::vector<TOfferRow> Rows);
+    // The same, the rows being the offers of Pair.
+    void Fill(std::vector<TOfferRow> Rows, TOfferPair Pair);
     // Removes every row in one model reset.
     void Clear();
     // The rows in their present order.
     const std::vector<TOfferRow>& Rows() const { return FRows; }
+    // The pair the rows are the offers of, as the last fill gave it; nullopt when it gave none.
+    const std::optional<TOfferPair>& ShownFor() const { return FShownFor; }
     // Stable sort of the rows by Order in one layout change; persistent indexes follow their rows.
     void Sort(const TSortOrder& Order);
 
@@ -57,5 +61,6 @@ class TMemTableRates final : public QAbstractTableModel {
 
   private:
     std::vector<TOfferRow> FRows;
+    std::optional<TOfferPair> FShownFor;
     TFullName FFullName;
 };

@@ -10,8 +10,11 @@ namespace {
 void Rebuild(TDBGridRates& Grid, const TStringMatrix& Rates, const TStringMatrix& Names,
              const TStringMatrix& Exchangers, const TOfferControls& Controls, TQuoteRows& Quotes,
              const TSortOrder& Order, TDBGridRates::TOrderBy By) {
-    if (!CanRebuildOffers(Rates, Names, Exchangers, Controls))
+    if (!CanRebuildOffers(Rates, Names, Exchangers, Controls)) {
+        if (!ShownOffersStay(Grid.Model().ShownFor(), Controls))
+            Grid.Model().Clear();
         return;
+    }
     const int remembered = Grid.CurrentRowNumber();
     {
         TUpdatesSuspended suspended(Grid);
@@ -21,7 +24,7 @@ void Rebuild(TDBGridRates& Grid, const TStringMatrix& Rates, const TStringMatrix
         if (Order != TSortOrder{kDefaultOrder})
             SortOffers(rows, Order);
         const int count = static_cast<int>(rows.size());
-        Grid.Model().Fill(std::move(rows));
+        Grid.Model().Fill(std::move(rows), {*Controls.SrcName, *Controls.DstName});
         // With no current row before (the first fill), start at the top rather than scroll to the bottom.
         const int target = remembered < 1 ? 1 : std::min(remembered, count);
         Grid.SetCurrentRowNumber(count == 0 ? 0 : target);

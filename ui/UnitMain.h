@@ -227,6 +227,8 @@ class TFormMain final : public QMainWindow {
     void changeEvent(QEvent* Event) override;
 
   private:
+    // Stores Combo's chosen currency as the saved choice of its side; nothing while it has no choice.
+    void StoreChosenCurrency(const QComboBox& Combo);
     // The fields' placeholders in a colour that reads on the theme's field colour (see PlaceholderColour).
     void ApplyPlaceholderColour();
     void BuildNewsPage();

@@ -50,9 +50,12 @@ void TFormMain::TakeNextServiceBase() {
             TFeedAnswer nothing;
             InstallFeed(feed, nothing);
         }
-        // A rebuild over empty tables leaves the grid as it was; the other service's offers must go.
+        // A rebuild over empty tables leaves the grid as it was; the other service's offers must go, and the
+        // grid says why it is empty.
         DBGridRates->Model().Clear();
         FRoutesSearch->Clear();
+        DBGridRates->SetEmptyText(QString::fromStdString(
+            EmptyOffersHint(RatesTable, NamesTable, ExchangersTable, OfferControls())));
     });
     if (!FKeptFeedsRoot.empty()) {
         const std::filesystem::path folder = KeptFeedsFolderFor(FKeptFeedsRoot, FServiceBase);

@@ -85,6 +85,10 @@ void TFormMain::ScheduleRoutes() {
 void TFormMain::RebuildRoutes() {
     const TOfferControls controls = OfferControls();
     if (!CanRebuildOffers(RatesTable, NamesTable, ExchangersTable, controls)) {
+        // The routes go with the offers when those were of another pair than the one chosen.
+        if (!DBGridRates->Model().ShownFor()) {
+            FRoutesSearch->Clear();
+        }
         return;
     }
     TRouteOptions options;
@@ -112,11 +116,7 @@ void TFormMain::ButtonedEditSrcChange(QObject* Sender) {
                 DBGridRates->SetOrder({*key});
             }
         } else if (Sender == ComboBoxSrc || Sender == ComboBoxDst) {
-            const QComboBox* combo = Sender == ComboBoxSrc ? ComboBoxSrc : ComboBoxDst;
-            if (combo->count() > 0 && !ChosenCurrency(*combo).isEmpty()) {
-                ConfigWrite(ConfigDoc, Sender == ComboBoxSrc ? kSrcCurrKey : kDstCurrKey,
-                            ChosenCurrency(*combo).toStdString());
-            }
+            StoreChosenCurrency(Sender == ComboBoxSrc ? *ComboBoxSrc : *ComboBoxDst);
         }
     } catch (const std::exception& error) {
         ShowErrorBox(QString::fromUtf8(error.what()));
@@ -138,7 +138,22 @@ void TFormMain::SpeedButtonSwapClick() {
         ComboBoxSrc->setCurrentIndex(dstIndex);
         ComboBoxDst->setCurrentIndex(srcIndex);
     }
+    // Stored at once, as a pick is: a refresh restores the stored pair, and would otherwise turn it back
+    // while the amounts stay swapped (0.5 roubles becoming 0.5 bitcoin).
+    try {
+        StoreChosenCurrency(*ComboBoxSrc);
+        StoreChosenCurrency(*ComboBoxDst);
+    } catch (const std::exception& error) {
+        ShowErrorBox(QString::fromUtf8(error.what()));
+    }
     RebuildOffers();
+}
+
+void TFormMain::StoreChosenCurrency(const QComboBox& Combo) {
+    if (Combo.count() > 0 && !ChosenCurrency(Combo).isEmpty()) {
+        ConfigWrite(ConfigDoc, &Combo == ComboBoxSrc ? kSrcCurrKey : kDstCurrKey,
+                    ChosenCurrency(Combo).toStdString());
+    }
 }
 
 void TFormMain::BitBtnExchangeClick() {

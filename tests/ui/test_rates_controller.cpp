@@ -69,7 +69,7 @@ TEST_F(RatesTab, ASavedCurrencyNowHiddenLeavesNoSelectionAndTheGridAsItWas) {
     EXPECT_EQ(ShownOffers(*main.DBGridRates), before);
 }
 
-TEST_F(RatesTab, AnEmptyRatesFeedKeepsTheOffersEvenWhenAnotherCurrencyIsPicked) {
+TEST_F(RatesTab, AnEmptyRatesFeedKeepsThePairsOffersButNotUnderAnotherPair) {
     TFormMain& main = OpenWithPair();
     const std::vector<std::string> before = ShownOffers(*main.DBGridRates);
     main.RatesReceived(Answer("service busy"));
@@ -79,7 +79,9 @@ TEST_F(RatesTab, AnEmptyRatesFeedKeepsTheOffersEvenWhenAnotherCurrencyIsPicked) 
     main.ComboBoxDst->setFocus();
     QTest::keyClick(main.ComboBoxDst, Qt::Key_Down); // a user's pick: Рубль
     EXPECT_EQ(Stored("Rates/DstCurr"), "Рубль");
-    EXPECT_EQ(ShownOffers(*main.DBGridRates), before);
+    // Dollar-to-euro offers under "Рубль" would answer a question not asked.
+    EXPECT_TRUE(ShownOffers(*main.DBGridRates).empty());
+    EXPECT_EQ(main.DBGridRates->EmptyText(), QStringLiteral("Курсы ещё не загружены"));
 }
 
 TEST_F(RatesTab, AnUnreadableSavedChoiceCostsOnlyThatChoice) {
@@ -265,8 +267,9 @@ TEST_F(RatesTab, SwapMovesTheAmountAcrossAndExchangesTheCurrencies) {
     // 100 dollars wanted for euros: Beta's reserve of 30 is too small.
     EXPECT_EQ(ShownOffers(*main.DBGridRates), (std::vector<std::string>{"Alpha 95.2381 100"}));
     EXPECT_EQ(main.DBGridRates->Order(), kSrcAscending);
-    // Not saved by the swap; the window saves both when it closes.
-    EXPECT_EQ(Stored("Rates/SrcCurr"), "US Dollar");
+    // Stored as a pick is: a refresh restores the stored pair, and must not turn 100 dollars into 100 euros.
+    EXPECT_EQ(Stored("Rates/SrcCurr"), "Euro");
+    EXPECT_EQ(Stored("Rates/DstCurr"), "US Dollar");
 }
 
 TEST_F(RatesTab, SwapWithoutAmountsFiresNoFieldChange) {

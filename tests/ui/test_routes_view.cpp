@@ -79,6 +79,15 @@ TEST_F(RoutesView, ListsTheRouteThatBeatsTheDirectOfferAndEnterOnALegOpensItsPag
     QTest::keyClicks(main.ButtonedEditSrc, "600");
     EXPECT_EQ(Routes(main), 0);
     EXPECT_FALSE(main.RoutesView().isVisible());
+
+    // Emptied rates keep the pair's last routes; another pair takes them away with its offers.
+    main.ButtonedEditSrc->clear();
+    ASSERT_EQ(Routes(main), 1);
+    main.RatesReceived(Answer("service busy"));
+    EXPECT_EQ(Routes(main), 1);
+    main.ComboBoxDst->setCurrentIndex(main.ComboBoxDst->findText(QStringLiteral("Рубль")));
+    emit main.ComboBoxDst->activated(main.ComboBoxDst->currentIndex());
+    EXPECT_EQ(Routes(main), 0);
 }
 
 TEST_F(RoutesView, AHiddenCurrencyIsNoLongerPassedThrough) {
