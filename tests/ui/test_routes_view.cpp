@@ -4,11 +4,14 @@
 #include "net/ThreadCtrl.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/ui/RatesTabFixture.h"
+#include "ui/HistoryPart.h"
 #include "ui/QtDispatcher.h"
 #include "ui/RoutesView.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <chrono>
@@ -130,4 +133,29 @@ TEST_F(RoutesView, ARefreshsRoutesWaitForAllItsDataFeeds) {
     Main.reset();
     server.reset();
     JobControl.reset();
+}
+
+TEST_F(RoutesView, TabWalksTheRatesTabTopToBottomThroughTheRoutesAndTheChart) {
+    TFormMain& main = OpenWithRoute();
+    main.SetActiveTab(TFormMain::tabRates);
+    main.show();
+    QApplication::setActiveWindow(&main);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    ASSERT_EQ(Routes(main), 1);
+    main.History().Toggle()->click(); // the chart joins under the routes
+    QList<QWidget*> expected = {main.DBGridRates, main.findChild<QTreeWidget*>(QStringLiteral("TreeRoutes"))};
+    // Of the range buttons only the checked one is a stop; the arrows move among them.
+    for (QToolButton* range :
+         main.findChild<QWidget*>(QStringLiteral("PanelChart"))->findChildren<QToolButton*>())
+        if (range->isChecked())
+            expected << range;
+    expected << main.BitBtnExchange << main.History().Toggle();
+    main.ComboBoxDst->setFocus();
+    QStringList walked;
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        walked << QApplication::focusWidget()->objectName() + "/" +
+                      QApplication::focusWidget()->accessibleName();
+        EXPECT_EQ(QApplication::focusWidget(), expected[i]) << walked.join(" > ").toStdString();
+    }
 }
