@@ -23,6 +23,7 @@ class DesktopOpener : public testing::Test {
         SetUrlOpener(FPrevious);
         for (QWidget* box : OpenBoxes())
             delete box;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the ended xdg-open runs
     }
 
     // An xdg-open that notes its arguments and exits with Code.
