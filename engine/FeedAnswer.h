@@ -30,6 +30,10 @@ struct TFeedAnswer {
     bool Refused = false;                    // the answer passed its feed's bound: a failed feed
     // True when the exchange brought a whole 200 answer within its bound: the answer replaces what is shown.
     bool Usable() const { return !Refused && ExchangeSucceeded(Output); }
+    // True when a usable answer is worth keeping for the next start: news with text, a table with rows. An
+    // answer with nothing in it still replaces what is shown, but the kept copy of an earlier one serves a
+    // start better (a maintenance page in place of the rates kept nothing).
+    bool WorthKeeping() const { return Usable() && (!Table.empty() || !News.empty()); }
 };
 
 class TEarlyCut;

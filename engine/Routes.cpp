@@ -12,7 +12,8 @@
 
 namespace {
 
-// Reads quotes as legs: the offer rules, and a rate that is a number above 0.
+// Reads quotes as legs: the offer rules, a rate that is a number above 0, and a reserve above 0 (a quote that
+// holds no reserve can pay nothing, whatever its rate).
 class TLegReader final {
   public:
     TLegReader(const TStringMatrix& Rates, const TStringMatrix& Exchangers)
@@ -29,11 +30,15 @@ class TLegReader final {
         if (!(rate > 0) || !std::isfinite(rate)) {
             return std::nullopt;
         }
+        const long double reserve = ParseDecimal(quote[5]).value_or(0);
+        if (!(reserve > 0)) {
+            return std::nullopt;
+        }
         const int exchanger = Exchanger(quote[0]);
         if (exchanger < 0) {
             return std::nullopt;
         }
-        return TRouteCandidate{Row, exchanger, From, To, give, get, rate, ParseDecimal(quote[5]).value_or(0)};
+        return TRouteCandidate{Row, exchanger, From, To, give, get, rate, reserve};
     }
 
     const std::string& Name(int Exchanger) { return FLookup.Name(Exchanger); }

@@ -38,8 +38,8 @@ struct TRoute {
 };
 
 struct TRoutes {
-    // The highest get / give among the direct quotes of the pair that pass the offer rules and the amounts'
-    // reserve tests; nullopt when there is none.
+    // The highest get / give among the direct quotes of the pair that pass the offer rules, hold a reserve
+    // above 0 and pass the amounts' reserve tests; nullopt when there is none.
     std::optional<long double> Direct;
     std::vector<TRoute> Routes; // best first: highest rate, ties by the legs' rates rows in table order
 };
@@ -53,11 +53,12 @@ struct TRouteOptions {
 };
 
 // The best Options.Top routes for Controls's pair and amounts (amount texts read as FillOffers reads them).
-// A leg needs a quote whose give and get read above 0 and an exchanger FillOffers would show; a route passes
-// through currencies of Names other than the pair's own, each once. With a source amount every leg's
-// reserve must cover what it pays; with a target amount the last leg's reserve covers it and every earlier
-// leg's what the next one needs; with both, both tests. Empty when a name is missing or matches no
-// currency. Never throws beyond allocation.
+// A leg needs a quote whose give, get and reserve read above 0 (a leg that can pay nothing makes no route,
+// even without amounts) and an exchanger FillOffers would show; a route passes through currencies of Names
+// other than the pair's own, each once. With a source amount every leg's reserve must cover what it pays;
+// with a target amount the last leg's reserve covers it and every earlier leg's what the next one needs;
+// with both, both tests. Empty when a name is missing or matches no currency. Never throws beyond
+// allocation.
 TRoutes FindRoutes(const TStringMatrix& Rates, const TStringMatrix& Names, const TStringMatrix& Exchangers,
                    const TOfferControls& Controls, const TRouteOptions& Options);
 

@@ -178,6 +178,7 @@ void TFormMain::NamesReceived(TOData Output) {
 void TFormMain::FeedReceived(TFeed Feed, TFeedAnswer Answer) {
     Guarded("feed completion", [&] {
         const bool replaced = Answer.Usable();
+        const bool keep = Answer.WorthKeeping(); // before the table moves into the window
         if (replaced) {
             FFreshFeeds[static_cast<std::size_t>(Feed)] = true;
             FRefresher->FeedReplaced(Feed, InstallFeed(Feed, Answer));
@@ -194,7 +195,7 @@ void TFormMain::FeedReceived(TFeed Feed, TFeedAnswer Answer) {
         }
         FRefresher->ShowStatus();
         // What a refresh would refuse is never kept; a usable body is shared with the keeper, not copied.
-        if (replaced && FFeedKeeper) {
+        if (keep && FFeedKeeper) {
             FFeedsToKeep.push_back({std::string(FeedName(Feed)), std::move(Answer.Body), std::time(nullptr)});
         }
         if (replaced && Feed == TFeed::Rates) {

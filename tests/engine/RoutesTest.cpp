@@ -53,9 +53,10 @@ Reference(const TStringMatrix& Rates, const TStringMatrix& Names, const TStringM
             continue;
         const long double give = ParseDecimal(row[3]).value_or(1), get = ParseDecimal(row[4]).value_or(1);
         const int ex = ExchangerIndex(Exchangers, row[0]);
-        if (!(give > 0 && get > 0) || ex < 0 || Exchangers[ex].size() < 4 || !ParseInt32(Exchangers[ex][0]))
-            continue;
         const long double reserve = ParseDecimal(row[5]).value_or(0);
+        if (!(give > 0 && get > 0 && reserve > 0) || ex < 0 || Exchangers[ex].size() < 4 ||
+            !ParseInt32(Exchangers[ex][0]))
+            continue;
         legs.push_back({i, std::string(row[1]), std::string(row[2]), get / give, reserve});
         if (row[1] == *src && row[2] == *dst && !(a > 0 && reserve < a / (give / get)) &&
             !(t > 0 && reserve < t))
@@ -180,7 +181,7 @@ TEST(FindRoutes, AmountsAndReservesOfBothLegs) {
     const TCase cases[] = {
         {"no amount: the largest leg 2 allows", "100", "60", "", "", std::pair{5.0, 60.0}},
         {"no amount: the largest leg 1 allows", "8", "60", "", "", std::pair{2.0, 24.0}},
-        {"no amount: a reserve of 0 still lists the route", "0", "60", "", "", std::pair{0.0, 0.0}},
+        {"no amount: a leg without reserve can pay nothing", "0", "60", "", "", std::nullopt},
         {"source amount: both reserves exactly enough", "8", "24", "2", "", std::pair{2.0, 24.0}},
         {"source amount: leg 1 just short", "7.99", "24", "2", "", std::nullopt},
         {"source amount: leg 2 just short", "8", "23.99", "2", "", std::nullopt},

@@ -108,6 +108,16 @@ class RefreshCycle : public testing::Test {
     TUrlOpener FPreviousOpener;
 };
 
+// True once every feed has been kept in Folder.
+bool AllKept(const std::filesystem::path& Folder) {
+    for (const char* feed : {"news", "rates", "names", "exchangers"}) {
+        if (!LoadKeptFeed(Folder, feed)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 TEST_F(RefreshCycle, TheFirstTickFetchesAllFourFeedsAndShowsTheSavedPairsOffers) {
     ConfigWrite(ConfigDoc, "Rates/SrcCurr", "us dollar");
     ConfigWrite(ConfigDoc, "Rates/DstCurr", "EURO");
@@ -249,21 +259,29 @@ TEST_F(RefreshCycle, TheButtonRestsSixtyTicksAfterAClickAndTheProgramRefreshesBy
     EXPECT_TRUE(main.BitBtnRefresh->isEnabled());
 }
 
-TEST_F(RefreshCycle, ASecondRefreshWithAnEmptyRatesFeedKeepsTheOffers) {
+TEST_F(RefreshCycle, ASecondRefreshWithAnEmptyRatesFeedKeepsTheOffersOfThePairButNotItsKeptCopy) {
     ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
     ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
     TFormMain& main = Open();
+    const std::filesystem::path cache = FDir / "cache";
+    main.SetFeedKeeper(BackgroundFeedKeeper(cache));
     main.TimerTimer();
     ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
+    ASSERT_TRUE(PumpUntil([&] { return AllKept(cache); }));
     const std::vector<std::string> before = ShownOffers(*main.DBGridRates);
     ASSERT_EQ(before.size(), 4u);
 
     Service.Answer("rates", {"<html>maintenance</html>"});
+    const std::string names = feeds::kNames + "gbp;Pound;x\n";
+    Service.Answer("names", {names});
     ASSERT_GT(TicksUntilEnabled(), 0);
     main.BitBtnRefresh->click();
     ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
     EXPECT_TRUE(RatesTable.empty());
     EXPECT_EQ(ShownOffers(*main.DBGridRates), before);
+    // The feeds are kept on one job: once the new names are, the rates were passed over.
+    ASSERT_TRUE(PumpUntil([&] { return LoadKeptFeed(cache, "names")->Body == names; }));
+    EXPECT_EQ(LoadKeptFeed(cache, "rates")->Body, feeds::kRates);
 }
 
 TEST_F(RefreshCycle, AnUnreachableServiceChangesNothingSaysSoAndStillCompletesTheBar) {
@@ -304,16 +322,6 @@ TEST_F(RefreshCycle, ClosingWhileRequestsRunSavesTheSettingsAndRunsNoCompletionA
     EXPECT_TRUE(main.EditNews->toPlainText().isEmpty());
     EXPECT_EQ(main.ComboBoxSrc->count(), 0);
     EXPECT_EQ(JobControl->PendingJobs(), 4u);
-}
-
-// True once every feed has been kept in Folder.
-bool AllKept(const std::filesystem::path& Folder) {
-    for (const char* feed : {"news", "rates", "names", "exchangers"}) {
-        if (!LoadKeptFeed(Folder, feed)) {
-            return false;
-        }
-    }
-    return true;
 }
 
 TEST_F(RefreshCycle, AServiceAddressSetOnTheSettingsTabIsAskedFromTheNextRefreshAndKeepsItsOwnFeeds) {
