@@ -68,6 +68,10 @@ TFrame PlaceFrameOnScreens(const TFrame& Frame, const std::vector<TFrame>& Areas
     return placed;
 }
 
+TFrame FrameToStore(const TFrame& Now, const std::optional<TFramePlaced>& Placed) {
+    return Placed && Now == Placed->Placed ? Placed->Stored : Now;
+}
+
 TExtent MinimumOuterSize(TExtent DesignMinimum, double Scale, TExtent Needed, TExtent Area) {
     const auto side = [Scale](int Design, int Needs, int Room) {
         int least = std::max(ScaledPixels(Design, Scale), Needs);

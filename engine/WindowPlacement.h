@@ -2,6 +2,7 @@
 // Where a restored window goes so that the user can reach all of it: a frame saved on a larger or another
 // screen is moved and, if need be, shrunk onto an available screen area.
 
+#include <optional>
 #include <vector>
 
 // A rectangle in desktop pixels: left, top, width, height.
@@ -19,6 +20,17 @@ struct TFrame {
 // (and are at least 1); the frame is then moved the least distance that puts it inside. Without areas Frame
 // comes back unchanged. Never throws; any int input is safe.
 TFrame PlaceFrameOnScreens(const TFrame& Frame, const std::vector<TFrame>& Areas);
+
+// A restored frame that had to be moved or shrunk onto the screen: as stored, and as placed.
+struct TFramePlaced {
+    TFrame Stored;
+    TFrame Placed;
+};
+
+// The frame to store when the window closes: Now, unless the window still stands exactly as it was placed
+// to fit this run's screen; then the frame as it was stored, so that one run on a smaller screen (or at a
+// larger scale) does not cost the size and place kept for the usual one. Never throws.
+TFrame FrameToStore(const TFrame& Now, const std::optional<TFramePlaced>& Placed);
 
 // A width and a height in desktop pixels.
 struct TExtent {

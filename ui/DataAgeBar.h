@@ -17,6 +17,8 @@ class TDataAgeBar final : public QWidget {
 
     // Shows Line; the widgets change only when its text or mark does.
     void Show(const TDataAgeLine& Line);
+    // The "Повторить" button, shown while the last refresh failed.
+    QPushButton* Retry() const { return FRetry; }
 
   protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;

@@ -9,8 +9,10 @@
 #include "ui/LivePanel.h"
 #include "ui/RateChart.h"
 #include "ui/RateChartPanel.h"
+#include "ui/RoutesView.h"
 #include "ui/UnitMain.h"
 
+#include <QAbstractButton>
 #include <QDateTime>
 #include <QPointer>
 #include <QToolButton>
@@ -41,6 +43,13 @@ THistoryPart::THistoryPart(TFormMain& Main)
     FPanel->setObjectName(QStringLiteral("PanelChart"));
     FPanel->hide();
     Main.AddUnderGrid(FPanel);
+    // Tab reaches the range buttons where the panel lies: after the routes, before the buttons under it all.
+    QWidget* previous = Main.RoutesView().focusProxy();
+    for (QAbstractButton* range : FPanel->RangeButtons()) {
+        QWidget::setTabOrder(previous, range);
+        previous = range;
+    }
+    QWidget::setTabOrder(previous, Main.BitBtnExchange);
 
     connect(FToggle, &QToolButton::toggled, this, [this](bool Shown) {
         ToggleChart(Shown);

@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -238,12 +237,14 @@ void TDBGridRates::paintEvent(QPaintEvent* Event) {
     if (frame.isEmpty()) {
         return;
     }
+    // Dotted, in the colour of the row's own text: the style's focus frame is drawn in the highlight's colour
+    // (Fusion), which does not show on a highlighted row, and only after a key was pressed. One pixel of the
+    // design wide, so it grows with the scale.
+    const bool selected = selectionModel()->isRowSelected(currentIndex().row(), QModelIndex());
     QPainter painter(viewport());
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.rect = frame.adjusted(0, 0, -1, -1);
-    option.backgroundColor = palette().color(QPalette::Highlight);
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    painter.setPen(
+        QPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text), 1, Qt::DotLine));
+    painter.drawRect(frame.adjusted(1, 1, -2, -2));
 }
 
 void TDBGridRates::focusInEvent(QFocusEvent* Event) {

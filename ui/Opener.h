@@ -11,9 +11,12 @@ class QMessageBox;
 // Opens a URL or mail link; the outcome is not reported.
 using TUrlOpener = std::function<void(const QString& Url)>;
 
-// Opens Url with the current opener (by default the desktop's, through QDesktopServices / xdg-open, which
-// shows OpenFailureBox when the desktop cannot open it).
+// Opens Url with the current opener. The desktop's (the default) runs xdg-open without waiting for it and
+// shows OpenFailureBox once it ends in failure (no browser); without xdg-open it asks QDesktopServices.
 void OpenUrl(const QString& Url);
+
+// How many of the desktop opener's xdg-open runs have not ended yet. Never throws.
+int DesktopOpensUnderWay();
 
 // The error box for a link the desktop could not open (no browser): the address, selectable, and a button
 // "Скопировать адрес" that puts it on the clipboard and closes the box. Not shown yet. Never throws.

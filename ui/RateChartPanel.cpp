@@ -2,6 +2,7 @@
 
 #include "ui/RateChart.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QToolButton>
@@ -31,6 +32,10 @@ TRateChartPanel::TRateChartPanel(QWidget* Parent)
     layout->setSpacing(2);
     layout->addLayout(buttons);
     layout->addWidget(FChart, 1);
+}
+
+QList<QAbstractButton*> TRateChartPanel::RangeButtons() const {
+    return FButtons->buttons();
 }
 
 TChartRange TRateChartPanel::Range() const {

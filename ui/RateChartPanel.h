@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+class QAbstractButton;
 class QButtonGroup;
 class TRateChart;
 
@@ -16,6 +17,8 @@ class TRateChartPanel final : public QWidget {
     explicit TRateChartPanel(QWidget* Parent = nullptr);
 
     TRateChart* Chart() const { return FChart; }
+    // The range buttons, left to right.
+    QList<QAbstractButton*> RangeButtons() const;
     TChartRange Range() const;
     // Checks Range's button without telling RangeChosen.
     void SetRange(TChartRange Range);

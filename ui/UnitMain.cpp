@@ -158,8 +158,12 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     FRoutesView = new TRoutesView();
     FRoutesSearch = new TRoutesSearch(*FRoutesView, this);
     AddUnderGrid(FRoutesView);
-    setTabOrder(DBGridRates, FRoutesView);
-    setTabOrder(FRoutesView, BitBtnExchange);
+    // Tab follows the page top to bottom: the line above the grid, the grid, the routes under it, the
+    // buttons. The routes view is a frame around its tree, which is what takes the focus.
+    setTabOrder(ComboBoxDst, ageBar->Retry());
+    setTabOrder(ageBar->Retry(), DBGridRates);
+    setTabOrder(DBGridRates, FRoutesView->focusProxy());
+    setTabOrder(FRoutesView->focusProxy(), BitBtnExchange);
 
     Timer = new QTimer(this);
     Timer->setObjectName(QStringLiteral("Timer"));

@@ -7,6 +7,7 @@
 #include "engine/Protocol.h"
 #include "engine/RefreshState.h"
 #include "engine/RefreshStatus.h"
+#include "engine/WindowPlacement.h"
 #include "net/TCP.h"
 
 #include <QComboBox>
@@ -276,6 +277,8 @@ class TFormMain final : public QMainWindow {
     // Outer size asked for by FormCreate, re-applied whenever the frame's thickness becomes known; -1 where
     // no size was restored.
     QSize FWantedOuterSize{-1, -1};
+    // The stored frame and where it was placed, when it had to be moved or shrunk onto the screen.
+    std::optional<TFramePlaced> FPlacedToFit;
     QSize FFrameExtents{-1, -1};
     // How much larger than designed the text is drawn, from 1 (engine/DesignScale.h); read once, at creation.
     double FDesignScale = 1.0;

@@ -128,6 +128,9 @@ void TFormMain::ApplyPlacement(std::optional<int> X, std::optional<int> Y, std::
                         std::max(Width.value_or(outer.width()), least.width()),
                         std::max(Height.value_or(outer.height()), least.height())};
     const TFrame frame = PlaceFrameOnScreens(wanted, areas);
+    if (X && Y && Width && Height && !(frame == wanted)) {
+        FPlacedToFit = TFramePlaced{wanted, frame};
+    }
     if (X || Y) {
         move(frame.X, frame.Y);
     }
@@ -140,10 +143,11 @@ void TFormMain::ApplyPlacement(std::optional<int> X, std::optional<int> Y, std::
 void TFormMain::FormClose() {
     // A hidden window (sent to the tray) still reports its last bounds.
     const QRect outer = frameGeometry();
-    WriteSetting(kWindowXKey, outer.x());
-    WriteSetting(kWindowYKey, outer.y());
-    WriteSetting(kWindowWidthKey, outer.width());
-    WriteSetting(kWindowHeightKey, outer.height());
+    const TFrame frame = FrameToStore({outer.x(), outer.y(), outer.width(), outer.height()}, FPlacedToFit);
+    WriteSetting(kWindowXKey, frame.X);
+    WriteSetting(kWindowYKey, frame.Y);
+    WriteSetting(kWindowWidthKey, frame.Width);
+    WriteSetting(kWindowHeightKey, frame.Height);
     WriteSetting(kDefaultTabKey, ActiveTab());
     WriteSetting(kSrcAmountKey, StoredAmountText(ButtonedEditSrc->text().toStdString()));
     WriteSetting(kDstAmountKey, StoredAmountText(ButtonedEditDst->text().toStdString()));

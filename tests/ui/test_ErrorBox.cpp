@@ -1,12 +1,17 @@
 #include "ui/ErrorBox.h"
 
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
 #include "ui/Opener.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -63,6 +68,25 @@ TEST(OpenFailureBox, ShowsTheAddressAndItsButtonCopiesIt) {
     EXPECT_EQ(box->defaultButton()->text(), QStringLiteral("Скопировать адрес"));
     box->defaultButton()->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), url);
+}
+
+// The desktop's opener with a fake xdg-open alone on PATH: its exit status decides whether the box shows.
+TEST(OpenFailureBox, ShowsOnceXdgOpenExitsInFailureAndNeverAfterSuccess) {
+    const TTempDir dir;
+    const TScopedEnv path("PATH", dir.Path().string());
+    const TUrlOpener previous = SetUrlOpener({});
+    for (const int code : {0, 3, 0}) { // 3: "no method available"
+        WriteFileBytes(dir / "xdg-open",
+                       "#!/bin/sh\necho \"$1\" >\"${0%/*}/arg\"\nexit " + std::to_string(code));
+        std::filesystem::permissions(dir / "xdg-open", std::filesystem::perms::owner_all);
+        OpenUrl("http://x.example/" + QString::number(code));
+        ASSERT_TRUE(QTest::qWaitFor([] { return DesktopOpensUnderWay() == 0; }, 10000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(ReadFileBytes(dir / "arg"), "http://x.example/" + std::to_string(code) + "\n");
+        EXPECT_EQ(QApplication::activeModalWidget() != nullptr, code != 0) << code;
+        delete QApplication::activeModalWidget();
+    }
+    SetUrlOpener(previous);
 }
 
 } // namespace

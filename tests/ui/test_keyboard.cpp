@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
@@ -73,6 +74,13 @@ TEST_F(Keyboard, EnterOnARowOpensItsPageTheRowShowsAFocusFrameAndSpaceSwaps) {
                 main.DBGridRates->horizontalHeader()->length() -
                     main.DBGridRates->columnWidth(static_cast<int>(TOfferField::EID)),
                 1);
+    // Drawn so that it shows on the highlighted row: in the row's text colour.
+    const QImage shown = main.DBGridRates->viewport()->grab().toImage();
+    int ink = 0;
+    for (int x = frame.left(); x < frame.right(); ++x)
+        ink += shown.pixelColor(x, frame.top() + 1) ==
+               main.DBGridRates->palette().color(QPalette::HighlightedText);
+    EXPECT_GT(ink, frame.width() / 4);
     main.SpeedButtonSwap->setFocus();
     EXPECT_TRUE(main.DBGridRates->CurrentRowFrame().isEmpty());
 

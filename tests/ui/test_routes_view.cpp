@@ -4,11 +4,14 @@
 #include "net/ThreadCtrl.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/ui/RatesTabFixture.h"
+#include "ui/HistoryPart.h"
 #include "ui/QtDispatcher.h"
 #include "ui/RoutesView.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <chrono>
@@ -67,6 +70,15 @@ TEST_F(RoutesView, ListsTheRouteThatBeatsTheDirectOfferAndEnterOnALegOpensItsPag
                     ->text()
                     .contains(QStringLiteral("два обмена")));
 
+    // Tab follows the page down: the grid, the routes, the chart's checked range button, then the buttons.
+    main.History().Toggle()->click();
+    main.DBGridRates->setFocus();
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             tree, main.findChild<QWidget*>("PanelChart")->findChild<QToolButton*>(), main.BitBtnExchange}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next)
+            << QApplication::focusWidget()->objectName().toStdString();
+    }
     tree->setFocus();
     tree->setCurrentItem(route->child(1));
     QTest::keyClick(tree, Qt::Key_Return);
