@@ -131,6 +131,10 @@ void TFormMain::SpeedButtonSwapClick() {
     ButtonedEditDst->setText(srcAmount);
     const int srcIndex = ComboBoxSrc->currentIndex();
     const int dstIndex = ComboBoxDst->currentIndex();
+    // A side without a choice may still hold a stored currency (hidden, or not in the names yet): it changes
+    // sides too, or a refresh would restore the other side's currency on both.
+    const std::optional<std::string> storedSrc = ConfigReadStored(ConfigDoc, kSrcCurrKey);
+    const std::optional<std::string> storedDst = ConfigReadStored(ConfigDoc, kDstCurrKey);
     {
         // Both lists hold the same items, so swapping indexes swaps currencies; not a user's pick, so silent.
         const QSignalBlocker srcSignals(ComboBoxSrc);
@@ -141,8 +145,8 @@ void TFormMain::SpeedButtonSwapClick() {
     // Stored at once, as a pick is: a refresh restores the stored pair, and would otherwise turn it back
     // while the amounts stay swapped (0.5 roubles becoming 0.5 bitcoin).
     try {
-        StoreChosenCurrency(*ComboBoxSrc);
-        StoreChosenCurrency(*ComboBoxDst);
+        StoreSwappedCurrency(*ComboBoxSrc, storedDst);
+        StoreSwappedCurrency(*ComboBoxDst, storedSrc);
     } catch (const std::exception& error) {
         ShowErrorBox(QString::fromUtf8(error.what()));
     }
@@ -153,6 +157,17 @@ void TFormMain::StoreChosenCurrency(const QComboBox& Combo) {
     if (Combo.count() > 0 && !ChosenCurrency(Combo).isEmpty()) {
         ConfigWrite(ConfigDoc, &Combo == ComboBoxSrc ? kSrcCurrKey : kDstCurrKey,
                     ChosenCurrency(Combo).toStdString());
+    }
+}
+
+void TFormMain::StoreSwappedCurrency(const QComboBox& Combo, const std::optional<std::string>& OtherStored) {
+    const char* key = &Combo == ComboBoxSrc ? kSrcCurrKey : kDstCurrKey;
+    if (Combo.count() > 0 && !ChosenCurrency(Combo).isEmpty()) {
+        ConfigWrite(ConfigDoc, key, ChosenCurrency(Combo).toStdString());
+    } else if (OtherStored) {
+        ConfigWrite(ConfigDoc, key, *OtherStored);
+    } else {
+        ConfigDelete(ConfigDoc, key);
     }
 }
 

@@ -285,6 +285,12 @@ TEST_F(RatesTab, SwapWithoutAmountsFiresNoFieldChange) {
     main.SpeedButtonSwapClick();
     EXPECT_EQ(main.ComboBoxSrc->currentIndex(), -1);
     EXPECT_EQ(main.ComboBoxDst->currentText(), QStringLiteral("Euro"));
+    // The stored pair changes sides as well: a refresh must not bring back Euro on both.
+    EXPECT_EQ(Stored("Rates/SrcCurr"), "US Dollar");
+    EXPECT_EQ(Stored("Rates/DstCurr"), "Euro");
+    main.NamesReceived(Answer(feeds::kNames));
+    EXPECT_EQ(main.ComboBoxSrc->currentText(), QStringLiteral("US Dollar"));
+    EXPECT_EQ(main.ComboBoxDst->currentText(), QStringLiteral("Euro"));
 }
 
 TEST_F(RatesTab, ExchangeOpensTheCurrentOffersPageAndNothingWithoutOne) {
