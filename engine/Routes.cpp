@@ -12,8 +12,8 @@
 
 namespace {
 
-// Reads quotes as legs: the offer rules, a rate that is a number above 0, and a reserve above 0 (a quote that
-// holds no reserve can pay nothing, whatever its rate).
+// Reads quotes as legs: the offer rules, a rate that is a number above 0, and for a leg a reserve above 0 (a
+// quote that holds no reserve can pay nothing, whatever its rate).
 class TLegReader final {
   public:
     TLegReader(const TStringMatrix& Rates, const TStringMatrix& Exchangers)
@@ -31,7 +31,8 @@ class TLegReader final {
             return std::nullopt;
         }
         const long double reserve = ParseDecimal(quote[5]).value_or(0);
-        if (!(reserve > 0)) {
+        // A direct quote (no currency passed through) counts as the offer table shows it, reserve or not.
+        if (!(reserve > 0) && (From >= 0 || To >= 0)) {
             return std::nullopt;
         }
         const int exchanger = Exchanger(quote[0]);

@@ -38,8 +38,8 @@ struct TRoute {
 };
 
 struct TRoutes {
-    // The highest get / give among the direct quotes of the pair that pass the offer rules, hold a reserve
-    // above 0 and pass the amounts' reserve tests; nullopt when there is none.
+    // The highest get / give among the direct quotes of the pair that pass the offer rules and the amounts'
+    // reserve tests (as the offer grid lists them); nullopt when there is none.
     std::optional<long double> Direct;
     std::vector<TRoute> Routes; // best first: highest rate, ties by the legs' rates rows in table order
 };

@@ -53,11 +53,11 @@ Reference(const TStringMatrix& Rates, const TStringMatrix& Names, const TStringM
             continue;
         const long double give = ParseDecimal(row[3]).value_or(1), get = ParseDecimal(row[4]).value_or(1);
         const int ex = ExchangerIndex(Exchangers, row[0]);
-        const long double reserve = ParseDecimal(row[5]).value_or(0);
-        if (!(give > 0 && get > 0 && reserve > 0) || ex < 0 || Exchangers[ex].size() < 4 ||
-            !ParseInt32(Exchangers[ex][0]))
+        if (!(give > 0 && get > 0) || ex < 0 || Exchangers[ex].size() < 4 || !ParseInt32(Exchangers[ex][0]))
             continue;
-        legs.push_back({i, std::string(row[1]), std::string(row[2]), get / give, reserve});
+        const long double reserve = ParseDecimal(row[5]).value_or(0);
+        if (reserve > 0)
+            legs.push_back({i, std::string(row[1]), std::string(row[2]), get / give, reserve});
         if (row[1] == *src && row[2] == *dst && !(a > 0 && reserve < a / (give / get)) &&
             !(t > 0 && reserve < t))
             direct = std::max(direct.value_or(get / give), get / give);
