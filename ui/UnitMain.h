@@ -228,8 +228,9 @@ class TFormMain final : public QMainWindow {
     void changeEvent(QEvent* Event) override;
 
   private:
-    // Stores Combo's chosen currency as the saved choice of its side; nothing while it has no choice.
-    void StoreChosenCurrency(const QComboBox& Combo);
+    // Stores Combo's chosen currency as the saved choice of its side; false (nothing stored) while it has no
+    // choice.
+    bool StoreChosenCurrency(const QComboBox& Combo);
     // After a swap: stores Combo's chosen currency, or without a choice the currency stored for the other
     // side before the swap (OtherStored), or removes its key when that side had none stored either.
     void StoreSwappedCurrency(const QComboBox& Combo, const std::optional<std::string>& OtherStored);

@@ -153,18 +153,21 @@ void TFormMain::SpeedButtonSwapClick() {
     RebuildOffers();
 }
 
-void TFormMain::StoreChosenCurrency(const QComboBox& Combo) {
-    if (Combo.count() > 0 && !ChosenCurrency(Combo).isEmpty()) {
-        ConfigWrite(ConfigDoc, &Combo == ComboBoxSrc ? kSrcCurrKey : kDstCurrKey,
-                    ChosenCurrency(Combo).toStdString());
+bool TFormMain::StoreChosenCurrency(const QComboBox& Combo) {
+    if (Combo.count() == 0 || ChosenCurrency(Combo).isEmpty()) {
+        return false;
     }
+    ConfigWrite(ConfigDoc, &Combo == ComboBoxSrc ? kSrcCurrKey : kDstCurrKey,
+                ChosenCurrency(Combo).toStdString());
+    return true;
 }
 
 void TFormMain::StoreSwappedCurrency(const QComboBox& Combo, const std::optional<std::string>& OtherStored) {
     const char* key = &Combo == ComboBoxSrc ? kSrcCurrKey : kDstCurrKey;
-    if (Combo.count() > 0 && !ChosenCurrency(Combo).isEmpty()) {
-        ConfigWrite(ConfigDoc, key, ChosenCurrency(Combo).toStdString());
-    } else if (OtherStored) {
+    if (StoreChosenCurrency(Combo)) {
+        return;
+    }
+    if (OtherStored) {
         ConfigWrite(ConfigDoc, key, *OtherStored);
     } else {
         ConfigDelete(ConfigDoc, key);
