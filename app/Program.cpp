@@ -7,6 +7,7 @@
 #include "history/HistoryFile.h"
 #include "settings/PrivateFiles.h"
 #include "settings/SettingsLocation.h"
+#include "settings/SettingsOwner.h"
 #include "ui/FeedKeeper.h"
 #include "ui/HistoryPart.h"
 #include "ui/LivePanel.h"
@@ -20,6 +21,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLocale>
+#include <QMessageBox>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <cerrno>
@@ -53,6 +56,10 @@ TProgram::~TProgram() {
 
 int TProgram::Run() {
     if (!Open()) {
+        if (FHandedOver) {
+            Stop();
+            return 0;
+        }
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     }
     ShowWindows();
@@ -102,6 +109,9 @@ bool TProgram::Open() {
         FOptions.SettingsFile.empty()
             ? SettingsSeedFile(std::filesystem::path(exeDir.toStdString()), SettingsFile)
             : std::filesystem::path();
+    if (FOptions.SaveSettings && !ClaimSettingsFile()) {
+        return false;
+    }
     bool opened = false;
     if (!seed.empty() && ConfigOpen(ConfigDoc, seed, "settings") &&
         ConfigFileState(ConfigDoc) == TConfigFileState::Loaded) {
@@ -122,6 +132,33 @@ bool TProgram::Open() {
         std::cerr << "kovrin: " << settingsNote << std::endl;
     }
     return opened;
+}
+
+bool TProgram::ClaimSettingsFile() {
+    FSettingsOwner = std::make_unique<TSettingsOwner>(SettingsFile);
+    switch (FSettingsOwner->Claim()) {
+    case TSettingsOwner::TClaim::Owned:
+        return true;
+    case TSettingsOwner::TClaim::Unguarded:
+        std::cerr << "kovrin: cannot make sure no other copy uses " << SettingsFile.string() << " ("
+                  << FSettingsOwner->Problem() << "); the copy that ends last writes the file" << std::endl;
+        return true;
+    case TSettingsOwner::TClaim::HeldByRunningCopy:
+        break;
+    }
+    FHandedOver = true;
+    if (FSettingsOwner->AskOwnerToShow()) {
+        std::cerr << "kovrin: a copy using " << SettingsFile.string()
+                  << " already runs; its window is brought up" << std::endl;
+    } else {
+        std::cerr << "kovrin: a copy using " << SettingsFile.string() << " already runs, but "
+                  << FSettingsOwner->Problem() << std::endl;
+        QMessageBox::warning(nullptr, QStringLiteral("Kovrin"),
+                             QStringLiteral("Kovrin уже запущен с этими настройками (%1), но не отвечает.\n"
+                                            "Закройте его или дождитесь ответа и запустите снова.")
+                                 .arg(QString::fromStdString(SettingsFile.string())));
+    }
+    return false;
 }
 
 void TProgram::ShowWindows() {
@@ -186,6 +223,22 @@ void TProgram::ShowWindows() {
     FMain->History().SetHistoryFile(FOptions.HistoryFile ? *FOptions.HistoryFile : HistoryFilePath());
 
     QObject::connect(FMain.get(), &TFormMain::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Another copy started with the same settings brings this window up, from the tray too, and leaves.
+    if (FSettingsOwner && FSettingsOwner->RequestDescriptor() >= 0) {
+        FOtherCopies =
+            std::make_unique<QSocketNotifier>(FSettingsOwner->RequestDescriptor(), QSocketNotifier::Read);
+        QObject::connect(FOtherCopies.get(), &QSocketNotifier::activated, FMain.get(), [this] {
+            if (FSettingsOwner->TakeRequests() > 0 && FMain) {
+                if (FMain->isMinimized()) {
+                    FMain->showNormal();
+                } else {
+                    FMain->show();
+                }
+                FMain->raise();
+                FMain->activateWindow();
+            }
+        });
+    }
     FMain->show();
     if (FStopRequested) {
         FMain->close();
@@ -229,6 +282,9 @@ void TProgram::Stop() noexcept {
     GlobalsFinalization();
     FQuitSignals.reset();
     FQtDispatcher.reset();
+    // Only now that the file is written may the next copy read it.
+    FOtherCopies.reset();
+    FSettingsOwner.reset();
 }
 
 TFormMain& TProgram::Main() const {

@@ -4,7 +4,8 @@
 // place.
 //
 //   Open         application settings, the job runner's hand-off and the globals, numbers locale-free, the
-//                executable's folder as the current one, settings.xml opened (a damaged file kept beside it)
+//                executable's folder as the current one, settings.xml claimed for this copy and opened (a
+//                damaged file kept beside it)
 //   ShowWindows  stop signals watched, the three windows made, alerts' sinks, kept feeds shown, the main
 //                window shown
 //   EndLoop      no completion runs any more; settings.xml written
@@ -24,6 +25,8 @@ class TFormLoader;
 class TFormMain;
 class TQtDispatcher;
 class TQuitSignals;
+class TSettingsOwner;
+class QSocketNotifier;
 
 // What a test or benchmark varies; the defaults are the program's own.
 struct TProgramOptions {
@@ -42,7 +45,8 @@ struct TProgramOptions {
     bool JobRunner = true;
     // False: both windows' timers stand still (a test ticks them by hand).
     bool Timers = true;
-    // False: settings.xml is only read, never written (a benchmark starting from the user's own file).
+    // False: settings.xml is only read, never written, nor claimed for this copy (a benchmark starting from
+    // the user's own file).
     bool SaveSettings = true;
     // False: SIGTERM, SIGINT and SIGHUP keep their handlers (a test process).
     bool QuitSignals = true;
@@ -60,7 +64,9 @@ class TProgram final {
     int Run();
 
     // The first part of the start. False when settings.xml could not be opened at all (the program then
-    // quits on the loop's first turn). Throws std::logic_error when called twice.
+    // quits on the loop's first turn), or when another copy already runs with the same settings.xml (that
+    // copy is asked to bring its window up; this one shows nothing and writes nothing). Throws
+    // std::logic_error when called twice.
     bool Open();
     // The second part: the windows, up to the main window shown. Throws std::logic_error before Open or when
     // called twice.
@@ -78,14 +84,20 @@ class TProgram final {
     TFormLoader& Loader() const;
 
   private:
+    // Claims settings.xml for this copy; false when another copy owns it (asked to show its window).
+    bool ClaimSettingsFile();
+
     TProgramOptions FOptions;
     std::unique_ptr<TQtDispatcher> FQtDispatcher;
     std::unique_ptr<TQuitSignals> FQuitSignals;
+    std::unique_ptr<TSettingsOwner> FSettingsOwner; // held from before the file is read until it is written
+    std::unique_ptr<QSocketNotifier> FOtherCopies;
     std::unique_ptr<TFormMain> FMain;
     std::unique_ptr<TDM> FDM;
     std::unique_ptr<TFormLoader> FLoader;
     bool FOpened = false;
     bool FSettingsReplaceable = false;
+    bool FHandedOver = false; // another copy owns settings.xml
     bool FStopRequested = false;
     bool FLoopEnded = false;
     bool FStopped = false;

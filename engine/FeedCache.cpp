@@ -3,6 +3,7 @@
 #include "net/BodyRoom.h"
 #include "settings/PrivateFiles.h"
 #include "settings/SettingsLocation.h"
+#include "text/Fnv1a.h"
 
 #include <charconv>
 #include <system_error>
@@ -52,15 +53,6 @@ std::string Hex64(std::uint64_t Value) {
 }
 
 } // namespace
-
-std::uint64_t Fnv1a64(std::string_view Bytes) {
-    std::uint64_t hash = 0xcbf29ce484222325ull;
-    for (const char c : Bytes) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 0x100000001b3ull;
-    }
-    return hash;
-}
 
 fs::path FeedCacheFolder() {
     return CacheHome() / "kovrin";

@@ -51,6 +51,3 @@ bool KeepFeed(const std::filesystem::path& Folder, std::string_view Feed, std::s
 // to, following no link, never waiting on a FIFO. Never throws.
 std::optional<TKeptFeed> LoadKeptFeed(const std::filesystem::path& Folder, std::string_view Feed,
                                       std::string* Problem = nullptr) noexcept;
-
-// FNV-1a, 64 bits: a cheap check that a kept body is the one written (not a defence against tampering).
-std::uint64_t Fnv1a64(std::string_view Bytes);

@@ -47,12 +47,8 @@ class TKovrinCopy {
     // Starts the program, waits until it handles Signal (then calls WhileRunning), sends it, and returns the
     // wait status (-1 when it had to be killed).
     int RunAndStop(int Signal, const std::function<void()>& WhileRunning = {}) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            ExecProgram();
-        }
+        const pid_t pid = Start(Log());
         if (pid < 0) {
-            ADD_FAILURE() << "fork failed";
             return -1;
         }
         if (!WaitUntilCatching(pid, Signal)) {
@@ -66,8 +62,26 @@ class TKovrinCopy {
         return WaitForExit(pid);
     }
 
+    // Starts the program, its output going to OwnLog, and returns the wait status once it has ended by
+    // itself.
+    int RunToEnd(const fs::path& OwnLog) {
+        const pid_t pid = Start(OwnLog);
+        return pid < 0 ? -1 : WaitForExit(pid);
+    }
+
   private:
-    [[noreturn]] void ExecProgram() {
+    pid_t Start(const fs::path& OwnLog) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            ExecProgram(OwnLog);
+        }
+        if (pid < 0) {
+            ADD_FAILURE() << "fork failed";
+        }
+        return pid;
+    }
+
+    [[noreturn]] void ExecProgram(const fs::path& OwnLog) {
         if (chdir(Elsewhere().c_str()) != 0) {
             _exit(126);
         }
@@ -77,7 +91,7 @@ class TKovrinCopy {
         setenv("XDG_DATA_HOME", (Home() / ".local/share").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", Runtime().c_str(), 1);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        const int log = open(Log().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int log = open(OwnLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (log >= 0) {
             dup2(log, STDOUT_FILENO);
             dup2(log, STDERR_FILENO);
@@ -191,6 +205,29 @@ TEST(Kovrin, EachStopSignalClosesTheWindowAndSavesTheSettings) {
         EXPECT_EQ(Value(document, "Rates/SrcAmount"), "42") << "signal " << signal;
         EXPECT_TRUE(IsInteger(Value(document, "Window/X"))) << "signal " << signal;
     }
+}
+
+TEST(Kovrin, ASecondCopyWithTheSameSettingsBringsUpTheFirstAndWritesNothing) {
+    TKovrinCopy copy;
+    WriteFileBytes(copy.Settings(),
+                   std::string(kDeclaration) + "<settings><Defaults><Tab>0</Tab></Defaults></settings>");
+    const fs::path secondLog = copy.Elsewhere() / "second.log";
+    int second = -1;
+    std::string whileBothRan;
+    const int first = copy.RunAndStop(SIGTERM, [&] {
+        second = copy.RunToEnd(secondLog);
+        whileBothRan = ReadFileBytes(copy.Settings());
+    });
+    EXPECT_TRUE(ExitedWithZero(second)) << "status " << second << "\n" << ReadFileBytes(secondLog);
+    EXPECT_NE(ReadFileBytes(secondLog).find("already runs; its window is brought up"), std::string::npos)
+        << ReadFileBytes(secondLog);
+    EXPECT_EQ(whileBothRan,
+              std::string(kDeclaration) + "<settings><Defaults><Tab>0</Tab></Defaults></settings>");
+    // The first copy still ran and wrote its settings at its end.
+    EXPECT_TRUE(ExitedWithZero(first)) << ReadFileBytes(copy.Log());
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_file(copy.Settings().c_str()));
+    EXPECT_TRUE(IsInteger(Value(document, "Window/X")));
 }
 
 TEST(Kovrin, KeepsWhatItDoesNotTouchAndTheStoredWindowState) {

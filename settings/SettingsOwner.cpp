@@ -1,0 +1,163 @@
+#include "settings/SettingsOwner.h"
+
+#include "text/Eintr.h"
+#include "text/Fnv1a.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <poll.h>
+#include <string_view>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kShowRequest = "show\n";
+constexpr std::string_view kShowAnswer = "shown\n";
+// The owner answers from its event loop, which a modal box or a refresh may hold up for a moment.
+constexpr int kAnswerWaitMs = 5000;
+// A copy that connects says its request at once; the owner's loop waits no longer than this for it.
+constexpr int kRequestWaitMs = 200;
+
+sockaddr_un AddressOf(const std::string& Name, socklen_t& Length) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    // Abstract: the first byte of the path is zero and the name is the bytes after it, not a C string.
+    std::memcpy(address.sun_path + 1, Name.data(), std::min(Name.size(), sizeof(address.sun_path) - 1));
+    Length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 +
+                                    std::min(Name.size(), sizeof(address.sun_path) - 1));
+    return address;
+}
+
+// The user on the other end of a connected socket; -1 when unknown.
+long PeerUid(int Socket) {
+    ucred credentials{};
+    socklen_t size = sizeof(credentials);
+    if (getsockopt(Socket, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0) {
+        return -1;
+    }
+    return static_cast<long>(credentials.uid);
+}
+
+// Reads until Expected has come whole, the peer closes, or WaitMs pass; true when it came.
+bool ReadExactly(int Socket, std::string_view Expected, int WaitMs) {
+    std::string got;
+    while (got.size() < Expected.size()) {
+        pollfd ready{Socket, POLLIN, 0};
+        if (HandleEINTR([&] { return poll(&ready, 1, WaitMs); }) <= 0) {
+            return false;
+        }
+        char buffer[16];
+        const ssize_t count = HandleEINTR([&] { return recv(Socket, buffer, sizeof(buffer), 0); });
+        if (count <= 0) {
+            return false;
+        }
+        got.append(buffer, static_cast<std::size_t>(count));
+    }
+    return got == Expected;
+}
+
+bool WriteAll(int Socket, std::string_view Bytes) {
+    return HandleEINTR([&] { return send(Socket, Bytes.data(), Bytes.size(), MSG_NOSIGNAL); }) ==
+           static_cast<ssize_t>(Bytes.size());
+}
+
+std::string ErrnoText(const char* What) {
+    return std::string(What) + ": " + std::strerror(errno);
+}
+
+} // namespace
+
+std::string SettingsOwnerName(const fs::path& File, unsigned Uid) {
+    std::error_code error;
+    fs::path canonical = fs::weakly_canonical(File, error);
+    if (error) {
+        canonical = fs::absolute(File, error).lexically_normal();
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof(hex), "%016llx", static_cast<unsigned long long>(Fnv1a64(canonical.string())));
+    return "kovrin/settings/" + std::to_string(Uid) + "/" + hex;
+}
+
+TSettingsOwner::TSettingsOwner(const fs::path& File) {
+    socklen_t length = 0;
+    const sockaddr_un address = AddressOf(SettingsOwnerName(File, getuid()), length);
+    FSocket = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (FSocket < 0) {
+        FProblem = ErrnoText("socket");
+        return;
+    }
+    if (bind(FSocket, reinterpret_cast<const sockaddr*>(&address), length) == 0) {
+        if (listen(FSocket, 8) == 0) {
+            FClaim = TClaim::Owned;
+        } else {
+            FProblem = ErrnoText("listen");
+        }
+        return;
+    }
+    if (errno != EADDRINUSE) {
+        FProblem = ErrnoText("bind");
+        return;
+    }
+    // Taken: by a copy of ours, or by someone else squatting on the name, who is then ignored.
+    close(FSocket);
+    FSocket = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (FSocket < 0) {
+        FProblem = ErrnoText("socket");
+        return;
+    }
+    if (HandleEINTR([&] { return connect(FSocket, reinterpret_cast<const sockaddr*>(&address), length); }) !=
+        0) {
+        FProblem = ErrnoText("the running copy cannot be reached");
+        return;
+    }
+    if (PeerUid(FSocket) != static_cast<long>(getuid())) {
+        FProblem = "another user holds this file's claim";
+        return;
+    }
+    FClaim = TClaim::HeldByRunningCopy;
+}
+
+TSettingsOwner::~TSettingsOwner() {
+    if (FSocket >= 0) {
+        close(FSocket);
+    }
+}
+
+bool TSettingsOwner::AskOwnerToShow() {
+    if (FClaim != TClaim::HeldByRunningCopy) {
+        return false;
+    }
+    if (!WriteAll(FSocket, kShowRequest)) {
+        FProblem = ErrnoText("the running copy cannot be asked");
+        return false;
+    }
+    if (!ReadExactly(FSocket, kShowAnswer, kAnswerWaitMs)) {
+        FProblem = "the running copy does not answer";
+        return false;
+    }
+    return true;
+}
+
+int TSettingsOwner::TakeRequests() {
+    if (FClaim != TClaim::Owned) {
+        return 0;
+    }
+    int shown = 0;
+    for (;;) {
+        const int peer = HandleEINTR([&] { return accept4(FSocket, nullptr, nullptr, SOCK_CLOEXEC); });
+        if (peer < 0) {
+            return shown; // nothing more waiting (EAGAIN), or a connection that went away
+        }
+        if (PeerUid(peer) == static_cast<long>(getuid()) && ReadExactly(peer, kShowRequest, kRequestWaitMs) &&
+            WriteAll(peer, kShowAnswer)) {
+            ++shown;
+        }
+        close(peer);
+    }
+}
