@@ -48,8 +48,6 @@ class RoutesView : public TRatesTabTest {
     }
 };
 
-} // namespace
-
 TEST_F(RoutesView, ListsTheRouteThatBeatsTheDirectOfferAndEnterOnALegOpensItsPage) {
     TFormMain& main = OpenWithRoute();
     main.show();
@@ -152,3 +150,5 @@ TEST_F(RoutesView, ARefreshsRoutesWaitForAllItsDataFeeds) {
     server.reset();
     JobControl.reset();
 }
+
+} // namespace
