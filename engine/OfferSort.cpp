@@ -40,14 +40,15 @@ std::optional<TSortKey> AmountOrder(std::string_view SrcAmountText, std::string_
     return std::nullopt;
 }
 
-TSortOrder FeedRebuildOrder(const TSortOrder& UserOrder, const TOfferControls& Controls) {
-    if (!UserOrder.empty()) {
-        return UserOrder;
-    }
+TSortOrder PickRebuildOrder(const TOfferControls& Controls) {
     if (const std::optional<TSortKey> key = AmountOrder(Controls.SrcAmountText, Controls.DstAmountText)) {
         return {*key};
     }
     return {kDefaultOrder};
+}
+
+TSortOrder FeedRebuildOrder(const TSortOrder& UserOrder, const TOfferControls& Controls) {
+    return UserOrder.empty() ? PickRebuildOrder(Controls) : UserOrder;
 }
 
 std::vector<TOfferRow> RebuiltOffers(const TStringMatrix& Rates, const TStringMatrix& Names,

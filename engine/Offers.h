@@ -115,8 +115,13 @@ bool ShownOffersStay(const std::optional<TOfferPair>& Shown, const TOfferControl
 // order as it is).
 std::optional<TSortKey> AmountOrder(std::string_view SrcAmountText, std::string_view DstAmountText);
 
-// The order every rebuild sets: SrcRate ascending.
+// The order a rebuild sets when no amount gives one: SrcRate ascending.
 inline const TSortKey kDefaultOrder{TOfferField::SrcRate, false};
+
+// The order a rebuild after a pick of a currency or a swap sets: the amounts' order (AmountOrder of
+// Controls), so that the best offer for a typed amount stays on top, else kDefaultOrder. Never throws beyond
+// allocation.
+TSortOrder PickRebuildOrder(const TOfferControls& Controls);
 
 // The order a rebuild after a feed leaves, so that a refresh never loses the order under the user: the user's
 // own sort while it stands (UserOrder, empty when none), else the amounts' order (AmountOrder of Controls),

@@ -36,7 +36,7 @@ void Rebuild(TDBGridRates& Grid, const TStringMatrix& Rates, const TStringMatrix
 
 void RebuildOffers(TDBGridRates& Grid, const TStringMatrix& Rates, const TStringMatrix& Names,
                    const TStringMatrix& Exchangers, const TOfferControls& Controls, TQuoteRows& Quotes) {
-    Rebuild(Grid, Rates, Names, Exchangers, Controls, Quotes, {kDefaultOrder},
+    Rebuild(Grid, Rates, Names, Exchangers, Controls, Quotes, PickRebuildOrder(Controls),
             TDBGridRates::TOrderBy::Program);
 }
 

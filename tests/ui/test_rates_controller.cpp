@@ -133,6 +133,15 @@ TEST_F(RatesTab, TypingASourceAmountRecomputesAndOrdersByMostReceivedAtEveryKey)
               (std::vector<std::string>{"Gamma 100 90.9091", "Alpha 100 90", "Delta 100 80"}));
 }
 
+TEST_F(RatesTab, ATargetAmountSwappedIntoASourceAmountPutsTheMostReceivedFirst) {
+    TFormMain& main = OpenWithPair();
+    main.ButtonedEditDst->setText("1");
+    main.SpeedButtonSwapClick();
+    EXPECT_EQ(main.ButtonedEditSrc->text(), QStringLiteral("1"));
+    EXPECT_EQ(main.DBGridRates->Order(), kDstDescending);
+    EXPECT_EQ(ShownOffers(*main.DBGridRates), (std::vector<std::string>{"Beta 1 1.1", "Alpha 1 1.05"}));
+}
+
 TEST_F(RatesTab, ATargetAmountOrdersByLeastGivenAndDeletingItRestoresTheSourceRule) {
     TFormMain& main = OpenWithPair();
     QTest::keyClicks(main.ButtonedEditSrc, "100");
@@ -183,7 +192,7 @@ TEST_F(RatesTab, ASavedSourceAmountKeepsTheMostReceivedFirstThroughEveryRefresh)
     EXPECT_EQ(main.DBGridRates->Order(), kDstDescending);
 }
 
-TEST_F(RatesTab, AUsersPickSavesTheCurrencyAtOnceAndKeepsTheDefaultOrder) {
+TEST_F(RatesTab, AUsersPickSavesTheCurrencyAtOnceAndKeepsTheBestOfferForTheAmountOnTop) {
     TFormMain& main = OpenWithPair();
     main.ButtonedEditSrc->setText("100");
     ASSERT_EQ(main.DBGridRates->Order(), kDstDescending);
@@ -197,9 +206,9 @@ TEST_F(RatesTab, AUsersPickSavesTheCurrencyAtOnceAndKeepsTheDefaultOrder) {
 
     QTest::keyClick(main.ComboBoxSrc, Qt::Key_Up); // back to US Dollar
     EXPECT_EQ(Stored("Rates/SrcCurr"), "US Dollar");
-    EXPECT_EQ(main.DBGridRates->Order(), kSrcAscending);
+    EXPECT_EQ(main.DBGridRates->Order(), kDstDescending);
     EXPECT_EQ(ShownOffers(*main.DBGridRates),
-              (std::vector<std::string>{"Alpha 100 90", "Gamma 100 90.9091", "Delta 100 80"}));
+              (std::vector<std::string>{"Gamma 100 90.9091", "Alpha 100 90", "Delta 100 80"}));
 
     // A selection made from code is no pick: nothing is written.
     main.ComboBoxSrc->setCurrentIndex(2);
