@@ -10,6 +10,7 @@
 
 #include <pugixml.hpp>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 class TConfigDocument final {
@@ -261,7 +262,12 @@ bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName) {
             node.print(writer, "\t", pugi::format_raw, pugi::encoding_utf8);
             writer.FText += kLineBreak;
         }
-        return AtomicWriteFile(FileName, writer.FText);
+        // A file that is a link (into a folder of dotfiles, say) is written where it leads and stays a link.
+        std::error_code error;
+        const std::filesystem::path target =
+            std::filesystem::is_symlink(FileName, error) ? std::filesystem::weakly_canonical(FileName, error)
+                                                         : FileName;
+        return AtomicWriteFile(error ? FileName : target, writer.FText);
     } catch (...) {
         return false;
     }

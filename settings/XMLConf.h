@@ -76,8 +76,9 @@ bool ConfigKeepDamaged(const TConfigDoc& Doc, const std::filesystem::path& FileN
 // Replaces Doc's contents with the declaration and an empty root element. Never throws.
 bool ConfigCreate(const TConfigDoc& Doc, const std::string& RootName);
 
-// Writes the whole document atomically (temporary file in the same folder, fsync, rename). False on any
-// error, leaving the previous file whole. Never throws.
+// Writes the whole document atomically (temporary file in the same folder, fsync, rename); a FileName that
+// is a symbolic link is left in place and the file it leads to written. False on any error, leaving the
+// previous file whole. Never throws.
 bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName);
 
 // Sets the text of the element named by Key, creating missing elements with layout. Always returns true;

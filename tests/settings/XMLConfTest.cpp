@@ -371,6 +371,18 @@ TEST_F(XMLConfTest, MarkupCharactersAndNonAsciiTextSurviveASaveAndLoad) {
     EXPECT_EQ(value, "false");
 }
 
+TEST_F(XMLConfTest, AFileThatIsALinkIsWrittenWhereItLeadsAndStaysALink) {
+    std::filesystem::create_directory(FDir / "dotfiles");
+    WriteFileBytes(FDir / "dotfiles" / "settings.xml", kDecl + "<settings><A>1</A></settings>\r\n");
+    std::filesystem::create_symlink("dotfiles/settings.xml", FFile);
+    Open();
+    EXPECT_EQ(Read("A"), "1");
+    ConfigWrite(FDoc, "A", 2);
+    ASSERT_TRUE(ConfigSave(FDoc, FFile));
+    EXPECT_TRUE(std::filesystem::is_symlink(FFile));
+    EXPECT_NE(ReadFileBytes(FDir / "dotfiles" / "settings.xml").find("<A>2</A>"), std::string::npos);
+}
+
 TEST_F(XMLConfTest, FailedSaveReportsFalse) {
     Open();
     ConfigWrite(FDoc, "A", 1);
