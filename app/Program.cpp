@@ -6,6 +6,7 @@
 #include "globals/Globals.h"
 #include "history/HistoryFile.h"
 #include "settings/PrivateFiles.h"
+#include "settings/SettingsAutosave.h"
 #include "settings/SettingsLocation.h"
 #include "settings/SettingsOwner.h"
 #include "ui/FeedKeeper.h"
@@ -22,6 +23,7 @@
 #include <QDir>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -131,6 +133,9 @@ bool TProgram::Open() {
     if (!settingsNote.empty()) {
         std::cerr << "kovrin: " << settingsNote << std::endl;
     }
+    if (opened && FOptions.SaveSettings) {
+        StartAutosave();
+    }
     return opened;
 }
 
@@ -161,6 +166,30 @@ bool TProgram::ClaimSettingsFile() {
     return false;
 }
 
+void TProgram::StartAutosave() {
+    FAutosave = std::make_unique<TSettingsAutosave>();
+    FAutosave->NoteSaved(ConfigDoc);
+    FAutosaveTimer = std::make_unique<QTimer>();
+    QObject::connect(FAutosaveTimer.get(), &QTimer::timeout, [this] {
+        if (!MayWriteSettings()) {
+            return;
+        }
+        const bool failedBefore = FAutosaveFailed;
+        FAutosaveFailed =
+            FAutosave->SaveIfChanged(ConfigDoc, SettingsFile) == TSettingsAutosave::TOutcome::Failed;
+        if (FAutosaveFailed && !failedBefore) {
+            std::cerr << "kovrin: the settings could not be saved to " << SettingsFile.string()
+                      << " while running; trying again" << std::endl;
+        }
+    });
+    FAutosaveTimer->start(FOptions.AutosaveInterval);
+}
+
+bool TProgram::MayWriteSettings() const {
+    return FOptions.SaveSettings && FSettingsReplaceable && !FHandedOver &&
+           !SettingsFileReadOnly(SettingsFile);
+}
+
 void TProgram::ShowWindows() {
     if (!FOpened || FMain) {
         throw std::logic_error("TProgram::ShowWindows: not open, or the windows exist");
@@ -171,6 +200,7 @@ void TProgram::ShowWindows() {
         InstallQuitSignalHandlers(); // once per process; the program's main has done it before QApplication
         FQuitSignals = std::make_unique<TQuitSignals>();
         QObject::connect(FQuitSignals.get(), &TQuitSignals::Received, qApp, [this] {
+            FEndedBySignal = true;
             if (FormMain != nullptr) {
                 FormMain->close();
                 return;
@@ -254,15 +284,43 @@ void TProgram::EndLoop() noexcept {
     if (FQtDispatcher) {
         FQtDispatcher->Close();
     }
-    if (FOptions.SaveSettings && FSettingsReplaceable && !SettingsFileReadOnly(SettingsFile)) {
+    FAutosaveTimer.reset();
+    if (!MayWriteSettings()) {
+        return;
+    }
+    for (;;) {
         errno = 0;
-        if (!ConfigSave(ConfigDoc, SettingsFile)) {
-            // The window is gone by now: stderr (the session's log) is the one place left to say it.
-            const int error = errno;
-            std::fprintf(stderr,
-                         "Kovrin: the settings could not be saved to %s (%s); the file keeps what it held\n",
-                         SettingsFile.c_str(), error != 0 ? std::strerror(error) : "no room or no access");
+        if (ConfigSave(ConfigDoc, SettingsFile)) {
+            return;
         }
+        const int error = errno;
+        const std::string reason = error != 0 ? std::strerror(error) : "no room or no access";
+        std::fprintf(stderr,
+                     "Kovrin: the settings could not be saved to %s (%s); the file keeps what it held\n",
+                     SettingsFile.c_str(), reason.c_str());
+        // A user who closed the window is asked, so that a full disk can be cleared and the save tried again;
+        // a stop signal (the session ending) must not wait for anyone.
+        if (FEndedBySignal || !FOptions.AskWhenSaveFails || !AskToRetrySave(reason)) {
+            return;
+        }
+    }
+}
+
+bool TProgram::AskToRetrySave(const std::string& Reason) const noexcept {
+    try {
+        QMessageBox box(
+            QMessageBox::Warning, QStringLiteral("Kovrin"),
+            QStringLiteral("Не удалось сохранить настройки в %1: %2.\n"
+                           "Освободите место или дайте доступ и нажмите «Повторить»; "
+                           "иначе изменения этого сеанса будут потеряны.")
+                .arg(QString::fromStdString(SettingsFile.string()), QString::fromStdString(Reason)));
+        QPushButton* retry = box.addButton(QStringLiteral("Повторить"), QMessageBox::AcceptRole);
+        box.addButton(QStringLiteral("Не сохранять"), QMessageBox::RejectRole);
+        box.setDefaultButton(retry);
+        box.exec();
+        return box.clickedButton() == retry;
+    } catch (...) {
+        return false;
     }
 }
 

@@ -8,13 +8,15 @@
 //                damaged file kept beside it)
 //   ShowWindows  stop signals watched, the three windows made, alerts' sinks, kept feeds shown, the main
 //                window shown
-//   EndLoop      no completion runs any more; settings.xml written
+//   EndLoop      no completion runs any more; settings.xml written (and while the loop runs, every few
+//                seconds when it changed)
 //   Stop         the windows released, then the globals, in a fixed order
 //
 // Needs the QApplication to exist; the caller owns it (and runs its loop between ShowWindows and Stop).
 
 #include "net/ThreadCtrl.h"
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -27,6 +29,8 @@ class TQtDispatcher;
 class TQuitSignals;
 class TSettingsOwner;
 class QSocketNotifier;
+class QTimer;
+class TSettingsAutosave;
 
 // What a test or benchmark varies; the defaults are the program's own.
 struct TProgramOptions {
@@ -50,6 +54,11 @@ struct TProgramOptions {
     bool SaveSettings = true;
     // False: SIGTERM, SIGINT and SIGHUP keep their handlers (a test process).
     bool QuitSignals = true;
+    // How soon a change to the settings document reaches settings.xml while the loop runs.
+    std::chrono::milliseconds AutosaveInterval{10'000};
+    // False: a save at exit that fails is only told on stderr; else a user who closed the window is asked
+    // whether to try again (a stop signal never waits for an answer).
+    bool AskWhenSaveFails = true;
 };
 
 class TProgram final {
@@ -86,18 +95,29 @@ class TProgram final {
   private:
     // Claims settings.xml for this copy; false when another copy owns it (asked to show its window).
     bool ClaimSettingsFile();
+    // Writes settings.xml every few seconds while it holds changes not yet in the file.
+    void StartAutosave();
+    // Whether this copy writes settings.xml: the options allow it, the file is usable and not made read-only
+    // by the user, and no other copy owns it.
+    bool MayWriteSettings() const;
+    // Asks the user whether to try a failed save again. Never throws.
+    bool AskToRetrySave(const std::string& Reason) const noexcept;
 
     TProgramOptions FOptions;
     std::unique_ptr<TQtDispatcher> FQtDispatcher;
     std::unique_ptr<TQuitSignals> FQuitSignals;
     std::unique_ptr<TSettingsOwner> FSettingsOwner; // held from before the file is read until it is written
     std::unique_ptr<QSocketNotifier> FOtherCopies;
+    std::unique_ptr<TSettingsAutosave> FAutosave;
+    std::unique_ptr<QTimer> FAutosaveTimer;
     std::unique_ptr<TFormMain> FMain;
     std::unique_ptr<TDM> FDM;
     std::unique_ptr<TFormLoader> FLoader;
     bool FOpened = false;
     bool FSettingsReplaceable = false;
     bool FHandedOver = false; // another copy owns settings.xml
+    bool FEndedBySignal = false;
+    bool FAutosaveFailed = false;
     bool FStopRequested = false;
     bool FLoopEnded = false;
     bool FStopped = false;

@@ -62,7 +62,7 @@ bool ReadExactly(int Socket, std::string_view Expected, int WaitMs) {
     return got == Expected;
 }
 
-bool WriteAll(int Socket, std::string_view Bytes) {
+bool SendAll(int Socket, std::string_view Bytes) {
     return HandleEINTR([&] { return send(Socket, Bytes.data(), Bytes.size(), MSG_NOSIGNAL); }) ==
            static_cast<ssize_t>(Bytes.size());
 }
@@ -133,7 +133,7 @@ bool TSettingsOwner::AskOwnerToShow() {
     if (FClaim != TClaim::HeldByRunningCopy) {
         return false;
     }
-    if (!WriteAll(FSocket, kShowRequest)) {
+    if (!SendAll(FSocket, kShowRequest)) {
         FProblem = ErrnoText("the running copy cannot be asked");
         return false;
     }
@@ -155,7 +155,7 @@ int TSettingsOwner::TakeRequests() {
             return shown; // nothing more waiting (EAGAIN), or a connection that went away
         }
         if (PeerUid(peer) == static_cast<long>(getuid()) && ReadExactly(peer, kShowRequest, kRequestWaitMs) &&
-            WriteAll(peer, kShowAnswer)) {
+            SendAll(peer, kShowAnswer)) {
             ++shown;
         }
         close(peer);

@@ -237,14 +237,14 @@ bool ConfigCreate(const TConfigDoc& Doc, const std::string& RootName) {
     }
 }
 
-bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName) {
+std::optional<std::string> ConfigFileText(const TConfigDoc& Doc) {
     if (!Doc) {
-        return false;
+        return std::nullopt;
     }
     try {
         // A document without a root would replace the user's file by nothing useful.
         if (!Doc->FDoc.document_element()) {
-            return false;
+            return std::nullopt;
         }
         // Each top-level node on its own line, the last one ended too: the declaration and the root at the
         // left margin, and everything inside them only as the layout text nodes put it.
@@ -262,15 +262,23 @@ bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName) {
             node.print(writer, "\t", pugi::format_raw, pugi::encoding_utf8);
             writer.FText += kLineBreak;
         }
-        // A file that is a link (into a folder of dotfiles, say) is written where it leads and stays a link.
-        std::error_code error;
-        const std::filesystem::path target =
-            std::filesystem::is_symlink(FileName, error) ? std::filesystem::weakly_canonical(FileName, error)
-                                                         : FileName;
-        return AtomicWriteFile(error ? FileName : target, writer.FText);
+        return std::move(writer.FText);
     } catch (...) {
+        return std::nullopt;
+    }
+}
+
+bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName) {
+    const std::optional<std::string> text = ConfigFileText(Doc);
+    if (!text) {
         return false;
     }
+    // A file that is a link (into a folder of dotfiles, say) is written where it leads and stays a link.
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::is_symlink(FileName, error)
+                                             ? std::filesystem::weakly_canonical(FileName, error)
+                                             : FileName;
+    return AtomicWriteFile(error ? FileName : target, *text);
 }
 
 bool ConfigWrite(const TConfigDoc& Doc, const std::string& Key, const TConfigValue& Value) {

@@ -76,6 +76,10 @@ bool ConfigKeepDamaged(const TConfigDoc& Doc, const std::filesystem::path& FileN
 // Replaces Doc's contents with the declaration and an empty root element. Never throws.
 bool ConfigCreate(const TConfigDoc& Doc, const std::string& RootName);
 
+// The bytes ConfigSave writes for Doc; nullopt for an empty handle or a document without a root. Never
+// throws.
+std::optional<std::string> ConfigFileText(const TConfigDoc& Doc);
+
 // Writes the whole document atomically (temporary file in the same folder, fsync, rename); a FileName that
 // is a symbolic link is left in place and the file it leads to written. False on any error, leaving the
 // previous file whole. Never throws.

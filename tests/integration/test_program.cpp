@@ -32,6 +32,7 @@ class Program : public testing::Test {
         options.HistoryFile = FDir / "history.sqlite";
         options.Timers = false;
         options.QuitSignals = false;
+        options.AutosaveInterval = std::chrono::milliseconds(20);
         return options;
     }
 
@@ -61,6 +62,10 @@ TEST_F(Program, StartsWithTheKeptFeedsAndStopsWritingTheSettingsAndReleasingEver
     ASSERT_TRUE(PumpUntil([&] { return program.Main().ComboBoxSrc->isEnabled(); }));
     EXPECT_EQ(ShownOffers(*program.Main().DBGridRates),
               (std::vector<std::string>{"Alpha 1 0.9", "Beta 1 0.95", "Delta 1 0.8", "Gamma 1.1 1"}));
+    // What changed reaches the file while the program runs: a crash would not lose it.
+    EXPECT_TRUE(PumpUntil([&] {
+        return ReadFileBytes(FDir / "settings.xml").find("<DstCurr>Euro</DstCurr>") != std::string::npos;
+    }));
 
     program.Main().ButtonedEditSrc->setText("250");
     program.Main().close(); // writes the window's state into the document
