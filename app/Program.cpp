@@ -128,10 +128,9 @@ bool TProgram::Open() {
         opened = ConfigOpen(ConfigDoc, SettingsFile, "settings");
     }
     // A file that could not be used is replaced at exit: its bytes are kept beside it first, or it stays.
-    std::string settingsNote;
-    FSettingsReplaceable = ConfigKeepDamaged(ConfigDoc, SettingsFile, settingsNote);
-    if (!settingsNote.empty()) {
-        std::cerr << "kovrin: " << settingsNote << std::endl;
+    FSettingsReplaceable = ConfigKeepDamaged(ConfigDoc, SettingsFile, FSettingsNote);
+    if (!FSettingsNote.empty()) {
+        std::cerr << "kovrin: " << FSettingsNote << std::endl;
     }
     if (opened && FOptions.SaveSettings) {
         StartAutosave();
@@ -183,6 +182,29 @@ void TProgram::StartAutosave() {
         }
     });
     FAutosaveTimer->start(FOptions.AutosaveInterval);
+}
+
+void TProgram::TellUnusableSettings() {
+    // Not modal: the window works meanwhile, and a stop signal is not held up by it.
+    const QString file = QString::fromStdString(SettingsFile.string());
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, QStringLiteral("Kovrin"),
+        FSettingsReplaceable
+            ? QStringLiteral(
+                  "Настройки из %1 не удалось прочитать: Kovrin начал с настроек по умолчанию, и "
+                  "они заменят этот файл. Прежнее содержимое файла, если его можно было прочитать, "
+                  "сохранено рядом с ним (см. подробности).")
+                  .arg(file)
+            : QStringLiteral(
+                  "Настройки из %1 не удалось прочитать: Kovrin начал с настроек по умолчанию. Файл "
+                  "оставлен как есть, и настройки этого сеанса в него не запишутся.")
+                  .arg(file),
+        QMessageBox::Ok, FMain.get());
+    box->setDetailedText(QString::fromStdString(FSettingsNote));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->setObjectName(QStringLiteral("UnusableSettingsBox"));
+    box->show();
 }
 
 bool TProgram::MayWriteSettings() const {
@@ -270,6 +292,9 @@ void TProgram::ShowWindows() {
         });
     }
     FMain->show();
+    if (!FSettingsNote.empty()) {
+        TellUnusableSettings();
+    }
     if (FStopRequested) {
         FMain->close();
     }

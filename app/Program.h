@@ -100,6 +100,8 @@ class TProgram final {
     // Whether this copy writes settings.xml: the options allow it, the file is usable and not made read-only
     // by the user, and no other copy owns it.
     bool MayWriteSettings() const;
+    // Tells, in a box beside the window, that settings.xml could not be used and what became of it.
+    void TellUnusableSettings();
     // Asks the user whether to try a failed save again. Never throws.
     bool AskToRetrySave(const std::string& Reason) const noexcept;
 
@@ -115,7 +117,8 @@ class TProgram final {
     std::unique_ptr<TFormLoader> FLoader;
     bool FOpened = false;
     bool FSettingsReplaceable = false;
-    bool FHandedOver = false; // another copy owns settings.xml
+    std::string FSettingsNote; // why settings.xml could not be used, and where its bytes went
+    bool FHandedOver = false;  // another copy owns settings.xml
     bool FEndedBySignal = false;
     bool FAutosaveFailed = false;
     bool FStopRequested = false;

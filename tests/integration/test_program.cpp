@@ -14,6 +14,7 @@
 #include "ui/UnitMain.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,19 @@ TEST_F(Program, ASettingsFileOnlyReadOrMadeReadOnlyIsLeftAsItIs) {
         EXPECT_EQ(ReadFileBytes(FDir / "settings.xml"), before) << "read-only file: " << readOnlyFile;
         std::filesystem::permissions(FDir / "settings.xml", std::filesystem::perms::owner_all);
     }
+}
+
+TEST_F(Program, AnUnusableSettingsFileIsToldInTheWindowNotOnlyOnStderr) {
+    WriteFileBytes(FDir / "settings.xml", "<settings><Rates>");
+    TProgram program(Options());
+    ASSERT_TRUE(program.Open());
+    program.ShowWindows();
+    auto* box = program.Main().findChild<QMessageBox*>(QStringLiteral("UnusableSettingsBox"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_FALSE(box->isModal());
+    EXPECT_TRUE(box->text().contains(QString::fromStdString((FDir / "settings.xml").string())));
+    EXPECT_TRUE(box->detailedText().contains(QStringLiteral("settings.xml.damaged")));
 }
 
 TEST_F(Program, AGivenHandOffCarriesTheRefreshsCompletions) {
