@@ -4,6 +4,7 @@
 #include "settings/SettingsLocation.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -56,6 +57,18 @@ bool PrepareHistoryFile(const fs::path& File, std::string& Problem) noexcept {
         Problem = "out of memory";
         return false;
     }
+}
+
+fs::path HistoryOpenPath(const fs::path& File) {
+    const fs::path folder = File.parent_path();
+    const fs::path above = folder.parent_path();
+    char* resolved = ::realpath(above.empty() ? "." : above.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return File;
+    }
+    fs::path path(resolved);
+    std::free(resolved);
+    return path / folder.filename() / File.filename();
 }
 
 bool MoveDamagedAside(const fs::path& File, std::string& Problem) noexcept {

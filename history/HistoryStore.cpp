@@ -171,7 +171,7 @@ std::unique_ptr<THistoryStore> THistoryStore::Open(const std::filesystem::path& 
 
 void THistoryStore::Connect() {
     FSql.reset();
-    FDb = std::make_unique<TSqliteDb>(FFile);
+    FDb = std::make_unique<TSqliteDb>(HistoryOpenPath(FFile));
     FDb->BusyTimeout(kBusyTimeoutMs);
     const auto version = [this] {
         TStatement read(*FDb, "PRAGMA user_version");

@@ -145,6 +145,17 @@ TEST(HistoryRecovery, ADamagedFileIsMovedAsideAndANewOneStarts) {
     std::filesystem::create_symlink(dir / "elsewhere", dir / "kovrin/history.sqlite");
     EXPECT_FALSE(OpenIn(dir, &problems));
     EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere"));
+
+    // A link above the kovrin folder (/home -> var/home) is followed; one as the kovrin folder is not.
+    std::filesystem::create_directory(dir / "real");
+    std::filesystem::create_directory_symlink(dir / "real", dir / "linked");
+    const auto sink = [&](const std::string& Line) { problems.push_back(Line); };
+    auto store2 = THistoryStore::Open(dir / "linked/kovrin/history.sqlite", sink);
+    ASSERT_TRUE(store2) << problems.back();
+    EXPECT_TRUE(store2->Record({{kPair, At(kStart, 3)}}, kStart));
+    EXPECT_TRUE(std::filesystem::exists(dir / "real/kovrin/history.sqlite"));
+    std::filesystem::create_directory_symlink(dir / "real/kovrin", dir / "real/alias");
+    EXPECT_FALSE(THistoryStore::Open(dir / "real/alias/history.sqlite", sink));
 }
 
 TEST(HistoryWriters, TwoWritersAtOnceLoseNoPoint) {
