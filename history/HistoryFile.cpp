@@ -1,5 +1,6 @@
 #include "history/HistoryFile.h"
 
+#include "settings/DamagedCopy.h"
 #include "settings/PrivateFiles.h"
 #include "settings/SettingsLocation.h"
 
@@ -71,16 +72,22 @@ fs::path HistoryOpenPath(const fs::path& File) {
     return path / folder.filename() / File.filename();
 }
 
-bool MoveDamagedAside(const fs::path& File, std::string& Problem) noexcept {
+bool MoveDamagedAside(const fs::path& File, fs::path& Aside, std::string& Problem) noexcept {
     try {
-        const std::string aside = File.string() + ".damaged";
-        for (const char* suffix : {"-wal", "-shm"}) {
-            const std::string from = File.string() + suffix;
-            if (::rename(from.c_str(), (aside + suffix).c_str()) != 0 && errno != ENOENT) {
+        static constexpr std::string_view kJournals[] = {"-wal", "-shm"};
+        Aside = FreeDamagedCopyName(File, kJournals);
+        if (Aside.empty()) {
+            Problem = "cannot move " + File.string() + " aside: every name for a copy is taken";
+            return false;
+        }
+        for (const std::string_view suffix : kJournals) {
+            const std::string from = File.string() + std::string(suffix);
+            const std::string to = Aside.string() + std::string(suffix);
+            if (::rename(from.c_str(), to.c_str()) != 0 && errno != ENOENT) {
                 ::unlink(from.c_str());
             }
         }
-        if (::rename(File.c_str(), aside.c_str()) != 0) {
+        if (::rename(File.c_str(), Aside.c_str()) != 0) {
             Problem = "cannot move " + File.string() + " aside: " + std::strerror(errno);
             return false;
         }

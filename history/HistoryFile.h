@@ -20,6 +20,8 @@ bool PrepareHistoryFile(const std::filesystem::path& File, std::string& Problem)
 // there is still refused. File unchanged when the folders cannot be resolved. Never throws but for memory.
 std::filesystem::path HistoryOpenPath(const std::filesystem::path& File);
 
-// Moves a damaged File aside as File + ".damaged" (its journal files alike, replacing earlier ones), so a new
-// store can start. False with Problem when it cannot be moved. Never throws.
-bool MoveDamagedAside(const std::filesystem::path& File, std::string& Problem) noexcept;
+// Moves a damaged File aside as File + ".damaged", or ".damaged.1", ".damaged.2", ... when an earlier copy
+// is there (FreeDamagedCopyName: none is ever replaced), its journal files along with it, so a new store can
+// start; Aside receives the name. False with Problem when it cannot be moved. Never throws.
+bool MoveDamagedAside(const std::filesystem::path& File, std::filesystem::path& Aside,
+                      std::string& Problem) noexcept;

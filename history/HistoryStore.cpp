@@ -143,8 +143,8 @@ void HistoryProblemToStderr(const std::string& Line) {
     std::cerr << "kovrin: history: " << Line << "\n";
 }
 
-THistoryStore::THistoryStore(std::filesystem::path File, THistoryProblemSink Sink)
-    : FFile(std::move(File)), FSink(std::move(Sink)), FService(ServiceKey(ServiceBase)) {
+THistoryStore::THistoryStore(std::filesystem::path File, THistoryProblemSink Sink, THistoryDamage OnDamage)
+    : FFile(std::move(File)), FSink(std::move(Sink)), FOnDamage(OnDamage), FService(ServiceKey(ServiceBase)) {
     std::random_device random;
     FWriter = 1 + static_cast<std::int64_t>(random() % 0x7FFFFFFEu);
 }
@@ -152,9 +152,10 @@ THistoryStore::THistoryStore(std::filesystem::path File, THistoryProblemSink Sin
 THistoryStore::~THistoryStore() = default;
 
 std::unique_ptr<THistoryStore> THistoryStore::Open(const std::filesystem::path& File,
-                                                   THistoryProblemSink Sink) noexcept {
+                                                   THistoryProblemSink Sink,
+                                                   THistoryDamage OnDamage) noexcept {
     try {
-        std::unique_ptr<THistoryStore> store(new THistoryStore(File, std::move(Sink)));
+        std::unique_ptr<THistoryStore> store(new THistoryStore(File, std::move(Sink), OnDamage));
         std::string problem;
         if (!PrepareHistoryFile(File, problem)) {
             store->FSink(problem + "; no history is kept");
@@ -211,13 +212,18 @@ bool THistoryStore::Guarded(std::string_view What, const std::function<void()>& 
             }
             FSql.reset();
             FDb.reset();
+            if (FOnDamage == THistoryDamage::Report) {
+                FSink(FFile.string() + " is damaged (" + error.what() + "); it is left as it is");
+                return false;
+            }
             std::string problem;
-            if (!MoveDamagedAside(FFile, problem)) {
+            std::filesystem::path aside;
+            if (!MoveDamagedAside(FFile, aside, problem)) {
                 FSink(problem);
                 return false;
             }
-            FSink(FFile.string() + " is damaged (" + error.what() + "); moved aside as " + FFile.string() +
-                  ".damaged, a new history starts");
+            FSink(FFile.string() + " is damaged (" + error.what() + "); moved aside as " + aside.string() +
+                  ", a new history starts");
             if (!PrepareHistoryFile(FFile, problem)) {
                 FSink(problem);
                 return false;

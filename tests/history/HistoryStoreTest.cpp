@@ -134,6 +134,19 @@ TEST(HistoryRecovery, ADamagedFileIsMovedAsideAndANewOneStarts) {
     EXPECT_TRUE(store->Record({{kPair, At(kStart, 3)}}, kStart));
     EXPECT_EQ(store->Read(kPair, 0).size(), 1u);
 
+    // A reader leaves a damaged file as it is; a second damage never replaces the first one's copy.
+    store.reset();
+    WriteFileBytes(dir / "kovrin/history.sqlite", garbage + "2");
+    const auto sink = [&](const std::string& Line) { problems.push_back(Line); };
+    EXPECT_FALSE(THistoryStore::Open(dir / "kovrin/history.sqlite", sink, THistoryDamage::Report));
+    EXPECT_NE(problems.back().find("is damaged"), std::string::npos) << problems.back();
+    EXPECT_EQ(ReadFileBytes(dir / "kovrin/history.sqlite"), garbage + "2");
+    store = OpenIn(dir, &problems);
+    ASSERT_TRUE(store);
+    EXPECT_NE(problems.back().find("history.sqlite.damaged.1,"), std::string::npos) << problems.back();
+    EXPECT_EQ(ReadFileBytes(dir / "kovrin/history.sqlite.damaged"), garbage);
+    EXPECT_EQ(ReadFileBytes(dir / "kovrin/history.sqlite.damaged.1"), garbage + "2");
+
     // The folder and the file are the user's alone; a link in the file's place is refused, not followed.
     struct stat info {};
     ASSERT_EQ(::stat((dir / "kovrin").c_str(), &info), 0);
@@ -149,7 +162,6 @@ TEST(HistoryRecovery, ADamagedFileIsMovedAsideAndANewOneStarts) {
     // A link above the kovrin folder (/home -> var/home) is followed; one as the kovrin folder is not.
     std::filesystem::create_directory(dir / "real");
     std::filesystem::create_directory_symlink(dir / "real", dir / "linked");
-    const auto sink = [&](const std::string& Line) { problems.push_back(Line); };
     auto store2 = THistoryStore::Open(dir / "linked/kovrin/history.sqlite", sink);
     ASSERT_TRUE(store2) << problems.back();
     EXPECT_TRUE(store2->Record({{kPair, At(kStart, 3)}}, kStart));

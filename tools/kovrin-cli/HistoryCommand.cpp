@@ -31,7 +31,8 @@ void HistoryHelp(std::ostream& Out) {
            "The history is $XDG_DATA_HOME/kovrin/history.sqlite (else ~/.local/share/kovrin/).\n"
            "exit codes:\n"
            "  0  done (also when the pair has no point in the span: nothing is printed)\n"
-           "  1  no history was recorded for the pair, or output that cannot be written\n"
+           "  1  no history was recorded for the pair, a history that cannot be read (a damaged one is\n"
+           "     left as it is), or output that cannot be written\n"
            "  2  a bad command line\n";
 }
 
@@ -78,10 +79,12 @@ int RunHistory(const std::vector<std::string>& Args) {
     std::error_code error;
     // Reading makes no history where there is none.
     const bool exists = std::filesystem::exists(file, error);
-    std::unique_ptr<THistoryStore> store = exists ? THistoryStore::Open(file) : nullptr;
+    // Only the window and watch, which record, move a damaged file aside: a reader leaves the user's file be.
+    std::unique_ptr<THistoryStore> store =
+        exists ? THistoryStore::Open(file, HistoryProblemToStderr, THistoryDamage::Report) : nullptr;
     if (exists && !store) {
-        // The line above says why (SQLite unavailable, a file of a newer Kovrin...): nothing is said recorded
-        // or not.
+        // The line above says why (SQLite unavailable, a file of a newer Kovrin, a damaged one...): nothing
+        // is said recorded or not.
         std::cerr << "kovrin-cli: the history in " << file.string() << " cannot be read\n";
         return kExitFailed;
     }
@@ -110,7 +113,11 @@ int RunHistory(const std::vector<std::string>& Args) {
         }
     });
     std::cout << out << std::flush;
-    return read && std::cout ? kExitDone : kExitFailed;
+    if (!read) {
+        std::cerr << "kovrin-cli: the history in " << file.string() << " cannot be read\n";
+        return kExitFailed;
+    }
+    return std::cout ? kExitDone : kExitFailed;
 }
 
 } // namespace
