@@ -119,8 +119,7 @@ struct THistoryStore::TStatements {
                          "get_code = iif(excluded.get_code <> '', excluded.get_code, get_code) RETURNING id"),
           FindByName(Db, "SELECT give, get, give_code, get_code, id FROM pair "
                          "WHERE service = ?1 AND give = ?2 AND get = ?3"),
-          FindByCode(Db, "SELECT give, get, give_code, get_code, id FROM pair WHERE service = ?1 AND "
-                         "(give = ?2 OR give_code = ?2) AND (get = ?3 OR get_code = ?3) ORDER BY id"),
+          AllOfService(Db, "SELECT give, get, give_code, get_code FROM pair WHERE service = ? ORDER BY id"),
           ReadPoints(Db, "SELECT " KOVRIN_POINT_COLUMNS " FROM point WHERE pair = ? AND time_ms >= ? "
                          "ORDER BY time_ms"),
           ReadChart(Db, "SELECT " KOVRIN_CHART_COLUMNS " FROM point INDEXED BY point_chart "
@@ -135,7 +134,7 @@ struct THistoryStore::TStatements {
           Chosen(Db, "SELECT give, get, give_code, get_code FROM pair WHERE service = ? AND chosen_ms >= ? "
                      "ORDER BY chosen_ms DESC, id") {}
 
-    TStatement InsertPoint, UpsertPair, FindByName, FindByCode, ReadPoints, ReadChart, RangePoints,
+    TStatement InsertPoint, UpsertPair, FindByName, AllOfService, ReadPoints, ReadChart, RangePoints,
         DeleteRange, AllPairs, RollUpDone, SetRollUpDone, SetChosen, Chosen;
 };
 
@@ -376,21 +375,15 @@ void THistoryStore::SetService(std::string Service) {
     FService = std::move(Service);
 }
 
-std::optional<THistoryPair> THistoryStore::FindPair(std::string_view Give, std::string_view Get) noexcept {
-    std::optional<THistoryPair> found;
-    Guarded("read", [&] {
-        for (TStatement* find : {&FSql->FindByName, &FSql->FindByCode}) {
-            find->Reset().Bind(std::string_view(FService)).Bind(Give).Bind(Get);
-            if (find->Step()) {
-                found = PairFrom(*find);
-            }
-            find->Reset();
-            if (found) {
-                return;
-            }
+std::optional<std::vector<THistoryPair>> THistoryStore::Pairs() noexcept {
+    std::vector<THistoryPair> pairs;
+    const bool read = Guarded("read", [&] {
+        pairs.clear();
+        for (TStatement& all = FSql->AllOfService.Reset().Bind(std::string_view(FService)); all.Step();) {
+            pairs.push_back(PairFrom(all));
         }
     });
-    return found;
+    return read ? std::optional(std::move(pairs)) : std::nullopt;
 }
 
 bool THistoryStore::NoteChosen(const THistoryPair& Pair, std::int64_t NowMs) noexcept {

@@ -75,9 +75,9 @@ class THistoryStore final {
     bool ReadEach(const THistoryPair& Pair, std::int64_t SinceMs, bool Full,
                   const std::function<void(const TRatePoint& Point)>& Each) noexcept;
 
-    // The recorded pair Give -> Get, each a display name or (when no pair has it as display name) a code;
-    // nullopt when the store holds no such pair. Never throws.
-    std::optional<THistoryPair> FindPair(std::string_view Give, std::string_view Get) noexcept;
+    // The pairs recorded for the current service, in the order first recorded; nullopt (told to the sink)
+    // when they cannot be read. Never throws.
+    std::optional<std::vector<THistoryPair>> Pairs() noexcept;
 
     // Notes that the user chose Pair at NowMs (the followed-pairs rule keeps recent choices). Never throws.
     bool NoteChosen(const THistoryPair& Pair, std::int64_t NowMs) noexcept;

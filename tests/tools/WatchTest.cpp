@@ -274,6 +274,8 @@ TEST_F(Watch, EachPollIsRecordedAndHistoryPrintsThePointsUnlessNoRecordIsGiven) 
     EXPECT_EQ(history.ExitCode, 0);
     EXPECT_EQ(history.Out, "");
     EXPECT_EQ(Run({"history", "eur", "usd"}).ExitCode, 1);
+    EXPECT_EQ(Run({"history", "USD", "euro", "--service", service.Base()}).ExitCode,
+              0); // as offers takes them
     EXPECT_EQ(Run({"history", "usd", "eur", "--since", "2026-02-30", "--service", service.Base()}).ExitCode,
               2);
 
