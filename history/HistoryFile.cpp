@@ -1,9 +1,11 @@
 #include "history/HistoryFile.h"
 
+#include "settings/DamagedCopy.h"
 #include "settings/PrivateFiles.h"
 #include "settings/SettingsLocation.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -58,16 +60,34 @@ bool PrepareHistoryFile(const fs::path& File, std::string& Problem) noexcept {
     }
 }
 
-bool MoveDamagedAside(const fs::path& File, std::string& Problem) noexcept {
+fs::path HistoryOpenPath(const fs::path& File) {
+    const fs::path folder = File.parent_path();
+    const fs::path above = folder.parent_path();
+    char* resolved = ::realpath(above.empty() ? "." : above.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return File;
+    }
+    fs::path path(resolved);
+    std::free(resolved);
+    return path / folder.filename() / File.filename();
+}
+
+bool MoveDamagedAside(const fs::path& File, fs::path& Aside, std::string& Problem) noexcept {
     try {
-        const std::string aside = File.string() + ".damaged";
-        for (const char* suffix : {"-wal", "-shm"}) {
-            const std::string from = File.string() + suffix;
-            if (::rename(from.c_str(), (aside + suffix).c_str()) != 0 && errno != ENOENT) {
+        static constexpr std::string_view kJournals[] = {"-wal", "-shm"};
+        Aside = FreeDamagedCopyName(File, kJournals);
+        if (Aside.empty()) {
+            Problem = "cannot move " + File.string() + " aside: every name for a copy is taken";
+            return false;
+        }
+        for (const std::string_view suffix : kJournals) {
+            const std::string from = File.string() + std::string(suffix);
+            const std::string to = Aside.string() + std::string(suffix);
+            if (::rename(from.c_str(), to.c_str()) != 0 && errno != ENOENT) {
                 ::unlink(from.c_str());
             }
         }
-        if (::rename(File.c_str(), aside.c_str()) != 0) {
+        if (::rename(File.c_str(), Aside.c_str()) != 0) {
             Problem = "cannot move " + File.string() + " aside: " + std::strerror(errno);
             return false;
         }

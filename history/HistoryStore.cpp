@@ -119,8 +119,7 @@ struct THistoryStore::TStatements {
                          "get_code = iif(excluded.get_code <> '', excluded.get_code, get_code) RETURNING id"),
           FindByName(Db, "SELECT give, get, give_code, get_code, id FROM pair "
                          "WHERE service = ?1 AND give = ?2 AND get = ?3"),
-          FindByCode(Db, "SELECT give, get, give_code, get_code, id FROM pair WHERE service = ?1 AND "
-                         "(give = ?2 OR give_code = ?2) AND (get = ?3 OR get_code = ?3) ORDER BY id"),
+          AllOfService(Db, "SELECT give, get, give_code, get_code FROM pair WHERE service = ? ORDER BY id"),
           ReadPoints(Db, "SELECT " KOVRIN_POINT_COLUMNS " FROM point WHERE pair = ? AND time_ms >= ? "
                          "ORDER BY time_ms"),
           ReadChart(Db, "SELECT " KOVRIN_CHART_COLUMNS " FROM point INDEXED BY point_chart "
@@ -135,7 +134,7 @@ struct THistoryStore::TStatements {
           Chosen(Db, "SELECT give, get, give_code, get_code FROM pair WHERE service = ? AND chosen_ms >= ? "
                      "ORDER BY chosen_ms DESC, id") {}
 
-    TStatement InsertPoint, UpsertPair, FindByName, FindByCode, ReadPoints, ReadChart, RangePoints,
+    TStatement InsertPoint, UpsertPair, FindByName, AllOfService, ReadPoints, ReadChart, RangePoints,
         DeleteRange, AllPairs, RollUpDone, SetRollUpDone, SetChosen, Chosen;
 };
 
@@ -143,8 +142,8 @@ void HistoryProblemToStderr(const std::string& Line) {
     std::cerr << "kovrin: history: " << Line << "\n";
 }
 
-THistoryStore::THistoryStore(std::filesystem::path File, THistoryProblemSink Sink)
-    : FFile(std::move(File)), FSink(std::move(Sink)), FService(ServiceKey(ServiceBase)) {
+THistoryStore::THistoryStore(std::filesystem::path File, THistoryProblemSink Sink, THistoryDamage OnDamage)
+    : FFile(std::move(File)), FSink(std::move(Sink)), FOnDamage(OnDamage), FService(ServiceKey(ServiceBase)) {
     std::random_device random;
     FWriter = 1 + static_cast<std::int64_t>(random() % 0x7FFFFFFEu);
 }
@@ -152,9 +151,10 @@ THistoryStore::THistoryStore(std::filesystem::path File, THistoryProblemSink Sin
 THistoryStore::~THistoryStore() = default;
 
 std::unique_ptr<THistoryStore> THistoryStore::Open(const std::filesystem::path& File,
-                                                   THistoryProblemSink Sink) noexcept {
+                                                   THistoryProblemSink Sink,
+                                                   THistoryDamage OnDamage) noexcept {
     try {
-        std::unique_ptr<THistoryStore> store(new THistoryStore(File, std::move(Sink)));
+        std::unique_ptr<THistoryStore> store(new THistoryStore(File, std::move(Sink), OnDamage));
         std::string problem;
         if (!PrepareHistoryFile(File, problem)) {
             store->FSink(problem + "; no history is kept");
@@ -171,7 +171,7 @@ std::unique_ptr<THistoryStore> THistoryStore::Open(const std::filesystem::path& 
 
 void THistoryStore::Connect() {
     FSql.reset();
-    FDb = std::make_unique<TSqliteDb>(FFile);
+    FDb = std::make_unique<TSqliteDb>(HistoryOpenPath(FFile));
     FDb->BusyTimeout(kBusyTimeoutMs);
     const auto version = [this] {
         TStatement read(*FDb, "PRAGMA user_version");
@@ -211,13 +211,18 @@ bool THistoryStore::Guarded(std::string_view What, const std::function<void()>& 
             }
             FSql.reset();
             FDb.reset();
+            if (FOnDamage == THistoryDamage::Report) {
+                FSink(FFile.string() + " is damaged (" + error.what() + "); it is left as it is");
+                return false;
+            }
             std::string problem;
-            if (!MoveDamagedAside(FFile, problem)) {
+            std::filesystem::path aside;
+            if (!MoveDamagedAside(FFile, aside, problem)) {
                 FSink(problem);
                 return false;
             }
-            FSink(FFile.string() + " is damaged (" + error.what() + "); moved aside as " + FFile.string() +
-                  ".damaged, a new history starts");
+            FSink(FFile.string() + " is damaged (" + error.what() + "); moved aside as " + aside.string() +
+                  ", a new history starts");
             if (!PrepareHistoryFile(FFile, problem)) {
                 FSink(problem);
                 return false;
@@ -370,21 +375,15 @@ void THistoryStore::SetService(std::string Service) {
     FService = std::move(Service);
 }
 
-std::optional<THistoryPair> THistoryStore::FindPair(std::string_view Give, std::string_view Get) noexcept {
-    std::optional<THistoryPair> found;
-    Guarded("read", [&] {
-        for (TStatement* find : {&FSql->FindByName, &FSql->FindByCode}) {
-            find->Reset().Bind(std::string_view(FService)).Bind(Give).Bind(Get);
-            if (find->Step()) {
-                found = PairFrom(*find);
-            }
-            find->Reset();
-            if (found) {
-                return;
-            }
+std::optional<std::vector<THistoryPair>> THistoryStore::Pairs() noexcept {
+    std::vector<THistoryPair> pairs;
+    const bool read = Guarded("read", [&] {
+        pairs.clear();
+        for (TStatement& all = FSql->AllOfService.Reset().Bind(std::string_view(FService)); all.Step();) {
+            pairs.push_back(PairFrom(all));
         }
     });
-    return found;
+    return read ? std::optional(std::move(pairs)) : std::nullopt;
 }
 
 bool THistoryStore::NoteChosen(const THistoryPair& Pair, std::int64_t NowMs) noexcept {

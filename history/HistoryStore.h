@@ -39,14 +39,20 @@ using THistoryProblemSink = std::function<void(const std::string& Line)>;
 // Writes "kovrin: history: LINE" on stderr.
 void HistoryProblemToStderr(const std::string& Line);
 
+// What a store does on finding its file damaged.
+enum class THistoryDamage {
+    MoveAside, // a writer's choice: keep the file as File.damaged (.damaged.1, ...) and start a new one
+    Report     // a reader's: tell the sink, fail the call and leave the user's file as it is
+};
+
 class THistoryStore final {
   public:
     // Opens File (made when missing, after PrepareHistoryFile's checks). nullptr when it cannot be used (a
-    // symbolic link, another user's, a schema newer than this program's, a folder that cannot be made); each
-    // problem goes to Sink. A damaged file is moved aside as File.damaged and a new one started. Never
-    // throws.
+    // symbolic link, another user's, a schema newer than this program's, a folder that cannot be made, or
+    // damaged under THistoryDamage::Report); each problem goes to Sink. Never throws.
     static std::unique_ptr<THistoryStore> Open(const std::filesystem::path& File,
-                                               THistoryProblemSink Sink = HistoryProblemToStderr) noexcept;
+                                               THistoryProblemSink Sink = HistoryProblemToStderr,
+                                               THistoryDamage OnDamage = THistoryDamage::MoveAside) noexcept;
     ~THistoryStore();
     THistoryStore(const THistoryStore&) = delete;
     THistoryStore& operator=(const THistoryStore&) = delete;
@@ -69,9 +75,9 @@ class THistoryStore final {
     bool ReadEach(const THistoryPair& Pair, std::int64_t SinceMs, bool Full,
                   const std::function<void(const TRatePoint& Point)>& Each) noexcept;
 
-    // The recorded pair Give -> Get, each a display name or (when no pair has it as display name) a code;
-    // nullopt when the store holds no such pair. Never throws.
-    std::optional<THistoryPair> FindPair(std::string_view Give, std::string_view Get) noexcept;
+    // The pairs recorded for the current service, in the order first recorded; nullopt (told to the sink)
+    // when they cannot be read. Never throws.
+    std::optional<std::vector<THistoryPair>> Pairs() noexcept;
 
     // Notes that the user chose Pair at NowMs (the followed-pairs rule keeps recent choices). Never throws.
     bool NoteChosen(const THistoryPair& Pair, std::int64_t NowMs) noexcept;
@@ -80,11 +86,11 @@ class THistoryStore final {
 
   private:
     struct TStatements;
-    THistoryStore(std::filesystem::path File, THistoryProblemSink Sink);
+    THistoryStore(std::filesystem::path File, THistoryProblemSink Sink, THistoryDamage OnDamage);
     // Opens the connection and makes the schema; throws ESqlite.
     void Connect();
-    // Runs Work; a damaged file is moved aside, a new store started and Work run once more on it. False (told
-    // to the sink) when it still fails.
+    // Runs Work; a damaged file is moved aside, a new store started and Work run once more on it (under
+    // THistoryDamage::Report: nothing moved, the call fails). False (told to the sink) when it still fails.
     bool Guarded(std::string_view What, const std::function<void()>& Work) noexcept;
     std::int64_t PairId(const THistoryPair& Pair);
     // The id of Pair of the current service, nullopt when it has none; adds none.
@@ -94,6 +100,7 @@ class THistoryStore final {
 
     std::filesystem::path FFile;
     THistoryProblemSink FSink;
+    THistoryDamage FOnDamage;
     std::int64_t FWriter = 0;
     std::string FService;
     std::unique_ptr<TSqliteDb> FDb;

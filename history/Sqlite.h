@@ -28,7 +28,7 @@ class ESqlite final : public std::runtime_error {
 // (history/SqliteApi.h).
 class TSqliteDb final {
   public:
-    // Opens File for reading and writing, creating it; never follows a symbolic link.
+    // Opens File for reading and writing, creating it; refuses a symbolic link anywhere in File's path.
     explicit TSqliteDb(const std::filesystem::path& File);
     ~TSqliteDb();
     TSqliteDb(const TSqliteDb&) = delete;

@@ -3,6 +3,7 @@
 #include "settings/XMLConf.h"
 
 #include "settings/ConfigLayout.h"
+#include "settings/DamagedCopy.h"
 #include "settings/RegularFile.h"
 #include "settings/SettingsLocation.h"
 #include "settings/XmlName.h"
@@ -106,28 +107,6 @@ std::string RootProblem(const pugi::xml_document& Doc, const std::string& RootNa
     if (elements > 1)
         return "it has more than one root element";
     return name == RootName ? std::string() : "its root element is <" + name + ">, not <" + RootName + ">";
-}
-
-// Where the bytes of a damaged FileName go: FileName.damaged, or, when an earlier run kept a copy there
-// already, the first free FileName.damaged.N, so that no damaged file ever replaces another. Empty when all
-// the names are taken.
-std::filesystem::path FreeDamagedCopyName(const std::filesystem::path& FileName) {
-    constexpr int kMaxCopies = 1000;
-    std::filesystem::path first = FileName;
-    first += ".damaged";
-    for (int number = 0; number < kMaxCopies; ++number) {
-        std::filesystem::path candidate = first;
-        if (number > 0) {
-            candidate += "." + std::to_string(number);
-        }
-        std::error_code error;
-        // A link there, even a dangling one, is somebody's file too.
-        if (std::filesystem::symlink_status(candidate, error).type() ==
-            std::filesystem::file_type::not_found) {
-            return candidate;
-        }
-    }
-    return {};
 }
 
 } // namespace

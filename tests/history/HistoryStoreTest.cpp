@@ -134,6 +134,19 @@ TEST(HistoryRecovery, ADamagedFileIsMovedAsideAndANewOneStarts) {
     EXPECT_TRUE(store->Record({{kPair, At(kStart, 3)}}, kStart));
     EXPECT_EQ(store->Read(kPair, 0).size(), 1u);
 
+    // A reader leaves a damaged file as it is; a second damage never replaces the first one's copy.
+    store.reset();
+    WriteFileBytes(dir / "kovrin/history.sqlite", garbage + "2");
+    const auto sink = [&](const std::string& Line) { problems.push_back(Line); };
+    EXPECT_FALSE(THistoryStore::Open(dir / "kovrin/history.sqlite", sink, THistoryDamage::Report));
+    EXPECT_NE(problems.back().find("is damaged"), std::string::npos) << problems.back();
+    EXPECT_EQ(ReadFileBytes(dir / "kovrin/history.sqlite"), garbage + "2");
+    store = OpenIn(dir, &problems);
+    ASSERT_TRUE(store);
+    EXPECT_NE(problems.back().find("history.sqlite.damaged.1,"), std::string::npos) << problems.back();
+    EXPECT_EQ(ReadFileBytes(dir / "kovrin/history.sqlite.damaged"), garbage);
+    EXPECT_EQ(ReadFileBytes(dir / "kovrin/history.sqlite.damaged.1"), garbage + "2");
+
     // The folder and the file are the user's alone; a link in the file's place is refused, not followed.
     struct stat info {};
     ASSERT_EQ(::stat((dir / "kovrin").c_str(), &info), 0);
@@ -145,6 +158,16 @@ TEST(HistoryRecovery, ADamagedFileIsMovedAsideAndANewOneStarts) {
     std::filesystem::create_symlink(dir / "elsewhere", dir / "kovrin/history.sqlite");
     EXPECT_FALSE(OpenIn(dir, &problems));
     EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere"));
+
+    // A link above the kovrin folder (/home -> var/home) is followed; one as the kovrin folder is not.
+    std::filesystem::create_directory(dir / "real");
+    std::filesystem::create_directory_symlink(dir / "real", dir / "linked");
+    auto store2 = THistoryStore::Open(dir / "linked/kovrin/history.sqlite", sink);
+    ASSERT_TRUE(store2) << problems.back();
+    EXPECT_TRUE(store2->Record({{kPair, At(kStart, 3)}}, kStart));
+    EXPECT_TRUE(std::filesystem::exists(dir / "real/kovrin/history.sqlite"));
+    std::filesystem::create_directory_symlink(dir / "real/kovrin", dir / "real/alias");
+    EXPECT_FALSE(THistoryStore::Open(dir / "real/alias/history.sqlite", sink));
 }
 
 TEST(HistoryWriters, TwoWritersAtOnceLoseNoPoint) {
@@ -179,10 +202,7 @@ TEST(HistoryWriters, TwoWritersAtOnceLoseNoPoint) {
     ASSERT_TRUE(store);
     EXPECT_EQ(store->Read(kPair, 0).size(), 2u * kRefreshes);
     EXPECT_EQ(store->Read(other, 0, false).size(), 2u * kRefreshes);
-    // Pairs are found by display names or by codes.
-    ASSERT_TRUE(store->FindPair("USDT", "SBERRUB"));
-    EXPECT_EQ(store->FindPair("USDT", "SBERRUB")->Give, "Tether USDT");
-    EXPECT_FALSE(store->FindPair("BTC", "USDT"));
+    EXPECT_EQ(store->Pairs().value().size(), 2u);
 }
 
 TEST(HistoryDecimation, EachColumnKeepsItsLowHighFirstAndLast) {
@@ -264,7 +284,7 @@ PRAGMA user_version = 1;
     EXPECT_EQ(points[1].High, 7);
     EXPECT_EQ(points[1].Exchanger, "X13");
     ASSERT_EQ(store->ChosenSince(0).size(), 1u);
-    EXPECT_EQ(store->FindPair("BTC", "SBERRUB")->Give, "Bitcoin BTC");
+    EXPECT_EQ(store->Pairs().value().at(0).GiveCode, "BTC");
     {
         TSqliteDb db(file);
         TStatement version(db, "PRAGMA user_version");
@@ -275,7 +295,7 @@ PRAGMA user_version = 1;
     // Another service has none of these points, nor the choice; what it records stays its own.
     store->SetService("https_rates.example_443");
     EXPECT_TRUE(store->Read(kPair, 0).empty());
-    EXPECT_FALSE(store->FindPair("BTC", "SBERRUB"));
+    EXPECT_TRUE(store->Pairs().value().empty());
     EXPECT_TRUE(store->ChosenSince(0).empty());
     ASSERT_TRUE(store->Record({{kPair, At(kStart + kHourMs * 2, 99)}}, kStart + kHourMs * 2));
     ASSERT_EQ(store->Read(kPair, 0, false).size(), 1u);

@@ -2,6 +2,7 @@
 
 #include "engine/AmountInput.h"
 #include "tools/kovrin-cli/CliText.h"
+#include "tools/kovrin-cli/CurrencyNames.h"
 #include "tools/kovrin-cli/OffersOutput.h"
 #include "tools/kovrin-cli/OffersQuery.h"
 
@@ -116,6 +117,19 @@ TEST(OffersQuery, NamesAndCodesResolve) {
     EXPECT_EQ(CurrencyDisplayName(names, "btc"), "btc") << "a display name wins over a code";
     EXPECT_EQ(CurrencyDisplayName(names, "eth"), "Ether 2") << "the last row with the code, as the lookup";
     EXPECT_EQ(CurrencyDisplayName(names, ""), std::nullopt);
+}
+
+TEST(HistoryQuery, PairsAreNamedAsOffersNamesThemAmongTheRecordedCurrencies) {
+    const std::vector<THistoryPair> pairs = {{"Bitcoin BTC", "Сбербанк RUB", "BTC", "SBERRUB"},
+                                             {"Bitcoin BTC", "Тинькофф RUB", "BTC", "TCSBRUB"}};
+    EXPECT_EQ(MatchHistoryPair(pairs, "btc", "сбербанк rub").Pair.value().Get, "Сбербанк RUB");
+    EXPECT_EQ(MatchHistoryPair(pairs, "BTC", "Тинькофф RUB").Pair.value().GetCode, "TCSBRUB");
+    EXPECT_EQ(MatchHistoryPair(pairs, "bitcoin btc", "sberrub").Pair.value().Get, "Сбербанк RUB");
+    EXPECT_EQ(MatchHistoryPair(pairs, "btc", "rub").Problem,
+              "ambiguous currency \"rub\": \"Сбербанк RUB\", \"Тинькофф RUB\"");
+    EXPECT_EQ(MatchHistoryPair(pairs, "SBERRUB", "btc").Problem,
+              "no history recorded for \"SBERRUB\" -> \"btc\"");
+    EXPECT_FALSE(MatchHistoryPair(pairs, "eth", "btc").Pair);
 }
 
 TEST(OffersQuery, NamesAsPeopleWriteThemAndAnAmbiguousTickerListsTheCandidates) {

@@ -274,6 +274,8 @@ TEST_F(Watch, EachPollIsRecordedAndHistoryPrintsThePointsUnlessNoRecordIsGiven) 
     EXPECT_EQ(history.ExitCode, 0);
     EXPECT_EQ(history.Out, "");
     EXPECT_EQ(Run({"history", "eur", "usd"}).ExitCode, 1);
+    EXPECT_EQ(Run({"history", "USD", "euro", "--service", service.Base()}).ExitCode,
+              0); // as offers takes them
     EXPECT_EQ(Run({"history", "usd", "eur", "--since", "2026-02-30", "--service", service.Base()}).ExitCode,
               2);
 
@@ -288,6 +290,25 @@ TEST_F(Watch, EachPollIsRecordedAndHistoryPrintsThePointsUnlessNoRecordIsGiven) 
     EXPECT_EQ(history.ExitCode, 1);
     EXPECT_NE(history.Err.find("cannot be read"), std::string::npos) << history.Err;
     EXPECT_EQ(history.Err.find("no history recorded"), std::string::npos) << history.Err;
+
+    // A damaged page: the reader says so, names the file, fails, and leaves the file as it was.
+    const std::filesystem::path file = Home.Path() / "kovrin" / "history.sqlite";
+    std::int64_t page = 0;
+    {
+        TSqliteDb db(file);
+        db.Exec("PRAGMA user_version = 2");
+        TStatement root(db, "SELECT rootpage FROM sqlite_master WHERE name = 'point'");
+        page = root.Step() ? root.Int(0) : 0;
+    }
+    std::string bytes = ReadFileBytes(file);
+    ASSERT_TRUE(page > 1 && bytes.size() > static_cast<std::size_t>(page) * 4096);
+    bytes.replace(static_cast<std::size_t>((page - 1) * 4096 + 8), 200, 200, '\xff');
+    WriteFileBytes(file, bytes);
+    history = Run({"history", "usd", "eur", "--service", service.Base()});
+    EXPECT_EQ(history.ExitCode, 1);
+    EXPECT_NE(history.Err.find(file.string() + " is damaged"), std::string::npos) << history.Err;
+    EXPECT_TRUE(ReadFileBytes(file) == bytes);
+    EXPECT_FALSE(std::filesystem::exists(file.string() + ".damaged"));
 }
 
 } // namespace

@@ -81,3 +81,26 @@ std::string CurrencyProblem(const TCurrencyMatch& Match, std::string_view Text) 
         line += (i == 0 ? "\"" : ", \"") + Match.Candidates[i] + "\"";
     return line;
 }
+
+THistoryPairMatch MatchHistoryPair(const std::vector<THistoryPair>& Pairs, std::string_view Give,
+                                   std::string_view Get) {
+    TStringMatrix names;
+    for (const THistoryPair& pair : Pairs) {
+        names.push_back({pair.GiveCode, pair.Give});
+        names.push_back({pair.GetCode, pair.Get});
+    }
+    const TCurrencyMatch give = MatchCurrency(names, Give);
+    const TCurrencyMatch get = MatchCurrency(names, Get);
+    for (const TCurrencyMatch* match : {&give, &get}) {
+        if (!match->Candidates.empty())
+            return {std::nullopt, CurrencyProblem(*match, match == &give ? Give : Get)};
+    }
+    if (give.Name && get.Name) {
+        for (const THistoryPair& pair : Pairs) {
+            if (pair.Give == *give.Name && pair.Get == *get.Name)
+                return {pair, {}};
+        }
+    }
+    return {std::nullopt,
+            "no history recorded for \"" + std::string(Give) + "\" -> \"" + std::string(Get) + "\""};
+}

@@ -3,6 +3,7 @@
 // feed spells it.
 
 #include "engine/StringMatrix.h"
+#include "history/RatePoint.h"
 
 #include <optional>
 #include <string>
@@ -29,3 +30,14 @@ std::optional<std::string> CurrencyDisplayName(const TStringMatrix& Names, std::
 // The line kovrin-cli writes when Text names no currency ("unknown currency \"X\"") or several
 // ("ambiguous currency \"RUB\": \"Сбербанк RUB\", \"Тинькофф RUB\""), without the program's prefix.
 std::string CurrencyProblem(const TCurrencyMatch& Match, std::string_view Text);
+
+// The recorded pair GIVE -> GET names, the two found as MatchCurrency finds them, among the currencies Pairs
+// hold (their display names and codes: the history has no names feed): Pair, or, when there is none, Problem,
+// the line kovrin-cli writes ("ambiguous currency ...", or "no history recorded for ..." for a currency the
+// pairs do not hold or two that were never recorded as a pair). Never throws beyond allocation.
+struct THistoryPairMatch {
+    std::optional<THistoryPair> Pair;
+    std::string Problem;
+};
+THistoryPairMatch MatchHistoryPair(const std::vector<THistoryPair>& Pairs, std::string_view Give,
+                                   std::string_view Get);

@@ -7,6 +7,7 @@
 #include "tools/kovrin-cli/Args.h"
 #include "tools/kovrin-cli/CliGlobals.h"
 #include "tools/kovrin-cli/Commands.h"
+#include "tools/kovrin-cli/CurrencyNames.h"
 #include "tools/kovrin-cli/HistoryOutput.h"
 
 #include <chrono>
@@ -19,7 +20,8 @@ namespace {
 void HistoryHelp(std::ostream& Out) {
     Out << "Prints the rate history recorded for GIVE -> GET (by the window after each refresh and by watch\n"
            "after each poll), oldest first: every point of the last 30 days, hourly points (lowest, highest\n"
-           "and last rate) for a year, daily ones before. GIVE and GET are display names or currency codes.\n"
+           "and last rate) for a year, daily ones before. GIVE and GET are display names or currency codes,\n"
+           "in any letter case, as offers takes them, among the currencies the history holds.\n"
            "  --since WHEN         24h, 7d, 30d, 1y or YYYY-MM-DD (local midnight); default: everything\n"
            "  --format FORMAT      text (default); csv: a header line, then one line per point; json: one\n"
            "                       object per line (time, Rate, Median, Offers, EID, Exchanger, Reserve, "
@@ -31,7 +33,8 @@ void HistoryHelp(std::ostream& Out) {
            "The history is $XDG_DATA_HOME/kovrin/history.sqlite (else ~/.local/share/kovrin/).\n"
            "exit codes:\n"
            "  0  done (also when the pair has no point in the span: nothing is printed)\n"
-           "  1  no history was recorded for the pair, or output that cannot be written\n"
+           "  1  no history was recorded for the pair, a history that cannot be read (a damaged one is\n"
+           "     left as it is), or output that cannot be written\n"
            "  2  a bad command line\n";
 }
 
@@ -78,18 +81,27 @@ int RunHistory(const std::vector<std::string>& Args) {
     std::error_code error;
     // Reading makes no history where there is none.
     const bool exists = std::filesystem::exists(file, error);
-    std::unique_ptr<THistoryStore> store = exists ? THistoryStore::Open(file) : nullptr;
+    // Only the window and watch, which record, move a damaged file aside: a reader leaves the user's file be.
+    std::unique_ptr<THistoryStore> store =
+        exists ? THistoryStore::Open(file, HistoryProblemToStderr, THistoryDamage::Report) : nullptr;
     if (exists && !store) {
-        // The line above says why (SQLite unavailable, a file of a newer Kovrin...): nothing is said recorded
-        // or not.
+        // The line above says why (SQLite unavailable, a file of a newer Kovrin, a damaged one...): nothing
+        // is said recorded or not.
         std::cerr << "kovrin-cli: the history in " << file.string() << " cannot be read\n";
         return kExitFailed;
     }
     if (store)
         store->SetService(ServiceKey(source.ServiceBase));
-    const std::optional<THistoryPair> pair = store ? store->FindPair(give, get) : std::nullopt;
+    const std::optional<std::vector<THistoryPair>> pairs =
+        store ? store->Pairs() : std::optional(std::vector<THistoryPair>());
+    if (!pairs) {
+        std::cerr << "kovrin-cli: the history in " << file.string() << " cannot be read\n";
+        return kExitFailed;
+    }
+    const THistoryPairMatch match = MatchHistoryPair(*pairs, give, get);
+    const std::optional<THistoryPair>& pair = match.Pair;
     if (!pair) {
-        std::cerr << "kovrin-cli: no history recorded for \"" << give << "\" -> \"" << get << "\"\n";
+        std::cerr << "kovrin-cli: " << match.Problem << "\n";
         return kExitFailed;
     }
     // Written out as read, in whole lines of about 64 KiB: a year of points is never held at once (growing a
@@ -110,7 +122,11 @@ int RunHistory(const std::vector<std::string>& Args) {
         }
     });
     std::cout << out << std::flush;
-    return read && std::cout ? kExitDone : kExitFailed;
+    if (!read) {
+        std::cerr << "kovrin-cli: the history in " << file.string() << " cannot be read\n";
+        return kExitFailed;
+    }
+    return std::cout ? kExitDone : kExitFailed;
 }
 
 } // namespace
