@@ -44,8 +44,8 @@ std::string StoredAmountText(std::string_view Text) {
 }
 
 bool IsAmountText(std::string_view Text) {
-    return !Text.empty() && Text.size() <= kAmountDigits &&
-           std::all_of(Text.begin(), Text.end(), IsAsciiDigit);
+    return CheckAmountInput(Text, kAmountDigits) == TAmountInput::Accepted &&
+           std::any_of(Text.begin(), Text.end(), IsAsciiDigit);
 }
 
 std::string RefusedAmountHint(TAmountInput Verdict, std::size_t MaxDigits) {

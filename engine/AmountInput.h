@@ -29,5 +29,6 @@ long double AmountValue(std::string_view Text);
 // next start never meets a lone separator. Never throws beyond allocation.
 std::string StoredAmountText(std::string_view Text);
 
-// True when Text is a whole amount as kovrin-cli takes it: 1 to kAmountDigits ASCII digits.
+// True when Text is an amount as kovrin-cli takes it: what the fields accept (CheckAmountInput), with at
+// least one digit ("0,5", "2.", "100").
 bool IsAmountText(std::string_view Text);

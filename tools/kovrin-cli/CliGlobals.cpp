@@ -90,6 +90,7 @@ std::pair<std::string, std::string> CurrencyPair(const std::vector<std::string>&
 std::string AmountOptionValue(TArgReader& Args, std::string_view Option) {
     std::string text = Args.Value();
     if (!IsAmountText(text))
-        throw EUsage(std::string(Option) + " wants 1 to 10 digits, got \"" + text + "\"");
+        throw EUsage(std::string(Option) + " wants 1 to 10 digits with at most one \",\" or \".\", got \"" +
+                     text + "\"");
     return text;
 }

@@ -33,6 +33,6 @@ std::pair<std::string, std::string> CurrencyPair(const std::vector<std::string>&
 // The feed source before any option: the build's ServiceBase, no folder.
 TFeedSource DefaultFeedSource();
 
-// The value of the amount option just matched (Option names it): 1 to 10 digits, as the window's amount
-// fields take. Throws EUsage for anything else.
+// The value of the amount option just matched (Option names it): 1 to 10 digits and at most one decimal
+// separator, "," or ".", as the window's amount fields take. Throws EUsage for anything else.
 std::string AmountOptionValue(TArgReader& Args, std::string_view Option);

@@ -14,9 +14,9 @@ void OffersHelp(std::ostream& Out) {
            "GET.\n"
            "GIVE and GET are display names or currency codes, also without letter case, or the last word of\n"
            "a display name when only one currency has it (\"BTC\").\n"
-           "  --give-amount DIGITS the amount you give (1 to 10 digits): offers must cover it, most received "
-           "first\n"
-           "  --get-amount DIGITS  the amount you get (1 to 10 digits): least given first\n"
+           "  --give-amount AMOUNT the amount you give (up to 10 digits; 0,5 or 0.5): offers must cover it,\n"
+           "                       most received first\n"
+           "  --get-amount AMOUNT  the amount you get (up to 10 digits; 0,5 or 0.5): least given first\n"
            "  --format FORMAT      table (default), csv or json\n"
         << kGlobalOptionsHelp << "  --help               this text\n"
         << FeedExitCodesHelp("an unknown currency, ");
@@ -48,7 +48,7 @@ int RunOffers(const std::vector<std::string>& Args) {
 
 const TCommand kOffersCommand{
     "offers",
-    "offers GIVE GET [--give-amount DIGITS] [--get-amount DIGITS] [--format table|csv|json] [--service URL] "
+    "offers GIVE GET [--give-amount AMOUNT] [--get-amount AMOUNT] [--format table|csv|json] [--service URL] "
     "[--cacert FILE] [--feeds DIR]",
     OffersHelp,
     RunOffers,

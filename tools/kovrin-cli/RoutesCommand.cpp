@@ -16,10 +16,10 @@ void RoutesHelp(std::ostream& Out) {
            "rate first,\nwhether or not they beat the best direct offer. Each leg is an exchange of its own, "
            "at its own time.\n"
            "GIVE and GET are display names as the names feed writes them, or currency codes.\n"
-           "  --give-amount DIGITS the amount you give (1 to 10 digits): every leg's reserve must cover its "
-           "part\n"
-           "  --get-amount DIGITS  the amount you get (1 to 10 digits): likewise, counted back from the last "
-           "leg\n"
+           "  --give-amount AMOUNT the amount you give (up to 10 digits; 0,5 or 0.5): every leg's reserve\n"
+           "                       must cover its part\n"
+           "  --get-amount AMOUNT  the amount you get (up to 10 digits; 0,5 or 0.5): likewise, counted back\n"
+           "                       from the last leg\n"
            "  --top K              how many routes (1 to 1000, default 10)\n"
            "  --legs 2|3           2 (default): through one currency; 3: through one or two\n"
            "  --format FORMAT      table (default), csv or json\n"
@@ -64,7 +64,7 @@ int RunRoutes(const std::vector<std::string>& Args) {
 
 const TCommand kRoutesCommand{
     "routes",
-    "routes GIVE GET [--give-amount DIGITS] [--get-amount DIGITS] [--top K] [--legs 2|3] "
+    "routes GIVE GET [--give-amount AMOUNT] [--get-amount AMOUNT] [--top K] [--legs 2|3] "
     "[--format table|csv|json] [--service URL] [--cacert FILE] [--feeds DIR]",
     RoutesHelp,
     RunRoutes,
