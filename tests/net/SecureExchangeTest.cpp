@@ -159,6 +159,15 @@ TEST_F(SecureExchange, ProxiesCarryBothSchemesAndTheirRefusalsAreNamed) {
         EXPECT_EQ(refused.FailureDetail, "407") << url;
         EXPECT_FALSE(ExchangeSucceeded(refused));
     }
+    // A proxy's status stays known when its page breaks off; one that closes without a word is the proxy's.
+    TScriptedServer mute;
+    mute.Enqueue(TScript().Send("HTTP/1.0 401 Unauthorized\r\nContent-Length: 100\r\n\r\ncut"));
+    const TOData cut = Exchange(server.Url("/"), "", Proxies(mute.Url(), ""));
+    EXPECT_EQ(cut.Failure, TExchangeFailure::Closed);
+    EXPECT_TRUE(StatusLineFailed(cut));
+    mute.Enqueue(TScript());
+    EXPECT_EQ(Exchange(server.Url("/"), "", Proxies(mute.Url(), "")).Failure,
+              TExchangeFailure::ProxyUnreachable);
     // A proxy that is not there; no_proxy sends the request past it.
     auto gone = std::make_shared<TProxySettings>(*Proxies("http://127.0.0.1:1", "http://127.0.0.1:1"));
     EXPECT_EQ(Exchange(server.Url("/"), "", gone).Failure, TExchangeFailure::ProxyUnreachable);
