@@ -223,6 +223,18 @@ TEST(ProxySettings, NoProxyMatchesNamesDomainsPortsAndAll) {
         {"[::1]:8765", "::1", "8765", true},
         {"", "example.org", "80", false},
         {"*.example.org", "www.example.org", "80", false},
+        // An IP literal against addresses and ranges, never by name.
+        {"127.0.0.0/8", "127.1.2.3", "8765", true},
+        {"192.168.0.0/23", "192.168.1.200", "80", true},
+        {"192.168.0.0/23", "192.168.2.1", "80", false},
+        {"0.0.0.0/0", "8.8.8.8", "80", true},
+        {"10.0.0.0/33", "10.0.0.1", "80", false},
+        {"fd00::/8", "fdab::1", "80", true},
+        {"fd00::/8", "fe80::1", "80", false},
+        {"0:0::1", "::1", "80", true},
+        {"127.0.0.0/8", "::1", "80", false},
+        {"10.0.0.0/8", "10.example.org", "80", false},
+        {"0.1", "127.0.0.1", "80", false},
     };
     for (const TCase& c : cases)
         EXPECT_EQ(BypassesProxy(c.NoProxy, c.Host, c.Port), c.Bypass) << c.NoProxy << " / " << c.Host;
