@@ -27,7 +27,6 @@ TEST(FailureCause, SaysWhatWentWrongInWordsAndGivesHttpStatusesAsTheyCame) {
     EXPECT_EQ(FailureCause(ExchangeOutcome(TExchangeFailure::NoSuchHost)), "адрес сервера не найден");
     // A status line followed by a cut-off body still carries its 200: the cause wins.
     EXPECT_EQ(FailureCause(ExchangeOutcome(TExchangeFailure::Closed, 200, "OK")), "сервер оборвал ответ");
-    // A failing one, though, says more than the cut.
     TOData cut = ExchangeOutcome(TExchangeFailure::Closed, 401, "Unauthorized");
     cut.Headers = "HTTP/1.0 401 Unauthorized\r\n";
     EXPECT_EQ(FailureCause(cut), "сервер отклонил запрос (HTTP 401)");
