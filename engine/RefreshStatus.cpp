@@ -95,9 +95,13 @@ std::string FailureCause(const TOData& Output) {
     case TExchangeFailure::SendFailed:
         return "связь оборвалась при отправке запроса";
     case TExchangeFailure::Timeout:
-        return "сервер не ответил вовремя";
     case TExchangeFailure::Closed:
-        return "сервер оборвал ответ";
+        // A failing status that came whole says more than how the rest broke off.
+        if (StatusLineFailed(Output)) {
+            break;
+        }
+        return Output.Failure == TExchangeFailure::Timeout ? "сервер не ответил вовремя"
+                                                           : "сервер оборвал ответ";
     case TExchangeFailure::TooLarge:
         return "ответ сервера слишком велик";
     case TExchangeFailure::Certificate:

@@ -159,7 +159,10 @@ bool THttpClient::DoRequest(std::string_view Method, std::string_view URL) {
     ResultString = std::move(response.ResultString);
     Headers = std::move(response.Headers);
     Document = std::move(response.Document);
-    // A plain request's proxy answers for itself only when it wants credentials.
+    // A plain request's proxy answers for itself when it wants credentials, and is the one that went silent
+    // when the connection ends before a word: a server behind it that fails is the proxy's to report.
+    if (proxy && outcome == THttpOutcome::NoResponse && Failure == TExchangeFailure::Closed)
+        Failure = TExchangeFailure::ProxyUnreachable;
     if (proxy && ResultCode == 407) {
         Failure = TExchangeFailure::ProxyRefused;
         FailureDetail = "407";

@@ -2,7 +2,11 @@
 
 #include "text/Ascii.h"
 
+#include <arpa/inet.h>
+
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 
@@ -57,6 +61,46 @@ void SplitHostPort(std::string_view Text, std::string& Host, std::string& Port) 
     Host = LowerAscii(Text);
 }
 
+// The bytes of an IP literal: 4 of them for IPv4, 16 for IPv6.
+struct TIpLiteral {
+    std::array<unsigned char, 16> Bytes{};
+    std::size_t Size = 0;
+};
+
+std::optional<TIpLiteral> ParseIpLiteral(std::string_view Text) {
+    const std::string text(Text);
+    TIpLiteral address;
+    if (inet_pton(AF_INET, text.c_str(), address.Bytes.data()) == 1)
+        address.Size = 4;
+    else if (inet_pton(AF_INET6, text.c_str(), address.Bytes.data()) == 1)
+        address.Size = 16;
+    else
+        return std::nullopt;
+    return address;
+}
+
+// True when Entry, "address" or "address/bits" of Host's family, holds Host: their first bits bits agree
+// (every bit without "/bits").
+bool InAddressRange(const TIpLiteral& Host, std::string_view Entry) {
+    const std::size_t slash = Entry.find('/');
+    const std::optional<TIpLiteral> network = ParseIpLiteral(Entry.substr(0, slash));
+    if (!network || network->Size != Host.Size)
+        return false;
+    std::size_t bits = Host.Size * 8;
+    if (slash != std::string_view::npos) {
+        const std::string_view text = Entry.substr(slash + 1);
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), bits);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size() || bits > Host.Size * 8)
+            return false;
+    }
+    const std::size_t whole = bits / 8;
+    if (!std::equal(Host.Bytes.begin(), Host.Bytes.begin() + static_cast<std::ptrdiff_t>(whole),
+                    network->Bytes.begin()))
+        return false;
+    const unsigned mask = 0xFFu << (8 - bits % 8) & 0xFFu;
+    return bits % 8 == 0 || ((Host.Bytes[whole] ^ network->Bytes[whole]) & mask) == 0;
+}
+
 } // namespace
 
 TProxySettings ReadProxySettings(const std::function<const char*(const char*)>& Lookup) {
@@ -76,6 +120,9 @@ std::shared_ptr<const TProxySettings> ProxiesFromEnvironment() {
 
 bool BypassesProxy(std::string_view NoProxy, std::string_view Host, std::string_view Port) {
     const std::string host = LowerAscii(Host);
+    // As curl does, an IP literal is matched against the entries as an address, a range ("10.0.0.0/8")
+    // included, and a name is never resolved for it.
+    const std::optional<TIpLiteral> address = ParseIpLiteral(host);
     std::size_t start = 0;
     while (start <= NoProxy.size()) {
         std::size_t end = NoProxy.find_first_of(", \t", start);
@@ -94,6 +141,11 @@ bool BypassesProxy(std::string_view NoProxy, std::string_view Host, std::string_
             continue;
         while (!name.empty() && name.back() == '.')
             name.pop_back();
+        if (address) {
+            if (InAddressRange(*address, name))
+                return true;
+            continue;
+        }
         const bool domain = !name.empty() && name.front() == '.';
         if (domain)
             name.erase(0, 1);

@@ -30,8 +30,9 @@ TProxySettings ReadProxySettings(const std::function<const char*(const char*)>& 
 // The settings of this process's environment, read at the call. Never throws but for memory.
 std::shared_ptr<const TProxySettings> ProxiesFromEnvironment();
 
-// True when NoProxy (comma- or space-separated entries: "*" for every host, "name", ".domain", each with an
-// optional ":port") says that Host on Port is reached directly. A name matches itself and its subdomains.
+// True when NoProxy (comma- or space-separated entries: "*" for every host, "name", ".domain", an IP address
+// or range "10.0.0.0/8" / "fd00::/8", each with an optional ":port") says that Host on Port is reached
+// directly. A name matches itself and its subdomains; an IP literal Host matches only addresses and ranges.
 bool BypassesProxy(std::string_view NoProxy, std::string_view Host, std::string_view Port);
 
 // Reads a proxy URL ("[scheme://][user[:password]@]host[:port][/]"); nullopt when it names no host.

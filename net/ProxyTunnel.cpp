@@ -47,7 +47,7 @@ bool OpenTunnel(TStream& Stream, const std::string& Host, const std::string& Por
     if (!Stream.SendAll(request, TimeoutMs, Deadline))
         return false;
     // Read in small steps: the server's first TLS bytes never come before our own, so nothing past the head
-    // can be lost, but a proxy that sends more is refused below.
+    // can be lost, but a proxy that opens the tunnel and sends more is refused below.
     std::string answer;
     std::size_t end = std::string::npos;
     char buffer[512];
@@ -63,13 +63,17 @@ bool OpenTunnel(TStream& Stream, const std::string& Host, const std::string& Por
     std::int32_t code = 0;
     std::string reason;
     ParseStatusLine(std::string_view(answer).substr(0, answer.find_first_of("\r\n")), code, reason);
-    if (answer.compare(0, 5, "HTTP/") != 0 || end != answer.size())
+    if (answer.compare(0, 5, "HTTP/") != 0)
         return false;
+    // A refusal usually comes with a page of its own, often in the same read as its head: the code decides.
     if (code < 200 || code > 299) {
         Failure = TExchangeFailure::ProxyRefused;
         Detail = std::to_string(code);
         return false;
     }
+    // Bytes after a 2xx head would be taken for the server's TLS; no tunnel is trusted that sends them.
+    if (end != answer.size())
+        return false;
     Failure = TExchangeFailure::None;
     return true;
 }

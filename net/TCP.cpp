@@ -135,6 +135,11 @@ bool ExchangeSucceeded(const TOData& Output) {
     return Output.Failure == TExchangeFailure::None && Output.ResultCode == 200;
 }
 
+bool StatusLineFailed(const TOData& Output) {
+    // Headers stay empty unless a status line came; ResultCode alone reads 500 for no connection at all.
+    return !Output.Headers.empty() && Output.ResultCode != 0 && Output.ResultCode != 200;
+}
+
 void HttpRequest(void* Input, void* Output) {
     if (Input == nullptr || Output == nullptr)
         throw std::invalid_argument("HttpRequest: the request and response records must both be given");

@@ -49,6 +49,11 @@ struct TOData {
 // takes even when it holds no record. Anything else is a failure that must replace nothing.
 bool ExchangeSucceeded(const TOData& Output);
 
+// True when the final answer's status line came whole with a code other than 200. That code then says why
+// the exchange failed before a close or time-out that cut the rest short does: a proxy's 401 whose page
+// breaks off is a 401 first.
+bool StatusLineFailed(const TOData& Output);
+
 // Percent-encodes the UTF-8 bytes of Text: 0x00-0x20, 0x7F-0xFF and " # % & + / : ; < = > ? @ [ \ ] ^ _ ` { |
 // } ~ become "%XX" (upper-case hex); everything else stays.
 std::string PercentEncode(std::string_view Text);

@@ -27,6 +27,9 @@ TEST(FailureCause, SaysWhatWentWrongInWordsAndGivesHttpStatusesAsTheyCame) {
     EXPECT_EQ(FailureCause(ExchangeOutcome(TExchangeFailure::NoSuchHost)), "адрес сервера не найден");
     // A status line followed by a cut-off body still carries its 200: the cause wins.
     EXPECT_EQ(FailureCause(ExchangeOutcome(TExchangeFailure::Closed, 200, "OK")), "сервер оборвал ответ");
+    TOData cut = ExchangeOutcome(TExchangeFailure::Closed, 401, "Unauthorized");
+    cut.Headers = "HTTP/1.0 401 Unauthorized\r\n";
+    EXPECT_EQ(FailureCause(cut), "сервер отклонил запрос (HTTP 401)");
     EXPECT_EQ(FailureCause(Status(503, "Service Unavailable")), "ошибка сервера (HTTP 503)");
     EXPECT_EQ(FailureCause(Status(404, "Not Found")), "сервер отклонил запрос (HTTP 404)");
     EXPECT_EQ(FailureCause(Status(302, "")), "неожиданный ответ сервера (HTTP 302)");

@@ -159,6 +159,15 @@ TEST_F(SecureExchange, ProxiesCarryBothSchemesAndTheirRefusalsAreNamed) {
         EXPECT_EQ(refused.FailureDetail, "407") << url;
         EXPECT_FALSE(ExchangeSucceeded(refused));
     }
+    // A proxy's status stays known when its page breaks off; one that closes without a word is the proxy's.
+    TScriptedServer mute;
+    mute.Enqueue(TScript().Send("HTTP/1.0 401 Unauthorized\r\nContent-Length: 100\r\n\r\ncut"));
+    const TOData cut = Exchange(server.Url("/"), "", Proxies(mute.Url(), ""));
+    EXPECT_EQ(cut.Failure, TExchangeFailure::Closed);
+    EXPECT_TRUE(StatusLineFailed(cut));
+    mute.Enqueue(TScript());
+    EXPECT_EQ(Exchange(server.Url("/"), "", Proxies(mute.Url(), "")).Failure,
+              TExchangeFailure::ProxyUnreachable);
     // A proxy that is not there; no_proxy sends the request past it.
     auto gone = std::make_shared<TProxySettings>(*Proxies("http://127.0.0.1:1", "http://127.0.0.1:1"));
     EXPECT_EQ(Exchange(server.Url("/"), "", gone).Failure, TExchangeFailure::ProxyUnreachable);
@@ -214,6 +223,14 @@ TEST(ProxySettings, NoProxyMatchesNamesDomainsPortsAndAll) {
         {"[::1]:8765", "::1", "8765", true},
         {"", "example.org", "80", false},
         {"*.example.org", "www.example.org", "80", false},
+        // An IP literal against addresses and ranges, never by name.
+        {"127.0.0.0/8", "127.1.2.3", "8765", true},
+        {"192.168.0.0/23", "192.168.1.200", "80", true},
+        {"192.168.0.0/23", "192.168.2.1", "80", false},
+        {"fd00::/8", "fdab::1", "80", true},
+        {"fd00::/8", "fe80::1", "80", false},
+        {"127.0.0.0/8", "::1", "80", false},
+        {"0.1", "127.0.0.1", "80", false},
     };
     for (const TCase& c : cases)
         EXPECT_EQ(BypassesProxy(c.NoProxy, c.Host, c.Port), c.Bypass) << c.NoProxy << " / " << c.Host;

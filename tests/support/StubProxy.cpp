@@ -52,8 +52,11 @@ void TStubProxy::Serve(int Client) {
     }
     if (!FAuthorization.empty() &&
         head.find("\r\nProxy-Authorization: " + FAuthorization + "\r\n") == std::string::npos) {
+        // With a page in the same write as the head, as real proxies answer.
+        const std::string page = "<html><body><h1>Proxy Authentication Required</h1></body></html>\n";
         SendText(Client, "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic "
-                         "realm=\"stub\"\r\nContent-Length: 0\r\n\r\n");
+                         "realm=\"stub\"\r\nContent-Type: text/html\r\nContent-Length: " +
+                             std::to_string(page.size()) + "\r\n\r\n" + page);
         return;
     }
     // "CONNECT host:port HTTP/1.1" or "METHOD http://host:port/path HTTP/1.0".

@@ -12,6 +12,8 @@ TOData Failed(TExchangeFailure failure, std::int32_t code = 500, std::string rea
     output.Failure = failure;
     output.ResultCode = code;
     output.ResultString = std::move(reason);
+    if (code != 500 && code != 0) // a status line came
+        output.Headers = "HTTP/1.0 " + std::to_string(code) + "\r\n";
     return output;
 }
 
@@ -30,9 +32,11 @@ TEST(ExchangeFailureText, NamesEachCauseInWords) {
     };
     for (const auto& [failure, text] : cases)
         EXPECT_EQ(ExchangeFailureText(Failed(failure), 30004), text);
-    // The cause outranks a status line that came before the answer broke off.
+    // The cause outranks a 200 that came before the answer broke off; a failing status does not.
     EXPECT_EQ(ExchangeFailureText(Failed(TExchangeFailure::Closed, 200, "OK"), 5),
               "connection closed before the answer was whole");
+    EXPECT_EQ(ExchangeFailureText(Failed(TExchangeFailure::Closed, 401, "Unauthorized"), 5),
+              "HTTP 401 Unauthorized, then connection closed before the answer was whole");
 }
 
 TEST(ExchangeFailureText, WholeAnswersGiveTheirStatusOnOneLine) {

@@ -2,6 +2,22 @@
 
 #include "tools/kovrin-cli/CliText.h"
 
+namespace {
+
+std::string StatusText(const TOData& Output) {
+    std::string text = "HTTP " + std::to_string(Output.ResultCode);
+    if (!Output.ResultString.empty())
+        text += " " + OneLine(Output.ResultString);
+    return text;
+}
+
+// Cause, after the status when a failing status line came before it.
+std::string AfterStatus(const TOData& Output, const std::string& Cause) {
+    return StatusLineFailed(Output) ? StatusText(Output) + ", then " + Cause : Cause;
+}
+
+} // namespace
+
 std::string ExchangeFailureText(const TOData& Output, std::int64_t ElapsedMs) {
     switch (Output.Failure) {
     case TExchangeFailure::NoSuchHost:
@@ -16,9 +32,9 @@ std::string ExchangeFailureText(const TOData& Output, std::int64_t ElapsedMs) {
     case TExchangeFailure::SendFailed:
         return "connection broke while the request was sent";
     case TExchangeFailure::Timeout:
-        return "time-out after " + std::to_string(ElapsedMs) + " ms";
+        return AfterStatus(Output, "time-out after " + std::to_string(ElapsedMs) + " ms");
     case TExchangeFailure::Closed:
-        return "connection closed before the answer was whole";
+        return AfterStatus(Output, "connection closed before the answer was whole");
     case TExchangeFailure::TooLarge:
         return "answer too large";
     case TExchangeFailure::Certificate:
@@ -40,8 +56,5 @@ std::string ExchangeFailureText(const TOData& Output, std::int64_t ElapsedMs) {
     }
     if (Output.ResultCode == 0)
         return "no HTTP status line in the answer";
-    std::string text = "HTTP " + std::to_string(Output.ResultCode);
-    if (!Output.ResultString.empty())
-        text += " " + OneLine(Output.ResultString);
-    return text;
+    return StatusText(Output);
 }

@@ -138,8 +138,9 @@ void RecordPoll(THistoryStore& Store, const TStringMatrix& Rates, const TStringM
 
 std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOptions& Options,
                                    THistoryStore* Store, std::int64_t AtMs, int& Exit) {
-    auto bodies = FetchFeeds(Source, {kFeedNews, kFeedRates, kFeedNames, kFeedExchangers});
-    const TStringMatrix names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[2]));
+    // No news: a watch never shows it, so a news feed that fails must not cost the poll.
+    auto bodies = FetchFeeds(Source, {kFeedRates, kFeedNames, kFeedExchangers});
+    const TStringMatrix names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[1]));
     const TCurrencyMatch give = MatchCurrency(names, Options.Give);
     const TCurrencyMatch get = MatchCurrency(names, Options.Get);
     if (!give.Name || !get.Name) {
@@ -149,8 +150,8 @@ std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOption
         Exit = kExitFailed;
         return std::nullopt;
     }
-    const TStringMatrix rates = FetchedFeedTable(Source, kFeedRates, std::move(bodies[1]));
-    const TStringMatrix exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[3]));
+    const TStringMatrix rates = FetchedFeedTable(Source, kFeedRates, std::move(bodies[0]));
+    const TStringMatrix exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[2]));
     if (Store != nullptr) {
         // The history knows the pair by its display names, as the window chooses it.
         TWatchOptions named = Options;
