@@ -51,8 +51,6 @@ std::shared_ptr<const TProxySettings> Proxies(const std::string& Http, const std
     return settings;
 }
 
-} // namespace
-
 TEST_F(SecureExchange, AGoodCertificateIsSpokenToAndEveryBadOneNamed) {
     TScriptedServer server;
     server.Enqueue(TScript().Send(HttpResponseText("200 OK", "secret rates")));
@@ -235,3 +233,5 @@ TEST(ProxySettings, NoProxyMatchesNamesDomainsPortsAndAll) {
     for (const TCase& c : cases)
         EXPECT_EQ(BypassesProxy(c.NoProxy, c.Host, c.Port), c.Bypass) << c.NoProxy << " / " << c.Host;
 }
+
+} // namespace

@@ -459,7 +459,7 @@ TEST(CliCommands, BadArgumentsExitTwoWithUsage) {
         {"offers", "a"},
         {"offers", "a", "b", "c"},
         {"offers", "a", "b", "--give-amount", "12345678901"},
-        {"offers", "a", "b", "--give-amount", "1.5"},
+        {"offers", "a", "b", "--give-amount", "1.2.3"},
         {"offers", "a", "b", "--get-amount", ""},
         {"offers", "a", "b", "--get-amount"},
         {"offers", "a", "b", "--format", "xml"},
