@@ -1,5 +1,6 @@
 #include "ui/RateChart.h"
 
+#include "engine/Offers.h"
 #include "engine/RateAlerts.h"
 #include "ui/TextColours.h"
 
@@ -19,8 +20,14 @@ namespace {
 constexpr int kMargin = 6;
 constexpr int kHorizontalLines = 4;
 
+// Axis values and alert levels, as typed or as round as the axis makes them.
 QString Number(double Value) {
     return QString::fromStdString(RateText(Value));
+}
+
+// Recorded rates, as the grid writes its rates.
+QString Rate(double Value) {
+    return QString::fromStdString(GridRateText(Value));
 }
 
 // The values of the value axis's grid lines: round values (1, 2, 2.5 or 5 times a power of ten apart) within
@@ -186,9 +193,8 @@ void TRateChart::UpdateAccessibleText() {
                                      : QStringLiteral("История недоступна: %1").arg(FUnavailable));
         return;
     }
-    setAccessibleDescription(
-        QStringLiteral("Последний курс %1 (%2), наименьший %3, наибольший %4")
-            .arg(Number(last->Rate), TimeText(last->TimeMs, true), Number(low), Number(high)));
+    setAccessibleDescription(QStringLiteral("Последний курс %1 (%2), наименьший %3, наибольший %4")
+                                 .arg(Rate(last->Rate), TimeText(last->TimeMs, true), Rate(low), Rate(high)));
 }
 
 void TRateChart::paintEvent(QPaintEvent*) {
@@ -345,7 +351,7 @@ void TRateChart::paintEvent(QPaintEvent*) {
         painter.setBrush(line);
         painter.drawEllipse(at, 3, 3);
         painter.setBrush(Qt::NoBrush);
-        label(Number(lastIt->Rate), at - QPointF(0, metrics.height()), line);
+        label(Rate(lastIt->Rate), at - QPointF(0, metrics.height()), line);
     }
 
     // The crosshair: the point nearest the pointer in time.
@@ -364,11 +370,11 @@ void TRateChart::paintEvent(QPaintEvent*) {
             painter.setPen(QPen(text, 1, Qt::DotLine));
             painter.drawLine(QPointF(point.x(), plot.top()), QPointF(point.x(), plot.bottom()));
             painter.drawLine(QPointF(plot.left(), point.y()), QPointF(plot.right(), point.y()));
-            QString tip = TimeText(next->TimeMs, true) + QStringLiteral("  ") + Number(next->Rate);
+            QString tip = TimeText(next->TimeMs, true) + QStringLiteral("  ") + Rate(next->Rate);
             if (next->Low != next->High) {
-                tip += QStringLiteral(" (%1…%2)").arg(Number(next->Low), Number(next->High));
+                tip += QStringLiteral(" (%1…%2)").arg(Rate(next->Low), Rate(next->High));
             }
-            tip += QStringLiteral(", медиана ") + Number(next->Median);
+            tip += QStringLiteral(", медиана ") + Rate(next->Median);
             label(tip, QPointF(point.x(), plot.top() + metrics.height()), text);
         }
     }
