@@ -9,6 +9,7 @@
 
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -45,7 +46,10 @@ class TRateChart final : public QWidget {
     void UpdateAccessibleText();
     double YOf(double Value, const QRect& Plot) const;
     int XOf(std::int64_t TimeMs, const QRect& Plot) const;
-    QString TimeText(std::int64_t TimeMs, bool Long) const;
+    // A point's moment in full, for the crosshair and the description.
+    QString TimeText(std::int64_t TimeMs) const;
+    // The time axis's labels: its start, middle and end.
+    std::array<QString, 3> AxisTimeTexts() const;
 
     QString FPair;
     QString FUnavailable;
