@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QToolButton;
 class TFormMain;
@@ -46,6 +47,8 @@ class THistoryPart final : public QObject {
     void ToggleChart(bool Shown);
     // Reads the chosen pair's points for the chart's range, when it is shown.
     void Reload();
+    // The levels of Pair's alerts, none without a pair.
+    std::vector<double> LevelsOf(const std::optional<THistoryPair>& Pair) const;
 
     TFormMain& FMain;
     QToolButton* FToggle;

@@ -24,6 +24,7 @@ class TRateChart final : public QWidget {
                    std::int64_t NowMs);
     // The alert levels drawn across the chart.
     void SetLevels(std::vector<double> Levels);
+    const std::vector<double>& Levels() const { return FLevels; }
     // Why the history cannot be read (empty when it can): said where the chart would say nothing was
     // recorded.
     void SetUnavailable(const QString& Why);
