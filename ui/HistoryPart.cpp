@@ -107,6 +107,10 @@ std::string THistoryPart::CurrentService() const {
     return ServiceKey(FMain.ServiceBaseUrl());
 }
 
+void THistoryPart::CurrenciesListed() {
+    Reload();
+}
+
 void THistoryPart::ServiceChanged() {
     Reload();
 }

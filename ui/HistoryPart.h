@@ -33,6 +33,9 @@ class THistoryPart final : public QObject {
     void Restore();
     // A refresh whose rates feed answered has completed: its points are recorded. Never throws.
     void RatesSettled();
+    // The currency lists were filled anew and the stored pair chosen in them: the chart shows that pair.
+    // Never throws.
+    void CurrenciesListed();
     // The window now asks another service: the chart shows that service's points. Never throws.
     void ServiceChanged();
 
