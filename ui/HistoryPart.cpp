@@ -150,6 +150,8 @@ void THistoryPart::RatesSettled() {
 void THistoryPart::ToggleChart(bool Shown) {
     FPanel->setVisible(Shown);
     Reload();
+    // Once the widgets have heard of it: a window too small for the chart grows rather than squeeze it.
+    QMetaObject::invokeMethod(&FMain, &TFormMain::FitContents, Qt::QueuedConnection);
 }
 
 void THistoryPart::Reload() {
