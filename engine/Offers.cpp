@@ -3,6 +3,7 @@
 #include "engine/ExchangerLookup.h"
 #include "engine/Text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -50,6 +51,18 @@ long double RoundTo(long double Value, int Decimals) {
     const long double power = PowerOfTen(Decimals);
     // 1/power is the extended value nearest to 10^-Decimals, since power itself is exact.
     return nearbyintl(Value * power) * (1.0L / power);
+}
+
+std::string GridRateText(double Rate) {
+    if (!std::isfinite(Rate) || Rate == 0) {
+        return FormatGeneral(Rate);
+    }
+    constexpr int kGridDecimals = 4;
+    constexpr int kLeastDigits = 3;
+    // floor(log10) is the place of the first significant digit; FormatGeneral rounds to 15 digits anyway.
+    const int first = static_cast<int>(std::floor(std::log10(std::abs(Rate))));
+    const int decimals = std::clamp(kLeastDigits - 1 - first, kGridDecimals, 15);
+    return FormatGeneral(static_cast<double>(RoundTo(Rate, decimals)));
 }
 
 const std::vector<std::uint32_t>& TQuoteRows::Of(const TStringMatrix& Rates, std::string_view SrcCode,

@@ -57,6 +57,11 @@ int ExchangerIndex(const TStringMatrix& Exchangers, std::string_view Id);
 // 10^-Decimals.
 long double RoundTo(long double Value, int Decimals);
 
+// A rate worked out from the offers (get per give, such as the history's) written as the grid writes its
+// rates: rounded to four decimals, general format. A rate so small that four decimals would leave fewer than
+// three significant digits keeps more decimals, just enough for three. Never throws.
+std::string GridRateText(double Rate);
+
 // The rates rows that quote one pair, kept for the next fill over the same rates table: a rebuild after the
 // names or exchangers arrive, or after an amount is typed, then visits those rows only.
 class TQuoteRows final {

@@ -74,6 +74,18 @@ std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TString
     return BestOffer(FillOffers(Rates, Names, Exchangers, controls, Quotes));
 }
 
+std::vector<double> AlertLevelsFor(const std::vector<TRateAlert>& Alerts, std::string_view Give,
+                                   std::string_view Get) {
+    std::vector<double> levels;
+    for (const TRateAlert& alert : Alerts) {
+        const std::optional<long double> level = AlertLevel(alert.Level);
+        if (level && alert.Give == Give && alert.Get == Get) {
+            levels.push_back(static_cast<double>(*level));
+        }
+    }
+    return levels;
+}
+
 bool RateReaches(long double Rate, long double Level) {
     return static_cast<double>(Rate) >= static_cast<double>(Level);
 }

@@ -30,6 +30,11 @@ std::optional<long double> AlertLevel(std::string_view Text);
 // would fire together, so they are one alert. Never throws.
 bool SameAlert(const TRateAlert& A, const TRateAlert& B);
 
+// The levels of the alerts on the pair Give -> Get, in list order, switched off or not: what the pair's chart
+// draws. Levels that do not read as a number are left out. Never throws beyond allocation.
+std::vector<double> AlertLevelsFor(const std::vector<TRateAlert>& Alerts, std::string_view Give,
+                                   std::string_view Get);
+
 // The best offer of a pair and its rate: what one unit given buys.
 struct TBestOffer {
     TOfferRow Row;

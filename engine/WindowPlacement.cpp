@@ -83,3 +83,23 @@ TExtent MinimumOuterSize(TExtent DesignMinimum, double Scale, TExtent Needed, TE
     return {side(DesignMinimum.Width, Needed.Width, Area.Width),
             side(DesignMinimum.Height, Needed.Height, Area.Height)};
 }
+
+TFrame GrownToFit(const TFrame& Now, TExtent Least, const TFrame& Area) {
+    if (Now.Width >= Least.Width && Now.Height >= Least.Height) {
+        return Now;
+    }
+    TFrame grown = Now;
+    grown.Width = std::max(Now.Width, Least.Width);
+    grown.Height = std::max(Now.Height, Least.Height);
+    if (Area.Width <= 0 || Area.Height <= 0) {
+        return grown;
+    }
+    // Moved in, never cut: Least is already within the screen where the screen allows.
+    const auto into = [](int Start, int Length, int AreaStart, int AreaLength) {
+        const TWide last = TWide{AreaStart} + AreaLength - Length;
+        return static_cast<int>(std::max<TWide>(std::min<TWide>(Start, last), AreaStart));
+    };
+    grown.X = into(grown.X, grown.Width, Area.X, Area.Width);
+    grown.Y = into(grown.Y, grown.Height, Area.Y, Area.Height);
+    return grown;
+}

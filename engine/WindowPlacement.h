@@ -45,3 +45,9 @@ struct TExtent {
 // included); then cut to Area, the available area of its screen, so that the window can still be seen whole,
 // though never below the design minimum itself. An Area of 0 (not known) cuts nothing.
 TExtent MinimumOuterSize(TExtent DesignMinimum, double Scale, TExtent Needed, TExtent Area);
+
+// Where the window goes once its contents need more room (a part was opened): Now grown each way to Least
+// (MinimumOuterSize's answer), then moved the least distance that keeps it on Area, the available area of its
+// screen (an Area of width or height 0 is not known and moves nothing). A window large enough already comes
+// back as it is: it is never shrunk, nor moved, for a part that fits or is closed. Never throws.
+TFrame GrownToFit(const TFrame& Now, TExtent Least, const TFrame& Area);

@@ -69,6 +69,12 @@ THistoryPart::THistoryPart(TFormMain& Main)
         // The index, not the text: typing a filter into the list changes no pair.
         connect(combo, &QComboBox::currentIndexChanged, this, [this] { Reload(); });
     }
+    // The levels follow the alert list at once; the points stay as read.
+    connect(&Main.LivePanel(), &TLivePanel::AlertsChanged, this, [this] {
+        if (!FPanel->isHidden()) {
+            Guarded("alert levels not shown", [&] { FPanel->Chart()->SetLevels(LevelsOf(CurrentPair())); });
+        }
+    });
     // The swap exchanges the lists silently; the chart follows once it is done.
     connect(
         Main.SpeedButtonSwap, &QToolButton::clicked, this, [this] { Reload(); }, Qt::QueuedConnection);
@@ -99,6 +105,10 @@ void THistoryPart::Restore() {
 
 std::string THistoryPart::CurrentService() const {
     return ServiceKey(FMain.ServiceBaseUrl());
+}
+
+void THistoryPart::CurrenciesListed() {
+    Reload();
 }
 
 void THistoryPart::ServiceChanged() {
@@ -140,6 +150,8 @@ void THistoryPart::RatesSettled() {
 void THistoryPart::ToggleChart(bool Shown) {
     FPanel->setVisible(Shown);
     Reload();
+    // Once the widgets have heard of it: a window too small for the chart grows rather than squeeze it.
+    QMetaObject::invokeMethod(&FMain, &TFormMain::FitContents, Qt::QueuedConnection);
 }
 
 void THistoryPart::Reload() {
@@ -167,15 +179,13 @@ void THistoryPart::Reload() {
                 points = FReader->Read(*pair, now - RangeMs(range), false);
             }
         }
-        std::vector<double> levels;
-        for (const TRateAlert& alert : FMain.LivePanel().RateAlerts()) {
-            const std::optional<long double> level = AlertLevel(alert.Level);
-            if (pair && level && alert.Give == pair->Give && alert.Get == pair->Get) {
-                levels.push_back(static_cast<double>(*level));
-            }
-        }
         const QString name = pair ? QString::fromStdString(pair->Give + " → " + pair->Get) : QString();
-        FPanel->Chart()->SetLevels(std::move(levels));
+        FPanel->Chart()->SetLevels(LevelsOf(pair));
         FPanel->Chart()->SetSeries(name, range, std::move(points), now);
     });
+}
+
+std::vector<double> THistoryPart::LevelsOf(const std::optional<THistoryPair>& Pair) const {
+    return Pair ? AlertLevelsFor(FMain.LivePanel().RateAlerts(), Pair->Give, Pair->Get)
+                : std::vector<double>();
 }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QToolButton;
 class TFormMain;
@@ -32,6 +33,9 @@ class THistoryPart final : public QObject {
     void Restore();
     // A refresh whose rates feed answered has completed: its points are recorded. Never throws.
     void RatesSettled();
+    // The currency lists were filled anew and the stored pair chosen in them: the chart shows that pair.
+    // Never throws.
+    void CurrenciesListed();
     // The window now asks another service: the chart shows that service's points. Never throws.
     void ServiceChanged();
 
@@ -46,6 +50,8 @@ class THistoryPart final : public QObject {
     void ToggleChart(bool Shown);
     // Reads the chosen pair's points for the chart's range, when it is shown.
     void Reload();
+    // The levels of Pair's alerts, none without a pair.
+    std::vector<double> LevelsOf(const std::optional<THistoryPair>& Pair) const;
 
     TFormMain& FMain;
     QToolButton* FToggle;

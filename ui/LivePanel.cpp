@@ -444,6 +444,7 @@ void TLivePanel::SetRateAlerts(std::vector<TRateAlert> Alerts) {
 
 void TLivePanel::StoreRateAlerts() {
     Guarded("alerts not stored", [&] { WriteRateAlerts(ConfigDoc, FAlerts); });
+    emit AlertsChanged();
 }
 
 void TLivePanel::CheckDueAlerts() {

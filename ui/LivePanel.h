@@ -77,6 +77,8 @@ class TLivePanel final : public QWidget {
     void NoticeUnshown(const QString& Text);
     // The user activated an alert's notice for the pair Give -> Get.
     void AlertPairActivated(const QString& Give, const QString& Get);
+    // An alert was added, changed, switched on or off or removed (RateAlerts holds the list as it now is).
+    void AlertsChanged();
 
   private:
     void Build();

@@ -1,6 +1,8 @@
 #include "ui/RateChart.h"
 
+#include "engine/Offers.h"
 #include "engine/RateAlerts.h"
+#include "history/ChartAxis.h"
 #include "ui/TextColours.h"
 
 #include <QDateTime>
@@ -9,6 +11,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <iterator>
 #include <limits>
@@ -19,8 +22,14 @@ namespace {
 constexpr int kMargin = 6;
 constexpr int kHorizontalLines = 4;
 
+// Axis values and alert levels, as typed or as round as the axis makes them.
 QString Number(double Value) {
     return QString::fromStdString(RateText(Value));
+}
+
+// Recorded rates, as the grid writes its rates.
+QString Rate(double Value) {
+    return QString::fromStdString(GridRateText(Value));
 }
 
 // The values of the value axis's grid lines: round values (1, 2, 2.5 or 5 times a power of ten apart) within
@@ -152,12 +161,43 @@ int TRateChart::XOf(std::int64_t TimeMs, const QRect& Plot) const {
            static_cast<int>(static_cast<long double>(TimeMs - FFromMs) * Plot.width() / (FToMs - FFromMs));
 }
 
-QString TRateChart::TimeText(std::int64_t TimeMs, bool Long) const {
-    const QDateTime at = QDateTime::fromMSecsSinceEpoch(TimeMs);
-    if (Long) {
-        return at.toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+QString TRateChart::TimeText(std::int64_t TimeMs) const {
+    return QDateTime::fromMSecsSinceEpoch(TimeMs).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+}
+
+std::array<QString, 3> TRateChart::AxisTimeTexts() const {
+    const std::array<std::int64_t, 3> times = {FFromMs, (FFromMs + FToMs) / 2, FToMs - 1};
+    std::array<QDateTime, 3> moments;
+    std::vector<TLocalMoment> local;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        moments[i] = QDateTime::fromMSecsSinceEpoch(times[i]);
+        const QDate day = moments[i].date();
+        const QTime time = moments[i].time();
+        local.push_back({day.year(), day.month(), day.day(), time.hour(), time.minute()});
     }
-    return at.toString(FRange == TChartRange::Day ? QStringLiteral("HH:mm") : QStringLiteral("dd.MM"));
+    QString format;
+    switch (AxisTimeFormat(FRange, local)) {
+    case TAxisTimeFormat::Time:
+        format = QStringLiteral("HH:mm");
+        break;
+    case TAxisTimeFormat::DayMonth:
+        format = QStringLiteral("dd.MM");
+        break;
+    case TAxisTimeFormat::DayMonthYear:
+        format = QStringLiteral("dd.MM.yyyy");
+        break;
+    case TAxisTimeFormat::DayMonthTime:
+        format = QStringLiteral("dd.MM HH:mm");
+        break;
+    case TAxisTimeFormat::Full:
+        format = QStringLiteral("dd.MM.yyyy HH:mm");
+        break;
+    }
+    std::array<QString, 3> texts;
+    for (std::size_t i = 0; i < moments.size(); ++i) {
+        texts[i] = moments[i].toString(format);
+    }
+    return texts;
 }
 
 void TRateChart::UpdateAccessibleText() {
@@ -186,9 +226,8 @@ void TRateChart::UpdateAccessibleText() {
                                      : QStringLiteral("История недоступна: %1").arg(FUnavailable));
         return;
     }
-    setAccessibleDescription(
-        QStringLiteral("Последний курс %1 (%2), наименьший %3, наибольший %4")
-            .arg(Number(last->Rate), TimeText(last->TimeMs, true), Number(low), Number(high)));
+    setAccessibleDescription(QStringLiteral("Последний курс %1 (%2), наименьший %3, наибольший %4")
+                                 .arg(Rate(last->Rate), TimeText(last->TimeMs), Rate(low), Rate(high)));
 }
 
 void TRateChart::paintEvent(QPaintEvent*) {
@@ -218,12 +257,11 @@ void TRateChart::paintEvent(QPaintEvent*) {
             Qt::AlignRight | Qt::AlignVCenter, Number(value));
     }
     const int timeTop = plot.bottom() + 3;
-    painter.drawText(QRect(plot.left(), timeTop, plot.width(), metrics.height()), Qt::AlignLeft,
-                     TimeText(FFromMs, false));
-    painter.drawText(QRect(plot.left(), timeTop, plot.width(), metrics.height()), Qt::AlignHCenter,
-                     TimeText((FFromMs + FToMs) / 2, false));
-    painter.drawText(QRect(plot.left(), timeTop, plot.width(), metrics.height()), Qt::AlignRight,
-                     TimeText(FToMs - 1, false));
+    const std::array<QString, 3> times = AxisTimeTexts();
+    const QRect timeRow(plot.left(), timeTop, plot.width(), metrics.height());
+    painter.drawText(timeRow, Qt::AlignLeft, times[0]);
+    painter.drawText(timeRow, Qt::AlignHCenter, times[1]);
+    painter.drawText(timeRow, Qt::AlignRight, times[2]);
 
     const bool dark = IsDarkPalette(colours);
     const QColor line = dark ? QColor(0x6c, 0xb6, 0xff) : QColor(0x1f, 0x5f, 0xbf);
@@ -345,7 +383,7 @@ void TRateChart::paintEvent(QPaintEvent*) {
         painter.setBrush(line);
         painter.drawEllipse(at, 3, 3);
         painter.setBrush(Qt::NoBrush);
-        label(Number(lastIt->Rate), at - QPointF(0, metrics.height()), line);
+        label(Rate(lastIt->Rate), at - QPointF(0, metrics.height()), line);
     }
 
     // The crosshair: the point nearest the pointer in time.
@@ -364,11 +402,11 @@ void TRateChart::paintEvent(QPaintEvent*) {
             painter.setPen(QPen(text, 1, Qt::DotLine));
             painter.drawLine(QPointF(point.x(), plot.top()), QPointF(point.x(), plot.bottom()));
             painter.drawLine(QPointF(plot.left(), point.y()), QPointF(plot.right(), point.y()));
-            QString tip = TimeText(next->TimeMs, true) + QStringLiteral("  ") + Number(next->Rate);
+            QString tip = TimeText(next->TimeMs) + QStringLiteral("  ") + Rate(next->Rate);
             if (next->Low != next->High) {
-                tip += QStringLiteral(" (%1…%2)").arg(Number(next->Low), Number(next->High));
+                tip += QStringLiteral(" (%1…%2)").arg(Rate(next->Low), Rate(next->High));
             }
-            tip += QStringLiteral(", медиана ") + Number(next->Median);
+            tip += QStringLiteral(", медиана ") + Rate(next->Median);
             label(tip, QPointF(point.x(), plot.top() + metrics.height()), text);
         }
     }

@@ -9,6 +9,7 @@
 
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -23,6 +24,7 @@ class TRateChart final : public QWidget {
                    std::int64_t NowMs);
     // The alert levels drawn across the chart.
     void SetLevels(std::vector<double> Levels);
+    const std::vector<double>& Levels() const { return FLevels; }
     // Why the history cannot be read (empty when it can): said where the chart would say nothing was
     // recorded.
     void SetUnavailable(const QString& Why);
@@ -45,7 +47,10 @@ class TRateChart final : public QWidget {
     void UpdateAccessibleText();
     double YOf(double Value, const QRect& Plot) const;
     int XOf(std::int64_t TimeMs, const QRect& Plot) const;
-    QString TimeText(std::int64_t TimeMs, bool Long) const;
+    // A point's moment in full, for the crosshair and the description.
+    QString TimeText(std::int64_t TimeMs) const;
+    // The time axis's labels: its start, middle and end.
+    std::array<QString, 3> AxisTimeTexts() const;
 
     QString FPair;
     QString FUnavailable;

@@ -157,6 +157,9 @@ class TFormMain final : public QMainWindow {
     void AddAboveGrid(QWidget* Part);
     // a view under the grid, sharing its height through a splitter (e.g. a chart); hide Part to toggle it;
     void AddUnderGrid(QWidget* Part);
+    // A part was opened or closed: the least size is found again from the layout, and a window now too small
+    // to show its contents grows to it, staying on its screen (GrownToFit). Never throws.
+    void FitContents();
     // a view beside the grid, sharing its width through a splitter; hide Part to toggle it;
     void AddBesideGrid(QWidget* Part);
     // a group on the settings tab, under the live options (e.g. the service's address);

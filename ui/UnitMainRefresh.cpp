@@ -260,6 +260,10 @@ void TFormMain::FillCurrencyLists() {
     FLivePanel->SetCurrencyNames(offered);
     SelectSavedCurrency(*ComboBoxSrc, kSrcCurrKey);
     SelectSavedCurrency(*ComboBoxDst, kDstCurrKey);
+    // The pair was chosen silently: the chart must hear of it, whether the names came fresh or kept.
+    if (FHistory != nullptr) {
+        FHistory->CurrenciesListed();
+    }
 }
 
 void TFormMain::ListBoxHideToggled(const QItemSelection& Selected, const QItemSelection& Deselected) {

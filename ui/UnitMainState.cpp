@@ -9,6 +9,7 @@
 #include "settings/SettingsKeys.h"
 #include "ui/CurrencyList.h"
 #include "ui/ErrorBox.h"
+#include "ui/Guarded.h"
 #include "ui/RichEditURL.h"
 
 #include <QCoreApplication>
@@ -218,6 +219,37 @@ QSize TFormMain::LeastOuterSize(QSize Frame) const {
     const TExtent least = MinimumOuterSize({kMinOuterWidth, kMinOuterHeight}, FDesignScale,
                                            {needed.width(), needed.height()}, {area.width(), area.height()});
     return {least.Width, least.Height};
+}
+
+void TFormMain::FitContents() {
+    // Before the frame is known the window is not up; ApplyFrameExtents sets the least size then.
+    if (!isVisible() || FFrameExtents.width() < 0) {
+        return;
+    }
+    Guarded("the window not fitted to its contents", [&] {
+        // The layouts that heard of the part being shown or hidden settle first: the least size is theirs.
+        // Each tells the one above it by a request posted while it settles, which the next round delivers;
+        // the window's own layout is a few levels up (part, splitter, page, pages, tabs, window).
+        for (int round = 0; round < 8; ++round) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        }
+        const QSize frame = FFrameExtents;
+        const QSize least = LeastOuterSize(frame);
+        if (!isMaximized() && !isFullScreen()) {
+            const QRect outer = frameGeometry();
+            const QScreen* place = screen() ? screen() : QGuiApplication::primaryScreen();
+            const QRect area = place ? place->availableGeometry() : QRect();
+            const TFrame now{outer.x(), outer.y(), outer.width(), outer.height()};
+            const TFrame grown = GrownToFit(now, {least.width(), least.height()},
+                                            {area.x(), area.y(), area.width(), area.height()});
+            if (grown != now) {
+                move(grown.X, grown.Y);
+                resize(grown.Width - frame.width(), grown.Height - frame.height());
+            }
+        }
+        setMinimumSize(std::max(0, least.width() - frame.width()),
+                       std::max(0, least.height() - frame.height()));
+    });
 }
 
 void TFormMain::ApplyFrameExtents() {

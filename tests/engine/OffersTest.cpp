@@ -329,6 +329,13 @@ TEST(RoundTo, HalfToEvenAtTheScaledValue) {
     EXPECT_EQ(static_cast<double>(RoundTo(61.0L / 30.5L * 30.5L, 4)), 61.0);
 }
 
+TEST(GridRateText, FourDecimalsAsTheGridOrThreeSignificantDigitsForSmallRates) {
+    EXPECT_EQ(GridRateText(0.0108890945717864), "0.0109");
+    EXPECT_EQ(GridRateText(95.123456), "95.1235");
+    EXPECT_EQ(GridRateText(0.000436218), "0.000436");
+    EXPECT_EQ(GridRateText(-0.000000412345), "-4.12E-7"); // the general format's exponent
+}
+
 TEST(AmountOrder, TargetAmountFirstThenSourceAmount) {
     struct TOfferCase {
         const char* Src;

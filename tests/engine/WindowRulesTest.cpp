@@ -81,6 +81,15 @@ TEST(MinimumOuterSize, GrowsWithTheTextAndTheLayoutWithinTheScreenButNeverBelowT
     EXPECT_EQ(MinimumOuterSize(design, 2.0, {}, {500, 300}), design);
 }
 
+TEST(GrownToFit, GrowsOnlyWhereTooSmallAndMovesBackOntoTheScreen) {
+    const TFrame area{0, 0, 1024, 768};
+    EXPECT_EQ(GrownToFit({10, 20, 600, 400}, {568, 500}, area), (TFrame{10, 20, 600, 500}));
+    // Near the bottom it rises as it grows; a window already partly off the screen that fits is left alone.
+    EXPECT_EQ(GrownToFit({10, 500, 600, 200}, {568, 400}, area), (TFrame{10, 368, 600, 400}));
+    EXPECT_EQ(GrownToFit({-50, 700, 600, 400}, {568, 347}, area), (TFrame{-50, 700, 600, 400}));
+    EXPECT_EQ(GrownToFit({-50, 700, 500, 400}, {568, 347}, {}), (TFrame{-50, 700, 568, 400}));
+}
+
 TEST(AmountInput, TakesUpToTenDigitsWithOneSeparatorAndSaysWhyItRefusesTheRest) {
     EXPECT_EQ(CheckAmountInput("", 10), TAmountInput::Accepted);
     EXPECT_EQ(CheckAmountInput("0123456789", 10), TAmountInput::Accepted);

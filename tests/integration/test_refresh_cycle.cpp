@@ -476,4 +476,26 @@ TEST_F(RefreshCycle, AfterOneGoodRunAStartWithoutTheServiceShowsTheKeptOffersAnd
     EXPECT_TRUE(BoxTexts.isEmpty()) << BoxTexts.join('\n').toStdString();
 }
 
+TEST_F(RefreshCycle, TheOpenChartShowsThePairsHistoryOnceTheKeptListsChooseItWhateverTheRefreshDoes) {
+    ConfigWrite(ConfigDoc, "Rates/SrcCurr", "US Dollar");
+    ConfigWrite(ConfigDoc, "Rates/DstCurr", "Euro");
+    ConfigWrite(ConfigDoc, "Chart/Shown", true);
+    const std::filesystem::path cache = FDir / "cache";
+    Open().SetFeedKeeper(BackgroundFeedKeeper(cache));
+    const auto charted = [&] {
+        return Main->findChild<TRateChart*>()->accessibleDescription().startsWith(
+            QStringLiteral("Последний курс"));
+    };
+    Main->TimerTimer();
+    ASSERT_TRUE(PumpUntil([&] { return charted() && AllKept(cache); }));
+    Program = std::make_unique<TProgram>(Options()); // the next start; the service answers nothing
+    ASSERT_TRUE(Program->Open());
+    for (const char* feed : {"news", "rates", "names", "exchangers"}) {
+        Service.Answer(feed, {"", 0ms, true});
+    }
+    ASSERT_TRUE(Open().ShowKeptFeeds(cache));
+    Main->TimerTimer();
+    EXPECT_TRUE(PumpUntil(charted)) << Main->findChild<TRateChart*>()->accessibleDescription().toStdString();
+}
+
 } // namespace

@@ -1,0 +1,30 @@
+// The chart under the grid, driven through the window.
+
+#include "tests/ui/RatesTabFixture.h"
+#include "ui/HistoryPart.h"
+#include "ui/LivePanel.h"
+#include "ui/RateChart.h"
+#include "ui/RateChartPanel.h"
+
+#include <QCoreApplication>
+#include <QToolButton>
+
+TEST_F(TRatesTabTest, TheChartOpensInARoomyEnoughWindowAndItsLevelsFollowTheAlerts) {
+    TFormMain& main = OpenWithPair();
+    main.SetActiveTab(TFormMain::tabRates);
+    main.show();
+    QCoreApplication::processEvents();
+    const int before = main.height();
+    main.History().Toggle()->click();
+    QCoreApplication::processEvents();
+    const TRateChart& chart = *main.History().Panel()->Chart();
+    EXPECT_GE(chart.height(), chart.minimumSizeHint().height());
+    main.LivePanel().SetRateAlerts({{"US Dollar", "Euro", "0.9", true}, {"Euro", "US Dollar", "1.2", true}});
+    EXPECT_EQ(chart.Levels(), std::vector<double>{0.9});
+    main.LivePanel().SetRateAlerts({});
+    EXPECT_TRUE(chart.Levels().empty());
+    // Closed again, the window keeps its size but may be made as small as before.
+    main.History().Toggle()->click();
+    QCoreApplication::processEvents();
+    EXPECT_LE(main.minimumHeight(), before);
+}
