@@ -1,6 +1,7 @@
 // kovrin-cli's output helpers: quoting, escaping, display width, and the three offer formats.
 
 #include "engine/AmountInput.h"
+#include "tools/kovrin-cli/Cli.h"
 #include "tools/kovrin-cli/CliText.h"
 #include "tools/kovrin-cli/CurrencyNames.h"
 #include "tools/kovrin-cli/OffersOutput.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <sstream>
 
 TEST(CliText, CsvQuotesOnlyWhatNeedsIt) {
@@ -188,6 +190,17 @@ TEST(OffersQuery, OrdersByAmountRuleAndNamesUnknownCurrency) {
     } catch (const EUnknownCurrency& error) {
         EXPECT_NE(std::string(error.what()).find("\"Gamma\""), std::string::npos);
     }
+}
+
+TEST(CliOutput, OutputThatCannotBeWrittenIsSaidAndTheRunFails) {
+    const char* const argv[] = {"kovrin-cli", "--version"};
+    std::cout.setstate(std::ios::badbit); // as a full disk leaves it
+    testing::internal::CaptureStderr();
+    const int code = RunCli(2, argv);
+    const std::string said = testing::internal::GetCapturedStderr();
+    std::cout.clear();
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(said.find("the output could not be written"), std::string::npos) << said;
 }
 
 TEST(OffersQuery, AmountTextIsWhatTheWindowsFieldsTake) {

@@ -38,9 +38,18 @@ int RunCommand(const TCommand& Command, const std::vector<std::string>& Args) {
     }
 }
 
-} // namespace
+// The exit code once stdout is flushed: output that could not be written (a full disk, a closed file) is said
+// on stderr, and a run that would have exited 0 exits kExitFailed instead.
+int AfterOutput(int Code) {
+    std::cout.flush();
+    if (std::cout) {
+        return Code;
+    }
+    std::cerr << "kovrin-cli: the output could not be written\n";
+    return Code == kExitDone ? kExitFailed : Code;
+}
 
-int RunCli(int Argc, const char* const* Argv) {
+int RunCliCommand(int Argc, const char* const* Argv) {
     // --service and --feeds may also stand before the command: they are handed to it ahead of its own
     // arguments.
     std::vector<std::string> args;
@@ -84,4 +93,10 @@ int RunCli(int Argc, const char* const* Argv) {
     else
         std::cerr << "kovrin-cli: unknown command \"" << name << "\"; " << kUsageHint << "\n";
     return kExitUsage;
+}
+
+} // namespace
+
+int RunCli(int Argc, const char* const* Argv) {
+    return AfterOutput(RunCliCommand(Argc, Argv));
 }
