@@ -119,6 +119,8 @@ TEST(OffersQuery, NamesAndCodesResolve) {
     EXPECT_EQ(CurrencyDisplayName(names, "btc"), "btc") << "a display name wins over a code";
     EXPECT_EQ(CurrencyDisplayName(names, "eth"), "Ether 2") << "the last row with the code, as the lookup";
     EXPECT_EQ(CurrencyDisplayName(names, ""), std::nullopt);
+    EXPECT_EQ(CurrencyDisplayName(names, " WebMoney WMZ "), "WebMoney WMZ")
+        << "blanks a shell left around it";
 }
 
 TEST(HistoryQuery, PairsAreNamedAsOffersNamesThemAmongTheRecordedCurrencies) {

@@ -1,6 +1,7 @@
 #include "tools/kovrin-cli/CurrencyNames.h"
 
 #include "engine/Text.h"
+#include "text/Ascii.h"
 
 #include <algorithm>
 #include <functional>
@@ -54,16 +55,18 @@ TCurrencyMatch MatchCurrency(const TStringMatrix& Names, std::string_view Text) 
     }
     if (byCode)
         return {byCode, {}};
+    // Blanks around the text are a slip of the shell's quoting, not part of a name.
+    const std::string_view loose = Trim(Text);
     // Without letter case a name or a code says which currency before a ticker does: "BTC" is the code of
     // "Bitcoin BTC" even where "Bitcoin Lightning BTC" shares its ticker. Within each rule every currency the
     // text may mean counts, so a ticker is not quietly one of many.
     std::vector<std::string> found = Fitting(Names, [&](std::string_view code, std::string_view name) {
-        return AnsiSameText(name, Text) || AnsiSameText(code, Text);
+        return AnsiSameText(name, loose) || AnsiSameText(code, loose);
     });
     if (found.empty()) {
         found = Fitting(Names, [&](std::string_view, std::string_view name) {
             const std::string_view ticker = Ticker(name);
-            return !ticker.empty() && AnsiSameText(ticker, Text);
+            return !ticker.empty() && AnsiSameText(ticker, loose);
         });
     }
     return FromFound(std::move(found));
