@@ -14,6 +14,9 @@ TRefreshController::TRefreshController(QPushButton& Button, QStatusBar& Bar, QOb
     // No accessible name of its own: the text is the name, and every change of it is announced.
     FLine->setAccessibleDescription(QStringLiteral("Состояние данных"));
     FLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long line is cut at the window's edge (its tooltip holds it whole): it never widens the window, nor
+    // the least width the window takes when a part is opened.
+    FLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Bar.addWidget(FLine, 1);
     ShowRefreshHint();
 }

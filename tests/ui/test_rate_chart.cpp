@@ -7,6 +7,7 @@
 #include "ui/RateChartPanel.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QToolButton>
 
 TEST_F(TRatesTabTest, TheChartOpensInARoomyEnoughWindowAndItsLevelsFollowTheAlerts) {
@@ -15,10 +16,15 @@ TEST_F(TRatesTabTest, TheChartOpensInARoomyEnoughWindowAndItsLevelsFollowTheAler
     main.show();
     QCoreApplication::processEvents();
     const int before = main.height();
+    const int width = main.width();
+    // A long status line (an alert's, say) is cut, not made room for.
+    main.findChild<QLabel*>(QStringLiteral("LabelStatus"))->setText(QString(400, QLatin1Char('x')));
     main.History().Toggle()->click();
     QCoreApplication::processEvents();
     const TRateChart& chart = *main.History().Panel()->Chart();
     EXPECT_GE(chart.height(), chart.minimumSizeHint().height());
+    EXPECT_EQ(main.width(), width);
+    EXPECT_LE(main.minimumWidth(), width);
     main.LivePanel().SetRateAlerts({{"US Dollar", "Euro", "0.9", true}, {"Euro", "US Dollar", "1.2", true}});
     EXPECT_EQ(chart.Levels(), std::vector<double>{0.9});
     main.LivePanel().SetRateAlerts({});
