@@ -28,15 +28,20 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <thread>
 #include <utility>
 
 namespace {
+
+// How long a new copy waits for one that is ending (writing its settings) to give up its claim.
+constexpr std::chrono::seconds kClosingCopyWait{15};
 
 // A settings file the user has made read-only is left as it is; renaming a new file over it would otherwise
 // succeed, since that needs only the folder to be writable. Checked by mode bits, which hold for root too.
@@ -139,30 +144,65 @@ bool TProgram::Open() {
 }
 
 bool TProgram::ClaimSettingsFile() {
-    FSettingsOwner = std::make_unique<TSettingsOwner>(SettingsFile);
-    switch (FSettingsOwner->Claim()) {
-    case TSettingsOwner::TClaim::Owned:
-        return true;
-    case TSettingsOwner::TClaim::Unguarded:
-        std::cerr << "kovrin: cannot make sure no other copy uses " << SettingsFile.string() << " ("
-                  << FSettingsOwner->Problem() << "); the copy that ends last writes the file" << std::endl;
-        return true;
-    case TSettingsOwner::TClaim::HeldByRunningCopy:
-        break;
+    // A copy that is ending gives its claim up once it has written the file: then this one starts after it.
+    const auto waitLimit = std::chrono::steady_clock::now() + kClosingCopyWait;
+    for (;;) {
+        FSettingsOwner = std::make_unique<TSettingsOwner>(SettingsFile);
+        switch (FSettingsOwner->Claim()) {
+        case TSettingsOwner::TClaim::Owned:
+            return true;
+        case TSettingsOwner::TClaim::Unguarded:
+            std::cerr << "kovrin: cannot make sure no other copy uses " << SettingsFile.string() << " ("
+                      << FSettingsOwner->Problem() << "); the copy that ends last writes the file"
+                      << std::endl;
+            return true;
+        case TSettingsOwner::TClaim::HeldByRunningCopy:
+            break;
+        }
+        const TSettingsOwner::TAnswer answer = FSettingsOwner->AskOwnerToShow();
+        if (answer == TSettingsOwner::TAnswer::Closing && std::chrono::steady_clock::now() < waitLimit) {
+            FSettingsOwner.reset();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            continue;
+        }
+        FHandedOver = true;
+        const QString file = QString::fromStdString(SettingsFile.string());
+        switch (answer) {
+        case TSettingsOwner::TAnswer::Shown:
+            std::cerr << "kovrin: a copy using " << SettingsFile.string()
+                      << " already runs; its window is brought up" << std::endl;
+            break;
+        case TSettingsOwner::TAnswer::Closing:
+            std::cerr << "kovrin: a copy using " << SettingsFile.string() << " is still ending" << std::endl;
+            TellOnce(QStringLiteral(
+                         "Kovrin с этими настройками (%1) ещё закрывается. Запустите его снова, когда он "
+                         "закроется.")
+                         .arg(file));
+            break;
+        case TSettingsOwner::TAnswer::None:
+            std::cerr << "kovrin: a copy using " << SettingsFile.string() << " already runs, but "
+                      << FSettingsOwner->Problem() << std::endl;
+            TellOnce(QStringLiteral("Kovrin уже запущен с этими настройками (%1), но не отвечает.\n"
+                                    "Закройте его или дождитесь ответа и запустите снова.")
+                         .arg(file));
+            break;
+        }
+        return false;
     }
-    FHandedOver = true;
-    if (FSettingsOwner->AskOwnerToShow()) {
-        std::cerr << "kovrin: a copy using " << SettingsFile.string()
-                  << " already runs; its window is brought up" << std::endl;
-    } else {
-        std::cerr << "kovrin: a copy using " << SettingsFile.string() << " already runs, but "
-                  << FSettingsOwner->Problem() << std::endl;
-        QMessageBox::warning(nullptr, QStringLiteral("Kovrin"),
-                             QStringLiteral("Kovrin уже запущен с этими настройками (%1), но не отвечает.\n"
-                                            "Закройте его или дождитесь ответа и запустите снова.")
-                                 .arg(QString::fromStdString(SettingsFile.string())));
+}
+
+void TProgram::TellOnce(const QString& Text) const noexcept {
+    try {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Kovrin"), Text, QMessageBox::Ok);
+        // A stop signal ends the box as it would end the window.
+        std::unique_ptr<TQuitSignals> stops;
+        if (FOptions.QuitSignals) {
+            stops = std::make_unique<TQuitSignals>();
+            QObject::connect(stops.get(), &TQuitSignals::Received, &box, &QMessageBox::reject);
+        }
+        box.exec();
+    } catch (...) {
     }
-    return false;
 }
 
 void TProgram::StartAutosave() {
@@ -305,6 +345,10 @@ void TProgram::EndLoop() noexcept {
         return;
     }
     FLoopEnded = true;
+    // A copy started from now on waits until the file is written, rather than bringing up a closed window.
+    if (FSettingsOwner) {
+        FSettingsOwner->Closing();
+    }
     // No completion may run from here on; workers still waiting are released and end on their own.
     if (FQtDispatcher) {
         FQtDispatcher->Close();
@@ -342,8 +386,12 @@ bool TProgram::AskToRetrySave(const std::string& Reason) const noexcept {
         QPushButton* retry = box.addButton(QStringLiteral("Повторить"), QMessageBox::AcceptRole);
         box.addButton(QStringLiteral("Не сохранять"), QMessageBox::RejectRole);
         box.setDefaultButton(retry);
+        // The session ending must not wait for an answer.
+        if (FQuitSignals) {
+            QObject::connect(FQuitSignals.get(), &TQuitSignals::Received, &box, &QMessageBox::reject);
+        }
         box.exec();
-        return box.clickedButton() == retry;
+        return !FEndedBySignal && box.clickedButton() == retry;
     } catch (...) {
         return false;
     }

@@ -29,6 +29,7 @@ class TQtDispatcher;
 class TQuitSignals;
 class TSettingsOwner;
 class QSocketNotifier;
+class QString;
 class QTimer;
 class TSettingsAutosave;
 
@@ -102,6 +103,8 @@ class TProgram final {
     bool MayWriteSettings() const;
     // Tells, in a box beside the window, that settings.xml could not be used and what became of it.
     void TellUnusableSettings();
+    // Shows Text in a box until the user or a stop signal closes it. Never throws.
+    void TellOnce(const QString& Text) const noexcept;
     // Asks the user whether to try a failed save again. Never throws.
     bool AskToRetrySave(const std::string& Reason) const noexcept;
 

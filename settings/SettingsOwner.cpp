@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <poll.h>
 #include <string_view>
 #include <sys/socket.h>
@@ -19,10 +20,12 @@ namespace {
 
 constexpr std::string_view kShowRequest = "show\n";
 constexpr std::string_view kShowAnswer = "shown\n";
+constexpr std::string_view kClosingAnswer = "closing\n";
 // The owner answers from its event loop, which a modal box or a refresh may hold up for a moment.
 constexpr int kAnswerWaitMs = 5000;
 // A copy that connects says its request at once; the owner's loop waits no longer than this for it.
 constexpr int kRequestWaitMs = 200;
+constexpr int kConnectRetryMs = 100;
 
 sockaddr_un AddressOf(const std::string& Name, socklen_t& Length) {
     sockaddr_un address{};
@@ -44,22 +47,26 @@ long PeerUid(int Socket) {
     return static_cast<long>(credentials.uid);
 }
 
-// Reads until Expected has come whole, the peer closes, or WaitMs pass; true when it came.
-bool ReadExactly(int Socket, std::string_view Expected, int WaitMs) {
+// Reads one short line (its "\n" included); "" when the peer closes first; nullopt when it runs long or
+// WaitMs pass first.
+std::optional<std::string> ReadLine(int Socket, int WaitMs) {
     std::string got;
-    while (got.size() < Expected.size()) {
+    while (got.empty() || got.back() != '\n') {
         pollfd ready{Socket, POLLIN, 0};
         if (HandleEINTR([&] { return poll(&ready, 1, WaitMs); }) <= 0) {
-            return false;
+            return std::nullopt;
         }
         char buffer[16];
         const ssize_t count = HandleEINTR([&] { return recv(Socket, buffer, sizeof(buffer), 0); });
-        if (count <= 0) {
-            return false;
+        if (count == 0) {
+            return std::string();
+        }
+        if (count < 0 || got.size() + static_cast<std::size_t>(count) > 64) {
+            return std::nullopt;
         }
         got.append(buffer, static_cast<std::size_t>(count));
     }
-    return got == Expected;
+    return got;
 }
 
 bool SendAll(int Socket, std::string_view Bytes) {
@@ -106,15 +113,28 @@ TSettingsOwner::TSettingsOwner(const fs::path& File) {
     }
     // Taken: by a copy of ours, or by someone else squatting on the name, who is then ignored.
     close(FSocket);
-    FSocket = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    FSocket = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (FSocket < 0) {
         FProblem = ErrnoText("socket");
         return;
     }
-    if (HandleEINTR([&] { return connect(FSocket, reinterpret_cast<const sockaddr*>(&address), length); }) !=
-        0) {
-        FProblem = ErrnoText("the running copy cannot be reached");
-        return;
+    // A frozen owner accepts nobody, and once its queue is full a connection would wait for good: the copy
+    // gives up after the time it would wait for an answer.
+    int waited = 0;
+    while (HandleEINTR(
+               [&] { return connect(FSocket, reinterpret_cast<const sockaddr*>(&address), length); }) != 0) {
+        if (errno != EAGAIN) {
+            FProblem = ErrnoText("the running copy cannot be reached");
+            return;
+        }
+        if (waited >= kAnswerWaitMs) {
+            FClaim = TClaim::HeldByRunningCopy;
+            FUnreachable = true;
+            FProblem = "the running copy does not answer";
+            return;
+        }
+        poll(nullptr, 0, kConnectRetryMs);
+        waited += kConnectRetryMs;
     }
     if (PeerUid(FSocket) != static_cast<long>(getuid())) {
         FProblem = "another user holds this file's claim";
@@ -129,19 +149,24 @@ TSettingsOwner::~TSettingsOwner() {
     }
 }
 
-bool TSettingsOwner::AskOwnerToShow() {
-    if (FClaim != TClaim::HeldByRunningCopy) {
-        return false;
+TSettingsOwner::TAnswer TSettingsOwner::AskOwnerToShow() {
+    if (FClaim != TClaim::HeldByRunningCopy || FUnreachable) {
+        return TAnswer::None;
     }
     if (!SendAll(FSocket, kShowRequest)) {
         FProblem = ErrnoText("the running copy cannot be asked");
-        return false;
+        return TAnswer::None;
     }
-    if (!ReadExactly(FSocket, kShowAnswer, kAnswerWaitMs)) {
-        FProblem = "the running copy does not answer";
-        return false;
+    const std::optional<std::string> answer = ReadLine(FSocket, kAnswerWaitMs);
+    if (answer == kShowAnswer) {
+        return TAnswer::Shown;
     }
-    return true;
+    // An owner that goes without a word was ending as the request came.
+    if (answer == kClosingAnswer || answer == "") {
+        return TAnswer::Closing;
+    }
+    FProblem = "the running copy does not answer";
+    return TAnswer::None;
 }
 
 int TSettingsOwner::TakeRequests() {
@@ -154,8 +179,8 @@ int TSettingsOwner::TakeRequests() {
         if (peer < 0) {
             return shown; // nothing more waiting (EAGAIN), or a connection that went away
         }
-        if (PeerUid(peer) == static_cast<long>(getuid()) && ReadExactly(peer, kShowRequest, kRequestWaitMs) &&
-            SendAll(peer, kShowAnswer)) {
+        if (PeerUid(peer) == static_cast<long>(getuid()) && ReadLine(peer, kRequestWaitMs) == kShowRequest &&
+            SendAll(peer, FClosing ? kClosingAnswer : kShowAnswer) && !FClosing) {
             ++shown;
         }
         close(peer);

@@ -26,19 +26,28 @@ class TSettingsOwner {
     // Why the claim is Unguarded, or why the owner could not be asked.
     const std::string& Problem() const { return FProblem; }
 
-    // HeldByRunningCopy: asks the owner to bring its window up; true once it has said it will (within a few
-    // seconds), false with Problem set otherwise.
-    bool AskOwnerToShow();
+    enum class TAnswer {
+        Shown,   // the owner brings its window up
+        Closing, // the owner is ending (or just ended): its claim goes once it has written the file
+        None,    // no answer within a few seconds (Problem says so)
+    };
+    // HeldByRunningCopy: asks the owner to bring its window up.
+    TAnswer AskOwnerToShow();
 
     // Owned: a descriptor that becomes readable when another copy asks; -1 otherwise.
     int RequestDescriptor() const { return FClaim == TClaim::Owned ? FSocket : -1; }
-    // Owned: answers every request waiting and returns how many asked for the window. Never blocks for long:
-    // a copy that connects and says nothing is dropped.
+    // Owned: answers every request waiting and returns how many asked for the window (none once Closing was
+    // called: they are told so instead). Never blocks for long: a copy that connects and says nothing is
+    // dropped.
     int TakeRequests();
+    // Owned: the copy is ending and shows no window any more.
+    void Closing() { FClosing = true; }
 
   private:
     TClaim FClaim = TClaim::Unguarded;
     int FSocket = -1; // the listening socket (Owned) or the connection to the owner (HeldByRunningCopy)
+    bool FUnreachable = false; // HeldByRunningCopy, but the owner takes no connection
+    bool FClosing = false;
     std::string FProblem;
 };
 

@@ -33,11 +33,19 @@ TEST(SettingsOwnerTest, OneCopyPerFileWhicheverWayItsPathIsSpeltAndTheClaimGoesW
 
         TSettingsOwner second(dir / "link" / ".." / "bin" / "settings.xml");
         ASSERT_EQ(second.Claim(), TSettingsOwner::TClaim::HeldByRunningCopy) << second.Problem();
-        bool shown = false;
-        std::thread asking([&] { shown = second.AskOwnerToShow(); });
+        auto answer = TSettingsOwner::TAnswer::None;
+        std::thread asking([&] { answer = second.AskOwnerToShow(); });
         EXPECT_EQ(AnswerWhenAsked(first), 1);
         asking.join();
-        EXPECT_TRUE(shown) << second.Problem();
+        EXPECT_EQ(answer, TSettingsOwner::TAnswer::Shown) << second.Problem();
+
+        // An owner that is ending says so, and shows nothing.
+        first.Closing();
+        TSettingsOwner third(dir / "bin" / "settings.xml");
+        std::thread late([&] { answer = third.AskOwnerToShow(); });
+        EXPECT_EQ(AnswerWhenAsked(first), 0);
+        late.join();
+        EXPECT_EQ(answer, TSettingsOwner::TAnswer::Closing);
 
         // A copy that connects and says nothing neither holds the owner up nor counts as asking.
         const int silent = socket(AF_UNIX, SOCK_STREAM, 0);
