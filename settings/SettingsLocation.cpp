@@ -146,6 +146,20 @@ fs::path SettingsSeedFile(const fs::path& ExeDir, const fs::path& SettingsFile) 
     return trusted(ExeDir, true) && trusted(seed, false) ? seed : fs::path();
 }
 
+fs::path LinkedFile(const fs::path& File) {
+    fs::path file = File;
+    std::error_code error;
+    for (int hop = 0; hop < 40 && fs::is_symlink(file, error); ++hop) {
+        const fs::path to = fs::read_symlink(file, error);
+        if (error) {
+            return File;
+        }
+        file = to.is_absolute() ? to : file.parent_path() / to;
+    }
+    const fs::path resolved = fs::weakly_canonical(file, error);
+    return error ? file : resolved;
+}
+
 bool AtomicWriteFile(const fs::path& Target, const std::string& Bytes) {
     const std::string_view pieces[] = {Bytes};
     return AtomicWriteFile(Target, pieces);

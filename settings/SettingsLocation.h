@@ -33,6 +33,10 @@ std::filesystem::path CacheHome();
 // The user's data home: $XDG_DATA_HOME when set and absolute, else $HOME/.local/share. Never throws.
 std::filesystem::path DataHome();
 
+// Where a save of File goes: File itself, or, when it is a symbolic link, the file it leads to, followed link
+// by link (one that leads nowhere yet included: the file is made there). Never throws but for memory.
+std::filesystem::path LinkedFile(const std::filesystem::path& File);
+
 // Writes Bytes to Target atomically: a temporary file in the same folder, flushed and fsynced, then renamed
 // over Target (keeping Target's permissions). False on any failure; the previous file is then untouched and
 // the temporary file removed. After a save, temporary files that interrupted saves of Target left behind are

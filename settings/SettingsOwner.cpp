@@ -1,5 +1,6 @@
 #include "settings/SettingsOwner.h"
 
+#include "settings/SettingsLocation.h"
 #include "text/Eintr.h"
 #include "text/Fnv1a.h"
 
@@ -81,11 +82,9 @@ std::string ErrnoText(const char* What) {
 } // namespace
 
 std::string SettingsOwnerName(const fs::path& File, unsigned Uid) {
+    // The file a save writes, so that links to one file, even one not made yet, share a claim.
     std::error_code error;
-    fs::path canonical = fs::weakly_canonical(File, error);
-    if (error) {
-        canonical = fs::absolute(File, error).lexically_normal();
-    }
+    const fs::path canonical = fs::absolute(LinkedFile(File), error).lexically_normal();
     char hex[17];
     std::snprintf(hex, sizeof(hex), "%016llx", static_cast<unsigned long long>(Fnv1a64(canonical.string())));
     return "kovrin/settings/" + std::to_string(Uid) + "/" + hex;

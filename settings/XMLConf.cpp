@@ -11,7 +11,7 @@
 
 #include <pugixml.hpp>
 #include <string_view>
-#include <system_error>
+#include <sys/stat.h>
 #include <vector>
 
 class TConfigDocument final {
@@ -186,7 +186,11 @@ bool ConfigKeepDamaged(const TConfigDoc& Doc, const std::filesystem::path& FileN
             return true;
         }
         const std::filesystem::path copy = FreeDamagedCopyName(FileName);
-        if (state == TConfigFileState::Damaged && !copy.empty() && AtomicWriteFile(copy, Doc->FUnusedBytes)) {
+        // The copy is no easier to read than the file was: it may hold a proxy's password.
+        struct stat info {};
+        const int mode = ::stat(FileName.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 0777) : 0600;
+        const std::string_view pieces[] = {Doc->FUnusedBytes};
+        if (state == TConfigFileState::Damaged && !copy.empty() && AtomicWriteFile(copy, pieces, mode)) {
             Doc->FUnusedBytes = std::string();
             Message = name + " could not be used: " + Doc->FProblem + "; its contents are kept in " +
                       copy.string() + ", and new settings replace it at exit";
@@ -253,11 +257,7 @@ bool ConfigSave(const TConfigDoc& Doc, const std::filesystem::path& FileName) {
         return false;
     }
     // A file that is a link (into a folder of dotfiles, say) is written where it leads and stays a link.
-    std::error_code error;
-    const std::filesystem::path target = std::filesystem::is_symlink(FileName, error)
-                                             ? std::filesystem::weakly_canonical(FileName, error)
-                                             : FileName;
-    return AtomicWriteFile(error ? FileName : target, *text);
+    return AtomicWriteFile(LinkedFile(FileName), *text);
 }
 
 bool ConfigWrite(const TConfigDoc& Doc, const std::string& Key, const TConfigValue& Value) {

@@ -238,12 +238,16 @@ TEST_F(XMLConfTest, ADamagedFileIsKeptBesideItBeforeItIsReplacedAndNoCopyReplace
         SCOPED_TRACE(name);
         const std::filesystem::path copy = FDir / ("settings.xml" + names[index]);
         WriteFileBytes(FFile, bytes);
+        std::filesystem::permissions(FFile, std::filesystem::perms::owner_read |
+                                                std::filesystem::perms::owner_write);
         TConfigDoc doc;
         ASSERT_TRUE(ConfigOpen(doc, FFile, "settings"));
         EXPECT_EQ(ConfigFileState(doc), TConfigFileState::Damaged);
         std::string message;
         EXPECT_TRUE(ConfigKeepDamaged(doc, FFile, message));
         EXPECT_EQ(ReadFileBytes(copy), bytes);
+        EXPECT_EQ(std::filesystem::status(copy).permissions(),
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
         EXPECT_NE(message.find("settings.xml could not be used: "), std::string::npos) << message;
         EXPECT_NE(message.find(copy.string()), std::string::npos) << message;
         ASSERT_TRUE(ConfigSave(doc, FFile));
@@ -378,6 +382,11 @@ TEST_F(XMLConfTest, AFileThatIsALinkIsWrittenWhereItLeadsAndStaysALink) {
     Open();
     EXPECT_EQ(Read("A"), "1");
     ConfigWrite(FDoc, "A", 2);
+    ASSERT_TRUE(ConfigSave(FDoc, FFile));
+    EXPECT_TRUE(std::filesystem::is_symlink(FFile));
+    EXPECT_NE(ReadFileBytes(FDir / "dotfiles" / "settings.xml").find("<A>2</A>"), std::string::npos);
+    // A link whose file is not made yet (a fresh dotfiles checkout) gets it made where it leads.
+    std::filesystem::remove(FDir / "dotfiles" / "settings.xml");
     ASSERT_TRUE(ConfigSave(FDoc, FFile));
     EXPECT_TRUE(std::filesystem::is_symlink(FFile));
     EXPECT_NE(ReadFileBytes(FDir / "dotfiles" / "settings.xml").find("<A>2</A>"), std::string::npos);
