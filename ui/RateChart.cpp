@@ -19,6 +19,23 @@
 
 namespace {
 
+// The pattern QDateTime::toString takes for an axis label's form.
+QString QtTimeFormat(TAxisTimeFormat Format) {
+    switch (Format) {
+    case TAxisTimeFormat::Time:
+        return QStringLiteral("HH:mm");
+    case TAxisTimeFormat::DayMonth:
+        return QStringLiteral("dd.MM");
+    case TAxisTimeFormat::DayMonthYear:
+        return QStringLiteral("dd.MM.yyyy");
+    case TAxisTimeFormat::DayMonthTime:
+        return QStringLiteral("dd.MM HH:mm");
+    case TAxisTimeFormat::Full:
+        break;
+    }
+    return QStringLiteral("dd.MM.yyyy HH:mm");
+}
+
 constexpr int kMargin = 6;
 constexpr int kHorizontalLines = 4;
 
@@ -175,24 +192,7 @@ std::array<QString, 3> TRateChart::AxisTimeTexts() const {
         const QTime time = moments[i].time();
         local.push_back({day.year(), day.month(), day.day(), time.hour(), time.minute()});
     }
-    QString format;
-    switch (AxisTimeFormat(FRange, local)) {
-    case TAxisTimeFormat::Time:
-        format = QStringLiteral("HH:mm");
-        break;
-    case TAxisTimeFormat::DayMonth:
-        format = QStringLiteral("dd.MM");
-        break;
-    case TAxisTimeFormat::DayMonthYear:
-        format = QStringLiteral("dd.MM.yyyy");
-        break;
-    case TAxisTimeFormat::DayMonthTime:
-        format = QStringLiteral("dd.MM HH:mm");
-        break;
-    case TAxisTimeFormat::Full:
-        format = QStringLiteral("dd.MM.yyyy HH:mm");
-        break;
-    }
+    const QString format = QtTimeFormat(AxisTimeFormat(FRange, local));
     std::array<QString, 3> texts;
     for (std::size_t i = 0; i < moments.size(); ++i) {
         texts[i] = moments[i].toString(format);
