@@ -42,17 +42,19 @@ bool SameAlert(const TRateAlert& A, const TRateAlert& B) {
     return a ? a == AlertLevel(B.Level) : A.Level == B.Level;
 }
 
-std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows) {
+std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows,
+                                    const std::vector<TQuoteNumbers>& Quotes) {
     std::optional<TBestOffer> best;
-    for (const TOfferRow& row : Rows) {
+    for (std::size_t i = 0; i < Rows.size() && i < Quotes.size(); ++i) {
+        const TQuoteNumbers& quote = Quotes[i];
         // An exchanger with nothing in reserve cannot pay, however good its quote.
-        if (!(row.SrcRate > 0) || !(row.Reserve > 0)) {
+        if (!(quote.Give > 0) || !(quote.Reserve > 0)) {
             continue;
         }
-        const long double rate = static_cast<long double>(row.DstRate) / row.SrcRate;
+        const long double rate = quote.Get / quote.Give;
         // Strictly higher only: of equal rates the earlier row stays.
         if (!best || rate > best->Rate) {
-            best = TBestOffer{row, rate};
+            best = TBestOffer{Rows[i], rate};
         }
     }
     return best;
@@ -71,7 +73,9 @@ std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TString
     TOfferControls controls;
     controls.SrcName = Give;
     controls.DstName = Get;
-    return BestOffer(FillOffers(Rates, Names, Exchangers, controls, Quotes));
+    std::vector<TQuoteNumbers> numbers;
+    const std::vector<TOfferRow> rows = FillOffers(Rates, Names, Exchangers, controls, Quotes, &numbers);
+    return BestOffer(rows, numbers);
 }
 
 std::vector<double> AlertLevelsFor(const std::vector<TRateAlert>& Alerts, std::string_view Give,

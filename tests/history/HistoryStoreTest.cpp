@@ -33,6 +33,17 @@ TRatePoint At(std::int64_t TimeMs, double Rate, std::int64_t SpanMs = 5 * kMinut
     return point;
 }
 
+TEST(RatePoint, TakesTheBestAndMedianRatesFromTheQuotesNotTheirRoundedOffers) {
+    // Both rates show as 0 at four decimals.
+    const TStringMatrix rates = {{"1", "doge", "btc", "1", "0.0000024", "9"},
+                                 {"2", "doge", "btc", "1", "0.0000026", "9"}};
+    THistoryPair pair{"DOGE", "BTC", {}, {}};
+    const auto point = PairPoint(rates, {{"btc", "BTC"}, {"doge", "DOGE"}},
+                                 {{"1", "A", "", ""}, {"2", "B", "", ""}}, pair, kStart, 0);
+    EXPECT_DOUBLE_EQ(point.value().Rate, 0.0000026);
+    EXPECT_DOUBLE_EQ(point->Median, 0.0000025);
+}
+
 std::unique_ptr<THistoryStore> OpenIn(const TTempDir& Dir, std::vector<std::string>* Problems = nullptr) {
     return THistoryStore::Open(Dir / "kovrin/history.sqlite", [Problems](const std::string& Line) {
         if (Problems != nullptr)
