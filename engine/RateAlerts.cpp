@@ -4,11 +4,24 @@
 #include "engine/Text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 namespace {
 
 constexpr std::size_t kMaxLevelText = 30;
+
+// Rate as RateText shows it (15 significant digits), read back. A rate is a quotient of two decimals and may
+// come out a hair off the decimal it stands for; at the digits shown it is that decimal again, and it
+// compares with a level read from its decimals the same way.
+long double ShownRate(long double Rate) {
+    char text[64];
+    const auto written =
+        std::to_chars(text, text + sizeof text, static_cast<double>(Rate), std::chars_format::scientific, 14);
+    long double shown = Rate;
+    std::from_chars(text, written.ptr, shown);
+    return shown;
+}
 
 } // namespace
 
@@ -91,11 +104,11 @@ std::vector<double> AlertLevelsFor(const std::vector<TRateAlert>& Alerts, std::s
 }
 
 bool RateReaches(long double Rate, long double Level) {
-    return static_cast<double>(Rate) >= static_cast<double>(Level);
+    return Rate >= Level || ShownRate(Rate) >= Level;
 }
 
 bool RateAtMost(long double Rate, long double Level) {
-    return static_cast<double>(Rate) <= static_cast<double>(Level);
+    return Rate <= Level || ShownRate(Rate) <= Level;
 }
 
 std::string RateText(long double Rate) {

@@ -57,8 +57,9 @@ std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TString
                                        const TStringMatrix& Exchangers, const std::string& Give,
                                        const std::string& Get, TQuoteRows& Quotes);
 
-// Whether Rate is at least (AtMost: at most) Level, compared as the doubles the grid shows: a rate shown as
-// 0.95 reaches a level typed as 0.95, whatever the extended digits beyond. Never throws.
+// Whether Rate is at least (AtMost: at most) Level, either as it is or at the 15 significant digits RateText
+// shows: a rate equal to the level as decimals (0.020579052 / 0.1007 for 0.20436) reaches it, whatever the
+// binary digits beyond. Never throws.
 bool RateReaches(long double Rate, long double Level);
 bool RateAtMost(long double Rate, long double Level);
 

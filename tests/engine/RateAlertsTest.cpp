@@ -142,6 +142,17 @@ TEST(ServiceAlertWatch, ComparesEachServicesRatesOnlyWithWhatThatServiceGaveBefo
     EXPECT_EQ(check("http://a.example", 0.99), 1u);
 }
 
+TEST(RateReaches, CountsARateThatIsTheLevelAsDecimalsButOffItInBinary) {
+    const long double under = 0.020579052L / 0.1007L;      // 0.20436
+    const long double over = 0.093118411342L / 0.0935807L; // 0.99506
+    EXPECT_TRUE(RateReaches(under, 0.20436L));
+    EXPECT_TRUE(RateAtMost(over, 0.99506L));
+    EXPECT_FALSE(RateReaches(0.20435999999999L, 0.20436L)); // short of it at the digits shown
+    EXPECT_FALSE(RateAtMost(0.99506000000001L, 0.99506L));
+    EXPECT_EQ(AlertStanding({"A", "B", "0.20436", true}, TBestOffer{{}, under}),
+              "лучший курс сейчас 0.20436 — уровень достигнут");
+}
+
 TEST(AlertTexts, NameThePairTheExchangerTheRateAndTheReserve) {
     const TRateAlert alert{"Bitcoin BTC", "Сбербанк RUB", "3000000", true};
     EXPECT_EQ(AlertDescription(alert),
