@@ -34,12 +34,10 @@ TRatePoint At(std::int64_t TimeMs, double Rate, std::int64_t SpanMs = 5 * kMinut
 }
 
 TEST(RatePoint, TakesTheBestAndMedianRatesFromTheQuotesNotTheirRoundedOffers) {
-    // Both rates show as 0 at four decimals.
-    const TStringMatrix rates = {{"1", "doge", "btc", "1", "0.0000024", "9"},
-                                 {"2", "doge", "btc", "1", "0.0000026", "9"}};
-    THistoryPair pair{"DOGE", "BTC", {}, {}};
-    const auto point = PairPoint(rates, {{"btc", "BTC"}, {"doge", "DOGE"}},
-                                 {{"1", "A", "", ""}, {"2", "B", "", ""}}, pair, kStart, 0);
+    THistoryPair pair{"D", "B", {}, {}}; // both rates show as 0 at four decimals
+    const auto point =
+        PairPoint({{"1", "d", "b", "1", "0.0000024", "9"}, {"2", "d", "b", "1", "0.0000026", "9"}},
+                  {{"b", "B"}, {"d", "D"}}, {{"1", "X", "", ""}, {"2", "Y", "", ""}}, pair, kStart, 0);
     EXPECT_DOUBLE_EQ(point.value().Rate, 0.0000026);
     EXPECT_DOUBLE_EQ(point->Median, 0.0000025);
 }
