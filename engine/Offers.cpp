@@ -65,6 +65,11 @@ std::string GridRateText(double Rate) {
     return FormatGeneral(static_cast<double>(RoundTo(Rate, decimals)));
 }
 
+TQuoteNumbers ReadQuote(const std::array<std::string_view, 6>& Fields) {
+    return {ParseDecimal(Fields[3]).value_or(1), ParseDecimal(Fields[4]).value_or(1),
+            ParseDecimal(Fields[5]).value_or(0)};
+}
+
 const std::vector<std::uint32_t>& TQuoteRows::Of(const TStringMatrix& Rates, std::string_view SrcCode,
                                                  std::string_view DstCode) {
     if (FGeneration == Rates.Generation() && FSrcCode == SrcCode && FDstCode == DstCode) {
@@ -98,8 +103,11 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
 
 std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                   const TStringMatrix& Exchangers, const TOfferControls& Controls,
-                                  TQuoteRows& Quotes) {
+                                  TQuoteRows& Quotes, std::vector<TQuoteNumbers>* Numbers) {
     std::vector<TOfferRow> offers;
+    if (Numbers != nullptr) {
+        Numbers->clear();
+    }
     if (!Controls.SrcName || !Controls.DstName) {
         return offers;
     }
@@ -114,9 +122,10 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
         // Every quoting row has at least six fields; one walk of its record finds them.
         const std::array<std::string_view, 6> quote = Rates[at].First<6>();
         const std::string_view id = quote[0];
-        long double give = ParseDecimal(quote[3]).value_or(1);
-        long double get = ParseDecimal(quote[4]).value_or(1);
-        const long double reserve = ParseDecimal(quote[5]).value_or(0);
+        const TQuoteNumbers numbers = ReadQuote(quote);
+        long double give = numbers.Give;
+        long double get = numbers.Get;
+        const long double reserve = numbers.Reserve;
         // Either one 0 makes the rate or an amount computed from it a division by zero.
         if (give == 0 || get == 0) {
             continue;
@@ -157,6 +166,9 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
         row.Reserve = static_cast<double>(RoundTo(reserve, 2));
         if (!exchanger[3].empty()) {
             row.BL = ParseInt32(exchanger[2]);
+        }
+        if (Numbers != nullptr) {
+            Numbers->push_back(numbers);
         }
     }
     return offers;

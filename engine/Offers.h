@@ -62,6 +62,17 @@ long double RoundTo(long double Value, int Decimals);
 // three significant digits keeps more decimals, just enough for three. Never throws.
 std::string GridRateText(double Rate);
 
+// The numbers of a rates row as the offers read them, unrounded: what is given (field 3) and got for it
+// (field 4), and the exchanger's reserve (field 5). A field that does not read as a number counts as 1 given,
+// 1 got, 0 in reserve.
+struct TQuoteNumbers {
+    long double Give = 1;
+    long double Get = 1;
+    long double Reserve = 0;
+};
+// Those of a rates row's first six fields. Never throws.
+TQuoteNumbers ReadQuote(const std::array<std::string_view, 6>& Fields);
+
 // The rates rows that quote one pair, kept for the next fill over the same rates table: a rebuild after the
 // names or exchangers arrive, or after an amount is typed, then visits those rows only.
 class TQuoteRows final {
@@ -88,10 +99,11 @@ void FindCodes(const TStringMatrix& Names, const TOfferControls& Controls, std::
 // quotes whose exchanger id does not fit 32 bits. Never throws beyond allocation.
 std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                   const TStringMatrix& Exchangers, const TOfferControls& Controls);
-// The same, finding the quoting rows through Quotes.
+// The same, finding the quoting rows through Quotes; when Numbers is not null, it gets the rates row's own
+// numbers of each offer, in the offers' order (what the grid rounds, before any amount).
 std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                   const TStringMatrix& Exchangers, const TOfferControls& Controls,
-                                  TQuoteRows& Quotes);
+                                  TQuoteRows& Quotes, std::vector<TQuoteNumbers>* Numbers = nullptr);
 
 // What an empty offer grid tells the user: to pick both currencies while one is missing, that the rates are
 // still to come while a table is empty, else that no exchanger serves the pair for the amount.

@@ -4,11 +4,24 @@
 #include "engine/Text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 namespace {
 
 constexpr std::size_t kMaxLevelText = 30;
+
+// Rate as RateText shows it (15 significant digits), read back. A rate is a quotient of two decimals and may
+// come out a hair off the decimal it stands for; at the digits shown it is that decimal again, and it
+// compares with a level read from its decimals the same way.
+long double ShownRate(long double Rate) {
+    char text[64];
+    const auto written =
+        std::to_chars(text, text + sizeof text, static_cast<double>(Rate), std::chars_format::scientific, 14);
+    long double shown = Rate;
+    std::from_chars(text, written.ptr, shown);
+    return shown;
+}
 
 } // namespace
 
@@ -42,17 +55,19 @@ bool SameAlert(const TRateAlert& A, const TRateAlert& B) {
     return a ? a == AlertLevel(B.Level) : A.Level == B.Level;
 }
 
-std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows) {
+std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows,
+                                    const std::vector<TQuoteNumbers>& Quotes) {
     std::optional<TBestOffer> best;
-    for (const TOfferRow& row : Rows) {
+    for (std::size_t i = 0; i < Rows.size() && i < Quotes.size(); ++i) {
+        const TQuoteNumbers& quote = Quotes[i];
         // An exchanger with nothing in reserve cannot pay, however good its quote.
-        if (!(row.SrcRate > 0) || !(row.Reserve > 0)) {
+        if (!(quote.Give > 0) || !(quote.Reserve > 0)) {
             continue;
         }
-        const long double rate = static_cast<long double>(row.DstRate) / row.SrcRate;
+        const long double rate = quote.Get / quote.Give;
         // Strictly higher only: of equal rates the earlier row stays.
         if (!best || rate > best->Rate) {
-            best = TBestOffer{row, rate};
+            best = TBestOffer{Rows[i], rate};
         }
     }
     return best;
@@ -71,7 +86,9 @@ std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TString
     TOfferControls controls;
     controls.SrcName = Give;
     controls.DstName = Get;
-    return BestOffer(FillOffers(Rates, Names, Exchangers, controls, Quotes));
+    std::vector<TQuoteNumbers> numbers;
+    const std::vector<TOfferRow> rows = FillOffers(Rates, Names, Exchangers, controls, Quotes, &numbers);
+    return BestOffer(rows, numbers);
 }
 
 std::vector<double> AlertLevelsFor(const std::vector<TRateAlert>& Alerts, std::string_view Give,
@@ -87,11 +104,11 @@ std::vector<double> AlertLevelsFor(const std::vector<TRateAlert>& Alerts, std::s
 }
 
 bool RateReaches(long double Rate, long double Level) {
-    return static_cast<double>(Rate) >= static_cast<double>(Level);
+    return Rate >= Level || ShownRate(Rate) >= Level;
 }
 
 bool RateAtMost(long double Rate, long double Level) {
-    return static_cast<double>(Rate) <= static_cast<double>(Level);
+    return Rate <= Level || ShownRate(Rate) <= Level;
 }
 
 std::string RateText(long double Rate) {

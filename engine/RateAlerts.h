@@ -37,13 +37,16 @@ std::vector<double> AlertLevelsFor(const std::vector<TRateAlert>& Alerts, std::s
 
 // The best offer of a pair and its rate: what one unit given buys.
 struct TBestOffer {
-    TOfferRow Row;
-    long double Rate = 0; // DstRate / SrcRate
+    TOfferRow Row;        // as the grid shows it
+    long double Rate = 0; // Get / Give of the rates row, unrounded
 };
 
-// The offer with the highest DstRate / SrcRate among those with SrcRate and Reserve above 0 (one that holds
-// no reserve cannot pay); of equal rates the earlier row. nullopt when there is none. Never throws.
-std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows);
+// Of the offers Rows and the rates rows' numbers they come from (Quotes[i] for Rows[i]), the one with the
+// highest Get / Give among those whose Give and Reserve are above 0 (one that holds no reserve cannot pay);
+// of equal rates the earlier row. The quote's own numbers, not the grid's rounded ones: a rate of 0.0000026
+// would show as 0, a reserve of 0.003 BTC as 0.00. nullopt when there is none. Never throws.
+std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows,
+                                    const std::vector<TQuoteNumbers>& Quotes);
 
 // BestOffer of the offers FillOffers makes for the pair without amounts. Never throws beyond allocation.
 std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TStringMatrix& Names,
@@ -54,8 +57,9 @@ std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TString
                                        const TStringMatrix& Exchangers, const std::string& Give,
                                        const std::string& Get, TQuoteRows& Quotes);
 
-// Whether Rate is at least (AtMost: at most) Level, compared as the doubles the grid shows: a rate shown as
-// 0.95 reaches a level typed as 0.95, whatever the extended digits beyond. Never throws.
+// Whether Rate is at least (AtMost: at most) Level, either as it is or at the 15 significant digits RateText
+// shows: a rate equal to the level as decimals (0.020579052 / 0.1007 for 0.20436) reaches it, whatever the
+// binary digits beyond. Never throws.
 bool RateReaches(long double Rate, long double Level);
 bool RateAtMost(long double Rate, long double Level);
 

@@ -21,8 +21,7 @@ class TLegReader final {
 
     std::optional<TRouteCandidate> Read(std::uint32_t Row, int From, int To) {
         const std::array<std::string_view, 6> quote = FRates[Row].First<6>();
-        const long double give = ParseDecimal(quote[3]).value_or(1);
-        const long double get = ParseDecimal(quote[4]).value_or(1);
+        const auto [give, get, reserve] = ReadQuote(quote);
         if (!(give > 0) || !(get > 0)) {
             return std::nullopt;
         }
@@ -30,7 +29,6 @@ class TLegReader final {
         if (!(rate > 0) || !std::isfinite(rate)) {
             return std::nullopt;
         }
-        const long double reserve = ParseDecimal(quote[5]).value_or(0);
         // A direct quote (no currency passed through) counts as the offer table shows it, reserve or not.
         if (!(reserve > 0) && (From >= 0 || To >= 0)) {
             return std::nullopt;

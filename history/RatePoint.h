@@ -22,10 +22,10 @@ enum class TPointLevel { Refresh = 0, Hour = 1, Day = 2 };
 // What one refresh (or one roll-up) saw of a pair. Times in milliseconds since the epoch.
 struct TRatePoint {
     std::int64_t TimeMs = 0; // the refresh; a roll-up: the start of its hour or day (UTC)
-    double Rate = 0;   // best rate (highest DstRate / SrcRate among offers with a reserve); roll-up: last
-    double Low = 0;    // lowest best rate in the point (a refresh: Rate)
-    double High = 0;   // highest best rate in the point (a refresh: Rate)
-    double Median = 0; // median rate of the pair's offers
+    double Rate = 0;         // best rate (BestOffer's: the quotes' own get / give); roll-up: last
+    double Low = 0;          // lowest best rate in the point (a refresh: Rate)
+    double High = 0;         // highest best rate in the point (a refresh: Rate)
+    double Median = 0;       // median rate (get / give) of the pair's quotes
     std::int32_t Offers = 0; // number of offers
     std::int32_t EID = 0;    // the best offer's exchanger
     std::string Exchanger;
@@ -36,9 +36,11 @@ struct TRatePoint {
     TPointLevel Level = TPointLevel::Refresh;
 };
 
-// The point Offers make at TimeMs, or nullopt when the pair has no offer with a rate (nothing to record).
-// Never throws beyond allocation.
-std::optional<TRatePoint> PointOf(const std::vector<TOfferRow>& Offers, std::int64_t TimeMs,
+// The point Offers make at TimeMs, their rates from the rates rows' numbers Quotes (Quotes[i] for Offers[i],
+// as FillOffers gives them), or nullopt when the pair has no offer with a rate (nothing to record). Never
+// throws beyond allocation.
+std::optional<TRatePoint> PointOf(const std::vector<TOfferRow>& Offers,
+                                  const std::vector<TQuoteNumbers>& Quotes, std::int64_t TimeMs,
                                   std::int64_t SpanMs);
 
 // PointOf the offers FillOffers makes for Pair without amounts, with the pair's codes filled in from Names.

@@ -10,6 +10,14 @@ TOfferRow Offer(std::int32_t Id, std::string Name, double Src, double Dst) {
     return OfferRow(Id, std::move(Name), Src, Dst, 1000);
 }
 
+// The engine's BestOffer of rows made from quotes of their own numbers.
+std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows) {
+    std::vector<TQuoteNumbers> quotes;
+    for (const TOfferRow& row : Rows)
+        quotes.push_back({row.SrcRate, row.DstRate, row.Reserve});
+    return ::BestOffer(Rows, quotes);
+}
+
 TEST(BestOffer, IsTheHighestRateGotPerOneGivenAndTiesGoToTheEarlierRow) {
     EXPECT_FALSE(BestOffer({}));
     // 0.9, 0.95, 1/1.1 = 0.909..., 0.95 again (a later tie), 0.8.
@@ -29,15 +37,19 @@ TEST(BestOffer, IsTheHighestRateGotPerOneGivenAndTiesGoToTheEarlierRow) {
 }
 
 TEST(BestOffer, OfAPairIsTakenFromTheOffersWithoutAmountsThatCanPay) {
-    const TStringMatrix names = {{"usd", "US Dollar", "x"}, {"eur", "Euro", "x"}};
+    const TStringMatrix names = {{"usd", "US Dollar", "x"}, {"eur", "Euro", "x"}, {"doge", "DOGE", "x"}};
     const TStringMatrix rates = {{"1", "usd", "eur", "1", "0.9", "1000"},
                                  {"2", "usd", "eur", "1", "0.95", "0"},     // no reserve: cannot pay
-                                 {"3", "usd", "eur", "1", "0.92", "0.004"}, // shown as 0: cannot pay
-                                 {"1", "eur", "usd", "1", "1.05", "800"}};
+                                 {"3", "usd", "eur", "1", "0.92", "0.004"}, // shows as 0.00, yet it can pay
+                                 {"1", "eur", "usd", "1", "1.05", "800"},
+                                 {"1", "doge", "usd", "1", "0.0000024", "9"}, // both show as 0
+                                 {"2", "doge", "usd", "1", "0.0000026", "9"}};
     const TStringMatrix exchangers = {{"1", "Alpha", "", ""}, {"2", "Beta", "", ""}, {"3", "Gamma", "", ""}};
-    EXPECT_EQ(BestOfferFor(rates, names, exchangers, "US Dollar", "Euro")->Row.Exchanger, "Alpha");
+    EXPECT_EQ(BestOfferFor(rates, names, exchangers, "US Dollar", "Euro")->Row.Exchanger, "Gamma");
     EXPECT_EQ(BestOfferFor(rates, names, exchangers, "Euro", "US Dollar")->Row.Exchanger, "Alpha");
     EXPECT_FALSE(BestOfferFor(rates, names, exchangers, "Euro", "Рубль"));
+    const std::optional<TBestOffer> doge = BestOfferFor(rates, names, exchangers, "DOGE", "US Dollar");
+    EXPECT_DOUBLE_EQ(static_cast<double>(doge.value().Rate), 0.0000026); // Beta's
 }
 
 TEST(AlertLevel, ReadsPlainDecimalsAboveZeroOnly) {
@@ -127,6 +139,15 @@ TEST(ServiceAlertWatch, ComparesEachServicesRatesOnlyWithWhatThatServiceGaveBefo
     EXPECT_EQ(check("https://b.example", 0.97), 0u);
     alerts = {{"US Dollar", "Euro", "0.95", true}};
     EXPECT_EQ(check("http://a.example", 0.99), 1u);
+}
+
+TEST(RateReaches, CountsARateThatIsTheLevelAsDecimalsButOffItInBinary) {
+    const long double under = 0.020579052L / 0.1007L; // 0.20436 as decimals
+    EXPECT_TRUE(RateReaches(under, 0.20436L));
+    EXPECT_TRUE(RateAtMost(0.093118411342L / 0.0935807L, 0.99506L));
+    EXPECT_FALSE(RateReaches(0.20435999999999L, 0.20436L)); // short of it at the digits shown
+    EXPECT_EQ(AlertStanding({"A", "B", "0.20436", true}, TBestOffer{{}, under}),
+              "лучший курс сейчас 0.20436 — уровень достигнут");
 }
 
 TEST(AlertTexts, NameThePairTheExchangerTheRateAndTheReserve) {

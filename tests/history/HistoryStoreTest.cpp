@@ -33,6 +33,15 @@ TRatePoint At(std::int64_t TimeMs, double Rate, std::int64_t SpanMs = 5 * kMinut
     return point;
 }
 
+TEST(RatePoint, TakesTheBestAndMedianRatesFromTheQuotesNotTheirRoundedOffers) {
+    THistoryPair pair{"D", "B", {}, {}}; // both rates show as 0 at four decimals
+    const auto point =
+        PairPoint({{"1", "d", "b", "1", "0.0000024", "9"}, {"2", "d", "b", "1", "0.0000026", "9"}},
+                  {{"b", "B"}, {"d", "D"}}, {{"1", "X", "", ""}, {"2", "Y", "", ""}}, pair, kStart, 0);
+    EXPECT_DOUBLE_EQ(point.value().Rate, 0.0000026);
+    EXPECT_DOUBLE_EQ(point->Median, 0.0000025);
+}
+
 std::unique_ptr<THistoryStore> OpenIn(const TTempDir& Dir, std::vector<std::string>* Problems = nullptr) {
     return THistoryStore::Open(Dir / "kovrin/history.sqlite", [Problems](const std::string& Line) {
         if (Problems != nullptr)
