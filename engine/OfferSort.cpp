@@ -130,10 +130,11 @@ void SortOffers(std::vector<TOfferRow>& Rows, const TSortOrder& Order) {
             }
             return Compare(x.Exchanger, y.Exchanger);
         }
+        // Amounts shown equal are told apart by the quote: less given or more received for the same.
         case TOfferField::SrcRate:
-            return Compare(x.SrcRate, y.SrcRate);
+            return x.SrcRate != y.SrcRate ? Compare(x.SrcRate, y.SrcRate) : Compare(y.Quote, x.Quote);
         case TOfferField::DstRate:
-            return Compare(x.DstRate, y.DstRate);
+            return x.DstRate != y.DstRate ? Compare(x.DstRate, y.DstRate) : Compare(x.Quote, y.Quote);
         case TOfferField::Reserve:
             return Compare(x.Reserve, y.Reserve);
         case TOfferField::BL:
@@ -167,11 +168,11 @@ std::string OfferCellText(const TOfferRow& Row, TOfferField Field) {
     case TOfferField::Exchanger:
         return Row.Exchanger;
     case TOfferField::SrcRate:
-        return FormatGeneral(Row.SrcRate);
+        return DecimalText(Row.SrcRate);
     case TOfferField::DstRate:
-        return FormatGeneral(Row.DstRate);
+        return DecimalText(Row.DstRate);
     case TOfferField::Reserve:
-        return FormatGeneral(Row.Reserve);
+        return DecimalText(Row.Reserve);
     case TOfferField::BL:
         return Row.BL ? std::to_string(*Row.BL) : std::string();
     }

@@ -53,16 +53,23 @@ long double RoundTo(long double Value, int Decimals) {
     return nearbyintl(Value * power) * (1.0L / power);
 }
 
-std::string GridRateText(double Rate) {
-    if (!std::isfinite(Rate) || Rate == 0) {
-        return FormatGeneral(Rate);
+int ShownDecimals(long double Value, int Least) {
+    if (!std::isfinite(Value) || Value == 0) {
+        return Least;
     }
-    constexpr int kGridDecimals = 4;
     constexpr int kLeastDigits = 3;
-    // floor(log10) is the place of the first significant digit; FormatGeneral rounds to 15 digits anyway.
-    const int first = static_cast<int>(std::floor(std::log10(std::abs(Rate))));
-    const int decimals = std::clamp(kLeastDigits - 1 - first, kGridDecimals, 15);
-    return FormatGeneral(static_cast<double>(RoundTo(Rate, decimals)));
+    // floor(log10) is the place of the first significant digit; 15 digits are all a double tells.
+    const int first = static_cast<int>(std::floor(std::log10(std::abs(Value))));
+    return std::clamp(kLeastDigits - 1 - first, Least, 15);
+}
+
+long double ShownAmount(long double Value, int Decimals) {
+    const long double rounded = RoundTo(Value, Decimals);
+    return rounded != 0 || Value == 0 ? rounded : RoundTo(Value, ShownDecimals(Value, Decimals));
+}
+
+std::string GridRateText(double Rate) {
+    return DecimalText(static_cast<double>(RoundTo(Rate, ShownDecimals(Rate, 4))));
 }
 
 TQuoteNumbers ReadQuote(const std::array<std::string_view, 6>& Fields) {
@@ -161,9 +168,10 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
         TOfferRow& row = offers.emplace_back();
         row.EID = *eid;
         row.Exchanger = lookup.Name(index);
-        row.SrcRate = static_cast<double>(RoundTo(give, 4));
-        row.DstRate = static_cast<double>(RoundTo(get, 4));
-        row.Reserve = static_cast<double>(RoundTo(reserve, 2));
+        row.SrcRate = static_cast<double>(ShownAmount(give, 4));
+        row.DstRate = static_cast<double>(ShownAmount(get, 4));
+        row.Reserve = static_cast<double>(ShownAmount(reserve, 2));
+        row.Quote = static_cast<double>(numbers.Get / numbers.Give);
         if (!exchanger[3].empty()) {
             row.BL = ParseInt32(exchanger[2]);
         }

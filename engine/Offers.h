@@ -14,10 +14,14 @@
 struct TOfferRow {
     std::int32_t EID = 0;  // exchanger id, not shown
     std::string Exchanger; // UTF-8 of the name as held in the ANSI code page, cut to its first 20 bytes
-    double SrcRate = 0;    // amount the user gives, rounded to 4 decimals
-    double DstRate = 0;    // amount the user gets, rounded to 4 decimals
-    double Reserve = 0;    // exchanger's reserve in the target currency, rounded to 2 decimals
+    // Amounts as ShownAmount gives them: to 4 decimals (the reserve to 2), and 0.0000254 BTC is not 0.
+    double SrcRate = 0;             // amount the user gives
+    double DstRate = 0;             // amount the user gets
+    double Reserve = 0;             // exchanger's reserve in the target currency
     std::optional<std::int32_t> BL; // exchangers column 2 when column 3 is not empty
+    // What one unit given buys, unrounded (get / give of the quote), not shown: of offers whose rounded
+    // amounts are equal, the better one sorts first.
+    double Quote = 0;
 };
 
 // The offer table's fields, in row order (also the grid's column order).
@@ -56,6 +60,14 @@ int ExchangerIndex(const TStringMatrix& Exchangers, std::string_view Id);
 // Rounds Value to Decimals decimals: scale, round half to even, multiply by the extended value of
 // 10^-Decimals.
 long double RoundTo(long double Value, int Decimals);
+
+// The decimals Value is shown with: Least, or more when Least would leave fewer than three significant
+// digits (at most 15). Never throws.
+int ShownDecimals(long double Value, int Least);
+
+// Value rounded to Decimals decimals (RoundTo); a value that this would show as 0 keeps three significant
+// digits instead: an amount of a coin worth millions is not nothing. Never throws.
+long double ShownAmount(long double Value, int Decimals);
 
 // A rate worked out from the offers (get per give, such as the history's) written as the grid writes its
 // rates: rounded to four decimals, general format. A rate so small that four decimals would leave fewer than

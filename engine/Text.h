@@ -33,3 +33,6 @@ std::optional<std::int32_t> ParseInt32(std::string_view Text);
 // separator, no trailing zeros ("3050", "0.3333"); scientific ("1E-5", "1.5E20") when the decimal exponent is
 // -5 or less or 15 or more. Never throws.
 std::string FormatGeneral(double Value);
+// The same, except that a number of 1E-15 or more written in 15 digits is written out in decimals, never
+// with an exponent: amounts of a coin worth millions ("0.0000254") read as amounts. Never throws.
+std::string DecimalText(double Value);

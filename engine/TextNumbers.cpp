@@ -138,7 +138,10 @@ std::optional<std::int32_t> ParseInt32(std::string_view Text) {
     return value;
 }
 
-std::string FormatGeneral(double Value) {
+namespace {
+
+// The general format, scientific when the decimal exponent is SmallestPlain - 1 or less or 15 or more.
+std::string GeneralText(double Value, int SmallestPlain) {
     if (std::isnan(Value)) {
         return "NAN";
     }
@@ -173,7 +176,7 @@ std::string FormatGeneral(double Value) {
     }
 
     std::string out = negative ? "-" : "";
-    if (exponent >= 15 || exponent <= -5) {
+    if (exponent >= 15 || exponent < SmallestPlain) {
         out += digits.front();
         if (digits.size() > 1) {
             out += '.';
@@ -199,4 +202,14 @@ std::string FormatGeneral(double Value) {
         out.append(digits, intDigits);
     }
     return out;
+}
+
+} // namespace
+
+std::string FormatGeneral(double Value) {
+    return GeneralText(Value, -4);
+}
+
+std::string DecimalText(double Value) {
+    return GeneralText(Value, -15);
 }

@@ -64,6 +64,8 @@ TEST(FillOffers, QuotesAmountsAndReservesGiveTheShownRows) {
         {"10-digit amount beyond 32 bits still computes", "1", "30.5", "1000000000000", "9999999999", "",
          TShown{9999999999.0, 304999999969.5, 1e12}},
         {"fields that are not numbers take defaults", "1.2.3", ".", "1.2.3", "", "", TShown{1, 1, 0}},
+        {"amounts 4 decimals (reserve 2) would show as 0 keep 3 significant digits", "1", "0.0000254321",
+         "0.00312", "", "", TShown{1, 0.0000254, 0.00312}},
         {"give of zero is left out", "0", "30.5", "5000", "", "", std::nullopt},
         {"get of zero is left out", "1", "0.0", "5000", "100", "", std::nullopt},
         {"exchanger id missing from exchangers",
@@ -251,14 +253,14 @@ TEST(TabOffers, ARebuildSortsByTheDefaultOrderAndTypedAmountsReSortFromThere) {
         return shown;
     };
     using TNames = std::vector<std::string>;
+    // Least given first; of those giving the same, the one that gets more for it.
     EXPECT_EQ(namesOf(RebuiltOffers(rates, names, exchangers, {"Alpha", "Beta", "", ""})),
-              (TNames{"Two", "Three", "One"}));
+              (TNames{"Three", "Two", "One"}));
     EXPECT_EQ(namesOf(TabOffers(rates, names, exchangers, {"Alpha", "Beta", "", ""})),
-              (TNames{"Two", "Three", "One"}));
-    // Given 100 each: all give the same, so a rebuild keeps table order; the typed amount puts the most
-    // received first.
+              (TNames{"Three", "Two", "One"}));
+    // Given 100 each: all give the same, so the quotes decide; the typed amount puts the most received first.
     EXPECT_EQ(namesOf(RebuiltOffers(rates, names, exchangers, {"Alpha", "Beta", "100", ""})),
-              (TNames{"One", "Two", "Three"}));
+              (TNames{"Three", "Two", "One"}));
     EXPECT_EQ(namesOf(TabOffers(rates, names, exchangers, {"Alpha", "Beta", "100", ""})),
               (TNames{"Three", "Two", "One"}));
     // A target amount decides over a source amount: least given for 1 received first.
@@ -333,7 +335,7 @@ TEST(GridRateText, FourDecimalsAsTheGridOrThreeSignificantDigitsForSmallRates) {
     EXPECT_EQ(GridRateText(0.0108890945717864), "0.0109");
     EXPECT_EQ(GridRateText(95.123456), "95.1235");
     EXPECT_EQ(GridRateText(0.000436218), "0.000436");
-    EXPECT_EQ(GridRateText(-0.000000412345), "-4.12E-7"); // the general format's exponent
+    EXPECT_EQ(GridRateText(-0.000000412345), "-0.000000412"); // written out, no exponent
 }
 
 TEST(AmountOrder, TargetAmountFirstThenSourceAmount) {
@@ -437,6 +439,11 @@ TEST(OfferCellText, GeneralFormatAndEmptyNullBL) {
     EXPECT_EQ(OfferCellText(row, TOfferField::Reserve), "0.12");
     EXPECT_EQ(OfferCellText(row, TOfferField::BL), "");
     EXPECT_EQ(OfferCellText(TOfferRow{1, "", 0, 0, 0, -7}, TOfferField::BL), "-7");
+    // Small amounts are written out, large ones keep the general format's exponent.
+    const TOfferRow small{1, "", 0.0000254, 1e-15, 2.5e15, std::nullopt};
+    EXPECT_EQ(OfferCellText(small, TOfferField::SrcRate), "0.0000254");
+    EXPECT_EQ(OfferCellText(small, TOfferField::DstRate), "0.000000000000001");
+    EXPECT_EQ(OfferCellText(small, TOfferField::Reserve), "2.5E15");
 }
 
 } // namespace

@@ -62,7 +62,7 @@ TEST_F(Program, StartsWithTheKeptFeedsAndStopsWritingTheSettingsAndReleasingEver
     // The kept feeds are read on a worker: the window is up first, and shows them when they are ready.
     ASSERT_TRUE(PumpUntil([&] { return program.Main().ComboBoxSrc->isEnabled(); }));
     EXPECT_EQ(ShownOffers(*program.Main().DBGridRates),
-              (std::vector<std::string>{"Alpha 1 0.9", "Beta 1 0.95", "Delta 1 0.8", "Gamma 1.1 1"}));
+              (std::vector<std::string>{"Beta 1 0.95", "Alpha 1 0.9", "Delta 1 0.8", "Gamma 1.1 1"}));
     // What changed reaches the file while the program runs: a crash would not lose it.
     EXPECT_TRUE(PumpUntil([&] {
         return ReadFileBytes(FDir / "settings.xml").find("<DstCurr>Euro</DstCurr>") != std::string::npos;

@@ -134,7 +134,7 @@ TEST_F(RefreshCycle, TheFirstTickFetchesAllFourFeedsAndShowsTheSavedPairsOffers)
     EXPECT_EQ(main.ComboBoxSrc->currentText(), QStringLiteral("US Dollar"));
     EXPECT_EQ(main.ComboBoxDst->currentText(), QStringLiteral("Euro"));
     EXPECT_EQ(ShownOffers(*main.DBGridRates),
-              (std::vector<std::string>{"Alpha 1 0.9", "Beta 1 0.95", "Delta 1 0.8", "Gamma 1.1 1"}));
+              (std::vector<std::string>{"Beta 1 0.95", "Alpha 1 0.9", "Delta 1 0.8", "Gamma 1.1 1"}));
     EXPECT_EQ(main.EditNews->toPlainText(), QStringLiteral("Course news: see https://example.org/today"));
     EXPECT_TRUE(BoxTexts.isEmpty()) << BoxTexts.join('\n').toStdString();
 
@@ -196,7 +196,7 @@ TEST_F(RefreshCycle, NamesArrivingLastBringTheOffersOnlyThen) {
     ASSERT_TRUE(PumpUntil([&] { return Bar() == 4; }));
     EXPECT_TRUE(main.ComboBoxSrc->isEnabled());
     EXPECT_EQ(ShownExchangers(*main.DBGridRates),
-              (std::vector<std::string>{"Alpha", "Beta", "Delta", "Gamma"}));
+              (std::vector<std::string>{"Beta", "Alpha", "Delta", "Gamma"}));
 }
 
 TEST_F(RefreshCycle, ARatesFeedOfMegabytesArrivingInPiecesShowsTheOffersItHolds) {
@@ -211,7 +211,7 @@ TEST_F(RefreshCycle, ARatesFeedOfMegabytesArrivingInPiecesShowsTheOffersItHolds)
     const std::size_t half = feeds::kRates.find("42;");
     const std::string head = feeds::kRates.substr(0, half);
     const std::string tail = feeds::kRates.substr(half);
-    const std::vector<std::string> offers = {"Alpha 1 0.9", "Beta 1 0.95", "Delta 1 0.8", "Gamma 1.1 1"};
+    const std::vector<std::string> offers = {"Beta 1 0.95", "Alpha 1 0.9", "Delta 1 0.8", "Gamma 1.1 1"};
     TFormMain& main = Open();
     bool first = true;
     for (const std::string& middle : {others, others + "\xFF\n" + others}) {

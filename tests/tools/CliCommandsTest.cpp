@@ -258,18 +258,18 @@ TEST(CliOffers, NamesWithCommasAndQuotesSurviveCsvAndJson) {
         Cli({"--feeds", feeds.Path().string(), "offers", "Alpha", "Beta", "--format", "csv"}, home.Path());
     ASSERT_EQ(csv.ExitCode, 0) << csv.Err;
     EXPECT_EQ(csv.Out, "EID,Exchanger,SrcRate,DstRate,Reserve,BL\n"
-                       "1,\"Change, Ltd\",1,30.5,5000,4\n"
-                       "2,\"Обмен \"\"Экспресс\"\"\",1,31,0.38,\n");
+                       "2,\"Обмен \"\"Экспресс\"\"\",1,31,0.38,\n"
+                       "1,\"Change, Ltd\",1,30.5,5000,4\n");
 
     const auto json =
         Cli({"--feeds", feeds.Path().string(), "offers", "Alpha", "Beta", "--format", "json"}, home.Path());
     ASSERT_EQ(json.ExitCode, 0) << json.Err;
     EXPECT_EQ(json.Out,
               "[\n"
-              "  {\"EID\": 1, \"Exchanger\": \"Change, Ltd\", \"SrcRate\": 1, \"DstRate\": 30.5, "
-              "\"Reserve\": 5000, \"BL\": 4},\n"
               "  {\"EID\": 2, \"Exchanger\": \"Обмен \\\"Экспресс\\\"\", \"SrcRate\": 1, \"DstRate\": 31, "
-              "\"Reserve\": 0.38, \"BL\": null}\n"
+              "\"Reserve\": 0.38, \"BL\": null},\n"
+              "  {\"EID\": 1, \"Exchanger\": \"Change, Ltd\", \"SrcRate\": 1, \"DstRate\": 30.5, "
+              "\"Reserve\": 5000, \"BL\": 4}\n"
               "]\n");
 }
 

@@ -178,8 +178,8 @@ TEST(OffersQuery, OrdersByAmountRuleAndNamesUnknownCurrency) {
             ids.push_back(row.EID);
         return ids;
     };
-    // No amount: SrcRate ascending, all equal, so table order stays.
-    EXPECT_EQ(eids(QueryOffers(rates, names, exchangers, {"Alpha", "b", "", ""})), (std::vector{1, 2, 3}));
+    // No amount: SrcRate ascending, all equal, so the most received for it first.
+    EXPECT_EQ(eids(QueryOffers(rates, names, exchangers, {"Alpha", "b", "", ""})), (std::vector{2, 3, 1}));
     // A give amount: most received first.
     EXPECT_EQ(eids(QueryOffers(rates, names, exchangers, {"a", "Beta", "100", ""})), (std::vector{2, 3, 1}));
     // A get amount: least given first.

@@ -323,7 +323,7 @@ TEST_F(LiveRates, ActivatingANotificationOpensTheRatesTabWithItsPairChosen) {
     EXPECT_EQ(Main->ComboBoxSrc->currentText(), "Euro");
     EXPECT_EQ(Main->ComboBoxDst->currentText(), "US Dollar");
     EXPECT_EQ(Stored("Rates/SrcCurr"), "Euro");
-    EXPECT_EQ(ShownExchangers(*Main->DBGridRates), (std::vector<std::string>{"Alpha", "Beta"}));
+    EXPECT_EQ(ShownExchangers(*Main->DBGridRates), (std::vector<std::string>{"Beta", "Alpha"}));
 }
 
 TEST_F(LiveRates, WithoutANotificationServiceOrATrayTheAlertGoesToTheStatusLine) {

@@ -52,7 +52,7 @@ TEST_F(RatesTab, NamesFeedFillsTheListsAndRestoresTheSavedPairSilently) {
 TEST_F(RatesTab, TheSavedPairShowsItsOffersInTheDefaultOrder) {
     TFormMain& main = OpenWithPair();
     EXPECT_EQ(ShownOffers(*main.DBGridRates),
-              (std::vector<std::string>{"Alpha 1 0.9", "Beta 1 0.95", "Delta 1 0.8", "Gamma 1.1 1"}));
+              (std::vector<std::string>{"Beta 1 0.95", "Alpha 1 0.9", "Delta 1 0.8", "Gamma 1.1 1"}));
     EXPECT_EQ(main.DBGridRates->Order(), kSrcAscending);
 }
 
@@ -287,7 +287,7 @@ TEST_F(RatesTab, SwapWithoutAmountsFiresNoFieldChange) {
     QSignalSpy dstChanges(main.ButtonedEditDst, &QLineEdit::textChanged);
     main.SpeedButtonSwapClick();
     EXPECT_EQ(srcChanges.count() + dstChanges.count(), 0);
-    EXPECT_EQ(ShownOffers(*main.DBGridRates), (std::vector<std::string>{"Alpha 1 1.05", "Beta 1 1.1"}));
+    EXPECT_EQ(ShownOffers(*main.DBGridRates), (std::vector<std::string>{"Beta 1 1.1", "Alpha 1 1.05"}));
 
     // With one side unchosen the swap carries the missing choice across.
     main.ComboBoxDst->setCurrentIndex(-1);
@@ -320,7 +320,7 @@ TEST_F(RatesTab, ExchangeOpensTheCurrentOffersPageAndNothingWithoutOne) {
     const QRect first = main.DBGridRates->visualRect(main.DBGridRates->Model().index(0, 1));
     QTest::mouseDClick(main.DBGridRates->viewport(), Qt::LeftButton, {}, first.center());
     ASSERT_EQ(Opened.size(), 2);
-    EXPECT_EQ(Opened[1], QStringLiteral("http://127.0.0.1:9/click/1")); // Alpha
+    EXPECT_EQ(Opened[1], QStringLiteral("http://127.0.0.1:9/click/2")); // Beta
 }
 
 TEST_F(RatesTab, RestoredAmountsOnlySetTheOrderWhileTheTablesAreEmpty) {

@@ -47,10 +47,10 @@ TEST(RebuildOffers, ShowsTheComputedOffersForTheAmounts) {
                    {"8", "wmz", "btc", "1", "1", "1"}};
     TDBGridRates grid;
 
-    Rebuild(grid, feeds); // no amounts: the quotes as they stand, equal SrcRate keeps feed order
+    Rebuild(grid, feeds); // no amounts: the quotes as they stand; of equal SrcRate, the one that gets more
     ASSERT_EQ(grid.Model().rowCount(), 2);
-    EXPECT_EQ(RowTexts(grid, 0), (QStringList{"Быстрый обмен", "1", "3", "0.12", "3"}));
-    EXPECT_EQ(RowTexts(grid, 1), (QStringList{"Slow", "1", "30.5", "5000", ""}));
+    EXPECT_EQ(RowTexts(grid, 0), (QStringList{"Slow", "1", "30.5", "5000", ""}));
+    EXPECT_EQ(RowTexts(grid, 1), (QStringList{"Быстрый обмен", "1", "3", "0.12", "3"}));
 
     feeds.Rates = {{"7", "wmz", "rub", "1", "3", "10"},
                    {"8", "wmz", "rub", "1", "30.5", "5000"},
