@@ -134,12 +134,32 @@ void ScanRates(const TStringMatrix& Rates, std::string_view SrcCode, std::string
     }
 }
 
+// Value rounded down to 4 decimals; a value a hair below a whole number of ten-thousandths, as products and
+// quotients of decimals come out, stays that number.
+long double RoundDownTo4(long double Value) {
+    const long double units = Value * 10000;
+    const long double nearest = nearbyintl(units);
+    return (nearest - units <= units * 1e-15L ? nearest : floorl(units)) / 10000;
+}
+
 TRoute MakeRoute(const TFoundRoute& Found, const TRouteGraph& Graph, TLegReader& Reader,
                  const TOfferControls& Controls, bool AmountTyped) {
     TRoute route;
     route.Rate = Found.Rate;
-    route.Give = static_cast<double>(RoundTo(Found.Flow[0], 4));
-    route.Get = static_cast<double>(RoundTo(Found.Flow[static_cast<std::size_t>(Found.Count)], 4));
+    // Without amounts the route offers the largest amount its reserves allow. Rounded to the nearest, that
+    // could be more than they allow, and what it buys would belong to the amount before rounding: the amount
+    // is rounded down, and what it buys is worked out from the amount shown and rounded down too.
+    if (const long double give = AmountTyped ? 0 : RoundDownTo4(Found.Flow[0]); give > 0) {
+        long double get = give;
+        for (int i = 0; i < Found.Count; ++i) {
+            get *= Found.Legs[i]->Rate;
+        }
+        route.Give = static_cast<double>(give);
+        route.Get = static_cast<double>(RoundDownTo4(get));
+    } else {
+        route.Give = static_cast<double>(RoundTo(Found.Flow[0], 4));
+        route.Get = static_cast<double>(RoundTo(Found.Flow[static_cast<std::size_t>(Found.Count)], 4));
+    }
     for (int i = 0; i + 1 < Found.Count; ++i) {
         route.Via.emplace_back(Graph.ViaNames[static_cast<std::size_t>(Found.Legs[i]->To)]);
     }

@@ -32,7 +32,8 @@ struct TRoute {
     std::vector<std::string> Via; // display names of the currencies passed through, in order
     long double Rate = 0;         // the legs' rates multiplied, in that order
     // What is given and received, 4 decimals: for the target amount when one is typed, else for the source
-    // amount; without amounts, the largest amount every leg's reserve allows.
+    // amount; without amounts, the largest amount every leg's reserve allows and what it buys, both rounded
+    // down.
     double Give = 0;
     double Get = 0;
 };

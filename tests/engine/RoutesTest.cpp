@@ -81,6 +81,13 @@ Reference(const TStringMatrix& Rates, const TStringMatrix& Names, const TStringM
                 if (t > 0 && chain[i]->Reserve < y)
                     return;
             give = y;
+            if (!(t > 0) && floorl(give * 10000 * (1 + 1e-15L)) > 0) {
+                // Without amounts: the largest amount rounded down, and what that amount buys, rounded down.
+                give = get = floorl(give * 10000 * (1 + 1e-15L)) / 10000;
+                for (const TRefLeg* leg : chain)
+                    get *= leg->Rate;
+                get = floorl(get * 10000 * (1 + 1e-15L)) / 10000;
+            }
         }
         TRefRoute route{{}, rate, give, get};
         for (const TRefLeg* leg : chain)
@@ -182,6 +189,8 @@ TEST(FindRoutes, AmountsAndReservesOfBothLegs) {
         {"no amount: the largest leg 2 allows", "100", "60", "", "", std::pair{5.0, 60.0}},
         {"no amount: the largest leg 1 allows", "8", "60", "", "", std::pair{2.0, 24.0}},
         {"no amount: a leg without reserve can pay nothing", "0", "60", "", "", std::nullopt},
+        {"no amount: the largest amount rounded down, what it buys from it", "100", "0.1006", "", "",
+         std::pair{0.0083, 0.0996}},
         {"source amount: both reserves exactly enough", "8", "24", "2", "", std::pair{2.0, 24.0}},
         {"source amount: leg 1 just short", "7.99", "24", "2", "", std::nullopt},
         {"source amount: leg 2 just short", "8", "23.99", "2", "", std::nullopt},
