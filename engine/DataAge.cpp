@@ -77,6 +77,10 @@ TDataAgeLine DataAgeLine(const TRefreshStatus& Status, const TWallClock& Now) {
             line.Note = Status.RatesKept() ? "Сохранённые курсы: обновить не удалось"
                                            : "Не обновлены: последнее обновление не удалось";
         }
+    } else if (Status.RatesEmpty()) {
+        line.Mark = TDataMark::Failed;
+        line.Note = Status.RatesKept() ? "Сохранённые курсы: пришли курсы без записей"
+                                       : "Не обновлены: пришли курсы без записей";
     } else if (Status.RatesKept()) {
         line.Mark = TDataMark::Kept;
         line.Note = "Сохранённые курсы, ещё не обновлены";

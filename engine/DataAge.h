@@ -18,7 +18,7 @@ enum class TDataMark {
     None,   // no rates yet: the line is empty
     Fresh,  // the last refresh brought them
     Kept,   // shown from what an earlier run kept; no refresh has brought new ones yet
-    Failed, // the last refresh did not bring rates; older ones stay
+    Failed, // the last refresh did not bring rates (or brought none with rows); older ones stay
 };
 
 struct TDataAgeLine {

@@ -174,10 +174,15 @@ void TRefreshStatus::FeedReplaced(TFeed Feed, std::size_t Records, const TWallCl
     FStarted = true;
     FSlots[IndexOf(Feed)] = TSlot{TState::Replaced, {}, Records};
     if (Feed == TFeed::Rates) {
-        FRatesTime = At;
-        FRatesSaved = false;
+        // A rates feed without rows replaces no offer on screen: they stay those of the rates before, and
+        // must not pass for new ones.
+        FRatesEmpty = Records == 0;
         FRatesFailed = false;
         FRatesCancelled = false;
+        if (!FRatesEmpty) {
+            FRatesTime = At;
+            FRatesSaved = false;
+        }
     }
 }
 
@@ -313,6 +318,7 @@ std::string TRefreshStatus::RatesTimeText(const TWallClock& Now) const {
                std::to_string(at.Year) + " " + TwoDigits(at.Hour) + ":" + TwoDigits(at.Minute);
     }
     const std::string at = WallClockText(*FRatesTime, Now);
-    return FSlots[IndexOf(TFeed::Rates)].State == TState::Replaced ? "Курсы обновлены в " + at
-                                                                   : "Показаны курсы от " + at;
+    return FSlots[IndexOf(TFeed::Rates)].State == TState::Replaced && !FRatesEmpty
+               ? "Курсы обновлены в " + at
+               : "Показаны курсы от " + at;
 }

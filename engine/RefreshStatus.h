@@ -88,6 +88,7 @@ class TRefreshStatus final {
         FRatesSaved = false;
         FRatesFailed = false;
         FRatesCancelled = false;
+        FRatesEmpty = false;
     }
 
     // True while a refresh has started and not every feed has answered.
@@ -105,6 +106,8 @@ class TRefreshStatus final {
     bool RatesFailed() const { return FRatesFailed; }
     // True when RatesFailed because the user cancelled the refresh before the rates came.
     bool RatesCancelled() const { return FRatesCancelled; }
+    // True when the rates feed last answered with no rows: the rates on screen are older ones.
+    bool RatesEmpty() const { return FRatesEmpty; }
     // The line for the status bar, with times relative to Now: empty before the first refresh, or
     // "Сохранённые курсы от 09.12.2026 14:05" when kept rates are shown; "Загрузка данных…" while one runs;
     // "Курсы обновлены в 14:05:09" when all four feeds answered; otherwise which feeds were not received and
@@ -132,6 +135,7 @@ class TRefreshStatus final {
     bool FRatesSaved = false;  // the rates shown were kept by an earlier run
     bool FRatesFailed = false; // the last refresh's rates feed failed; a refresh that runs does not clear it
     bool FRatesCancelled = false; // ...because the refresh was cancelled before they came
+    bool FRatesEmpty = false;     // the last rates answer had no rows; the rates shown are older
     std::uint64_t FRound = 0;
     std::uint64_t FAbandonedThrough = 0; // requests of this round and earlier are abandoned
     std::string FAlert;

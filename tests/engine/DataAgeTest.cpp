@@ -47,6 +47,13 @@ TEST(DataAge, TellsTheAgeInWordsAndTheMarkOfKeptOrFailedRates) {
     EXPECT_EQ(DataAgeLine(status, kNow).Mark, TDataMark::Fresh);
     status.FeedFailed(TFeed::Rates, ExchangeOutcome(TExchangeFailure::Timeout));
     EXPECT_EQ(DataAgeLine(status, kNow).Note, "Не обновлены: последнее обновление не удалось");
+    // Rates without rows leave the older ones, marked, until rates with rows come.
+    status.RefreshStarted();
+    status.FeedReplaced(TFeed::Rates, 0, {2026, 12, 10, 0, 29, 0});
+    EXPECT_EQ(DataAgeLine(status, kNow).Age, "Обновлено 3 мин назад");
+    EXPECT_EQ(DataAgeLine(status, kNow).Note, "Не обновлены: пришли курсы без записей");
+    status.FeedReplaced(TFeed::Rates, 5, {2026, 12, 10, 0, 29, 0});
+    EXPECT_EQ(DataAgeLine(status, kNow).Mark, TDataMark::Fresh);
     // A refresh cancelled before the rates came says so.
     status.RefreshStarted();
     status.Cancel();

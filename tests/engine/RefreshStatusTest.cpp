@@ -107,7 +107,16 @@ TEST(RefreshStatus, AnsweredButEmptyDataFeedsAreNamedAfterTheTime) {
     status.FeedReplaced(TFeed::Rates, 0, kMorning);
     status.FeedReplaced(TFeed::Names, 4, kMorning);
     status.FeedReplaced(TFeed::Exchangers, 0, kMorning);
-    EXPECT_EQ(status.Text(kMorning), "Курсы обновлены в 14:05:09. Без записей: курсы и обменники");
+    EXPECT_EQ(status.Text(kMorning), "Курсов пока нет. Без записей: курсы и обменники");
+    // Rates without rows replace none on screen: those shown keep their time and are not called new.
+    status.RefreshStarted();
+    AllReplaced(status, kMorning);
+    status.RefreshStarted();
+    status.FeedReplaced(TFeed::News, 1, kLater);
+    status.FeedReplaced(TFeed::Rates, 0, kLater);
+    status.FeedReplaced(TFeed::Names, 4, kLater);
+    status.FeedReplaced(TFeed::Exchangers, 2, kLater);
+    EXPECT_EQ(status.Text(kLater), "Показаны курсы от 14:05:09. Без записей: курсы");
 }
 
 TEST(RefreshStatus, ACancelEndsTheRefreshAbandonsItsRequestsAndSaysWhatDidNotCome) {
