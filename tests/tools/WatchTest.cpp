@@ -73,6 +73,10 @@ TEST(WatchState, CountEndsWithFourWhenALevelWasNeverMetAndThreeWhenNoPollAnswere
     TWatchState unreachable(plain);
     EXPECT_FALSE(unreachable.Failed().Exit);
     EXPECT_EQ(unreachable.Failed().Exit, 3);
+    // A level asked for is not "never met" when no poll brought the feeds to judge it by.
+    TWatchState levelUnreachable(below);
+    EXPECT_FALSE(levelUnreachable.Failed().Exit);
+    EXPECT_EQ(levelUnreachable.Failed().Exit, 3);
 
     TWatchOptions atMost;
     atMost.Below = 0.95L; // reaching the level from above counts, as typed
