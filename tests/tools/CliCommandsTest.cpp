@@ -318,6 +318,15 @@ TEST(CliOffers, FailuresExitWithTheirCodeAndOneLineNamingTheCause) {
     EXPECT_EQ(huge.ExitCode, 1);
     EXPECT_EQ(huge.Err, "kovrin-cli: could not read feed \"names\" from " + (feeds / "names.txt").string() +
                             ": larger than 256 MiB, more than an answer of the service may be\n");
+
+    // A names feed without a record is the feed's failure, not an unknown currency.
+    TDemoService garbled({"--fault", "names=garbage-body"});
+    for (const char* command : {"offers", "routes"}) {
+        const auto noNames = Cli({"--service", garbled.Url(), command, "BTC", "Сбербанк RUB"}, home.Path());
+        EXPECT_EQ(noNames.ExitCode, 3) << command;
+        EXPECT_EQ(noNames.Err, "kovrin-cli: could not use feed \"names\" from " + garbled.Url() +
+                                   "/callback: it held no records\n");
+    }
 }
 
 TEST(CliOffers, AFeedWhoseTableWouldPassTheBudgetFailsLikeAnExchange) {

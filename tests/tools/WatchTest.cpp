@@ -84,11 +84,13 @@ TEST(WatchState, CountEndsWithFourWhenALevelWasNeverMetAndThreeWhenNoPollAnswere
 }
 
 // The feeds of the rates-tab tests, the rates taken in turn from Rates per rates request (the last one
-// stays); a rates request listed in Failing is answered 503. The news, which a watch has no use for, fails.
+// stays); a rates request listed in Failing is answered 503, a names request listed in EmptyNames 200 with
+// no body. The news, which a watch has no use for, fails.
 class ScriptedRates {
   public:
-    explicit ScriptedRates(std::vector<std::string> Rates, std::set<std::size_t> Failing = {})
-        : FRates(std::move(Rates)), FFailing(std::move(Failing)) {
+    explicit ScriptedRates(std::vector<std::string> Rates, std::set<std::size_t> Failing = {},
+                           std::set<std::size_t> EmptyNames = {})
+        : FRates(std::move(Rates)), FFailing(std::move(Failing)), FEmptyNames(std::move(EmptyNames)) {
         FServer.SetResponder([this](const std::string& Request) {
             const std::string action = TFeedService::Action(Request);
             std::string body;
@@ -99,7 +101,7 @@ class ScriptedRates {
                 }
                 body = FRates[std::min(request, FRates.size() - 1)];
             } else if (action == "names") {
-                body = "usd;US Dollar;x\neur;Euro;x\n";
+                body = FEmptyNames.contains(FNamesRequests++) ? "" : "usd;US Dollar;x\neur;Euro;x\n";
             } else if (action == "exchangers") {
                 body = "1;Alpha;;\n2;Beta;5;1\n3;Gamma;;\n";
             } else {
@@ -113,7 +115,9 @@ class ScriptedRates {
   private:
     std::vector<std::string> FRates;
     std::set<std::size_t> FFailing;
+    std::set<std::size_t> FEmptyNames;
     std::atomic<std::size_t> FRatesRequests{0};
+    std::atomic<std::size_t> FNamesRequests{0};
     TScriptedServer FServer;
 };
 
@@ -177,15 +181,19 @@ TEST_F(Watch, CountEndsTheWatchWithFourWhenTheLevelIsNeverMetOrZeroWithoutOne) {
 }
 
 TEST_F(Watch, AFailedPollSaysWhichFeedAndWhyAndTheWatchGoesOn) {
-    ScriptedRates service({"2;usd;eur;1;0.95;50\n", "2;usd;eur;1;0.95;50\n", "1;usd;eur;1;1.5;9\n"}, {1});
+    // The third poll's names come empty: no currency is "unknown" in them, that poll fails alone.
+    ScriptedRates service({"2;usd;eur;1;0.95;50\n", "2;usd;eur;1;0.95;50\n", "1;usd;eur;1;1.5;9\n"}, {1},
+                          {2});
     const TChildResult result =
         Run({"watch", "usd", "eur", "--interval", "1", "--above", "1.5", "--service", service.Base()});
     EXPECT_EQ(result.ExitCode, 0) << result.Err;
     EXPECT_EQ(Offers(result.Out), (std::vector<std::string>{"Beta  0.95  50", "Alpha  1.5  9"}));
     const std::vector<std::string> errors = Lines(result.Err);
-    ASSERT_EQ(errors.size(), 1u) << result.Err;
+    ASSERT_EQ(errors.size(), 2u) << result.Err;
     EXPECT_NE(errors[0].find("feed \"rates\""), std::string::npos) << errors[0];
     EXPECT_NE(errors[0].find("HTTP 503"), std::string::npos) << errors[0];
+    EXPECT_EQ(errors[1], "kovrin-cli: could not use feed \"names\" from " + service.Base() +
+                             "/callback: it held no records");
 }
 
 TEST_F(Watch, AnUnknownCurrencyEndsAtOnceAndABadCommandLineIsRefused) {

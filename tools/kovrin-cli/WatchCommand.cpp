@@ -140,7 +140,7 @@ std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOption
                                    THistoryStore* Store, std::int64_t AtMs, int& Exit) {
     // No news: a watch never shows it, so a news feed that fails must not cost the poll.
     auto bodies = FetchFeeds(Source, {kFeedRates, kFeedNames, kFeedExchangers});
-    const TStringMatrix names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[1]));
+    const TStringMatrix names = FetchedNamesTable(Source, std::move(bodies[1]));
     const TCurrencyMatch give = MatchCurrency(names, Options.Give);
     const TCurrencyMatch get = MatchCurrency(names, Options.Get);
     if (!give.Name || !get.Name) {
