@@ -254,7 +254,12 @@ TEST_F(Watch, FeedFilesAreReadAgainAtEveryPoll) {
     const std::optional<std::string> second = watch.ReadOutLine(20s);
     ASSERT_TRUE(second);
     EXPECT_NE(second->find("  Alpha  0.99  10"), std::string::npos) << *second;
+    // Points from files would show as the build's service's: none is recorded, and that is said once.
+    EXPECT_EQ(watch.ReadErrUntil([](const auto&) { return false; }, 100ms),
+              std::vector<std::string>{
+                  "kovrin-cli: watch --feeds keeps no history: the files are no service's feeds"});
     EXPECT_EQ(watch.Stop(5s), 143);
+    EXPECT_FALSE(std::filesystem::exists(Home.Path() / "kovrin" / "history.sqlite"));
 }
 
 TEST_F(Watch, EachPollIsRecordedAndHistoryPrintsThePointsUnlessNoRecordIsGiven) {
