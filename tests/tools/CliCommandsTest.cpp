@@ -503,6 +503,28 @@ TEST(CliCommands, BadArgumentsExitTwoWithUsage) {
     }
 }
 
+// Lost output exits 1 saying so, but quietly when the reader closed the pipe (`| head` had its lines).
+TEST(CliCommands, OutputThatCannotBeWrittenExitsOneQuietlyForAReaderThatLeft) {
+    TTempDir home;
+    TTempDir feeds;
+    WriteDemoFeeds(feeds.Path());
+    ASSERT_EQ(mkfifo((home / "pipe").c_str(), 0600), 0);
+    // The pipe's only reader is closed before the command starts, so its first write meets none.
+    const auto left =
+        RunChild("/bin/bash",
+                 {"-c", R"(exec 3<>"$1" 4>"$1" 3<&-; "$0" "${@:2}" >&4)", kCli, (home / "pipe").string(),
+                  "--feeds", feeds.Path().string(), "offers", "BTC", "Сбербанк RUB"},
+                 StoreIn(home.Path()));
+    EXPECT_EQ(left.ExitCode, 1);
+    EXPECT_EQ(left.Err, "");
+    const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedPort());
+    const auto full =
+        RunChild("/bin/bash", {"-c", R"("$0" "$@" >/dev/full)", kCli, "request", "--json", closed},
+                 StoreIn(home.Path()));
+    EXPECT_EQ(full.ExitCode, 1);
+    EXPECT_NE(full.Err.find("the output could not be written"), std::string::npos) << full.Err;
+}
+
 TEST(CliFeed, RawAndTabSeparatedForms) {
     TTempDir home;
     TTempDir feeds;
