@@ -318,6 +318,16 @@ TEST(CliOffers, FailuresExitWithTheirCodeAndOneLineNamingTheCause) {
     EXPECT_EQ(huge.ExitCode, 1);
     EXPECT_EQ(huge.Err, "kovrin-cli: could not read feed \"names\" from " + (feeds / "names.txt").string() +
                             ": larger than 256 MiB, more than an answer of the service may be\n");
+    // A names feed without a record fails as that feed, not as an unknown currency; a watch goes on after it.
+    TDemoService garbled({"--fault", "names=garbage-body"});
+    const auto noNames = Cli({"--service", garbled.Url(), "offers", "BTC", "Сбербанк RUB"}, home.Path());
+    EXPECT_EQ(std::tie(noNames.ExitCode, noNames.Err),
+              std::tuple(3, "kovrin-cli: could not use feed \"names\" from " + garbled.Url() +
+                                "/callback: it held no records\n"));
+    const auto watched = Cli(
+        {"--service", garbled.Url(), "watch", "BTC", "RUB", "--count", "2", "--interval", "1", "--no-record"},
+        home.Path());
+    EXPECT_EQ(watched.ExitCode, 3);
 }
 
 TEST(CliOffers, AFeedWhoseTableWouldPassTheBudgetFailsLikeAnExchange) {
@@ -427,6 +437,13 @@ TEST(CliCommands, VersionAndUnknownOptions) {
     const auto version = Cli({"--version"}, home.Path());
     EXPECT_EQ(version.ExitCode, 0);
     EXPECT_EQ(version.Out, std::string("kovrin-cli ") + KOVRIN_VERSION + "\n");
+    // A reader that closed the pipe (`| head` had its lines) ends a command with 1, as lost output, quietly.
+    ASSERT_EQ(mkfifo((home / "pipe").c_str(), 0600), 0);
+    const auto left = RunChild(
+        "/bin/bash", {"-c", R"(exec 3<>"$0" 4>"$0" 3<&-; "$1" request --json "$2" >&4)",
+                      (home / "pipe").string(), kCli, "http://127.0.0.1:" + std::to_string(ClosedPort())});
+    EXPECT_EQ(left.ExitCode, 1);
+    EXPECT_EQ(left.Err.find("could not be written"), std::string::npos) << left.Err;
 
     const auto unknown = Cli({"--foo"}, home.Path());
     EXPECT_EQ(unknown.ExitCode, 2);

@@ -73,6 +73,9 @@ TEST(WatchState, CountEndsWithFourWhenALevelWasNeverMetAndThreeWhenNoPollAnswere
     TWatchState unreachable(plain);
     EXPECT_FALSE(unreachable.Failed().Exit);
     EXPECT_EQ(unreachable.Failed().Exit, 3);
+    TWatchState levelUnreachable(below); // no poll brought a rate to judge the level by
+    EXPECT_FALSE(levelUnreachable.Failed().Exit);
+    EXPECT_EQ(levelUnreachable.Failed().Exit, 3);
 
     TWatchOptions atMost;
     atMost.Below = 0.95L; // reaching the level from above counts, as typed
@@ -243,6 +246,8 @@ TEST_F(Watch, FeedFilesAreReadAgainAtEveryPoll) {
     ASSERT_TRUE(second);
     EXPECT_NE(second->find("  Alpha  0.99  10"), std::string::npos) << *second;
     EXPECT_EQ(watch.Stop(5s), 143);
+    // Points from files would show as the build's service's: none is recorded.
+    EXPECT_FALSE(std::filesystem::exists(Home.Path() / "kovrin" / "history.sqlite"));
 }
 
 TEST_F(Watch, EachPollIsRecordedAndHistoryPrintsThePointsUnlessNoRecordIsGiven) {

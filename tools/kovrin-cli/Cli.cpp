@@ -4,8 +4,11 @@
 #include "tools/kovrin-cli/CliGlobals.h"
 #include "tools/kovrin-cli/Commands.h"
 
+#include <cstdio>
 #include <exception>
 #include <iostream>
+#include <poll.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,14 +41,24 @@ int RunCommand(const TCommand& Command, const std::vector<std::string>& Args) {
     }
 }
 
+// True when stdout is a pipe or socket whose reader has closed it: the usual end of `| head`, no fault.
+bool OutputReaderGone() {
+    pollfd out{STDOUT_FILENO, 0, 0};
+    return ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP)) != 0;
+}
+
 // The exit code once stdout is flushed: output that could not be written (a full disk, a closed file) is said
-// on stderr, and a run that would have exited 0 exits kExitFailed instead.
+// on stderr, and a run that would have exited 0 exits kExitFailed instead. A reader that closed the pipe
+// gets the same code, without a word. The stdio check covers what request writes with fwrite.
 int AfterOutput(int Code) {
     std::cout.flush();
-    if (std::cout) {
+    std::fflush(stdout);
+    if (std::cout && !std::ferror(stdout)) {
         return Code;
     }
-    std::cerr << "kovrin-cli: the output could not be written\n";
+    if (!OutputReaderGone()) {
+        std::cerr << "kovrin-cli: the output could not be written\n";
+    }
     return Code == kExitDone ? kExitFailed : Code;
 }
 

@@ -76,9 +76,10 @@ std::string FeedExitCodesHelp(std::string_view Failed) {
            std::string(Failed) +
            "a feed file that cannot be read, or output that cannot be written\n"
            "  2  a bad command line\n"
-           "  3  a feed failed: the service could not be reached or did not answer 200, or the feed's table\n"
+           "  3  a feed failed: the service could not be reached or did not answer 200, the feed's table\n"
            "     would pass " +
-           std::to_string(kFeedTableBudget >> 20) + " MiB (the line on stderr says why)\n";
+           std::to_string(kFeedTableBudget >> 20) +
+           " MiB, or the names feed held no records (the line on stderr says why)\n";
 }
 
 std::pair<std::string, std::string> CurrencyPair(const std::vector<std::string>& Words) {

@@ -69,13 +69,22 @@ EFeedUnavailable FeedFileUnreadable(const std::string& Path, std::string_view Fe
         "could not read feed \"" + std::string(Feed) + "\" from " + Path + ": " + Cause.what(), false);
 }
 
-EFeedUnavailable FeedTableTooLarge(const TFeedSource& Source, std::string_view Feed,
-                                   const ETableTooLarge& Cause) {
+namespace {
+
+// The failure of a feed that came but cannot serve, naming the feed, where it came from and Why.
+EFeedUnavailable FeedUnusable(const TFeedSource& Source, std::string_view Feed, const std::string& Why) {
     const std::string from =
         Source.FeedsDir ? FeedFilePath(*Source.FeedsDir, Feed) : Source.ServiceBase + "/callback";
-    return EFeedUnavailable("could not use feed \"" + std::string(Feed) + "\" from " + from +
-                                ": its table would pass " + std::to_string(Cause.Budget() >> 20) + " MiB",
+    return EFeedUnavailable("could not use feed \"" + std::string(Feed) + "\" from " + from + ": " + Why,
                             true);
+}
+
+} // namespace
+
+EFeedUnavailable FeedTableTooLarge(const TFeedSource& Source, std::string_view Feed,
+                                   const ETableTooLarge& Cause) {
+    return FeedUnusable(Source, Feed,
+                        "its table would pass " + std::to_string(Cause.Budget() >> 20) + " MiB");
 }
 
 TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, TSharedText Body) {
@@ -84,4 +93,11 @@ TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed,
     } catch (const ETableTooLarge& error) {
         throw FeedTableTooLarge(Source, Feed, error);
     }
+}
+
+TStringMatrix FetchedNamesTable(const TFeedSource& Source, TSharedText Body) {
+    TStringMatrix names = FetchedFeedTable(Source, kFeedNames, std::move(Body));
+    if (names.empty())
+        throw FeedUnusable(Source, kFeedNames, "it held no records");
+    return names;
 }

@@ -49,3 +49,7 @@ EFeedUnavailable FeedTableTooLarge(const TFeedSource& Source, std::string_view F
 // The table of a fetched feed, over its body (FeedTableShared). Throws EFeedUnavailable (a failed feed)
 // naming the feed and where it came from when its table would pass the budget.
 TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, TSharedText Body);
+// FetchedFeedTable of the names feed, for a command that finds currencies in it. A names feed without a
+// record (an empty or garbled 200 answer, an empty file) is the feed's failure, not the currency's: it throws
+// EFeedUnavailable (a failed feed) saying so, where a currency looked up in it would be "unknown".
+TStringMatrix FetchedNamesTable(const TFeedSource& Source, TSharedText Body);

@@ -45,7 +45,7 @@ TPairFeeds FetchPairFeeds(const TFeedSource& Source) {
     auto bodies = FetchFeeds(Source, {kFeedRates, kFeedNames, kFeedExchangers});
     TPairFeeds feeds;
     feeds.Rates = FetchedFeedTable(Source, kFeedRates, std::move(bodies[0]));
-    feeds.Names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[1]));
+    feeds.Names = FetchedNamesTable(Source, std::move(bodies[1]));
     feeds.Exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[2]));
     return feeds;
 }
@@ -70,7 +70,7 @@ TPairFeeds ReadPairFeedFiles(const TFeedSource& Source, const TOffersQuery& Quer
         }
         auto bodies = FetchFeeds(Source, {kFeedNames, kFeedExchangers});
         feeds.Rates = FetchedFeedTable(Source, kFeedRates, std::move(body));
-        feeds.Names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[0]));
+        feeds.Names = FetchedNamesTable(Source, std::move(bodies[0]));
         feeds.Exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[1]));
         return feeds;
     }
@@ -85,7 +85,7 @@ TPairFeeds ReadPairFeedFiles(const TFeedSource& Source, const TOffersQuery& Quer
     try {
         auto bodies = FetchFeeds(Source, {kFeedNames, kFeedExchangers});
         try {
-            feeds.Names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[0]));
+            feeds.Names = FetchedNamesTable(Source, std::move(bodies[0]));
             feeds.Exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[1]));
             FindCodes(feeds.Names, QueryControls(feeds.Names, Query), srcCode, dstCode);
         } catch (const std::runtime_error&) {

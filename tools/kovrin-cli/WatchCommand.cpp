@@ -93,7 +93,8 @@ void WatchHelp(std::ostream& Out) {
            "line\n"
            "  --no-record          keep no history (by default each poll records the pair, and the pairs\n"
            "                       chosen in the window in the last 30 days, as the window does; see "
-           "history)\n"
+           "history);\n"
+           "                       with --feeds nothing is recorded, the files being no service's\n"
         << kGlobalOptionsHelp
         << "  --help               this text\n"
            "A poll that fails prints one line on stderr and the watch goes on; with --feeds the files are "
@@ -140,7 +141,7 @@ std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOption
                                    THistoryStore* Store, std::int64_t AtMs, int& Exit) {
     // No news: a watch never shows it, so a news feed that fails must not cost the poll.
     auto bodies = FetchFeeds(Source, {kFeedRates, kFeedNames, kFeedExchangers});
-    const TStringMatrix names = FetchedFeedTable(Source, kFeedNames, std::move(bodies[1]));
+    const TStringMatrix names = FetchedNamesTable(Source, std::move(bodies[1]));
     const TCurrencyMatch give = MatchCurrency(names, Options.Give);
     const TCurrencyMatch get = MatchCurrency(names, Options.Get);
     if (!give.Name || !get.Name) {
@@ -195,6 +196,12 @@ int RunWatch(const std::vector<std::string>& Args) {
         }
     }
     std::tie(options.Give, options.Get) = CurrencyPair(currencies);
+    // Points from files are no service's: under a service's key they would join its history and the window's
+    // chart of it.
+    if (options.Record && source.FeedsDir) {
+        std::cerr << "kovrin-cli: watch --feeds keeps no history: the files are no service's feeds\n";
+        options.Record = false;
+    }
     if (!CatchStopSignals()) {
         std::cerr << "kovrin-cli: cannot catch SIGINT and SIGTERM\n";
         return kExitFailed;

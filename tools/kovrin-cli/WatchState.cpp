@@ -112,8 +112,9 @@ TWatchStep TWatchState::Counted(TWatchStep Step) {
 }
 
 int TWatchState::CountExit() const {
-    if (FOptions.Above || FOptions.Below) {
-        return kExitLevelNotMet;
+    // A level can only be missed by a poll that brought the feeds: without one, the service is what failed.
+    if (!FAnswered) {
+        return kExitUnreachable;
     }
-    return FAnswered ? kExitDone : kExitUnreachable;
+    return FOptions.Above || FOptions.Below ? kExitLevelNotMet : kExitDone;
 }

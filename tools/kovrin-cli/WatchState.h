@@ -65,8 +65,8 @@ class TWatchState final {
     // A poll that failed (its line on stderr is the command's business); ends once --count polls were made.
     TWatchStep Failed();
 
-    // The exit once --count polls are done: 4 when a level was asked for (it was never met), else 0 when any
-    // poll brought the feeds, else 3 (the service was never reached).
+    // The exit once --count polls are done: 3 when no poll brought the feeds, else 4 when a level was asked
+    // for (it was never met), else 0.
     int CountExit() const;
 
   private:
