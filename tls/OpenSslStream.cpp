@@ -4,14 +4,17 @@
 #include "net/TlsStream.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <openssl/bio.h>
 #include <openssl/crypto.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <type_traits>
 
 namespace {
@@ -47,6 +50,50 @@ SSL_CTX* ClientContext(const std::string& CaFile, std::string& Error) {
         return nullptr;
     }
     return contexts.emplace(CaFile, std::move(context)).first->second.get();
+}
+
+// The socket BIO's write, but with MSG_NOSIGNAL: OpenSSL's own one uses write(2), so a peer that has gone
+// away would raise SIGPIPE, whose default action ends whatever program loaded this module. The failure is the
+// write's instead, and travels as the exchange's.
+int SendQuietly(BIO* Bio, const char* Data, int Size) {
+    errno = 0;
+    const auto sent = ::send(static_cast<int>(BIO_get_fd(Bio, nullptr)), Data, static_cast<std::size_t>(Size),
+                             MSG_NOSIGNAL);
+    BIO_clear_retry_flags(Bio);
+    // EAGAIN and EINTR ask for another try, as the socket BIO's do (SSL_ERROR_WANT_WRITE).
+    if (sent <= 0 && BIO_sock_should_retry(static_cast<int>(sent)) != 0)
+        BIO_set_retry_write(Bio);
+    return static_cast<int>(sent);
+}
+
+struct TMethodFree {
+    void operator()(BIO_METHOD* Method) const { BIO_meth_free(Method); }
+};
+using TMethod = std::unique_ptr<BIO_METHOD, TMethodFree>;
+
+// A socket BIO over Handle (left open when the BIO goes) that writes with SendQuietly; its other methods are
+// the socket BIO's own. Null when it cannot be made.
+BIO* QuietSocketBio(int Handle) {
+    static const TMethod method = []() -> TMethod {
+        const BIO_METHOD* socket = BIO_s_socket();
+        const int index = BIO_get_new_index();
+        if (index == -1)
+            return nullptr;
+        TMethod made(
+            BIO_meth_new(index | BIO_TYPE_SOURCE_SINK | BIO_TYPE_DESCRIPTOR, "socket without SIGPIPE"));
+        // The int-sized read and write: the socket BIO's size_t ones are adapters that call these.
+        if (!made || BIO_meth_set_write(made.get(), SendQuietly) != 1 ||
+            BIO_meth_set_read(made.get(), BIO_meth_get_read(socket)) != 1 ||
+            BIO_meth_set_ctrl(made.get(), BIO_meth_get_ctrl(socket)) != 1 ||
+            BIO_meth_set_create(made.get(), BIO_meth_get_create(socket)) != 1 ||
+            BIO_meth_set_destroy(made.get(), BIO_meth_get_destroy(socket)) != 1)
+            return nullptr;
+        return made;
+    }();
+    BIO* bio = method ? BIO_new(method.get()) : nullptr;
+    if (bio != nullptr)
+        BIO_set_fd(bio, Handle, BIO_NOCLOSE);
+    return bio;
 }
 
 std::string VerifyReason(long Result) {
@@ -146,10 +193,12 @@ bool TOpenSslStream::Handshake(const std::string& Host, const std::string& CaFil
         return false;
     FSsl = SSL_new(context);
     FLastFailure = TExchangeFailure::Handshake;
-    if (FSsl == nullptr || SSL_set_fd(FSsl, FHandle) != 1) {
+    BIO* socket = FSsl != nullptr ? QuietSocketBio(FHandle) : nullptr;
+    if (socket == nullptr) {
         FReason = "handshake failed";
         return false;
     }
+    SSL_set_bio(FSsl, socket, socket);
     // An address is checked against the certificate's IP entries and is never sent as a server name.
     const bool named =
         IsIpLiteral(Host)

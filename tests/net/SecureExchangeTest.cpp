@@ -2,6 +2,7 @@
 
 #include "net/Proxy.h"
 #include "net/TCP.h"
+#include "net/TlsModule.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/StubProxy.h"
 #include "tests/support/TempDir.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <map>
 
 namespace {
@@ -100,6 +102,21 @@ TEST_F(SecureExchange, ABodyCutShortUnderTlsIsABrokenExchange) {
     const TOData open = Exchange(front.Url("/"));
     EXPECT_TRUE(ExchangeSucceeded(open));
     EXPECT_EQ(open.Body, "until the close");
+}
+
+TEST_F(SecureExchange, WritingIntoAResetFailsTheSendAndRaisesNoSigpipe) {
+    TTlsFront front(Files().ServerCert, Files().ServerKey, 0); // nothing behind: closes after the handshake
+    EXPECT_FALSE(ExchangeSucceeded(Exchange(front.Url())));    // which loads the TLS module too
+    TSocket tcp;
+    const auto end = TClock::now() + std::chrono::seconds(10);
+    ASSERT_TRUE(tcp.Connect("127.0.0.1", std::to_string(front.Port()), 3000, end));
+    const auto tls = TTlsModule::Installed().Open(tcp);
+    std::string data(512 * 1024, 'x');
+    ASSERT_TRUE(tls->Handshake("127.0.0.1", Files().CaFile, 3000, end));
+    ASSERT_EQ(tls->Receive(data.data(), 1, 3000, end), 0); // the front has closed: writes meet a reset
+    const auto before = std::signal(SIGPIPE, SIG_DFL);     // its default action ends the process
+    EXPECT_TRUE(!tls->SendAll(data, 3000, end) && tls->LastFailure() == TExchangeFailure::SendFailed);
+    std::signal(SIGPIPE, before);
 }
 
 TEST_F(SecureExchange, RedirectsGoUpToHttpsButNeverDownToHttp) {
