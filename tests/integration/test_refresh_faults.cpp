@@ -150,7 +150,7 @@ TEST_P(RefreshAgainstFaults, AFailureChangesNothingAndIsNamedAndTheHealedService
         EXPECT_EQ(Main->ComboBoxSrc->count(), 0);
         EXPECT_TRUE(Main->ComboBoxSrc->isEnabled());
         EXPECT_EQ(ShownOffers(*Main->DBGridRates), before.Offers);
-        EXPECT_EQ(status, QStringLiteral("Курсы обновлены в 14:06:10. Без записей: курсы, названия валют и "
+        EXPECT_EQ(status, QStringLiteral("Показаны курсы от 14:05:09. Без записей: курсы, названия валют и "
                                          "обменники"));
     } else {
         EXPECT_EQ(Shown(*Main), before);
