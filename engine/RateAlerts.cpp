@@ -112,7 +112,7 @@ bool RateAtMost(long double Rate, long double Level) {
 }
 
 std::string RateText(long double Rate) {
-    return FormatGeneral(static_cast<double>(Rate));
+    return DecimalText(static_cast<double>(Rate));
 }
 
 std::vector<TAlertFired> TAlertWatch::Check(const std::vector<TRateAlert>& Alerts,

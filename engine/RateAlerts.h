@@ -63,7 +63,7 @@ std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TString
 bool RateReaches(long double Rate, long double Level);
 bool RateAtMost(long double Rate, long double Level);
 
-// A rate in the grid's number format (general, up to 15 significant digits).
+// A rate in the grid's number format (up to 15 significant digits, a small one written out: "0.00000257").
 std::string RateText(long double Rate);
 
 // An alert that fired, with the offer that made it.

@@ -159,6 +159,7 @@ TEST(AlertTexts, NameThePairTheExchangerTheRateAndTheReserve) {
               "За 1 Bitcoin BTC дают 3050000.5 Сбербанк RUB: обменник SuperObmen, резерв 1000 Сбербанк RUB "
               "(уровень 3000000)");
     EXPECT_EQ(RateText(1.0L / 3), "0.333333333333333");
+    EXPECT_EQ(RateText(1.0L / 3890000), "0.00000025706940874036"); // written out, no exponent
 
     const auto standing = [&](double Rate) { return AlertStanding(alert, TBestOffer{{}, Rate}); };
     EXPECT_EQ(standing(2970000), "лучший курс сейчас 2970000 — ещё 1,0 %");
