@@ -38,8 +38,8 @@ TWatchTime WatchTimeAt(std::int64_t UnixSeconds);
 std::string WatchTimeText(const TWatchTime& At);
 std::string WatchIsoTime(const TWatchTime& At);
 
-// "2026-12-09 14:05:09  Exchanger  3050000  125000.5\n": the best offer's exchanger, its rate (DstRate /
-// SrcRate) and its reserve in the grid's number format, two spaces apart; "(no offers)" in place of the
+// "2026-12-09 14:05:09  Exchanger  3050000  125000.5\n": the best offer's exchanger, its rate (get / give of
+// its quote) and its reserve in the grid's number format, two spaces apart; "(no offers)" in place of the
 // three when the pair has none.
 std::string WatchTextLine(const std::optional<TBestOffer>& Best, const TWatchTime& At);
 // One JSON object on one line: time (ISO 8601 with offset), EID, Exchanger, SrcRate, DstRate, Rate, Reserve
