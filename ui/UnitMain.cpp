@@ -143,6 +143,9 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     const int informer = PageControl->addTab(TabSheetInformer, tabImages.Icon(QStringLiteral("clock_red")),
                                              QStringLiteral("Информатор"));
     PageControl->setTabVisible(informer, false);
+    // Ctrl+Tab passes over disabled tabs only, not hidden ones: a hidden tab reached so would show a blank
+    // page and be stored as a tab no start restores.
+    PageControl->setTabEnabled(informer, false);
     PageControl->setCurrentIndex(tabSettings);
 
     StatusBar = new QStatusBar(this);
