@@ -13,6 +13,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -137,19 +138,22 @@ void TLivePanel::Build() {
     layout->addLayout(autoRow);
     layout->addWidget(alertsLabel);
     layout->addWidget(ListBoxAlerts, 1);
-    auto* giveRow = new QHBoxLayout;
+    // The received currency has a row of its own under the level, as wide as the given one's: beside the
+    // level it had too little room for a long name at the window's least width.
+    auto* alertFields = new QGridLayout;
+    alertFields->setHorizontalSpacing(layout->spacing() * 2);
+    alertFields->setVerticalSpacing(layout->spacing());
     auto* giveLabel = MakeCaption(QStringLiteral("За 1"), this);
     giveLabel->setBuddy(ComboBoxAlertSrc);
-    giveRow->addWidget(giveLabel);
-    giveRow->addWidget(ComboBoxAlertSrc, 1);
-    layout->addLayout(giveRow);
-    auto* getRow = new QHBoxLayout;
+    alertFields->addWidget(giveLabel, 0, 0);
+    alertFields->addWidget(ComboBoxAlertSrc, 0, 1);
     auto* levelLabel = MakeCaption(QStringLiteral("дают не меньше"), this);
     levelLabel->setBuddy(EditAlertLevel);
-    getRow->addWidget(levelLabel);
-    getRow->addWidget(EditAlertLevel);
-    getRow->addWidget(ComboBoxAlertDst, 1);
-    layout->addLayout(getRow);
+    alertFields->addWidget(levelLabel, 1, 0);
+    alertFields->addWidget(EditAlertLevel, 1, 1, Qt::AlignLeft);
+    alertFields->addWidget(ComboBoxAlertDst, 2, 1);
+    alertFields->setColumnStretch(1, 1);
+    layout->addLayout(alertFields);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(ButtonAlertAdd);
     buttons->addWidget(ButtonAlertSave);

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyleOptionComboBox>
 #include <QTest>
 
 namespace {
@@ -264,6 +265,23 @@ TEST_F(LiveRates, AfterARemovalOrAnEmptyNamesFeedTheFieldsShowTheSelectedAlert) 
     Main->LivePanel().SetRateAlerts(
         std::vector<TRateAlert>(kMaxRateAlerts, {"Euro", "US Dollar", "1", true}));
     EXPECT_TRUE(Live<QPushButton>("ButtonAlertAdd")->toolTip().contains("100")); // not "choose both"
+}
+
+TEST_F(LiveRates, BothAlertCurrencyListsShowALongNameWholeInTheWindowAtItsLeastWidth) {
+    Open().SetActiveTab(TFormMain::tabSettings);
+    Main->show(); // at its design size, its least width too
+    const QString longest = QStringLiteral("Visa/MasterCard RUB");
+    Main->LivePanel().SetCurrencyNames({QStringLiteral("Bitcoin BTC"), longest});
+    QCoreApplication::processEvents();
+    for (const char* name : {"ComboBoxAlertSrc", "ComboBoxAlertDst"}) {
+        auto* combo = Live<QComboBox>(name);
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.frame = true;
+        const QRect field =
+            combo->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+        EXPECT_GE(field.width(), combo->fontMetrics().horizontalAdvance(longest)) << name;
+    }
 }
 
 TEST_F(LiveRates, AnAlertNotifiesOnCrossingOnceAndAgainAfterFallingEvenWhileHidden) {
