@@ -120,6 +120,16 @@ TEST(LinkFinder, TargetsAddThePrefixTheDesktopNeeds) {
                                                  "http://f.g", "ftp://h.i"}));
 }
 
+TEST(LinkFinder, TabStepsThroughTheLinksAndLeavesPastTheEnds) {
+    using O = std::optional<std::size_t>;
+    std::vector<O> steps; // from no link, from a link's start, from between links, from the last
+    for (const O from : {O(), O(10), O(15), O(20)})
+        for (const bool forward : {true, false})
+            steps.push_back(StepToLink({3, 10, 20}, from, forward));
+    EXPECT_EQ(steps, (std::vector<O>{0, 2, 2, 0, 2, 1, std::nullopt, 1}));
+    EXPECT_EQ(StepToLink({}, std::nullopt, false), std::nullopt);
+}
+
 TEST(LinkFinder, LinksLongerThanTheBoundAreNone) {
     const std::string longest = "http://x/" + std::string(kMaxLinkBytes - 9, 'a');
     ASSERT_EQ(FindLinks(longest).size(), 1u);
