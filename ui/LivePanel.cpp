@@ -7,6 +7,7 @@
 #include "engine/ServiceAddress.h"
 #include "globals/Globals.h"
 #include "ui/CurrencyList.h"
+#include "ui/FocusAfterClick.h"
 #include "ui/Guarded.h"
 #include "ui/Notifier.h"
 
@@ -64,7 +65,7 @@ TLivePanel::TLivePanel(QWidget* Parent) : QWidget(Parent), FRatesService(::Servi
 TLivePanel::~TLivePanel() = default;
 
 void TLivePanel::Build() {
-    auto* serviceLabel = MakeCaption(QStringLiteral("Адрес сервиса:"), this);
+    auto* serviceLabel = MakeCaption(QStringLiteral("&Адрес сервиса:"), this);
     EditServiceBase = new QLineEdit(this);
     EditServiceBase->setObjectName(QStringLiteral("EditServiceBase"));
     EditServiceBase->setAccessibleName(QStringLiteral("Адрес сервиса"));
@@ -78,11 +79,11 @@ void TLivePanel::Build() {
     LabelServiceBaseProblem->setWordWrap(true);
     LabelServiceBaseProblem->hide();
 
-    CheckBoxUseSaved = new QCheckBox(QStringLiteral("Показывать сохранённые курсы при запуске"), this);
+    CheckBoxUseSaved = new QCheckBox(QStringLiteral("&Показывать сохранённые курсы при запуске"), this);
     CheckBoxUseSaved->setObjectName(QStringLiteral("CheckBoxUseSaved"));
     CheckBoxUseSaved->setChecked(true);
 
-    auto* autoLabel = MakeCaption(QStringLiteral("Обновлять автоматически:"), this);
+    auto* autoLabel = MakeCaption(QStringLiteral("&Обновлять автоматически:"), this);
     ComboBoxAutoRefresh = new QComboBox(this);
     ComboBoxAutoRefresh->setObjectName(QStringLiteral("ComboBoxAutoRefresh"));
     ComboBoxAutoRefresh->setAccessibleName(QStringLiteral("Обновлять автоматически"));
@@ -91,7 +92,7 @@ void TLivePanel::Build() {
     }
     autoLabel->setBuddy(ComboBoxAutoRefresh);
 
-    auto* alertsLabel = new QLabel(QStringLiteral("Уведомления о курсах:"), this);
+    auto* alertsLabel = new QLabel(QStringLiteral("Уведомления о &курсах:"), this);
     ListBoxAlerts = new QListWidget(this);
     ListBoxAlerts->setObjectName(QStringLiteral("ListBoxAlerts"));
     ListBoxAlerts->setAccessibleName(QStringLiteral("Уведомления о курсах"));
@@ -113,14 +114,14 @@ void TLivePanel::Build() {
         QRegularExpression(QStringLiteral(R"([0-9]*[.,]?[0-9]*)")), EditAlertLevel));
     ComboBoxAlertDst = MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertDst"),
                                              QStringLiteral("Уведомить: валюта, которую вы получаете"), this);
-    ButtonAlertAdd = new QPushButton(QStringLiteral("Добавить"), this);
+    ButtonAlertAdd = new QPushButton(QStringLiteral("&Добавить"), this);
     ButtonAlertAdd->setObjectName(QStringLiteral("ButtonAlertAdd"));
-    ButtonAlertSave = new QPushButton(QStringLiteral("Сохранить"), this);
+    ButtonAlertSave = new QPushButton(QStringLiteral("&Сохранить"), this);
     ButtonAlertSave->setObjectName(QStringLiteral("ButtonAlertSave"));
     ButtonAlertSave->setToolTip(
         QStringLiteral("Заменить выбранное уведомление тем, что задано ниже (Enter)"));
     ButtonAlertSave->setEnabled(false);
-    ButtonAlertRemove = new QPushButton(QStringLiteral("Удалить"), this);
+    ButtonAlertRemove = new QPushButton(QStringLiteral("&Удалить"), this);
     ButtonAlertRemove->setObjectName(QStringLiteral("ButtonAlertRemove"));
 
     auto* layout = new QVBoxLayout(this);
@@ -143,11 +144,11 @@ void TLivePanel::Build() {
     auto* alertFields = new QGridLayout;
     alertFields->setHorizontalSpacing(layout->spacing() * 2);
     alertFields->setVerticalSpacing(layout->spacing());
-    auto* giveLabel = MakeCaption(QStringLiteral("За 1"), this);
+    auto* giveLabel = MakeCaption(QStringLiteral("&За 1"), this);
     giveLabel->setBuddy(ComboBoxAlertSrc);
     alertFields->addWidget(giveLabel, 0, 0);
     alertFields->addWidget(ComboBoxAlertSrc, 0, 1);
-    auto* levelLabel = MakeCaption(QStringLiteral("дают не меньше"), this);
+    auto* levelLabel = MakeCaption(QStringLiteral("дают не &меньше"), this);
     levelLabel->setBuddy(EditAlertLevel);
     alertFields->addWidget(levelLabel, 1, 0);
     alertFields->addWidget(EditAlertLevel, 1, 1, Qt::AlignLeft);
@@ -200,9 +201,23 @@ void TLivePanel::Connect() {
             ButtonAlertAddClick();
         }
     });
-    connect(ButtonAlertAdd, &QPushButton::clicked, this, &TLivePanel::ButtonAlertAddClick);
-    connect(ButtonAlertSave, &QPushButton::clicked, this, &TLivePanel::ButtonAlertSaveClick);
-    connect(ButtonAlertRemove, &QPushButton::clicked, this, &TLivePanel::ButtonAlertRemoveClick);
+    // Adding or saving leaves both buttons disabled (the alert is listed now); the focus goes to the list,
+    // where the alert is selected. A removal of the last alert sends it on to the first field.
+    connect(ButtonAlertAdd, &QPushButton::clicked, this, [this] {
+        KeepFocusNear(
+            *ButtonAlertAdd, [this] { ButtonAlertAddClick(); }, [this] { return ListBoxAlerts; });
+    });
+    connect(ButtonAlertSave, &QPushButton::clicked, this, [this] {
+        KeepFocusNear(
+            *ButtonAlertSave, [this] { ButtonAlertSaveClick(); }, [this] { return ListBoxAlerts; });
+    });
+    connect(ButtonAlertRemove, &QPushButton::clicked, this, [this] {
+        KeepFocusNear(
+            *ButtonAlertRemove, [this] { ButtonAlertRemoveClick(); },
+            [this]() -> QWidget* {
+                return ListBoxAlerts->count() > 0 ? static_cast<QWidget*>(ListBoxAlerts) : ComboBoxAlertSrc;
+            });
+    });
     connect(ListBoxAlerts, &QListWidget::currentRowChanged, this, [this](int Row) {
         ButtonAlertRemove->setEnabled(Row >= 0);
         LoadSelectedAlert();

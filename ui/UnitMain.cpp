@@ -10,6 +10,7 @@
 #include "ui/CurrencyList.h"
 #include "ui/DataAgeBar.h"
 #include "ui/ErrorBox.h"
+#include "ui/FocusAfterClick.h"
 #include "ui/Fonts.h"
 #include "ui/HideList.h"
 #include "ui/HistoryPart.h"
@@ -326,7 +327,11 @@ void TFormMain::BuildManualPage() {
 
 void TFormMain::ConnectHandlers() {
     connect(Timer, &QTimer::timeout, this, &TFormMain::TimerTimer);
-    connect(BitBtnRefresh, &QPushButton::clicked, this, &TFormMain::BitBtnRefreshClick);
+    // Refresh rests once pressed: the focus goes to the offers it renews.
+    connect(BitBtnRefresh, &QPushButton::clicked, this, [this] {
+        KeepFocusNear(
+            *BitBtnRefresh, [this] { BitBtnRefreshClick(); }, [this] { return DBGridRates; });
+    });
     for (QLineEdit* edit : {ButtonedEditSrc, ButtonedEditDst}) {
         connect(edit, &QLineEdit::textChanged, this, [this, edit] { ButtonedEditSrcChange(edit); });
     }

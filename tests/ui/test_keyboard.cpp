@@ -2,12 +2,15 @@
 // and the hints at a refused keystroke and at the resting Refresh button.
 #include "tests/ui/RatesTabFixture.h"
 #include "ui/HistoryPart.h"
+#include "ui/LivePanel.h"
 #include "ui/OfferGrid.h"
 #include "ui/RefreshController.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeySequence>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
@@ -151,6 +154,46 @@ TEST_F(Keyboard, AmountsTakeOneSeparatorRefuseWholeKeysHintAndAreStoredWithAPoin
     QTest::keyClick(field, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(Stored("Rates/SrcAmount"), "0.51");
     EXPECT_EQ(Stored("Rates/DstAmount"), "12345.67890");
+}
+
+TEST_F(Keyboard, OwnPanelsHaveOneAltKeyEachLabelsLeadToTheirFieldsAndAButtonThatRestsKeepsTheFocusNear) {
+    TFormMain& main = OpenOnRates();
+    const auto altKeys = [](const QWidget* Page) { // sorted, with a check that each label has its field
+        QString keys;
+        for (QWidget* control : Page->findChildren<QWidget*>()) {
+            auto* label = qobject_cast<QLabel*>(control);
+            auto* button = qobject_cast<QAbstractButton*>(control);
+            const QKeySequence key = QKeySequence::mnemonic(label    ? label->text()
+                                                            : button ? button->text()
+                                                                     : "");
+            keys += key.isEmpty() ? QString() : QString(QChar(key[0].key()));
+            EXPECT_TRUE(key.isEmpty() || !label || label->buddy()) << label->text().toStdString();
+        }
+        std::sort(keys.begin(), keys.end());
+        return keys.toStdString();
+    };
+    EXPECT_EQ(altKeys(main.TabSheetRates), "ГП");
+    EXPECT_EQ(altKeys(main.TabSheetSettings), "АДЗКМОПСУ");
+    main.BitBtnRefresh->setFocus();
+    QTest::keyClick(main.BitBtnRefresh, Qt::Key_Space);
+    EXPECT_EQ(FocusName(), "DBGridRates/TDBGridRates");
+
+    main.SetActiveTab(TFormMain::tabSettings);
+    const auto alt = [](char16_t Letter) {
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(Letter), QString(),
+                            Qt::AltModifier);
+    };
+    alt(u'З');
+    EXPECT_EQ(FocusName(), "ComboBoxAlertSrc/THalfScreenList");
+    qobject_cast<QComboBox*>(QApplication::focusWidget())->setCurrentText("US Dollar");
+    alt(u'М');
+    QTest::keyClicks(QApplication::focusWidget(), "0.9");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    qobject_cast<QComboBox*>(QApplication::focusWidget())->setCurrentText("Euro");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space); // "Добавить", which rests then
+    ASSERT_EQ(main.LivePanel().RateAlerts().size(), 1u);
+    EXPECT_EQ(FocusName(), "ListBoxAlerts/QListWidget");
 }
 
 } // namespace
