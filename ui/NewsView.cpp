@@ -128,6 +128,18 @@ void TNewsView::changeEvent(QEvent* Event) {
     }
 }
 
+bool TNewsView::event(QEvent* Event) {
+    const bool handled = QPlainTextEdit::event(Event);
+    // The view has no caret: a frame in the selection colour shows where the keyboard is, a link selected or
+    // not.
+    if (Event->type() == QEvent::Paint && hasFocus()) {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::Active, QPalette::Highlight));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    return handled;
+}
+
 void TNewsView::SetNewsText(const QString& Text) {
     const QTextOption::WrapMode mode = WrapModeFor(Text);
     if (mode != wordWrapMode()) {
@@ -292,11 +304,13 @@ void TNewsView::keyPressEvent(QKeyEvent* Event) {
 
 void TNewsView::focusInEvent(QFocusEvent* Event) {
     QPlainTextEdit::focusInEvent(Event);
+    update(); // the focus frame
     UpdatePointer(viewport()->mapFromGlobal(QCursor::pos()));
 }
 
 void TNewsView::focusOutEvent(QFocusEvent* Event) {
     QPlainTextEdit::focusOutEvent(Event);
+    update();
     viewport()->setCursor(Qt::ArrowCursor);
 }
 

@@ -103,6 +103,7 @@ class TNewsView final : public QPlainTextEdit {
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
     void changeEvent(QEvent* Event) override;
+    bool event(QEvent* Event) override;
     // Tab and Shift+Tab select the next and previous link, as in the manual; past the last or first one they
     // leave the view.
     bool focusNextPrevChild(bool Next) override;
