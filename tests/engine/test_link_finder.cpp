@@ -121,13 +121,10 @@ TEST(LinkFinder, TargetsAddThePrefixTheDesktopNeeds) {
 }
 
 TEST(LinkFinder, TabStepsThroughTheLinksAndLeavesPastTheEnds) {
-    using O = std::optional<std::size_t>;
-    std::vector<O> steps; // from no link, from a link's start, from between links, from the last
-    for (const O from : {O(), O(10), O(15), O(20)})
-        for (const bool forward : {true, false})
-            steps.push_back(StepToLink({3, 10, 20}, from, forward));
-    EXPECT_EQ(steps, (std::vector<O>{0, 2, 2, 0, 2, 1, std::nullopt, 1}));
-    EXPECT_EQ(StepToLink({}, std::nullopt, false), std::nullopt);
+    const std::vector<std::size_t> at{3, 10, 20}; // from none selected, a link, between links, an end
+    EXPECT_EQ((std::vector{StepToLink(at, {}, true), StepToLink(at, {}, false), StepToLink(at, 10, true),
+                           StepToLink(at, 15, false), StepToLink(at, 20, true), StepToLink(at, 3, false)}),
+              (std::vector<std::optional<std::size_t>>{0, 2, 2, 1, std::nullopt, std::nullopt}));
 }
 
 TEST(LinkFinder, LinksLongerThanTheBoundAreNone) {
