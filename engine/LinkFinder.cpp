@@ -3,6 +3,7 @@
 #include "text/Ascii.h"
 #include "text/Utf8.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -249,4 +250,18 @@ std::string LinkTarget(TLinkKind Kind, std::string_view LinkText) {
 
 std::string LinkTarget(const TLink& Link, std::string_view Utf8Text) {
     return LinkTarget(Link.Kind, Utf8Text.substr(Link.Start, Link.Length));
+}
+
+std::optional<std::size_t> StepToLink(const std::vector<std::size_t>& Starts, std::optional<std::size_t> From,
+                                      bool Forward) {
+    if (Forward) {
+        const auto next = From ? std::upper_bound(Starts.begin(), Starts.end(), *From) : Starts.begin();
+        if (next == Starts.end())
+            return std::nullopt;
+        return static_cast<std::size_t>(next - Starts.begin());
+    }
+    const auto after = From ? std::lower_bound(Starts.begin(), Starts.end(), *From) : Starts.end();
+    if (after == Starts.begin())
+        return std::nullopt;
+    return static_cast<std::size_t>(after - Starts.begin() - 1);
 }

@@ -13,6 +13,7 @@
 // view time), and no link is looked for inside it. Every search runs in time linear in the text.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,3 +46,10 @@ std::string LinkTarget(TLinkKind Kind, std::string_view LinkText);
 
 // Gives the target of a link found in Utf8Text (see above). Never throws (but std::bad_alloc).
 std::string LinkTarget(const TLink& Link, std::string_view Utf8Text);
+
+// Moving through the links of a text with the keyboard: of the links starting at Starts (ascending), the one
+// after (Forward) or before the link that starts at From, or with no link selected (From empty) the first or
+// the last; nullopt past the last or before the first, where the keyboard leaves the text. Gives an index
+// into Starts. Never throws.
+std::optional<std::size_t> StepToLink(const std::vector<std::size_t>& Starts, std::optional<std::size_t> From,
+                                      bool Forward);

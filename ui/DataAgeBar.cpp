@@ -30,7 +30,7 @@ TDataAgeBar::TDataAgeBar(QPushButton& Refresh, QWidget* Parent) : QWidget(Parent
     FNote->setObjectName(QStringLiteral("LabelDataNote"));
     FNote->setAutoFillBackground(true);
     FNote->setContentsMargins(6, 0, 6, 0);
-    FRetry = new QPushButton(QStringLiteral("Повторить"), this);
+    FRetry = new QPushButton(QStringLiteral("&Повторить"), this);
     FRetry->setObjectName(QStringLiteral("ButtonRetry"));
     FRetry->setToolTip(QStringLiteral("Обновить курсы ещё раз"));
     row->addWidget(FAge);

@@ -28,7 +28,7 @@ std::int64_t NowMs() {
 THistoryPart::THistoryPart(TFormMain& Main)
     : QObject(&Main), FMain(Main), FToggle(new QToolButton(Main.PanelGo)), FPanel(new TRateChartPanel) {
     FToggle->setObjectName(QStringLiteral("ButtonChart"));
-    FToggle->setText(QStringLiteral("График"));
+    FToggle->setText(QStringLiteral("&График"));
     FToggle->setCheckable(true);
     FToggle->setToolTip(QStringLiteral("Показать график лучшего курса под таблицей"));
     FToggle->setAccessibleName(QStringLiteral("График курса"));

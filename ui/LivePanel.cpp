@@ -7,12 +7,14 @@
 #include "engine/ServiceAddress.h"
 #include "globals/Globals.h"
 #include "ui/CurrencyList.h"
+#include "ui/FocusAfterClick.h"
 #include "ui/Guarded.h"
 #include "ui/Notifier.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,7 +65,7 @@ TLivePanel::TLivePanel(QWidget* Parent) : QWidget(Parent), FRatesService(::Servi
 TLivePanel::~TLivePanel() = default;
 
 void TLivePanel::Build() {
-    auto* serviceLabel = MakeCaption(QStringLiteral("Адрес сервиса:"), this);
+    auto* serviceLabel = MakeCaption(QStringLiteral("&Адрес сервиса:"), this);
     EditServiceBase = new QLineEdit(this);
     EditServiceBase->setObjectName(QStringLiteral("EditServiceBase"));
     EditServiceBase->setAccessibleName(QStringLiteral("Адрес сервиса"));
@@ -77,11 +79,11 @@ void TLivePanel::Build() {
     LabelServiceBaseProblem->setWordWrap(true);
     LabelServiceBaseProblem->hide();
 
-    CheckBoxUseSaved = new QCheckBox(QStringLiteral("Показывать сохранённые курсы при запуске"), this);
+    CheckBoxUseSaved = new QCheckBox(QStringLiteral("&Показывать сохранённые курсы при запуске"), this);
     CheckBoxUseSaved->setObjectName(QStringLiteral("CheckBoxUseSaved"));
     CheckBoxUseSaved->setChecked(true);
 
-    auto* autoLabel = MakeCaption(QStringLiteral("Обновлять автоматически:"), this);
+    auto* autoLabel = MakeCaption(QStringLiteral("&Обновлять автоматически:"), this);
     ComboBoxAutoRefresh = new QComboBox(this);
     ComboBoxAutoRefresh->setObjectName(QStringLiteral("ComboBoxAutoRefresh"));
     ComboBoxAutoRefresh->setAccessibleName(QStringLiteral("Обновлять автоматически"));
@@ -90,7 +92,7 @@ void TLivePanel::Build() {
     }
     autoLabel->setBuddy(ComboBoxAutoRefresh);
 
-    auto* alertsLabel = new QLabel(QStringLiteral("Уведомления о курсах:"), this);
+    auto* alertsLabel = new QLabel(QStringLiteral("Уведомления о &курсах:"), this);
     ListBoxAlerts = new QListWidget(this);
     ListBoxAlerts->setObjectName(QStringLiteral("ListBoxAlerts"));
     ListBoxAlerts->setAccessibleName(QStringLiteral("Уведомления о курсах"));
@@ -112,14 +114,14 @@ void TLivePanel::Build() {
         QRegularExpression(QStringLiteral(R"([0-9]*[.,]?[0-9]*)")), EditAlertLevel));
     ComboBoxAlertDst = MakeAlertCurrencyList(QStringLiteral("ComboBoxAlertDst"),
                                              QStringLiteral("Уведомить: валюта, которую вы получаете"), this);
-    ButtonAlertAdd = new QPushButton(QStringLiteral("Добавить"), this);
+    ButtonAlertAdd = new QPushButton(QStringLiteral("&Добавить"), this);
     ButtonAlertAdd->setObjectName(QStringLiteral("ButtonAlertAdd"));
-    ButtonAlertSave = new QPushButton(QStringLiteral("Сохранить"), this);
+    ButtonAlertSave = new QPushButton(QStringLiteral("&Сохранить"), this);
     ButtonAlertSave->setObjectName(QStringLiteral("ButtonAlertSave"));
     ButtonAlertSave->setToolTip(
         QStringLiteral("Заменить выбранное уведомление тем, что задано ниже (Enter)"));
     ButtonAlertSave->setEnabled(false);
-    ButtonAlertRemove = new QPushButton(QStringLiteral("Удалить"), this);
+    ButtonAlertRemove = new QPushButton(QStringLiteral("&Удалить"), this);
     ButtonAlertRemove->setObjectName(QStringLiteral("ButtonAlertRemove"));
 
     auto* layout = new QVBoxLayout(this);
@@ -137,19 +139,22 @@ void TLivePanel::Build() {
     layout->addLayout(autoRow);
     layout->addWidget(alertsLabel);
     layout->addWidget(ListBoxAlerts, 1);
-    auto* giveRow = new QHBoxLayout;
-    auto* giveLabel = MakeCaption(QStringLiteral("За 1"), this);
+    // The received currency has a row of its own under the level, as wide as the given one's: beside the
+    // level it had too little room for a long name at the window's least width.
+    auto* alertFields = new QGridLayout;
+    alertFields->setHorizontalSpacing(layout->spacing() * 2);
+    alertFields->setVerticalSpacing(layout->spacing());
+    auto* giveLabel = MakeCaption(QStringLiteral("&За 1"), this);
     giveLabel->setBuddy(ComboBoxAlertSrc);
-    giveRow->addWidget(giveLabel);
-    giveRow->addWidget(ComboBoxAlertSrc, 1);
-    layout->addLayout(giveRow);
-    auto* getRow = new QHBoxLayout;
-    auto* levelLabel = MakeCaption(QStringLiteral("дают не меньше"), this);
+    alertFields->addWidget(giveLabel, 0, 0);
+    alertFields->addWidget(ComboBoxAlertSrc, 0, 1);
+    auto* levelLabel = MakeCaption(QStringLiteral("дают не &меньше"), this);
     levelLabel->setBuddy(EditAlertLevel);
-    getRow->addWidget(levelLabel);
-    getRow->addWidget(EditAlertLevel);
-    getRow->addWidget(ComboBoxAlertDst, 1);
-    layout->addLayout(getRow);
+    alertFields->addWidget(levelLabel, 1, 0);
+    alertFields->addWidget(EditAlertLevel, 1, 1, Qt::AlignLeft);
+    alertFields->addWidget(ComboBoxAlertDst, 2, 1);
+    alertFields->setColumnStretch(1, 1);
+    layout->addLayout(alertFields);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(ButtonAlertAdd);
     buttons->addWidget(ButtonAlertSave);
@@ -196,9 +201,23 @@ void TLivePanel::Connect() {
             ButtonAlertAddClick();
         }
     });
-    connect(ButtonAlertAdd, &QPushButton::clicked, this, &TLivePanel::ButtonAlertAddClick);
-    connect(ButtonAlertSave, &QPushButton::clicked, this, &TLivePanel::ButtonAlertSaveClick);
-    connect(ButtonAlertRemove, &QPushButton::clicked, this, &TLivePanel::ButtonAlertRemoveClick);
+    // Adding or saving leaves both buttons disabled (the alert is listed now); the focus goes to the list,
+    // where the alert is selected. A removal of the last alert sends it on to the first field.
+    connect(ButtonAlertAdd, &QPushButton::clicked, this, [this] {
+        KeepFocusNear(
+            *ButtonAlertAdd, [this] { ButtonAlertAddClick(); }, [this] { return ListBoxAlerts; });
+    });
+    connect(ButtonAlertSave, &QPushButton::clicked, this, [this] {
+        KeepFocusNear(
+            *ButtonAlertSave, [this] { ButtonAlertSaveClick(); }, [this] { return ListBoxAlerts; });
+    });
+    connect(ButtonAlertRemove, &QPushButton::clicked, this, [this] {
+        KeepFocusNear(
+            *ButtonAlertRemove, [this] { ButtonAlertRemoveClick(); },
+            [this]() -> QWidget* {
+                return ListBoxAlerts->count() > 0 ? static_cast<QWidget*>(ListBoxAlerts) : ComboBoxAlertSrc;
+            });
+    });
     connect(ListBoxAlerts, &QListWidget::currentRowChanged, this, [this](int Row) {
         ButtonAlertRemove->setEnabled(Row >= 0);
         LoadSelectedAlert();

@@ -54,16 +54,20 @@ bool TURIOpener::Release(QPoint ViewportPos) {
     const std::optional<TLinkSpan> link = FView.LinkAt(ViewportPos);
     if (!link)
         return false;
-    const auto at = std::lower_bound(FVisited.begin(), FVisited.end(), link->Text);
-    if (at == FVisited.end() || *at != link->Text)
-        FVisited.insert(at, link->Text);
+    Open(*link);
+    return true;
+}
+
+void TURIOpener::Open(const TLinkSpan& Link) {
     // An exception may not cross Qt's event handling; the shell's own outcome is not reported either.
     try {
-        OpenUrl(link->Target);
+        const auto at = std::lower_bound(FVisited.begin(), FVisited.end(), Link.Text);
+        if (at == FVisited.end() || *at != Link.Text)
+            FVisited.insert(at, Link.Text);
+        OpenUrl(Link.Target);
     } catch (...) {
     }
-    FView.RefreshLink(link->Text);
-    return true;
+    FView.RefreshLink(Link.Text);
 }
 
 bool TURIOpener::IsVisited(const QString& Text) const {
@@ -124,6 +128,18 @@ void TNewsView::changeEvent(QEvent* Event) {
     }
 }
 
+bool TNewsView::event(QEvent* Event) {
+    const bool handled = QPlainTextEdit::event(Event);
+    // The view has no caret: a frame in the selection colour shows where the keyboard is, a link selected or
+    // not.
+    if (Event->type() == QEvent::Paint && hasFocus()) {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::Active, QPalette::Highlight));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+    return handled;
+}
+
 void TNewsView::SetNewsText(const QString& Text) {
     const QTextOption::WrapMode mode = WrapModeFor(Text);
     if (mode != wordWrapMode()) {
@@ -156,6 +172,59 @@ std::optional<TLinkSpan> TNewsView::LinkAt(QPoint ViewportPos) const {
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+std::optional<TLinkSpan> TNewsView::SelectedLink() const {
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection())
+        return std::nullopt;
+    const QTextBlock block = document()->findBlock(cursor.selectionStart());
+    const int start = cursor.selectionStart() - block.position();
+    for (const TLinkSpan& span : FindLinkSpans(block.text()))
+        if (span.Start == start && span.Length == cursor.selectionEnd() - cursor.selectionStart())
+            return span;
+    return std::nullopt;
+}
+
+bool TNewsView::SelectLink(bool Forward) {
+    const QTextCursor selected = textCursor();
+    // Only the block of the selected link is searched from it; each further one from its start or end.
+    std::optional<std::size_t> from;
+    QTextBlock block = Forward ? document()->firstBlock() : document()->lastBlock();
+    if (selected.hasSelection()) {
+        block = document()->findBlock(selected.selectionStart());
+        from = static_cast<std::size_t>(selected.selectionStart() - block.position());
+    }
+    for (; block.isValid(); block = Forward ? block.next() : block.previous(), from.reset()) {
+        const std::vector<TLinkSpan> spans = FindLinkSpans(block.text());
+        std::vector<std::size_t> starts;
+        starts.reserve(spans.size());
+        for (const TLinkSpan& span : spans)
+            starts.push_back(static_cast<std::size_t>(span.Start));
+        const std::optional<std::size_t> next = StepToLink(starts, from, Forward);
+        if (!next)
+            continue;
+        const TLinkSpan& link = spans[*next];
+        QTextCursor cursor(document());
+        // The end first, then the start: a link wrapped over lines is scrolled into view whole where it fits.
+        cursor.setPosition(block.position() + link.Start + link.Length);
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        cursor.setPosition(block.position() + link.Start, QTextCursor::KeepAnchor);
+        setTextCursor(cursor);
+        ensureCursorVisible();
+        return true;
+    }
+    QTextCursor none = textCursor();
+    none.clearSelection();
+    setTextCursor(none);
+    return false;
+}
+
+bool TNewsView::focusNextPrevChild(bool Next) {
+    if (hasFocus() && SelectLink(Next))
+        return true;
+    return QPlainTextEdit::focusNextPrevChild(Next);
 }
 
 void TNewsView::RefreshLink(const QString& Text) {
@@ -218,6 +287,14 @@ void TNewsView::keyPressEvent(QKeyEvent* Event) {
     case Qt::Key_End:
         bar->triggerAction(QAbstractSlider::SliderToMaximum);
         break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (const std::optional<TLinkSpan> link = SelectedLink()) {
+            FOpener->Open(*link);
+            break;
+        }
+        QPlainTextEdit::keyPressEvent(Event);
+        return;
     default:
         QPlainTextEdit::keyPressEvent(Event);
         return;
@@ -227,11 +304,13 @@ void TNewsView::keyPressEvent(QKeyEvent* Event) {
 
 void TNewsView::focusInEvent(QFocusEvent* Event) {
     QPlainTextEdit::focusInEvent(Event);
+    update(); // the focus frame
     UpdatePointer(viewport()->mapFromGlobal(QCursor::pos()));
 }
 
 void TNewsView::focusOutEvent(QFocusEvent* Event) {
     QPlainTextEdit::focusOutEvent(Event);
+    update();
     viewport()->setCursor(Qt::ArrowCursor);
 }
 

@@ -14,8 +14,8 @@
 class TNewsView;
 
 // Opens news links on a click: notes the press, and on the release opens the link under the pointer when it
-// moved at most kSlop pixels either way and the release is right of the gutter. Keeps the texts of the links
-// it opened, sorted, for the run.
+// moved at most kSlop pixels either way and the release is right of the gutter; Enter opens the link selected
+// with the keyboard the same way. Keeps the texts of the links it opened, sorted, for the run.
 class TURIOpener final : public QObject {
     Q_OBJECT
 
@@ -30,6 +30,8 @@ class TURIOpener final : public QObject {
     void Press(QPoint ViewportPos);
     // Handles the left button going up; true when a link was opened. Never throws.
     bool Release(QPoint ViewportPos);
+    // Opens Link and marks it visited. Never throws.
+    void Open(const TLinkSpan& Link);
 
     // The link texts opened in this run, as shown (no prefix added), sorted, each once.
     const QStringList& Visited() const { return FVisited; }
@@ -82,6 +84,9 @@ class TNewsView final : public QPlainTextEdit {
     // The link under a point of the viewport, if the point lies on a character of one. Never throws.
     std::optional<TLinkSpan> LinkAt(QPoint ViewportPos) const;
 
+    // The link Tab or Shift+Tab selected, while it is selected.
+    std::optional<TLinkSpan> SelectedLink() const;
+
     // Recolours every line that shows Text (after it was opened).
     void RefreshLink(const QString& Text);
 
@@ -98,8 +103,15 @@ class TNewsView final : public QPlainTextEdit {
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
     void changeEvent(QEvent* Event) override;
+    bool event(QEvent* Event) override;
+    // Tab and Shift+Tab select the next and previous link, as in the manual; past the last or first one they
+    // leave the view.
+    bool focusNextPrevChild(bool Next) override;
 
   private:
+    // Selects the link after or before the one selected (the first or last when none is) and scrolls it into
+    // view; false, with nothing selected, when there is none.
+    bool SelectLink(bool Forward);
     void UpdatePointer(QPoint ViewportPos);
 
     QWidget* FGutter;

@@ -10,6 +10,7 @@
 #include "ui/CurrencyList.h"
 #include "ui/DataAgeBar.h"
 #include "ui/ErrorBox.h"
+#include "ui/FocusAfterClick.h"
 #include "ui/Fonts.h"
 #include "ui/HideList.h"
 #include "ui/HistoryPart.h"
@@ -143,6 +144,9 @@ TFormMain::TFormMain(QWidget* Parent) : QMainWindow(Parent), FServiceBase(Servic
     const int informer = PageControl->addTab(TabSheetInformer, tabImages.Icon(QStringLiteral("clock_red")),
                                              QStringLiteral("Информатор"));
     PageControl->setTabVisible(informer, false);
+    // Ctrl+Tab passes over disabled tabs only, not hidden ones: a hidden tab reached so would show a blank
+    // page and be stored as a tab no start restores.
+    PageControl->setTabEnabled(informer, false);
     PageControl->setCurrentIndex(tabSettings);
 
     StatusBar = new QStatusBar(this);
@@ -323,7 +327,11 @@ void TFormMain::BuildManualPage() {
 
 void TFormMain::ConnectHandlers() {
     connect(Timer, &QTimer::timeout, this, &TFormMain::TimerTimer);
-    connect(BitBtnRefresh, &QPushButton::clicked, this, &TFormMain::BitBtnRefreshClick);
+    // Refresh rests once pressed: the focus goes to the offers it renews.
+    connect(BitBtnRefresh, &QPushButton::clicked, this, [this] {
+        KeepFocusNear(
+            *BitBtnRefresh, [this] { BitBtnRefreshClick(); }, [this] { return DBGridRates; });
+    });
     for (QLineEdit* edit : {ButtonedEditSrc, ButtonedEditDst}) {
         connect(edit, &QLineEdit::textChanged, this, [this, edit] { ButtonedEditSrcChange(edit); });
     }

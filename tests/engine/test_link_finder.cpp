@@ -120,6 +120,13 @@ TEST(LinkFinder, TargetsAddThePrefixTheDesktopNeeds) {
                                                  "http://f.g", "ftp://h.i"}));
 }
 
+TEST(LinkFinder, TabStepsThroughTheLinksAndLeavesPastTheEnds) {
+    const std::vector<std::size_t> at{3, 10, 20}; // from none selected, a link, between links, an end
+    EXPECT_EQ((std::vector{StepToLink(at, {}, true), StepToLink(at, {}, false), StepToLink(at, 10, true),
+                           StepToLink(at, 15, false), StepToLink(at, 20, true), StepToLink(at, 3, false)}),
+              (std::vector<std::optional<std::size_t>>{0, 2, 2, 1, std::nullopt, std::nullopt}));
+}
+
 TEST(LinkFinder, LinksLongerThanTheBoundAreNone) {
     const std::string longest = "http://x/" + std::string(kMaxLinkBytes - 9, 'a');
     ASSERT_EQ(FindLinks(longest).size(), 1u);

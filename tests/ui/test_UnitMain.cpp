@@ -207,6 +207,14 @@ TEST_F(FormMain, StoredTabSelectsOnlyAVisibleTab) {
     EXPECT_TRUE(BoxTexts.isEmpty());
 }
 
+TEST_F(FormMain, CtrlShiftTabRoundTheEndLandsOnTheLastVisibleTabWhichIsStored) {
+    TFormMain main;
+    main.SetActiveTab(TFormMain::tabNews);
+    QTest::keyClick(main.PageControl->tabBar(), Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    main.close();
+    EXPECT_EQ(Stored("Defaults/Tab"), "3"); // the manual, not the hidden tab after it
+}
+
 TEST_F(FormMain, FirstStartShowsTheSettingsPageAndEmptyDisabledLists) {
     TFormMain main;
     EXPECT_EQ(main.windowTitle(), "Kovrin");

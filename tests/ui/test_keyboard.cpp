@@ -2,12 +2,14 @@
 // and the hints at a refused keystroke and at the resting Refresh button.
 #include "tests/ui/RatesTabFixture.h"
 #include "ui/HistoryPart.h"
+#include "ui/LivePanel.h"
 #include "ui/OfferGrid.h"
 #include "ui/RefreshController.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
@@ -151,6 +153,30 @@ TEST_F(Keyboard, AmountsTakeOneSeparatorRefuseWholeKeysHintAndAreStoredWithAPoin
     QTest::keyClick(field, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_EQ(Stored("Rates/SrcAmount"), "0.51");
     EXPECT_EQ(Stored("Rates/DstAmount"), "12345.67890");
+}
+
+TEST_F(Keyboard, OwnPanelsHaveAnAltKeyEachLabelsLeadToFieldsAndARestingButtonLeavesTheFocusNear) {
+    TFormMain& main = OpenOnRates();
+    QString keys; // each tab's Alt keys, sorted; a label's counts only when it leads to a field
+    for (const QWidget* page : {main.TabSheetRates, main.TabSheetSettings}) {
+        const qsizetype tabStart = keys.size();
+        for (const QWidget* w : page->findChildren<QWidget*>())
+            if (const QKeySequence key = QKeySequence::mnemonic(w->property("text").toString());
+                !key.isEmpty() && (!qobject_cast<const QLabel*>(w) || static_cast<const QLabel*>(w)->buddy()))
+                keys += QChar(key[0].key());
+        std::sort(keys.begin() + tabStart, keys.end());
+    }
+    EXPECT_EQ(keys.toStdString(), "ГПАДЗКМОПСУ");
+    main.BitBtnRefresh->setFocus();
+    QTest::keyClick(main.BitBtnRefresh, Qt::Key_Space);
+    EXPECT_EQ(FocusName(), "DBGridRates/TDBGridRates");
+    main.SetActiveTab(TFormMain::tabSettings);
+    main.LivePanel().findChild<QComboBox*>("ComboBoxAlertSrc")->setCurrentText("US Dollar");
+    main.LivePanel().findChild<QComboBox*>("ComboBoxAlertDst")->setCurrentText("Euro");
+    QTest::sendKeyEvent(QTest::Click, main.PageControl->tabBar(), Qt::Key(u'М'), QString(), Qt::AltModifier);
+    for (const char* typed : {"0.9", "\t", "\t", " "}) // the level, then past the currency to "Добавить"
+        QTest::keyClicks(QApplication::focusWidget(), typed);
+    EXPECT_EQ(FocusName(), "ListBoxAlerts/QListWidget");
 }
 
 } // namespace

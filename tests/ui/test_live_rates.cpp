@@ -266,6 +266,14 @@ TEST_F(LiveRates, AfterARemovalOrAnEmptyNamesFeedTheFieldsShowTheSelectedAlert) 
     EXPECT_TRUE(Live<QPushButton>("ButtonAlertAdd")->toolTip().contains("100")); // not "choose both"
 }
 
+TEST_F(LiveRates, TheReceivedAlertCurrencyShowsALongNameWholeAtTheWindowsLeastWidth) {
+    Open().show(); // on the settings tab, at its design size, which is its least width too
+    Main->LivePanel().SetCurrencyNames({QStringLiteral("Visa/MasterCard RUB")});
+    auto* combo = Live<QComboBox>("ComboBoxAlertDst");
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents); // its hint then shows the name whole
+    EXPECT_GE(combo->width(), combo->sizeHint().width());
+}
+
 TEST_F(LiveRates, AnAlertNotifiesOnCrossingOnceAndAgainAfterFallingEvenWhileHidden) {
     Open();
     auto* sink = new TRecordingSink(true);

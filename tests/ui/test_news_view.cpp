@@ -178,4 +178,18 @@ TEST_F(NewsViewTest, HandPointerOverLinksOnlyWithFocus) {
     EXPECT_EQ(View.viewport()->cursor().shape(), Qt::ArrowCursor);
 }
 
+TEST_F(NewsViewTest, TabSelectsEachLinkInTurnAndEnterOpensTheSelectedOne) {
+    View.activateWindow();
+    if (!QTest::qWaitForWindowActive(&View))
+        GTEST_SKIP() << "this platform activates no test windows";
+    QStringList walk;
+    for (const QChar step : QStringLiteral(">>>>>><<")) { // the sixth Tab leaves the view, nothing selected
+        QTest::keyClick(&View, step == '>' ? Qt::Key_Tab : Qt::Key_Backtab);
+        walk << (View.SelectedLink() ? View.SelectedLink()->Text.left(3) : "-");
+    }
+    EXPECT_EQ(walk.join(' '), "htt www bob ftp htt - htt ftp");
+    QTest::keyClick(&View, Qt::Key_Return);
+    EXPECT_EQ(Opener.Opened, QStringList{"ftp://files.example/x"});
+}
+
 } // namespace
