@@ -130,11 +130,10 @@ void SortOffers(std::vector<TOfferRow>& Rows, const TSortOrder& Order) {
             }
             return Compare(x.Exchanger, y.Exchanger);
         }
-        // Amounts shown equal are told apart by the quote: less given or more received for the same.
         case TOfferField::SrcRate:
-            return x.SrcRate != y.SrcRate ? Compare(x.SrcRate, y.SrcRate) : Compare(y.Quote, x.Quote);
+            return Compare(x.SrcRate, y.SrcRate);
         case TOfferField::DstRate:
-            return x.DstRate != y.DstRate ? Compare(x.DstRate, y.DstRate) : Compare(x.Quote, y.Quote);
+            return Compare(x.DstRate, y.DstRate);
         case TOfferField::Reserve:
             return Compare(x.Reserve, y.Reserve);
         case TOfferField::BL:
@@ -151,7 +150,9 @@ void SortOffers(std::vector<TOfferRow>& Rows, const TSortOrder& Order) {
                 return key.Descending ? c > 0 : c < 0;
             }
         }
-        return false;
+        // Rows equal by every key the user or the amounts chose (every quote "1 BTC for ..." gives 1): the
+        // better quote first, whatever the keys' directions.
+        return Rows[a].Quote > Rows[b].Quote;
     });
     std::vector<TOfferRow> sorted;
     sorted.reserve(Rows.size());

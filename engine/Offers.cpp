@@ -63,9 +63,14 @@ int ShownDecimals(long double Value, int Least) {
     return std::clamp(kLeastDigits - 1 - first, Least, 15);
 }
 
+int AmountDecimals(long double Value, int Decimals) {
+    // Below one unit of the last decimal, Decimals would keep one significant digit at most, or none.
+    const bool small = Value != 0 && std::fabs(Value) * PowerOfTen(Decimals) < 1;
+    return small ? ShownDecimals(Value, Decimals) : Decimals;
+}
+
 long double ShownAmount(long double Value, int Decimals) {
-    const long double rounded = RoundTo(Value, Decimals);
-    return rounded != 0 || Value == 0 ? rounded : RoundTo(Value, ShownDecimals(Value, Decimals));
+    return RoundTo(Value, AmountDecimals(Value, Decimals));
 }
 
 std::string GridRateText(double Rate) {
@@ -196,9 +201,12 @@ bool ShownOffersStay(const std::optional<TOfferPair>& Shown, const TOfferControl
 }
 
 std::string EmptyOffersHint(const TStringMatrix& Rates, const TStringMatrix& Names,
-                            const TStringMatrix& Exchangers, const TOfferControls& Controls) {
+                            const TStringMatrix& Exchangers, const TOfferControls& Controls,
+                            bool RatesCameEmpty) {
     if (!Controls.SrcName || !Controls.DstName)
         return "Выберите, что отдаёте и что получаете";
+    if (Rates.empty() && RatesCameEmpty)
+        return "Сервер прислал курсы без записей";
     if (Rates.empty() || Names.empty() || Exchangers.empty())
         return "Курсы ещё не загружены";
     return "Нет предложений для этой пары и суммы";

@@ -19,8 +19,8 @@ struct TOfferRow {
     double DstRate = 0;             // amount the user gets
     double Reserve = 0;             // exchanger's reserve in the target currency
     std::optional<std::int32_t> BL; // exchangers column 2 when column 3 is not empty
-    // What one unit given buys, unrounded (get / give of the quote), not shown: of offers whose rounded
-    // amounts are equal, the better one sorts first.
+    // What one unit given buys, unrounded (get / give of the quote), not shown: of offers equal by every
+    // sort key, the better one comes first.
     double Quote = 0;
 };
 
@@ -65,13 +65,16 @@ long double RoundTo(long double Value, int Decimals);
 // digits (at most 15). Never throws.
 int ShownDecimals(long double Value, int Least);
 
-// Value rounded to Decimals decimals (RoundTo); a value that this would show as 0 keeps three significant
-// digits instead: an amount of a coin worth millions is not nothing. Never throws.
+// The decimals an amount is shown with: Decimals, or for a value below one unit of the last of them (which
+// Decimals would show as 0 or a single digit) enough for three significant digits: an amount of a coin worth
+// millions is not nothing. Never throws.
+int AmountDecimals(long double Value, int Decimals);
+// Value rounded (RoundTo) to AmountDecimals(Value, Decimals) decimals. Never throws.
 long double ShownAmount(long double Value, int Decimals);
 
 // A rate worked out from the offers (get per give, such as the history's) written as the grid writes its
-// rates: rounded to four decimals, general format. A rate so small that four decimals would leave fewer than
-// three significant digits keeps more decimals, just enough for three. Never throws.
+// rates: rounded to four decimals, written as DecimalText writes it. A rate so small that four decimals would
+// leave fewer than three significant digits keeps more decimals, just enough for three. Never throws.
 std::string GridRateText(double Rate);
 
 // The numbers of a rates row as the offers read them, unrounded: what is given (field 3) and got for it
@@ -118,9 +121,11 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
                                   TQuoteRows& Quotes, std::vector<TQuoteNumbers>* Numbers = nullptr);
 
 // What an empty offer grid tells the user: to pick both currencies while one is missing, that the rates are
-// still to come while a table is empty, else that no exchanger serves the pair for the amount.
+// still to come while a table is empty (or, RatesCameEmpty, that the rates feed answered without a record),
+// else that no exchanger serves the pair for the amount.
 std::string EmptyOffersHint(const TStringMatrix& Rates, const TStringMatrix& Names,
-                            const TStringMatrix& Exchangers, const TOfferControls& Controls);
+                            const TStringMatrix& Exchangers, const TOfferControls& Controls,
+                            bool RatesCameEmpty = false);
 
 // True when a rebuild may run: all three tables have rows and both currencies are selected.
 bool CanRebuildOffers(const TStringMatrix& Rates, const TStringMatrix& Names, const TStringMatrix& Exchangers,

@@ -194,6 +194,6 @@ std::string AlertStanding(const TRateAlert& Alert, const std::optional<TBestOffe
 
 std::string AlertNoticeText(const TAlertFired& Fired) {
     return "За 1 " + Fired.Alert.Give + " дают " + RateText(Fired.Best.Rate) + " " + Fired.Alert.Get +
-           ": обменник " + Fired.Best.Row.Exchanger + ", резерв " + FormatGeneral(Fired.Best.Row.Reserve) +
+           ": обменник " + Fired.Best.Row.Exchanger + ", резерв " + DecimalText(Fired.Best.Row.Reserve) +
            " " + Fired.Alert.Get + " (уровень " + Fired.Alert.Level + ")";
 }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 #include <string_view>
 #include <unordered_map>
 
@@ -134,12 +135,15 @@ void ScanRates(const TStringMatrix& Rates, std::string_view SrcCode, std::string
     }
 }
 
-// Value rounded down to 4 decimals; a value a hair below a whole number of ten-thousandths, as products and
-// quotients of decimals come out, stays that number.
-long double RoundDownTo4(long double Value) {
-    const long double units = Value * 10000;
+// Value rounded down to the decimals an amount is shown with (AmountDecimals, at least 4); a value a few
+// units of the last binary place below a whole number of that decimal's units, as products and quotients of
+// decimals come out, stays that number.
+long double RoundDownShown(long double Value) {
+    const long double power = powl(10.0L, AmountDecimals(Value, 4));
+    const long double units = Value * power;
     const long double nearest = nearbyintl(units);
-    return (nearest - units <= units * 1e-15L ? nearest : floorl(units)) / 10000;
+    constexpr long double kSlack = 64 * std::numeric_limits<long double>::epsilon();
+    return (nearest >= units && nearest - units <= units * kSlack ? nearest : floorl(units)) / power;
 }
 
 TRoute MakeRoute(const TFoundRoute& Found, const TRouteGraph& Graph, TLegReader& Reader,
@@ -149,16 +153,16 @@ TRoute MakeRoute(const TFoundRoute& Found, const TRouteGraph& Graph, TLegReader&
     // Without amounts the route offers the largest amount its reserves allow. Rounded to the nearest, that
     // could be more than they allow, and what it buys would belong to the amount before rounding: the amount
     // is rounded down, and what it buys is worked out from the amount shown and rounded down too.
-    if (const long double give = AmountTyped ? 0 : RoundDownTo4(Found.Flow[0]); give > 0) {
+    if (const long double give = AmountTyped ? 0 : RoundDownShown(Found.Flow[0]); give > 0) {
         long double get = give;
         for (int i = 0; i < Found.Count; ++i) {
             get *= Found.Legs[i]->Rate;
         }
         route.Give = static_cast<double>(give);
-        route.Get = static_cast<double>(RoundDownTo4(get));
+        route.Get = static_cast<double>(RoundDownShown(get));
     } else {
-        route.Give = static_cast<double>(RoundTo(Found.Flow[0], 4));
-        route.Get = static_cast<double>(RoundTo(Found.Flow[static_cast<std::size_t>(Found.Count)], 4));
+        route.Give = static_cast<double>(ShownAmount(Found.Flow[0], 4));
+        route.Get = static_cast<double>(ShownAmount(Found.Flow[static_cast<std::size_t>(Found.Count)], 4));
     }
     for (int i = 0; i + 1 < Found.Count; ++i) {
         route.Via.emplace_back(Graph.ViaNames[static_cast<std::size_t>(Found.Legs[i]->To)]);
@@ -172,9 +176,9 @@ TRoute MakeRoute(const TFoundRoute& Found, const TRouteGraph& Graph, TLegReader&
         shown.From = i == 0 ? *Controls.SrcName : route.Via[static_cast<std::size_t>(i - 1)];
         shown.To = i + 1 == Found.Count ? *Controls.DstName : route.Via[static_cast<std::size_t>(i)];
         shown.Rate = leg.Rate;
-        shown.SrcRate = static_cast<double>(RoundTo(AmountTyped ? Found.Flow[i] : leg.Give, 4));
-        shown.DstRate = static_cast<double>(RoundTo(AmountTyped ? Found.Flow[i + 1] : leg.Get, 4));
-        shown.Reserve = static_cast<double>(RoundTo(leg.Reserve, 2));
+        shown.SrcRate = static_cast<double>(ShownAmount(AmountTyped ? Found.Flow[i] : leg.Give, 4));
+        shown.DstRate = static_cast<double>(ShownAmount(AmountTyped ? Found.Flow[i + 1] : leg.Get, 4));
+        shown.Reserve = static_cast<double>(ShownAmount(leg.Reserve, 2));
     }
     return route;
 }

@@ -20,10 +20,10 @@ struct TRouteLeg {
     std::string To;
     long double Rate = 0; // what one unit given buys: get / give of the quote
     // As an offer of this leg shows it: the leg's amounts for the route's typed amounts, else the quote's
-    // own numbers; 4 decimals.
+    // own numbers; rounded as offers are (ShownAmount: 4 decimals, the reserve 2).
     double SrcRate = 0;
     double DstRate = 0;
-    double Reserve = 0; // in the leg's target currency, 2 decimals
+    double Reserve = 0; // in the leg's target currency
 };
 
 // A route, best first among its kind.
@@ -31,9 +31,9 @@ struct TRoute {
     std::vector<TRouteLeg> Legs;  // 2 or 3
     std::vector<std::string> Via; // display names of the currencies passed through, in order
     long double Rate = 0;         // the legs' rates multiplied, in that order
-    // What is given and received, 4 decimals: for the target amount when one is typed, else for the source
-    // amount; without amounts, the largest amount every leg's reserve allows and what it buys, both rounded
-    // down.
+    // What is given and received, rounded as offers are: for the target amount when one is typed, else for
+    // the source amount; without amounts, the largest amount every leg's reserve allows and what it buys,
+    // both rounded down.
     double Give = 0;
     double Get = 0;
 };

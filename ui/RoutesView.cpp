@@ -16,7 +16,7 @@ enum TColumn { colRoute = 0, colRate, colGain, colGive, colGet, colReserve, kCol
 constexpr int kEidRole = Qt::UserRole + 1;
 
 QString Number(long double Value) {
-    return QString::fromStdString(FormatGeneral(static_cast<double>(Value)));
+    return QString::fromStdString(DecimalText(static_cast<double>(Value)));
 }
 
 // Numbers line up on the right.

@@ -44,16 +44,16 @@ TOfferControls TFormMain::OfferControls() const {
 void TFormMain::RebuildOffers() {
     const TOfferControls controls = OfferControls();
     ::RebuildOffers(*DBGridRates, RatesTable, NamesTable, ExchangersTable, controls, FQuoteRows);
-    DBGridRates->SetEmptyText(
-        QString::fromStdString(EmptyOffersHint(RatesTable, NamesTable, ExchangersTable, controls)));
+    DBGridRates->SetEmptyText(QString::fromStdString(EmptyOffersHint(
+        RatesTable, NamesTable, ExchangersTable, controls, FRefresher->Status().RatesEmpty())));
     ScheduleRoutes();
 }
 
 void TFormMain::RebuildOffersAfterFeed() {
     const TOfferControls controls = OfferControls();
     ::RebuildOffersAfterFeed(*DBGridRates, RatesTable, NamesTable, ExchangersTable, controls, FQuoteRows);
-    DBGridRates->SetEmptyText(
-        QString::fromStdString(EmptyOffersHint(RatesTable, NamesTable, ExchangersTable, controls)));
+    DBGridRates->SetEmptyText(QString::fromStdString(EmptyOffersHint(
+        RatesTable, NamesTable, ExchangersTable, controls, FRefresher->Status().RatesEmpty())));
     // While the refresh still awaits a data feed, the routes wait for it: a search over tables about to be
     // replaced would take a core from the cutting of the next feed, and its answer would be dropped.
     if (FRefresher->Status().DataFeedsPending()) {

@@ -64,8 +64,8 @@ TEST(FillOffers, QuotesAmountsAndReservesGiveTheShownRows) {
         {"10-digit amount beyond 32 bits still computes", "1", "30.5", "1000000000000", "9999999999", "",
          TShown{9999999999.0, 304999999969.5, 1e12}},
         {"fields that are not numbers take defaults", "1.2.3", ".", "1.2.3", "", "", TShown{1, 1, 0}},
-        {"amounts 4 decimals (reserve 2) would show as 0 keep 3 significant digits", "1", "0.0000254321",
-         "0.00312", "", "", TShown{1, 0.0000254, 0.00312}},
+        {"amounts below 0.0001 (reserve 0.01) keep 3 significant digits", "1", "0.0000554321", "0.00612", "",
+         "", TShown{1, 0.0000554, 0.00612}},
         {"give of zero is left out", "0", "30.5", "5000", "", "", std::nullopt},
         {"get of zero is left out", "1", "0.0", "5000", "100", "", std::nullopt},
         {"exchanger id missing from exchangers",
@@ -428,6 +428,18 @@ TEST(SortOffers, StableMultiKeyWithNamesFoldedAndNullBLFirst) {
         }
         EXPECT_EQ(eids, c.Eids) << testing::PrintToString(Names(rows));
     }
+    // Rows equal by every key: the better quote first in either direction, after the user's own keys.
+    const TOfferRow worse{1, "Worse", 1, 100, 1000, std::nullopt, 100.00001};
+    const TOfferRow better{2, "Better", 1, 100, 10, std::nullopt, 100.00004};
+    for (const TSortOrder& order :
+         {TSortOrder{{TOfferField::SrcRate, true}}, TSortOrder{{TOfferField::DstRate, false}}}) {
+        std::vector<TOfferRow> rows = {worse, better};
+        SortOffers(rows, order);
+        EXPECT_EQ(rows[0].EID, 2);
+    }
+    std::vector<TOfferRow> rows = {better, worse};
+    SortOffers(rows, {{TOfferField::SrcRate, false}, {TOfferField::Reserve, true}});
+    EXPECT_EQ(rows[0].EID, 1);
 }
 
 TEST(OfferCellText, GeneralFormatAndEmptyNullBL) {

@@ -81,12 +81,17 @@ Reference(const TStringMatrix& Rates, const TStringMatrix& Names, const TStringM
                 if (t > 0 && chain[i]->Reserve < y)
                     return;
             give = y;
-            if (!(t > 0) && floorl(give * 10000 * (1 + 1e-15L)) > 0) {
-                // Without amounts: the largest amount rounded down, and what that amount buys, rounded down.
-                give = get = floorl(give * 10000 * (1 + 1e-15L)) / 10000;
+            // Without amounts: the largest amount rounded down as offers show it, and what that buys, the
+            // same.
+            const auto down = [](long double x) {
+                const long double power = powl(10.0L, AmountDecimals(x, 4));
+                return floorl(x * power * (1 + 1e-17L)) / power;
+            };
+            if (!(t > 0) && down(give) > 0) {
+                give = get = down(give);
                 for (const TRefLeg* leg : chain)
                     get *= leg->Rate;
-                get = floorl(get * 10000 * (1 + 1e-15L)) / 10000;
+                get = down(get);
             }
         }
         TRefRoute route{{}, rate, give, get};
@@ -124,8 +129,8 @@ void ExpectSame(const TRoutes& Got,
             rows.push_back(leg.Row);
         EXPECT_EQ(rows, Want.second[i].Rows);
         EXPECT_EQ(route.Rate, Want.second[i].Rate);
-        EXPECT_EQ(route.Give, static_cast<double>(RoundTo(Want.second[i].Give, 4)));
-        EXPECT_EQ(route.Get, static_cast<double>(RoundTo(Want.second[i].Get, 4)));
+        EXPECT_EQ(route.Give, static_cast<double>(ShownAmount(Want.second[i].Give, 4)));
+        EXPECT_EQ(route.Get, static_cast<double>(ShownAmount(Want.second[i].Get, 4)));
         EXPECT_EQ(route.Via.size() + 1, route.Legs.size());
     }
 }
@@ -191,6 +196,10 @@ TEST(FindRoutes, AmountsAndReservesOfBothLegs) {
         {"no amount: a leg without reserve can pay nothing", "0", "60", "", "", std::nullopt},
         {"no amount: the largest amount rounded down, what it buys from it", "100", "0.1006", "", "",
          std::pair{0.0083, 0.0996}},
+        {"no amount: below 0.0001 three significant digits, rounded down", "100", "0.0008399", "", "",
+         std::pair{0.0000699, 0.0008}},
+        {"no amount: a large amount is not rounded up past its reserve", "1e12", "1481481468.0011999", "", "",
+         std::pair{123456789.0, 1481481468.0}},
         {"source amount: both reserves exactly enough", "8", "24", "2", "", std::pair{2.0, 24.0}},
         {"source amount: leg 1 just short", "7.99", "24", "2", "", std::nullopt},
         {"source amount: leg 2 just short", "8", "23.99", "2", "", std::nullopt},

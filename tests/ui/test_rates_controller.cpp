@@ -81,7 +81,7 @@ TEST_F(RatesTab, AnEmptyRatesFeedKeepsThePairsOffersButNotUnderAnotherPair) {
     EXPECT_EQ(Stored("Rates/DstCurr"), "Рубль");
     // Dollar-to-euro offers under "Рубль" would answer a question not asked.
     EXPECT_TRUE(ShownOffers(*main.DBGridRates).empty());
-    EXPECT_EQ(main.DBGridRates->EmptyText(), QStringLiteral("Курсы ещё не загружены"));
+    EXPECT_EQ(main.DBGridRates->EmptyText(), QStringLiteral("Сервер прислал курсы без записей"));
 }
 
 TEST_F(RatesTab, AnUnreadableSavedChoiceCostsOnlyThatChoice) {

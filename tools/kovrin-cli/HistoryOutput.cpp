@@ -11,7 +11,7 @@ std::string HistoryCsvHeader() {
 std::string HistoryLine(const TRatePoint& Point, const TWatchTime& At, THistoryFormat Format) {
     const std::string rate = RateText(Point.Rate);
     const std::string median = RateText(Point.Median);
-    const std::string reserve = FormatGeneral(Point.Reserve);
+    const std::string reserve = DecimalText(Point.Reserve);
     const std::string low = RateText(Point.Low);
     const std::string high = RateText(Point.High);
     switch (Format) {

@@ -6,7 +6,7 @@
 namespace {
 
 std::string Number(long double Value) {
-    return FormatGeneral(static_cast<double>(Value));
+    return DecimalText(static_cast<double>(Value));
 }
 
 std::string JsonNumber(long double Value) {
