@@ -21,6 +21,7 @@ void TPairRatesCut::Add(std::string_view Lines) {
     }
     // What a table's rows need is the sum over its rows, so the pieces add up to the whole body's table.
     FUsed += table.NeededBytes();
+    FAllRows += table.size();
     TQuoteRows quotes;
     std::vector<std::string_view> fields;
     for (const std::uint32_t at : quotes.Of(table, FSrcCode, FDstCode)) {

@@ -22,11 +22,14 @@ class TPairRatesCut final {
     void Add(std::string_view Lines);
     // The pair's rows so far, in body order, their fields copied.
     const TStringMatrix& Rows() const { return FRows; }
+    // How many rows the table of the body so far has, of every pair: none when the body held no records.
+    std::size_t AllRows() const { return FAllRows; }
 
   private:
     std::string FSrcCode;
     std::string FDstCode;
     std::size_t FBudget;
     std::size_t FUsed = 0; // what the rows of the pieces so far need, all of them
+    std::size_t FAllRows = 0;
     TStringMatrix FRows;
 };

@@ -24,10 +24,11 @@ struct TContextFree {
 };
 
 // One client context per CA file ("" for the system's store), made once: loading a store costs more than a
-// handshake. A context is safe to share between threads once made.
+// handshake. A context is safe to share between threads once made. The contexts are never freed, as the BIO
+// method of QuietSocketMethod is not: an exchange may still use one while the program exits.
 SSL_CTX* ClientContext(const std::string& CaFile, std::string& Error) {
     static std::mutex lock;
-    static std::map<std::string, std::unique_ptr<SSL_CTX, TContextFree>> contexts;
+    static auto& contexts = *new std::map<std::string, std::unique_ptr<SSL_CTX, TContextFree>>();
     const std::lock_guard<std::mutex> guard(lock);
     if (const auto found = contexts.find(CaFile); found != contexts.end())
         return found->second.get();
@@ -69,28 +70,41 @@ int SendQuietly(BIO* Bio, const char* Data, int Size) {
 struct TMethodFree {
     void operator()(BIO_METHOD* Method) const { BIO_meth_free(Method); }
 };
-using TMethod = std::unique_ptr<BIO_METHOD, TMethodFree>;
+
+// The method of QuietSocketBio, made at the first handshake and then kept. It is never freed: a worker
+// thread's exchange may still run while the program exits, and a method freed by a static destructor would be
+// used after it. The static pointer keeps it reachable, so a leak checker does not count it. A method that
+// could not be made (no memory) is tried again at the next handshake. Null when it cannot be made now.
+const BIO_METHOD* QuietSocketMethod() {
+    static std::mutex lock;
+    static BIO_METHOD* method = nullptr;
+    static int index = -1; // kept across tries: there are few indexes to give
+    const std::lock_guard<std::mutex> guard(lock);
+    if (method != nullptr)
+        return method;
+    if (index == -1)
+        index = BIO_get_new_index();
+    if (index == -1)
+        return nullptr;
+    const BIO_METHOD* socket = BIO_s_socket();
+    std::unique_ptr<BIO_METHOD, TMethodFree> made(
+        BIO_meth_new(index | BIO_TYPE_SOURCE_SINK | BIO_TYPE_DESCRIPTOR, "socket without SIGPIPE"));
+    // The int-sized read and write: the socket BIO's size_t ones are adapters that call these.
+    if (!made || BIO_meth_set_write(made.get(), SendQuietly) != 1 ||
+        BIO_meth_set_read(made.get(), BIO_meth_get_read(socket)) != 1 ||
+        BIO_meth_set_ctrl(made.get(), BIO_meth_get_ctrl(socket)) != 1 ||
+        BIO_meth_set_create(made.get(), BIO_meth_get_create(socket)) != 1 ||
+        BIO_meth_set_destroy(made.get(), BIO_meth_get_destroy(socket)) != 1)
+        return nullptr;
+    method = made.release();
+    return method;
+}
 
 // A socket BIO over Handle (left open when the BIO goes) that writes with SendQuietly; its other methods are
 // the socket BIO's own. Null when it cannot be made.
 BIO* QuietSocketBio(int Handle) {
-    static const TMethod method = []() -> TMethod {
-        const BIO_METHOD* socket = BIO_s_socket();
-        const int index = BIO_get_new_index();
-        if (index == -1)
-            return nullptr;
-        TMethod made(
-            BIO_meth_new(index | BIO_TYPE_SOURCE_SINK | BIO_TYPE_DESCRIPTOR, "socket without SIGPIPE"));
-        // The int-sized read and write: the socket BIO's size_t ones are adapters that call these.
-        if (!made || BIO_meth_set_write(made.get(), SendQuietly) != 1 ||
-            BIO_meth_set_read(made.get(), BIO_meth_get_read(socket)) != 1 ||
-            BIO_meth_set_ctrl(made.get(), BIO_meth_get_ctrl(socket)) != 1 ||
-            BIO_meth_set_create(made.get(), BIO_meth_get_create(socket)) != 1 ||
-            BIO_meth_set_destroy(made.get(), BIO_meth_get_destroy(socket)) != 1)
-            return nullptr;
-        return made;
-    }();
-    BIO* bio = method ? BIO_new(method.get()) : nullptr;
+    const BIO_METHOD* method = QuietSocketMethod();
+    BIO* bio = method != nullptr ? BIO_new(method) : nullptr;
     if (bio != nullptr)
         BIO_set_fd(bio, Handle, BIO_NOCLOSE);
     return bio;

@@ -328,6 +328,23 @@ TEST(CliOffers, FailuresExitWithTheirCodeAndOneLineNamingTheCause) {
         {"--service", garbled.Url(), "watch", "BTC", "RUB", "--count", "2", "--interval", "1", "--no-record"},
         home.Path());
     EXPECT_EQ(watched.ExitCode, 3);
+    // So does a rates or exchangers feed without one: not a pair without offers, nor a level never met.
+    TDemoService noExchangers({"--fault", "exchangers=empty-body"});
+    const auto watchedOnce = Cli({"--service", noExchangers.Url(), "watch", "BTC", "Сбербанк RUB", "--count",
+                                  "1", "--above", "1", "--no-record"},
+                                 home.Path());
+    EXPECT_EQ(std::tie(watchedOnce.ExitCode, watchedOnce.Out, watchedOnce.Err),
+              std::tuple(3, "",
+                         "kovrin-cli: could not use feed \"exchangers\" from " + noExchangers.Url() +
+                             "/callback: it held no records\n"));
+    WriteDemoFeeds(feeds.Path());
+    WriteFileBytes(feeds / "rates.txt", "Kovrin demo rates: exchanger, from, to, give, get, reserve\n");
+    const auto noRates =
+        Cli({"--feeds", feeds.Path().string(), "offers", "BTC", "Сбербанк RUB"}, home.Path());
+    EXPECT_EQ(std::tie(noRates.ExitCode, noRates.Out, noRates.Err),
+              std::tuple(3, "",
+                         "kovrin-cli: could not use feed \"rates\" from " + (feeds / "rates.txt").string() +
+                             ": it held no records\n"));
 }
 
 TEST(CliOffers, AFeedWhoseTableWouldPassTheBudgetFailsLikeAnExchange) {

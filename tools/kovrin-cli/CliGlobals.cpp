@@ -69,17 +69,20 @@ TFeedSource DefaultFeedSource() {
     return TFeedSource{ServiceBase, std::nullopt, {}};
 }
 
-std::string FeedExitCodesHelp(std::string_view Failed) {
-    return "exit codes:\n"
-           "  0  done\n"
-           "  1  " +
-           std::string(Failed) +
-           "a feed file that cannot be read, or output that cannot be written\n"
-           "  2  a bad command line\n"
-           "  3  a feed failed: the service could not be reached or did not answer 200, the feed's table\n"
-           "     would pass " +
-           std::to_string(kFeedTableBudget >> 20) +
-           " MiB, or the names feed held no records (the line on stderr says why)\n";
+std::string FeedExitCodesHelp(std::string_view Failed, bool ForOffers) {
+    const std::string budget = std::to_string(kFeedTableBudget >> 20);
+    std::string text = "exit codes:\n"
+                       "  0  done\n"
+                       "  1  " +
+                       std::string(Failed) +
+                       "a feed file that cannot be read, or output that cannot be written\n"
+                       "  2  a bad command line\n"
+                       "  3  a feed failed: the service could not be reached or did not answer 200, ";
+    if (ForOffers)
+        return text + "the feed's table\n     would pass " + budget +
+               " MiB, or the rates, names or exchangers feed held no records (the line on\n"
+               "     stderr says why)\n";
+    return text + "or the feed's\n     table would pass " + budget + " MiB (the line on stderr says why)\n";
 }
 
 std::pair<std::string, std::string> CurrencyPair(const std::vector<std::string>& Words) {

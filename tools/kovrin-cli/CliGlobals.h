@@ -17,8 +17,9 @@ inline constexpr const char* kGlobalOptionsHelp =
     "  --feeds DIR          read news.txt, rates.txt, names.txt and exchangers.txt from DIR instead\n";
 
 // The exit codes of a command that reads the feeds, for its --help. Failed is put before what else exit code
-// 1 stands for ("an unknown currency, ").
-std::string FeedExitCodesHelp(std::string_view Failed = {});
+// 1 stands for ("an unknown currency, "). ForOffers: the command reads offers from the rates, names and
+// exchangers (FetchedRecordsTable), so one of them without records fails too.
+std::string FeedExitCodesHelp(std::string_view Failed = {}, bool ForOffers = false);
 
 // True when Name is one of the global options (what main moves from before the command to after it).
 bool IsGlobalOption(std::string_view Arg);

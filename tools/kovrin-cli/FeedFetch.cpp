@@ -95,9 +95,13 @@ TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed,
     }
 }
 
-TStringMatrix FetchedNamesTable(const TFeedSource& Source, TSharedText Body) {
-    TStringMatrix names = FetchedFeedTable(Source, kFeedNames, std::move(Body));
-    if (names.empty())
-        throw FeedUnusable(Source, kFeedNames, "it held no records");
-    return names;
+EFeedUnavailable FeedWithoutRecords(const TFeedSource& Source, std::string_view Feed) {
+    return FeedUnusable(Source, Feed, "it held no records");
+}
+
+TStringMatrix FetchedRecordsTable(const TFeedSource& Source, std::string_view Feed, TSharedText Body) {
+    TStringMatrix table = FetchedFeedTable(Source, Feed, std::move(Body));
+    if (table.empty())
+        throw FeedWithoutRecords(Source, Feed);
+    return table;
 }

@@ -45,11 +45,14 @@ EFeedUnavailable FeedFileUnreadable(const std::string& Path, std::string_view Fe
 // The failure of a feed whose table would pass its budget.
 EFeedUnavailable FeedTableTooLarge(const TFeedSource& Source, std::string_view Feed,
                                    const ETableTooLarge& Cause);
+// The failure of a feed that held no records.
+EFeedUnavailable FeedWithoutRecords(const TFeedSource& Source, std::string_view Feed);
 
 // The table of a fetched feed, over its body (FeedTableShared). Throws EFeedUnavailable (a failed feed)
 // naming the feed and where it came from when its table would pass the budget.
 TStringMatrix FetchedFeedTable(const TFeedSource& Source, std::string_view Feed, TSharedText Body);
-// FetchedFeedTable of the names feed, for a command that finds currencies in it. A names feed without a
-// record (an empty or garbled 200 answer, an empty file) is the feed's failure, not the currency's: it throws
-// EFeedUnavailable (a failed feed) saying so, where a currency looked up in it would be "unknown".
-TStringMatrix FetchedNamesTable(const TFeedSource& Source, TSharedText Body);
+// FetchedFeedTable of a feed a command reads offers from (rates, names, exchangers). Such a feed without a
+// record (an empty or garbled 200 answer, an empty file) is the feed's failure, not the pair's: it throws
+// EFeedUnavailable (a failed feed) saying so (FeedWithoutRecords), where a currency looked up in empty names
+// would be "unknown" and a pair in empty rates or exchangers would have no offers.
+TStringMatrix FetchedRecordsTable(const TFeedSource& Source, std::string_view Feed, TSharedText Body);

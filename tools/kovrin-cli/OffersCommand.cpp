@@ -19,7 +19,7 @@ void OffersHelp(std::ostream& Out) {
            "  --get-amount AMOUNT  the amount you get (up to 10 digits; 0,5 or 0.5): least given first\n"
            "  --format FORMAT      table (default), csv or json\n"
         << kGlobalOptionsHelp << "  --help               this text\n"
-        << FeedExitCodesHelp("an unknown currency, ");
+        << FeedExitCodesHelp("an unknown currency, ", true);
 }
 
 int RunOffers(const std::vector<std::string>& Args) {

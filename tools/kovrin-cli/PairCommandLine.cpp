@@ -44,9 +44,9 @@ TPairCommandLine ReadPairCommandLine(const std::vector<std::string>& Args,
 TPairFeeds FetchPairFeeds(const TFeedSource& Source) {
     auto bodies = FetchFeeds(Source, {kFeedRates, kFeedNames, kFeedExchangers});
     TPairFeeds feeds;
-    feeds.Rates = FetchedFeedTable(Source, kFeedRates, std::move(bodies[0]));
-    feeds.Names = FetchedNamesTable(Source, std::move(bodies[1]));
-    feeds.Exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[2]));
+    feeds.Rates = FetchedRecordsTable(Source, kFeedRates, std::move(bodies[0]));
+    feeds.Names = FetchedRecordsTable(Source, kFeedNames, std::move(bodies[1]));
+    feeds.Exchangers = FetchedRecordsTable(Source, kFeedExchangers, std::move(bodies[2]));
     return feeds;
 }
 
@@ -69,15 +69,16 @@ TPairFeeds ReadPairFeedFiles(const TFeedSource& Source, const TOffersQuery& Quer
             throw FeedFileUnreadable(ratesPath, kFeedRates, error);
         }
         auto bodies = FetchFeeds(Source, {kFeedNames, kFeedExchangers});
-        feeds.Rates = FetchedFeedTable(Source, kFeedRates, std::move(body));
-        feeds.Names = FetchedNamesTable(Source, std::move(bodies[0]));
-        feeds.Exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[1]));
+        feeds.Rates = FetchedRecordsTable(Source, kFeedRates, std::move(body));
+        feeds.Names = FetchedRecordsTable(Source, kFeedNames, std::move(bodies[0]));
+        feeds.Exchangers = FetchedRecordsTable(Source, kFeedExchangers, std::move(bodies[1]));
         return feeds;
     }
 
     // The pair's codes come from the names, read first here. Their failures are told in the order a whole
     // fetch meets them: a names or exchangers file that cannot be read after a rates file that cannot, and
-    // before a rates table too large; their tables too large, and an unknown currency, after it.
+    // before a rates table too large or without records; their tables too large or without records, and an
+    // unknown currency, after it.
     std::exception_ptr readFailure;
     std::exception_ptr laterFailure;
     std::string srcCode;
@@ -85,8 +86,8 @@ TPairFeeds ReadPairFeedFiles(const TFeedSource& Source, const TOffersQuery& Quer
     try {
         auto bodies = FetchFeeds(Source, {kFeedNames, kFeedExchangers});
         try {
-            feeds.Names = FetchedNamesTable(Source, std::move(bodies[0]));
-            feeds.Exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[1]));
+            feeds.Names = FetchedRecordsTable(Source, kFeedNames, std::move(bodies[0]));
+            feeds.Exchangers = FetchedRecordsTable(Source, kFeedExchangers, std::move(bodies[1]));
             FindCodes(feeds.Names, QueryControls(feeds.Names, Query), srcCode, dstCode);
         } catch (const std::runtime_error&) {
             laterFailure = std::current_exception();
@@ -117,6 +118,9 @@ TPairFeeds ReadPairFeedFiles(const TFeedSource& Source, const TOffersQuery& Quer
     }
     if (tooLarge) {
         throw FeedTableTooLarge(Source, kFeedRates, *tooLarge);
+    }
+    if (cut.AllRows() == 0) {
+        throw FeedWithoutRecords(Source, kFeedRates);
     }
     if (laterFailure) {
         std::rethrow_exception(laterFailure);

@@ -24,7 +24,7 @@ void RoutesHelp(std::ostream& Out) {
            "  --legs 2|3           2 (default): through one currency; 3: through one or two\n"
            "  --format FORMAT      table (default), csv or json\n"
         << kGlobalOptionsHelp << "  --help               this text\n"
-        << FeedExitCodesHelp("an unknown currency, ");
+        << FeedExitCodesHelp("an unknown currency, ", true);
 }
 
 int RunRoutes(const std::vector<std::string>& Args) {

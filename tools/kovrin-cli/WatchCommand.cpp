@@ -141,7 +141,7 @@ std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOption
                                    THistoryStore* Store, std::int64_t AtMs, int& Exit) {
     // No news: a watch never shows it, so a news feed that fails must not cost the poll.
     auto bodies = FetchFeeds(Source, {kFeedRates, kFeedNames, kFeedExchangers});
-    const TStringMatrix names = FetchedNamesTable(Source, std::move(bodies[1]));
+    const TStringMatrix names = FetchedRecordsTable(Source, kFeedNames, std::move(bodies[1]));
     const TCurrencyMatch give = MatchCurrency(names, Options.Give);
     const TCurrencyMatch get = MatchCurrency(names, Options.Get);
     if (!give.Name || !get.Name) {
@@ -151,8 +151,8 @@ std::optional<TBestOffer> PollBest(const TFeedSource& Source, const TWatchOption
         Exit = kExitFailed;
         return std::nullopt;
     }
-    const TStringMatrix rates = FetchedFeedTable(Source, kFeedRates, std::move(bodies[0]));
-    const TStringMatrix exchangers = FetchedFeedTable(Source, kFeedExchangers, std::move(bodies[2]));
+    const TStringMatrix rates = FetchedRecordsTable(Source, kFeedRates, std::move(bodies[0]));
+    const TStringMatrix exchangers = FetchedRecordsTable(Source, kFeedExchangers, std::move(bodies[2]));
     if (Store != nullptr) {
         // The history knows the pair by its display names, as the window chooses it.
         TWatchOptions named = Options;

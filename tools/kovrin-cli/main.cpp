@@ -5,8 +5,8 @@
 
 int main(int Argc, char** Argv) {
     // A write to a reader that has gone fails as a write instead of ending the process: RunCli then ends
-    // quietly when stdout's reader closed it (`| head` had its lines), and an https exchange whose peer went
-    // away fails as an exchange (the TLS module writes to its socket without MSG_NOSIGNAL).
+    // quietly when stdout's reader closed it (`| head` had its lines). Sockets need none of this: plain
+    // exchanges and the TLS module's socket BIO send with MSG_NOSIGNAL.
     std::signal(SIGPIPE, SIG_IGN);
     return RunCli(Argc, Argv);
 }
