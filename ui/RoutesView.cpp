@@ -19,6 +19,12 @@ QString Number(long double Value) {
     return QString::fromStdString(DecimalText(static_cast<double>(Value)));
 }
 
+// A rate as the grid and the chart write one (four decimals, three significant digits when small): fifteen
+// digits of a rate of roubles for a coin would take the route names' room and read as no rate.
+QString Rate(long double Value) {
+    return QString::fromStdString(GridRateText(static_cast<double>(Value)));
+}
+
 // Numbers line up on the right.
 void AlignNumbers(QTreeWidgetItem& Item) {
     for (int column = colRate; column < kColumnCount; ++column) {
@@ -83,7 +89,7 @@ void TRoutesView::ShowRoutes(const TRoutes& Routes) {
         const TRoute& route = shown[r];
         auto* item = new QTreeWidgetItem(FTree);
         item->setText(colRoute, QStringLiteral("%1. Через %2").arg(r + 1).arg(Joined(route.Via)));
-        item->setText(colRate, Number(route.Rate));
+        item->setText(colRate, Rate(route.Rate));
         if (Routes.Direct) {
             item->setText(colGain, QString::fromStdString(RouteGainText(route.Rate, *Routes.Direct)));
         }
@@ -101,7 +107,7 @@ void TRoutesView::ShowRoutes(const TRoutes& Routes) {
                                     QString::fromStdString(leg.To)));
             child->setToolTip(colRoute,
                               QStringLiteral("Открыть страницу обменника (двойной щелчок или Enter)"));
-            child->setText(colRate, Number(leg.Rate));
+            child->setText(colRate, Rate(leg.Rate));
             child->setText(colGive, Number(leg.SrcRate));
             child->setText(colGet, Number(leg.DstRate));
             child->setText(colReserve, Number(leg.Reserve));
@@ -115,7 +121,7 @@ void TRoutesView::ShowRoutes(const TRoutes& Routes) {
     FSummary->setText(
         Routes.Direct
             ? QStringLiteral("Через другую валюту выгоднее, чем напрямую (лучший прямой курс %1). %2")
-                  .arg(Number(*Routes.Direct), caution)
+                  .arg(Rate(*Routes.Direct), caution)
             : QStringLiteral("Прямых предложений нет; лучшие маршруты через другую валюту. %1").arg(caution));
     setVisible(!shown.empty());
 }
