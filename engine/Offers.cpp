@@ -115,11 +115,8 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
 
 std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                   const TStringMatrix& Exchangers, const TOfferControls& Controls,
-                                  TQuoteRows& Quotes, std::vector<TQuoteNumbers>* Numbers) {
+                                  TQuoteRows& Quotes) {
     std::vector<TOfferRow> offers;
-    if (Numbers != nullptr) {
-        Numbers->clear();
-    }
     if (!Controls.SrcName || !Controls.DstName) {
         return offers;
     }
@@ -176,12 +173,9 @@ std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatri
         row.SrcRate = static_cast<double>(ShownAmount(give, 4));
         row.DstRate = static_cast<double>(ShownAmount(get, 4));
         row.Reserve = static_cast<double>(ShownAmount(reserve, 2));
-        row.Quote = static_cast<double>(numbers.Get / numbers.Give);
+        row.Quote = numbers.Get / numbers.Give;
         if (!exchanger[3].empty()) {
             row.BL = ParseInt32(exchanger[2]);
-        }
-        if (Numbers != nullptr) {
-            Numbers->push_back(numbers);
         }
     }
     return offers;

@@ -20,8 +20,8 @@ struct TOfferRow {
     double Reserve = 0;             // exchanger's reserve in the target currency
     std::optional<std::int32_t> BL; // exchangers column 2 when column 3 is not empty
     // What one unit given buys, unrounded (get / give of the quote), not shown: of offers equal by every
-    // sort key, the better one comes first.
-    double Quote = 0;
+    // sort key the better one comes first, and the best offer of alerts and the history is the highest.
+    long double Quote = 0;
 };
 
 // The offer table's fields, in row order (also the grid's column order).
@@ -114,11 +114,10 @@ void FindCodes(const TStringMatrix& Names, const TOfferControls& Controls, std::
 // quotes whose exchanger id does not fit 32 bits. Never throws beyond allocation.
 std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                   const TStringMatrix& Exchangers, const TOfferControls& Controls);
-// The same, finding the quoting rows through Quotes; when Numbers is not null, it gets the rates row's own
-// numbers of each offer, in the offers' order (what the grid rounds, before any amount).
+// The same, finding the quoting rows through Quotes.
 std::vector<TOfferRow> FillOffers(const TStringMatrix& Rates, const TStringMatrix& Names,
                                   const TStringMatrix& Exchangers, const TOfferControls& Controls,
-                                  TQuoteRows& Quotes, std::vector<TQuoteNumbers>* Numbers = nullptr);
+                                  TQuoteRows& Quotes);
 
 // What an empty offer grid tells the user: to pick both currencies while one is missing, that the rates are
 // still to come while a table is empty (or, RatesCameEmpty, that the rates feed answered without a record),

@@ -55,19 +55,16 @@ bool SameAlert(const TRateAlert& A, const TRateAlert& B) {
     return a ? a == AlertLevel(B.Level) : A.Level == B.Level;
 }
 
-std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows,
-                                    const std::vector<TQuoteNumbers>& Quotes) {
+std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows) {
     std::optional<TBestOffer> best;
-    for (std::size_t i = 0; i < Rows.size() && i < Quotes.size(); ++i) {
-        const TQuoteNumbers& quote = Quotes[i];
+    for (const TOfferRow& row : Rows) {
         // An exchanger with nothing in reserve cannot pay, however good its quote.
-        if (!(quote.Give > 0) || !(quote.Reserve > 0)) {
+        if (!(row.Quote > 0) || !(row.Reserve > 0)) {
             continue;
         }
-        const long double rate = quote.Get / quote.Give;
         // Strictly higher only: of equal rates the earlier row stays.
-        if (!best || rate > best->Rate) {
-            best = TBestOffer{Rows[i], rate};
+        if (!best || row.Quote > best->Rate) {
+            best = TBestOffer{row, row.Quote};
         }
     }
     return best;
@@ -86,9 +83,7 @@ std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TString
     TOfferControls controls;
     controls.SrcName = Give;
     controls.DstName = Get;
-    std::vector<TQuoteNumbers> numbers;
-    const std::vector<TOfferRow> rows = FillOffers(Rates, Names, Exchangers, controls, Quotes, &numbers);
-    return BestOffer(rows, numbers);
+    return BestOffer(FillOffers(Rates, Names, Exchangers, controls, Quotes));
 }
 
 std::vector<double> AlertLevelsFor(const std::vector<TRateAlert>& Alerts, std::string_view Give,

@@ -41,12 +41,10 @@ struct TBestOffer {
     long double Rate = 0; // Get / Give of the rates row, unrounded
 };
 
-// Of the offers Rows and the rates rows' numbers they come from (Quotes[i] for Rows[i]), the one with the
-// highest Get / Give among those whose Give and Reserve are above 0 (one that holds no reserve cannot pay);
-// of equal rates the earlier row. The quote's own numbers, not the grid's rounded ones: a rate of 0.0000026
-// would show as 0, a reserve of 0.003 BTC as 0.00. nullopt when there is none. Never throws.
-std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows,
-                                    const std::vector<TQuoteNumbers>& Quotes);
+// The offer with the highest quote (TOfferRow::Quote, the rates row's own get / give, not the grid's
+// amounts) among those whose quote and reserve are above 0 (one that holds no reserve cannot pay); of equal
+// rates the earlier row. nullopt when there is none. Never throws.
+std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows);
 
 // BestOffer of the offers FillOffers makes for the pair without amounts. Never throws beyond allocation.
 std::optional<TBestOffer> BestOfferFor(const TStringMatrix& Rates, const TStringMatrix& Names,

@@ -4,22 +4,19 @@
 
 #include <algorithm>
 
-std::optional<TRatePoint> PointOf(const std::vector<TOfferRow>& Offers,
-                                  const std::vector<TQuoteNumbers>& Quotes, std::int64_t TimeMs,
+std::optional<TRatePoint> PointOf(const std::vector<TOfferRow>& Offers, std::int64_t TimeMs,
                                   std::int64_t SpanMs) {
-    const std::optional<TBestOffer> best = BestOffer(Offers, Quotes);
+    const std::optional<TBestOffer> best = BestOffer(Offers);
     if (!best) {
         return std::nullopt;
     }
     std::vector<double> rates;
-    rates.reserve(Quotes.size());
-    for (const TQuoteNumbers& quote : Quotes) {
-        if (quote.Give > 0) {
-            rates.push_back(static_cast<double>(quote.Get / quote.Give));
-        }
-    }
+    rates.reserve(Offers.size());
     double reserve = 0;
     for (const TOfferRow& row : Offers) {
+        if (row.Quote > 0) {
+            rates.push_back(static_cast<double>(row.Quote));
+        }
         reserve = std::max(reserve, row.Reserve);
     }
     std::sort(rates.begin(), rates.end());
@@ -55,10 +52,7 @@ std::optional<TRatePoint> PairPoint(const TStringMatrix& Rates, const TStringMat
     TOfferControls controls;
     controls.SrcName = Pair.Give;
     controls.DstName = Pair.Get;
-    TQuoteRows rows;
-    std::vector<TQuoteNumbers> quotes;
-    const std::vector<TOfferRow> offers = FillOffers(Rates, Names, Exchangers, controls, rows, &quotes);
-    return PointOf(offers, quotes, TimeMs, SpanMs);
+    return PointOf(FillOffers(Rates, Names, Exchangers, controls), TimeMs, SpanMs);
 }
 
 bool PointsJoin(const TRatePoint& A, const TRatePoint& B) {

@@ -36,11 +36,9 @@ struct TRatePoint {
     TPointLevel Level = TPointLevel::Refresh;
 };
 
-// The point Offers make at TimeMs, their rates from the rates rows' numbers Quotes (Quotes[i] for Offers[i],
-// as FillOffers gives them), or nullopt when the pair has no offer with a rate (nothing to record). Never
-// throws beyond allocation.
-std::optional<TRatePoint> PointOf(const std::vector<TOfferRow>& Offers,
-                                  const std::vector<TQuoteNumbers>& Quotes, std::int64_t TimeMs,
+// The point Offers make at TimeMs, their rates their quotes' own (TOfferRow::Quote, not the rounded amounts),
+// or nullopt when the pair has no offer with a rate (nothing to record). Never throws beyond allocation.
+std::optional<TRatePoint> PointOf(const std::vector<TOfferRow>& Offers, std::int64_t TimeMs,
                                   std::int64_t SpanMs);
 
 // PointOf the offers FillOffers makes for Pair without amounts, with the pair's codes filled in from Names.

@@ -6,16 +6,15 @@
 
 namespace {
 
-TOfferRow Offer(std::int32_t Id, std::string Name, double Src, double Dst) {
-    return OfferRow(Id, std::move(Name), Src, Dst, 1000);
+// An offer whose quote gives Dst for Src, holding Reserve.
+TOfferRow Quoted(std::int32_t Id, std::string Name, double Src, double Dst, double Reserve) {
+    TOfferRow row = OfferRow(Id, std::move(Name), Src, Dst, Reserve);
+    row.Quote = Src > 0 ? static_cast<long double>(Dst) / Src : 0;
+    return row;
 }
 
-// The engine's BestOffer of rows made from quotes of their own numbers.
-std::optional<TBestOffer> BestOffer(const std::vector<TOfferRow>& Rows) {
-    std::vector<TQuoteNumbers> quotes;
-    for (const TOfferRow& row : Rows)
-        quotes.push_back({row.SrcRate, row.DstRate, row.Reserve});
-    return ::BestOffer(Rows, quotes);
+TOfferRow Offer(std::int32_t Id, std::string Name, double Src, double Dst) {
+    return Quoted(Id, std::move(Name), Src, Dst, 1000);
 }
 
 TEST(BestOffer, IsTheHighestRateGotPerOneGivenAndTiesGoToTheEarlierRow) {
@@ -32,8 +31,8 @@ TEST(BestOffer, IsTheHighestRateGotPerOneGivenAndTiesGoToTheEarlierRow) {
     EXPECT_EQ(BestOffer({Offer(1, "A", 1, 3000000), Offer(2, "B", 0.0000003, 1)})->Row.Exchanger, "B");
     EXPECT_FALSE(BestOffer({Offer(1, "Zero", 0, 5)})); // no rate without something given
     // An exchanger holding no reserve cannot pay: the best rate among those that can.
-    EXPECT_EQ(BestOffer({Offer(1, "A", 1, 0.9), OfferRow(2, "Empty", 1, 0.99, 0)})->Row.Exchanger, "A");
-    EXPECT_FALSE(BestOffer({OfferRow(2, "Empty", 1, 0.99, 0)}));
+    EXPECT_EQ(BestOffer({Offer(1, "A", 1, 0.9), Quoted(2, "Empty", 1, 0.99, 0)})->Row.Exchanger, "A");
+    EXPECT_FALSE(BestOffer({Quoted(2, "Empty", 1, 0.99, 0)}));
 }
 
 TEST(BestOffer, OfAPairIsTakenFromTheOffersWithoutAmountsThatCanPay) {
